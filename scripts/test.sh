@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Sets up and runs the whole test suite: a Release build, a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a bounded replay of the fuzz targets.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+jobs=$(nproc)
+
+echo "== Release build and tests"
+"$root/scripts/build.sh" "$root/build-test" -DBUILD_TESTING=ON
+ctest --test-dir "$root/build-test" --output-on-failure -j "$jobs"
+
+echo "== Sanitizer build and tests"
+"$root/scripts/build.sh" "$root/build-asan" -DBUILD_TESTING=ON -DBRANTLEWICK_SANITIZE=ON \
+    -DBRANTLEWICK_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"
+
+echo "== Fuzz targets (bounded)"
+"$root/scripts/build.sh" "$root/build-fuzz" -DBRANTLEWICK_FUZZ=ON -DBUILD_TESTING=OFF \
+    -DBRANTLEWICK_BUILD_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+for fuzzer in "$root"/build-fuzz/bin/fuzz_*; do
+    name=$(basename "$fuzzer")
+    corpus="$root/fuzz/corpus/${name#fuzz_}"
+    work=$(mktemp -d)
+    "$fuzzer" -max_total_time="${BRANTLEWICK_FUZZ_SECONDS:-60}" -print_final_stats=0 "$work" "$corpus"
+    rm -rf "$work"
+done
+echo "== All tests passed"

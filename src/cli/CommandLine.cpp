@@ -1,0 +1,171 @@
+// Argument parsing and the file loop of brantlewick-cli.
+#include "CommandLine.h"
+
+#include "EngineError.h"
+#include "EnterCount.h"
+#include "LineFile.h"
+#include "OutputNaming.h"
+#include "PathHelpers.h"
+#include "SentenceBreaks.h"
+
+#include <exception>
+
+namespace brantlewick::cli {
+
+namespace {
+
+constexpr const char* kProgram = "brantlewick-cli";
+constexpr const char* kStandardStream = "-";
+
+// "--name=value" or "--name value" / "-x value"; advances `i` past what it used.
+std::optional<std::string> OptionValue(const std::vector<std::string>& arguments, std::size_t& i,
+                                       const std::string& shortName, const std::string& longName,
+                                       UsageError& error) {
+    const std::string& argument = arguments[i];
+    if (argument.starts_with(longName + "=")) {
+        return argument.substr(longName.size() + 1);
+    }
+    if (argument != shortName && argument != longName) {
+        return std::nullopt;
+    }
+    if (i + 1 >= arguments.size()) {
+        error.message = "option " + argument + " needs a value";
+        return std::nullopt;
+    }
+    return arguments[++i];
+}
+
+void ConvertStandardStreams(const std::vector<std::string>& entries, int enterCount, const Streams& streams) {
+    InputFile input(streams.standardInput, "standard input");
+    SentenceBreaker breaker(entries, enterCount);
+    std::string buffer(256 * 1024, '\0');
+    std::string converted;
+    while (const std::size_t got = input.Read(buffer.data(), buffer.size())) {
+        breaker.Feed(std::string_view(buffer.data(), got), converted);
+        if (converted.size() >= 1024 * 1024) {
+            WriteAll(streams.standardOutput, converted, "standard output");
+            converted.clear();
+        }
+    }
+    breaker.Finish(converted);
+    WriteAll(streams.standardOutput, converted, "standard output");
+}
+
+void ReportFailure(std::ostream& errors, const std::string& path, const std::exception& failure) {
+    const auto* engineError = dynamic_cast<const EngineError*>(&failure);
+    errors << kProgram << ": " << path << ": " << (engineError ? engineError->Reason() : failure.what())
+           << '\n';
+}
+
+} // namespace
+
+std::string UsageText() {
+    return "Usage: brantlewick-cli [options] PATH...\n"
+           "Adds line breaks after every sentence ending in each file and writes the result as a new file;\n"
+           "the input files are never changed. PATH \"-\" reads standard input and writes standard output.\n"
+           "\n"
+           "Options:\n"
+           "  -n, --enters TEXT      line breaks to add after each sentence ending (default 1); a text\n"
+           "                         that is not a positive number counts as 1\n"
+           "  -c, --char TEXT        a sentence ending; repeat for several, applied in the order given\n"
+           "                         (default: \".\" \"!\" \"?\")\n"
+           "  -o, --output-dir DIR   write the results into DIR under the input's own name\n"
+           "      --beside           write each result beside its input as NAME-Pellnor.EXT (default)\n"
+           "  -q, --quiet            no progress output\n"
+           "  -h, --help             show this help and exit\n"
+           "  -V, --version          show the version and exit\n"
+           "\n"
+           "Exit status: 0 when every file was converted, 1 when any failed, 2 for a usage error.\n";
+}
+
+std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>& arguments) {
+    Options options;
+    UsageError error;
+    bool beside = false;
+    bool onlyPaths = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (onlyPaths || argument == kStandardStream || !argument.starts_with("-")) {
+            options.paths.push_back(argument);
+        } else if (argument == "--") {
+            onlyPaths = true;
+        } else if (argument == "-h" || argument == "--help") {
+            options.showHelp = true;
+        } else if (argument == "-V" || argument == "--version") {
+            options.showVersion = true;
+        } else if (argument == "-q" || argument == "--quiet") {
+            options.quiet = true;
+        } else if (argument == "--beside") {
+            beside = true;
+        } else if (auto enters = OptionValue(arguments, i, "-n", "--enters", error)) {
+            options.entersText = *enters;
+        } else if (auto entry = OptionValue(arguments, i, "-c", "--char", error)) {
+            if (entry->empty()) {
+                return UsageError{"a sentence ending (-c) cannot be empty"};
+            }
+            options.entries.push_back(*entry);
+        } else if (auto folder = OptionValue(arguments, i, "-o", "--output-dir", error)) {
+            if (folder->empty()) {
+                return UsageError{"the output folder (-o) cannot be empty"};
+            }
+            options.outputFolder = *folder;
+        } else if (!error.message.empty()) {
+            return error;
+        } else {
+            return UsageError{"unknown option " + argument};
+        }
+    }
+    if (beside && options.outputFolder) {
+        return UsageError{"--beside and --output-dir exclude each other"};
+    }
+    if (options.entries.empty()) {
+        options.entries = {".", "!", "?"};
+    }
+    if (options.paths.empty() && !options.showHelp && !options.showVersion) {
+        return UsageError{"no file given"};
+    }
+    return options;
+}
+
+int Run(const Options& options, const Streams& streams) {
+    int enterCount = 1;
+    try {
+        enterCount = EnterCountFromText(options.entersText);
+    } catch (const EnterCountOverflow&) {
+        streams.errors << kProgram << ": --enters " << options.entersText
+                       << ": too large (at most 32767 line breaks)\n";
+        return kUsageProblem;
+    }
+    if (options.outputFolder && !IsFolder(*options.outputFolder)) {
+        streams.errors << kProgram << ": " << *options.outputFolder << ": the output folder does not exist\n";
+        return kUsageProblem;
+    }
+
+    const OutputNamer namer(options.paths);
+    const bool progress = streams.showProgress && !options.quiet;
+    bool failed = false;
+    for (std::size_t i = 0; i < options.paths.size(); ++i) {
+        const std::string& path = options.paths[i];
+        try {
+            if (path == kStandardStream) {
+                ConvertStandardStreams(options.entries, enterCount, streams);
+                continue;
+            }
+            if (IsFolder(path)) {
+                throw EngineError(path, "is a folder; give the files inside it");
+            }
+            const std::string output = namer.OutputPathFor(path, options.outputFolder);
+            if (progress) {
+                streams.errors << '[' << (i + 1) << '/' << options.paths.size() << "] " << path << " -> "
+                               << output << '\n';
+            }
+            InsertEnterInFile(path, output, enterCount, options.entries);
+        } catch (const std::exception& failure) {
+            ReportFailure(streams.errors, path, failure);
+            failed = true;
+        }
+    }
+    return failed ? kSomeFailed : kAllConverted;
+}
+
+} // namespace brantlewick::cli

@@ -1,0 +1,47 @@
+// The headless converter: argument parsing and the batch over files, kept apart from main() for tests.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace brantlewick::cli {
+
+struct Options {
+    std::string entersText = "1";
+    std::vector<std::string> entries; // empty until parsed: then the defaults ".", "!", "?"
+    std::optional<std::string> outputFolder;
+    bool quiet = false;
+    bool showHelp = false;
+    bool showVersion = false;
+    std::vector<std::string> paths;
+};
+
+// A mistake in the arguments; main() prints it with the usage hint and exits with status 2.
+struct UsageError {
+    std::string message;
+};
+
+// Parses argv[1..]; returns the options or a usage error.
+std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>& arguments);
+
+std::string UsageText();
+
+// Exit statuses.
+inline constexpr int kAllConverted = 0;
+inline constexpr int kSomeFailed = 1;
+inline constexpr int kUsageProblem = 2;
+
+struct Streams {
+    int standardInput = 0;
+    int standardOutput = 1;
+    std::ostream& errors;
+    bool showProgress = false;
+};
+
+// Converts every path; failures are printed one line each and the batch goes on. Returns the exit status.
+int Run(const Options& options, const Streams& streams);
+
+} // namespace brantlewick::cli

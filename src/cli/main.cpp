@@ -1,0 +1,32 @@
+// brantlewick-cli: the sentence-break conversion for scripts and servers.
+#include "CommandLine.h"
+#include "Version.h"
+
+#include <unistd.h>
+
+#include <clocale>
+#include <iostream>
+
+int main(int argc, char** argv) {
+    // The numeric test of --enters follows the user's locale, as the window's does.
+    std::setlocale(LC_ALL, "");
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const auto parsed = brantlewick::cli::ParseArguments(arguments);
+    if (const auto* error = std::get_if<brantlewick::cli::UsageError>(&parsed)) {
+        std::cerr << "brantlewick-cli: " << error->message << "\nTry 'brantlewick-cli --help'.\n";
+        return brantlewick::cli::kUsageProblem;
+    }
+    const auto& options = std::get<brantlewick::cli::Options>(parsed);
+    if (options.showHelp) {
+        std::cout << brantlewick::cli::UsageText();
+        return 0;
+    }
+    if (options.showVersion) {
+        std::cout << "brantlewick-cli " << brantlewick::kVersion << '\n';
+        return 0;
+    }
+    const brantlewick::cli::Streams streams{STDIN_FILENO, STDOUT_FILENO, std::cerr,
+                                            ::isatty(STDERR_FILENO) == 1};
+    return brantlewick::cli::Run(options, streams);
+}

@@ -1,0 +1,27 @@
+// The one exception type the engine raises: a readable description that names the file concerned.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace brantlewick {
+
+class EngineError : public std::runtime_error {
+public:
+    // `reason` is the bare cause ("No such file or directory"); what() adds the path so that a report
+    // shown out of context still says which file failed.
+    EngineError(std::string path, std::string reason);
+
+    const std::string& Path() const noexcept { return path_; }
+    const std::string& Reason() const noexcept { return reason_; }
+
+private:
+    std::string path_;
+    std::string reason_;
+};
+
+// Throws an EngineError for the errno value `error`, e.g. ("cannot open", "/a.txt") gives
+// the reason "cannot open: No such file or directory".
+[[noreturn]] void ThrowSystemError(int error, const std::string& action, const std::string& path);
+
+} // namespace brantlewick

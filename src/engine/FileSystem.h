@@ -1,0 +1,72 @@
+// The file and folder facility under the conversion and the folder scan: attributes, identities,
+// forced deletion and sub-folder enumeration on POSIX.
+#pragma once
+
+#include "EngineError.h"
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brantlewick {
+
+// Attribute bits as the rest of the program compares them.
+inline constexpr std::uint32_t kAttributeReadOnly = 1;
+inline constexpr std::uint32_t kAttributeHidden = 2;
+inline constexpr std::uint32_t kAttributeSystem = 4;
+inline constexpr std::uint32_t kAttributeFolder = 16;
+inline constexpr std::uint32_t kAttributeArchive = 32;
+inline constexpr std::uint32_t kAttributeReparsePoint = 1024;
+
+// Attributes of `path` (links followed for the folder and file bits, the link itself marks the
+// reparse-point bit); nothing when the path cannot be examined. The hidden bit comes from a name that
+// begins with "." (a trailing separator is ignored when finding the name).
+std::optional<std::uint32_t> FileAttributes(const std::string& path);
+
+// Identity of what a path resolves to, for telling whether two spellings name one file.
+struct FileId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    friend bool operator==(const FileId&, const FileId&) = default;
+};
+struct FileIdHash {
+    std::size_t operator()(const FileId& id) const noexcept {
+        return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(id.inode) * 31u +
+                                          static_cast<std::uint64_t>(id.device));
+    }
+};
+std::optional<FileId> IdOf(const std::string& path);
+
+// A regular file after following links; FIFOs, sockets and devices never count.
+bool IsRegularFile(const std::string& path);
+
+// "/" itself (after clean-up); the scan always enters it.
+bool IsRootFolder(const std::string& path);
+
+// Removes the file, making it writable first if need be. Throws EngineError on failure.
+void ForceDeleteFile(const std::string& path);
+
+// The bare names of the direct sub-folders of `folder` (links to folders included), sorted by name
+// ignoring ASCII case so that every run lists them alike. Throws FolderListError when the folder cannot
+// be listed.
+class FolderListError;
+std::vector<std::string> ListSubFolderNames(const std::string& folder);
+
+// Failure to list a folder; `AccessDeniedOrMissing()` tells the cases a scan drops silently.
+class FolderListError : public EngineError {
+public:
+    FolderListError(const std::string& folder, int error);
+    int Error() const noexcept { return error_; }
+    bool AccessDeniedOrMissing() const noexcept;
+
+private:
+    int error_;
+};
+
+// Compares two names as the listing order wants: ASCII letters without case, then byte order.
+bool NameLessIgnoringCase(const std::string& a, const std::string& b);
+
+} // namespace brantlewick

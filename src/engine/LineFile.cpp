@@ -1,0 +1,188 @@
+// Line-list reading, chunk writing, non-blocking input and temporary-file output on POSIX.
+#include "LineFile.h"
+
+#include "EngineError.h"
+#include "PathHelpers.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <random>
+
+namespace brantlewick {
+
+namespace {
+
+constexpr std::size_t kReadChunk = 256 * 1024;
+
+} // namespace
+
+InputFile::InputFile(const std::string& path) : owned_(true), name_(path) {
+    // O_NONBLOCK keeps a FIFO without a writer from stalling the open; it is refused just below.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd_ < 0) {
+        ThrowSystemError(errno, "cannot open", path);
+    }
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        const int error = errno;
+        ::close(fd_);
+        ThrowSystemError(error, "cannot examine", path);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        throw EngineError(path, S_ISDIR(info.st_mode) ? "is a folder, not a file"
+                                                      : "is not a regular file (a device, FIFO or socket)");
+    }
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+InputFile::InputFile(int descriptor, std::string name)
+    : fd_(descriptor), owned_(false), name_(std::move(name)) {}
+
+InputFile::~InputFile() {
+    if (owned_ && fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+std::size_t InputFile::Read(char* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer, size);
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) {
+            ThrowSystemError(errno, "cannot read", name_);
+        }
+    }
+}
+
+void WriteAll(int descriptor, std::string_view bytes, const std::string& name) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowSystemError(errno, "cannot write", name);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+std::vector<std::string> ReadFileLines(const std::string& path) {
+    InputFile input(path);
+    std::vector<std::string> lines;
+    std::string current;
+    bool sawAny = false;
+    bool afterCarriageReturn = false;
+    std::string buffer(kReadChunk, '\0');
+    while (const std::size_t got = input.Read(buffer.data(), buffer.size())) {
+        sawAny = true;
+        for (std::size_t i = 0; i < got; ++i) {
+            const char c = buffer[i];
+            if (c == '\n' && afterCarriageReturn) {
+                afterCarriageReturn = false; // the LF of a CR LF pair
+                continue;
+            }
+            afterCarriageReturn = c == '\r';
+            if (c == '\r' || c == '\n') {
+                lines.push_back(std::move(current));
+                current.clear();
+            } else {
+                current.push_back(c);
+            }
+        }
+    }
+    if (!sawAny || !current.empty()) {
+        lines.push_back(std::move(current));
+    }
+    return lines;
+}
+
+void WriteFileChunk(std::string_view text, const std::string& path, int lineNumber) {
+    const int mode = lineNumber <= 1 ? O_TRUNC : O_APPEND;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | mode, 0666);
+    if (fd < 0) {
+        ThrowSystemError(errno, "cannot open for writing", path);
+    }
+    try {
+        WriteAll(fd, text, path);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0) {
+        ThrowSystemError(errno, "cannot write", path);
+    }
+}
+
+SafeOutputFile::SafeOutputFile(std::string path) : path_(std::move(path)) {
+    const std::string folder = FolderOf(path_);
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char tag[17];
+        std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(random()));
+        temporary_ = folder + ".brantlewick-" + tag + ".tmp";
+        // Created like any new file, so the umask decides its mode as it would for the output itself.
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd_ >= 0) {
+            return;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    const int error = errno;
+    temporary_.clear();
+    ThrowSystemError(error, "cannot create the output file", path_);
+}
+
+SafeOutputFile::~SafeOutputFile() {
+    Discard();
+}
+
+void SafeOutputFile::Discard() noexcept {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+}
+
+void SafeOutputFile::Write(std::string_view bytes) {
+    if (fd_ < 0) {
+        throw EngineError(path_, "output already finished");
+    }
+    WriteAll(fd_, bytes, path_);
+}
+
+void SafeOutputFile::Commit() {
+    if (fd_ < 0) {
+        throw EngineError(path_, "output already finished");
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        const int error = errno;
+        Discard();
+        ThrowSystemError(error, "cannot write", path_);
+    }
+    if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
+        const int error = errno;
+        Discard();
+        ThrowSystemError(error, "cannot replace the output file", path_);
+    }
+    temporary_.clear();
+}
+
+} // namespace brantlewick

@@ -1,0 +1,77 @@
+// Output path choice with the never-overwrite-an-input rule.
+#include "OutputNaming.h"
+
+#include "PathHelpers.h"
+
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
+namespace brantlewick {
+
+namespace {
+
+// The folder as the file system resolves it, plus the bare name; nothing when the folder is missing.
+std::optional<std::string> ResolvedSpelling(const std::string& path) {
+    std::string folder = FolderOf(path);
+    if (folder.empty()) {
+        folder = ".";
+    }
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(folder.c_str(), nullptr), &std::free);
+    if (!resolved) {
+        return std::nullopt;
+    }
+    return std::string(resolved.get()) + kPathSeparator + FileNameOf(path);
+}
+
+} // namespace
+
+std::string WithOutputSuffix(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    const std::string name = FileNameOf(path);
+    const auto dot = name.rfind('.');
+    if (dot == std::string::npos) {
+        return folder + name + std::string(kOutputSuffix);
+    }
+    return folder + name.substr(0, dot) + std::string(kOutputSuffix) + name.substr(dot + 1);
+}
+
+OutputNamer::OutputNamer(const std::vector<std::string>& batchInputs) {
+    for (const std::string& input : batchInputs) {
+        if (const auto id = IdOf(input)) {
+            inputIds_.insert(*id);
+        }
+    }
+}
+
+bool OutputNamer::WouldReplaceAnInput(const std::string& output, const std::string& input) const {
+    if (CleanPath(output) == CleanPath(input)) {
+        return true;
+    }
+    if (const auto outputId = IdOf(output)) {
+        return outputId == IdOf(input) || inputIds_.contains(*outputId);
+    }
+    // The output does not exist yet: it still is the input if both spell the same place once resolved.
+    const auto resolvedOutput = ResolvedSpelling(output);
+    return resolvedOutput && resolvedOutput == ResolvedSpelling(input);
+}
+
+std::string OutputNamer::OutputPathFor(const std::string& input,
+                                       const std::optional<std::string>& outputFolder) const {
+    const std::string name = FileNameOf(input);
+    std::string output;
+    if (outputFolder) {
+        output = *outputFolder + kPathSeparator + name;
+    } else {
+        const std::string folder = FolderOf(input);
+        output = folder.empty() ? name : folder + kPathSeparator + name;
+    }
+    output = CleanPath(output);
+    // Each round lengthens the name, and only existing inputs can stop it, so this ends.
+    while (WouldReplaceAnInput(output, input)) {
+        output = CleanPath(WithOutputSuffix(output));
+    }
+    return output;
+}
+
+} // namespace brantlewick

@@ -1,0 +1,91 @@
+// Path splitting, clean-up and the silent file tests.
+#include "PathHelpers.h"
+
+#include "FileSystem.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace brantlewick {
+
+std::string FileNameOf(std::string_view path) {
+    const auto pos = path.rfind(kPathSeparator);
+    return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
+}
+
+std::string FolderOf(std::string_view path) {
+    const auto pos = path.rfind(kPathSeparator);
+    return pos == std::string_view::npos ? std::string() : std::string(path.substr(0, pos + 1));
+}
+
+std::string StripExtension(std::string_view path) {
+    const auto pos = path.rfind('.');
+    if (path.empty() || pos == std::string_view::npos || pos == 0) {
+        return std::string(path);
+    }
+    return std::string(path.substr(0, pos));
+}
+
+std::string ExtensionOf(std::string_view path) {
+    const auto pos = path.rfind('.');
+    return pos == std::string_view::npos ? std::string() : std::string(path.substr(pos + 1));
+}
+
+namespace {
+
+// One pass that turns each pair of separators into one without looking at its own output again.
+std::string CollapsePairs(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out.push_back(text[i]);
+        if (text[i] == kPathSeparator && i + 1 < text.size() && text[i + 1] == kPathSeparator) {
+            ++i;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string CleanPath(std::string_view path) {
+    if (path.empty() || path.front() != kPathSeparator) {
+        return CollapsePairs(path);
+    }
+    const auto rest = path.find_first_not_of(kPathSeparator);
+    const std::string_view tail = rest == std::string_view::npos ? std::string_view() : path.substr(rest);
+#ifdef _WIN32
+    return std::string(2, kPathSeparator) + CollapsePairs(tail);
+#else
+    return std::string(1, kPathSeparator) + CollapsePairs(tail);
+#endif
+}
+
+bool IsFolder(const std::string& path) {
+    const auto attributes = FileAttributes(path);
+    return attributes && (*attributes & kAttributeFolder) != 0;
+}
+
+bool PathExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
+
+void DeleteFileIfPresent(const std::string& path, const std::function<void()>& yield) {
+    if (yield) {
+        yield();
+    }
+    if (path.empty()) {
+        return;
+    }
+    if (::unlink(path.c_str()) == 0) {
+        return;
+    }
+    try {
+        ForceDeleteFile(path);
+    } catch (...) {
+        // Deliberately silent: a file left in place makes the later write fail, and that is reported.
+    }
+}
+
+} // namespace brantlewick

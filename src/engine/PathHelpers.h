@@ -1,0 +1,37 @@
+// Small string and file-system operations on paths, shared by the conversion, the folder scan and the window.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace brantlewick {
+
+// The only separator the helpers look at; every other character, "\" included, is ordinary on Linux.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// The part after the last separator; all of `path` when it has none.
+std::string FileNameOf(std::string_view path);
+// The part up to and including the last separator; empty when there is none.
+std::string FolderOf(std::string_view path);
+// Everything before the last "." of the whole path when that "." is not the first character.
+std::string StripExtension(std::string_view path);
+// Everything after the last "." of the whole path; empty when there is no ".".
+std::string ExtensionOf(std::string_view path);
+// Collapses doubled separators in one left-to-right pass (so a run of three becomes two). A leading run
+// becomes exactly one separator on Linux, where "//" has no network meaning (two on Windows).
+std::string CleanPath(std::string_view path);
+
+// Silent tests: any failure answers false.
+bool IsFolder(const std::string& path);
+bool PathExists(const std::string& path);
+
+// Deletes the file if it can: a plain delete, then a forced one that also clears a read-only mode.
+// Never reports. `yield` lets the caller's event loop run first, as every long-running caller wants.
+void DeleteFileIfPresent(const std::string& path, const std::function<void()>& yield = {});
+
+} // namespace brantlewick

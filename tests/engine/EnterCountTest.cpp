@@ -1,0 +1,70 @@
+// The Enter count read from free text, and the numeric test it rests on.
+#include "EnterCount.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+namespace brantlewick {
+namespace {
+
+TEST(EnterCountTest, CountsFromTheTextOfTheBox) {
+    const std::pair<const char*, int> cases[] = {
+        {"3", 3},     {"2.5", 2},       {"3.5", 4},         {"0.4", 0},  {"0.5", 0},   {"1.5", 2},
+        {"0", 1},     {"-2", 1},        {"abc", 1},         {"", 1},     {"   ", 1},   {"12abc", 1},
+        {" 7 ", 7},   {"+4", 4},        {"1e1", 10},        {"1D1", 10}, {"2.5E0", 2}, {"&H10", 16},
+        {"&o17", 15}, {"32767", 32767}, {"32767.4", 32767}, {"1,5", 1},  {".5", 0},    {"6.", 6},
+    };
+    // 0.4 and 0.5 are more than zero, so they are rounded (half to even) and give 0 Enters.
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(EnterCountFromText(text), expected) << '"' << text << '"';
+    }
+}
+
+TEST(EnterCountTest, ValuesThatDoNotFitSixteenBitsOverflow) {
+    for (const char* text : {"32767.5", "32768", "1e5", "1e400", "&HFFFFFF"}) {
+        EXPECT_THROW(EnterCountFromText(text), EnterCountOverflow) << text;
+    }
+    try {
+        EnterCountFromText("99999");
+    } catch (const EnterCountOverflow& overflow) {
+        EXPECT_STREQ(overflow.what(), "Overflow");
+    }
+}
+
+TEST(EnterCountTest, LeadingValueIgnoresBlanksAnywhereAndStopsAtTheFirstMisfit) {
+    const std::pair<const char*, double> cases[] = {
+        {"1 2", 12},   {" - 3", -3},   {"4\t5", 45}, {"2.5.1", 2.5}, {"7x", 7},
+        {"x7", 0},     {"", 0},        {"1e", 1},    {"1e+2", 100},  {"1E-1", 0.1},
+        {"&HfF", 255}, {"&O777", 511}, {"&H", 0},    {"-", 0},       {"1,5", 1},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_DOUBLE_EQ(LeadingNumberValue(text), expected) << '"' << text << '"';
+    }
+}
+
+TEST(EnterCountTest, NumericTestRefusesLettersAfterTheNumber) {
+    const std::pair<const char*, bool> cases[] = {
+        {"1", true},    {" 1 ", true},    {"-1", true},  {"1.5", true},  {"1e3", true},    {"1d3", true},
+        {"&H1F", true}, {"1,000", false}, {"", false},   {"  ", false},  {"12abc", false}, {"abc", false},
+        {"1e", false},  {".", false},     {"&H", false}, {"&HG", false}, {"1 2", false},   {"--1", false},
+    };
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "C"), nullptr);
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(IsNumericText(text), expected) << '"' << text << '"';
+    }
+}
+
+TEST(EnterCountTest, NumericTestFollowsTheLocaleDecimalCharacter) {
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+        GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed";
+    }
+    EXPECT_TRUE(IsNumericText("2,5"));
+    EXPECT_TRUE(IsNumericText("1.000"));
+    // The value itself is read with "." whatever the locale: "2,5" reads as 2.
+    EXPECT_EQ(EnterCountFromText("2,5"), 2);
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+} // namespace
+} // namespace brantlewick

@@ -1,0 +1,114 @@
+// Converting real files: the output appears whole or not at all, and every failure is one named error.
+#include "EngineError.h"
+#include "ReferenceConversion.h"
+#include "SentenceBreaks.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <random>
+
+namespace brantlewick {
+namespace {
+
+using testing::TempDir;
+const std::vector<std::string> kDefault = {".", "!", "?"};
+
+TEST(InsertEnterInFileTest, WritesTheConvertedBytesAndReplacesAnOldOutput) {
+    TempDir dir;
+    testing::WriteBytes(dir / "in.txt", "Hi. Bye! Ok?");
+    testing::WriteBytes(dir / "out.txt", "an older, much longer output that must vanish");
+    InsertEnterInFile(dir / "in.txt", dir / "out.txt", 1, kDefault);
+    EXPECT_EQ(testing::ReadBytes(dir / "out.txt"), "Hi.\r\nBye!\r\nOk?\r\n");
+    EXPECT_EQ(testing::ListNames(dir.Path()), "in.txt|out.txt"); // no temporary file left
+}
+
+TEST(InsertEnterInFileTest, EmptyInputGivesEmptyOutput) {
+    TempDir dir;
+    testing::WriteBytes(dir / "in.txt", "");
+    InsertEnterInFile(dir / "in.txt", dir / "out.txt", 2, kDefault);
+    EXPECT_TRUE(testing::Exists(dir / "out.txt"));
+    EXPECT_EQ(testing::ReadBytes(dir / "out.txt"), "");
+}
+
+// Large enough to cross every read and write buffer of the engine.
+TEST(InsertEnterInFileTest, LargeFileMatchesTheReference) {
+    TempDir dir;
+    std::mt19937 random(7);
+    const std::string pieces[] = {"Word", " ", ". ", "! ", "?", "\r\n", "\n", "\r", "...", "  "};
+    std::string text;
+    while (text.size() < 3 * 1024 * 1024) {
+        text += pieces[random() % std::size(pieces)];
+    }
+    testing::WriteBytes(dir / "in.txt", text);
+    for (const auto& entries : {kDefault, std::vector<std::string>{"...", ".", "W"}}) {
+        InsertEnterInFile(dir / "in.txt", dir / "out.txt", 2, entries);
+        ASSERT_EQ(testing::ReadBytes(dir / "out.txt"), testing::ReferenceConvert(text, entries, 2));
+    }
+}
+
+TEST(InsertEnterInFileTest, FailuresLeaveNoOutputAndNameTheFile) {
+    TempDir dir;
+    testing::WriteBytes(dir / "in.txt", "Hi.");
+    ::mkdir((dir / "locked").c_str(), 0500);
+    const bool root = ::geteuid() == 0; // root writes into read-only folders anyway
+
+    struct Failure {
+        std::string input;
+        std::string output;
+        std::string namedPath;
+    };
+    std::vector<Failure> failures = {
+        {dir / "missing.txt", dir / "out1.txt", dir / "missing.txt"},
+        {dir.Path(), dir / "out2.txt", dir.Path()},
+        {dir / "in.txt", dir / "no-such-folder/out.txt", dir / "no-such-folder/out.txt"},
+        {dir / "in.txt", dir.Path(), dir.Path()}, // the output name is a folder
+    };
+    if (!root) {
+        failures.push_back({dir / "in.txt", dir / "locked/out.txt", dir / "locked/out.txt"});
+    }
+    for (const auto& failure : failures) {
+        SCOPED_TRACE(failure.input + " -> " + failure.output);
+        try {
+            InsertEnterInFile(failure.input, failure.output, 1, kDefault);
+            ADD_FAILURE() << "no error";
+        } catch (const EngineError& error) {
+            EXPECT_EQ(error.Path(), failure.namedPath);
+            EXPECT_FALSE(error.Reason().empty());
+        }
+    }
+    EXPECT_EQ(testing::ListNames(dir.Path()), "in.txt|locked");
+    EXPECT_EQ(testing::ListNames(dir / "locked"), "");
+}
+
+[[noreturn]] void ConvertUnderFileSizeLimit(const std::string& input, const std::string& output) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{64 * 1024, 64 * 1024};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+        InsertEnterInFile(input, output, 1, kDefault);
+    } catch (const EngineError& error) {
+        std::_Exit(error.Path() == output ? 3 : 4);
+    }
+    std::_Exit(5);
+}
+
+// A write that fails half-way (here a file-size limit standing in for a full disk) must leave neither the
+// output nor the temporary file behind.
+TEST(InsertEnterInFileTest, WriteFailureHalfWayLeavesNoPartialFile) {
+    TempDir dir;
+    testing::WriteBytes(dir / "in.txt", std::string(4 * 1024 * 1024, 'x') + ". end");
+    testing::WriteBytes(dir / "out.txt", "previous");
+    EXPECT_EXIT(ConvertUnderFileSizeLimit(dir / "in.txt", dir / "out.txt"), ::testing::ExitedWithCode(3), "");
+    EXPECT_EQ(testing::ListNames(dir.Path()), "in.txt|out.txt");
+    EXPECT_EQ(testing::ReadBytes(dir / "out.txt"), "previous");
+}
+
+} // namespace
+} // namespace brantlewick

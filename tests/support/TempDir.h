@@ -1,0 +1,31 @@
+// A real temporary folder per test, removed with everything in it afterwards, plus small file helpers.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brantlewick::testing {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    // The folder, without a trailing separator.
+    const std::string& Path() const { return path_; }
+    // Path() + "/" + relative.
+    std::string operator/(std::string_view relative) const;
+
+private:
+    std::string path_;
+};
+
+void WriteBytes(const std::string& path, std::string_view bytes);
+std::string ReadBytes(const std::string& path);
+bool Exists(const std::string& path);
+// Names in `folder`, sorted, "." and ".." left out.
+std::string ListNames(const std::string& folder);
+
+} // namespace brantlewick::testing
