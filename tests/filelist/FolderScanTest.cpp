@@ -433,17 +433,22 @@ TEST(FolderScanTest, TheTrapReportsFailuresOutsideTheEnumerationAndResumes) {
 TEST(FolderScanTest, ACancelledScanStopsAtOnceWithoutAReport) {
     TempDir dir;
     MakeTree(dir.Path(), {"A/", "A/a.txt", "B/"});
-    int calls = 0;
-    int reports = 0;
-    const ScanHooks hooks{[&] {
-                              if (++calls == 4) {
-                                  throw ScanCancelled{};
-                              }
-                          },
-                          [&](const std::exception&, int) { ++reports; }};
-    EXPECT_THROW(CollectFolderFiles(dir.Path(), "*.*", hooks), ScanCancelled);
-    EXPECT_EQ(calls, 4);
-    EXPECT_EQ(reports, 0);
+    // Entering the root, finding A (inside the enumeration), entering A, and before listing B's files,
+    // the last of ten yields.
+    for (const int cancelAt : {1, 2, 4, 10}) {
+        SCOPED_TRACE(cancelAt);
+        int calls = 0;
+        int reports = 0;
+        const ScanHooks hooks{[&] {
+                                  if (++calls == cancelAt) {
+                                      throw ScanCancelled{};
+                                  }
+                              },
+                              [&](const std::exception&, int) { ++reports; }};
+        EXPECT_THROW(CollectFolderFiles(dir.Path(), "*.*", hooks), ScanCancelled);
+        EXPECT_EQ(calls, cancelAt);
+        EXPECT_EQ(reports, 0);
+    }
 }
 
 TEST(FolderScanTest, AnEmptyFolderArgumentCollectsNothingRatherThanTheRoot) {
