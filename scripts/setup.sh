@@ -9,7 +9,7 @@ packages=(
     clang libclang-rt-14-dev clang-format
     xvfb xauth xdotool x11-utils imagemagick fonts-liberation
     locales time perl sed
-    desktop-file-utils appstream dpkg-dev
+    desktop-file-utils appstream dpkg-dev librsvg2-bin debootstrap
 )
 
 as_root() {

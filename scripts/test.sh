@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up and runs the whole test suite: a Release build, a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a bounded replay of the fuzz targets.
+# UndefinedBehaviorSanitizer, a bounded replay of the fuzz targets, and the Debian package check.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -26,4 +26,6 @@ for fuzzer in "$root"/build-fuzz/bin/fuzz_*; do
     "$fuzzer" -max_total_time="${BRANTLEWICK_FUZZ_SECONDS:-60}" -print_final_stats=0 "$work" "$corpus"
     rm -rf "$work"
 done
+echo "== Debian package: build, install, use and remove (reuses the Release tree)"
+"$root/scripts/package-check.sh" "$root/build-test"
 echo "== All tests passed"
