@@ -1,0 +1,70 @@
+// The list views of the main window, on QTreeWidget.
+#include "ListView.h"
+#include "Twips.h"
+
+#include <QHeaderView>
+
+namespace brantlewick {
+
+ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
+    setColumnCount(1);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(false);
+    // The column keeps its set width; the user widens it by dragging its border to read long paths.
+    header()->setStretchLastSection(false);
+    setHeaderLabels({QString()});
+    setHeaderHidden(true);
+}
+
+void ListView::SetColumn(const QString& header, int widthTwips) {
+    setHeaderLabels({header});
+    setColumnWidth(0, TwipsToPixels(widthTwips));
+    setHeaderHidden(false);
+}
+
+QString ListView::Text(int index) const {
+    const QTreeWidgetItem* entry = topLevelItem(index - 1);
+    return entry != nullptr ? entry->text(0) : QString();
+}
+
+void ListView::SetText(int index, const QString& text) {
+    if (QTreeWidgetItem* entry = topLevelItem(index - 1)) {
+        entry->setText(0, text);
+    }
+}
+
+void ListView::Append(const QString& text) {
+    auto* entry = new QTreeWidgetItem(QStringList{text});
+    entry->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    addTopLevelItem(entry);
+}
+
+void ListView::Remove(int index) {
+    delete takeTopLevelItem(index - 1);
+}
+
+QStringList ListView::Texts() const {
+    QStringList texts;
+    texts.reserve(Count());
+    for (int i = 1; i <= Count(); ++i) {
+        texts.append(Text(i));
+    }
+    return texts;
+}
+
+int ListView::SelectedIndex() const {
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? 0 : indexOfTopLevelItem(selected.front()) + 1;
+}
+
+void ListView::Select(int index) {
+    if (QTreeWidgetItem* entry = topLevelItem(index - 1)) {
+        setCurrentItem(entry);
+    }
+}
+
+} // namespace brantlewick
