@@ -25,17 +25,19 @@ QString Quoted(const QString& text) {
     return u'"' + text.left(kShown) + QStringLiteral("...\" (%1 characters)").arg(text.size());
 }
 
-// The number of the first line QSettings would not read back as it stands (0 when every line is a
-// group header, a key with "=", a comment or blank), so that such a file is left alone.
+// The number of the first line QSettings would not write back as it stands (0 when every line is a group
+// header, a key with "=", the continuation of a value, a ";" comment or blank). QSettings itself drops
+// such lines when it rewrites a file, so a file with one is never written.
 int FirstDamagedLine(const QByteArray& content) {
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     const QString text = decoder(content);
     if (decoder.hasError() || content.contains('\0')) {
         // Bytes that are not UTF-8 would come back altered after a rewrite; find the first such line.
         const auto lines = content.split('\n');
         for (qsizetype i = 0; i < lines.size(); ++i) {
-            QStringDecoder lineDecoder(QStringDecoder::Utf8);
-            (void)lineDecoder(lines[i]);
+            // Stateless: a sequence cut off at the line's end is an error, not something to wait for.
+            QStringDecoder lineDecoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+            const QString decoded = lineDecoder(lines[i]); // the decoder works only when its result is taken
             if (lineDecoder.hasError() || lines[i].contains('\0')) {
                 return static_cast<int>(i + 1);
             }
@@ -49,7 +51,7 @@ int FirstDamagedLine(const QByteArray& content) {
         const QString line = rawLine.trimmed();
         const bool wasContinued = continued;
         continued = line.endsWith(u'\\');
-        if (wasContinued || line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#')) {
+        if (wasContinued || line.isEmpty() || line.startsWith(u';')) {
             continue;
         }
         if (line.startsWith(u'[') ? !line.contains(u']') : !line.contains(u'=')) {
