@@ -20,7 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <climits>
+#include <algorithm>
 #include <stdexcept>
 
 namespace brantlewick {
@@ -53,9 +53,23 @@ QPushButton* MakeButton(QWidget* container, const QString& caption, int left, in
 
 QLineEdit* MakeTextBox(QWidget* container, int left, int top, int width, int height) {
     auto* box = Place(new QLineEdit(container), left, top, width, height);
-    // A stored value comes back whole, however long: a shorter limit would cut it and store it cut.
-    box->setMaxLength(INT_MAX);
+    box->setMaxLength(kLongestBoxText);
     return box;
+}
+
+// A stored text for one of the two boxes. One longer than the box holds is refused rather than shown
+// cut: the box would store the cut text straight back.
+QString TextForBox(const QString& key, const QString& stored) {
+    if (stored.size() > kLongestBoxText) {
+        throw SettingsError(
+            QStringLiteral("The setting \"%1\" holds %2 characters, more than the %3 the box holds; "
+                           "it is left in the settings file and not shown.")
+                .arg(key)
+                .arg(stored.size())
+                .arg(kLongestBoxText)
+                .toStdString());
+    }
+    return stored;
 }
 
 } // namespace
@@ -116,6 +130,11 @@ void Form1::CreateControls() {
     frame3_ = Place(new QGroupBox(QStringLiteral("Enter Option"), this), 8040, 2265, 7800, 870);
     label1_ = Place(new QLabel(QStringLiteral("Number Of Enters To Add:"), frame3_), 240, 360, 2190, 225);
     label1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Arial's stand-in (Liberation Sans) draws the caption a few pixels wider than its designed width; the
+    // label grows towards Text1 rather than cut its text.
+    label1_->resize(std::min(std::max(label1_->width(), label1_->sizeHint().width()),
+                             TwipsToPixels(2640) - label1_->x() - 2),
+                    label1_->height());
     text1_ = MakeTextBox(frame3_, 2640, 300, 4935, 345);
 
     frame5_ = Place(new QGroupBox(QStringLiteral("Save Option"), this), 8040, 3180, 7800, 1815);
@@ -135,14 +154,7 @@ void Form1::CreateControls() {
     // Pointer movements are handled by the control under the pointer alone: a control without a handler
     // of its own must not pass the movement on to its frame or to the window's background.
     setMouseTracking(true);
-    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        control->setAttribute(Qt::WA_NoMousePropagation);
-        control->setMouseTracking(true);
-    }
-    for (QWidget* control :
-         {static_cast<QWidget*>(label1_), static_cast<QWidget*>(text1_), static_cast<QWidget*>(option1_),
-          static_cast<QWidget*>(option2_), static_cast<QWidget*>(frame2_), static_cast<QWidget*>(text3_),
-          static_cast<QWidget*>(pushButton7_)}) {
+    for (QWidget* control : ControlsByTabIndex()) {
         control->setAttribute(Qt::WA_NoMousePropagation);
         control->setMouseTracking(true);
     }
@@ -152,13 +164,17 @@ void Form1::CreateControls() {
     }
 }
 
+QList<QWidget*> Form1::ControlsByTabIndex() const {
+    return {listView1_,   pushButton1_,  pushButton3_,  pushButton4_,  pushButton5_,  listView2_,
+            pushButton9_, pushButton10_, pushButton11_, pushButton12_, progressBar1_, text1_,
+            option1_,     text3_,        option2_,      pushButton2_,  frame3_,       frame5_,
+            frame2_,      pushButton7_,  label1_};
+}
+
 void Form1::SetTabOrder() {
-    // By tab index; the frames, the label and the progress bar take no focus and drop out of the chain.
-    QWidget* const order[] = {
-        listView1_,    pushButton1_,  pushButton3_,  pushButton4_,  pushButton5_, listView2_,   pushButton9_,
-        pushButton10_, pushButton11_, pushButton12_, progressBar1_, text1_,       option1_,     text3_,
-        option2_,      pushButton2_,  frame3_,       frame5_,       frame2_,      pushButton7_, label1_};
-    for (std::size_t i = 1; i < std::size(order); ++i) {
+    // The frames, the label and the progress bar take no focus and drop out of the chain.
+    const QList<QWidget*> order = ControlsByTabIndex();
+    for (qsizetype i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
 }
@@ -189,16 +205,12 @@ void Form1::ConnectHandlers() {
     connect(listView1_, &QTreeWidget::itemPressed, this,
             [this](QTreeWidgetItem* item) { WithoutTrap([&] { ListView1_ItemClick(item); }); });
 
-    for (QObject* watched :
-         {static_cast<QObject*>(pushButton1_), static_cast<QObject*>(pushButton2_),
-          static_cast<QObject*>(pushButton3_), static_cast<QObject*>(pushButton4_),
-          static_cast<QObject*>(pushButton5_), static_cast<QObject*>(pushButton7_),
-          static_cast<QObject*>(pushButton9_), static_cast<QObject*>(pushButton10_),
-          static_cast<QObject*>(pushButton11_), static_cast<QObject*>(pushButton12_),
-          static_cast<QObject*>(label1_), static_cast<QObject*>(frame3_), static_cast<QObject*>(text1_),
-          static_cast<QObject*>(text3_), static_cast<QObject*>(listView1_->viewport()),
-          static_cast<QObject*>(listView1_->header()->viewport()),
-          static_cast<QObject*>(listView2_->viewport())}) {
+    // Pointer movements, the file list's mouse and drop events, the character list's double-click and
+    // Text1's focus loss arrive through eventFilter.
+    for (QObject* watched : std::initializer_list<QObject*>{
+             pushButton1_, pushButton2_, pushButton3_, pushButton4_, pushButton5_, pushButton7_, pushButton9_,
+             pushButton10_, pushButton11_, pushButton12_, label1_, frame3_, text1_, text3_,
+             listView1_->viewport(), listView1_->header()->viewport(), listView2_->viewport()}) {
         watched->installEventFilter(this);
     }
 }
@@ -209,8 +221,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         if (type == QEvent::MouseMove) {
             const auto* move = static_cast<QMouseEvent*>(event);
             // Positions over the header come in list coordinates too (above the first entry).
-            const QPoint position =
-                listView1_->viewport()->mapFrom(static_cast<QWidget*>(watched), move->position().toPoint());
+            const QPoint position = listView1_->viewport()->mapFromGlobal(
+                static_cast<QWidget*>(watched)->mapToGlobal(move->position().toPoint()));
             WithoutTrap([&] { ListView1_MouseMove(move->buttons(), position); });
             return false;
         }
@@ -291,11 +303,15 @@ void Form1::Form_Load() {
     trap.Line(106, [&] { LoadHandPointer(); });
     trap.Line(108, [&] { OpenWebsiteOnceInAHundred(); });
     trap.Line(110, [&] { listView1_->SetColumn(QStringLiteral("File(s)"), 7000); });
-    trap.Line(112, [&] { text1_->setText(settings_.GetSetting(setting::kText1, QStringLiteral("1"))); });
+    trap.Line(112, [&] {
+        text1_->setText(
+            TextForBox(setting::kText1, settings_.GetSetting(setting::kText1, QStringLiteral("1"))));
+    });
     // The default is formed on every start; without a desktop the store is not read at all.
     trap.Line(114, [&] {
-        text3_->setText(settings_.GetSetting(setting::kOutputFolder,
-                                             DesktopFolderPath(desktop_.DesktopLocation()) + u'/'));
+        const QString defaultFolder = DesktopFolderPath(desktop_.DesktopLocation()) + u'/';
+        text3_->setText(
+            TextForBox(setting::kOutputFolder, settings_.GetSetting(setting::kOutputFolder, defaultFolder)));
     });
     trap.Line(116, [&] {
         SetOptionValue(option1_, settings_.GetBoolSetting(setting::kOption1, QStringLiteral("1")));

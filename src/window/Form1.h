@@ -40,6 +40,9 @@ class SettingsStore;
 // in progress: the removing operations do nothing while it shows.
 enum class PointerState { Default = 0, Hourglass = 11, Custom = 99 };
 
+// The most a text box holds; a longer stored value is refused at start-up instead of being cut.
+inline constexpr int kLongestBoxText = 32767;
+
 // The product's web site, opened once in a hundred starts.
 inline constexpr const char* kWebsiteAddress = "https://brantlewick.example/";
 
@@ -172,6 +175,7 @@ protected:
 private:
     void ShowErrorReport(const std::string& text) override;
     void CreateControls();
+    QList<QWidget*> ControlsByTabIndex() const;
     void SetTabOrder();
     void ConnectHandlers();
     void OpenWebsiteOnceInAHundred();

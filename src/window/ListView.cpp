@@ -5,6 +5,16 @@
 #include <QHeaderView>
 
 namespace brantlewick {
+namespace {
+
+constexpr int kTextRole = Qt::UserRole;
+
+void SetEntryText(QTreeWidgetItem* entry, const QString& text) {
+    entry->setData(0, kTextRole, text);
+    entry->setText(0, text.size() > ListView::kShownCharacters ? text.left(ListView::kShownCharacters) : text);
+}
+
+} // namespace
 
 ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
@@ -28,17 +38,18 @@ void ListView::SetColumn(const QString& header, int widthTwips) {
 
 QString ListView::Text(int index) const {
     const QTreeWidgetItem* entry = topLevelItem(index - 1);
-    return entry != nullptr ? entry->text(0) : QString();
+    return entry != nullptr ? entry->data(0, kTextRole).toString() : QString();
 }
 
 void ListView::SetText(int index, const QString& text) {
     if (QTreeWidgetItem* entry = topLevelItem(index - 1)) {
-        entry->setText(0, text);
+        SetEntryText(entry, text);
     }
 }
 
 void ListView::Append(const QString& text) {
-    auto* entry = new QTreeWidgetItem(QStringList{text});
+    auto* entry = new QTreeWidgetItem();
+    SetEntryText(entry, text);
     entry->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     addTopLevelItem(entry);
 }

@@ -1,4 +1,6 @@
 // A list view in report style with one headed column, whose entries are plain texts numbered from 1.
+// Read and write entries through Text()/SetText()/Append(): a cell shows at most kShownCharacters of its
+// text (a text of millions of characters would take seconds to draw), the entry keeps all of it.
 #pragma once
 
 #include <QTreeWidget>
@@ -7,6 +9,8 @@ namespace brantlewick {
 
 class ListView : public QTreeWidget {
 public:
+    static constexpr int kShownCharacters = 4096;
+
     explicit ListView(QWidget* parent = nullptr);
 
     // Shows the header row with the one column.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "DesktopServices.h"
+#include "QtPrinters.h"
 
 #include <QString>
 #include <QStringList>
