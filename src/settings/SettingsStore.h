@@ -25,6 +25,17 @@ inline const QString kLastFolder = QStringLiteral("LastFolder");
 inline const QString kLastFolderDot = QStringLiteral("LastFolderDot");
 } // namespace setting
 
+// What each key reads as before it was ever written ("Output Folder" has none: its default is computed from
+// the desktop folder at every start, and "ListView2"'s is the character list's own).
+namespace setting_default {
+inline const QString kText1 = QStringLiteral("1");
+inline const QString kOption1 = QStringLiteral("1");
+inline const QString kOption2 = QStringLiteral("0");
+inline const QString kExtension = QStringLiteral("*");
+inline const QString kLastFolder;
+inline const QString kLastFolderDot;
+} // namespace setting_default
+
 class SettingsStore {
 public:
     // The user's store: $XDG_CONFIG_HOME/Kestrova.ini (organisation "Kestrova", no application name).

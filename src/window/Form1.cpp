@@ -216,78 +216,85 @@ void Form1::ConnectHandlers() {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
     if (watched == listView1_->viewport() || watched == listView1_->header()->viewport()) {
-        if (type == QEvent::MouseMove) {
-            const auto* move = static_cast<QMouseEvent*>(event);
-            // Positions over the header come in list coordinates too (above the first entry).
-            const QPoint position = listView1_->viewport()->mapFromGlobal(
-                static_cast<QWidget*>(watched)->mapToGlobal(move->position().toPoint()));
-            WithoutTrap([&] { ListView1_MouseMove(move->buttons(), position); });
-            return false;
-        }
-        if (watched == listView1_->viewport()) {
-            switch (type) {
-            case QEvent::MouseButtonPress: {
-                const auto* press = static_cast<QMouseEvent*>(event);
-                WithoutTrap([&] { ListView1_MouseDown(press->button(), press->position().toPoint()); });
-                return false;
-            }
-            case QEvent::MouseButtonRelease: {
-                const auto* release = static_cast<QMouseEvent*>(event);
-                WithoutTrap([&] { ListView1_MouseUp(release->button(), release->position().toPoint()); });
-                return false;
-            }
-            case QEvent::MouseButtonDblClick:
-                WithoutTrap([&] { ListView1_DblClick(); });
-                return true;
-            case QEvent::DragEnter:
-            case QEvent::DragMove: {
-                auto* drag = static_cast<QDragMoveEvent*>(event);
-                bool accepted = false;
-                WithoutTrap([&] { accepted = ListView1_OLEDragOver(drag->mimeData()); });
-                if (accepted) {
-                    drag->acceptProposedAction();
-                } else {
-                    drag->ignore();
-                }
-                return true;
-            }
-            case QEvent::Drop: {
-                auto* drop = static_cast<QDropEvent*>(event);
-                WithoutTrap([&] { ListView1_OLEDragDrop(drop->mimeData()); });
-                drop->acceptProposedAction();
-                return true;
-            }
-            default:
-                break;
-            }
-        }
-        return false;
+        return FileListEvent(static_cast<QWidget*>(watched), event);
     }
-    if (watched == listView2_->viewport()) {
-        if (type == QEvent::MouseButtonDblClick) {
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        // The character list has no pointer handler: moving over it leaves the pointer as it is.
+        if (qobject_cast<QPushButton*>(watched) != nullptr) {
+            HandPointerMove();
+        } else if (watched != listView2_->viewport()) {
+            PointerResetMove();
+        }
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (watched == listView2_->viewport()) {
             WithoutTrap([&] { ListView2_DblClick(); });
             return true;
         }
-        return false;
-    }
-    if (watched == text1_ && type == QEvent::FocusOut) {
+        break;
+    case QEvent::FocusOut: {
         // Switching to another window, or a menu popping up, is not leaving the box.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        if (watched == text1_ && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             WithoutTrap([&] { Text1_LostFocus(); });
         }
-        return false;
+        break;
     }
-    if (type == QEvent::MouseMove) {
-        if (qobject_cast<QPushButton*>(watched) != nullptr) {
-            HandPointerMove();
-        } else {
-            PointerResetMove();
-        }
+    default:
+        break;
     }
     return false;
+}
+
+bool Form1::FileListEvent(QWidget* source, QEvent* event) {
+    if (event->type() == QEvent::MouseMove) {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        // Moves over the header come in list coordinates too (above the first entry).
+        const QPoint position =
+            listView1_->viewport()->mapFromGlobal(source->mapToGlobal(move->position().toPoint()));
+        WithoutTrap([&] { ListView1_MouseMove(move->buttons(), position); });
+        return false;
+    }
+    if (source != listView1_->viewport()) {
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        WithoutTrap([&] { ListView1_MouseDown(press->button(), press->position().toPoint()); });
+        return false;
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto* release = static_cast<QMouseEvent*>(event);
+        WithoutTrap([&] { ListView1_MouseUp(release->button(), release->position().toPoint()); });
+        return false;
+    }
+    case QEvent::MouseButtonDblClick:
+        WithoutTrap([&] { ListView1_DblClick(); });
+        return true;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        bool accepted = false;
+        WithoutTrap([&] { accepted = ListView1_OLEDragOver(drag->mimeData()); });
+        if (accepted) {
+            drag->acceptProposedAction();
+        } else {
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        WithoutTrap([&] { ListView1_OLEDragDrop(drop->mimeData()); });
+        drop->acceptProposedAction();
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {
@@ -305,7 +312,7 @@ void Form1::Form_Load() {
     trap.Line(110, [&] { listView1_->SetColumn(QStringLiteral("File(s)"), 7000); });
     trap.Line(112, [&] {
         text1_->setText(
-            TextForBox(setting::kText1, settings_.GetSetting(setting::kText1, QStringLiteral("1"))));
+            TextForBox(setting::kText1, settings_.GetSetting(setting::kText1, setting_default::kText1)));
     });
     // The default is formed on every start; without a desktop the store is not read at all.
     trap.Line(114, [&] {
@@ -314,10 +321,10 @@ void Form1::Form_Load() {
             TextForBox(setting::kOutputFolder, settings_.GetSetting(setting::kOutputFolder, defaultFolder)));
     });
     trap.Line(116, [&] {
-        SetOptionValue(option1_, settings_.GetBoolSetting(setting::kOption1, QStringLiteral("1")));
+        SetOptionValue(option1_, settings_.GetBoolSetting(setting::kOption1, setting_default::kOption1));
     });
     trap.Line(118, [&] {
-        SetOptionValue(option2_, settings_.GetBoolSetting(setting::kOption2, QStringLiteral("0")));
+        SetOptionValue(option2_, settings_.GetBoolSetting(setting::kOption2, setting_default::kOption2));
     });
     trap.Line(120, [&] { frame2_->setEnabled(option1_->isChecked()); });
     trap.Line(122, [&] { listView2_->SetColumn(QStringLiteral("Sentence Ending Characters"), 7000); });

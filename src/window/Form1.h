@@ -127,6 +127,7 @@ public:
     DesktopServices& Desktop() const { return desktop_; }
 
     // ==== File list (Form1FileList.cpp) ====================================================================
+    // ListView1_MouseMove already does its first step, the pointer reset; the reorder step follows it.
     void PushButton4_Click();
     // The entry under a mouse press; picks the drag entry.
     void ListView1_ItemClick(QTreeWidgetItem* item);
@@ -137,6 +138,8 @@ public:
     void ListView1_DblClick();
 
     // ==== Character list (Form1CharacterList.cpp) ==========================================================
+    // Restore and save already work (start-up step 13, shutdown step 1); the join and split rules are in
+    // CharacterList.h.
     void PushButton9_Click();
     void PushButton10_Click();
     void PushButton11_Click();
@@ -147,6 +150,8 @@ public:
     void SaveCharacterList();
 
     // ==== Options (Form1Options.cpp) =======================================================================
+    // Text1_Change and Text3_Change already store their box: the start-up's write-back relies on them.
+    // The option handlers run on the user's clicks only, not when the start-up selects from the settings.
     void Option1_Click();
     void Option2_Click();
     void Text1_Change();
@@ -156,10 +161,14 @@ public:
     void PushButton7_Click();
 
     // ==== Batch run (Form1Batch.cpp) =======================================================================
+    // Yield with Desktop().ProcessEvents(); show the busy state with
+    // SetMousePointer(PointerState::Hourglass).
     void PushButton2_Click();
     bool RunInProgress() const { return runInProgress_; }
 
     // ==== Adding files (Form1AddFiles.cpp) =================================================================
+    // The file dialog is Desktop().OpenFiles (TooManyFilesError for a selection too long), the folder picker
+    // Desktop().BrowseForFolder, opening the Samples folder Desktop().OpenFolder.
     void PushButton1_Click();
     void PushButton3_Click();
     void PushButton5_Click();
@@ -178,6 +187,8 @@ private:
     QList<QWidget*> ControlsByTabIndex() const;
     void SetTabOrder();
     void ConnectHandlers();
+    // The file list's viewport and header events, passed on to the ListView1_ handlers.
+    bool FileListEvent(QWidget* source, QEvent* event);
     void OpenWebsiteOnceInAHundred();
 
     SettingsStore& settings_;

@@ -12,6 +12,7 @@ void Form1::ListView1_MouseDown(Qt::MouseButton /*button*/, const QPoint& /*posi
 void Form1::ListView1_MouseUp(Qt::MouseButton /*button*/, const QPoint& /*position*/) {}
 
 void Form1::ListView1_MouseMove(Qt::MouseButtons /*buttons*/, const QPoint& /*position*/) {
+    // The styling's pointer reset comes first.
     PointerResetMove();
 }
 

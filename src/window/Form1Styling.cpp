@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QRadioButton>
-#include <QtEndian>
 
 #include <stdexcept>
 
@@ -37,12 +36,15 @@ QCursor LoadCursorFile(const QString& path) {
                                      .arg(path, file.errorString())
                                      .toStdString());
     }
-    QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.readAll();
     // A pointer file is an icon directory of type 2 whose first entry holds the hot spot.
     constexpr qsizetype kDirectoryLength = 6;
     constexpr qsizetype kEntryLength = 16;
     const auto word = [&bytes](qsizetype offset) {
-        return qFromLittleEndian<quint16>(reinterpret_cast<const uchar*>(bytes.constData()) + offset);
+        if (offset < 0 || offset + 1 >= bytes.size()) {
+            return -1;
+        }
+        return static_cast<uchar>(bytes[offset]) | static_cast<uchar>(bytes[offset + 1]) << 8;
     };
     QPixmap image;
     if (bytes.size() >= kDirectoryLength + kEntryLength && word(0) == 0 && word(2) == 2 && word(4) >= 1) {
@@ -54,7 +56,9 @@ QCursor LoadCursorFile(const QString& path) {
     }
     const int hotX = word(kDirectoryLength + 4);
     const int hotY = word(kDirectoryLength + 6);
-    return QCursor(image, hotX < image.width() ? hotX : 0, hotY < image.height() ? hotY : 0);
+    // A hot spot outside the image would point nowhere; the top left corner is the usual tip.
+    const bool inside = hotX >= 0 && hotX < image.width() && hotY >= 0 && hotY < image.height();
+    return QCursor(image, inside ? hotX : 0, inside ? hotY : 0);
 }
 
 void Form1::SetMousePointer(PointerState state) {

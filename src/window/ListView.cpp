@@ -11,7 +11,8 @@ constexpr int kTextRole = Qt::UserRole;
 
 void SetEntryText(QTreeWidgetItem* entry, const QString& text) {
     entry->setData(0, kTextRole, text);
-    entry->setText(0, text.size() > ListView::kShownCharacters ? text.left(ListView::kShownCharacters) : text);
+    entry->setText(0,
+                   text.size() > ListView::kShownCharacters ? text.left(ListView::kShownCharacters) : text);
 }
 
 } // namespace

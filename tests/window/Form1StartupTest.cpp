@@ -251,6 +251,8 @@ TEST(Form1StartupTest, AConfigurationFolderThatCannotBeWrittenIsReportedOnceAtCl
     EXPECT_TRUE(test.desktop.messages.empty());
     EXPECT_EQ(form.Text1()->text(), "1");
     EXPECT_EQ(form.ListView2()->Count(), 3);
+    form.Text1()->setText("5");
+    EXPECT_TRUE(test.desktop.messages.empty());
     form.close();
     EXPECT_EQ(
         test.ErrorReports(),

@@ -46,7 +46,8 @@ struct ShownFolderPicker {
 class ScriptedDesktopServices : public DesktopServices {
 public:
     // ---- Answers, taken from the front; when a queue is empty the answer is the one a user who just
-    // closes the box gives: OK, No, Cancel (empty), no files, no folder, and a draw of 1.
+    // closes the box gives: No, Cancel (empty), no files, no folder, and a draw of 1. Yes/No questions
+    // take their answers from messageAnswers; an OK-only box always answers OK.
     std::deque<MessageAnswer> messageAnswers;
     std::deque<QString> inputAnswers;
     std::deque<FileDialogAnswer> fileAnswers;

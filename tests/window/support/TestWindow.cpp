@@ -40,7 +40,8 @@ QStringList TestWindow::ErrorReports() const {
 }
 
 QString ExpectedReport(const QString& description, const QString& location, int line) {
-    return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") + QString::number(line) +
+    return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") +
+           QString::number(line) +
            QStringLiteral("\r\rPlease email screenshot of this message to support@brantlewick.example");
 }
 
