@@ -125,15 +125,6 @@ TEST(SettingsStoreTest, AnyOtherTextIsATypeMismatch) {
     }
 }
 
-TEST(SettingsStoreTest, BooleanDefaultsAreTheNumbersOneAndZero) {
-    TempDir dir;
-    SettingsStore store(Q(dir / "Kestrova.ini"));
-    EXPECT_TRUE(store.GetBoolSetting(setting::kOption1, "1"));
-    EXPECT_FALSE(store.GetBoolSetting(setting::kOption2, "0"));
-    store.SaveSetting(setting::kOption2, "-1");
-    EXPECT_TRUE(store.GetBoolSetting(setting::kOption2, "0"));
-}
-
 TEST(SettingsStoreTest, OtherGroupsAndOtherProgramsKeysAreKept) {
     TempDir dir;
     const std::string path = dir / "Kestrova.ini";

@@ -31,13 +31,6 @@ TEST(WindowPartsTest, TheApplicationTitleIsCutAtTheLastSpace) {
     }
 }
 
-TEST(WindowPartsTest, TheDesktopFolderLosesItsTrailingSeparators) {
-    EXPECT_EQ(DesktopFolderPath("/home/a/Desktop"), "/home/a/Desktop");
-    EXPECT_EQ(DesktopFolderPath("/home/a/Desktop//"), "/home/a/Desktop");
-    EXPECT_EQ(DesktopFolderPath("/"), "");
-    EXPECT_THROW(DesktopFolderPath(""), std::invalid_argument);
-}
-
 TEST(WindowPartsTest, TheFolderPickerAnswersWithoutATrailingSeparatorExceptForTheRoot) {
     const struct {
         const char* chosen;
@@ -72,13 +65,6 @@ TEST(WindowPartsTest, MessagesKeepTheirLineEndsUntilTheyAreDisplayed) {
               "Disk full\nin X at line 100\n\nPlease");
     EXPECT_EQ(DisplayedMessageText("Enter file extension to load:\r\r(* for all files)"),
               "Enter file extension to load:\n\n(* for all files)");
-}
-
-TEST(WindowPartsTest, TheCharacterListIsStoredJoinedByThreeBackslashes) {
-    EXPECT_EQ(JoinCharacterList({".", "!", "?"}), ".\\\\\\!\\\\\\?");
-    EXPECT_EQ(JoinCharacterList({}), "");
-    EXPECT_EQ(JoinCharacterList({"...", " ", "\u3002"}), "...\\\\\\ \\\\\\\u3002");
-    EXPECT_EQ(kDefaultCharacterListText, ".\\\\\\!\\\\\\?");
 }
 
 TEST(WindowPartsTest, TheStoredCharacterListIsSplitAndBlankPiecesDropped) {
