@@ -1,0 +1,19 @@
+// brantlewick: the window program. It loads the main window and runs until that window closes.
+#include "Form1.h"
+#include "QtDesktopServices.h"
+#include "SettingsStore.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brantlewick"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("brantlewick"));
+
+    brantlewick::SettingsStore settings;
+    brantlewick::QtDesktopServices desktop;
+    brantlewick::Form1 form(settings, desktop, QCoreApplication::applicationDirPath());
+    form.Form_Load();
+    form.show();
+    return QApplication::exec();
+}

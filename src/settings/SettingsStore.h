@@ -1,0 +1,71 @@
+// The per-user store of the program's choices: one INI file, group "Brantlewick", every value a string.
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+namespace brantlewick {
+
+// A read or write of the store failed, or a stored value has the wrong form. what() is readable as is.
+class SettingsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The complete list of keys; nothing else is ever read or written.
+namespace setting {
+inline const QString kListView2 = QStringLiteral("ListView2");
+inline const QString kText1 = QStringLiteral("Text1");
+inline const QString kOutputFolder = QStringLiteral("Output Folder");
+inline const QString kOption1 = QStringLiteral("Option1");
+inline const QString kOption2 = QStringLiteral("Option2");
+inline const QString kExtension = QStringLiteral("Extension");
+inline const QString kLastFolder = QStringLiteral("LastFolder");
+inline const QString kLastFolderDot = QStringLiteral("LastFolderDot");
+} // namespace setting
+
+// What each key reads as before it was ever written ("Output Folder" has none: its default is computed from
+// the desktop folder at every start, and "ListView2"'s is the character list's own).
+namespace setting_default {
+inline const QString kText1 = QStringLiteral("1");
+inline const QString kOption1 = QStringLiteral("1");
+inline const QString kOption2 = QStringLiteral("0");
+inline const QString kExtension = QStringLiteral("*");
+inline const QString kLastFolder;
+inline const QString kLastFolderDot;
+} // namespace setting_default
+
+class SettingsStore {
+public:
+    // The user's store: $XDG_CONFIG_HOME/Kestrova.ini (organisation "Kestrova", no application name).
+    SettingsStore();
+    // A store in the given INI file; tests point it into a temporary folder.
+    explicit SettingsStore(QString filePath);
+
+    static QString DefaultFilePath();
+    const QString& FilePath() const { return filePath_; }
+
+    // The stored text, or `defaultValue` when the key was never written. An empty stored text is a
+    // value: it comes back empty. Throws SettingsError when the file exists but cannot be read.
+    QString GetSetting(const QString& key, const QString& defaultValue) const;
+    // Replaces the key's value and writes the file at once. Throws SettingsError when the file cannot be
+    // written, and refuses (with SettingsError) to rewrite a file it could not read, so that a damaged
+    // file is never replaced by one holding only what could be understood of it.
+    void SaveSetting(const QString& key, const QString& value);
+
+    // GetSetting read as a boolean by ParseBoolSetting; `defaultValue` is "1" or "0" by convention.
+    bool GetBoolSetting(const QString& key, const QString& defaultValue) const;
+    void SaveBoolSetting(const QString& key, bool value) { SaveSetting(key, BoolSettingText(value)); }
+
+    // "True" / "False", the form booleans are written in.
+    static QString BoolSettingText(bool value);
+    // "True" and "False" in any letter case, or a number (zero is false, any other number true), with
+    // surrounding spaces allowed; anything else throws SettingsError naming `key` and the text.
+    static bool ParseBoolSetting(const QString& key, const QString& text);
+
+private:
+    QString filePath_;
+};
+
+} // namespace brantlewick

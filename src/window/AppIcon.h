@@ -1,0 +1,8 @@
+// The program's icon, drawn at run time so that no image file has to travel with the executable.
+#pragma once
+
+#include <QIcon>
+
+namespace brantlewick {
+QIcon BrantlewickIcon();
+}

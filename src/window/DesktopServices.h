@@ -1,0 +1,60 @@
+// The one interface through which the window reaches every dialog and desktop service.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <stdexcept>
+
+class QWidget;
+
+namespace brantlewick {
+
+enum class MessageIcon { None, Warning };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+// The open-files dialog's selection does not fit the result buffer of its design length; the caller shows
+// its own message instead of the standard report.
+class TooManyFilesError : public std::runtime_error {
+public:
+    static constexpr int kNumber = 20476;
+    TooManyFilesError() : std::runtime_error("The selected file names do not fit the dialog's buffer.") {}
+};
+
+class DesktopServices {
+public:
+    virtual ~DesktopServices() = default;
+
+    // A modal message box; returns the button the user chose.
+    virtual MessageAnswer MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                                     MessageIcon icon, MessageButtons buttons) = 0;
+    // A modal line-input box; the empty string on Cancel.
+    virtual QString InputBox(QWidget* owner, const QString& prompt, const QString& caption,
+                             const QString& defaultText) = 0;
+    // The file-open dialog with multiple selection: full paths in the dialog's order, empty on Cancel.
+    // Throws TooManyFilesError when the selection would not fit the dialog's result buffer.
+    virtual QStringList OpenFiles(QWidget* owner, const QString& title, const QString& filter) = 0;
+    // The folder picker: a folder path without a trailing separator ("/" for the root), or the empty string
+    // on Cancel. An empty or missing initial folder leaves the dialog's own starting place.
+    virtual QString BrowseForFolder(QWidget* owner, const QString& title, const QString& initialFolder) = 0;
+    // Show a folder in the file manager, or an address in the browser; the outcome is not looked at.
+    virtual void OpenFolder(const QString& path) = 0;
+    virtual void OpenWebAddress(const QString& address) = 0;
+    // The user's desktop folder as the desktop names it; empty when it cannot be located.
+    virtual QString DesktopLocation() = 0;
+    // A whole number from 1 to 100, drawn anew at each call.
+    virtual int RandomDraw() = 0;
+    // Lets the window system deliver what is pending (repaints, clicks) inside a long loop.
+    virtual void ProcessEvents() = 0;
+    // Ends the program at once, from whatever handler or loop is running.
+    virtual void EndProgram() = 0;
+
+    // A Yes/No question without an icon.
+    bool Question(QWidget* owner, const QString& text, const QString& caption) {
+        return MessageBox(owner, text, caption, MessageIcon::None, MessageButtons::YesNo) ==
+               MessageAnswer::Yes;
+    }
+};
+
+} // namespace brantlewick

@@ -1,0 +1,107 @@
+// The standard error report: numbered statements that report a failure and go on with the next one.
+#pragma once
+
+#include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace brantlewick {
+
+// Where a report says the failure happened; the trailing space belongs to the text.
+namespace location {
+inline constexpr std::string_view kFormLoad = "in Moravelle2021/08/31.Form1.Form_Load ";
+inline constexpr std::string_view kFormQueryUnload = "in Moravelle2021/08/31.Form1.Form_QueryUnload ";
+inline constexpr std::string_view kPushButton1Click = "in Moravelle2021/08/31.Form1.PushButton1_Click ";
+inline constexpr std::string_view kPushButton2Click = "in Moravelle2021/08/31.Form1.PushButton2_Click ";
+inline constexpr std::string_view kPushButton3Click = "in Moravelle2021/08/31.Form1.PushButton3_Click ";
+inline constexpr std::string_view kPushButton4Click = "in Moravelle2021/08/31.Form1.PushButton4_Click ";
+inline constexpr std::string_view kPushButton5Click = "in Moravelle2021/08/31.Form1.PushButton5_Click ";
+inline constexpr std::string_view kPushButton7Click = "in Moravelle2021/08/31.Form1.PushButton7_Click ";
+inline constexpr std::string_view kPushButton9Click = "in Moravelle2021/08/31.Form1.PushButton9_Click ";
+inline constexpr std::string_view kPushButton10Click = "in Moravelle2021/08/31.Form1.PushButton10_Click ";
+inline constexpr std::string_view kPushButton12Click = "in Moravelle2021/08/31.Form1.PushButton12_Click ";
+inline constexpr std::string_view kInsertEnterInFile = "in Moravelle2021/08/31.AddRemove.InsertEnterInFile ";
+inline constexpr std::string_view kGetSubDirectories2016 =
+    "in Tovarquin2021/08/31.AddFolder.GetSubDirectories2016 ";
+} // namespace location
+
+inline constexpr std::string_view kSupportAddress = "support@brantlewick.example";
+inline constexpr std::string_view kErrorReportCaption = "Application Error";
+
+// The report's text: description, CR LF, location, "at line " and the number, two bare CRs, and the
+// request to mail a screenshot to the support address.
+std::string ErrorReportText(std::string_view description, std::string_view location, int line);
+
+// Shows one report (caption "Application Error", warning icon, OK only) and returns when it is closed.
+class ErrorReporter {
+public:
+    virtual ~ErrorReporter() = default;
+    virtual void ShowErrorReport(const std::string& text) = 0;
+};
+
+// The trap of one procedure. Each numbered line (100, 102, 104, ...) runs its statements; when they
+// throw, the report names this procedure and that line, and the procedure goes on with its next line.
+// A helper called from a line needs nothing: its failure ends the helper and is reported with the
+// caller's line.
+//
+//     ErrorTrap trap = Trap(location::kPushButton9Click);
+//     const QString text = trap.Line(100, [&] { return AskText(...); }).value_or(QString());
+//     trap.Line(102, [&] { ListView2()->Append(text); });
+//
+// Line() answers whether the statements completed; for statements that give a value it answers that
+// value, or nothing after a failure (the variable it was meant for keeps its previous value).
+class ErrorTrap {
+public:
+    ErrorTrap(ErrorReporter& reporter, std::string_view location)
+        : reporter_(reporter), location_(location) {}
+
+    template <typename Statements> auto Line(int number, Statements&& statements) {
+        using Result = std::invoke_result_t<Statements&>;
+        line_ = number;
+        if constexpr (std::is_void_v<Result>) {
+            try {
+                statements();
+                return true;
+            } catch (const std::exception& error) {
+                Report(error.what());
+            } catch (...) {
+                Report(kUnknownError);
+            }
+            return false;
+        } else {
+            try {
+                return std::optional<Result>(statements());
+            } catch (const std::exception& error) {
+                Report(error.what());
+            } catch (...) {
+                Report(kUnknownError);
+            }
+            return std::optional<Result>();
+        }
+    }
+
+    // The numbered line running now, or 0 before the first.
+    int CurrentLine() const { return line_; }
+    std::string_view Location() const { return location_; }
+
+private:
+    static constexpr std::string_view kUnknownError = "Unexpected error";
+    void Report(std::string_view description);
+
+    ErrorReporter& reporter_;
+    std::string_view location_;
+    int line_ = 0;
+};
+
+// For handlers that have no trap: a failure is dropped without a message, so that it never travels into
+// the toolkit's event dispatch.
+template <typename Statements> void WithoutTrap(Statements&& statements) noexcept {
+    try {
+        statements();
+    } catch (...) {
+    }
+}
+
+} // namespace brantlewick

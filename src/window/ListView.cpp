@@ -1,0 +1,82 @@
+// The list views of the main window, on QTreeWidget.
+#include "ListView.h"
+#include "Twips.h"
+
+#include <QHeaderView>
+
+namespace brantlewick {
+namespace {
+
+constexpr int kTextRole = Qt::UserRole;
+
+void SetEntryText(QTreeWidgetItem* entry, const QString& text) {
+    entry->setData(0, kTextRole, text);
+    entry->setText(0,
+                   text.size() > ListView::kShownCharacters ? text.left(ListView::kShownCharacters) : text);
+}
+
+} // namespace
+
+ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
+    setColumnCount(1);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(false);
+    // The column keeps its set width; the user widens it by dragging its border to read long paths.
+    header()->setStretchLastSection(false);
+    setHeaderLabels({QString()});
+    setHeaderHidden(true);
+}
+
+void ListView::SetColumn(const QString& header, int widthTwips) {
+    setHeaderLabels({header});
+    setColumnWidth(0, TwipsToPixels(widthTwips));
+    setHeaderHidden(false);
+}
+
+QString ListView::Text(int index) const {
+    const QTreeWidgetItem* entry = topLevelItem(index - 1);
+    return entry != nullptr ? entry->data(0, kTextRole).toString() : QString();
+}
+
+void ListView::SetText(int index, const QString& text) {
+    if (QTreeWidgetItem* entry = topLevelItem(index - 1)) {
+        SetEntryText(entry, text);
+    }
+}
+
+void ListView::Append(const QString& text) {
+    auto* entry = new QTreeWidgetItem();
+    SetEntryText(entry, text);
+    entry->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    addTopLevelItem(entry);
+}
+
+void ListView::Remove(int index) {
+    delete takeTopLevelItem(index - 1);
+}
+
+QStringList ListView::Texts() const {
+    QStringList texts;
+    texts.reserve(Count());
+    for (int i = 1; i <= Count(); ++i) {
+        texts.append(Text(i));
+    }
+    return texts;
+}
+
+int ListView::SelectedIndex() const {
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? 0 : indexOfTopLevelItem(selected.front()) + 1;
+}
+
+void ListView::Select(int index) {
+    if (QTreeWidgetItem* entry = topLevelItem(index - 1)) {
+        setCurrentItem(entry);
+    }
+}
+
+} // namespace brantlewick

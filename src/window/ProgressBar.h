@@ -1,0 +1,19 @@
+// A progress bar that shows a free text inside the bar, taken literally ("%" has no meaning in it).
+#pragma once
+
+#include <QProgressBar>
+
+namespace brantlewick {
+
+class ProgressBar : public QProgressBar {
+public:
+    explicit ProgressBar(QWidget* parent = nullptr);
+
+    void SetText(const QString& text);
+    QString text() const override { return text_; }
+
+private:
+    QString text_;
+};
+
+} // namespace brantlewick

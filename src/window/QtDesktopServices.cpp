@@ -1,0 +1,121 @@
+// Real dialogs and desktop calls for the running program; tests use a scripted double instead.
+#include "QtDesktopServices.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace brantlewick {
+
+QtDesktopServices::QtDesktopServices()
+    // Seeded from the time of day, so that each start draws differently.
+    : generator_(static_cast<std::mt19937::result_type>(
+          std::chrono::system_clock::now().time_since_epoch().count())) {}
+
+MessageAnswer QtDesktopServices::MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                                            MessageIcon icon, MessageButtons buttons) {
+    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, caption,
+                    DisplayedMessageText(text),
+                    buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                    owner);
+    const int chosen = box.exec();
+    if (buttons == MessageButtons::Ok) {
+        return MessageAnswer::Ok;
+    }
+    return chosen == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+QString QtDesktopServices::InputBox(QWidget* owner, const QString& prompt, const QString& caption,
+                                    const QString& defaultText) {
+    bool confirmed = false;
+    const QString text = QInputDialog::getText(owner, caption, DisplayedMessageText(prompt),
+                                               QLineEdit::Normal, defaultText, &confirmed);
+    return confirmed ? text : QString();
+}
+
+QStringList QtDesktopServices::OpenFiles(QWidget* owner, const QString& title, const QString& filter) {
+    const QStringList paths = QFileDialog::getOpenFileNames(owner, title, QString(), filter);
+    if (!SelectionFitsOpenFilesBuffer(paths)) {
+        throw TooManyFilesError();
+    }
+    return paths;
+}
+
+QString QtDesktopServices::BrowseForFolder(QWidget* owner, const QString& title,
+                                           const QString& initialFolder) {
+    const QString start =
+        !initialFolder.isEmpty() && QFileInfo(initialFolder).isDir() ? initialFolder : QString();
+    return FolderPickerResult(
+        QFileDialog::getExistingDirectory(owner, title, start, QFileDialog::ShowDirsOnly));
+}
+
+void QtDesktopServices::OpenFolder(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void QtDesktopServices::OpenWebAddress(const QString& address) {
+    QDesktopServices::openUrl(QUrl(address));
+}
+
+QString QtDesktopServices::DesktopLocation() {
+    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+}
+
+int QtDesktopServices::RandomDraw() {
+    std::uniform_real_distribution<double> uniform(0.0, 1.0);
+    // The distribution may round up to 1.0 itself; the draw never leaves 1..100.
+    return std::min(static_cast<int>(uniform(generator_) * 100.0) + 1, 100);
+}
+
+void QtDesktopServices::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
+
+void QtDesktopServices::EndProgram() {
+    // Every setting is already on disk and no output file is half written between events, so nothing is
+    // lost by leaving without unwinding a run that may still be on the stack.
+    std::fflush(nullptr);
+    std::_Exit(EXIT_SUCCESS);
+}
+
+bool SelectionFitsOpenFilesBuffer(const QStringList& paths) {
+    if (paths.size() <= 1) {
+        return paths.isEmpty() || paths.front().size() + 1 <= kOpenFilesBufferLength;
+    }
+    qsizetype length = QFileInfo(paths.front()).absolutePath().size() + 1;
+    for (const QString& path : paths) {
+        length += QFileInfo(path).fileName().size() + 1;
+    }
+    return length + 1 <= kOpenFilesBufferLength;
+}
+
+QString FolderPickerResult(const QString& chosen) {
+    if (chosen.isEmpty()) {
+        return chosen;
+    }
+    QString path = chosen;
+    while (path.size() > 1 && path.endsWith(QDir::separator())) {
+        path.chop(1);
+    }
+    return path;
+}
+
+QString DisplayedMessageText(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(u'\r', u'\n');
+    return shown;
+}
+
+} // namespace brantlewick

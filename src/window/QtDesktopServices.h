@@ -1,0 +1,42 @@
+// The desktop services on Qt: real dialogs, the desktop's file manager and browser, the event loop.
+#pragma once
+
+#include "DesktopServices.h"
+
+#include <random>
+
+namespace brantlewick {
+
+class QtDesktopServices final : public DesktopServices {
+public:
+    QtDesktopServices();
+
+    MessageAnswer MessageBox(QWidget* owner, const QString& text, const QString& caption, MessageIcon icon,
+                             MessageButtons buttons) override;
+    QString InputBox(QWidget* owner, const QString& prompt, const QString& caption,
+                     const QString& defaultText) override;
+    QStringList OpenFiles(QWidget* owner, const QString& title, const QString& filter) override;
+    QString BrowseForFolder(QWidget* owner, const QString& title, const QString& initialFolder) override;
+    void OpenFolder(const QString& path) override;
+    void OpenWebAddress(const QString& address) override;
+    QString DesktopLocation() override;
+    int RandomDraw() override;
+    void ProcessEvents() override;
+    [[noreturn]] void EndProgram() override;
+
+private:
+    std::mt19937 generator_;
+};
+
+// The dialog's design buffer: the folder, a NUL, each name followed by a NUL, and a final NUL must fit in
+// 30000 characters (a single path: the path and its NUL).
+inline constexpr qsizetype kOpenFilesBufferLength = 30000;
+bool SelectionFitsOpenFilesBuffer(const QStringList& paths);
+
+// The picker's answer in the form the program uses: no trailing separator except for the root.
+QString FolderPickerResult(const QString& chosen);
+
+// What a message box displays for a message built with "\r\n" and bare "\r" line ends.
+QString DisplayedMessageText(const QString& text);
+
+} // namespace brantlewick

@@ -1,0 +1,218 @@
+// The settings store on real INI files in a temporary folder: values, booleans, and files it must not spoil.
+#include "SettingsStore.h"
+#include "TempDir.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
+
+namespace brantlewick {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string Message(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const SettingsError& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+TEST(SettingsStoreTest, DefaultOnlyForAKeyNeverWritten) {
+    TempDir dir;
+    SettingsStore store(Q(dir / "Kestrova.ini"));
+    EXPECT_EQ(store.GetSetting(setting::kText1, "1"), "1");
+    store.SaveSetting(setting::kText1, QString());
+    EXPECT_EQ(store.GetSetting(setting::kText1, "1"), QString());
+    EXPECT_EQ(ReadBytes(dir / "Kestrova.ini"), "[Brantlewick]\nText1=\n");
+}
+
+TEST(SettingsStoreTest, ValuesComeBackUnchangedThroughTheFile) {
+    TempDir dir;
+    const QString values[] = {
+        "a,b",
+        "  leading and trailing  ",
+        "\"quoted\"",
+        ".\\\\\\!\\\\\\?",
+        "C:\\Docs\\",
+        "caf\u00e9 \u3002 \u2026",
+        "@at the start",
+        "key=value; not a comment",
+        "[not a group]",
+        "True",
+        "",
+        QString(100000, u'x'),
+    };
+    for (const QString& value : values) {
+        SCOPED_TRACE(value.left(40).toStdString());
+        SettingsStore(Q(dir / "Kestrova.ini")).SaveSetting(setting::kOutputFolder, value);
+        // A second store on the same file: nothing is served from memory.
+        EXPECT_EQ(SettingsStore(Q(dir / "Kestrova.ini")).GetSetting(setting::kOutputFolder, "default"),
+                  value);
+    }
+}
+
+TEST(SettingsStoreTest, EveryWriteIsOnDiskAtOnce) {
+    TempDir dir;
+    SettingsStore store(Q(dir / "Kestrova.ini"));
+    store.SaveBoolSetting(setting::kOption1, false);
+    store.SaveBoolSetting(setting::kOption2, true);
+    store.SaveSetting(setting::kOutputFolder, "/home/a b/Out/");
+    EXPECT_EQ(ReadBytes(dir / "Kestrova.ini"),
+              "[Brantlewick]\nOption1=False\nOption2=True\nOutput%20Folder=/home/a b/Out/\n");
+}
+
+TEST(SettingsStoreTest, TheUserStoreIsKestrovaIniInTheConfigurationFolder) {
+    TempDir dir;
+    ASSERT_EQ(::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1), 0);
+    EXPECT_EQ(SettingsStore::DefaultFilePath(), Q(dir / "config/Kestrova.ini"));
+    SettingsStore store;
+    store.SaveSetting(setting::kExtension, "txt");
+    EXPECT_EQ(ReadBytes(dir / "config/Kestrova.ini"), "[Brantlewick]\nExtension=txt\n");
+}
+
+TEST(SettingsStoreTest, ReadsBooleansInAnyCaseAndNumbers) {
+    const struct {
+        const char* stored;
+        bool expected;
+    } cases[] = {
+        {"True", true},   {"true", true}, {"TRUE", true}, {"False", false}, {"fAlSe", false},
+        {"1", true},      {"-1", true},   {"0", false},   {"0.0", false},   {"2.5", true},
+        {" True ", true}, {" 0 ", false}, {"1e3", true},  {"-0", false},    {"99999999999999999999", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        EXPECT_EQ(SettingsStore::ParseBoolSetting(setting::kOption1, c.stored), c.expected);
+    }
+}
+
+TEST(SettingsStoreTest, AnyOtherTextIsATypeMismatch) {
+    const struct {
+        QString stored;
+        const char* message;
+    } cases[] = {
+        {"maybe", "Type mismatch: the setting \"Option1\" holds \"maybe\", which is neither True, False nor "
+                  "a number."},
+        {"", "Type mismatch: the setting \"Option1\" holds \"\", which is neither True, False nor a number."},
+        {"Yes",
+         "Type mismatch: the setting \"Option1\" holds \"Yes\", which is neither True, False nor a number."},
+        {"nan",
+         "Type mismatch: the setting \"Option1\" holds \"nan\", which is neither True, False nor a number."},
+        {"1x",
+         "Type mismatch: the setting \"Option1\" holds \"1x\", which is neither True, False nor a number."},
+        // A huge value is cut in the message, so that the report stays readable.
+        {QString(5000, u'y'),
+         "Type mismatch: the setting \"Option1\" holds \"yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy"
+         "yyyyyyyyyyyyyyyy...\" (5000 characters), which is neither True, False nor a number."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored.left(20).toStdString());
+        EXPECT_EQ(Message([&] { SettingsStore::ParseBoolSetting(setting::kOption1, c.stored); }), c.message);
+    }
+}
+
+TEST(SettingsStoreTest, OtherGroupsAndOtherProgramsKeysAreKept) {
+    TempDir dir;
+    const std::string path = dir / "Kestrova.ini";
+    WriteBytes(path,
+               "; written by hand\r\n[Other%20Program]\r\nwindow=\"1,2\"\r\nnote=first \\\r\n  second\r\n"
+               "\r\n[Brantlewick]\r\nText1=7\r\n");
+    SettingsStore store(Q(path));
+    EXPECT_EQ(store.GetSetting(setting::kText1, "1"), "7");
+    store.SaveSetting(setting::kText1, "8");
+    // QSettings writes its own layout (and no comments), but every key keeps its value.
+    EXPECT_EQ(ReadBytes(path),
+              "[Brantlewick]\nText1=8\n\n[Other%20Program]\nnote=first   second\nwindow=\"1,2\"\n");
+}
+
+TEST(SettingsStoreTest, AValueWithCommasWrittenByHandReadsAsOneText) {
+    TempDir dir;
+    WriteBytes(dir / "Kestrova.ini", "[Brantlewick]\nOutput%20Folder=/a, b,c\n");
+    EXPECT_EQ(SettingsStore(Q(dir / "Kestrova.ini")).GetSetting(setting::kOutputFolder, ""), "/a, b, c");
+}
+
+TEST(SettingsStoreTest, ADamagedFileIsReportedAndNeverRewritten) {
+    const struct {
+        const char* name;
+        std::string content;
+        int line;
+    } cases[] = {
+        {"binary garbage", std::string("\x89PNG\r\n\x1a\n\x01\x02\x03garbage", 18), 1},
+        {"truncated in a group name", "[Brantlewick]\nText1=3\n[Other]\nkey=1\n[Brant", 5},
+        {"a line without =", "[Other]\nkey=1\nnonsense\n[Brantlewick]\nText1=2\n", 3},
+        {"a # line", "# notes\n[Brantlewick]\nText1=2\n", 1},
+        {"bytes that are not UTF-8", "[Other]\nname=caf\xe9\n[Brantlewick]\nText1=2\n", 2},
+        {"NUL bytes after a crash", std::string("[Brantlewick]\nText1=2\n\0\0\0\0", 26), 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir / "Kestrova.ini";
+        WriteBytes(path, c.content);
+        SettingsStore store(Q(path));
+        const std::string expected =
+            "The settings file " + path + " is damaged at line " + std::to_string(c.line) +
+            "; it is left as it is and the program's settings are neither read from it "
+            "nor saved.";
+        EXPECT_EQ(Message([&] { store.GetSetting(setting::kText1, "1"); }), expected);
+        EXPECT_EQ(Message([&] { store.SaveSetting(setting::kText1, "5"); }), expected);
+        EXPECT_EQ(ReadBytes(path), c.content);
+    }
+}
+
+TEST(SettingsStoreTest, AFolderInPlaceOfTheFileCannotBeRead) {
+    TempDir dir;
+    const std::string path = dir / "Kestrova.ini";
+    ASSERT_TRUE(QDir().mkpath(Q(path + "/inside")));
+    SettingsStore store(Q(path));
+    const std::string expected = "Cannot read the settings file " + path + ": it is a folder.";
+    EXPECT_EQ(Message([&] { store.GetSetting(setting::kListView2, ""); }), expected);
+    EXPECT_EQ(Message([&] { store.SaveSetting(setting::kListView2, "."); }), expected);
+    EXPECT_TRUE(QDir(Q(path + "/inside")).exists());
+}
+
+TEST(SettingsStoreTest, AFolderThatCannotBeCreatedFailsTheWriteOnly) {
+    TempDir dir;
+    WriteBytes(dir / "config", "a file where the configuration folder should be");
+    const std::string path = dir / "config/Kestrova.ini";
+    SettingsStore store(Q(path));
+    EXPECT_EQ(store.GetSetting(setting::kText1, "1"), "1");
+    EXPECT_EQ(Message([&] { store.SaveSetting(setting::kText1, "2"); }),
+              "Cannot write the settings file " + path + ": the folder " + dir.Path() +
+                  "/config cannot be created or written.");
+    EXPECT_EQ(ReadBytes(dir / "config"), "a file where the configuration folder should be");
+}
+
+TEST(SettingsStoreTest, AFileWithoutPermissionsIsNeitherReadNorReplaced) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    }
+    TempDir dir;
+    const std::string path = dir / "Kestrova.ini";
+    WriteBytes(path, "[Brantlewick]\nText1=4\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+    SettingsStore store(Q(path));
+    EXPECT_EQ(Message([&] { store.GetSetting(setting::kText1, "1"); }),
+              "Cannot read the settings file " + path + ": Permission denied.");
+    EXPECT_EQ(Message([&] { store.SaveSetting(setting::kText1, "5"); }),
+              "Cannot read the settings file " + path + ": Permission denied.");
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    EXPECT_EQ(ReadBytes(path), "[Brantlewick]\nText1=4\n");
+}
+
+} // namespace
+} // namespace brantlewick
