@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brantlewick"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("brantlewick"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Brantlewick"));
 
     brantlewick::SettingsStore settings;
     brantlewick::QtDesktopServices desktop;
