@@ -23,6 +23,21 @@ public:
     // The selected entry counted from 1; 0 when none is selected.
     int SelectedIndex() const;
     void Select(int index);
+
+    // The entry under a point of the viewport, counted from 1; 0 over empty space and anywhere outside
+    // the viewport (over the header, or beyond the edges while a button is held).
+    int IndexAt(const QPoint& viewportPosition) const;
+    // Scrolls as little as needed to show entry `index` whole.
+    void EnsureVisible(int index);
+    // Whether moving the pointer with a button held drags the selection along, the toolkit's habit. The
+    // file list turns it off: its reorder gesture alone decides what is selected and what scrolls.
+    void SetSelectionFollowsDrag(bool follows) { selectionFollowsDrag_ = follows; }
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    bool selectionFollowsDrag_ = true;
 };
 
 } // namespace brantlewick
