@@ -229,7 +229,6 @@ private:
 
     // Options (Form1Options.cpp):
     void SaveOptions();
-    void CheckText1IsNumeric();
     QString lastFolderDot_;
 
     // Batch run (Form1Batch.cpp):

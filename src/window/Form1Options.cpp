@@ -5,8 +5,11 @@
 #include "PathHelpers.h"
 #include "SettingsStore.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRadioButton>
 
 namespace brantlewick {
@@ -32,19 +35,25 @@ void Form1::Text1_Change() {
 }
 
 void Form1::Text1_LostFocus() {
-    // The check waits until the focus change that called it has finished: a message box opened in the
-    // middle of it would leave the control that was clicked half pressed. The box itself takes the focus
-    // from the window, which is a window switch and does not bring us back here.
-    QMetaObject::invokeMethod(
-        this, [this] { WithoutTrap([&] { CheckText1IsNumeric(); }); }, Qt::QueuedConnection);
-}
-
-void Form1::CheckText1IsNumeric() {
     if (IsNumericText(text1_->text().toStdString())) {
         return;
     }
+    // The focus has already moved on: to the control that was clicked or tabbed to.
+    const QPointer<QAbstractButton> button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
     ShowMessage(QStringLiteral("Must be numeric."));
     text1_->setFocus(Qt::OtherFocusReason);
+    // A mouse press that moved the focus reaches its button only after the box has closed, and the box
+    // took the release: let go of the button, so that it neither stays half pressed nor clicks later.
+    if (button) {
+        QMetaObject::invokeMethod(
+            this,
+            [button] {
+                if (button) {
+                    button->setDown(false);
+                }
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void Form1::Text3_Change() {

@@ -82,8 +82,13 @@ void ListView::EnsureVisible(int index) {
     }
 }
 
+void ListView::UsePointerReorder() {
+    pointerReorder_ = true;
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+}
+
 void ListView::mouseMoveEvent(QMouseEvent* event) {
-    if (!selectionFollowsDrag_ && event->buttons() != Qt::NoButton) {
+    if (pointerReorder_ && event->buttons() != Qt::NoButton) {
         return;
     }
     QTreeWidget::mouseMoveEvent(event);

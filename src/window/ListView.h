@@ -29,15 +29,17 @@ public:
     int IndexAt(const QPoint& viewportPosition) const;
     // Scrolls as little as needed to show entry `index` whole.
     void EnsureVisible(int index);
-    // Whether moving the pointer with a button held drags the selection along, the toolkit's habit. The
-    // file list turns it off: its reorder gesture alone decides what is selected and what scrolls.
-    void SetSelectionFollowsDrag(bool follows) { selectionFollowsDrag_ = follows; }
+    // Hands the pointer over to the program's own reorder gesture: a move with a button held no longer
+    // drags the selection along (the gesture alone decides what is selected and what scrolls), and the
+    // list scrolls by pixels, so that showing the next entry in full moves the entries under a resting
+    // pointer on by exactly one, also from a row that was only partly in view.
+    void UsePointerReorder();
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    bool selectionFollowsDrag_ = true;
+    bool pointerReorder_ = false;
 };
 
 } // namespace brantlewick

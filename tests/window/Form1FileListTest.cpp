@@ -243,9 +243,11 @@ TEST_F(FileListTest, ScreenRowsDecideWhichNeighbourIsScrolledIntoView) {
     };
     const Row rows[] = {{0, true, false},    {304, true, false}, {305, false, false},
                         {364, false, false}, {365, false, true}, {2000, false, true}};
+    // Shown in full, give or take the one pixel row the toolkit leaves under an entry it scrolls to the
+    // bottom.
     const auto shownWhole = [this](int index) {
         const QRect rect = Files().visualItemRect(Files().topLevelItem(index - 1));
-        return rect.top() >= 0 && rect.bottom() < Files().viewport()->height();
+        return rect.top() >= 0 && rect.bottom() <= Files().viewport()->height();
     };
 
     for (const Row& row : rows) {
@@ -276,6 +278,44 @@ TEST_F(FileListTest, ScreenRowsDecideWhichNeighbourIsScrolledIntoView) {
         EXPECT_EQ(shownWhole(41), row.entryBelowShown);
         EXPECT_TRUE(shownWhole(40));
     }
+}
+
+// Dragging into the bottom row while it was only partly in view used to scroll two entries on at once,
+// so the next step exchanged across the skipped entry and two other files changed places.
+TEST_F(FileListTest, DraggingIntoAPartlyShownRowScrollsOneEntryAtATime) {
+    QStringList sixty;
+    for (int i = 1; i <= 60; ++i) {
+        sixty.append(QStringLiteral("/in/%1.txt").arg(i));
+    }
+    FillFiles(sixty);
+    // Make sure the bottom row is cut in half.
+    const int rowHeight = Files().visualItemRect(Files().topLevelItem(0)).height();
+    const int cut = Files().viewport()->height() % rowHeight;
+    Files().resize(Files().width(), Files().height() + (rowHeight / 2 - cut + rowHeight) % rowHeight);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Files().viewport()->height() % rowHeight, rowHeight / 2);
+    Files().scrollToTop();
+    const QPoint bottom(EntryPoint(Files(), 1).x(), Files().viewport()->height() - 2);
+    const int partlyShown = Files().IndexAt(bottom);
+    ASSERT_GT(partlyShown, 3);
+
+    form_->SetPointerScreenRowSource([] { return 700; });
+    PressFiles(EntryPoint(Files(), 2));
+    for (int i = 3; i < partlyShown; ++i) {
+        MoveFiles(EntryPoint(Files(), i));
+    }
+    for (int step = 0; step < 8; ++step) {
+        MoveFiles(bottom + QPoint(step % 2, 0));
+    }
+    ReleaseFiles(bottom);
+
+    // The moved text went further down than the first view reached, and every entry it passed moved
+    // up by exactly one place.
+    const int landed = static_cast<int>(Files().Texts().indexOf("/in/2.txt")) + 1;
+    EXPECT_GT(landed, partlyShown);
+    QStringList shifted = sixty;
+    shifted.move(1, landed - 1);
+    EXPECT_EQ(Files().Texts(), shifted);
 }
 
 TEST_F(FileListTest, NothingScrollsWhenTheExchangeFindsNoNeighbour) {

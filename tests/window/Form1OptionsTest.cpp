@@ -116,6 +116,27 @@ TEST_F(OptionsTest, EachAttemptToLeaveShowsTheMessageOnceAndNoMore) {
     EXPECT_EQ(QApplication::focusWidget(), form_->Text1());
 }
 
+// A press on a button that takes the focus from a non-numeric box shows the message instead of pressing
+// the button: the button is neither left half pressed nor clicked by the release.
+TEST_F(OptionsTest, APressThatLeavesTheBoxDoesNotPressTheButton) {
+    form_->Text1()->setFocus();
+    form_->Text1()->setText("x");
+    QPushButton* help = form_->PushButton12();
+
+    QTest::mousePress(help, Qt::LeftButton);
+    Settle();
+    EXPECT_FALSE(help->isDown());
+    EXPECT_EQ(QApplication::focusWidget(), form_->Text1());
+    QTest::mouseRelease(help, Qt::LeftButton);
+    EXPECT_EQ(desktop_.MessageTexts(), (QStringList{"Must be numeric."}));
+
+    // With a number in the box the same click goes through.
+    form_->Text1()->setText("3");
+    QTest::mouseClick(help, Qt::LeftButton);
+    EXPECT_EQ(desktop_.messages.size(), 2U);
+    EXPECT_EQ(desktop_.messages.back().text.left(16), QStringLiteral("These characters"));
+}
+
 TEST_F(OptionsTest, SwitchingToAnotherWindowIsNotLeavingTheBox) {
     form_->Text1()->setFocus();
     form_->Text1()->setText("x");
