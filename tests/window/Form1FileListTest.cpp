@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QImage>
 #include <QPushButton>
-#include <QScrollBar>
 
 namespace brantlewick::testing {
 namespace {
@@ -316,25 +315,6 @@ TEST_F(FileListTest, DraggingIntoAPartlyShownRowScrollsOneEntryAtATime) {
     QStringList shifted = sixty;
     shifted.move(1, landed - 1);
     EXPECT_EQ(Files().Texts(), shifted);
-}
-
-TEST_F(FileListTest, NothingScrollsWhenTheExchangeFindsNoNeighbour) {
-    for (int i = 1; i <= 60; ++i) {
-        Files().Append(QStringLiteral("/in/%1.txt").arg(i));
-    }
-    QScrollBar* bar = Files().verticalScrollBar();
-
-    form_->SetPointerScreenRowSource([] { return 10; });
-    Drag(3, 1);
-    EXPECT_EQ(Files().Text(1), QStringLiteral("/in/3.txt"));
-    EXPECT_EQ(bar->value(), 0);
-
-    form_->SetPointerScreenRowSource([] { return 900; });
-    Files().scrollToBottom();
-    const int bottom = bar->value();
-    Drag(58, 60);
-    EXPECT_EQ(Files().Text(60), QStringLiteral("/in/58.txt"));
-    EXPECT_EQ(bar->value(), bottom);
 }
 
 } // namespace

@@ -16,7 +16,7 @@ protected:
     void SetUp() override { Open(); }
 
     QString Stored(const QString& key) { return store_.GetSetting(key, QStringLiteral("<none>")); }
-    // Lets the queued focus check run.
+    // Lets what the window posted for later run (focus changes, the letting go of a pressed button).
     static void Settle() { QCoreApplication::processEvents(); }
 };
 
