@@ -116,6 +116,7 @@ void Form1::CreateControls() {
     listView1_ = Place(new ListView(this), 120, 120, 7800, 4890);
     listView1_->setToolTip(kListTooltip);
     listView1_->viewport()->setAcceptDrops(true);
+    listView1_->UsePointerReorder();
     pushButton1_ = MakeButton(this, QStringLiteral("Add File(s)"), 120, 5100, 3840, 405);
     pushButton3_ = MakeButton(this, QStringLiteral("Add All File(s) In Folder"), 4080, 5100, 3840, 405);
     pushButton4_ = MakeButton(this, QStringLiteral("Clear List"), 120, 5620, 3840, 405);

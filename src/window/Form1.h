@@ -17,9 +17,11 @@
 #include "SkinFramework.h"
 
 #include <QCursor>
+#include <QPersistentModelIndex>
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QGroupBox;
@@ -136,6 +138,12 @@ public:
     // Every pointer movement over the list (buttons held or not), in the list's viewport coordinates.
     void ListView1_MouseMove(Qt::MouseButtons buttons, const QPoint& position);
     void ListView1_DblClick();
+    // Whether `list` holds an entry with exactly this text (letter case counts).
+    static bool IsInList(const ListView* list, const QString& text);
+    // The entry the reorder gesture moves, counted from 1; 0 when there is none.
+    int DragEntryIndex() const;
+    // Where the reorder gesture reads the pointer's screen row; the real pointer unless a test says so.
+    void SetPointerScreenRowSource(std::function<int()> source);
 
     // ==== Character list (Form1CharacterList.cpp) ==========================================================
     // Restore and save already work (start-up step 13, shutdown step 1); the join and split rules are in
@@ -159,6 +167,8 @@ public:
     void Text1_LostFocus();
     void Text3_Change();
     void PushButton7_Click();
+    // The folder the output-folder picker opened at last time, as the picker returned it.
+    const QString& LastFolderDot() const { return lastFolderDot_; }
 
     // ==== Batch run (Form1Batch.cpp) =======================================================================
     // Yield with Desktop().ProcessEvents(); show the busy state with
@@ -224,10 +234,17 @@ private:
 
     // ---- State and private helpers of each area: add them under the area's own line.
     // ----------------------- File list (Form1FileList.cpp):
+    QCursor DragPointer() const;
+    bool listPressed_ = false;
+    // Follows the entry itself, and turns invalid when that entry leaves the list.
+    QPersistentModelIndex dragEntry_;
+    std::function<int()> pointerScreenRow_;
 
     // Character list (Form1CharacterList.cpp):
 
     // Options (Form1Options.cpp):
+    void SaveOptions();
+    QString lastFolderDot_;
 
     // Batch run (Form1Batch.cpp):
     bool runInProgress_ = false;

@@ -3,6 +3,7 @@
 #include "Twips.h"
 
 #include <QHeaderView>
+#include <QMouseEvent>
 
 namespace brantlewick {
 namespace {
@@ -77,6 +78,32 @@ void ListView::Select(int index) {
     if (QTreeWidgetItem* entry = topLevelItem(index - 1)) {
         setCurrentItem(entry);
     }
+}
+
+int ListView::IndexAt(const QPoint& viewportPosition) const {
+    if (!viewport()->rect().contains(viewportPosition)) {
+        return 0;
+    }
+    QTreeWidgetItem* entry = itemAt(viewportPosition);
+    return entry != nullptr ? indexOfTopLevelItem(entry) + 1 : 0;
+}
+
+void ListView::EnsureVisible(int index) {
+    if (const QTreeWidgetItem* entry = topLevelItem(index - 1)) {
+        scrollToItem(entry, QAbstractItemView::EnsureVisible);
+    }
+}
+
+void ListView::UsePointerReorder() {
+    pointerReorder_ = true;
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+}
+
+void ListView::mouseMoveEvent(QMouseEvent* event) {
+    if (pointerReorder_ && event->buttons() != Qt::NoButton) {
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(event);
 }
 
 } // namespace brantlewick

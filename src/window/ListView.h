@@ -27,6 +27,23 @@ public:
     // The selected entry counted from 1; 0 when none is selected.
     int SelectedIndex() const;
     void Select(int index);
+
+    // The entry under a point of the viewport, counted from 1; 0 over empty space and anywhere outside
+    // the viewport (over the header, or beyond the edges while a button is held).
+    int IndexAt(const QPoint& viewportPosition) const;
+    // Scrolls as little as needed to show entry `index` whole.
+    void EnsureVisible(int index);
+    // Hands the pointer over to the program's own reorder gesture: a move with a button held no longer
+    // drags the selection along (the gesture alone decides what is selected and what scrolls), and the
+    // list scrolls by pixels, so that showing the next entry in full moves the entries under a resting
+    // pointer on by exactly one, also from a row that was only partly in view.
+    void UsePointerReorder();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    bool pointerReorder_ = false;
 };
 
 } // namespace brantlewick
