@@ -3,6 +3,8 @@
 
 #include "EngineError.h"
 #include "EnterCount.h"
+#include "FileSystem.h"
+#include "FolderScan.h"
 #include "LineFile.h"
 #include "OutputNaming.h"
 #include "PathHelpers.h"
@@ -57,12 +59,50 @@ void ReportFailure(std::ostream& errors, const std::string& path, const std::exc
            << '\n';
 }
 
+// A folder argument without its trailing separators, as the scan takes it; the root stays "/".
+std::string FolderArgument(const std::string& path) {
+    std::string folder = path;
+    while (folder.size() > 1 && folder.back() == kPathSeparator) {
+        folder.pop_back();
+    }
+    return folder;
+}
+
+// The inputs the arguments stand for, in order: a folder is replaced by its files, collected as a folder
+// dropped on the window is. The scan passes over unreadable folders without a word; a folder the user
+// named that gives nothing is explained here. Returns false when a named folder could not be read.
+bool ExpandFolders(const std::vector<std::string>& paths, std::vector<std::string>& inputs,
+                   std::ostream& errors) {
+    bool allRead = true;
+    for (const std::string& path : paths) {
+        if (path == kStandardStream || !IsFolder(path)) {
+            inputs.push_back(path);
+            continue;
+        }
+        try {
+            std::vector<std::string> files = CollectFolderFiles(FolderArgument(path), "*.*");
+            if (files.empty()) {
+                ListSubFolderNames(path); // throws the reason when the folder cannot be read
+                errors << kProgram << ": " << path << ": no files in this folder\n";
+            }
+            inputs.insert(inputs.end(), std::make_move_iterator(files.begin()),
+                          std::make_move_iterator(files.end()));
+        } catch (const std::exception& failure) {
+            ReportFailure(errors, path, failure);
+            allRead = false;
+        }
+    }
+    return allRead;
+}
+
 } // namespace
 
 std::string UsageText() {
     return "Usage: brantlewick-cli [options] PATH...\n"
            "Adds line breaks after every sentence ending in each file and writes the result as a new file;\n"
-           "the input files are never changed. PATH \"-\" reads standard input and writes standard output.\n"
+           "the input files are never changed. A folder PATH stands for every file in it and in its\n"
+           "sub-folders, except names beginning with \"~\" and writable dot-files. PATH \"-\" reads\n"
+           "standard input and writes standard output.\n"
            "\n"
            "Options:\n"
            "  -n, --enters TEXT      line breaks to add after each sentence ending (default 1); a text\n"
@@ -141,23 +181,21 @@ int Run(const Options& options, const Streams& streams) {
         return kUsageProblem;
     }
 
-    const OutputNamer namer(options.paths);
+    std::vector<std::string> inputs;
+    bool failed = !ExpandFolders(options.paths, inputs, streams.errors);
+    const OutputNamer namer(inputs);
     const bool progress = streams.showProgress && !options.quiet;
-    bool failed = false;
-    for (std::size_t i = 0; i < options.paths.size(); ++i) {
-        const std::string& path = options.paths[i];
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const std::string& path = inputs[i];
         try {
             if (path == kStandardStream) {
                 ConvertStandardStreams(options.entries, enterCount, streams);
                 continue;
             }
-            if (IsFolder(path)) {
-                throw EngineError(path, "is a folder; give the files inside it");
-            }
             const std::string output = namer.OutputPathFor(path, options.outputFolder);
             if (progress) {
-                streams.errors << '[' << (i + 1) << '/' << options.paths.size() << "] " << path << " -> "
-                               << output << '\n';
+                streams.errors << '[' << (i + 1) << '/' << inputs.size() << "] " << path << " -> " << output
+                               << '\n';
             }
             InsertEnterInFile(path, output, enterCount, options.entries);
         } catch (const std::exception& failure) {

@@ -35,6 +35,10 @@ namespace {
 
 // One pass that turns each pair of separators into one without looking at its own output again.
 std::string CollapsePairs(std::string_view text) {
+    constexpr char kPair[] = {kPathSeparator, kPathSeparator, '\0'};
+    if (text.find(kPair) == std::string_view::npos) {
+        return std::string(text); // the usual case, and a folder scan cleans every path it collects
+    }
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

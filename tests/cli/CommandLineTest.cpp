@@ -1,6 +1,7 @@
 // brantlewick-cli: argument parsing, and whole runs on real files through the library and the executable.
 #include "CommandLine.h"
 #include "TempDir.h"
+#include "Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -74,18 +75,70 @@ TEST(CommandLineTest, ConvertsBesideTheInputAndIntoAFolder) {
 TEST(CommandLineTest, FailuresAreOneLineEachAndTheBatchGoesOn) {
     TempDir dir;
     testing::WriteBytes(dir / "good.txt", "A. B");
-    const RunResult result = RunWith({dir / "missing.txt", dir.Path(), dir / "good.txt"});
+    const RunResult result = RunWith({dir / "missing.txt", dir / "good.txt/below", dir / "good.txt"});
     EXPECT_EQ(result.status, kSomeFailed);
     EXPECT_EQ(testing::ReadBytes(dir / "good-Pellnor.txt"), "A.\r\nB");
-    std::istringstream lines(result.errors);
-    std::string first;
-    std::string second;
-    std::getline(lines, first);
-    std::getline(lines, second);
-    EXPECT_EQ(first,
-              "brantlewick-cli: " + (dir / "missing.txt") + ": cannot open: No such file or directory");
-    EXPECT_EQ(second.rfind("brantlewick-cli: " + dir.Path() + ": ", 0), 0u) << second;
-    EXPECT_TRUE(lines.peek() == EOF);
+    EXPECT_EQ(result.errors,
+              "brantlewick-cli: " + (dir / "missing.txt") + ": cannot open: No such file or directory\n" +
+                  "brantlewick-cli: " + (dir / "good.txt/below") + ": cannot open: Not a directory\n");
+}
+
+RunResult RunShowingProgress(const std::vector<std::string>& arguments) {
+    std::ostringstream errors;
+    const Streams streams{0, 1, errors, true};
+    return {Run(Parse(arguments), streams), errors.str()};
+}
+
+// A folder argument stands for its files, collected as a folder dropped on the window is, in its place.
+TEST(CommandLineTest, FolderArgumentsAreReplacedByTheirFilesInOrder) {
+    TempDir dir;
+    for (const char* folder : {"docs", "docs/sub", "out"}) {
+        ::mkdir((dir / folder).c_str(), 0700);
+    }
+    testing::WriteBytes(dir / "first.txt", "1. 2");
+    testing::WriteBytes(dir / "last.txt", "3. 4");
+    testing::WriteBytes(dir / "docs/b.txt", "B. b");
+    testing::WriteBytes(dir / "docs/A.md", "A. a");
+    testing::WriteBytes(dir / "docs/~lock.txt", "skipped");
+    testing::WriteBytes(dir / "docs/.hidden", "skipped");
+    testing::WriteBytes(dir / "docs/sub/c", "C. c");
+    const std::string out = dir / "out";
+    const RunResult result =
+        RunShowingProgress({"-o", out, dir / "first.txt", dir / "docs/", dir / "last.txt"});
+    EXPECT_EQ(result.status, kAllConverted);
+    EXPECT_EQ(result.errors, "[1/5] " + (dir / "first.txt") + " -> " + out + "/first.txt\n" +  //
+                                 "[2/5] " + (dir / "docs/A.md") + " -> " + out + "/A.md\n" +   //
+                                 "[3/5] " + (dir / "docs/b.txt") + " -> " + out + "/b.txt\n" + //
+                                 "[4/5] " + (dir / "docs/sub/c") + " -> " + out + "/c\n" +     //
+                                 "[5/5] " + (dir / "last.txt") + " -> " + out + "/last.txt\n");
+    EXPECT_EQ(testing::ListNames(out), "A.md|b.txt|c|first.txt|last.txt");
+    EXPECT_EQ(testing::ReadBytes(dir / "out/c"), "C.\r\nc");
+
+    // Beside the inputs, a result is never taken for an input of the same batch.
+    EXPECT_EQ(RunWith({dir / "docs"}).status, kAllConverted);
+    EXPECT_EQ(testing::ListNames(dir / "docs"),
+              ".hidden|A-Pellnor.md|A.md|b-Pellnor.txt|b.txt|sub|~lock.txt");
+}
+
+TEST(CommandLineTest, AFolderThatGivesNoFilesIsExplained) {
+    TempDir dir;
+    ::mkdir((dir / "empty").c_str(), 0700);
+    ::mkdir((dir / "empty/sub").c_str(), 0700);
+    const RunResult empty = RunWith({dir / "empty"});
+    EXPECT_EQ(empty.status, kAllConverted);
+    EXPECT_EQ(empty.errors, "brantlewick-cli: " + (dir / "empty") + ": no files in this folder\n");
+
+    ::chmod(dir.Path().c_str(), 0755);
+    ::mkdir((dir / "locked").c_str(), 0);
+    const auto locked = testing::RunAsOrdinaryUser([&] {
+        const RunResult result = RunWith({dir / "locked"});
+        return std::to_string(result.status) + " " + result.errors;
+    });
+    if (!locked) {
+        GTEST_SKIP() << "running as root without a way to take an ordinary user id: permissions do not deny";
+    }
+    EXPECT_EQ(*locked,
+              "1 brantlewick-cli: " + (dir / "locked") + ": cannot list the folder: Permission denied\n");
 }
 
 TEST(CommandLineTest, UsageProblemsStopBeforeAnythingIsWritten) {

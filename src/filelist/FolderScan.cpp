@@ -1,0 +1,251 @@
+// The folder scan: the level-order sub-folder collection under its numbered error trap, and the listing
+// of each folder's files.
+#include "FolderScan.h"
+#include "FolderScanSeam.h"
+
+#include "FileSystem.h"
+#include "PathHelpers.h"
+#include "Utf8.h"
+#include "Wildcard.h"
+
+#include <stdexcept>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace brantlewick {
+
+namespace {
+
+// The length limits of the scan count characters, as the platform the limits come from did.
+constexpr std::size_t kPathLimit = 260;
+// Hidden and system folders (and such links) are the platform's own; only a root is entered with them.
+constexpr std::uint32_t kHiddenSystemFolder = 22;
+constexpr std::uint32_t kHiddenSystemLink = 1046;
+// A writable dot-file; read-only or linked dot-files carry other values and are collected.
+constexpr std::uint32_t kHiddenArchiveFile = 34;
+
+const std::string kSeparator(1, kPathSeparator);
+
+struct ScanState {
+    const ScanHooks& hooks;
+    const detail::AttributeReader& readAttributes;
+    // Every folder found so far: a folder reached again through a link is neither listed nor entered,
+    // which ends link loops and lists each file once.
+    std::unordered_set<FileId, FileIdHash> reached;
+};
+
+void Yield(const ScanHooks& hooks) {
+    if (hooks.yield) {
+        hooks.yield();
+    }
+}
+
+// Runs the statement numbered `line` under the scan's error trap: a failure goes to the report and the
+// scan resumes with the next statement. A cancelled scan is not a failure.
+template <typename Statement> void Numbered(const ScanHooks& hooks, int line, Statement&& statement) {
+    try {
+        statement();
+    } catch (const ScanCancelled&) {
+        throw;
+    } catch (const std::exception& error) {
+        if (hooks.reportError) {
+            hooks.reportError(error, line);
+        }
+    } catch (...) {
+        if (hooks.reportError) {
+            hooks.reportError(std::runtime_error("Unknown error"), line);
+        }
+    }
+}
+
+bool MayEnter(const std::string& folder, std::uint32_t attributes) {
+    return IsRootFolder(folder) || (attributes != kHiddenSystemFolder && attributes != kHiddenSystemLink);
+}
+
+bool IsListableFolder(const std::string& folder, const ScanState& state) {
+    const auto attributes = state.readAttributes(folder);
+    return attributes && (*attributes & kAttributeFolder) != 0 && MayEnter(folder, *attributes);
+}
+
+bool IsAcceptableSubFolderName(const std::string& name) {
+    return utf8::CharacterCount(name) < kPathLimit && !HasUnsafeChars(name) &&
+           name.find('?') == std::string::npos && name != "." && name != "..";
+}
+
+// Removes, for each index in `unreadable`, the first item equal to the one at that index, as the scan
+// drops a folder by its path; a path given twice thus loses its first copies.
+std::size_t RemoveUnreadable(std::vector<std::string>& folderList,
+                             const std::vector<std::size_t>& unreadable) {
+    if (unreadable.empty()) {
+        return 0;
+    }
+    std::unordered_map<std::string, std::size_t> pending;
+    for (const std::size_t index : unreadable) {
+        ++pending[folderList[index]];
+    }
+    std::vector<std::string> kept;
+    kept.reserve(folderList.size() - unreadable.size());
+    for (std::string& folder : folderList) {
+        const auto found = pending.find(folder);
+        if (found != pending.end() && found->second > 0) {
+            --found->second;
+        } else {
+            kept.push_back(std::move(folder));
+        }
+    }
+    folderList.swap(kept);
+    return unreadable.size();
+}
+
+// One level of the scan over the items of `folderList`; returns how many of those items remain. Each
+// numbered statement matches a line of the error report (100, 102, ...).
+std::size_t ScanLevel(std::vector<std::string>& folderList, bool recurse, ScanState& state) {
+    const ScanHooks& hooks = state.hooks;
+    std::vector<std::string> newFolders; // 100
+    std::vector<std::size_t> unreadable;
+    const std::size_t given = folderList.size();
+    for (std::size_t i = 0; i < given; ++i) { // 102
+        const std::string& folder = folderList[i];
+        std::optional<std::uint32_t> attributes;
+        bool enter = false;
+        Numbered(hooks, 104, [&] {
+            attributes = state.readAttributes(folder);
+            enter = attributes && (*attributes & kAttributeFolder) != 0 &&
+                    utf8::CharacterCount(folder) < kPathLimit;
+        });
+        if (!enter) {
+            continue;
+        }
+        Numbered(hooks, 106, [&] { Yield(hooks); });
+        enter = false;
+        Numbered(hooks, 108, [&] { enter = MayEnter(folder, *attributes); });
+        if (!enter) {
+            continue;
+        }
+        Numbered(hooks, 110, [&] {
+            // The enumeration's own trap is silent: a folder that denies access or is gone is dropped;
+            // any other failure ends its enumeration and keeps it.
+            try {
+                for (const SubFolder& subFolder : ListSubFolders(folder)) {
+                    Yield(hooks);
+                    if (IsAcceptableSubFolderName(subFolder.name) && subFolder.id &&
+                        state.reached.insert(*subFolder.id).second) {
+                        newFolders.push_back(folder + subFolder.name + kSeparator);
+                    }
+                }
+            } catch (const FolderListError& error) {
+                if (error.AccessDeniedOrMissing()) {
+                    unreadable.push_back(i);
+                }
+            } catch (const ScanCancelled&) {
+                throw;
+            } catch (...) {
+            }
+        });
+    }
+    std::size_t remaining = given;
+    Numbered(hooks, 112, [&] { remaining = given - RemoveUnreadable(folderList, unreadable); });
+    std::size_t foundHere = newFolders.size();
+    Numbered(hooks, 114, [&] {
+        if (recurse && !newFolders.empty()) {
+            foundHere = ScanLevel(newFolders, true, state);
+        }
+    });
+    for (std::size_t i = 0; i < newFolders.size(); ++i) { // 116
+        Numbered(hooks, 118, [&] { Yield(hooks); });
+        Numbered(hooks, 120, [&] {
+            // Deeper folders were checked by the level that found them; checking again would stat every
+            // folder once per level above it.
+            if (i >= foundHere || IsListableFolder(newFolders[i], state)) {
+                folderList.push_back(std::move(newFolders[i]));
+            }
+        });
+    }
+    return remaining;
+}
+
+// The names of the regular files of `folder` (ending in a separator) that match; a name or path that is
+// not well-formed UTF-8 cannot be passed on and counts as missing.
+std::vector<std::string> MatchingFiles(const std::string& folder, const WildcardPattern& wildcard) {
+    if (!utf8::IsValid(folder)) {
+        return {};
+    }
+    try {
+        return ListRegularFiles(
+            folder, [&](std::string_view name) { return utf8::IsValid(name) && wildcard.Matches(name); });
+    } catch (const FolderListError&) {
+        return {};
+    }
+}
+
+} // namespace
+
+namespace detail {
+
+void GetSubDirectories2016(std::vector<std::string>& folderList, bool recurse, const ScanHooks& hooks,
+                           const AttributeReader& readAttributes) {
+    ScanState state{hooks, readAttributes, {}};
+    for (const std::string& folder : folderList) {
+        if (const auto id = IdOf(folder)) {
+            state.reached.insert(*id);
+        }
+    }
+    ScanLevel(folderList, recurse, state);
+}
+
+} // namespace detail
+
+void GetSubDirectories2016(std::vector<std::string>& folderList, bool recurse, const ScanHooks& hooks) {
+    detail::GetSubDirectories2016(folderList, recurse, hooks, &FileAttributes);
+}
+
+std::vector<std::string> CollectFolderFiles(const std::string& folder, const std::string& pattern,
+                                            const ScanHooks& hooks) {
+    std::vector<std::string> files;
+    if (folder.empty()) {
+        return files; // not the root: an empty answer from a picker must not scan the whole disk
+    }
+    std::vector<std::string> folders{folder + kSeparator};
+    GetSubDirectories2016(folders, true, hooks);
+    const WildcardPattern wildcard(pattern);
+    for (const std::string& listed : folders) {
+        // Listing a large tree takes as long as scanning it; the window keeps painting meanwhile too.
+        Yield(hooks);
+        for (const std::string& name : MatchingFiles(listed, wildcard)) {
+            if (name.front() == '~') {
+                continue;
+            }
+            std::string path = listed + name;
+            // Only a name beginning with "." carries the hidden bit, so only such a file can read 34.
+            if (name.front() == '.' && FileAttributes(path) == kHiddenArchiveFile) {
+                continue;
+            }
+            files.push_back(CleanPath(path));
+        }
+    }
+    return files;
+}
+
+std::vector<std::string> ListFilesInFolder(const std::string& folder, const std::string& pattern) {
+    std::string withSeparator = folder;
+    if (withSeparator.empty() || withSeparator.back() != kPathSeparator) {
+        withSeparator += kSeparator;
+    }
+    return MatchingFiles(withSeparator, WildcardPattern(pattern));
+}
+
+bool IsExistingFile(const std::string& path) {
+    return utf8::IsValid(path) && IsRegularFile(path);
+}
+
+bool HasUnsafeChars(std::string_view name) {
+    for (std::size_t pos = 0; pos < name.size();) {
+        const char32_t c = utf8::Next(name, pos);
+        if (c == utf8::kInvalid || c == U'?' || c < 32 || (c >= 127 && c <= 159)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace brantlewick

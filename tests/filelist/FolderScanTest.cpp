@@ -1,0 +1,461 @@
+// The folder scan on real temporary folder trees: level order, the collection rules, links, permissions,
+// odd entries, the length limit, the yields and the error trap.
+#include "FolderScan.h"
+#include "FileSystem.h"
+#include "FolderScanSeam.h"
+#include "TempDir.h"
+#include "Unprivileged.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <random>
+#include <stdexcept>
+
+namespace brantlewick {
+namespace {
+
+using testing::TempDir;
+using Paths = std::vector<std::string>;
+
+// Creates the entries below `root`: a name ending in "/" is a folder, any other a small file.
+void MakeTree(const std::string& root, const Paths& entries) {
+    for (const std::string& entry : entries) {
+        const std::string path = root + "/" + entry;
+        if (entry.ends_with("/")) {
+            ASSERT_EQ(::mkdir(path.c_str(), 0755), 0) << path << ": " << std::strerror(errno);
+        } else {
+            testing::WriteBytes(path, "Text.");
+        }
+    }
+}
+
+void Link(const std::string& target, const std::string& path) {
+    ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0) << path;
+}
+
+// The paths with `root` cut off the front, so that expectations read "/A/a.txt".
+Paths Relative(const Paths& paths, const std::string& root) {
+    Paths relative;
+    for (const std::string& path : paths) {
+        relative.push_back(path.starts_with(root) ? path.substr(root.size()) : "outside: " + path);
+    }
+    return relative;
+}
+
+Paths Folders(const std::string& root, const Paths& given, bool recurse = true, const ScanHooks& hooks = {}) {
+    Paths folders;
+    for (const std::string& item : given) {
+        folders.push_back(root + item);
+    }
+    GetSubDirectories2016(folders, recurse, hooks);
+    return Relative(folders, root);
+}
+
+Paths Collect(const std::string& root, const std::string& pattern = "*.*", const ScanHooks& hooks = {}) {
+    return Relative(CollectFolderFiles(root, pattern, hooks), root);
+}
+
+TEST(FolderScanTest, SubFoldersComeInLevelOrder) {
+    TempDir dir;
+    const std::string& root = dir.Path();
+    MakeTree(root, {"A/", "A/A1/", "B/", "x.txt", "A/a.txt", "B/b.txt", "A/A1/deep.txt"});
+    EXPECT_EQ(Folders(root, {"/"}), (Paths{"/", "/A/", "/B/", "/A/A1/"}));
+    EXPECT_EQ(Folders(root, {"/"}, false), (Paths{"/", "/A/", "/B/"}));
+    // Several items: the items first, then their sub-folders grouped by item; a missing item stays.
+    EXPECT_EQ(Folders(root, {"/B/", "/missing/", "/A/"}), (Paths{"/B/", "/missing/", "/A/", "/A/A1/"}));
+    // So the files of B come before those of A1.
+    EXPECT_EQ(Collect(root), (Paths{"/x.txt", "/A/a.txt", "/B/b.txt", "/A/A1/deep.txt"}));
+}
+
+TEST(FolderScanTest, DeepAndWideTreesComeOutLevelByLevel) {
+    TempDir dir;
+    const std::string& root = dir.Path();
+    MakeTree(root,
+             {"b/", "a/", "C/", "a/2/", "a/1/", "C/x/", "a/1/deep/", "C/x/deeper/", "C/x/deeper/deepest/"});
+    EXPECT_EQ(Folders(root, {"/"}), (Paths{"/", "/a/", "/b/", "/C/", "/a/1/", "/a/2/", "/C/x/", "/a/1/deep/",
+                                           "/C/x/deeper/", "/C/x/deeper/deepest/"}));
+}
+
+TEST(FolderScanTest, CollectionLeavesOutTildeNamesAndWritableDotFilesOnly) {
+    TempDir dir;
+    const std::string& root = dir.Path();
+    MakeTree(root, {"plain.txt", "~lock.txt", "a~b.txt", ".hidden", ".readonly", "readonly.txt", "noext",
+                    ".folder/", ".folder/inside.txt", "sub/", "sub/~$draft.doc", "sub/keep.doc"});
+    ::chmod((dir / ".readonly").c_str(), 0444); // 35: hidden, archive, read-only
+    ::chmod((dir / "readonly.txt").c_str(), 0444);
+    Link("plain.txt", dir / ".linked"); // 1058: a link is no plain dot-file
+    EXPECT_EQ(Collect(root), (Paths{"/.linked", "/.readonly", "/a~b.txt", "/noext", "/plain.txt",
+                                    "/readonly.txt", "/.folder/inside.txt", "/sub/keep.doc"}));
+    // ListFilesInFolder itself keeps every file, hidden ones included, and never a folder.
+    EXPECT_EQ(ListFilesInFolder(root, "*.*"), (Paths{".hidden", ".linked", ".readonly", "a~b.txt", "noext",
+                                                     "plain.txt", "readonly.txt", "~lock.txt"}));
+    EXPECT_EQ(ListFilesInFolder(root + "/", "*."), (Paths{"noext"}));
+}
+
+TEST(FolderScanTest, ListingFollowsThePatternAndIgnoresCase) {
+    TempDir dir;
+    MakeTree(dir.Path(), {"a.txt", "B.TXT", "c.txt.bak", "d.text", "e.Txt", "notes", "t.txt/"});
+    EXPECT_EQ(ListFilesInFolder(dir.Path(), "*.txt"), (Paths{"a.txt", "B.TXT", "e.Txt"}));
+    EXPECT_EQ(ListFilesInFolder(dir.Path(), "*.TXT"), (Paths{"a.txt", "B.TXT", "e.Txt"}));
+    EXPECT_EQ(ListFilesInFolder(dir.Path(), "*."), (Paths{"notes"}));
+    EXPECT_EQ(ListFilesInFolder(dir.Path(), "?.t*"),
+              (Paths{"a.txt", "B.TXT", "c.txt.bak", "d.text", "e.Txt"}));
+    EXPECT_EQ(ListFilesInFolder(dir.Path(), "*.doc"), Paths{});
+    EXPECT_EQ(ListFilesInFolder(dir / "missing", "*.*"), Paths{});
+    EXPECT_EQ(Collect(dir.Path(), "*.txt"), (Paths{"/a.txt", "/B.TXT", "/e.Txt"}));
+}
+
+TEST(FolderScanTest, TwoHundredFiftyFilesComeBackCompleteAndInOrder) {
+    TempDir dir;
+    Paths expected;
+    for (int i = 0; i < 250; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%03d.txt", i);
+        expected.push_back(name);
+    }
+    Paths shuffled = expected;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(42));
+    MakeTree(dir.Path(), shuffled);
+    EXPECT_EQ(ListFilesInFolder(dir.Path(), "*.*"), expected);
+    EXPECT_EQ(CollectFolderFiles(dir.Path(), "*.txt").size(), 250u);
+
+    TempDir mixed;
+    MakeTree(mixed.Path(), {"b.txt", "a.txt", "C.txt", "A.txt", "_x.txt", "10.txt", "9.txt"});
+    EXPECT_EQ(ListFilesInFolder(mixed.Path(), "*.*"),
+              (Paths{"10.txt", "9.txt", "_x.txt", "A.txt", "a.txt", "b.txt", "C.txt"}));
+}
+
+TEST(FolderScanTest, UnsafeFolderNamesAreSkippedWithEverythingBelow) {
+    TempDir dir;
+    const std::string& root = dir.Path();
+    const Paths folders = {"caf\xc3\xa9/", "euro\xe2\x82\xac/", "what?/",   "two\nlines/",
+                           "latin\xe9/",   "c1\xc2\x85/",       "del\x7f/", "nbsp\xc2\xa0/"};
+    MakeTree(root, folders);
+    for (const std::string& folder : folders) {
+        MakeTree(root, {folder + "f.txt", folder + "deeper/", folder + "deeper/g.txt"});
+    }
+    // File names are not checked for safety, but one that is not UTF-8 cannot be passed on.
+    MakeTree(root, {"bad\xff.txt", "two\nlines.txt", "what?.txt", "tab\t.txt"});
+    EXPECT_EQ(Collect(root),
+              (Paths{"/tab\t.txt", "/two\nlines.txt", "/what?.txt", "/caf\xc3\xa9/f.txt",
+                     "/euro\xe2\x82\xac/f.txt", "/nbsp\xc2\xa0/f.txt", "/caf\xc3\xa9/deeper/g.txt",
+                     "/euro\xe2\x82\xac/deeper/g.txt", "/nbsp\xc2\xa0/deeper/g.txt"}));
+    EXPECT_FALSE(IsExistingFile(dir / "bad\xff.txt"));
+    EXPECT_TRUE(IsExistingFile(dir / "two\nlines.txt"));
+}
+
+TEST(FolderScanTest, ExistingFilesAreRegularFilesOnly) {
+    TempDir dir;
+    MakeTree(dir.Path(), {"file.txt", "folder/"});
+    Link("file.txt", dir / "link");
+    Link("missing", dir / "dangling");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    EXPECT_TRUE(IsExistingFile(dir / "file.txt"));
+    EXPECT_TRUE(IsExistingFile(dir / "link"));
+    EXPECT_FALSE(IsExistingFile(dir / "folder"));
+    EXPECT_FALSE(IsExistingFile(dir / "dangling"));
+    EXPECT_FALSE(IsExistingFile(dir / "fifo"));
+    EXPECT_FALSE(IsExistingFile(dir / "missing"));
+    EXPECT_FALSE(IsExistingFile(dir / "file.txt/"));
+    EXPECT_FALSE(IsExistingFile(""));
+    EXPECT_FALSE(IsExistingFile("/dev/null"));
+}
+
+TEST(FolderScanTest, FifosSocketsAndDanglingLinksAreNeverCollectedNorOpened) {
+    TempDir dir;
+    MakeTree(dir.Path(), {"sub/", "sub/real.txt"});
+    ASSERT_EQ(::mkfifo((dir / "sub/pipe.txt").c_str(), 0644), 0);
+    Link("pipe.txt", dir / "sub/pipe-link.txt");
+    Link("gone.txt", dir / "sub/dangling.txt");
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(sock, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = dir / "sub/socket.txt";
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    // Opening the FIFO for reading would block this test until its time limit.
+    EXPECT_EQ(Collect(dir.Path(), "*.txt"), (Paths{"/sub/real.txt"}));
+    ::close(sock);
+}
+
+TEST(FolderScanTest, LinkedFoldersAreFollowedButEnteredOnce) {
+    TempDir outside;
+    MakeTree(outside.Path(), {"o.txt"});
+    TempDir dir;
+    const std::string& root = dir.Path();
+    MakeTree(root, {"A/", "A/a.txt", "A/B/", "A/B/b.txt"});
+    Link(".", dir / "A/self");
+    Link("..", dir / "A/up");
+    Link("../..", dir / "A/B/loop");
+    Link("a.txt", dir / "A/same.txt"); // a linked file is a file of its own
+    Link("A", dir / "Z");
+    Link(outside.Path(), dir / "ext");
+    EXPECT_EQ(Folders(root, {"/"}), (Paths{"/", "/A/", "/ext/", "/A/B/"}));
+    EXPECT_EQ(Collect(root), (Paths{"/A/a.txt", "/A/same.txt", "/ext/o.txt", "/A/B/b.txt"}));
+
+    // The first path found in level order is the one kept, here through the link.
+    TempDir early;
+    MakeTree(early.Path(), {"real/", "real/r.txt"});
+    Link("real", early / "0link");
+    EXPECT_EQ(Collect(early.Path()), (Paths{"/0link/r.txt"}));
+}
+
+// The attribute values 22 and 1046 never occur on Linux but for the root, so the scan gets them here
+// through its attribute read.
+TEST(FolderScanTest, HiddenSystemFoldersAreSkippedUnlessTheyAreTheRoot) {
+    TempDir dir;
+    const std::string& root = dir.Path();
+    MakeTree(root, {"sys/", "sys/in/", "junction/", "junction/in/", "plain/", "plain/in/", "odd/", ".dot/",
+                    ".dot/in/"});
+    const detail::AttributeReader reader = [&](const std::string& path) -> std::optional<std::uint32_t> {
+        if (path == root + "/sys/" || path == "/") {
+            return 22;
+        }
+        if (path == root + "/junction/") {
+            return 1046;
+        }
+        if (path == root + "/odd/") {
+            return 23; // only the exact values count
+        }
+        return FileAttributes(path);
+    };
+    const auto scan = [&](Paths given, bool recurse) {
+        detail::GetSubDirectories2016(given, recurse, {}, reader);
+        return given;
+    };
+    EXPECT_EQ(Relative(scan({root + "/"}, true), root),
+              (Paths{"/", "/.dot/", "/odd/", "/plain/", "/.dot/in/", "/plain/in/"}));
+    // An item given with such a value stays, but nothing below it is looked at.
+    EXPECT_EQ(Relative(scan({root + "/sys/"}, true), root), (Paths{"/sys/"}));
+    // The root is entered whatever its value.
+    const Paths top = scan({"/"}, false);
+    ASSERT_GT(top.size(), 1u);
+    EXPECT_EQ(top.front(), "/");
+    const std::string firstLevel = root.substr(0, root.find('/', 1) + 1);
+    EXPECT_NE(std::find(top.begin(), top.end(), firstLevel), top.end()) << firstLevel;
+}
+
+// A folder path of exactly `length` characters (with its final "/") below `root`, made of `fill`.
+std::string MakeFolderOfLength(const std::string& root, std::size_t length, const std::string& fill) {
+    std::string path = root + "/";
+    std::size_t count = path.size();
+    while (count < length) {
+        const std::size_t left = length - count;
+        std::size_t take = std::min<std::size_t>(left - 1, 100);
+        if (left - 1 - take == 1) {
+            --take; // never leave room for only a separator
+        }
+        for (std::size_t i = 0; i < take; ++i) {
+            path += fill;
+        }
+        path += "/";
+        count += take + 1;
+        ::mkdir(path.c_str(), 0755);
+    }
+    return path;
+}
+
+TEST(FolderScanTest, FoldersOf260CharactersOrMoreAreListedButNotEntered) {
+    for (const std::string fill : {"x", "\xc3\xa9"}) { // the limit counts characters, not bytes
+        for (const std::size_t length : {259u, 260u}) {
+            SCOPED_TRACE(std::to_string(length) + " characters of " + fill);
+            TempDir dir;
+            const std::string folder = MakeFolderOfLength(dir.Path(), length, fill);
+            MakeTree(folder.substr(0, folder.size() - 1), {"own.txt", "s/", "s/f.txt"});
+            const Paths files = CollectFolderFiles(dir.Path(), "*.*");
+            if (length < 260) {
+                EXPECT_EQ(files, (Paths{folder + "own.txt", folder + "s/f.txt"}));
+            } else {
+                EXPECT_EQ(files, (Paths{folder + "own.txt"}));
+            }
+        }
+    }
+}
+
+TEST(FolderScanTest, YieldsOncePerFolderAndSubFolderAtEveryStep) {
+    TempDir dir;
+    MakeTree(dir.Path(), {"A/", "A/A1/", "B/"});
+    int yields = 0;
+    const ScanHooks hooks{[&] { ++yields; }, {}};
+    Paths folders{dir.Path() + "/"};
+    GetSubDirectories2016(folders, true, hooks);
+    // Entering the four folders, finding A, B and A1, and listing A1 on its level, then A, B, A1.
+    EXPECT_EQ(yields, 4 + 3 + 1 + 3);
+    yields = 0;
+    CollectFolderFiles(dir.Path(), "*.*", hooks);
+    EXPECT_GE(yields, 11 + 4); // and once more per folder while listing files
+}
+
+TEST(FolderScanTest, AFolderThatVanishesDuringTheScanIsLeftOutAndTheRestFinishes) {
+    const Paths tree = {"A/", "A/a.txt", "B/", "B/b.txt", "B/B1/", "B/B1/b1.txt", "C/", "C/c.txt"};
+    const Paths everything = {"/A/a.txt", "/B/b.txt", "/C/c.txt", "/B/B1/b1.txt"};
+    int total = 0;
+    {
+        TempDir dir;
+        MakeTree(dir.Path(), tree);
+        CollectFolderFiles(dir.Path(), "*.*", {[&] { ++total; }, {}});
+    }
+    ASSERT_GT(total, 10);
+    // B disappears at every yield in turn: whatever was listed before stays, the rest of B is gone.
+    for (int when = 1; when <= total; ++when) {
+        SCOPED_TRACE("B removed at yield " + std::to_string(when));
+        TempDir dir;
+        MakeTree(dir.Path(), tree);
+        int calls = 0;
+        const auto removeB = [&] {
+            if (++calls == when) {
+                std::filesystem::remove_all(dir / "B");
+            }
+        };
+        const Paths files = Collect(dir.Path(), "*.*", {removeB, {}});
+        EXPECT_TRUE(std::includes(everything.begin(), everything.end(), files.begin(), files.end(),
+                                  [&](const std::string& a, const std::string& b) {
+                                      return std::find(everything.begin(), everything.end(), a) <
+                                             std::find(everything.begin(), everything.end(), b);
+                                  }))
+            << ::testing::PrintToString(files);
+        EXPECT_NE(std::find(files.begin(), files.end(), "/A/a.txt"), files.end());
+        EXPECT_NE(std::find(files.begin(), files.end(), "/C/c.txt"), files.end());
+    }
+
+    // A given folder gone just before its sub-folders are listed is removed from the list; one that
+    // is not a folder at all stays.
+    TempDir dir;
+    MakeTree(dir.Path(), {"B/", "B/B1/"});
+    Paths folders{dir / "B/"};
+    GetSubDirectories2016(folders, true, {[&] { std::filesystem::remove_all(dir / "B"); }, {}});
+    EXPECT_EQ(folders, Paths{});
+}
+
+// Runs `scan` as an ordinary user (see RunAsOrdinaryUser); nothing when that cannot be done.
+std::optional<Paths> RunUnprivileged(const std::function<Paths()>& scan) {
+    const auto joined = testing::RunAsOrdinaryUser([&] {
+        std::string out;
+        for (const std::string& path : scan()) {
+            out += path;
+            out.push_back('\0');
+        }
+        return out;
+    });
+    if (!joined) {
+        return std::nullopt;
+    }
+    Paths paths;
+    for (std::size_t start = 0, end; (end = joined->find('\0', start)) != std::string::npos;
+         start = end + 1) {
+        paths.push_back(joined->substr(start, end - start));
+    }
+    return paths;
+}
+
+TEST(FolderScanTest, FoldersThatDenyAccessAreDroppedSilently) {
+    TempDir dir;
+    const std::string& root = dir.Path();
+    ::chmod(root.c_str(), 0755);
+    MakeTree(root, {"locked/", "locked/l.txt", "locked/sub/", "noexec/", "noexec/n.txt", "noexec/sub/",
+                    "open/", "open/o.txt", "top.txt"});
+    ::chmod((dir / "locked").c_str(), 0);
+    ::chmod((dir / "noexec").c_str(), 0644);
+    const auto folders = RunUnprivileged([&] { return Folders(root, {"/"}); });
+    const auto files = RunUnprivileged([&] { return Collect(root); });
+    if (!folders || !files) {
+        GTEST_SKIP() << "running as root without a way to take an ordinary user id: permissions do not deny";
+    }
+    // "locked" cannot be listed and is dropped; "noexec" can be listed but nothing in it examined.
+    EXPECT_EQ(*folders, (Paths{"/", "/noexec/", "/open/"}));
+    EXPECT_EQ(*files, (Paths{"/top.txt", "/open/o.txt"}));
+    // A given folder that denies access is dropped from the list too.
+    EXPECT_EQ(RunUnprivileged([&] { return Folders(root, {"/locked/", "/open/"}); }), (Paths{"/open/"}));
+}
+
+struct TrapCase {
+    const char* name;
+    int failingYield;                // 0: none
+    std::string failingAttributesOf; // a folder whose attribute read fails, relative to the root
+    Paths expectedFolders;
+    std::vector<int> expectedLines;
+};
+
+TEST(FolderScanTest, TheTrapReportsFailuresOutsideTheEnumerationAndResumes) {
+    // For a root with A (holding A1) and B the yields come in this order: 1 entering the root (line
+    // 106); 2 and 3 finding A and B (inside the enumeration); 4 entering A; 5 finding A1; 6 entering B;
+    // 7 entering A1; 8 listing A1 on its level (line 118); 9 to 11 listing A, B and A1 (line 118).
+    const TrapCase cases[] = {
+        {"first yield", 1, "", {"/", "/A/", "/B/", "/A/A1/"}, {106}},
+        {"yield while finding A", 2, "", {"/"}, {}},
+        {"yield while finding A1", 5, "", {"/", "/A/", "/B/"}, {}},
+        {"yield listing A1 one level down", 8, "", {"/", "/A/", "/B/", "/A/A1/"}, {118}},
+        {"last yield", 11, "", {"/", "/A/", "/B/", "/A/A1/"}, {118}},
+        {"attributes of B", 0, "/B/", {"/", "/A/", "/A/A1/"}, {104, 120}},
+    };
+    for (const TrapCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string& root = dir.Path();
+        MakeTree(root, {"A/", "A/A1/", "B/"});
+        int calls = 0;
+        std::vector<int> lines;
+        ScanHooks hooks;
+        hooks.yield = [&] {
+            if (++calls == c.failingYield) {
+                throw std::runtime_error("window gone");
+            }
+        };
+        hooks.reportError = [&](const std::exception& error, int line) {
+            EXPECT_STREQ(error.what(), calls == c.failingYield ? "window gone" : "attributes unreadable");
+            lines.push_back(line);
+        };
+        const detail::AttributeReader reader = [&](const std::string& path) {
+            if (!c.failingAttributesOf.empty() && path == root + c.failingAttributesOf) {
+                throw std::runtime_error("attributes unreadable");
+            }
+            return FileAttributes(path);
+        };
+        Paths folders{root + "/"};
+        detail::GetSubDirectories2016(folders, true, hooks, reader);
+        EXPECT_EQ(Relative(folders, root), c.expectedFolders);
+        EXPECT_EQ(lines, c.expectedLines);
+    }
+}
+
+TEST(FolderScanTest, ACancelledScanStopsAtOnceWithoutAReport) {
+    TempDir dir;
+    MakeTree(dir.Path(), {"A/", "A/a.txt", "B/"});
+    // Entering the root, finding A (inside the enumeration), entering A, and before listing B's files,
+    // the last of ten yields.
+    for (const int cancelAt : {1, 2, 4, 10}) {
+        SCOPED_TRACE(cancelAt);
+        int calls = 0;
+        int reports = 0;
+        const ScanHooks hooks{[&] {
+                                  if (++calls == cancelAt) {
+                                      throw ScanCancelled{};
+                                  }
+                              },
+                              [&](const std::exception&, int) { ++reports; }};
+        EXPECT_THROW(CollectFolderFiles(dir.Path(), "*.*", hooks), ScanCancelled);
+        EXPECT_EQ(calls, cancelAt);
+        EXPECT_EQ(reports, 0);
+    }
+}
+
+TEST(FolderScanTest, AnEmptyFolderArgumentCollectsNothingRatherThanTheRoot) {
+    int yields = 0;
+    EXPECT_EQ(CollectFolderFiles("", "*.*", {[&] { ++yields; }, {}}), Paths{});
+    EXPECT_EQ(yields, 0);
+}
+
+} // namespace
+} // namespace brantlewick

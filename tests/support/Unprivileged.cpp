@@ -1,0 +1,45 @@
+// A forked child drops root's privileges and hands its result back through a pipe.
+#include "Unprivileged.h"
+
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace brantlewick::testing {
+
+std::optional<std::string> RunAsOrdinaryUser(const std::function<std::string()>& work) {
+    if (::geteuid() != 0) {
+        return work();
+    }
+    constexpr uid_t kNobody = 65534;
+    int ends[2];
+    if (::pipe(ends) != 0) {
+        return std::nullopt;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ends[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+            ::_exit(77);
+        }
+        const std::string result = work();
+        const bool written =
+            ::write(ends[1], result.data(), result.size()) == static_cast<ssize_t>(result.size());
+        ::_exit(written ? 0 : 1);
+    }
+    ::close(ends[1]);
+    std::string result;
+    char buffer[4096];
+    for (ssize_t got; child > 0 && (got = ::read(ends[0], buffer, sizeof buffer)) > 0;) {
+        result.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(ends[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+} // namespace brantlewick::testing
