@@ -537,6 +537,10 @@ TEST(Form1DropTest, DroppedFilesAreAddedAsTheyAreAndDroppedFoldersAreCollected) 
 
     const DragResult result = DragAndDrop(form, data);
 
+    // The list takes drops from outside but never drags its own entries about.
+    EXPECT_TRUE(form.ListView1()->viewport()->acceptDrops());
+    EXPECT_FALSE(form.ListView1()->dragEnabled());
+    EXPECT_EQ(form.ListView1()->dragDropMode(), QAbstractItemView::NoDragDrop);
     EXPECT_TRUE(result.enterAccepted);
     EXPECT_TRUE(result.moveAccepted);
     // Offered a move, the list takes a copy: the source must never delete what was dropped.
