@@ -72,6 +72,16 @@ QString TextForBox(const QString& key, const QString& stored) {
     return stored;
 }
 
+// The list only reads the dropped files. Accepting a move would let the source delete them afterwards.
+void AcceptAsCopy(QDropEvent* event) {
+    if ((event->possibleActions() & Qt::CopyAction) != 0) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->acceptProposedAction();
+    }
+}
+
 } // namespace
 
 QString ShortApplicationTitle(const QString& productName) {
@@ -281,7 +291,7 @@ bool Form1::FileListEvent(QWidget* source, QEvent* event) {
         bool accepted = false;
         WithoutTrap([&] { accepted = ListView1_OLEDragOver(drag->mimeData()); });
         if (accepted) {
-            drag->acceptProposedAction();
+            AcceptAsCopy(drag);
         } else {
             drag->ignore();
         }
@@ -290,7 +300,7 @@ bool Form1::FileListEvent(QWidget* source, QEvent* event) {
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         WithoutTrap([&] { ListView1_OLEDragDrop(drop->mimeData()); });
-        drop->acceptProposedAction();
+        AcceptAsCopy(drop);
         return true;
     }
     default:

@@ -37,6 +37,7 @@ namespace brantlewick {
 class ListView;
 class ProgressBar;
 class SettingsStore;
+struct ScanHooks;
 
 // The window's mouse pointer; the values are the window system's pointer codes. The hourglass marks a run
 // in progress: the removing operations do nothing while it shows.
@@ -180,10 +181,13 @@ public:
     // The file dialog is Desktop().OpenFiles (TooManyFilesError for a selection too long), the folder picker
     // Desktop().BrowseForFolder, opening the Samples folder Desktop().OpenFolder.
     void PushButton1_Click();
+    // Shows the hourglass while the folder is collected; it stays while a batch run or another folder add
+    // is still working, so that the run marker is not lifted under them.
     void PushButton3_Click();
     void PushButton5_Click();
-    // Something is dragged over the file list: answer whether a drop is accepted.
+    // Something is dragged over the file list: answer whether a drop is accepted (a list of local files).
     bool ListView1_OLEDragOver(const QMimeData* data);
+    // Each dropped path on its own: one that fails is left out silently, the others still arrive.
     void ListView1_OLEDragDrop(const QMimeData* data);
 
 protected:
@@ -250,6 +254,10 @@ private:
     bool runInProgress_ = false;
 
     // Adding files (Form1AddFiles.cpp):
+    // The folder scan's window side: event processing per folder, and its own trap's report.
+    ScanHooks FolderScanHooks();
+    // Folder adds whose collection is still running (a click can start one while another yields).
+    int folderAddsRunning_ = 0;
 };
 
 } // namespace brantlewick

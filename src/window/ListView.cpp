@@ -16,6 +16,13 @@ void SetEntryText(QTreeWidgetItem* entry, const QString& text) {
                    text.size() > ListView::kShownCharacters ? text.left(ListView::kShownCharacters) : text);
 }
 
+QTreeWidgetItem* NewEntry(const QString& text) {
+    auto* entry = new QTreeWidgetItem();
+    SetEntryText(entry, text);
+    entry->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    return entry;
+}
+
 } // namespace
 
 ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
@@ -50,10 +57,16 @@ void ListView::SetText(int index, const QString& text) {
 }
 
 void ListView::Append(const QString& text) {
-    auto* entry = new QTreeWidgetItem();
-    SetEntryText(entry, text);
-    entry->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    addTopLevelItem(entry);
+    addTopLevelItem(NewEntry(text));
+}
+
+void ListView::AppendAll(const QStringList& texts) {
+    QList<QTreeWidgetItem*> entries;
+    entries.reserve(texts.size());
+    for (const QString& text : texts) {
+        entries.append(NewEntry(text));
+    }
+    addTopLevelItems(entries);
 }
 
 void ListView::Remove(int index) {

@@ -21,6 +21,8 @@ public:
     QString Text(int index) const;
     void SetText(int index, const QString& text);
     void Append(const QString& text);
+    // Appends the texts in order in one insertion: the view lays itself out once, not once per entry.
+    void AppendAll(const QStringList& texts);
     void Remove(int index);
     // All texts, in display order.
     QStringList Texts() const;

@@ -45,7 +45,8 @@ QString QtDesktopServices::InputBox(QWidget* owner, const QString& prompt, const
 }
 
 QStringList QtDesktopServices::OpenFiles(QWidget* owner, const QString& title, const QString& filter) {
-    const QStringList paths = QFileDialog::getOpenFileNames(owner, title, QString(), filter);
+    const QStringList paths =
+        QFileDialog::getOpenFileNames(owner, title, QString(), QtFileDialogFilter(filter));
     if (!SelectionFitsOpenFilesBuffer(paths)) {
         throw TooManyFilesError();
     }
@@ -98,6 +99,27 @@ bool SelectionFitsOpenFilesBuffer(const QStringList& paths) {
         length += QFileInfo(path).fileName().size() + 1;
     }
     return length + 1 <= kOpenFilesBufferLength;
+}
+
+QString QtFileDialogFilter(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList qtFilters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            pattern = pattern.trimmed();
+            if (pattern == QStringLiteral("*.*")) {
+                pattern = QStringLiteral("*");
+            }
+        }
+        QString name = parts[i].trimmed();
+        // Qt reads the patterns from the name's last parentheses; the name shows the translated ones.
+        if (const qsizetype open = name.lastIndexOf(u'('); open >= 0 && name.endsWith(u')')) {
+            name = name.left(open).trimmed();
+        }
+        qtFilters.append(QStringLiteral("%1 (%2)").arg(name, patterns.join(u' ')));
+    }
+    return qtFilters.join(QStringLiteral(";;"));
 }
 
 QString FolderPickerResult(const QString& chosen) {

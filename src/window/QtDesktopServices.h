@@ -33,6 +33,11 @@ private:
 inline constexpr qsizetype kOpenFilesBufferLength = 30000;
 bool SelectionFitsOpenFilesBuffer(const QStringList& paths);
 
+// A filter in the dialog-resource form ("Name|patterns|Name|patterns|") in Qt's form ("Name
+// (patterns);;...").
+// "*.*" means every file there, names without a dot too; in Qt it would need a dot, so it becomes "*".
+QString QtFileDialogFilter(const QString& filter);
+
 // The picker's answer in the form the program uses: no trailing separator except for the root.
 QString FolderPickerResult(const QString& chosen);
 

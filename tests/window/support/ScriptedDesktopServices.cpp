@@ -1,6 +1,8 @@
 // The scripted desktop double.
 #include "ScriptedDesktopServices.h"
 
+#include <stdexcept>
+
 namespace brantlewick::testing {
 namespace {
 
@@ -48,6 +50,9 @@ QStringList ScriptedDesktopServices::OpenFiles(QWidget* /*owner*/, const QString
     const FileDialogAnswer answer = TakeFront(fileAnswers, FileDialogAnswer());
     if (answer.tooManyFiles) {
         throw TooManyFilesError();
+    }
+    if (!answer.failure.isEmpty()) {
+        throw std::runtime_error(answer.failure.toStdString());
     }
     return answer.paths;
 }

@@ -35,6 +35,8 @@ struct FileDialogAnswer {
     QStringList paths;
     // The selection does not fit the dialog's buffer: the dialog fails with TooManyFilesError.
     bool tooManyFiles = false;
+    // Not empty: the dialog fails with an error of this description.
+    QString failure;
 };
 
 struct ShownFolderPicker {
