@@ -247,6 +247,12 @@ void Form1::PushButton2_Click() {
             std::optional<std::string> folder;
             if (!option2_->isChecked()) {
                 folder = ToEngine(text3_->text());
+                // Emptied during the run, the box would make "/" plus the name: the root folder, which
+                // nobody chose.
+                if (folder->empty()) {
+                    throw std::invalid_argument("The output folder box is empty; " + FileNameOf(input) +
+                                                " is not converted.");
+                }
             }
             return namer.value().OutputPathFor(input, folder);
         });

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -382,6 +383,37 @@ TEST(Form1BatchTest, ChangesDuringTheRunApplyFromTheNextFile) {
     EXPECT_EQ(shown, expectedShown);
     EXPECT_EQ(processing.size(), 13u);
     ExpectAtRest(form);
+}
+
+// Emptied during the run, the output folder box must not send results to the root folder.
+TEST(Form1BatchTest, AnOutputFolderBoxEmptiedDuringTheRunConvertsNothingMore) {
+    BatchWindow window;
+    // A name of its own, so that a stray write to the root folder can be found and removed.
+    const std::string name = std::filesystem::path(window.dir.Path()).filename().string() + ".txt";
+    WriteBytes(window / "Docs/a.txt", kHello);
+    WriteBytes(window / ("Docs/" + name), kHello);
+    window.Add("Docs/a.txt");
+    window.Add("Docs/" + name);
+    window.SaveOption(Save::ToFolder, window / "Out");
+    window.desktop.onProcessEvents = [&] {
+        if (window.desktop.processEventsCount == 4) {
+            window.form->Text3()->clear();
+        }
+    };
+    window.Run();
+    const bool strayInRoot = testing::Exists("/" + name);
+    ::unlink(("/" + name).c_str());
+
+    const std::vector<Shown> expected = {
+        ErrorReport("The output folder box is empty; " + name +
+                    " is not converted.\r\nin Moravelle2021/08/31.Form1.PushButton2_Click at line 124" +
+                    kMailLine),
+        Ordinary("Done."),
+    };
+    EXPECT_EQ(Messages(window.desktop), expected);
+    EXPECT_FALSE(strayInRoot);
+    EXPECT_EQ(window.Names("Out"), "a.txt");
+    ExpectAtRest(*window.form);
 }
 
 // Entries added during the run lie beyond the count taken at its start and wait for the next run; but
