@@ -48,10 +48,15 @@ bool OutputNamer::WouldReplaceAnInput(const std::string& output, const std::stri
     if (CleanPath(output) == CleanPath(input)) {
         return true;
     }
+    const auto inputId = IdOf(input);
     if (const auto outputId = IdOf(output)) {
-        return outputId == IdOf(input) || inputIds_.contains(*outputId);
+        return outputId == inputId || inputIds_.contains(*outputId);
     }
-    // The output does not exist yet: it still is the input if both spell the same place once resolved.
+    // An output that does not exist cannot be an input that does.
+    if (inputId) {
+        return false;
+    }
+    // Neither exists: the output still is the input if both spell the same place once resolved.
     const auto resolvedOutput = ResolvedSpelling(output);
     return resolvedOutput && resolvedOutput == ResolvedSpelling(input);
 }

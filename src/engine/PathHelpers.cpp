@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace brantlewick {
 
 std::string FileNameOf(std::string_view path) {
@@ -82,7 +84,8 @@ void DeleteFileIfPresent(const std::string& path, const std::function<void()>& y
     if (path.empty()) {
         return;
     }
-    if (::unlink(path.c_str()) == 0) {
+    // Nothing there (the usual case in a batch) needs no forced attempt.
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT) {
         return;
     }
     try {
