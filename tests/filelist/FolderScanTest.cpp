@@ -1,5 +1,5 @@
-// The folder scan on real temporary folder trees: level order, the collection rules, links, permissions,
-// odd entries, the length limit, the yields and the error trap.
+// The folder scan on real temporary trees: level order, what is collected, links, permissions, odd
+// entries, the length limit, the yields and the error trap.
 #include "FolderScan.h"
 #include "FileSystem.h"
 #include "FolderScanSeam.h"
@@ -65,117 +65,87 @@ Paths Collect(const std::string& root, const std::string& pattern = "*.*", const
     return Relative(CollectFolderFiles(root, pattern, hooks), root);
 }
 
-TEST(FolderScanTest, SubFoldersComeInLevelOrder) {
+TEST(FolderScanTest, FoldersAndTheirFilesComeLevelByLevel) {
     TempDir dir;
     const std::string& root = dir.Path();
-    MakeTree(root, {"A/", "A/A1/", "B/", "x.txt", "A/a.txt", "B/b.txt", "A/A1/deep.txt"});
-    EXPECT_EQ(Folders(root, {"/"}), (Paths{"/", "/A/", "/B/", "/A/A1/"}));
-    EXPECT_EQ(Folders(root, {"/"}, false), (Paths{"/", "/A/", "/B/"}));
-    // Several items: the items first, then their sub-folders grouped by item; a missing item stays.
-    EXPECT_EQ(Folders(root, {"/B/", "/missing/", "/A/"}), (Paths{"/B/", "/missing/", "/A/", "/A/A1/"}));
-    // So the files of B come before those of A1.
-    EXPECT_EQ(Collect(root), (Paths{"/x.txt", "/A/a.txt", "/B/b.txt", "/A/A1/deep.txt"}));
-}
-
-TEST(FolderScanTest, DeepAndWideTreesComeOutLevelByLevel) {
-    TempDir dir;
-    const std::string& root = dir.Path();
-    MakeTree(root,
-             {"b/", "a/", "C/", "a/2/", "a/1/", "C/x/", "a/1/deep/", "C/x/deeper/", "C/x/deeper/deepest/"});
+    MakeTree(root, {"b/", "a/", "C/", "a/2/", "a/1/", "C/x/", "a/1/deep/", "C/x/deeper/",
+                    "C/x/deeper/deepest/", "x.txt", "a/a.txt", "C/x/cx.txt", "a/1/deep/d.txt"});
     EXPECT_EQ(Folders(root, {"/"}), (Paths{"/", "/a/", "/b/", "/C/", "/a/1/", "/a/2/", "/C/x/", "/a/1/deep/",
                                            "/C/x/deeper/", "/C/x/deeper/deepest/"}));
+    EXPECT_EQ(Folders(root, {"/"}, false), (Paths{"/", "/a/", "/b/", "/C/"}));
+    // Several items: the items first, then their sub-folders grouped by item; a missing item stays.
+    EXPECT_EQ(Folders(root, {"/C/", "/missing/", "/a/"}, false),
+              (Paths{"/C/", "/missing/", "/a/", "/C/x/", "/a/1/", "/a/2/"}));
+    EXPECT_EQ(Folders(root, {"/b/", "/missing/", "/a/1/"}),
+              (Paths{"/b/", "/missing/", "/a/1/", "/a/1/deep/"}));
+    // So the file of C/x comes before the deeper one of a/1, and a folder given with its separator gives
+    // paths with single separators.
+    EXPECT_EQ(Relative(CollectFolderFiles(root + "/", "*.*"), root),
+              (Paths{"/x.txt", "/a/a.txt", "/C/x/cx.txt", "/a/1/deep/d.txt"}));
 }
 
 TEST(FolderScanTest, CollectionLeavesOutTildeNamesAndWritableDotFilesOnly) {
     TempDir dir;
-    const std::string& root = dir.Path();
-    MakeTree(root, {"plain.txt", "~lock.txt", "a~b.txt", ".hidden", ".readonly", "readonly.txt", "noext",
-                    ".folder/", ".folder/inside.txt", "sub/", "sub/~$draft.doc", "sub/keep.doc"});
+    MakeTree(dir.Path(),
+             {"plain.txt", "~lock.txt", "a~b.txt", ".hidden", ".readonly", "readonly.txt", "noext",
+              ".folder/", ".folder/inside.txt", "sub/", "sub/~$draft.doc", "sub/keep.doc"});
     ::chmod((dir / ".readonly").c_str(), 0444); // 35: hidden, archive, read-only
     ::chmod((dir / "readonly.txt").c_str(), 0444);
     Link("plain.txt", dir / ".linked"); // 1058: a link is no plain dot-file
-    EXPECT_EQ(Collect(root), (Paths{"/.linked", "/.readonly", "/a~b.txt", "/noext", "/plain.txt",
-                                    "/readonly.txt", "/.folder/inside.txt", "/sub/keep.doc"}));
+    EXPECT_EQ(Collect(dir.Path()), (Paths{"/.linked", "/.readonly", "/a~b.txt", "/noext", "/plain.txt",
+                                          "/readonly.txt", "/.folder/inside.txt", "/sub/keep.doc"}));
     // ListFilesInFolder itself keeps every file, hidden ones included, and never a folder.
-    EXPECT_EQ(ListFilesInFolder(root, "*.*"), (Paths{".hidden", ".linked", ".readonly", "a~b.txt", "noext",
-                                                     "plain.txt", "readonly.txt", "~lock.txt"}));
-    EXPECT_EQ(ListFilesInFolder(root + "/", "*."), (Paths{"noext"}));
+    EXPECT_EQ(ListFilesInFolder(dir.Path(), "*.*"),
+              (Paths{".hidden", ".linked", ".readonly", "a~b.txt", "noext", "plain.txt", "readonly.txt",
+                     "~lock.txt"}));
 }
 
-TEST(FolderScanTest, ListingFollowsThePatternAndIgnoresCase) {
+TEST(FolderScanTest, ListingMatchesThePatternInAnyCaseAndSortsTheNames) {
     TempDir dir;
-    MakeTree(dir.Path(), {"a.txt", "B.TXT", "c.txt.bak", "d.text", "e.Txt", "notes", "t.txt/"});
-    EXPECT_EQ(ListFilesInFolder(dir.Path(), "*.txt"), (Paths{"a.txt", "B.TXT", "e.Txt"}));
-    EXPECT_EQ(ListFilesInFolder(dir.Path(), "*.TXT"), (Paths{"a.txt", "B.TXT", "e.Txt"}));
-    EXPECT_EQ(ListFilesInFolder(dir.Path(), "*."), (Paths{"notes"}));
-    EXPECT_EQ(ListFilesInFolder(dir.Path(), "?.t*"),
-              (Paths{"a.txt", "B.TXT", "c.txt.bak", "d.text", "e.Txt"}));
-    EXPECT_EQ(ListFilesInFolder(dir.Path(), "*.doc"), Paths{});
+    MakeTree(dir.Path(), {"b.txt", "a.txt", "C.txt", "A.TXT", "_x.Txt", "10.txt", "9.txt", "c.txt.bak",
+                          "d.text", "notes", "t.txt/"});
+    const std::pair<const char*, Paths> cases[] = {
+        {"*.*",
+         {"10.txt", "9.txt", "_x.Txt", "A.TXT", "a.txt", "b.txt", "C.txt", "c.txt.bak", "d.text", "notes"}},
+        {"*.TXT", {"10.txt", "9.txt", "_x.Txt", "A.TXT", "a.txt", "b.txt", "C.txt"}},
+        {"*.", {"notes"}},
+        {"?.t*", {"9.txt", "A.TXT", "a.txt", "b.txt", "C.txt", "c.txt.bak", "d.text"}},
+        {"*.doc", {}},
+    };
+    for (const auto& [pattern, names] : cases) {
+        EXPECT_EQ(ListFilesInFolder(dir.Path() + "/", pattern), names) << pattern;
+    }
     EXPECT_EQ(ListFilesInFolder(dir / "missing", "*.*"), Paths{});
-    EXPECT_EQ(Collect(dir.Path(), "*.txt"), (Paths{"/a.txt", "/B.TXT", "/e.Txt"}));
-}
 
-TEST(FolderScanTest, TwoHundredFiftyFilesComeBackCompleteAndInOrder) {
-    TempDir dir;
+    TempDir many; // more names than one read of the folder returns
     Paths expected;
     for (int i = 0; i < 250; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "f%03d.txt", i);
-        expected.push_back(name);
+        expected.push_back("f" + std::to_string(1000 + i) + ".txt");
     }
     Paths shuffled = expected;
     std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(42));
-    MakeTree(dir.Path(), shuffled);
-    EXPECT_EQ(ListFilesInFolder(dir.Path(), "*.*"), expected);
-    EXPECT_EQ(CollectFolderFiles(dir.Path(), "*.txt").size(), 250u);
-
-    TempDir mixed;
-    MakeTree(mixed.Path(), {"b.txt", "a.txt", "C.txt", "A.txt", "_x.txt", "10.txt", "9.txt"});
-    EXPECT_EQ(ListFilesInFolder(mixed.Path(), "*.*"),
-              (Paths{"10.txt", "9.txt", "_x.txt", "A.txt", "a.txt", "b.txt", "C.txt"}));
+    MakeTree(many.Path(), shuffled);
+    EXPECT_EQ(ListFilesInFolder(many.Path(), "*.*"), expected);
 }
 
 TEST(FolderScanTest, UnsafeFolderNamesAreSkippedWithEverythingBelow) {
     TempDir dir;
     const std::string& root = dir.Path();
-    const Paths folders = {"caf\xc3\xa9/", "euro\xe2\x82\xac/", "what?/",   "two\nlines/",
-                           "latin\xe9/",   "c1\xc2\x85/",       "del\x7f/", "nbsp\xc2\xa0/"};
-    MakeTree(root, folders);
-    for (const std::string& folder : folders) {
-        MakeTree(root, {folder + "f.txt", folder + "deeper/", folder + "deeper/g.txt"});
+    for (const std::string folder : {"caf\xc3\xa9/", "what?/", "two\nlines/", "latin\xe9/", "c1\xc2\x85/"}) {
+        MakeTree(root, {folder, folder + "f.txt", folder + "deeper/", folder + "deeper/g.txt"});
     }
     // File names are not checked for safety, but one that is not UTF-8 cannot be passed on.
-    MakeTree(root, {"bad\xff.txt", "two\nlines.txt", "what?.txt", "tab\t.txt"});
+    MakeTree(root, {"bad\xff.txt", "two\nlines.txt", "what?.txt"});
     EXPECT_EQ(Collect(root),
-              (Paths{"/tab\t.txt", "/two\nlines.txt", "/what?.txt", "/caf\xc3\xa9/f.txt",
-                     "/euro\xe2\x82\xac/f.txt", "/nbsp\xc2\xa0/f.txt", "/caf\xc3\xa9/deeper/g.txt",
-                     "/euro\xe2\x82\xac/deeper/g.txt", "/nbsp\xc2\xa0/deeper/g.txt"}));
-    EXPECT_FALSE(IsExistingFile(dir / "bad\xff.txt"));
-    EXPECT_TRUE(IsExistingFile(dir / "two\nlines.txt"));
+              (Paths{"/two\nlines.txt", "/what?.txt", "/caf\xc3\xa9/f.txt", "/caf\xc3\xa9/deeper/g.txt"}));
 }
 
-TEST(FolderScanTest, ExistingFilesAreRegularFilesOnly) {
+TEST(FolderScanTest, OnlyRegularFilesExistAndFifosAndSocketsAreNeverCollectedNorOpened) {
     TempDir dir;
-    MakeTree(dir.Path(), {"file.txt", "folder/"});
-    Link("file.txt", dir / "link");
-    Link("missing", dir / "dangling");
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
-    EXPECT_TRUE(IsExistingFile(dir / "file.txt"));
-    EXPECT_TRUE(IsExistingFile(dir / "link"));
-    EXPECT_FALSE(IsExistingFile(dir / "folder"));
-    EXPECT_FALSE(IsExistingFile(dir / "dangling"));
-    EXPECT_FALSE(IsExistingFile(dir / "fifo"));
-    EXPECT_FALSE(IsExistingFile(dir / "missing"));
-    EXPECT_FALSE(IsExistingFile(dir / "file.txt/"));
-    EXPECT_FALSE(IsExistingFile(""));
-    EXPECT_FALSE(IsExistingFile("/dev/null"));
-}
-
-TEST(FolderScanTest, FifosSocketsAndDanglingLinksAreNeverCollectedNorOpened) {
-    TempDir dir;
-    MakeTree(dir.Path(), {"sub/", "sub/real.txt"});
+    MakeTree(dir.Path(), {"sub/", "sub/real.txt", "sub/folder.txt/", "bad\xff.txt"});
     ASSERT_EQ(::mkfifo((dir / "sub/pipe.txt").c_str(), 0644), 0);
     Link("pipe.txt", dir / "sub/pipe-link.txt");
+    Link("real.txt", dir / "sub/link.txt");
     Link("gone.txt", dir / "sub/dangling.txt");
     const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(sock, 0);
@@ -186,8 +156,24 @@ TEST(FolderScanTest, FifosSocketsAndDanglingLinksAreNeverCollectedNorOpened) {
     std::strcpy(address.sun_path, socketPath.c_str());
     ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     // Opening the FIFO for reading would block this test until its time limit.
-    EXPECT_EQ(Collect(dir.Path(), "*.txt"), (Paths{"/sub/real.txt"}));
+    EXPECT_EQ(Collect(dir.Path(), "*.txt"), (Paths{"/sub/link.txt", "/sub/real.txt"}));
     ::close(sock);
+    const std::pair<std::string, bool> cases[] = {
+        {dir / "sub/real.txt", true},
+        {dir / "sub/link.txt", true},
+        {dir / "sub/folder.txt", false},
+        {dir / "sub/dangling.txt", false},
+        {dir / "sub/pipe.txt", false},
+        {dir / "sub/socket.txt", false},
+        {dir / "sub/missing", false},
+        {dir / "sub/real.txt/", false},
+        {"", false},
+        {"/dev/null", false},
+        {dir / "bad\xff.txt", false},
+    };
+    for (const auto& [path, exists] : cases) {
+        EXPECT_EQ(IsExistingFile(path), exists) << path;
+    }
 }
 
 TEST(FolderScanTest, LinkedFoldersAreFollowedButEnteredOnce) {
@@ -220,14 +206,12 @@ TEST(FolderScanTest, HiddenSystemFoldersAreSkippedUnlessTheyAreTheRoot) {
     MakeTree(root, {"sys/", "sys/in/", "junction/", "junction/in/", "plain/", "plain/in/", "odd/", ".dot/",
                     ".dot/in/"});
     const detail::AttributeReader reader = [&](const std::string& path) -> std::optional<std::uint32_t> {
-        if (path == root + "/sys/" || path == "/") {
-            return 22;
-        }
-        if (path == root + "/junction/") {
-            return 1046;
-        }
-        if (path == root + "/odd/") {
-            return 23; // only the exact values count
+        const std::pair<std::string, std::uint32_t> faked[] = {
+            {root + "/sys/", 22}, {"/", 22}, {root + "/junction/", 1046}, {root + "/odd/", 23}};
+        for (const auto& [fakedPath, value] : faked) {
+            if (path == fakedPath) {
+                return value; // only the exact values 22 and 1046 count
+            }
         }
         return FileAttributes(path);
     };
@@ -250,8 +234,7 @@ TEST(FolderScanTest, HiddenSystemFoldersAreSkippedUnlessTheyAreTheRoot) {
 // A folder path of exactly `length` characters (with its final "/") below `root`, made of `fill`.
 std::string MakeFolderOfLength(const std::string& root, std::size_t length, const std::string& fill) {
     std::string path = root + "/";
-    std::size_t count = path.size();
-    while (count < length) {
+    for (std::size_t count = path.size(); count < length;) {
         const std::size_t left = length - count;
         std::size_t take = std::min<std::size_t>(left - 1, 100);
         if (left - 1 - take == 1) {
@@ -274,12 +257,8 @@ TEST(FolderScanTest, FoldersOf260CharactersOrMoreAreListedButNotEntered) {
             TempDir dir;
             const std::string folder = MakeFolderOfLength(dir.Path(), length, fill);
             MakeTree(folder.substr(0, folder.size() - 1), {"own.txt", "s/", "s/f.txt"});
-            const Paths files = CollectFolderFiles(dir.Path(), "*.*");
-            if (length < 260) {
-                EXPECT_EQ(files, (Paths{folder + "own.txt", folder + "s/f.txt"}));
-            } else {
-                EXPECT_EQ(files, (Paths{folder + "own.txt"}));
-            }
+            const Paths entered = {folder + "own.txt", folder + "s/f.txt"};
+            EXPECT_EQ(CollectFolderFiles(dir.Path(), "*.*"), length < 260 ? entered : Paths{entered[0]});
         }
     }
 }
@@ -300,15 +279,18 @@ TEST(FolderScanTest, YieldsOncePerFolderAndSubFolderAtEveryStep) {
 
 TEST(FolderScanTest, AFolderThatVanishesDuringTheScanIsLeftOutAndTheRestFinishes) {
     const Paths tree = {"A/", "A/a.txt", "B/", "B/b.txt", "B/B1/", "B/B1/b1.txt", "C/", "C/c.txt"};
-    const Paths everything = {"/A/a.txt", "/B/b.txt", "/C/c.txt", "/B/B1/b1.txt"};
+    // Whatever of B was listed before it went stays, in level order; A and C are always there.
+    const std::vector<Paths> allowed = {{"/A/a.txt", "/C/c.txt"},
+                                        {"/A/a.txt", "/B/b.txt", "/C/c.txt"},
+                                        {"/A/a.txt", "/C/c.txt", "/B/B1/b1.txt"},
+                                        {"/A/a.txt", "/B/b.txt", "/C/c.txt", "/B/B1/b1.txt"}};
     int total = 0;
     {
         TempDir dir;
         MakeTree(dir.Path(), tree);
-        CollectFolderFiles(dir.Path(), "*.*", {[&] { ++total; }, {}});
+        EXPECT_EQ(Collect(dir.Path(), "*.*", {[&] { ++total; }, {}}), allowed.back());
     }
     ASSERT_GT(total, 10);
-    // B disappears at every yield in turn: whatever was listed before stays, the rest of B is gone.
     for (int when = 1; when <= total; ++when) {
         SCOPED_TRACE("B removed at yield " + std::to_string(when));
         TempDir dir;
@@ -320,18 +302,11 @@ TEST(FolderScanTest, AFolderThatVanishesDuringTheScanIsLeftOutAndTheRestFinishes
             }
         };
         const Paths files = Collect(dir.Path(), "*.*", {removeB, {}});
-        EXPECT_TRUE(std::includes(everything.begin(), everything.end(), files.begin(), files.end(),
-                                  [&](const std::string& a, const std::string& b) {
-                                      return std::find(everything.begin(), everything.end(), a) <
-                                             std::find(everything.begin(), everything.end(), b);
-                                  }))
+        EXPECT_NE(std::find(allowed.begin(), allowed.end(), files), allowed.end())
             << ::testing::PrintToString(files);
-        EXPECT_NE(std::find(files.begin(), files.end(), "/A/a.txt"), files.end());
-        EXPECT_NE(std::find(files.begin(), files.end(), "/C/c.txt"), files.end());
     }
 
-    // A given folder gone just before its sub-folders are listed is removed from the list; one that
-    // is not a folder at all stays.
+    // A given folder gone just before its sub-folders are listed is removed from the list.
     TempDir dir;
     MakeTree(dir.Path(), {"B/", "B/B1/"});
     Paths folders{dir / "B/"};
@@ -344,8 +319,7 @@ std::optional<Paths> RunUnprivileged(const std::function<Paths()>& scan) {
     const auto joined = testing::RunAsOrdinaryUser([&] {
         std::string out;
         for (const std::string& path : scan()) {
-            out += path;
-            out.push_back('\0');
+            out += path + '\0';
         }
         return out;
     });
@@ -380,19 +354,17 @@ TEST(FolderScanTest, FoldersThatDenyAccessAreDroppedSilently) {
     EXPECT_EQ(RunUnprivileged([&] { return Folders(root, {"/locked/", "/open/"}); }), (Paths{"/open/"}));
 }
 
-struct TrapCase {
-    const char* name;
-    int failingYield;                // 0: none
-    std::string failingAttributesOf; // a folder whose attribute read fails, relative to the root
-    Paths expectedFolders;
-    std::vector<int> expectedLines;
-};
-
 TEST(FolderScanTest, TheTrapReportsFailuresOutsideTheEnumerationAndResumes) {
     // For a root with A (holding A1) and B the yields come in this order: 1 entering the root (line
     // 106); 2 and 3 finding A and B (inside the enumeration); 4 entering A; 5 finding A1; 6 entering B;
     // 7 entering A1; 8 listing A1 on its level (line 118); 9 to 11 listing A, B and A1 (line 118).
-    const TrapCase cases[] = {
+    const struct {
+        const char* name;
+        int failingYield;                // 0: none
+        std::string failingAttributesOf; // a folder whose attribute read fails, relative to the root
+        Paths expectedFolders;
+        std::vector<int> expectedLines;
+    } cases[] = {
         {"first yield", 1, "", {"/", "/A/", "/B/", "/A/A1/"}, {106}},
         {"yield while finding A", 2, "", {"/"}, {}},
         {"yield while finding A1", 5, "", {"/", "/A/", "/B/"}, {}},
@@ -400,7 +372,7 @@ TEST(FolderScanTest, TheTrapReportsFailuresOutsideTheEnumerationAndResumes) {
         {"last yield", 11, "", {"/", "/A/", "/B/", "/A/A1/"}, {118}},
         {"attributes of B", 0, "/B/", {"/", "/A/", "/A/A1/"}, {104, 120}},
     };
-    for (const TrapCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         const std::string& root = dir.Path();
@@ -430,7 +402,7 @@ TEST(FolderScanTest, TheTrapReportsFailuresOutsideTheEnumerationAndResumes) {
     }
 }
 
-TEST(FolderScanTest, ACancelledScanStopsAtOnceWithoutAReport) {
+TEST(FolderScanTest, ACancelledScanStopsAtOnceWithoutAReportAndAnEmptyFolderScansNothing) {
     TempDir dir;
     MakeTree(dir.Path(), {"A/", "A/a.txt", "B/"});
     // Entering the root, finding A (inside the enumeration), entering A, and before listing B's files,
@@ -439,19 +411,18 @@ TEST(FolderScanTest, ACancelledScanStopsAtOnceWithoutAReport) {
         SCOPED_TRACE(cancelAt);
         int calls = 0;
         int reports = 0;
-        const ScanHooks hooks{[&] {
-                                  if (++calls == cancelAt) {
-                                      throw ScanCancelled{};
-                                  }
-                              },
-                              [&](const std::exception&, int) { ++reports; }};
-        EXPECT_THROW(CollectFolderFiles(dir.Path(), "*.*", hooks), ScanCancelled);
+        const auto cancel = [&] {
+            if (++calls == cancelAt) {
+                throw ScanCancelled{};
+            }
+        };
+        EXPECT_THROW(
+            CollectFolderFiles(dir.Path(), "*.*", {cancel, [&](const std::exception&, int) { ++reports; }}),
+            ScanCancelled);
         EXPECT_EQ(calls, cancelAt);
         EXPECT_EQ(reports, 0);
     }
-}
-
-TEST(FolderScanTest, AnEmptyFolderArgumentCollectsNothingRatherThanTheRoot) {
+    // Not the root: an empty answer must not scan the whole disk.
     int yields = 0;
     EXPECT_EQ(CollectFolderFiles("", "*.*", {[&] { ++yields; }, {}}), Paths{});
     EXPECT_EQ(yields, 0);
