@@ -1,5 +1,4 @@
-// The folder scan on real temporary trees: level order, what is collected, links, permissions, odd
-// entries, the length limit, the yields and the error trap.
+// The folder scan on real trees: level order, rules, links, permissions, odd entries, limits, the trap.
 #include "FolderScan.h"
 #include "FileSystem.h"
 #include "FolderScanSeam.h"
