@@ -32,32 +32,25 @@ std::string Message(const std::function<void()>& action) {
     return "(no error)";
 }
 
-TEST(SettingsStoreTest, DefaultOnlyForAKeyNeverWritten) {
+TEST(SettingsStoreTest, EveryWriteIsOnDiskAtOnceAndTheDefaultOnlyServesAKeyNeverWritten) {
     TempDir dir;
     SettingsStore store(Q(dir / "Kestrova.ini"));
     EXPECT_EQ(store.GetSetting(setting::kText1, "1"), "1");
     store.SaveSetting(setting::kText1, QString());
     EXPECT_EQ(store.GetSetting(setting::kText1, "1"), QString());
-    EXPECT_EQ(ReadBytes(dir / "Kestrova.ini"), "[Brantlewick]\nText1=\n");
+    store.SaveBoolSetting(setting::kOption1, false);
+    store.SaveBoolSetting(setting::kOption2, true);
+    store.SaveSetting(setting::kOutputFolder, "/home/a b/Out/");
+    EXPECT_EQ(ReadBytes(dir / "Kestrova.ini"),
+              "[Brantlewick]\nOption1=False\nOption2=True\nOutput%20Folder=/home/a b/Out/\nText1=\n");
 }
 
 TEST(SettingsStoreTest, ValuesComeBackUnchangedThroughTheFile) {
     TempDir dir;
-    const QString values[] = {
-        "a,b",
-        "  leading and trailing  ",
-        "\"quoted\"",
-        ".\\\\\\!\\\\\\?",
-        "C:\\Docs\\",
-        "caf\u00e9 \u3002 \u2026",
-        "@at the start",
-        "key=value; not a comment",
-        "[not a group]",
-        "True",
-        "",
-        QString(100000, u'x'),
-    };
-    for (const QString& value : values) {
+    for (const QString& value :
+         QStringList{"a,b", "  leading and trailing  ", "\"quoted\"", ".\\\\\\!\\\\\\?", "C:\\Docs\\",
+                     "caf\u00e9 \u3002 \u2026", "@at the start", "key=value; not a comment", "[not a group]",
+                     "True", "", QString(100000, u'x')}) {
         SCOPED_TRACE(value.left(40).toStdString());
         SettingsStore(Q(dir / "Kestrova.ini")).SaveSetting(setting::kOutputFolder, value);
         // A second store on the same file: nothing is served from memory.
@@ -66,63 +59,32 @@ TEST(SettingsStoreTest, ValuesComeBackUnchangedThroughTheFile) {
     }
 }
 
-TEST(SettingsStoreTest, EveryWriteIsOnDiskAtOnce) {
-    TempDir dir;
-    SettingsStore store(Q(dir / "Kestrova.ini"));
-    store.SaveBoolSetting(setting::kOption1, false);
-    store.SaveBoolSetting(setting::kOption2, true);
-    store.SaveSetting(setting::kOutputFolder, "/home/a b/Out/");
-    EXPECT_EQ(ReadBytes(dir / "Kestrova.ini"),
-              "[Brantlewick]\nOption1=False\nOption2=True\nOutput%20Folder=/home/a b/Out/\n");
-}
-
 TEST(SettingsStoreTest, TheUserStoreIsKestrovaIniInTheConfigurationFolder) {
     TempDir dir;
     ASSERT_EQ(::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1), 0);
     EXPECT_EQ(SettingsStore::DefaultFilePath(), Q(dir / "config/Kestrova.ini"));
-    SettingsStore store;
-    store.SaveSetting(setting::kExtension, "txt");
+    SettingsStore().SaveSetting(setting::kExtension, "txt");
     EXPECT_EQ(ReadBytes(dir / "config/Kestrova.ini"), "[Brantlewick]\nExtension=txt\n");
 }
 
+// True and False in any case and numbers are booleans; any other text is a type mismatch.
 TEST(SettingsStoreTest, ReadsBooleansInAnyCaseAndNumbers) {
-    const struct {
-        const char* stored;
-        bool expected;
-    } cases[] = {
-        {"True", true},   {"true", true}, {"TRUE", true}, {"False", false}, {"fAlSe", false},
-        {"1", true},      {"-1", true},   {"0", false},   {"0.0", false},   {"2.5", true},
-        {" True ", true}, {" 0 ", false}, {"1e3", true},  {"-0", false},    {"99999999999999999999", true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.stored);
-        EXPECT_EQ(SettingsStore::ParseBoolSetting(setting::kOption1, c.stored), c.expected);
+    for (const char* stored :
+         {"True", "true", "TRUE", "1", "-1", "2.5", " True ", "1e3", "99999999999999999999"}) {
+        EXPECT_TRUE(SettingsStore::ParseBoolSetting(setting::kOption1, stored)) << stored;
     }
-}
-
-TEST(SettingsStoreTest, AnyOtherTextIsATypeMismatch) {
-    const struct {
-        QString stored;
-        const char* message;
-    } cases[] = {
-        {"maybe", "Type mismatch: the setting \"Option1\" holds \"maybe\", which is neither True, False nor "
-                  "a number."},
-        {"", "Type mismatch: the setting \"Option1\" holds \"\", which is neither True, False nor a number."},
-        {"Yes",
-         "Type mismatch: the setting \"Option1\" holds \"Yes\", which is neither True, False nor a number."},
-        {"nan",
-         "Type mismatch: the setting \"Option1\" holds \"nan\", which is neither True, False nor a number."},
-        {"1x",
-         "Type mismatch: the setting \"Option1\" holds \"1x\", which is neither True, False nor a number."},
-        // A huge value is cut in the message, so that the report stays readable.
-        {QString(5000, u'y'),
-         "Type mismatch: the setting \"Option1\" holds \"yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy"
-         "yyyyyyyyyyyyyyyy...\" (5000 characters), which is neither True, False nor a number."},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.stored.left(20).toStdString());
-        EXPECT_EQ(Message([&] { SettingsStore::ParseBoolSetting(setting::kOption1, c.stored); }), c.message);
+    for (const char* stored : {"False", "fAlSe", "0", "0.0", " 0 ", "-0"}) {
+        EXPECT_FALSE(SettingsStore::ParseBoolSetting(setting::kOption1, stored)) << stored;
     }
+    const std::string neither = ", which is neither True, False nor a number.";
+    for (const std::string stored : {"maybe", "", "Yes", "nan", "1x"}) {
+        EXPECT_EQ(Message([&] { SettingsStore::ParseBoolSetting(setting::kOption1, Q(stored)); }),
+                  "Type mismatch: the setting \"Option1\" holds \"" + stored + "\"" + neither);
+    }
+    // A huge value is cut in the message, so that the report stays readable.
+    EXPECT_EQ(Message([&] { SettingsStore::ParseBoolSetting(setting::kOption1, QString(5000, u'y')); }),
+              "Type mismatch: the setting \"Option1\" holds \"" + std::string(60, 'y') +
+                  "...\" (5000 characters)" + neither);
 }
 
 TEST(SettingsStoreTest, OtherGroupsAndOtherProgramsKeysAreKept) {
@@ -137,19 +99,18 @@ TEST(SettingsStoreTest, OtherGroupsAndOtherProgramsKeysAreKept) {
     // QSettings writes its own layout (and no comments), but every key keeps its value.
     EXPECT_EQ(ReadBytes(path),
               "[Brantlewick]\nText1=8\n\n[Other%20Program]\nnote=first   second\nwindow=\"1,2\"\n");
+    // A value with commas written by hand reads as one text.
+    WriteBytes(path, "[Brantlewick]\nOutput%20Folder=/a, b,c\n");
+    EXPECT_EQ(store.GetSetting(setting::kOutputFolder, ""), "/a, b, c");
 }
 
-TEST(SettingsStoreTest, AValueWithCommasWrittenByHandReadsAsOneText) {
-    TempDir dir;
-    WriteBytes(dir / "Kestrova.ini", "[Brantlewick]\nOutput%20Folder=/a, b,c\n");
-    EXPECT_EQ(SettingsStore(Q(dir / "Kestrova.ini")).GetSetting(setting::kOutputFolder, ""), "/a, b, c");
-}
-
-TEST(SettingsStoreTest, ADamagedFileIsReportedAndNeverRewritten) {
+TEST(SettingsStoreTest, ADamagedOrUnreadableFileIsReportedAndNeverRewritten) {
+    const std::string damaged = "The settings file %1 is damaged at line %2; it is left as it is and the "
+                                "program's settings are neither read from it nor saved.";
     const struct {
         const char* name;
-        std::string content;
-        int line;
+        std::string content; // empty: a folder in place of the file
+        int line;            // 0: the folder
     } cases[] = {
         {"binary garbage", std::string("\x89PNG\r\n\x1a\n\x01\x02\x03garbage", 18), 1},
         {"truncated in a group name", "[Brantlewick]\nText1=3\n[Other]\nkey=1\n[Brant", 5},
@@ -157,32 +118,29 @@ TEST(SettingsStoreTest, ADamagedFileIsReportedAndNeverRewritten) {
         {"a # line", "# notes\n[Brantlewick]\nText1=2\n", 1},
         {"bytes that are not UTF-8", "[Other]\nname=caf\xe9\n[Brantlewick]\nText1=2\n", 2},
         {"NUL bytes after a crash", std::string("[Brantlewick]\nText1=2\n\0\0\0\0", 26), 3},
+        {"a folder", "", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         const std::string path = dir / "Kestrova.ini";
-        WriteBytes(path, c.content);
-        SettingsStore store(Q(path));
+        if (c.content.empty()) {
+            ASSERT_TRUE(QDir().mkpath(Q(path + "/inside")));
+        } else {
+            WriteBytes(path, c.content);
+        }
         const std::string expected =
-            "The settings file " + path + " is damaged at line " + std::to_string(c.line) +
-            "; it is left as it is and the program's settings are neither read from it "
-            "nor saved.";
+            c.line == 0 ? "Cannot read the settings file " + path + ": it is a folder."
+                        : QString::fromStdString(damaged).arg(Q(path)).arg(c.line).toStdString();
+        SettingsStore store(Q(path));
         EXPECT_EQ(Message([&] { store.GetSetting(setting::kText1, "1"); }), expected);
         EXPECT_EQ(Message([&] { store.SaveSetting(setting::kText1, "5"); }), expected);
-        EXPECT_EQ(ReadBytes(path), c.content);
+        if (c.content.empty()) {
+            EXPECT_TRUE(QDir(Q(path + "/inside")).exists());
+        } else {
+            EXPECT_EQ(ReadBytes(path), c.content);
+        }
     }
-}
-
-TEST(SettingsStoreTest, AFolderInPlaceOfTheFileCannotBeRead) {
-    TempDir dir;
-    const std::string path = dir / "Kestrova.ini";
-    ASSERT_TRUE(QDir().mkpath(Q(path + "/inside")));
-    SettingsStore store(Q(path));
-    const std::string expected = "Cannot read the settings file " + path + ": it is a folder.";
-    EXPECT_EQ(Message([&] { store.GetSetting(setting::kListView2, ""); }), expected);
-    EXPECT_EQ(Message([&] { store.SaveSetting(setting::kListView2, "."); }), expected);
-    EXPECT_TRUE(QDir(Q(path + "/inside")).exists());
 }
 
 TEST(SettingsStoreTest, AFolderThatCannotBeCreatedFailsTheWriteOnly) {
@@ -206,10 +164,9 @@ TEST(SettingsStoreTest, AFileWithoutPermissionsIsNeitherReadNorReplaced) {
     WriteBytes(path, "[Brantlewick]\nText1=4\n");
     ASSERT_EQ(::chmod(path.c_str(), 0), 0);
     SettingsStore store(Q(path));
-    EXPECT_EQ(Message([&] { store.GetSetting(setting::kText1, "1"); }),
-              "Cannot read the settings file " + path + ": Permission denied.");
-    EXPECT_EQ(Message([&] { store.SaveSetting(setting::kText1, "5"); }),
-              "Cannot read the settings file " + path + ": Permission denied.");
+    const std::string expected = "Cannot read the settings file " + path + ": Permission denied.";
+    EXPECT_EQ(Message([&] { store.GetSetting(setting::kText1, "1"); }), expected);
+    EXPECT_EQ(Message([&] { store.SaveSetting(setting::kText1, "5"); }), expected);
     ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
     EXPECT_EQ(ReadBytes(path), "[Brantlewick]\nText1=4\n");
 }

@@ -1,5 +1,4 @@
-// The stored form of the character list, and the list's buttons, double-click, save and restore.
-#include "CharacterList.h"
+// The character list's buttons, double-click, save and restore.
 #include "ListsFixture.h"
 
 #include <QPushButton>
@@ -7,45 +6,8 @@
 namespace brantlewick::testing {
 namespace {
 
-TEST(CharacterListTextTest, SplitsAtEveryThreeBackslashesAndDropsBlankPieces) {
-    struct Row {
-        QString stored;
-        QStringList entries;
-    };
-    const Row rows[] = {
-        {"", {}},
-        {".\\\\\\!\\\\\\?", {".", "!", "?"}},
-        {"...\\\\\\?!", {"...", "?!"}},
-        {" ?\\\\\\a b ", {" ?", "a b "}},
-        {"   ", {}},
-        {" \\\\\\.\\\\\\  ", {"."}},
-        {"\\\\\\.\\\\\\", {"."}},
-        {".\\\\\\\\\\\\\\\\\\!", {".", "!"}},
-        // Only spaces make a piece blank; a tab is a text like any other.
-        {"\t\\\\\\.", {"\t", "."}},
-        // Two backslashes are no separator; four are one separator and a backslash after it.
-        {"a\\\\b", {"a\\\\b"}},
-        {".\\\\\\\\", {".", "\\"}},
-        {"\u3002\\\\\\\u2026", {"\u3002", "\u2026"}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.stored.toStdString());
-        EXPECT_EQ(SplitCharacterList(row.stored), row.entries);
-    }
-}
-
-TEST(CharacterListTextTest, JoinsWithTheSeparatorBetweenEntriesOnly) {
-    EXPECT_EQ(JoinCharacterList({}), QString());
-    EXPECT_EQ(JoinCharacterList({"."}), QStringLiteral("."));
-    EXPECT_EQ(JoinCharacterList({".", "!", "?"}), QStringLiteral(".\\\\\\!\\\\\\?"));
-    EXPECT_EQ(JoinCharacterList({" ", "..."}), QStringLiteral(" \\\\\\..."));
-    EXPECT_EQ(kDefaultCharacterListText, QStringLiteral(".\\\\\\!\\\\\\?"));
-}
-
 class CharacterListTest : public ListsFixture {
 protected:
-    void SetUp() override { Open(); }
-
     // Closes this window (saving the list) and opens a new one on the same store.
     void Restart() {
         form_->Form_QueryUnload();
@@ -54,15 +16,9 @@ protected:
     }
     void SetEntries(const QStringList& entries) {
         Characters().clear();
-        for (const QString& entry : entries) {
-            Characters().Append(entry);
-        }
+        Characters().AppendAll(entries);
     }
 };
-
-TEST_F(CharacterListTest, FirstStartShowsTheDefaults) {
-    EXPECT_EQ(Characters().Texts(), (QStringList{".", "!", "?"}));
-}
 
 TEST_F(CharacterListTest, SaveAndRestoreRoundTrips) {
     struct Row {
@@ -83,7 +39,7 @@ TEST_F(CharacterListTest, SaveAndRestoreRoundTrips) {
         SCOPED_TRACE(row.stored.toStdString());
         SetEntries(row.entries);
         Restart();
-        EXPECT_EQ(store_.GetSetting(setting::kListView2, "missing"), row.stored);
+        EXPECT_EQ(Stored(setting::kListView2), row.stored);
         EXPECT_EQ(Characters().Texts(), row.restored);
     }
     // An emptied list stays empty through a further start instead of coming back as the defaults.
@@ -93,39 +49,34 @@ TEST_F(CharacterListTest, SaveAndRestoreRoundTrips) {
 }
 
 TEST_F(CharacterListTest, AddCharactersAppendsTheTextExactlyAsTyped) {
-    struct Row {
-        QString typed; // the empty string is what Cancel gives
-        QStringList after;
-    };
-    const Row rows[] = {
+    // What is typed (the empty string is what Cancel gives), and the list after it.
+    const std::pair<QString, QStringList> rows[] = {
         {"...", {".", "!", "?", "..."}},
         {"", {".", "!", "?", "..."}},
         {" ", {".", "!", "?", "...", " "}},
         {".", {".", "!", "?", "...", " ", "."}},
         {" \u3002 ", {".", "!", "?", "...", " ", ".", " \u3002 "}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.typed.toStdString());
-        desktop_.inputAnswers.push_back(row.typed);
+    for (const auto& [typed, after] : rows) {
+        SCOPED_TRACE(typed.toStdString());
+        desktop_.inputAnswers.push_back(typed);
         form_->PushButton9()->click();
-        EXPECT_EQ(Characters().Texts(), row.after);
+        EXPECT_EQ(Characters().Texts(), after);
         ASSERT_FALSE(desktop_.inputBoxes.empty());
-        EXPECT_EQ(desktop_.inputBoxes.back().prompt, QStringLiteral("Enter Character to add:"));
-        EXPECT_EQ(desktop_.inputBoxes.back().caption, form_->ApplicationTitle());
-        EXPECT_EQ(desktop_.inputBoxes.back().defaultText, QString());
+        EXPECT_EQ(desktop_.inputBoxes.back().prompt, "Enter Character to add:");
+        EXPECT_EQ(desktop_.inputBoxes.back().caption, "Brantlewick");
+        EXPECT_EQ(desktop_.inputBoxes.back().defaultText, "");
     }
     EXPECT_TRUE(desktop_.messages.empty());
 }
 
-TEST_F(CharacterListTest, DeleteSelectedAndDoubleClickRemoveOneEntry) {
+TEST_F(CharacterListTest, DeleteDoubleClickResetAndHelp) {
     SetEntries({"a", "b", "c", "d"});
     Characters().Select(2);
     form_->PushButton10()->click();
     EXPECT_EQ(Characters().Texts(), (QStringList{"a", "c", "d"}));
-
     DoubleClick(Characters(), 3);
     EXPECT_EQ(Characters().Texts(), (QStringList{"a", "c"}));
-
     // Nothing selected, then an empty list: nothing happens and nothing is said.
     Characters().clearSelection();
     form_->PushButton10()->click();
@@ -135,22 +86,17 @@ TEST_F(CharacterListTest, DeleteSelectedAndDoubleClickRemoveOneEntry) {
     form_->ListView2_DblClick();
     EXPECT_EQ(Characters().Count(), 0);
     EXPECT_TRUE(desktop_.messages.empty());
-}
-
-TEST_F(CharacterListTest, ResetGivesExactlyTheDefaults) {
+    // Reset gives exactly the defaults, from an empty list and from one with duplicates of them.
     for (const QStringList& before : {QStringList{}, QStringList{"?", ".", "!", "?", "..."}}) {
         SetEntries(before);
         form_->PushButton11()->click();
         EXPECT_EQ(Characters().Texts(), (QStringList{".", "!", "?"}));
     }
-}
 
-TEST_F(CharacterListTest, HelpShowsItsText) {
     form_->PushButton12()->click();
     ASSERT_EQ(desktop_.messages.size(), 1U);
-    EXPECT_EQ(desktop_.messages[0].text,
-              QStringLiteral("These characters will be the ones that new lines are added after."));
-    EXPECT_EQ(desktop_.messages[0].caption, form_->ApplicationTitle());
+    EXPECT_EQ(desktop_.messages[0].text, "These characters will be the ones that new lines are added after.");
+    EXPECT_EQ(desktop_.messages[0].caption, "Brantlewick");
     EXPECT_EQ(desktop_.messages[0].icon, MessageIcon::None);
     EXPECT_EQ(desktop_.messages[0].buttons, MessageButtons::Ok);
 }
@@ -159,12 +105,11 @@ TEST_F(CharacterListTest, RemovingAndResettingAreRefusedWhileTheHourglassShows) 
     SetEntries({"a", "b"});
     Characters().Select(1);
     form_->SetMousePointer(PointerState::Hourglass);
-
     form_->PushButton10()->click();
     form_->PushButton11()->click();
     DoubleClick(Characters(), 2);
     EXPECT_EQ(Characters().Texts(), (QStringList{"a", "b"}));
-
+    // Adding is not refused.
     desktop_.inputAnswers.push_back("!!");
     form_->PushButton9()->click();
     EXPECT_EQ(Characters().Texts(), (QStringList{"a", "b", "!!"}));

@@ -5,58 +5,64 @@
 #include <QImage>
 #include <QPushButton>
 
+#include <vector>
+
 namespace brantlewick::testing {
 namespace {
 
-const QStringList kFive = {"/in/a.txt", "/in/b.txt", "/in/c.txt", "/in/d.txt", "/in/e.txt"};
+// One file "/in/x.txt" for every letter x.
+QStringList Paths(const char* letters) {
+    QStringList paths;
+    for (const char* letter = letters; *letter != 0; ++letter) {
+        paths.append(QStringLiteral("/in/%1.txt").arg(QLatin1Char(*letter)));
+    }
+    return paths;
+}
+const QStringList kFive = Paths("abcde");
 
 class FileListTest : public ListsFixture {
 protected:
-    void SetUp() override { Open(); }
-
+    // Presses at `press`, moves over the entries of `path` in turn and releases at `release`.
+    void Gesture(const QPoint& press, const std::vector<int>& path, const QPoint& release) {
+        PressFiles(press);
+        for (const int over : path) {
+            MoveFiles(EntryPoint(Files(), over));
+        }
+        ReleaseFiles(release);
+    }
     // Presses on entry `from`, moves straight onto entry `to` (one move step) and releases there.
-    void Drag(int from, int to) {
-        PressFiles(EntryPoint(Files(), from));
-        MoveFiles(EntryPoint(Files(), to));
-        ReleaseFiles(EntryPoint(Files(), to));
+    void Drag(int from, int to) { Gesture(EntryPoint(Files(), from), {to}, EntryPoint(Files(), to)); }
+    // Sixty entries, scrolled so that some lie hidden above and below the visible ones.
+    QStringList FillSixty() {
+        QStringList sixty;
+        for (int i = 1; i <= 60; ++i) {
+            sixty.append(QStringLiteral("/in/%1.txt").arg(i));
+        }
+        Files().clear();
+        Files().AppendAll(sixty);
+        return sixty;
     }
 };
 
-TEST_F(FileListTest, AppendsInOrderKeepsDuplicatesAndFindsOnlyExactTexts) {
-    FillFiles({"/Docs/A.txt", "/b.txt", "/Docs/A.txt"});
-
-    EXPECT_EQ(Files().Texts(), (QStringList{"/Docs/A.txt", "/b.txt", "/Docs/A.txt"}));
+TEST_F(FileListTest, FindsOnlyExactTextsAndDoubleClickRemovesTheEntryUnderThePointer) {
+    for (const char* text : {"/Docs/A.txt", "/b.txt", "/Docs/A.txt"}) {
+        Files().Append(text);
+    }
     EXPECT_TRUE(Form1::IsInList(&Files(), "/Docs/A.txt"));
     EXPECT_FALSE(Form1::IsInList(&Files(), "/docs/a.txt"));
     EXPECT_FALSE(Form1::IsInList(&Files(), "/Docs/A.txt "));
     EXPECT_FALSE(Form1::IsInList(&Characters(), "/b.txt"));
-    Files().clear();
-    EXPECT_FALSE(Form1::IsInList(&Files(), QString()));
-}
 
-TEST_F(FileListTest, DoubleClickRemovesTheEntryUnderThePointer) {
-    FillFiles({"/1", "/2", "/3"});
-    DoubleClick(Files(), 2);
-    EXPECT_EQ(Files().Texts(), (QStringList{"/1", "/3"}));
-
+    DoubleClick(Files(), 1);
+    EXPECT_EQ(Files().Texts(), (QStringList{"/b.txt", "/Docs/A.txt"}));
     // A double-click beside the entries removes nothing, also when an entry was selected before.
     Files().Select(1);
     DoubleClickAt(Files(), EmptyPoint());
-    EXPECT_EQ(Files().Texts(), (QStringList{"/1", "/3"}));
-    EXPECT_TRUE(desktop_.messages.empty());
-}
-
-TEST_F(FileListTest, ClearListEmptiesWithoutAQuestion) {
-    FillFiles(kFive);
-    form_->PushButton4()->click();
-    EXPECT_EQ(Files().Count(), 0);
-    form_->PushButton4()->click();
-    EXPECT_EQ(Files().Count(), 0);
-    EXPECT_TRUE(desktop_.messages.empty());
+    EXPECT_EQ(Files().Texts(), (QStringList{"/b.txt", "/Docs/A.txt"}));
 }
 
 TEST_F(FileListTest, NoKeyChangesTheList) {
-    FillFiles(kFive);
+    Files().AppendAll(kFive);
     Files().setFocus();
     Files().Select(2);
     for (const int key : {Qt::Key_Delete, Qt::Key_Backspace, Qt::Key_F2, Qt::Key_Return, Qt::Key_Enter,
@@ -66,81 +72,57 @@ TEST_F(FileListTest, NoKeyChangesTheList) {
         QTest::keyClick(&Files(), Qt::Key_Down, Qt::ShiftModifier | Qt::ControlModifier);
     }
     EXPECT_EQ(Files().Texts(), kFive);
-    // No editor opened on an entry: the list itself still has the focus.
+    // No editor opened on an entry, no drag of entries, but files dropped from outside still arrive.
     EXPECT_EQ(QApplication::focusWidget(), &Files());
     EXPECT_FALSE(Files().dragEnabled());
-    EXPECT_EQ(Files().editTriggers(), QAbstractItemView::NoEditTriggers);
-    // Files dropped from outside must still arrive.
     EXPECT_TRUE(Files().viewport()->acceptDrops());
 }
 
-TEST_F(FileListTest, AMoveStepExchangesTheTwoEntriesAndLeavesThoseBetween) {
-    FillFiles(kFive);
-    Drag(1, 4);
-
-    EXPECT_EQ(Files().Texts(),
-              (QStringList{"/in/d.txt", "/in/b.txt", "/in/c.txt", "/in/a.txt", "/in/e.txt"}));
-    EXPECT_EQ(Files().SelectedIndex(), 4);
-    EXPECT_EQ(form_->DragEntryIndex(), 4);
-}
-
-TEST_F(FileListTest, StepByStepTheTextTravelsOnePlacePerEntry) {
-    FillFiles(kFive);
-    PressFiles(EntryPoint(Files(), 1));
-    for (int i = 2; i <= 4; ++i) {
-        MoveFiles(EntryPoint(Files(), i));
+TEST_F(FileListTest, EachMoveStepExchangesThePickedEntryWithTheOneUnderThePointer) {
+    struct Row {
+        const char* before;
+        int clicked;           // 0: no click before the gesture
+        int pressed;           // 0: the press lands beside the entries
+        std::vector<int> path; // the entries moved over, then released on the last
+        const char* after;
+        int selected; // also the drag entry
+    };
+    const Row rows[] = {
+        {"abcde", 0, 1, {4}, "dbcae", 4},       // one step from 1 onto 4 exchanges the two
+        {"abcde", 0, 1, {2, 3, 4}, "bcdae", 4}, // step by step the text travels one place per entry
+        {"aba", 0, 1, {3}, "aba", 1},           // equal texts are never exchanged
+        {"abcde", 2, 0, {5}, "aecdb", 5},       // the picked entry stays picked after the release
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.after);
+        Files().clear();
+        Files().AppendAll(Paths(row.before));
+        if (row.clicked > 0) {
+            ClickFiles(row.clicked);
+        }
+        Gesture(row.pressed > 0 ? EntryPoint(Files(), row.pressed) : EmptyPoint(), row.path,
+                EntryPoint(Files(), row.path.back()));
+        EXPECT_EQ(Files().Texts(), Paths(row.after));
+        EXPECT_EQ(Files().SelectedIndex(), row.selected);
+        EXPECT_EQ(form_->DragEntryIndex(), row.selected);
     }
-    ReleaseFiles(EntryPoint(Files(), 4));
-
-    EXPECT_EQ(Files().Texts(),
-              (QStringList{"/in/b.txt", "/in/c.txt", "/in/d.txt", "/in/a.txt", "/in/e.txt"}));
-    EXPECT_EQ(Files().SelectedIndex(), 4);
 }
 
-TEST_F(FileListTest, EqualTextsAreNeverExchanged) {
-    FillFiles({"/same", "/other", "/same"});
-    Drag(1, 3);
-
-    EXPECT_EQ(Files().Texts(), (QStringList{"/same", "/other", "/same"}));
-    // Nothing was exchanged, so neither the selection nor the drag entry moved.
-    EXPECT_EQ(Files().SelectedIndex(), 1);
-    EXPECT_EQ(form_->DragEntryIndex(), 1);
-}
-
-TEST_F(FileListTest, MovesWithoutAPressedButtonNeverReorder) {
-    FillFiles(kFive);
-    QTest::mouseClick(Files().viewport(), Qt::LeftButton, {}, EntryPoint(Files(), 1));
-    MoveFiles(EntryPoint(Files(), 3));
-    MoveFiles(EntryPoint(Files(), 5));
-    EXPECT_EQ(Files().Texts(), kFive);
-
+TEST_F(FileListTest, MovesWithoutAPressedButtonOrOutsideTheEntriesNeverReorder) {
+    Files().AppendAll(kFive);
+    ClickFiles(1);
+    for (const int over : {3, 5}) {
+        MoveFiles(EntryPoint(Files(), over));
+    }
     // A press whose release never reached the list (a dialog took the pointer) ends with the next move
     // that holds no button.
     PressFiles(EntryPoint(Files(), 1));
     form_->ListView1_MouseMove(Qt::NoButton, EntryPoint(Files(), 2));
     form_->ListView1_MouseMove(Qt::LeftButton, EntryPoint(Files(), 3));
     EXPECT_EQ(Files().Texts(), kFive);
-}
 
-TEST_F(FileListTest, ThePickedEntryStaysPickedAfterTheRelease) {
-    FillFiles(kFive);
-    QTest::mouseClick(Files().viewport(), Qt::LeftButton, {}, EntryPoint(Files(), 2));
-    // A later press on empty space, then moves over entries, goes on moving entry 2.
-    PressFiles(EmptyPoint());
-    MoveFiles(EntryPoint(Files(), 5));
-    ReleaseFiles(EntryPoint(Files(), 5));
-
-    EXPECT_EQ(Files().Texts(),
-              (QStringList{"/in/a.txt", "/in/e.txt", "/in/c.txt", "/in/d.txt", "/in/b.txt"}));
-}
-
-TEST_F(FileListTest, MovesOverTheHeaderOrOutsideTheListFindNoEntry) {
-    QStringList sixty;
-    for (int i = 1; i <= 60; ++i) {
-        sixty.append(QStringLiteral("/in/%1.txt").arg(i));
-    }
-    FillFiles(sixty);
-    // Entries lie hidden above and below the visible ones.
+    // Over the header, below the viewport and left of it there is no entry, even with hidden ones there.
+    const QStringList sixty = FillSixty();
     Files().scrollToItem(Files().topLevelItem(19), QAbstractItemView::PositionAtTop);
     PressFiles(EntryPoint(Files(), 22));
     const QPoint top = EntryPoint(Files(), 20);
@@ -153,80 +135,67 @@ TEST_F(FileListTest, MovesOverTheHeaderOrOutsideTheListFindNoEntry) {
 }
 
 TEST_F(FileListTest, ARemovedDragEntryCountsAsNone) {
-    FillFiles(kFive);
-    QTest::mouseClick(Files().viewport(), Qt::LeftButton, {}, EntryPoint(Files(), 3));
+    Files().AppendAll(kFive);
+    ClickFiles(3);
     // Removing an entry in front keeps the picked entry, now one place up.
     Files().Remove(1);
     EXPECT_EQ(form_->DragEntryIndex(), 2);
 
     DoubleClick(Files(), 2);
-    EXPECT_EQ(Files().Texts(), (QStringList{"/in/b.txt", "/in/d.txt", "/in/e.txt"}));
     EXPECT_EQ(form_->DragEntryIndex(), 0);
-    PressFiles(EmptyPoint());
-    MoveFiles(EntryPoint(Files(), 1));
-    MoveFiles(EntryPoint(Files(), 3));
-    ReleaseFiles(EmptyPoint());
-    EXPECT_EQ(Files().Texts(), (QStringList{"/in/b.txt", "/in/d.txt", "/in/e.txt"}));
+    Gesture(EmptyPoint(), {1, 3}, EmptyPoint());
+    EXPECT_EQ(Files().Texts(), Paths("bde"));
 
     // Clearing the list and filling it again does not bring an old drag entry back.
-    QTest::mouseClick(Files().viewport(), Qt::LeftButton, {}, EntryPoint(Files(), 1));
+    ClickFiles(1);
     form_->PushButton4()->click();
-    FillFiles(kFive);
+    Files().AppendAll(kFive);
     EXPECT_EQ(form_->DragEntryIndex(), 0);
-    PressFiles(EmptyPoint());
-    MoveFiles(EntryPoint(Files(), 2));
-    ReleaseFiles(EmptyPoint());
+    Gesture(EmptyPoint(), {2}, EmptyPoint());
     EXPECT_EQ(Files().Texts(), kFive);
 }
 
 TEST_F(FileListTest, RemovingIsRefusedWhileTheHourglassShowsButReorderingIsNot) {
-    FillFiles(kFive);
+    Files().AppendAll(kFive);
     form_->SetMousePointer(PointerState::Hourglass);
-
     form_->PushButton4()->click();
     DoubleClick(Files(), 2);
     EXPECT_EQ(Files().Texts(), kFive);
 
     Drag(1, 2);
-    EXPECT_EQ(Files().Texts(),
-              (QStringList{"/in/b.txt", "/in/a.txt", "/in/c.txt", "/in/d.txt", "/in/e.txt"}));
+    EXPECT_EQ(Files().Texts(), Paths("bacde"));
     EXPECT_EQ(form_->MousePointer(), PointerState::Hourglass);
 
     form_->SetMousePointer(PointerState::Default);
     DoubleClick(Files(), 2);
+    EXPECT_EQ(Files().Texts(), Paths("bcde"));
+    // Clear List asks nothing.
     form_->PushButton4()->click();
     EXPECT_EQ(Files().Count(), 0);
-}
-
-TEST_F(FileListTest, MovingOverTheListResetsTheHandPointer) {
-    FillFiles(kFive);
-    form_->SetMousePointer(PointerState::Custom);
-    MoveFiles(EntryPoint(Files(), 3));
-    EXPECT_EQ(form_->MousePointer(), PointerState::Default);
+    EXPECT_TRUE(desktop_.messages.empty());
 }
 
 TEST_F(FileListTest, TheListPointerComesFromDragIcoLoadedAtEveryClick) {
-    FillFiles(kFive);
+    Files().AppendAll(kFive);
     const QString icon = QString::fromStdString(dir_ / "drag.ico");
     QImage image(32, 32, QImage::Format_ARGB32);
     image.fill(Qt::red);
-
-    struct Row {
-        const char* file; // what lies beside the program before the click
-        Qt::CursorShape whilePressed;
-    };
-    for (const Row& row : {Row{"missing", Qt::DragMoveCursor}, Row{"icon", Qt::BitmapCursor},
-                           Row{"garbage", Qt::DragMoveCursor}, Row{"icon", Qt::BitmapCursor},
-                           Row{"missing", Qt::DragMoveCursor}}) {
-        SCOPED_TRACE(row.file);
+    // What lies beside the program before the click, and the pointer while the button is held.
+    const std::pair<QString, Qt::CursorShape> rows[] = {{"missing", Qt::DragMoveCursor},
+                                                        {"icon", Qt::BitmapCursor},
+                                                        {"garbage", Qt::DragMoveCursor},
+                                                        {"icon", Qt::BitmapCursor},
+                                                        {"missing", Qt::DragMoveCursor}};
+    for (const auto& [file, whilePressed] : rows) {
+        SCOPED_TRACE(file.toStdString());
         QFile::remove(icon);
-        if (QByteArray(row.file) == "icon") {
+        if (file == "icon") {
             ASSERT_TRUE(image.save(icon, "ICO"));
-        } else if (QByteArray(row.file) == "garbage") {
+        } else if (file == "garbage") {
             WriteBytes(icon.toStdString(), "not an icon");
         }
         PressFiles(EntryPoint(Files(), 2));
-        EXPECT_EQ(Files().cursor().shape(), row.whilePressed);
+        EXPECT_EQ(Files().cursor().shape(), whilePressed);
         EXPECT_EQ(form_->DragEntryIndex(), 2);
         ReleaseFiles(EntryPoint(Files(), 2));
         EXPECT_EQ(Files().cursor().shape(), Qt::ArrowCursor);
@@ -248,30 +217,20 @@ TEST_F(FileListTest, ScreenRowsDecideWhichNeighbourIsScrolledIntoView) {
         const QRect rect = Files().visualItemRect(Files().topLevelItem(index - 1));
         return rect.top() >= 0 && rect.bottom() <= Files().viewport()->height();
     };
-
     for (const Row& row : rows) {
         SCOPED_TRACE(row.screenRow);
         form_->SetPointerScreenRowSource([&row] { return row.screenRow; });
-        Files().clear();
-        for (int i = 1; i <= 60; ++i) {
-            Files().Append(QStringLiteral("/in/%1.txt").arg(i));
-        }
-
+        FillSixty();
         // Entry 20 at the very top, entry 19 just above it, out of sight.
         Files().scrollToItem(Files().topLevelItem(19), QAbstractItemView::PositionAtTop);
-        ASSERT_TRUE(shownWhole(20));
-        ASSERT_FALSE(shownWhole(19));
-        ASSERT_TRUE(shownWhole(22));
+        ASSERT_TRUE(shownWhole(20) && !shownWhole(19) && shownWhole(22));
         Drag(22, 20);
         ASSERT_EQ(Files().Text(20), QStringLiteral("/in/22.txt"));
         EXPECT_EQ(shownWhole(19), row.entryAboveShown);
         EXPECT_TRUE(shownWhole(20));
-
         // Entry 40 at the very bottom, entry 41 just below it, out of sight.
         Files().scrollToItem(Files().topLevelItem(39), QAbstractItemView::PositionAtBottom);
-        ASSERT_TRUE(shownWhole(40));
-        ASSERT_FALSE(shownWhole(41));
-        ASSERT_TRUE(shownWhole(38));
+        ASSERT_TRUE(shownWhole(40) && !shownWhole(41) && shownWhole(38));
         Drag(38, 40);
         ASSERT_EQ(Files().Text(40), QStringLiteral("/in/38.txt"));
         EXPECT_EQ(shownWhole(41), row.entryBelowShown);
@@ -282,11 +241,7 @@ TEST_F(FileListTest, ScreenRowsDecideWhichNeighbourIsScrolledIntoView) {
 // Dragging into the bottom row while it was only partly in view used to scroll two entries on at once,
 // so the next step exchanged across the skipped entry and two other files changed places.
 TEST_F(FileListTest, DraggingIntoAPartlyShownRowScrollsOneEntryAtATime) {
-    QStringList sixty;
-    for (int i = 1; i <= 60; ++i) {
-        sixty.append(QStringLiteral("/in/%1.txt").arg(i));
-    }
-    FillFiles(sixty);
+    const QStringList sixty = FillSixty();
     // Make sure the bottom row is cut in half.
     const int rowHeight = Files().visualItemRect(Files().topLevelItem(0)).height();
     const int cut = Files().viewport()->height() % rowHeight;

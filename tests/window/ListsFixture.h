@@ -1,5 +1,5 @@
-// A main window on a settings file in a temporary folder, shown on the offscreen screen, with helpers
-// that press, move and release the pointer on the lists as a user does.
+// A main window on a settings file in a temporary folder, loaded and shown on the offscreen screen, with
+// helpers that press, move and release the pointer on the lists as a user does.
 #pragma once
 
 #include "Form1.h"
@@ -21,6 +21,7 @@ protected:
     ListsFixture()
         : store_(QString::fromStdString(dir_ / "Kestrova.ini")),
           form_(std::make_unique<Form1>(store_, desktop_, QString::fromStdString(dir_.Path()))) {}
+    void SetUp() override { Open(); }
 
     // Loads the window and shows it, so that entries have places on the screen.
     void Open() {
@@ -33,12 +34,7 @@ protected:
 
     ListView& Files() { return *form_->ListView1(); }
     ListView& Characters() { return *form_->ListView2(); }
-
-    void FillFiles(const QStringList& texts) {
-        for (const QString& text : texts) {
-            Files().Append(text);
-        }
-    }
+    QString Stored(const QString& key) { return store_.GetSetting(key, QStringLiteral("<none>")); }
 
     // The centre of entry `index` (from 1) of a list, in its viewport.
     static QPoint EntryPoint(ListView& list, int index) {
@@ -50,6 +46,9 @@ protected:
     void PressFiles(const QPoint& at) { QTest::mousePress(Files().viewport(), Qt::LeftButton, {}, at); }
     void MoveFiles(const QPoint& to) { QTest::mouseMove(Files().viewport(), to); }
     void ReleaseFiles(const QPoint& at) { QTest::mouseRelease(Files().viewport(), Qt::LeftButton, {}, at); }
+    void ClickFiles(int index) {
+        QTest::mouseClick(Files().viewport(), Qt::LeftButton, {}, EntryPoint(Files(), index));
+    }
     // Press, release, double-click, release: the sequence the window system delivers.
     static void DoubleClickAt(ListView& list, const QPoint& at) {
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
