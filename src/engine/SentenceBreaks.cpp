@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <memory>
+#include <system_error>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -175,26 +177,105 @@ void StringSink::Close() {
 }
 
 DrainingSink::DrainingSink(std::function<void(std::string_view)> drain, std::size_t capacity)
-    : drain_(std::move(drain)), buffer_(new char[capacity]), capacity_(capacity) {
-    cursor_ = buffer_.get();
-    limit_ = cursor_ + capacity_;
+    : drain_(std::move(drain)), capacities_{std::max<std::size_t>(capacity, 1), 0} {
+    buffers_[0] = std::make_unique_for_overwrite<char[]>(capacities_[0]);
+    cursor_ = buffers_[0].get();
+    limit_ = cursor_ + capacities_[0];
 }
 
-void DrainingSink::Flush() {
-    if (cursor_ != buffer_.get()) {
-        drain_(std::string_view(buffer_.get(), static_cast<std::size_t>(cursor_ - buffer_.get())));
-        cursor_ = buffer_.get();
+DrainingSink::~DrainingSink() {
+    if (thread_.joinable()) {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
     }
+}
+
+void DrainingSink::DrainLoop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
+        if (stopping_) {
+            return;
+        }
+        if (!failure_) {
+            lock.unlock();
+            std::exception_ptr failure;
+            try {
+                drain_(pending_);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            lock.lock();
+            failure_ = failure;
+        }
+        pending_ = {};
+        changed_.notify_all();
+    }
+}
+
+void DrainingSink::WaitUntilDrained(std::unique_lock<std::mutex>& lock) {
+    changed_.wait(lock, [this] { return pending_.empty(); });
+    if (failure_) {
+        std::rethrow_exception(failure_);
+    }
+}
+
+void DrainingSink::HandOver() {
+    char* const filled = buffers_[filling_].get();
+    const std::string_view bytes(filled, static_cast<std::size_t>(cursor_ - filled));
+    if (!thread_.joinable() && !drainHere_) {
+        try {
+            thread_ = std::thread(&DrainingSink::DrainLoop, this);
+        } catch (const std::system_error&) {
+            drainHere_ = true; // no second thread to be had: drain on this one
+        }
+    }
+    if (drainHere_) {
+        if (!bytes.empty()) {
+            drain_(bytes);
+        }
+        cursor_ = filled;
+        return;
+    }
+    {
+        std::unique_lock lock(mutex_);
+        WaitUntilDrained(lock); // the thread is done with the other buffer
+        if (!bytes.empty()) {
+            pending_ = bytes;
+        }
+    }
+    changed_.notify_all();
+    filling_ = 1 - filling_;
+    cursor_ = buffers_[filling_].get();
 }
 
 void DrainingSink::MakeRoom(std::size_t size) {
-    Flush();
-    if (size > capacity_) {
-        buffer_.reset(new char[size]);
-        capacity_ = size;
-        cursor_ = buffer_.get();
+    HandOver();
+    if (capacities_[filling_] < std::max(size, capacities_[1 - filling_])) {
+        capacities_[filling_] = std::max(size, capacities_[1 - filling_]);
+        buffers_[filling_] = std::make_unique_for_overwrite<char[]>(capacities_[filling_]);
+        cursor_ = buffers_[filling_].get();
     }
-    limit_ = cursor_ + capacity_;
+    limit_ = cursor_ + capacities_[filling_];
+}
+
+void DrainingSink::Flush() {
+    char* const start = buffers_[filling_].get();
+    if (!thread_.joinable()) {
+        // Everything fitted in one buffer, or there is no thread.
+        if (cursor_ != start) {
+            drain_(std::string_view(start, static_cast<std::size_t>(cursor_ - start)));
+            cursor_ = start;
+        }
+        return;
+    }
+    HandOver();
+    std::unique_lock lock(mutex_);
+    WaitUntilDrained(lock);
 }
 
 SentenceBreaker::SentenceBreaker(std::vector<std::string> entries, int enterCount) {
