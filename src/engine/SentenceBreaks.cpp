@@ -126,23 +126,22 @@ std::size_t FindIgnoringCase(std::string_view text, std::string_view pattern, st
     return std::string_view::npos;
 }
 
-// Replaces every non-overlapping match of `pattern` (ASCII case ignored), left to right, by `replacement`.
-// Returns false, leaving `out` untouched, when there is no match.
+// Replaces every non-overlapping match of `pattern` (ASCII case ignored), left to right, by `replacement`;
+// the caller knows that there is none before `from`. Returns false, leaving `out` untouched, when there is
+// no match.
 bool ReplaceAllIgnoringCase(std::string_view text, std::string_view pattern, std::string_view replacement,
-                            std::string& out) {
-    std::size_t match = FindIgnoringCase(text, pattern, 0);
+                            std::size_t from, std::string& out) {
+    std::size_t match = FindIgnoringCase(text, pattern, from);
     if (match == std::string_view::npos) {
         return false;
     }
-    out.clear();
-    std::size_t from = 0;
+    out.assign(text.substr(0, match));
     while (match != std::string_view::npos) {
-        out.append(text.substr(from, match - from));
         out.append(replacement);
         from = match + pattern.size();
         match = FindIgnoringCase(text, pattern, from);
+        out.append(text.substr(from, match == std::string_view::npos ? match : match - from));
     }
-    out.append(text.substr(from));
     return true;
 }
 
@@ -324,14 +323,19 @@ void SentenceBreaker::ConvertLine(std::string_view line, OutputSink& out) {
     // The line is only copied once an entry changes it.
     std::string_view current = line;
     for (const Rule& rule : rules_) {
-        if (ReplaceAllIgnoringCase(current, rule.entryAndSpace, rule.entry, scratch_)) {
+        // Both replacements begin with the entry, and dropping spaces after it changes nothing before its
+        // first occurrence: one search tells whether the entry matters and where both may start looking.
+        const std::size_t first = FindIgnoringCase(current, rule.entry, 0);
+        if (first == std::string_view::npos) {
+            continue;
+        }
+        if (ReplaceAllIgnoringCase(current, rule.entryAndSpace, rule.entry, first, scratch_)) {
             line_.swap(scratch_);
             current = line_;
         }
-        if (ReplaceAllIgnoringCase(current, rule.entry, rule.entryAndBreaks, scratch_)) {
-            line_.swap(scratch_);
-            current = line_;
-        }
+        ReplaceAllIgnoringCase(current, rule.entry, rule.entryAndBreaks, first, scratch_);
+        line_.swap(scratch_);
+        current = line_;
     }
     out.Append(current);
 }
