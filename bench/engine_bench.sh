@@ -97,7 +97,7 @@ mkdir -p "$work/engine" "$work/engine3"
 # Arithmetic on decimals (awk is on every Debian system; bc is not).
 Calc() { awk "BEGIN { x = $1; print x }"; }
 
-declare -A best worst peak
+declare -A best worst peak cpu
 Measure() { # name
     local name=$1 i start end seconds rss
     RunTool "$name" # warm-up: page cache, and the output for the byte comparison
@@ -113,6 +113,8 @@ Measure() { # name
         rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time.txt")
         if [ -z "${best[$name]}" ] || [ "$(Calc "$seconds < ${best[$name]}")" = 1 ]; then
             best[$name]=$seconds
+            # Processor time (user + system, all threads) of the fastest run.
+            cpu[$name]=$(awk -F': ' '/User time|System time/ { sum += $2 } END { print sum }' "$work/time.txt")
         fi
         if [ "$(Calc "$seconds > ${worst[$name]}")" = 1 ]; then
             worst[$name]=$seconds
@@ -125,7 +127,8 @@ Measure() { # name
 
 echo "Corpus: $((corpusBytes / 1024 / 1024)) MiB ($corpusBytes bytes) of licence texts in $work"
 echo "Machine: $(nproc) cores; $(uptime | sed 's/.*\(load average\)/\1/')"
-echo "Best of $runs runs after one warm-up run each; peak memory is the largest of the runs."
+echo "Wall times: best and worst of $runs runs after one warm-up run each; cpu: user + system time of the"
+echo "best run (brantlewick-cli writes large outputs on a second thread); peak memory: largest of the runs."
 tools=(cat engine sed perl engine3 perl3)
 for name in "${tools[@]}"; do
     Measure "$name"
@@ -133,7 +136,7 @@ done
 echo "After the runs: $(uptime | sed 's/.*\(load average\)/\1/')"
 echo
 
-printf '%-44s %9s %9s %12s\n' "command" "best s" "worst s" "peak memory"
+printf '%-36s %8s %8s %8s %12s\n' "command" "best s" "worst s" "cpu s" "peak memory"
 Label() {
     case $1 in
     cat) echo "cat corpus > out" ;;
@@ -145,7 +148,8 @@ Label() {
     esac
 }
 for name in "${tools[@]}"; do
-    printf '%-44s %9.3f %9.3f %8d KiB\n' "$(Label "$name")" "${best[$name]}" "${worst[$name]}" "${peak[$name]}"
+    printf '%-36s %8.3f %8.3f %8.2f %8d KiB\n' "$(Label "$name")" "${best[$name]}" "${worst[$name]}" "${cpu[$name]}" \
+        "${peak[$name]}"
 done
 echo
 

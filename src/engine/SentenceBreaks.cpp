@@ -201,10 +201,11 @@ void DrainingSink::DrainLoop() {
             return;
         }
         if (!failure_) {
+            const std::string_view bytes = pending_; // left alone by the other thread until emptied
             lock.unlock();
             std::exception_ptr failure;
             try {
-                drain_(pending_);
+                drain_(bytes);
             } catch (...) {
                 failure = std::current_exception();
             }
