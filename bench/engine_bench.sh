@@ -37,6 +37,9 @@ work=$(mktemp -d "$parent/brantlewick-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export LC_ALL=C # byte semantics for perl and sed, like the engine's
 
+# Arithmetic on decimals (awk is on every Debian system; bc is not).
+Calc() { awk "BEGIN { x = $1; print x }"; }
+
 # --- Corpus: the licence texts, repeated until the size is reached.
 corpus="$work/corpus.txt"
 licences=(/usr/share/common-licenses/*)
@@ -77,6 +80,7 @@ RunTool() { # name [timer...]
     shift
     case $name in
     cat) "$@" cat "$corpus" >"$work/out.cat" ;;
+    dd) "$@" dd if="$corpus" of="$work/out.dd" bs=64K status=none ;;
     engine) "$@" "$cli" -q -o "$work/engine" "$corpus" ;;
     engine3) "$@" "$cli" -q -c ... -c . -c '!' -o "$work/engine3" "$corpus" ;;
     perl) BENCH_ENTRIES=$'.\x1f!\x1f?' BENCH_ENTERS=1 "$@" perl -e "$perlScript" <"$corpus" >"$work/out.perl" ;;
@@ -93,9 +97,6 @@ OutputOf() {
     esac
 }
 mkdir -p "$work/engine" "$work/engine3"
-
-# Arithmetic on decimals (awk is on every Debian system; bc is not).
-Calc() { awk "BEGIN { x = $1; print x }"; }
 
 declare -A best worst peak cpu
 Measure() { # name
@@ -127,9 +128,12 @@ Measure() { # name
 
 echo "Corpus: $((corpusBytes / 1024 / 1024)) MiB ($corpusBytes bytes) of licence texts in $work"
 echo "Machine: $(nproc) cores; $(uptime | sed 's/.*\(load average\)/\1/')"
+if [ "$(Calc "$(cut -d' ' -f1 /proc/loadavg) >= $(nproc) / 2")" = 1 ]; then
+    echo "warning: the machine is busy; the times below include waiting for a processor"
+fi
 echo "Wall times: best and worst of $runs runs after one warm-up run each; cpu: user + system time of the"
 echo "best run (brantlewick-cli writes large outputs on a second thread); peak memory: largest of the runs."
-tools=(cat engine sed perl engine3 perl3)
+tools=(cat dd engine sed perl engine3 perl3)
 for name in "${tools[@]}"; do
     Measure "$name"
 done
@@ -140,6 +144,7 @@ printf '%-36s %8s %8s %8s %12s\n' "command" "best s" "worst s" "cpu s" "peak mem
 Label() {
     case $1 in
     cat) echo "cat corpus > out" ;;
+    dd) echo "dd bs=64K (read and write, no change)" ;;
     engine) echo "brantlewick-cli (. ! ?)" ;;
     engine3) echo "brantlewick-cli (... . !)" ;;
     perl) echo "perl equivalent (. ! ?)" ;;
@@ -165,6 +170,8 @@ Check "engine / cat = $(Ratio "${best[engine]}" "${best[cat]}") (at most 1.5)" "
 Check "perl / engine = $(Ratio "${best[perl]}" "${best[engine]}") (at least 20)" "${best[perl]} >= 20 * ${best[engine]}"
 Check "sed / engine = $(Ratio "${best[sed]}" "${best[engine]}") (at least 2)" "${best[sed]} >= 2 * ${best[engine]}"
 Check "engine peak memory = $(Ratio "${peak[engine]}" 1024) MiB (under 16)" "${peak[engine]} < 16 * 1024"
+echo "No target: dd / cat = $(Ratio "${best[dd]}" "${best[cat]}")" \
+    "(a plain read-and-write copy; cat copies inside the kernel with copy_file_range)"
 echo "No target: multi-character entries: engine / cat = $(Ratio "${best[engine3]}" "${best[cat]}")," \
     "perl / engine = $(Ratio "${best[perl3]}" "${best[engine3]}"), peak $(Ratio "${peak[engine3]}" 1024) MiB"
 
