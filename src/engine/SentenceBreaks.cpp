@@ -484,6 +484,7 @@ void SentenceBreaker::Finish(std::string& out) {
 std::string ConvertText(std::string_view text, const std::vector<std::string>& entries, int enterCount) {
     SentenceBreaker breaker(entries, enterCount);
     std::string out;
+    out.reserve(text.size() + text.size() / 8); // breaks add a little; the sink grows the string if needed
     StringSink sink(out);
     breaker.Feed(text, sink);
     breaker.Finish(sink);
