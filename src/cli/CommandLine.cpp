@@ -39,18 +39,9 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& arguments
 
 void ConvertStandardStreams(const std::vector<std::string>& entries, int enterCount, const Streams& streams) {
     InputFile input(streams.standardInput, "standard input");
-    SentenceBreaker breaker(entries, enterCount);
-    std::string buffer(256 * 1024, '\0');
-    std::string converted;
-    while (const std::size_t got = input.Read(buffer.data(), buffer.size())) {
-        breaker.Feed(std::string_view(buffer.data(), got), converted);
-        if (converted.size() >= 1024 * 1024) {
-            WriteAll(streams.standardOutput, converted, "standard output");
-            converted.clear();
-        }
-    }
-    breaker.Finish(converted);
-    WriteAll(streams.standardOutput, converted, "standard output");
+    ConvertStream(input, entries, enterCount, [&streams](std::string_view bytes) {
+        WriteAll(streams.standardOutput, bytes, "standard output");
+    });
 }
 
 void ReportFailure(std::ostream& errors, const std::string& path, const std::exception& failure) {
