@@ -145,32 +145,23 @@ void Form1::PushButton2_Click() {
     RunWatch watch(this, listView1_);
 
     ErrorTrap trap = Trap(location::kPushButton2Click);
-    bool refused = false;
-    trap.Line(100, [&] {
-        if (listView1_->Count() < 1) {
-            refused = true;
-            ShowMessage(QStringLiteral("No files added."));
-        }
-    });
-    if (refused) {
-        return;
-    }
-    trap.Line(102, [&] {
-        if (listView2_->Count() < 1) {
-            refused = true;
-            ShowMessage(QStringLiteral("No Characters added."));
-        }
-    });
-    if (refused) {
-        return;
-    }
-    trap.Line(104, [&] {
-        if (!option2_->isChecked() && !IsFolder(ToEngine(text3_->text()))) {
-            refused = true;
-            ShowMessage(QStringLiteral("Folder does not exist. Please select another folder."));
-        }
-    });
-    if (refused) {
+    // The three refusals, in this order, come before anything is written or deleted.
+    const auto refused = [&](int line, const QString& message, const auto& condition) {
+        bool refuse = false;
+        trap.Line(line, [&] {
+            refuse = condition();
+            if (refuse) {
+                ShowMessage(message);
+            }
+        });
+        return refuse;
+    };
+    const bool refuse =
+        refused(100, QStringLiteral("No files added."), [&] { return listView1_->Count() < 1; }) ||
+        refused(102, QStringLiteral("No Characters added."), [&] { return listView2_->Count() < 1; }) ||
+        refused(104, QStringLiteral("Folder does not exist. Please select another folder."),
+                [&] { return !option2_->isChecked() && !IsFolder(ToEngine(text3_->text())); });
+    if (refuse) {
         return;
     }
 
