@@ -1,6 +1,8 @@
 // Filling the file list: the file dialog, a whole folder, the sample files, and files dropped on the list.
 #include "Form1.h"
 
+#include "EngineText.h"
+
 #include "FolderScan.h"
 #include "ListView.h"
 #include "PathHelpers.h"
@@ -28,23 +30,6 @@ const QString kTooManyFiles = QStringLiteral("You've selected too many files to 
 const QString kOpenSamplesQuestion =
     QStringLiteral("Would you like this software to open the folder where these sample files are stored (so "
                    "that you can view them before working with them)?");
-
-std::string LocalPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-QString FromLocalPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-QStringList FromLocalPaths(const std::vector<std::string>& paths) {
-    QStringList texts;
-    texts.reserve(static_cast<qsizetype>(paths.size()));
-    for (const std::string& path : paths) {
-        texts.append(FromLocalPath(path));
-    }
-    return texts;
-}
 
 // The scan takes a folder without its trailing separator; a dropped folder may come with one.
 std::string WithoutTrailingSeparators(std::string folder) {
@@ -103,7 +88,7 @@ void Form1::PushButton1_Click() {
         return;
     }
     for (const QString& path : paths) { // 110
-        trap.Line(112, [&] { ListView1()->Append(FromLocalPath(CleanPath(LocalPath(path)))); });
+        trap.Line(112, [&] { ListView1()->Append(FromEngine(CleanPath(ToEngine(path)))); });
     }
 }
 
@@ -131,10 +116,10 @@ void Form1::PushButton3_Click() {
     trap.Line(114, [&] { SetMousePointer(PointerState::Hourglass); });
     std::vector<std::string> files;
     trap.Line(116, [&] {
-        files = CollectFolderFiles(LocalPath(folder), LocalPath(QStringLiteral("*.") + extension),
+        files = CollectFolderFiles(ToEngine(folder), ToEngine(QStringLiteral("*.") + extension),
                                    FolderScanHooks());
     });
-    trap.Line(118, [&] { ListView1()->AppendAll(FromLocalPaths(files)); });
+    trap.Line(118, [&] { ListView1()->AppendAll(FromEngine(files)); });
     --folderAddsRunning_;
     trap.Line(120, [&] {
         SetMousePointer(RunInProgress() || folderAddsRunning_ > 0 ? PointerState::Hourglass
@@ -148,12 +133,12 @@ void Form1::PushButton5_Click() {
     std::vector<std::string> names;
     trap.Line(100, [&] {
         samplesFolder = ProgramFolder() + QStringLiteral("/Samples/");
-        names = ListFilesInFolder(LocalPath(samplesFolder), "*.*");
+        names = ListFilesInFolder(ToEngine(samplesFolder), "*.*");
     });
     for (const std::string& name : names) { // 102
         trap.Line(104, [&] {
-            const QString sample = samplesFolder + FromLocalPath(name);
-            if (PathExists(LocalPath(sample)) && !IsInList(ListView1(), sample)) {
+            const QString sample = samplesFolder + FromEngine(name);
+            if (PathExists(ToEngine(sample)) && !IsInList(ListView1(), sample)) {
                 ListView1()->Append(sample);
             }
         });
@@ -174,9 +159,9 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* data) {
     const QStringList paths = DroppedPaths(data);
     for (const QString& path : paths) {
         WithoutTrap([&] {
-            const std::string local = LocalPath(path);
+            const std::string local = ToEngine(path);
             if (IsFolder(local)) {
-                ListView1()->AppendAll(FromLocalPaths(
+                ListView1()->AppendAll(FromEngine(
                     CollectFolderFiles(WithoutTrailingSeparators(local), "*.*", FolderScanHooks())));
             } else {
                 ListView1()->Append(path);

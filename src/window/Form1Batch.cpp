@@ -1,6 +1,8 @@
 // "Start Adding": the batch run over the file list.
 #include "Form1.h"
 
+#include "EngineText.h"
+
 #include "EnterCount.h"
 #include "ListView.h"
 #include "OutputNaming.h"
@@ -26,20 +28,6 @@
 
 namespace brantlewick {
 namespace {
-
-// The engine takes UTF-8 paths and entries.
-std::string ToEngine(const QString& text) {
-    return text.toStdString();
-}
-
-std::vector<std::string> ToEngine(const QStringList& texts) {
-    std::vector<std::string> converted;
-    converted.reserve(static_cast<std::size_t>(texts.size()));
-    for (const QString& text : texts) {
-        converted.push_back(ToEngine(text));
-    }
-    return converted;
-}
 
 template <typename Action> class OnExit {
 public:
@@ -212,8 +200,7 @@ void Form1::PushButton2_Click() {
                 static_cast<int>(std::lrint(static_cast<double>(i) / listView1_->Count() * 100.0)));
         });
         trap.Line(118, [&] {
-            progressBar1_->SetText(QStringLiteral("Processing: ") +
-                                   QString::fromStdString(FileNameOf(input)));
+            progressBar1_->SetText(QStringLiteral("Processing: ") + FromEngine(FileNameOf(input)));
         });
         barPainting->Before(input);
         trap.Line(120, yield);

@@ -1,6 +1,8 @@
 // The options of a run: the number of Enters, the save options and the output folder.
 #include "Form1.h"
 
+#include "EngineText.h"
+
 #include "EnterCount.h"
 #include "PathHelpers.h"
 #include "SettingsStore.h"
@@ -35,7 +37,7 @@ void Form1::Text1_Change() {
 }
 
 void Form1::Text1_LostFocus() {
-    if (IsNumericText(text1_->text().toStdString())) {
+    if (IsNumericText(ToEngine(text1_->text()))) {
         return;
     }
     // The focus has already moved on: to the control that was clicked or tabbed to.

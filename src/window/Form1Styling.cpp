@@ -1,6 +1,8 @@
 // The window's pointer: its three states, the hand over the push buttons, and the optional skin.
 #include "Form1.h"
 
+#include "EngineText.h"
+
 #include "FileSystem.h"
 #include "PathHelpers.h"
 
@@ -15,10 +17,6 @@
 
 namespace brantlewick {
 namespace {
-
-std::string LocalPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 void SetBackground(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -90,7 +88,7 @@ void Form1::PointerResetMove() {
 
 void Form1::LoadHandPointer() {
     const QString path = programFolder_ + QStringLiteral("/HAND-M.CUR");
-    if (!PathExists(LocalPath(path))) {
+    if (!PathExists(ToEngine(path))) {
         return;
     }
     handCursor_ = LoadCursorFile(path);
@@ -102,8 +100,8 @@ void Form1::LoadHandPointer() {
 void Form1::ApplySkin() {
     const QString path = programFolder_ + QStringLiteral("/x/o.cjs");
     // Only a plain file counts, as a directory listing for normal files would find it.
-    const auto attributes = FileAttributes(LocalPath(path));
-    if (!attributes || !IsRegularFile(LocalPath(path)) ||
+    const auto attributes = FileAttributes(ToEngine(path));
+    if (!attributes || !IsRegularFile(ToEngine(path)) ||
         (*attributes & (kAttributeHidden | kAttributeSystem | kAttributeFolder)) != 0) {
         return;
     }
