@@ -8,7 +8,6 @@
 #include "PathHelpers.h"
 #include "SettingsStore.h"
 
-#include <QFile>
 #include <QMimeData>
 #include <QUrl>
 
