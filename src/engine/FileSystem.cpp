@@ -1,6 +1,8 @@
 // POSIX implementation of the file and folder facility.
 #include "FileSystem.h"
 
+#include "AsciiCase.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,10 +24,6 @@ std::string NameOfPath(const std::string& path) {
     }
     const auto pos = trimmed.rfind('/');
     return pos == std::string::npos ? trimmed : trimmed.substr(pos + 1);
-}
-
-unsigned char LowerAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
 }
 
 using DirHandle = std::unique_ptr<DIR, int (*)(DIR*)>;
@@ -122,7 +120,7 @@ bool FolderListError::AccessDeniedOrMissing() const noexcept {
 
 bool NameLessIgnoringCase(const std::string& a, const std::string& b) {
     const auto less = [](char x, char y) {
-        return LowerAscii(static_cast<unsigned char>(x)) < LowerAscii(static_cast<unsigned char>(y));
+        return FoldAscii(static_cast<unsigned char>(x)) < FoldAscii(static_cast<unsigned char>(y));
     };
     if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), less)) {
         return true;

@@ -1,6 +1,7 @@
 // Streaming sentence-break conversion.
 #include "SentenceBreaks.h"
 
+#include "AsciiCase.h"
 #include "LineFile.h"
 
 #include <algorithm>
@@ -91,10 +92,6 @@ const char* FindLineEnd(const char* p, const char* end) {
         ++p;
     }
     return p;
-}
-
-unsigned char FoldAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
 }
 
 // Position of the first match of `pattern` in `text` at or after `from`, ASCII case ignored.

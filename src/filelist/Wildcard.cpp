@@ -3,21 +3,18 @@
 // result runs as a small automaton over the name's code points.
 #include "Wildcard.h"
 
+#include "AsciiCase.h"
 #include "Utf8.h"
 
 namespace brantlewick {
 
 namespace {
 
-char32_t Fold(char32_t c) {
-    return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
-}
-
 // An ill-formed byte of a pattern matches only the same ill-formed byte of a name.
 char32_t NextFolded(std::string_view text, std::size_t& pos) {
     const std::size_t start = pos;
     const char32_t c = utf8::Next(text, pos);
-    return c == utf8::kInvalid ? 0x80000000u | static_cast<unsigned char>(text[start]) : Fold(c);
+    return c == utf8::kInvalid ? 0x80000000u | static_cast<unsigned char>(text[start]) : FoldAscii(c);
 }
 
 } // namespace
