@@ -1,7 +1,7 @@
 // Converting real files: the output appears whole or not at all, and every failure is one named error.
+#include "Conversion.h"
 #include "EngineError.h"
 #include "ReferenceConversion.h"
-#include "SentenceBreaks.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -18,27 +18,27 @@ namespace brantlewick {
 namespace {
 
 using testing::TempDir;
-const std::vector<std::string> kDefault = {".", "!", "?"};
+const ConversionOptions kDefault;
 
-TEST(InsertEnterInFileTest, WritesTheConvertedBytesAndReplacesAnOldOutput) {
+TEST(ConvertFileTest, WritesTheConvertedBytesAndReplacesAnOldOutput) {
     TempDir dir;
     testing::WriteBytes(dir / "in.txt", "Hi. Bye! Ok?");
     testing::WriteBytes(dir / "out.txt", "an older, much longer output that must vanish");
-    InsertEnterInFile(dir / "in.txt", dir / "out.txt", 1, kDefault);
+    ConvertFile(dir / "in.txt", dir / "out.txt", kDefault);
     EXPECT_EQ(testing::ReadBytes(dir / "out.txt"), "Hi.\r\nBye!\r\nOk?\r\n");
     EXPECT_EQ(testing::ListNames(dir.Path()), "in.txt|out.txt"); // no temporary file left
 }
 
-TEST(InsertEnterInFileTest, EmptyInputGivesEmptyOutput) {
+TEST(ConvertFileTest, EmptyInputGivesEmptyOutput) {
     TempDir dir;
     testing::WriteBytes(dir / "in.txt", "");
-    InsertEnterInFile(dir / "in.txt", dir / "out.txt", 2, kDefault);
+    ConvertFile(dir / "in.txt", dir / "out.txt", {.enterCount = 2});
     EXPECT_TRUE(testing::Exists(dir / "out.txt"));
     EXPECT_EQ(testing::ReadBytes(dir / "out.txt"), "");
 }
 
 // Large enough to cross every read and write buffer of the engine.
-TEST(InsertEnterInFileTest, LargeFileMatchesTheReference) {
+TEST(ConvertFileTest, LargeFileMatchesTheReference) {
     TempDir dir;
     std::mt19937 random(7);
     const std::string pieces[] = {"Word", " ", ". ", "! ", "?", "\r\n", "\n", "\r", "...", "  "};
@@ -47,13 +47,17 @@ TEST(InsertEnterInFileTest, LargeFileMatchesTheReference) {
         text += pieces[random() % std::size(pieces)];
     }
     testing::WriteBytes(dir / "in.txt", text);
-    for (const auto& entries : {kDefault, std::vector<std::string>{"...", ".", "W"}}) {
-        InsertEnterInFile(dir / "in.txt", dir / "out.txt", 2, entries);
-        ASSERT_EQ(testing::ReadBytes(dir / "out.txt"), testing::ReferenceConvert(text, entries, 2));
+    for (const auto& entries : {kDefault.entries, std::vector<std::string>{"...", ".", "W"}}) {
+        for (const LineBreaks lines : {LineBreaks::Join, LineBreaks::Keep, LineBreaks::Reflow}) {
+            const ConversionCounts counts = ConvertFile(dir / "in.txt", dir / "out.txt", {entries, 2, lines});
+            const std::string expected = testing::ReferenceConvert(text, entries, 2, lines);
+            ASSERT_EQ(testing::ReadBytes(dir / "out.txt"), expected);
+            EXPECT_EQ(counts.bytesOut, expected.size());
+        }
     }
 }
 
-TEST(InsertEnterInFileTest, FailuresLeaveNoOutputAndNameTheFile) {
+TEST(ConvertFileTest, FailuresLeaveNoOutputAndNameTheFile) {
     TempDir dir;
     testing::WriteBytes(dir / "in.txt", "Hi.");
     ::mkdir((dir / "locked").c_str(), 0500);
@@ -76,7 +80,7 @@ TEST(InsertEnterInFileTest, FailuresLeaveNoOutputAndNameTheFile) {
     for (const auto& failure : failures) {
         SCOPED_TRACE(failure.input + " -> " + failure.output);
         try {
-            InsertEnterInFile(failure.input, failure.output, 1, kDefault);
+            ConvertFile(failure.input, failure.output, kDefault);
             ADD_FAILURE() << "no error";
         } catch (const EngineError& error) {
             EXPECT_EQ(error.Path(), failure.namedPath);
@@ -92,7 +96,7 @@ TEST(InsertEnterInFileTest, FailuresLeaveNoOutputAndNameTheFile) {
     const rlimit limit{64 * 1024, 64 * 1024};
     ::setrlimit(RLIMIT_FSIZE, &limit);
     try {
-        InsertEnterInFile(input, output, 1, kDefault);
+        ConvertFile(input, output, kDefault);
     } catch (const EngineError& error) {
         std::_Exit(error.Path() == output ? 3 : 4);
     }
@@ -101,7 +105,7 @@ TEST(InsertEnterInFileTest, FailuresLeaveNoOutputAndNameTheFile) {
 
 // A write that fails half-way (here a file-size limit standing in for a full disk) must leave neither the
 // output nor the temporary file behind.
-TEST(InsertEnterInFileTest, WriteFailureHalfWayLeavesNoPartialFile) {
+TEST(ConvertFileTest, WriteFailureHalfWayLeavesNoPartialFile) {
     TempDir dir;
     testing::WriteBytes(dir / "in.txt", std::string(4 * 1024 * 1024, 'x') + ". end");
     testing::WriteBytes(dir / "out.txt", "previous");
