@@ -149,6 +149,7 @@ void ReflowStage::WriteText(std::string_view text, OutputSink& out) {
     }
     for (const auto& [blank, count] : blanks_) {
         WriteBlanks(blank, count, out);
+        tail_.clear(); // a blank is no part of the last character
     }
     blanks_.clear();
     out.Append(text);
@@ -160,6 +161,7 @@ void ReflowStage::Join(OutputSink& out) {
     joinWaiting_ = false;
     if (!(previousWide_ && IsWide(CodePoint(firstCharacter_)))) {
         out.Append(" ");
+        tail_.clear();
     }
     std::string first;
     first.swap(firstCharacter_);
@@ -180,6 +182,7 @@ void ReflowStage::AddBlank(char blank, OutputSink& out) {
     if (blanks_.size() == kMostBlankRuns) {
         WriteBlanks(blanks_.front().first, blanks_.front().second, out);
         blanks_.erase(blanks_.begin());
+        tail_.clear();
     }
     blanks_.emplace_back(blank, 1);
 }

@@ -10,7 +10,8 @@
 
 namespace brantlewick::testing {
 
+// Fills in the breaks inserted and the spaces dropped when `counts` is given.
 std::string ReferenceConvert(const std::string& text, const std::vector<std::string>& entries, int enterCount,
-                             LineBreaks lines = LineBreaks::Join);
+                             LineBreaks lines = LineBreaks::Join, ConversionCounts* counts = nullptr);
 
 } // namespace brantlewick::testing
