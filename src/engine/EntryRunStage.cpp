@@ -20,18 +20,12 @@
 #include "StopScan.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace brantlewick {
 
 namespace {
-
-std::size_t Hash(std::string_view run) {
-    std::uint32_t hash = 2166136261u;
-    for (const char c : run) {
-        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-    }
-    return hash ^ (hash >> 16);
-}
 
 // Results longer than this are not remembered; a run's result only grows that long with many breaks.
 constexpr std::size_t kLongestRemembered = 1024;
@@ -80,57 +74,152 @@ void EntryRunStage::Feed(std::string_view chunk, OutputSink& out) {
             CloseRun(out);
         }
     }
-    WithStopMask(stopBytes_, isStop_, [&](const auto& stops) { Scan(chunk.data(), p, end, out, stops); });
+    WithStopMask(stopBytes_, isStop_, [&](const auto& stops) {
+        while (p != end) {
+            p = remember_ ? ScanWindows(chunk.data(), p, end, out, stops) : p;
+            p = p != end ? ScanStep(chunk.data(), p, end, out, stops) : p;
+        }
+    });
     if (!chunk.empty()) {
         previousByte_ = chunk.back();
     }
 }
 
+// Like the single-byte pass: every window of text is copied whole, and each stop moves the output up to it,
+// writes what the run there becomes and copies the rest of the window again behind that. A run is read
+// up to one byte past kShortRun, and a window is copied from its end: the margin keeps every read inside
+// the chunk. A run that is longer, or not remembered yet, leaves the rest to Scan().
 template <typename StopMask>
-void EntryRunStage::Scan(const char* chunkStart, const char* p, const char* end, OutputSink& out,
-                         const StopMask& stops) {
-    while (p != end) {
-        const char* const stop = FindStop(p, end, stops, isStop_);
-        out.Append(std::string_view(p, static_cast<std::size_t>(stop - p)));
-        if (stop == end) {
-            return;
+const char* EntryRunStage::ScanWindows(const char* chunkStart, const char* p, const char* end,
+                                       OutputSink& sink, const StopMask& stops) {
+    const std::size_t room = kWindow + kLongestRemembered + kShortResult;
+    char* out = sink.Reserve(room);
+    char* limit = sink.Limit();
+    const auto ensureRoom = [&] {
+        if (static_cast<std::size_t>(limit - out) < room) {
+            sink.Advance(out);
+            out = sink.Reserve(room);
+            limit = sink.Limit();
         }
-        if (IsLineEnd(*stop)) {
-            Terminator(stop, chunkStart, out);
-            p = stop + 1;
-            continue;
+    };
+    while (static_cast<std::size_t>(end - p) > 2 * kWindow + kShortRun) {
+        ensureRoom();
+        const char* const window = p;
+        std::uint64_t mask = stops.Mask(window);
+        std::memcpy(out, p, kWindow);
+        while (mask != 0) {
+            const char* const stop = window + std::countr_zero(mask);
+            mask &= mask - 1;
+            if (stop < p) {
+                continue; // inside a run already written
+            }
+            out += stop - p;
+            ensureRoom();
+            if (IsLineEnd(*stop)) {
+                counts_.terminatorsIn += StartsLine(stop, chunkStart) ? 0 : 1;
+                *out = *stop;
+                out += dropTerminators_ ? 0 : 1;
+                p = stop + 1;
+            } else {
+                const char* q = stop + 1;
+                while (static_cast<std::size_t>(q - stop) <= kShortRun &&
+                       inRun_[static_cast<unsigned char>(*q)]) {
+                    ++q;
+                }
+                const std::string_view run(stop, static_cast<std::size_t>(q - stop));
+                if (run.size() > kShortRun) {
+                    sink.Advance(out);
+                    return stop;
+                }
+                std::array<std::uint64_t, kShortRun / 8> key{};
+                const Remembered& slot = SlotFor(run, key);
+                if (slot.length == run.size() && slot.run == key) {
+                    if (slot.result.size() <= kShortResult) {
+                        std::memcpy(out, slot.head.data(), kShortResult);
+                    } else {
+                        std::memcpy(out, slot.result.data(), slot.result.size());
+                    }
+                    out += slot.result.size();
+                    rememberedBreaks_ += slot.breaks;
+                    rememberedSpaces_ += slot.spaces;
+                } else {
+                    sink.Advance(out);
+                    ConvertShortRun(run, sink);
+                    out = sink.Reserve(room);
+                    limit = sink.Limit();
+                }
+                p = q;
+            }
+            std::memcpy(out, p, kWindow);
         }
-        const char* q = stop + 1;
-        while (q != end && inRun_[static_cast<unsigned char>(*q)]) {
-            ++q;
+        if (p < window + kWindow) {
+            out += window + kWindow - p;
+            p = window + kWindow;
         }
-        const std::string_view run(stop, static_cast<std::size_t>(q - stop));
-        if (q == end) {
-            runOpen_ = true; // the next chunk may go on with it
-            ContinueRun(run, out);
-        } else if (run.size() <= kShortRun && remember_) {
-            ConvertShortRun(run, out);
-        } else {
-            chain_.Feed(run, out);
-            chain_.EndText(out);
-        }
-        p = q;
     }
+    sink.Advance(out);
+    return p;
 }
 
-// A CR LF pair is one terminator, even when a chunk ends between its two bytes.
-void EntryRunStage::Terminator(const char* at, const char* chunkStart, OutputSink& out) {
-    if (*at != '\n' || (at != chunkStart ? at[-1] : previousByte_) != '\r') {
-        ++counts_.terminatorsIn;
+// Copies up to the next stop and deals with it: the slow way, for what the windows leave.
+template <typename StopMask>
+const char* EntryRunStage::ScanStep(const char* chunkStart, const char* p, const char* end, OutputSink& out,
+                                    const StopMask& stops) {
+    const char* const stop = FindStop(p, end, stops, isStop_);
+    out.Append(std::string_view(p, static_cast<std::size_t>(stop - p)));
+    if (stop == end) {
+        return end;
     }
+    if (IsLineEnd(*stop)) {
+        Terminator(stop, chunkStart, out);
+        return stop + 1;
+    }
+    const char* q = stop + 1;
+    while (q != end && inRun_[static_cast<unsigned char>(*q)]) {
+        ++q;
+    }
+    const std::string_view run(stop, static_cast<std::size_t>(q - stop));
+    if (q == end) {
+        runOpen_ = true; // the next chunk may go on with it
+        ContinueRun(run, out);
+    } else if (run.size() <= kShortRun && remember_) {
+        ConvertShortRun(run, out);
+    } else {
+        chain_.Feed(run, out);
+        chain_.EndText(out);
+    }
+    return q;
+}
+
+// Whether the line end at `at` is the LF of a CR LF pair, which counts once, even when a chunk ends
+// between its two bytes.
+bool EntryRunStage::StartsLine(const char* at, const char* chunkStart) const {
+    return *at == '\n' && (at != chunkStart ? at[-1] : previousByte_) == '\r';
+}
+
+void EntryRunStage::Terminator(const char* at, const char* chunkStart, OutputSink& out) {
+    counts_.terminatorsIn += StartsLine(at, chunkStart) ? 0 : 1;
     if (!dropTerminators_) {
         out.Append(std::string_view(at, 1));
     }
 }
 
+EntryRunStage::Remembered& EntryRunStage::SlotFor(std::string_view run,
+                                                  std::array<std::uint64_t, kShortRun / 8>& key) {
+    // Packed in registers: bytes stored one by one and read back as words would stall the processor.
+    std::uint32_t hash = 2166136261u;
+    for (std::size_t i = 0; i < run.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(run[i]);
+        key[i / 8] |= std::uint64_t{byte} << (8 * (i % 8));
+        hash = (hash ^ byte) * 16777619u;
+    }
+    return (*remembered_)[(hash ^ (hash >> 16)) % remembered_->size()];
+}
+
 void EntryRunStage::ConvertShortRun(std::string_view run, OutputSink& out) {
-    Remembered& slot = (*remembered_)[Hash(run) % remembered_->size()];
-    if (slot.run != run) {
+    std::array<std::uint64_t, kShortRun / 8> key{};
+    Remembered& slot = SlotFor(run, key);
+    if (slot.length != run.size() || slot.run != key) {
         const std::uint64_t breaks = chain_.BreaksInserted();
         const std::uint64_t spaces = chain_.SpacesDropped();
         std::string result;
@@ -140,8 +229,13 @@ void EntryRunStage::ConvertShortRun(std::string_view run, OutputSink& out) {
         sink.Close();
         out.Append(result);
         if (result.size() <= kLongestRemembered) {
-            slot = {std::string(run), std::move(result), chain_.BreaksInserted() - breaks,
+            slot = {key,
+                    run.size(),
+                    result,
+                    {},
+                    chain_.BreaksInserted() - breaks,
                     chain_.SpacesDropped() - spaces};
+            std::copy_n(result.begin(), std::min(result.size(), kShortResult), slot.head.begin());
         }
         return;
     }

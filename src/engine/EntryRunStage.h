@@ -22,19 +22,31 @@ public:
 private:
     // A run that is this short is looked up among the results remembered.
     static constexpr std::size_t kShortRun = 16;
+    // Results up to this size are copied as one fixed-size block.
+    static constexpr std::size_t kShortResult = 32;
 
     struct Remembered {
-        std::string run;
+        // The run's bytes packed little-end first, zero-padded; a length of 0 marks a free slot.
+        std::array<std::uint64_t, kShortRun / 8> run{};
+        std::size_t length = 0;
         std::string result;
+        std::array<char, kShortResult> head{}; // the result's first bytes, zero-padded
         std::uint64_t breaks = 0;
         std::uint64_t spaces = 0;
     };
 
+    // The windowed pass for most of a chunk; returns where it stopped: near the end, or at a long run.
     template <typename StopMask>
-    void Scan(const char* chunkStart, const char* p, const char* end, OutputSink& out, const StopMask& stops);
+    const char* ScanWindows(const char* chunkStart, const char* p, const char* end, OutputSink& out,
+                            const StopMask& stops);
+    template <typename StopMask>
+    const char* ScanStep(const char* chunkStart, const char* p, const char* end, OutputSink& out,
+                         const StopMask& stops);
+    Remembered& SlotFor(std::string_view run, std::array<std::uint64_t, kShortRun / 8>& key);
     void ConvertShortRun(std::string_view run, OutputSink& out);
     void ContinueRun(std::string_view bytes, OutputSink& out);
     void CloseRun(OutputSink& out);
+    bool StartsLine(const char* at, const char* chunkStart) const;
     void Terminator(const char* at, const char* chunkStart, OutputSink& out);
 
     ReplacementChain chain_;

@@ -7,7 +7,7 @@
 
 namespace brantlewick {
 
-void OutputSink::Append(std::string_view bytes) {
+void OutputSink::AppendInPieces(std::string_view bytes) {
     while (!bytes.empty()) {
         if (cursor_ == limit_) {
             MakeRoom(1);

@@ -2,6 +2,7 @@
 // string, or a bounded buffer drained to a file on a thread of its own).
 #pragma once
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -32,7 +33,13 @@ public:
     char* Limit() const noexcept { return limit_; }
     // Everything before `cursor`, which lies in the reserved room, is written.
     void Advance(char* cursor) noexcept { cursor_ = cursor; }
-    void Append(std::string_view bytes);
+    void Append(std::string_view bytes) {
+        if (static_cast<std::size_t>(limit_ - cursor_) >= bytes.size()) {
+            cursor_ = std::copy(bytes.begin(), bytes.end(), cursor_);
+        } else {
+            AppendInPieces(bytes);
+        }
+    }
 
     // How many bytes were written, and the last of them ('\0' before the first).
     std::uint64_t Written() const noexcept {
@@ -41,6 +48,7 @@ public:
     char LastByte() const noexcept { return cursor_ != roomStart_ ? cursor_[-1] : last_; }
 
 protected:
+    void AppendInPieces(std::string_view bytes);
     // Passes on or keeps what is written, then calls SetRoom() with room for at least `size` bytes.
     virtual void MakeRoom(std::size_t size) = 0;
     // Counts what the current room holds; call before its bytes are handed away or moved.
