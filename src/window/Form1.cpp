@@ -72,14 +72,16 @@ QString TextForBox(const QString& key, const QString& stored) {
     return stored;
 }
 
-// The list only reads the dropped files. Accepting a move would let the source delete them afterwards.
-void AcceptAsCopy(QDropEvent* event) {
+// The list only reads the dropped files. Taking a move would let the source delete them afterwards, so a
+// drop is taken as a copy or a link, and a drag that offers neither is refused.
+Qt::DropAction TakenDropAction(const QDropEvent* event) {
     if ((event->possibleActions() & Qt::CopyAction) != 0) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->acceptProposedAction();
+        return Qt::CopyAction;
     }
+    if ((event->possibleActions() & Qt::LinkAction) != 0) {
+        return Qt::LinkAction;
+    }
+    return Qt::IgnoreAction;
 }
 
 } // namespace
@@ -288,10 +290,14 @@ bool Form1::FileListEvent(QWidget* source, QEvent* event) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
+        const Qt::DropAction action = TakenDropAction(drag);
         bool accepted = false;
-        WithoutTrap([&] { accepted = ListView1_OLEDragOver(drag->mimeData()); });
+        if (action != Qt::IgnoreAction) {
+            WithoutTrap([&] { accepted = ListView1_OLEDragOver(drag->mimeData()); });
+        }
         if (accepted) {
-            AcceptAsCopy(drag);
+            drag->setDropAction(action);
+            drag->accept();
         } else {
             drag->ignore();
         }
@@ -299,8 +305,14 @@ bool Form1::FileListEvent(QWidget* source, QEvent* event) {
     }
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
+        const Qt::DropAction action = TakenDropAction(drop);
+        if (action == Qt::IgnoreAction) {
+            drop->ignore();
+            return true;
+        }
         WithoutTrap([&] { ListView1_OLEDragDrop(drop->mimeData()); });
-        AcceptAsCopy(drop);
+        drop->setDropAction(action);
+        drop->accept();
         return true;
     }
     default:
