@@ -248,6 +248,10 @@ private:
 
     // Options (Form1Options.cpp):
     void SaveOptions();
+    // The boxes and the options store every change at once and have no trap: a store that refuses a write
+    // is told once a session, not at every keystroke, and the window goes on working.
+    void StoreChoice(const std::function<void()>& write);
+    bool unsavedChoicesTold_ = false;
     QString lastFolderDot_;
 
     // Batch run (Form1Batch.cpp):
