@@ -112,7 +112,8 @@ QString DesktopFolderPath(const QString& desktopLocation) {
 }
 
 Form1::Form1(SettingsStore& settings, DesktopServices& desktop, QString programFolder, QWidget* parent)
-    : QWidget(parent), settings_(settings), desktop_(desktop), programFolder_(std::move(programFolder)),
+    : QWidget(parent), settings_(settings), paintingDesktop_(desktop, [this] { PaintProgressBar(); }),
+      desktop_(paintingDesktop_), programFolder_(std::move(programFolder)),
       applicationTitle_(QString::fromUtf8(kProductName)) {
     setFont(ArialBold(9));
     setFixedSize(TwipsToPixels(15960), TwipsToPixels(6135));
@@ -357,6 +358,13 @@ void Form1::Form_Load() {
 void Form1::OpenWebsiteOnceInAHundred() {
     if (desktop_.RandomDraw() == 7) {
         desktop_.OpenWebAddress(QString::fromUtf8(kWebsiteAddress));
+    }
+}
+
+void Form1::PaintProgressBar() {
+    if (progressBar1_ != nullptr) {
+        progressBar1_->setUpdatesEnabled(true);
+        progressBar1_->repaint();
     }
 }
 
