@@ -136,7 +136,7 @@ TEST(Form1StartupTest, AnUnreadableSettingsFileIsReportedAndLeftAsItIs) {
     const QString failure =
         QString::fromStdString("Cannot read the settings file " + test.SettingsPath() + ": it is a folder.");
     Form1& form = test.Load();
-    EXPECT_EQ(test.ErrorReports(),
+    EXPECT_EQ(test.desktop.MessageTexts(),
               (QStringList{ExpectedReport(failure, kLoad, 112), ExpectedReport(failure, kLoad, 114),
                            ExpectedReport(failure, kLoad, 116), ExpectedReport(failure, kLoad, 118),
                            ExpectedReport(failure, kLoad, 124)}));
