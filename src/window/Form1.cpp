@@ -334,6 +334,13 @@ void Form1::Form_Load() {
     trap.Line(106, [&] { LoadHandPointer(); });
     trap.Line(108, [&] { OpenWebsiteOnceInAHundred(); });
     trap.Line(110, [&] { listView1_->SetColumn(QStringLiteral("File(s)"), 7000); });
+    // A damaged settings file would fail every read below and every write after them: it is set aside
+    // and replaced by what could be read of it, and that is said once, here.
+    WithoutTrap([&] {
+        if (const std::optional<QString> recovered = settings_.RecoverDamagedFile()) {
+            ShowMessage(*recovered);
+        }
+    });
     trap.Line(112, [&] {
         text1_->setText(
             TextForBox(setting::kText1, settings_.GetSetting(setting::kText1, setting_default::kText1)));
