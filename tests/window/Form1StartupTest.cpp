@@ -165,21 +165,26 @@ TEST(Form1StartupTest, AnUnusableSettingsFileIsReportedAndLeftAsItIs) {
     }
 }
 
-TEST(Form1StartupTest, AConfigurationFolderThatCannotBeWrittenIsReportedOnceAtClose) {
+// The boxes store every keystroke and the options every click; a store that refuses them is told once a
+// session with its reason, not once a keystroke, and the window goes on working.
+TEST(Form1StartupTest, SettingsThatCannotBeSavedAreToldOnceAndTheWindowGoesOn) {
     TestWindow test;
     testing::WriteBytes(test.dir / "config", "a file in the way");
+    const QString reason =
+        QString::fromStdString("Cannot write the settings file " + test.SettingsPath() + ": the folder " +
+                               test.dir.Path() + "/config cannot be created or written.");
     Form1& form = test.Load();
-    // The boxes' own change handling has no trap: their failed writes are dropped silently.
     form.Text1()->setText("5");
-    EXPECT_EQ(form.ListView2()->Count(), 3);
-    EXPECT_TRUE(test.desktop.messages.empty());
+    form.Text3()->setText("/out/");
+    form.Option2()->click();
+    ASSERT_EQ(test.desktop.MessageTexts(),
+              QStringList{"Your settings cannot be saved for the next start.\r\r" + reason +
+                          "\r\rThe program goes on working with the choices you make now."});
+    EXPECT_EQ(test.desktop.messages[0].caption, "Brantlewick");
+    EXPECT_FALSE(form.Frame2()->isEnabled());
+    test.desktop.messages.clear();
     form.close();
-    EXPECT_EQ(
-        test.ErrorReports(),
-        (QStringList{ExpectedReport(
-            QString::fromStdString("Cannot write the settings file " + test.SettingsPath() + ": the folder " +
-                                   test.dir.Path() + "/config cannot be created or written."),
-            kQueryUnload, 100)}));
+    EXPECT_EQ(test.ErrorReports(), (QStringList{ExpectedReport(reason, kQueryUnload, 100)}));
     EXPECT_EQ(test.desktop.endProgramCount, 1);
 }
 
