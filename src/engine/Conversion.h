@@ -46,7 +46,8 @@ struct ConversionOptions {
 struct ConversionCounts {
     std::uint64_t breaksInserted = 0; // CR LF pairs added after entries
     std::uint64_t spacesDropped = 0;  // blanks removed after entries
-    // Lines as an editor counts them: terminators, and one more for a last line without one.
+    // Lines as an editor counts them: terminators, and one more for a last line without one. The CR or LF
+    // an entry itself holds is left out.
     std::uint64_t linesIn = 0;
     std::uint64_t linesOut = 0;
     std::uint64_t bytesIn = 0;
