@@ -72,6 +72,8 @@ TEST(ConversionTest, ConvertsTheWorkedExamplesByteForByte) {
         {"Hi .", kDefault, 1, kJoin, "Hi .\r\n"},
         {"", kDefault, 3, kJoin, ""},
         {"A cat", {"a"}, 1, kJoin, "a\r\nca\r\nt"},
+        {"zZ", {"Z"}, 1, kJoin, "Z\r\nZ\r\n"},
+        {"Zz", {"z"}, 1, kJoin, "z\r\nz\r\n"},
         {"Wait...", {".", "..."}, 1, kJoin, "Wait.\r\n.\r\n.\r\n"},
         {"Wait...", {"...", "."}, 1, kJoin, "Wait.\r\n.\r\n.\r\n\r\n", {4, 0, 1, 4, 7, 15}},
         {"A.B", {".", "."}, 1, kJoin, "A.\r\n\r\nB"},
@@ -99,7 +101,8 @@ TEST(ConversionTest, ConvertsTheWorkedExamplesByteForByte) {
         {"One.\n\nTwo.", kDefault, 1, kReflow, "One.\r\n\r\nTwo.\r\n", {2, 0, 3, 3, 10, 14}},
         {"A.\r\n  \r\nB", kDefault, 2, kReflow, "A.\r\n\r\nB\r\n"},
         {"\n \n\t Indented line\r   next.  \n \n", kDefault, 1, kReflow, "Indented line next.\r\n"},
-        {"\xE6\x97\xA5\n\xE8\xAA\x9E\nEnglish", kDefault, 1, kReflow, "\xE6\x97\xA5\xE8\xAA\x9E English\r\n"},
+        {"\xE6\x97\xA5\xE4\xB8\x80\n\xE8\xAA\x9E\nEnglish", kDefault, 1, kReflow,
+         "\xE6\x97\xA5\xE4\xB8\x80\xE8\xAA\x9E English\r\n"},
         {"  \n\t\r\n", kDefault, 1, kReflow, ""},
     };
     for (const auto& c : cases) {

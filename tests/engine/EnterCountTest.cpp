@@ -12,11 +12,11 @@ TEST(EnterCountTest, CountsFromTheTextOfTheBox) {
     // 0.4 and 0.5 are more than zero, so they are rounded (half to even) and give 0 Enters; blanks after a
     // sign are read past, and letters of either case start an exponent or a radix.
     const std::pair<const char*, int> cases[] = {
-        {"3", 3},       {"2.5", 2},       {"3.5", 4},         {"0.4", 0},    {"0.5", 0},
+        {"9", 9},       {"2.5", 2},       {"3.5", 4},         {"0.4", 0},    {"0.5", 0},
         {"1.5", 2},     {"0", 1},         {"-2", 1},          {"abc", 1},    {"", 1},
         {"   ", 1},     {"12abc", 1},     {" 7 ", 7},         {"+4", 4},     {"+ 4", 4},
         {"- 3", 1},     {"1e1", 10},      {"1D1", 10},        {"1d1", 10},   {"2.5E0", 2},
-        {"1e+2", 100},  {"5E-1", 0},      {"&H10", 16},       {"&hfF", 255}, {"&o17", 15},
+        {"1e+2", 100},  {"5E-1", 0},      {"&H10", 16},       {"&hfF", 255}, {"&o107", 71},
         {"&O777", 511}, {"32767", 32767}, {"32767.4", 32767}, {"1,5", 1},    {".5", 0},
         {"6.", 6},      {"1e", 1},        {"&H", 1},          {"&HG", 1},
     };
