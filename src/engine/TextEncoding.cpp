@@ -77,9 +77,19 @@ bool IsSurrogate(std::uint32_t c) {
 } // namespace
 
 TextEncoding EncodingOf(std::string_view start) {
-    // The UTF-32 LE mark begins with the UTF-16 LE one, so it is looked for first.
+    // The UTF-32 LE mark is also the UTF-16 LE one followed by U+0000: it means UTF-32 only when the units
+    // after it read as UTF-32.
+    if (start.starts_with(ByteOrderMark(TextEncoding::Utf32LE))) {
+        for (std::size_t at = 4; at + 4 <= start.size(); at += 4) {
+            const std::uint32_t c = UnitAt(start, at, TextEncoding::Utf32LE);
+            if (c > 0x10FFFF || IsSurrogate(c)) {
+                return TextEncoding::Utf16LE;
+            }
+        }
+        return TextEncoding::Utf32LE;
+    }
     for (const TextEncoding encoding :
-         {TextEncoding::Utf32LE, TextEncoding::Utf32BE, TextEncoding::Utf16LE, TextEncoding::Utf16BE}) {
+         {TextEncoding::Utf32BE, TextEncoding::Utf16LE, TextEncoding::Utf16BE}) {
         if (start.starts_with(ByteOrderMark(encoding))) {
             return encoding;
         }
@@ -107,7 +117,7 @@ std::string_view ByteOrderMark(TextEncoding encoding) {
 TextDecoder::TextDecoder(TextEncoding encoding, std::string name)
     : encoding_(encoding), name_(std::move(name)), offset_(ByteOrderMark(encoding).size()) {}
 
-void TextDecoder::Decode(std::string_view piece, std::string& out) {
+void TextDecoder::Feed(std::string_view piece, std::string& out) {
     if (carry_.empty()) {
         DecodeUnits(piece, out);
         return;
@@ -163,7 +173,7 @@ void TextDecoder::Fail(std::size_t offset, const char* what) const {
 TextEncoder::TextEncoder(TextEncoding encoding, std::string name)
     : encoding_(encoding), name_(std::move(name)) {}
 
-void TextEncoder::Encode(std::string_view piece, std::string& out) {
+void TextEncoder::Feed(std::string_view piece, std::string& out) {
     if (carry_.empty()) {
         EncodeCharacters(piece, out);
         return;
@@ -278,7 +288,7 @@ std::size_t TextInput::Read(char* buffer, std::size_t size) {
         decoded_.clear();
         decodedUsed_ = 0;
         if (firstUsed_ < first_.size()) {
-            decoder_->Decode(std::string_view(first_).substr(firstUsed_), decoded_);
+            decoder_->Feed(std::string_view(first_).substr(firstUsed_), decoded_);
             firstUsed_ = first_.size();
             continue;
         }
@@ -289,7 +299,7 @@ std::size_t TextInput::Read(char* buffer, std::size_t size) {
             ended_ = true;
             return 0;
         }
-        decoder_->Decode(std::string_view(raw_.data(), got), decoded_);
+        decoder_->Feed(std::string_view(raw_.data(), got), decoded_);
     }
     const std::size_t count = std::min(size, decoded_.size() - decodedUsed_);
     std::memcpy(buffer, decoded_.data() + decodedUsed_, count);
@@ -311,7 +321,7 @@ void TextInput::WriteEncoded(std::string_view utf8) {
         encoded_.append(ByteOrderMark(encoding_));
         markWritten_ = true;
     }
-    encoder_->Encode(utf8, encoded_);
+    encoder_->Feed(utf8, encoded_);
     write_(encoded_);
 }
 

@@ -16,7 +16,8 @@ class InputFile;
 // other file, UTF-8 with or without its mark and single-byte text alike, is converted as bytes.
 enum class TextEncoding { Bytes, Utf16LE, Utf16BE, Utf32LE, Utf32BE };
 
-// The encoding shown by the first bytes of a file (four of them decide, unless the file is shorter).
+// The encoding shown by the first bytes of a file: its mark, and for FF FE 00 00 (UTF-32 LE, or UTF-16 LE
+// text that begins with U+0000) whether the units in `start` read as UTF-32.
 TextEncoding EncodingOf(std::string_view start);
 
 // The byte-order mark of an encoding; empty for Bytes.
@@ -29,7 +30,7 @@ std::string_view ByteOrderMark(TextEncoding encoding);
 class TextDecoder {
 public:
     TextDecoder(TextEncoding encoding, std::string name);
-    void Decode(std::string_view piece, std::string& out);
+    void Feed(std::string_view piece, std::string& out);
     // Throws when the input ended inside a unit or a surrogate pair.
     void Finish();
 
@@ -48,7 +49,7 @@ private:
 class TextEncoder {
 public:
     TextEncoder(TextEncoding encoding, std::string name);
-    void Encode(std::string_view piece, std::string& out);
+    void Feed(std::string_view piece, std::string& out);
     // Throws when the text ended inside a character.
     void Finish();
 
