@@ -34,7 +34,8 @@ const struct {
     {"UTF-8 with its mark, as bytes", "\xEF\xBB\xBFHi. \xC3\xA9", "\xEF\xBB\xBFHi.\r\n\xC3\r\n\xA9"},
     {"an odd last byte", "\xFF\xFE\x41\0.\0X"s,
      "not valid UTF-16 text (a last character cut short at byte 6)", true},
-    {"a lone surrogate", "\xFE\xFF\0\x41\xDC\0"s, "not valid UTF-16 text (a lone surrogate at byte 4)", true},
+    {"a lone surrogate at the end", "\xFE\xFF\0\x41\xD8\0"s,
+     "not valid UTF-16 text (a lone surrogate at byte 4)", true},
     {"an ending inside a character", "\xFF\xFE\xE9\0"s, "cannot be written back as UTF-16", true},
 };
 
@@ -86,9 +87,9 @@ std::optional<std::string> Ours(TextEncoding encoding, std::string_view in, std:
     }
 }
 
-// Every character, every short run of units (lone surrogates, values past U+10FFFF, a cut unit) and of
-// bytes that may or may not be UTF-8 comes out as iconv gives it, or is refused as iconv refuses it.
-TEST(TextEncodingTest, AgreesWithIconvOnEveryCharacterAndOnMalformedUnitsAndBytes) {
+// Every character, and every short run of units (lone surrogates, values past U+10FFFF, a cut unit), comes
+// out as iconv gives it, or is refused as iconv refuses it.
+TEST(TextEncodingTest, AgreesWithIconvOnEveryCharacterAndOnMalformedUnits) {
     std::string every; // UTF-32 BE
     for (std::uint32_t c = 0; c <= 0x10FFFF; c = c == 0xD7FF ? 0xE000 : c + 1) {
         every += {char(c >> 24), char(c >> 16 & 0xFF), char(c >> 8 & 0xFF), char(c & 0xFF)};
@@ -124,16 +125,6 @@ TEST(TextEncodingTest, AgreesWithIconvOnEveryCharacterAndOnMalformedUnitsAndByte
             }
             EXPECT_EQ(Ours<TextDecoder>(encoding, in, 1), Iconv("UTF-8", name, in)) << n;
             EXPECT_EQ(Ours<TextDecoder>(encoding, in + "A"), std::nullopt) << n;
-        }
-    }
-    const unsigned char bytes[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0,
-                                   0xC1, 0xC2, 0xDF, 0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xFF};
-    for (int n = 0; n < 20 * 20 * 20 * 2; ++n) {
-        const std::string in = {char(bytes[n % 20]), char(bytes[n / 20 % 20]), char(bytes[n / 400 % 20]),
-                                char(n < 8000 ? 0x80 : 0xBF)};
-        for (std::size_t length = 1; length <= 4; ++length) {
-            EXPECT_EQ(Ours<TextEncoder>(TextEncoding::Utf16LE, in.substr(0, length)),
-                      Iconv("UTF-16LE", "UTF-8", in.substr(0, length)));
         }
     }
 }
