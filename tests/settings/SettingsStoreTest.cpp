@@ -96,17 +96,20 @@ TEST(SettingsStoreTest, ADamagedFileIsRefusedUntilItIsSetAsideAndWhatCouldBeRead
         std::string content;
         int line;
         std::string kept;
+        std::string leftOut;
     } cases[] = {
-        {"binary garbage", std::string("\x89PNG\r\n\x1a\n\x01\x02\x03garbage", 18), 1, ""},
+        {"binary garbage", std::string("\x89PNG\r\n\x1a\n\x01\x02\x03garbage", 18), 1, "",
+         "3 lines that could not be read were"},
         {"truncated in a group name", "[Brantlewick]\nText1=3\n[Other]\nkey=1\n[Brant", 5,
-         "[Brantlewick]\nText1=3\n[Other]\nkey=1\n"},
-        {"a # line", "# notes\r\n[Brantlewick]\r\nText1=3\r\n", 1, "[Brantlewick]\r\nText1=3\r\n"},
+         "[Brantlewick]\nText1=3\n[Other]\nkey=1\n", "1 line that could not be read was"},
+        {"a # line", "# notes\r\n[Brantlewick]\r\nText1=3\r\n", 1, "[Brantlewick]\r\nText1=3\r\n",
+         "1 line that could not be read was"},
         {"bytes that are not UTF-8", "[Other]\nname=caf\xe9\n[Brantlewick]\nText1=3\n", 2,
-         "[Other]\n[Brantlewick]\nText1=3\n"},
+         "[Other]\n[Brantlewick]\nText1=3\n", "1 line that could not be read was"},
         {"NUL bytes after a crash", std::string("[Brantlewick]\nText1=3\n\0\0\0\0", 26), 3,
-         "[Brantlewick]\nText1=3\n"},
+         "[Brantlewick]\nText1=3\n", "1 line that could not be read was"},
         {"a value continued onto a damaged line", "[Brantlewick]\nListView2=a \\\n\xff\nText1=3\nb c\n", 3,
-         "[Brantlewick]\nText1=3\n"},
+         "[Brantlewick]\nText1=3\n", "3 lines that could not be read were"},
     };
     const QDateTime now(QDate(2024, 2, 29), QTime(13, 5, 9));
     for (const auto& c : cases) {
@@ -119,13 +122,15 @@ TEST(SettingsStoreTest, ADamagedFileIsRefusedUntilItIsSetAsideAndWhatCouldBeRead
         EXPECT_EQ(Message([&] { store.SaveSetting(setting::kText1, "5"); }), refused);
         EXPECT_EQ(ReadBytes(path), c.content);
 
-        WriteBytes(path + ".damaged-20240229-130509", "an earlier copy");
-        const std::optional<QString> told = store.RecoverDamagedFile(now);
-        ASSERT_TRUE(told.has_value());
-        EXPECT_TRUE(told->contains(QStringLiteral("damaged at line %1").arg(c.line)));
-        EXPECT_TRUE(told->contains(Q(" kept as " + path + ".damaged-20240229-130509-2.")));
-        EXPECT_EQ(ReadBytes(path + ".damaged-20240229-130509"), "an earlier copy");
-        EXPECT_EQ(ReadBytes(path + ".damaged-20240229-130509-2"), c.content);
+        const std::string copy = path + ".damaged-20240229-130509";
+        WriteBytes(copy, "an earlier copy");
+        WriteBytes(copy + "-2", "another earlier copy");
+        EXPECT_EQ(store.RecoverDamagedFile(now),
+                  Q("The settings file " + path + " was damaged at line " + std::to_string(c.line) +
+                    " and could not be used as it was.\r\rA copy of it is kept as " + copy +
+                    "-3. Every setting that could be read is kept; " + c.leftOut + " left out."));
+        EXPECT_EQ(ReadBytes(copy) + "|" + ReadBytes(copy + "-2"), "an earlier copy|another earlier copy");
+        EXPECT_EQ(ReadBytes(copy + "-3"), c.content);
         EXPECT_EQ(ReadBytes(path), c.kept);
         EXPECT_EQ(store.GetSetting(setting::kText1, "1"), c.kept.empty() ? "1" : "3");
         EXPECT_FALSE(store.RecoverDamagedFile(now).has_value());
