@@ -261,8 +261,6 @@ private:
     QString lastFolderDot_;
 
     // Batch run (Form1Batch.cpp):
-    // The conversion of one file, under its own trap: a failure is reported once and the run goes on.
-    void ConvertOneFile(const std::string& input, const std::string& output, int enterCount);
     bool runInProgress_ = false;
 
     // Adding files (Form1AddFiles.cpp):
