@@ -2,6 +2,7 @@
 #include "Conversion.h"
 #include "LineFile.h"
 #include "SentenceBreaks.h"
+#include "TextEncoding.h"
 
 #include <memory>
 
@@ -19,14 +20,26 @@ constexpr std::size_t kOutputBuffer = 128 * 1024;
 ConversionCounts ConvertStream(InputFile& input, const ConversionOptions& options,
                                const std::function<void(std::string_view)>& write) {
     Converter converter(options);
-    DrainingSink sink(write, kOutputBuffer);
+    // Text stored as UTF-16 or UTF-32 is converted as UTF-8 and written back in its own encoding; the
+    // bytes counted are the file's.
+    TextInput text(input);
+    std::uint64_t written = 0;
+    DrainingSink sink(text.Output([&write, &written](std::string_view bytes) {
+        written += bytes.size();
+        write(bytes);
+    }),
+                      kOutputBuffer);
     const auto buffer = std::make_unique_for_overwrite<char[]>(kReadChunk);
-    while (const std::size_t got = input.Read(buffer.get(), kReadChunk)) {
+    while (const std::size_t got = text.Read(buffer.get(), kReadChunk)) {
         converter.Feed(std::string_view(buffer.get(), got), sink);
     }
     converter.Finish(sink);
     sink.Flush();
-    return converter.Counts();
+    text.Finish();
+    ConversionCounts counts = converter.Counts();
+    counts.bytesIn = input.BytesRead();
+    counts.bytesOut = written;
+    return counts;
 }
 
 ConversionCounts ConvertFile(const std::string& inputPath, const std::string& outputPath,

@@ -60,6 +60,7 @@ std::size_t InputFile::Read(char* buffer, std::size_t size) {
     for (;;) {
         const ssize_t got = ::read(fd_, buffer, size);
         if (got >= 0) {
+            bytesRead_ += static_cast<std::uint64_t>(got);
             return static_cast<std::size_t>(got);
         }
         if (errno != EINTR) {

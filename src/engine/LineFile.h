@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,11 +21,14 @@ public:
 
     // Fills up to `size` bytes; 0 means the end. Throws EngineError on a read failure.
     std::size_t Read(char* buffer, std::size_t size);
+    const std::string& Name() const noexcept { return name_; }
+    std::uint64_t BytesRead() const noexcept { return bytesRead_; }
 
 private:
     int fd_ = -1;
     bool owned_ = false;
     std::string name_;
+    std::uint64_t bytesRead_ = 0;
 };
 
 // Writes a file so that it appears whole or not at all: the bytes go to a temporary file in the target's

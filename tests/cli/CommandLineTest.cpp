@@ -98,12 +98,19 @@ TEST(CommandLineTest, VerboseSaysWhereEachResultWentAndNoneIsLost) {
 TEST(CommandLineTest, FailuresAreOneLineEachAndTheBatchGoesOn) {
     TempDir dir;
     testing::WriteBytes(dir / "good.txt", "A. B");
-    const RunResult result = RunWith({dir / "missing.txt", dir / "good.txt/below", dir / "good.txt"});
+    testing::WriteBytes(dir / "image.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR. ", 18));
+    const RunResult result =
+        RunWith({dir / "missing.txt", dir / "good.txt/below", dir / "image.png", dir / "good.txt"});
     EXPECT_EQ(result.status, kSomeFailed);
     EXPECT_EQ(testing::ReadBytes(dir / "good-Pellnor.txt"), "A.\r\nB");
-    EXPECT_EQ(result.errors,
-              "brantlewick-cli: " + (dir / "missing.txt") + ": cannot open: No such file or directory\n" +
-                  "brantlewick-cli: " + (dir / "good.txt/below") + ": cannot open: Not a directory\n");
+    EXPECT_EQ(
+        result.errors,
+        "brantlewick-cli: " + (dir / "missing.txt") + ": cannot open: No such file or directory\n" +
+            "brantlewick-cli: " + (dir / "good.txt/below") + ": cannot open: Not a directory\n" +
+            "brantlewick-cli: " + (dir / "image.png") +
+            ": not a text file: it holds NUL bytes (a UTF-16 or UTF-32 text needs its byte-order mark); "
+            "not converted\n");
+    EXPECT_FALSE(testing::Exists(dir / "image-Pellnor.png"));
 }
 
 RunResult RunShowingProgress(const std::vector<std::string>& arguments) {
@@ -179,6 +186,11 @@ TEST(CommandLineTest, ExecutableFiltersStandardInput) {
     const std::string command = "printf 'Hi. Bye! Ok?' | '" + program + "' -n 2 - > '" + (dir / "out") + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(testing::ReadBytes(dir / "out"), "Hi.\r\n\r\nBye!\r\n\r\nOk?\r\n\r\n");
+    // UTF-16 on standard input comes out in UTF-16.
+    const std::string utf16 =
+        "printf '\\377\\376H\\0.\\0 \\0B\\0' | '" + program + "' - > '" + (dir / "out") + "'";
+    ASSERT_EQ(std::system(utf16.c_str()), 0);
+    EXPECT_EQ(testing::ReadBytes(dir / "out"), std::string("\xFF\xFEH\0.\0\r\0\n\0B\0", 12));
     EXPECT_EQ(WEXITSTATUS(std::system(("'" + program + "' --bogus 2>/dev/null").c_str())), kUsageProblem);
     EXPECT_EQ(WEXITSTATUS(std::system(("'" + program + "' --help >/dev/null").c_str())), 0);
 }

@@ -19,13 +19,19 @@ namespace {
 
 using testing::TempDir;
 
+// The bytes counted are the file's, before decoding and after encoding.
 TEST(ConvertFileTest, ReplacesAnOldOutputWholeAndLeavesNothingElse) {
     TempDir dir;
-    for (const auto& [input, expected] : {std::pair{"Hi. Bye! Ok?", "Hi.\r\nBye!\r\nOk?\r\n"}, {"", ""}}) {
+    using namespace std::string_literals;
+    for (const auto& [input, expected] : {std::pair{"Hi. Bye! Ok?"s, "Hi.\r\nBye!\r\nOk?\r\n"s},
+                                          {""s, ""s},
+                                          {"\xFF\xFEH\0i\0.\0"s, "\xFF\xFEH\0i\0.\0\r\0\n\0"s}}) {
         testing::WriteBytes(dir / "in.txt", input);
         testing::WriteBytes(dir / "out.txt", "an older, much longer output that must vanish");
-        ConvertFile(dir / "in.txt", dir / "out.txt", {});
+        const ConversionCounts counts = ConvertFile(dir / "in.txt", dir / "out.txt", {});
         EXPECT_EQ(testing::ReadBytes(dir / "out.txt"), expected);
+        EXPECT_EQ(counts.bytesIn, input.size());
+        EXPECT_EQ(counts.bytesOut, expected.size());
         EXPECT_EQ(testing::ListNames(dir.Path()), "in.txt|out.txt"); // no temporary file left
     }
 }

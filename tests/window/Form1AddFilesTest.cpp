@@ -432,25 +432,21 @@ TEST(Form1DropTest, DroppedFilesAreAddedAsTheyAreAndDroppedFoldersAreCollected) 
 
 // A drop taken as a move lets the file manager delete the user's original afterwards.
 TEST(Form1DropTest, ADropIsTakenAsACopyOrALinkAndNeverAsAMove) {
-    const struct {
-        Qt::DropActions offered;
-        Qt::DropAction taken; // IgnoreAction: refused, and nothing is added
-    } rows[] = {{Qt::MoveAction, Qt::IgnoreAction},
-                {Qt::CopyAction | Qt::MoveAction, Qt::CopyAction},
-                {Qt::MoveAction | Qt::LinkAction, Qt::LinkAction},
-                {Qt::CopyAction | Qt::LinkAction, Qt::CopyAction}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.offered.toInt());
+    // What is offered, and what is taken (IgnoreAction: refused, and nothing is added).
+    for (const auto& [offered, taken] : std::initializer_list<std::pair<Qt::DropActions, Qt::DropAction>>{
+             {Qt::MoveAction, Qt::IgnoreAction},
+             {Qt::CopyAction | Qt::MoveAction, Qt::CopyAction},
+             {Qt::MoveAction | Qt::LinkAction, Qt::LinkAction},
+             {Qt::CopyAction | Qt::LinkAction, Qt::CopyAction}}) {
         TestWindow test;
         MakeTree(test.dir / "drop", {"a.txt"});
         Form1& form = test.Load();
         QMimeData data;
-        const DragResult result = DragAndDrop(form, data, test.dir / "drop", {"/a.txt"}, row.offered);
-        const bool taken = row.taken != Qt::IgnoreAction;
-        EXPECT_EQ(result.enterAccepted, taken);
-        EXPECT_EQ(result.moveAccepted, taken);
-        EXPECT_EQ(result.action, row.taken);
-        EXPECT_EQ(form.ListView1()->Count(), taken ? 1 : 0);
+        const DragResult result = DragAndDrop(form, data, test.dir / "drop", {"/a.txt"}, offered);
+        const bool accepted = taken != Qt::IgnoreAction;
+        EXPECT_EQ(result.enterAccepted && result.moveAccepted, accepted) << offered.toInt();
+        EXPECT_EQ(result.action, taken) << offered.toInt();
+        EXPECT_EQ(form.ListView1()->Count(), accepted ? 1 : 0) << offered.toInt();
     }
 }
 

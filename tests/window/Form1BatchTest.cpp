@@ -200,21 +200,15 @@ TEST(Form1BatchTest, TheBarIsRepaintedBeforeTheFirstAndBeforeALargeFile) {
     EXPECT_EQ(window.Names("Docs"), "a-Pellnor.txt|a.txt|big-Pellnor.txt|big.txt");
 }
 
-// Runs `painted` whenever `widget` is painted.
-class PaintSpy : public QObject {
-public:
-    PaintSpy(QWidget* widget, std::function<void()> painted) : painted_(std::move(painted)) {
-        widget->installEventFilter(this);
-    }
+// The text and value a progress bar showed when it was last painted.
+struct PaintedBar : QObject {
+    explicit PaintedBar(ProgressBar* bar) : bar(bar) { bar->installEventFilter(this); }
     bool eventFilter(QObject* /*watched*/, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            painted_();
-        }
+        shown = event->type() == QEvent::Paint ? bar->text() + " " + QString::number(bar->value()) : shown;
         return false;
     }
-
-private:
-    std::function<void()> painted_;
+    ProgressBar* bar;
+    QString shown;
 };
 
 // A box keeps the run waiting for as long as it is open; the bar must show the file it is about, not the
@@ -224,16 +218,14 @@ TEST(Form1BatchTest, TheBarIsPaintedWithItsCurrentFileBeforeABoxOpens) {
     window.Inputs({{"a.txt", kHello}});
     window.Add("Docs/missing.txt");
     window.SaveOption(Save::Beside);
-    ProgressBar* bar = window.form->ProgressBar1();
     window.form->show();
     // The run's yields paint as the real ones do.
     window.desktop.onProcessEvents = [] { QCoreApplication::processEvents(); };
-    QString painted;
-    PaintSpy spy(bar, [&] { painted = bar->text() + " " + QString::number(bar->value()); });
-    QStringList paintedWhenShown;
-    window.desktop.onMessage = [&](const testing::ShownMessage&) { paintedWhenShown.append(painted); };
+    PaintedBar painted(window.form->ProgressBar1());
+    QStringList shownWithBox;
+    window.desktop.onMessage = [&](const testing::ShownMessage&) { shownWithBox.append(painted.shown); };
     window.Run();
-    EXPECT_EQ(paintedWhenShown, (QStringList{"Processing: missing.txt 100", "Progress Bar 0"}));
+    EXPECT_EQ(shownWithBox, (QStringList{"Processing: missing.txt 100", "Progress Bar 0"}));
 }
 
 TEST(Form1BatchTest, RefusesInOrderWithoutTouchingAnyFile) {
