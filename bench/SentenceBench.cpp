@@ -7,6 +7,9 @@
 //   sentence_bench --one-line MB
 //       streams MB megabytes of prose without a single line end through the stage in 64 KiB chunks
 //       and prints the peak resident memory, which must not grow with MB.
+//   sentence_bench --score FILE
+//       converts each case of FILE (see bench/sentences/quality.txt) with one Enter and counts the
+//       cases whose output lines are exactly the expected sentences, per language.
 #include "sentences/SentenceStage.h"
 
 #include <sys/resource.h>
@@ -73,6 +76,76 @@ int OneLine(long megabytes) {
     return 0;
 }
 
+int Score(const char* path) {
+    std::ifstream in(path);
+    std::string line;
+    std::string code = "en";
+    std::vector<std::pair<std::string, std::pair<int, int>>> totals; // language, passed and cases
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        if (line.front() == '[') {
+            code = line.substr(1, line.find(']') - 1);
+            totals.push_back({code, {0, 0}});
+            continue;
+        }
+        const std::size_t tab = line.find('\t');
+        std::string input = line.substr(0, tab);
+        for (std::size_t at = input.find("\\n"); at != std::string::npos; at = input.find("\\n", at)) {
+            input.replace(at, 2, "\n");
+        }
+        std::vector<std::string> expected;
+        std::string rest = line.substr(tab + 1);
+        for (std::size_t bar; (bar = rest.find(" | ")) != std::string::npos; rest.erase(0, bar + 3)) {
+            expected.push_back(rest.substr(0, bar));
+        }
+        expected.push_back(rest);
+
+        brantlewick::SentenceStage stage({{".", "!", "?"}, 1, *brantlewick::LanguageFromCode(code), false});
+        std::string out;
+        brantlewick::StringSink sink(out);
+        stage.Feed(input, sink);
+        stage.Finish(sink);
+        sink.Close();
+        std::vector<std::string> got;
+        std::string current;
+        // The input's own line ends (LF only in the file) are dropped, as when lines are joined.
+        for (char c : out) {
+            if (c == '\n') {
+                if (!current.empty() && current.back() == '\r') {
+                    current.pop_back();
+                    got.push_back(current);
+                    current.clear();
+                }
+            } else {
+                current += c;
+            }
+        }
+        if (!current.empty()) {
+            got.push_back(current);
+        }
+        auto& total = totals.back().second;
+        ++total.second;
+        if (got == expected) {
+            ++total.first;
+        } else {
+            std::printf("[%s] %s\n", code.c_str(), input.c_str());
+            for (const auto& sentence : got) {
+                std::printf("      got: %s\n", sentence.c_str());
+            }
+        }
+    }
+    int passed = 0, cases = 0;
+    for (const auto& [language, total] : totals) {
+        std::printf("%s %d/%d\n", language.c_str(), total.first, total.second);
+        passed += total.first;
+        cases += total.second;
+    }
+    std::printf("all %d/%d\n", passed, cases);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -82,6 +155,9 @@ int main(int argc, char** argv) {
     std::vector<std::filesystem::path> files;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--score" && i + 1 < argc) {
+            return Score(argv[++i]);
+        }
         if (arg == "--one-line" && i + 1 < argc) {
             return OneLine(std::atol(argv[++i]));
         }

@@ -103,12 +103,13 @@ LanguageData::LanguageData(const std::vector<std::string_view>& files) {
             } else if (section == "options") {
                 ordinalNumbers_ = ordinalNumbers_ || line == "ordinal-numbers";
             } else if (section == "never" || section == "final" || section == "abbreviations" ||
-                       section == "capitalized" || section == "endings") {
+                       section == "capitalized" || section == "endings" || section == "numeric") {
                 const std::string_view word = line.back() == '.' ? line.substr(0, line.size() - 1) : line;
                 Abbreviation entry{FoldedKey(word),
-                                   section == "never"   ? AbbreviationKind::Never
-                                   : section == "final" ? AbbreviationKind::Final
-                                                        : AbbreviationKind::General,
+                                   section == "never"     ? AbbreviationKind::Never
+                                   : section == "final"   ? AbbreviationKind::Final
+                                   : section == "numeric" ? AbbreviationKind::Numeric
+                                                          : AbbreviationKind::General,
                                    section == "capitalized"};
                 (section == "endings" ? endings_ : abbreviations_).push_back(std::move(entry));
             }

@@ -16,6 +16,7 @@ enum class AbbreviationKind : unsigned char {
     Never,   // titles and the like: a name or number follows, never a new sentence
     Final,   // often the last word of a sentence: a capital after it starts the next one
     General, // a capital after it starts a sentence only when it is a typical first word
+    Numeric, // an abbreviation only before a number ("no. 5"); a word otherwise
 };
 
 struct Abbreviation {

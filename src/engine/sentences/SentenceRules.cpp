@@ -163,6 +163,30 @@ std::string_view TokenBefore(const Window& w, const char* end) {
     return {start, static_cast<std::size_t>(end - start)};
 }
 
+bool AfterNumber(const Window& w, std::string_view token) {
+    const Char blank = DecodeBefore(w.begin, token.data());
+    if (!IsBlank(blank.code)) {
+        return false;
+    }
+    const std::string_view before = TokenBefore(w, token.data() - blank.size);
+    return !before.empty() && IsAsciiDigit(before.back()) && IsAsciiDigit(before.front());
+}
+
+// Whether [first, last) starts and ends between characters: an entry that is part of a character
+// (a lone lead byte, say) must not have a break put inside that character.
+bool CoversWholeCharacters(const Window& w, const char* first, const char* last) {
+    const auto inside = [&w](const char* p) {
+        for (const char* lead = p; lead > w.begin && p - lead < 4;) {
+            --lead;
+            if ((static_cast<unsigned char>(*lead) & 0xC0) != 0x80) {
+                return lead + DecodeAt(lead, w.end).size > p;
+            }
+        }
+        return false;
+    };
+    return !inside(first) && !inside(last);
+}
+
 // The short token before `token` when one blank and a period separate them ("z. B", "и т. д").
 std::string_view PartBefore(const Window& w, std::string_view token) {
     const char* p = token.data();
@@ -179,7 +203,16 @@ std::string_view PartBefore(const Window& w, std::string_view token) {
 
 } // namespace
 
-enum class SentenceRules::Kind : unsigned char { Empty, Number, Initial, Never, Final, General, Word };
+enum class SentenceRules::Kind : unsigned char {
+    Empty,
+    Number,
+    Initial,
+    Never,
+    Final,
+    General,
+    Numeric,
+    Word
+};
 
 struct SentenceRules::Marker {
     enum Label { Number, Letter, Roman } label;
@@ -233,13 +266,15 @@ SentenceRules::SentenceRules(const std::vector<std::string>& entries, const Lang
     }
 }
 
-std::size_t SentenceRules::CandidateLength(const char* at, const char* end) const {
+std::size_t SentenceRules::CandidateLength(const Window& w, const char* at) const {
+    const char* const end = w.end;
     if (at >= end || !triggers_[static_cast<unsigned char>(*at)]) {
         return 0;
     }
     for (const std::string& entry : entries_) {
         if (static_cast<std::size_t>(end - at) >= entry.size() &&
-            std::equal(entry.begin(), entry.end(), at, [](char e, char t) { return e == FoldAscii(t); })) {
+            std::equal(entry.begin(), entry.end(), at, [](char e, char t) { return e == FoldAscii(t); }) &&
+            CoversWholeCharacters(w, at, at + entry.size())) {
             return entry.size();
         }
     }
@@ -258,7 +293,7 @@ Decision SentenceRules::Decide(const Window& w, const char* at) {
             return {1, boundary};
         }
     }
-    if (const std::size_t length = CandidateLength(at, w.end)) {
+    if (const std::size_t length = CandidateLength(w, at)) {
         return {length, EndAt(w, at, length)};
     }
     const Char c = DecodeAt(at, w.end);
@@ -289,7 +324,7 @@ std::optional<Boundary> SentenceRules::EndAt(const Window& w, const char* at, st
     // A run of endings is one end, decided at its last candidate.
     const char* runEnd = at + length;
     while (runEnd < w.end) {
-        if (CandidateLength(runEnd, w.end) != 0) {
+        if (CandidateLength(w, runEnd) != 0) {
             return std::nullopt;
         }
         const Char c = DecodeAt(runEnd, w.end);
@@ -318,6 +353,8 @@ std::optional<Boundary> SentenceRules::DecideRun(const Window& w, const char* ru
         other = other || !IsEndMark(c.code);
     }
     const Char last = DecodeBefore(runStart, runEnd);
+    // What may follow without a space: only a wide mark at the very end of the run allows it.
+    const bool wideLast = IsWideEnd(last.code) && last.code != 0xFF0E;
 
     // Closing quotes and brackets belong to the sentence they close; French sets » apart with a blank.
     bool closed = false;
@@ -368,13 +405,13 @@ std::optional<Boundary> SentenceRules::DecideRun(const Window& w, const char* ru
             return BoundaryAt(w, after);
         }
         // A letter or digit right after the run: 3.14, a.txt, e.g, Jr.'s; a wide end still ends.
-        return wide ? std::optional(BoundaryAt(w, after)) : std::nullopt;
+        return wideLast ? std::optional(BoundaryAt(w, after)) : std::nullopt;
     }
     if (!IsSpace(next.code)) {
         if (IsContinuation(next.code) || IsEndMark(next.code)) {
             return std::nullopt;
         }
-        return wide ? std::optional(BoundaryAt(w, after)) : std::nullopt;
+        return wideLast ? std::optional(BoundaryAt(w, after)) : std::nullopt;
     }
 
     int lineEnds = 0;
@@ -545,25 +582,39 @@ bool SentenceRules::PeriodEnds(const Window& w, const char* runStart, const Next
     switch (KindOfWordBefore(w, runStart, next)) {
     case Kind::Never:
         return false;
+    case Kind::Numeric:
     case Kind::Final:
         return next.kind != Next::Digit;
     case Kind::General:
+        // A unit after a number ("1,5 кг.", "5 km.") closes its sentence as often as not.
+        if (const std::string_view token = TokenBefore(w, runStart);
+            next.kind == Next::Upper && LooksAbbreviated(token) && AfterNumber(w, token)) {
+            return true;
+        }
+        [[fallthrough]];
     case Kind::Initial:
         return opens || (next.kind == Next::Upper && next.starter && !next.initial);
     case Kind::Number: {
-        // "am 3. Oktober", "im 19. Jahrhundert": in some languages a short number with a period after a
-        // lower-case word is an ordinal; after "Nr." or "Seite" it is a plain number.
+        // "am 3. Oktober", "im 19. Jahrhundert", "Am 24.12. Feiern": in some languages a short number or
+        // a day and month with a period after a lower-case or function word is an ordinal; after "Nr."
+        // or "Seite" it is a plain number.
         const std::string_view number = TokenBefore(w, runStart);
-        if (!language_.OrdinalNumbers() || number.size() > 3 ||
-            number.find_first_not_of("0123456789") != std::string_view::npos || next.kind != Next::Upper ||
-            next.starter) {
+        const std::size_t dot = number.find('.');
+        const bool ordinal = dot == std::string_view::npos
+                                 ? number.size() <= 3
+                                 : dot <= 2 && number.size() - dot - 1 <= 2 &&
+                                       number.find_first_of(".,", dot + 1) == std::string_view::npos;
+        if (!language_.OrdinalNumbers() || !ordinal || number.find(',') != std::string_view::npos ||
+            next.kind != Next::Upper || next.starter) {
             return true;
         }
         const char* gap = number.data();
         const Char blank = DecodeBefore(w.begin, gap);
         const std::string_view word =
             IsBlank(blank.code) ? TokenBefore(w, gap - blank.size) : std::string_view{};
-        return word.empty() || word.back() == '.' || CaseOf(DecodeAt(word.data(), gap).code) != Case::Lower;
+        return word.empty() || word.back() == '.' ||
+               (CaseOf(DecodeAt(word.data(), gap).code) != Case::Lower &&
+                !language_.IsStarter(FoldedKey(word)));
     }
     case Kind::Empty:
     case Kind::Word:
@@ -639,7 +690,7 @@ bool SentenceRules::StartsLineItem(const Marker& m) {
     return m.label != Marker::Letter || *m.punctuation == ')' || !m.upper || *m.start == 'I';
 }
 
-bool SentenceRules::SuccessorFollows(const Window& w, const Marker& marker) const {
+SentenceRules::Successor SentenceRules::FindSuccessor(const Window& w, const Marker& marker) const {
     std::string label;
     if (marker.label == Marker::Number) {
         label = std::to_string(marker.value + 1);
@@ -655,10 +706,12 @@ bool SentenceRules::SuccessorFollows(const Window& w, const Marker& marker) cons
         const char* p = marker.text + at;
         const char* after = p + pattern.size();
         if (after < w.end && IsBlank(DecodeAt(after, w.end).code) && IsBlank(DecodeBefore(w.begin, p).code)) {
-            return true;
+            // "(a) paper, (b) pens": items joined by commas belong to one sentence.
+            const Char before = DecodeBefore(w.begin, SpaceStartBefore(w, p));
+            return before.code == ',' || before.code == ';' ? Successor::Joined : Successor::Separate;
         }
     }
-    return false;
+    return Successor::None;
 }
 
 bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optional<Boundary>& boundary) {
@@ -703,7 +756,9 @@ bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optiona
             const char* gap = SpaceStartBefore(w, start);
             const Char before = DecodeBefore(w.begin, gap);
             const bool introduced = before.code == ':' || before.code == 0xFF1A;
-            if (!introduced && (!SuccessorFollows(w, *marker) || ReadNext(w, marker->text).starter)) {
+            const Successor successor = FindSuccessor(w, *marker);
+            if (successor == Successor::Joined ||
+                (introduced ? false : successor == Successor::None || ReadNext(w, marker->text).starter)) {
                 return false;
             }
         }
@@ -732,6 +787,15 @@ std::optional<Boundary> SentenceRules::LineEndAt(const Window& w, const char* at
     if (!item) {
         const std::optional<Marker> marker = ParseMarker(w, start);
         item = marker && StartsLineItem(*marker);
+    }
+    if (!item) {
+        // The lines run together here: a line that ends without a mark before one that starts with a
+        // capital is a heading or a line of its own, and gluing the two would make one word of two.
+        const Char last = DecodeBefore(w.begin, SpaceStartBefore(w, at));
+        if ((IsWordChar(last.code) && !IsCjk(last.code)) || IsCloser(last.code) || last.code == ':') {
+            const Next next = ReadNext(w, start);
+            item = next.kind == Next::Upper || next.kind == Next::Opening;
+        }
     }
     return item ? BoundaryBefore(w, at) : std::nullopt;
 }

@@ -53,7 +53,7 @@ private:
     struct Next;   // what follows the blanks after an end
     enum class Kind : unsigned char;
 
-    std::size_t CandidateLength(const char* at, const char* end) const;
+    std::size_t CandidateLength(const Window& w, const char* at) const;
     std::optional<Boundary> EndAt(const Window& w, const char* at, std::size_t length);
     std::optional<Boundary> DecideRun(const Window& w, const char* runStart, const char* runEnd);
     bool PeriodEnds(const Window& w, const char* runStart, const Next& next) const;
@@ -61,7 +61,9 @@ private:
     Next ReadNext(const Window& w, const char* p) const;
     std::optional<Marker> ParseMarker(const Window& w, const char* start) const;
     static bool StartsLineItem(const Marker& marker);
-    bool SuccessorFollows(const Window& w, const Marker& marker) const;
+    // Whether the next item of a list in running text follows within reach, and how.
+    enum class Successor : unsigned char { None, Separate, Joined };
+    Successor FindSuccessor(const Window& w, const Marker& marker) const;
     // Whether the "." or ")" at `at` closes a list item's marker; then its boundary, if it needs one.
     bool ListItemEndsAt(const Window& w, const char* at, std::optional<Boundary>& boundary);
     std::optional<Boundary> LineEndAt(const Window& w, const char* at) const;

@@ -96,19 +96,22 @@ void SentenceStage::Feed(std::string_view chunk, OutputSink& out) {
         const std::size_t behind = scanned_ > reach_ ? scanned_ - reach_ : 0;
         const std::size_t dead = std::min(emitted_, behind);
         if (dead >= kPiece || (dead > 0 && dead >= text_.size() / 2)) {
-            text_.erase(0, dead);
+            text_.erase(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(dead));
             offset_ += dead;
             scanned_ -= dead;
             emitted_ -= dead;
         }
         const std::size_t piece = std::min(chunk.size(), kPiece);
-        text_.append(chunk.data(), piece);
+        text_.insert(text_.end(), chunk.data(), chunk.data() + piece);
         chunk.remove_prefix(piece);
         Process(false, out);
     }
 }
 
 void SentenceStage::Finish(OutputSink& out) {
+    // The last decisions read up to the text's end; with no slack behind it, a read past it is caught
+    // by the address sanitizer.
+    text_.shrink_to_fit();
     Process(true, out);
     text_.clear();
     offset_ = 0;

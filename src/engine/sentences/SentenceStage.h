@@ -68,7 +68,7 @@ private:
     std::string breaks_;
 
     // Text from position offset_ on: what is not yet written, and the stretch decisions look back on.
-    std::string text_;
+    std::vector<char> text_;
     std::uint64_t offset_ = 0;
     std::size_t scanned_ = 0; // every place before this index is decided
     std::size_t emitted_ = 0; // every byte before this index is written or dropped
