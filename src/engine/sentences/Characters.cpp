@@ -1,6 +1,8 @@
 // Character classes for the sentence rules, written out by range for the scripts the languages use.
 #include "sentences/Characters.h"
 
+#include <algorithm>
+
 namespace brantlewick::sentences {
 
 namespace {
@@ -94,7 +96,7 @@ Char DecodeMultiByte(const char* p, const char* end) {
     return {code, size};
 }
 
-Char DecodeBefore(const char* begin, const char* p) {
+Char DecodeMultiByteBefore(const char* begin, const char* p) {
     if (p <= begin) {
         return {};
     }
@@ -368,6 +370,14 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 std::string FoldedKey(std::string_view text) {
     std::string key;
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        for (const char c : text) {
+            if (!IsSpace(static_cast<unsigned char>(c))) {
+                key += c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+            }
+        }
+        return key;
+    }
     const char* p = text.data();
     const char* const end = p + text.size();
     while (p < end) {

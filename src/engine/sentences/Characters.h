@@ -24,8 +24,14 @@ inline Char DecodeAt(const char* p, const char* end) {
     }
     return DecodeMultiByte(p, end);
 }
+Char DecodeMultiByteBefore(const char* begin, const char* p);
 // The character ending just before `p`, reading nothing before `begin`.
-Char DecodeBefore(const char* begin, const char* p);
+inline Char DecodeBefore(const char* begin, const char* p) {
+    if (p > begin && static_cast<unsigned char>(p[-1]) < 0x80) {
+        return {static_cast<unsigned char>(p[-1]), 1};
+    }
+    return DecodeMultiByteBefore(begin, p);
+}
 
 enum class Case : unsigned char { None, Upper, Lower, Uncased };
 

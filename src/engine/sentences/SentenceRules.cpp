@@ -440,7 +440,7 @@ std::optional<Boundary> SentenceRules::DecideRun(const Window& w, const char* ru
     return ends ? std::optional(BoundaryAt(w, after)) : std::nullopt;
 }
 
-SentenceRules::Next SentenceRules::ReadNext(const Window& w, const char* p) const {
+SentenceRules::Next SentenceRules::ReadNext(const Window& w, const char* p, bool readWord) const {
     Next next;
     // Elided articles start Dutch sentences in lower case: "'s Morgens", "'t Is".
     const Char first = DecodeAt(p, w.end);
@@ -498,6 +498,9 @@ SentenceRules::Next SentenceRules::ReadNext(const Window& w, const char* p) cons
         return next;
     }
     next.kind = Next::Upper;
+    if (!readWord) {
+        return next;
+    }
     const char* end = p;
     const char* apostrophe = nullptr;
     while (end < w.end) {
@@ -626,7 +629,7 @@ bool SentenceRules::PeriodEnds(const Window& w, const char* runStart, const Next
 std::optional<SentenceRules::Marker> SentenceRules::ParseMarker(const Window& w, const char* start) const {
     // Most lines start with a word: no "." or ")" among the first bytes rules them out cheaply.
     const std::size_t head = std::min<std::size_t>(static_cast<std::size_t>(w.end - start), 14);
-    if (std::memchr(start, '.', head) == nullptr && std::memchr(start, ')', head) == nullptr) {
+    if (std::none_of(start, start + head, [](char c) { return c == '.' || c == ')'; })) {
         return std::nullopt;
     }
     const char* p = start;
@@ -793,7 +796,7 @@ std::optional<Boundary> SentenceRules::LineEndAt(const Window& w, const char* at
         // capital is a heading or a line of its own, and gluing the two would make one word of two.
         const Char last = DecodeBefore(w.begin, SpaceStartBefore(w, at));
         if ((IsWordChar(last.code) && !IsCjk(last.code)) || IsCloser(last.code) || last.code == ':') {
-            const Next next = ReadNext(w, start);
+            const Next next = ReadNext(w, start, false);
             item = next.kind == Next::Upper || next.kind == Next::Opening;
         }
     }

@@ -58,7 +58,8 @@ private:
     std::optional<Boundary> DecideRun(const Window& w, const char* runStart, const char* runEnd);
     bool PeriodEnds(const Window& w, const char* runStart, const Next& next) const;
     Kind KindOfWordBefore(const Window& w, const char* runStart, const Next& next) const;
-    Next ReadNext(const Window& w, const char* p) const;
+    // `readWord`: also the word itself and whether it typically starts a sentence.
+    Next ReadNext(const Window& w, const char* p, bool readWord = true) const;
     std::optional<Marker> ParseMarker(const Window& w, const char* start) const;
     static bool StartsLineItem(const Marker& marker);
     // Whether the next item of a list in running text follows within reach, and how.

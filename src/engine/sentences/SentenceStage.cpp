@@ -28,8 +28,8 @@ constexpr std::size_t kPiece = 64 * 1024;
 class SentenceStage::TriggerScan {
 public:
     explicit TriggerScan(const std::array<bool, 256>& triggers) : triggers_(triggers) {
-        for (int b = 0; b < 256; ++b) {
-            if (triggers[static_cast<std::size_t>(b)] && b < 0xE2) {
+        for (int b = 0; b < 0xE2; ++b) {
+            if (triggers[static_cast<std::size_t>(b)]) {
                 if (b >= 0x80 || count_ == kMaxCompares) {
                     vector_ = false;
                     break;
@@ -37,22 +37,24 @@ public:
                 bytes_[count_++] = static_cast<char>(b);
             }
         }
+#if defined(__SSE2__)
+        for (int k = 0; k < kMaxCompares; ++k) {
+            // Unused compares repeat the first trigger, which changes nothing.
+            compares_[k] = _mm_set1_epi8(bytes_[k < count_ ? k : 0]);
+        }
+#endif
     }
 
     const char* Next(const char* p, const char* end) const {
 #if defined(__SSE2__)
         if (vector_) {
-            __m128i compares[kMaxCompares];
-            for (int k = 0; k < count_; ++k) {
-                compares[k] = _mm_set1_epi8(bytes_[k]);
-            }
             const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
             const __m128i highest = _mm_set1_epi8(static_cast<char>(0xE1 ^ 0x80));
             for (; end - p >= 16; p += 16) {
                 const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
                 __m128i hits = _mm_cmpgt_epi8(_mm_xor_si128(bytes, flip), highest);
-                for (int k = 0; k < count_; ++k) {
-                    hits = _mm_or_si128(hits, _mm_cmpeq_epi8(bytes, compares[k]));
+                for (int k = 0; k < kMaxCompares; ++k) {
+                    hits = _mm_or_si128(hits, _mm_cmpeq_epi8(bytes, compares_[k]));
                 }
                 for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask != 0;
                      mask &= mask - 1) {
@@ -71,11 +73,15 @@ public:
     }
 
 private:
-    static constexpr int kMaxCompares = 10;
+    // The default entries, ")" and the line ends make six; a few more entries still fit.
+    static constexpr int kMaxCompares = 8;
     const std::array<bool, 256>& triggers_;
     char bytes_[kMaxCompares] = {};
     int count_ = 0;
     bool vector_ = true;
+#if defined(__SSE2__)
+    __m128i compares_[kMaxCompares];
+#endif
 };
 
 SentenceStage::SentenceStage(SentenceOptions options)
