@@ -98,6 +98,8 @@ LanguageData::LanguageData(const std::vector<std::string_view>& files) {
             }
             if (section == "starters") {
                 starters_.push_back(FoldedKey(line));
+            } else if (section == "ordinal-nouns") {
+                ordinalNouns_.push_back(FoldedKey(line));
             } else if (section == "particles") {
                 particles_.emplace_back(line);
             } else if (section == "options") {
@@ -123,6 +125,7 @@ LanguageData::LanguageData(const std::vector<std::string_view>& files) {
                     [](const Abbreviation& a, const Abbreviation& b) { return a.key == b.key; }),
         abbreviations_.end());
     std::sort(starters_.begin(), starters_.end());
+    std::sort(ordinalNouns_.begin(), ordinalNouns_.end());
     std::sort(particles_.begin(), particles_.end(),
               [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
 }
@@ -143,6 +146,11 @@ const Abbreviation* LanguageData::FindAbbreviation(std::string_view key, bool ca
 
 bool LanguageData::IsStarter(std::string_view key) const {
     return std::binary_search(starters_.begin(), starters_.end(), key,
+                              [](std::string_view a, std::string_view b) { return a < b; });
+}
+
+bool LanguageData::IsOrdinalNoun(std::string_view key) const {
+    return std::binary_search(ordinalNouns_.begin(), ordinalNouns_.end(), key,
                               [](std::string_view a, std::string_view b) { return a < b; });
 }
 

@@ -34,6 +34,8 @@ public:
     // `key` as FoldedKey makes it, without the final period.
     const Abbreviation* FindAbbreviation(std::string_view key, bool capitalized) const;
     bool IsStarter(std::string_view key) const;
+    // Words that follow ordinal numbers: months, "Jahrhundert".
+    bool IsOrdinalNoun(std::string_view key) const;
     // The length of a listed particle that `text` begins with, 0 when none does.
     std::size_t ParticleLength(std::string_view text) const;
     // Whether "am 3. Oktober" writes ordinal numbers with a period.
@@ -43,6 +45,7 @@ private:
     std::vector<Abbreviation> abbreviations_; // sorted by key
     std::vector<Abbreviation> endings_;       // the last parts of compounds: "Hauptstr."
     std::vector<std::string> starters_;       // folded, sorted
+    std::vector<std::string> ordinalNouns_;   // folded, sorted
     std::vector<std::string> particles_;
     bool ordinalNumbers_ = false;
 };

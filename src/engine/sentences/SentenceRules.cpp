@@ -187,6 +187,26 @@ bool CoversWholeCharacters(const Window& w, const char* first, const char* last)
     return !inside(first) && !inside(last);
 }
 
+bool IsKana(char32_t c) {
+    return (c >= 0x3040 && c <= 0x30FF) || (c >= 0xFF66 && c <= 0xFF9F);
+}
+
+// Whether the quote that `p` lies in was opened at the start of a sentence, not after "：" or a word.
+bool QuoteOpensSentence(const Window& w, const char* p) {
+    for (Char c = DecodeBefore(w.begin, p); p > w.begin; c = DecodeBefore(w.begin, p)) {
+        p -= c.size;
+        if (IsEndMark(c.code)) {
+            return false;
+        }
+        if (c.code == 0x201C || c.code == 0x300C || c.code == 0x300E || c.code == 0xAB || c.code == '"') {
+            const char* before = SpaceStartBefore(w, p);
+            const Char b = DecodeBefore(w.begin, before);
+            return before == w.begin ? w.beginIsTextStart : IsEndMark(b.code) || IsCloser(b.code);
+        }
+    }
+    return false;
+}
+
 // The short token before `token` when one blank and a period separate them ("z. B", "и т. д").
 std::string_view PartBefore(const Window& w, std::string_view token) {
     const char* p = token.data();
@@ -402,6 +422,10 @@ std::optional<Boundary> SentenceRules::DecideRun(const Window& w, const char* ru
             if (!closed && IsEllipsis(last.code)) {
                 return std::nullopt;
             }
+            // “你好！”他说。: the words after a quote that opened the sentence say who spoke.
+            if (closed && !IsKana(next.code) && QuoteOpensSentence(w, runStart)) {
+                return std::nullopt;
+            }
             return BoundaryAt(w, after);
         }
         // A letter or digit right after the run: 3.14, a.txt, e.g, Jr.'s; a wide end still ends.
@@ -535,6 +559,9 @@ SentenceRules::Kind SentenceRules::KindOfWordBefore(const Window& w, const char*
         token.find_first_not_of("0123456789.,") == std::string_view::npos) {
         return Kind::Number;
     }
+    if (DecodeBefore(w.begin, token.data()).code == 0xB0) {
+        return Kind::Word; // a unit: "25 °C."
+    }
     if (token.size() > 3 * kShortWord) {
         return Kind::Word;
     }
@@ -610,6 +637,9 @@ bool SentenceRules::PeriodEnds(const Window& w, const char* runStart, const Next
         if (!language_.OrdinalNumbers() || !ordinal || number.find(',') != std::string_view::npos ||
             next.kind != Next::Upper || next.starter) {
             return true;
+        }
+        if (language_.IsOrdinalNoun(FoldedKey(next.word))) {
+            return false; // "5. Mai", "19. Jahrhundert"
         }
         const char* gap = number.data();
         const Char blank = DecodeBefore(w.begin, gap);
