@@ -92,8 +92,8 @@ LanguageData::LanguageData(const std::vector<std::string_view>& files) {
             if (line.empty()) {
                 continue;
             }
-            if (line.front() == '[' && line.back() == ']') {
-                section = line.substr(1, line.size() - 2);
+            if (line.front() == '[') {
+                section = line.substr(1, line.find(']') - 1);
                 continue;
             }
             if (section == "starters") {

@@ -85,16 +85,6 @@ bool IsRomanDigit(char32_t c) {
     return folded == 'i' || folded == 'v' || folded == 'x';
 }
 
-int RomanValue(std::string_view folded) {
-    int value = 0;
-    for (std::size_t i = 0; i < folded.size(); ++i) {
-        const auto digit = [](char c) { return c == 'i' ? 1 : c == 'v' ? 5 : 10; };
-        const int here = digit(folded[i]);
-        value += i + 1 < folded.size() && digit(folded[i + 1]) > here ? -here : here;
-    }
-    return value;
-}
-
 // A word of a few letters without a vowel ("Mr", "vgl", "Nr", "млн") is an abbreviation; all capitals
 // ("BBC", "TV") and doubled letters ("Hmm", "Brr") are words.
 bool LooksAbbreviated(std::string_view word) {
@@ -381,7 +371,11 @@ std::optional<Boundary> SentenceRules::DecideRun(const Window& w, const char* ru
     const char* after = runEnd;
     for (int i = 0; i < 8 && after < w.end; ++i) {
         const Char c = DecodeAt(after, w.end);
-        if (IsCloser(c.code)) {
+        // A quote that opens as well as closes (“ closes German „…“, opens Chinese “…”) opens the next
+        // sentence when a word follows it directly; ” and ’ always close.
+        const bool opensNext = IsOpener(c.code) && c.code != 0x201D && c.code != 0x2019 &&
+                               IsWordChar(DecodeAt(after + c.size, w.end).code);
+        if (IsCloser(c.code) && !opensNext) {
             after += c.size;
             closed = true;
             continue;
@@ -492,8 +486,7 @@ SentenceRules::Next SentenceRules::ReadNext(const Window& w, const char* p, bool
             continue;
         }
         // A dash before a reply in dialogue: "— Да! — сказал он."
-        if (IsDash(c.code) && !dashSkipped && p + c.size < w.end &&
-            IsBlank(DecodeAt(p + c.size, w.end).code)) {
+        if (IsDash(c.code) && !dashSkipped && IsBlank(DecodeAt(p + c.size, w.end).code)) {
             p = SkipBlanks(p + c.size, w.end);
             dashSkipped = true;
             continue;
@@ -696,7 +689,7 @@ std::optional<SentenceRules::Marker> SentenceRules::ParseMarker(const Window& w,
                 folded >= 0x0430 ? static_cast<int>(folded - 0x0430 + 1) : static_cast<int>(folded) - 'a' + 1;
         } else if (letters > 1 && roman) {
             marker.label = Marker::Roman;
-            marker.value = RomanValue(FoldedKey({labelStart, static_cast<std::size_t>(p - labelStart)}));
+            marker.value = 0; // numerals only count at the start of a line, where no order is needed
         } else {
             return std::nullopt;
         }
