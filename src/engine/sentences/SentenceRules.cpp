@@ -37,7 +37,7 @@ bool IsExclamationForm(char32_t c) {
 }
 
 const char* SkipBlanks(const char* p, const char* end) {
-    for (Char c = DecodeAt(p, end); p < end && IsBlank(c.code); c = DecodeAt(p, end)) {
+    for (Char c = DecodeAt(p, end); IsBlank(c.code); c = DecodeAt(p, end)) {
         p += c.size;
     }
     return p;
@@ -474,7 +474,6 @@ SentenceRules::Next SentenceRules::ReadNext(const Window& w, const char* p, bool
             return next;
         }
     }
-    bool dashSkipped = false;
     for (int i = 0; i < 4 && p < w.end; ++i) {
         const Char c = DecodeAt(p, w.end);
         if (c.code == 0xBF || c.code == 0xA1) { // ¿ ¡
@@ -486,9 +485,8 @@ SentenceRules::Next SentenceRules::ReadNext(const Window& w, const char* p, bool
             continue;
         }
         // A dash before a reply in dialogue: "— Да! — сказал он."
-        if (IsDash(c.code) && !dashSkipped && IsBlank(DecodeAt(p + c.size, w.end).code)) {
+        if (IsDash(c.code) && IsBlank(DecodeAt(p + c.size, w.end).code)) {
             p = SkipBlanks(p + c.size, w.end);
-            dashSkipped = true;
             continue;
         }
         break;
@@ -586,6 +584,12 @@ SentenceRules::Kind SentenceRules::KindOfWordBefore(const Window& w, const char*
     if (const Abbreviation* a = language_.FindAbbreviation(key, capital)) {
         return static_cast<Kind>(static_cast<int>(Kind::Never) + static_cast<int>(a->kind));
     }
+    // An elided article before it: "L'ing.", "l'av."
+    if (const std::size_t apostrophe = key.rfind('\''); apostrophe != std::string::npos) {
+        if (const Abbreviation* a = language_.FindAbbreviation(key.substr(apostrophe + 1), true)) {
+            return static_cast<Kind>(static_cast<int>(Kind::Never) + static_cast<int>(a->kind));
+        }
+    }
     const Char first = DecodeAt(token.data(), runStart);
     if (first.size == static_cast<int>(token.size()) &&
         (CaseOf(first.code) == Case::Upper || CaseOf(first.code) == Case::Lower)) {
@@ -671,7 +675,7 @@ std::optional<SentenceRules::Marker> SentenceRules::ParseMarker(const Window& w,
         std::size_t letters = 0;
         bool roman = true;
         Char c = DecodeAt(p, w.end);
-        while (p < w.end && IsWordChar(c.code) && letters < 6) {
+        while (IsWordChar(c.code) && letters < 6) {
             if (CaseOf(c.code) != Case::Upper && CaseOf(c.code) != Case::Lower) {
                 return std::nullopt;
             }
@@ -761,16 +765,24 @@ bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optiona
         return false;
     }
     const std::uint64_t position = w.position + static_cast<std::uint64_t>(start - w.begin);
-    const bool lineStart = AtLineStart(w, start);
+    // "• 9. The first item": a number after a bullet is part of the bullet's marker, which has its break.
+    const char* gap = SpaceStartBefore(w, start);
+    const Char mark = DecodeBefore(w.begin, gap);
+    const bool afterBullet =
+        gap < start &&
+        (IsBullet(mark.code) || ((IsDash(mark.code) || mark.code == '*') && AtLineStart(w, gap - mark.size)));
+    const bool lineStart = afterBullet || AtLineStart(w, start);
     if (lineStart) {
         if (!StartsLineItem(*marker)) {
             return false;
         }
     } else {
         // In running text: "Steps: 1. open 2. close", "a) red b) blue".
+        // Chinese and Japanese set no blank after a colon: "我们需要：1. 面包".
+        const bool introduced = mark.code == ':' || mark.code == 0xFF1A;
         if (marker->label == Marker::Roman ||
             (marker->label == Marker::Letter && *at == '.' && marker->upper) ||
-            !IsBlank(DecodeBefore(w.begin, start).code)) {
+            !(IsBlank(DecodeBefore(w.begin, start).code) || mark.code == 0xFF1A)) {
             return false;
         }
         const bool continues = lastItemStyle_ == marker->style && lastItemValue_ + 1 == marker->value &&
@@ -779,12 +791,12 @@ bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optiona
             if (marker->value != 1) {
                 return false;
             }
-            const char* gap = SpaceStartBefore(w, start);
-            const Char before = DecodeBefore(w.begin, gap);
-            const bool introduced = before.code == ':' || before.code == 0xFF1A;
+            // Not a list where the item would start like a sentence ("1. Then"), or where an ordinal
+            // stands ("am 1. Mai").
+            const Next item = ReadNext(w, marker->text);
             const Successor successor = FindSuccessor(w, *marker);
-            if (successor == Successor::Joined ||
-                (introduced ? false : successor == Successor::None || ReadNext(w, marker->text).starter)) {
+            if (successor == Successor::Joined || language_.IsOrdinalNoun(FoldedKey(item.word)) ||
+                (!introduced && (successor == Successor::None || item.starter))) {
                 return false;
             }
         }
@@ -792,7 +804,7 @@ bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optiona
     lastItemStyle_ = marker->style;
     lastItemValue_ = marker->value;
     lastItemPosition_ = position;
-    boundary = lineStart && lineEndsStay_ ? std::nullopt : BoundaryBefore(w, start);
+    boundary = afterBullet || (lineStart && lineEndsStay_) ? std::nullopt : BoundaryBefore(w, start);
     return true;
 }
 
