@@ -177,6 +177,26 @@ bool CoversWholeCharacters(const Window& w, const char* first, const char* last)
     return !inside(first) && !inside(last);
 }
 
+// The start of the line ending at `lineEnd` when that line is short and starts the text, follows a
+// blank line or follows a line that ends a sentence; nothing otherwise.
+const char* StandsAlone(const Window& w, const char* lineEnd) {
+    constexpr std::ptrdiff_t kShortLine = 60;
+    const char* start = lineEnd;
+    while (start > w.begin && !IsLineEnd(static_cast<unsigned char>(start[-1]))) {
+        if (lineEnd - --start > kShortLine) {
+            return nullptr;
+        }
+    }
+    int lineEnds = 0;
+    const char* before = SpaceStartBefore(w, start);
+    SkipSpaces(before, start, lineEnds);
+    const Char last = DecodeBefore(w.begin, before);
+    const bool alone = before == w.begin
+                           ? w.beginIsTextStart
+                           : lineEnds >= 2 || IsEndMark(last.code) || IsCloser(last.code) || last.code == ':';
+    return alone ? SkipBlanks(start, lineEnd) : nullptr;
+}
+
 bool IsKana(char32_t c) {
     return (c >= 0x3040 && c <= 0x30FF) || (c >= 0xFF66 && c <= 0xFF9F);
 }
@@ -827,10 +847,16 @@ std::optional<Boundary> SentenceRules::LineEndAt(const Window& w, const char* at
         item = marker && StartsLineItem(*marker);
     }
     if (!item) {
-        // The lines run together here: a line that ends without a mark before one that starts with a
-        // capital is a heading or a line of its own, and gluing the two would make one word of two.
-        const Char last = DecodeBefore(w.begin, SpaceStartBefore(w, at));
-        if ((IsWordChar(last.code) && !IsCjk(last.code)) || IsCloser(last.code) || last.code == ':') {
+        // The lines run together here, so a heading ("Introduction" over "This paper ...") would be glued
+        // to the text after it: a short line that ends without a mark, stands on its own (after the
+        // text's start, a blank line or a finished sentence) and is followed by a capital.
+        const char* lineEnd = SpaceStartBefore(w, at);
+        const Char last = DecodeBefore(w.begin, lineEnd);
+        const char* line = StandsAlone(w, lineEnd);
+        // A list item that goes on over the next line is no heading.
+        const Char first = line != nullptr ? DecodeAt(line, lineEnd) : Char{};
+        if (((IsWordChar(last.code) && !IsCjk(last.code)) || IsCloser(last.code) || last.code == ':') &&
+            line != nullptr && !ParseMarker(w, line) && !IsBullet(first.code) && !IsDash(first.code)) {
             const Next next = ReadNext(w, start, false);
             item = next.kind == Next::Upper || next.kind == Next::Opening;
         }
