@@ -852,13 +852,13 @@ std::optional<Boundary> SentenceRules::LineEndAt(const Window& w, const char* at
         // text's start, a blank line or a finished sentence) and is followed by a capital.
         const char* lineEnd = SpaceStartBefore(w, at);
         const Char last = DecodeBefore(w.begin, lineEnd);
-        const char* line = StandsAlone(w, lineEnd);
-        // A list item that goes on over the next line is no heading.
-        const Char first = line != nullptr ? DecodeAt(line, lineEnd) : Char{};
-        if (((IsWordChar(last.code) && !IsCjk(last.code)) || IsCloser(last.code) || last.code == ':') &&
-            line != nullptr && !ParseMarker(w, line) && !IsBullet(first.code) && !IsDash(first.code)) {
+        if ((IsWordChar(last.code) && !IsCjk(last.code)) || IsCloser(last.code) || last.code == ':') {
             const Next next = ReadNext(w, start, false);
-            item = next.kind == Next::Upper || next.kind == Next::Opening;
+            const char* line =
+                next.kind == Next::Upper || next.kind == Next::Opening ? StandsAlone(w, lineEnd) : nullptr;
+            // A list item that goes on over the next line is no heading.
+            const Char first = line != nullptr ? DecodeAt(line, lineEnd) : Char{};
+            item = line != nullptr && !ParseMarker(w, line) && !IsBullet(first.code) && !IsDash(first.code);
         }
     }
     return item ? BoundaryBefore(w, at) : std::nullopt;
