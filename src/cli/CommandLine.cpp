@@ -1,12 +1,12 @@
 // Argument parsing and the file loop of brantlewick-cli.
 #include "CommandLine.h"
 
+#include "Batch.h"
 #include "EngineError.h"
 #include "EnterCount.h"
 #include "FileSystem.h"
 #include "FolderScan.h"
 #include "LineFile.h"
-#include "OutputNaming.h"
 #include "PathHelpers.h"
 #include "SentenceBreaks.h"
 
@@ -44,7 +44,7 @@ void ConvertStandardStreams(const std::vector<std::string>& entries, int enterCo
     });
 }
 
-void ReportFailure(std::ostream& errors, const std::string& path, const std::exception& failure) {
+void ReportFailure(std::ostream& errors, std::string_view path, const std::exception& failure) {
     const auto* engineError = dynamic_cast<const EngineError*>(&failure);
     errors << kProgram << ": " << path << ": " << (engineError ? engineError->Reason() : failure.what())
            << '\n';
@@ -86,6 +86,48 @@ bool ExpandFolders(const std::vector<std::string>& paths, std::vector<std::strin
     return allRead;
 }
 
+// The files of the command line, handed to the batch run one stretch at a time: a "-" between them is
+// converted by the command line itself, in its place.
+class FileArguments final : public BatchListener {
+public:
+    FileArguments(const std::vector<std::string>& inputs, const Options& options, const Streams& streams)
+        : inputs_(inputs), options_(options), streams_(streams) {
+        for (const std::string& input : inputs) {
+            if (input != kStandardStream) {
+                files_.push_back(input);
+            }
+        }
+    }
+
+    // The stretch of inputs that starts at `first`.
+    void StartAt(std::size_t first) { first_ = first; }
+
+    std::string InputAt(std::size_t position) override { return inputs_.at(first_ + position); }
+    std::vector<std::string> Inputs() override { return files_; }
+    FileSettings SettingsFor(const std::string& /*input*/) override {
+        return {options_.outputFolder, options_.entries};
+    }
+    void Progress(const FileProgress& progress) override {
+        if (progress.stage == FileProgress::Stage::Converted && options_.verbose) {
+            streams_.errors << progress.input << " -> " << progress.output << '\n';
+        } else if (progress.stage == FileProgress::Stage::Writing && streams_.showProgress &&
+                   !options_.quiet && !options_.verbose) {
+            streams_.errors << '[' << (first_ + progress.position + 1) << '/' << inputs_.size() << "] "
+                            << progress.input << " -> " << progress.output << '\n';
+        }
+    }
+    void Failure(BatchStep /*step*/, std::string_view input, const std::exception& error) override {
+        ReportFailure(streams_.errors, input, error);
+    }
+
+private:
+    const std::vector<std::string>& inputs_;
+    const Options& options_;
+    const Streams& streams_;
+    std::vector<std::string> files_;
+    std::size_t first_ = 0;
+};
+
 } // namespace
 
 std::string UsageText() {
@@ -97,12 +139,14 @@ std::string UsageText() {
            "\n"
            "Options:\n"
            "  -n, --enters TEXT      line breaks to add after each sentence ending (default 1); a text\n"
-           "                         that is not a positive number counts as 1\n"
+           "                         that is not a positive number counts as 1; \".\" is the decimal\n"
+           "                         point whatever the locale\n"
            "  -c, --char TEXT        a sentence ending; repeat for several, applied in the order given\n"
            "                         (default: \".\" \"!\" \"?\")\n"
            "  -o, --output-dir DIR   write the results into DIR under the input's own name\n"
            "      --beside           write each result beside its input as NAME-Pellnor.EXT (default)\n"
            "  -q, --quiet            no progress output\n"
+           "  -v, --verbose          say where each result went, one line \"INPUT -> OUTPUT\" per file\n"
            "  -h, --help             show this help and exit\n"
            "  -V, --version          show the version and exit\n"
            "\n"
@@ -126,6 +170,8 @@ std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>&
             options.showVersion = true;
         } else if (argument == "-q" || argument == "--quiet") {
             options.quiet = true;
+        } else if (argument == "-v" || argument == "--verbose") {
+            options.verbose = true;
         } else if (argument == "--beside") {
             beside = true;
         } else if (auto enters = OptionValue(arguments, i, "-n", "--enters", error)) {
@@ -148,6 +194,9 @@ std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>&
     }
     if (beside && options.outputFolder) {
         return UsageError{"--beside and --output-dir exclude each other"};
+    }
+    if (options.quiet && options.verbose) {
+        return UsageError{"--quiet and --verbose exclude each other"};
     }
     if (options.entries.empty()) {
         options.entries = {".", "!", "?"};
@@ -174,25 +223,26 @@ int Run(const Options& options, const Streams& streams) {
 
     std::vector<std::string> inputs;
     bool failed = !ExpandFolders(options.paths, inputs, streams.errors);
-    const OutputNamer namer(inputs);
-    const bool progress = streams.showProgress && !options.quiet;
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-        const std::string& path = inputs[i];
-        try {
-            if (path == kStandardStream) {
+    Batch batch(enterCount);
+    FileArguments files(inputs, options, streams);
+    for (std::size_t first = 0; first < inputs.size();) {
+        if (inputs[first] == kStandardStream) {
+            try {
                 ConvertStandardStreams(options.entries, enterCount, streams);
-                continue;
+            } catch (const std::exception& failure) {
+                ReportFailure(streams.errors, inputs[first], failure);
+                failed = true;
             }
-            const std::string output = namer.OutputPathFor(path, options.outputFolder);
-            if (progress) {
-                streams.errors << '[' << (i + 1) << '/' << inputs.size() << "] " << path << " -> " << output
-                               << '\n';
-            }
-            InsertEnterInFile(path, output, enterCount, options.entries);
-        } catch (const std::exception& failure) {
-            ReportFailure(streams.errors, path, failure);
-            failed = true;
+            ++first;
+            continue;
         }
+        std::size_t end = first;
+        while (end < inputs.size() && inputs[end] != kStandardStream) {
+            ++end;
+        }
+        files.StartAt(first);
+        failed = batch.Run(files, end - first).failed > 0 || failed;
+        first = end;
     }
     return failed ? kSomeFailed : kAllConverted;
 }

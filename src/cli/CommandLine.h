@@ -14,6 +14,7 @@ struct Options {
     std::vector<std::string> entries; // empty until parsed: then the defaults ".", "!", "?"
     std::optional<std::string> outputFolder;
     bool quiet = false;
+    bool verbose = false;
     bool showHelp = false;
     bool showVersion = false;
     std::vector<std::string> paths;

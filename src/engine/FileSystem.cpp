@@ -101,18 +101,8 @@ bool IsRootFolder(const std::string& path) {
     return !path.empty() && path.find_first_not_of('/') == std::string::npos;
 }
 
-void ForceDeleteFile(const std::string& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && !S_ISLNK(info.st_mode) && (info.st_mode & S_IWUSR) == 0) {
-        ::chmod(path.c_str(), info.st_mode | S_IWUSR);
-    }
-    if (::unlink(path.c_str()) != 0) {
-        ThrowSystemError(errno, "cannot delete", path);
-    }
-}
-
 FolderListError::FolderListError(const std::string& folder, int error)
-    : EngineError(folder, std::string("cannot list the folder: ") + std::strerror(error)), error_(error) {}
+    : EngineError(folder, "cannot list the folder: " + SystemErrorText(error)), error_(error) {}
 
 bool FolderListError::AccessDeniedOrMissing() const noexcept {
     return error_ == EACCES || error_ == EPERM || error_ == ENOENT || error_ == ENOTDIR;

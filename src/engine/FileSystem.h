@@ -48,9 +48,6 @@ bool IsRegularFile(const std::string& path);
 // "/" itself (after clean-up); the scan always enters it.
 bool IsRootFolder(const std::string& path);
 
-// Removes the file, making it writable first if need be. Throws EngineError on failure.
-void ForceDeleteFile(const std::string& path);
-
 class FolderListError;
 
 // A direct sub-folder and the identity of the folder it leads to (a link followed); no identity when that

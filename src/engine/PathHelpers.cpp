@@ -4,9 +4,6 @@
 #include "FileSystem.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 
 namespace brantlewick {
 
@@ -75,24 +72,6 @@ bool IsFolder(const std::string& path) {
 bool PathExists(const std::string& path) {
     struct stat info {};
     return !path.empty() && ::stat(path.c_str(), &info) == 0;
-}
-
-void DeleteFileIfPresent(const std::string& path, const std::function<void()>& yield) {
-    if (yield) {
-        yield();
-    }
-    if (path.empty()) {
-        return;
-    }
-    // Nothing there (the usual case in a batch) needs no forced attempt.
-    if (::unlink(path.c_str()) == 0 || errno == ENOENT) {
-        return;
-    }
-    try {
-        ForceDeleteFile(path);
-    } catch (...) {
-        // Deliberately silent: a file left in place makes the later write fail, and that is reported.
-    }
 }
 
 } // namespace brantlewick

@@ -1,7 +1,6 @@
 // Small string and file-system operations on paths, shared by the conversion, the folder scan and the window.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -29,9 +28,5 @@ std::string CleanPath(std::string_view path);
 // Silent tests: any failure answers false.
 bool IsFolder(const std::string& path);
 bool PathExists(const std::string& path);
-
-// Deletes the file if it can: a plain delete, then a forced one that also clears a read-only mode.
-// Never reports. `yield` lets the caller's event loop run first, as every long-running caller wants.
-void DeleteFileIfPresent(const std::string& path, const std::function<void()>& yield = {});
 
 } // namespace brantlewick

@@ -82,6 +82,12 @@ public:
         }
     }
 
+    // Reports a failure that arose outside this procedure's statements as one of its line `number`.
+    void ReportAt(int number, std::string_view description) {
+        line_ = number;
+        Report(description);
+    }
+
     // The numbered line running now, or 0 before the first.
     int CurrentLine() const { return line_; }
     std::string_view Location() const { return location_; }

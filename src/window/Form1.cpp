@@ -72,14 +72,16 @@ QString TextForBox(const QString& key, const QString& stored) {
     return stored;
 }
 
-// The list only reads the dropped files. Accepting a move would let the source delete them afterwards.
-void AcceptAsCopy(QDropEvent* event) {
+// The list only reads the dropped files. Taking a move would let the source delete them afterwards, so a
+// drop is taken as a copy or a link, and a drag that offers neither is refused.
+Qt::DropAction TakenDropAction(const QDropEvent* event) {
     if ((event->possibleActions() & Qt::CopyAction) != 0) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->acceptProposedAction();
+        return Qt::CopyAction;
     }
+    if ((event->possibleActions() & Qt::LinkAction) != 0) {
+        return Qt::LinkAction;
+    }
+    return Qt::IgnoreAction;
 }
 
 } // namespace
@@ -110,7 +112,8 @@ QString DesktopFolderPath(const QString& desktopLocation) {
 }
 
 Form1::Form1(SettingsStore& settings, DesktopServices& desktop, QString programFolder, QWidget* parent)
-    : QWidget(parent), settings_(settings), desktop_(desktop), programFolder_(std::move(programFolder)),
+    : QWidget(parent), settings_(settings), paintingDesktop_(desktop, [this] { PaintProgressBar(); }),
+      desktop_(paintingDesktop_), programFolder_(std::move(programFolder)),
       applicationTitle_(QString::fromUtf8(kProductName)) {
     setFont(ArialBold(9));
     setFixedSize(TwipsToPixels(15960), TwipsToPixels(6135));
@@ -288,10 +291,14 @@ bool Form1::FileListEvent(QWidget* source, QEvent* event) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
+        const Qt::DropAction action = TakenDropAction(drag);
         bool accepted = false;
-        WithoutTrap([&] { accepted = ListView1_OLEDragOver(drag->mimeData()); });
+        if (action != Qt::IgnoreAction) {
+            WithoutTrap([&] { accepted = ListView1_OLEDragOver(drag->mimeData()); });
+        }
         if (accepted) {
-            AcceptAsCopy(drag);
+            drag->setDropAction(action);
+            drag->accept();
         } else {
             drag->ignore();
         }
@@ -299,8 +306,14 @@ bool Form1::FileListEvent(QWidget* source, QEvent* event) {
     }
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
+        const Qt::DropAction action = TakenDropAction(drop);
+        if (action == Qt::IgnoreAction) {
+            drop->ignore();
+            return true;
+        }
         WithoutTrap([&] { ListView1_OLEDragDrop(drop->mimeData()); });
-        AcceptAsCopy(drop);
+        drop->setDropAction(action);
+        drop->accept();
         return true;
     }
     default:
@@ -321,6 +334,13 @@ void Form1::Form_Load() {
     trap.Line(106, [&] { LoadHandPointer(); });
     trap.Line(108, [&] { OpenWebsiteOnceInAHundred(); });
     trap.Line(110, [&] { listView1_->SetColumn(QStringLiteral("File(s)"), 7000); });
+    // A damaged settings file would fail every read below and every write after them: it is set aside
+    // and replaced by what could be read of it, and that is said once, here.
+    WithoutTrap([&] {
+        if (const std::optional<QString> recovered = settings_.RecoverDamagedFile()) {
+            ShowMessage(*recovered);
+        }
+    });
     trap.Line(112, [&] {
         text1_->setText(
             TextForBox(setting::kText1, settings_.GetSetting(setting::kText1, setting_default::kText1)));
@@ -345,6 +365,13 @@ void Form1::Form_Load() {
 void Form1::OpenWebsiteOnceInAHundred() {
     if (desktop_.RandomDraw() == 7) {
         desktop_.OpenWebAddress(QString::fromUtf8(kWebsiteAddress));
+    }
+}
+
+void Form1::PaintProgressBar() {
+    if (progressBar1_ != nullptr) {
+        progressBar1_->setUpdatesEnabled(true);
+        progressBar1_->repaint();
     }
 }
 

@@ -12,6 +12,7 @@
 // handler bodies and adds its state in its own section of this header.
 #pragma once
 
+#include "BeforeModalDesktop.h"
 #include "DesktopServices.h"
 #include "ErrorTrap.h"
 #include "SkinFramework.h"
@@ -204,8 +205,13 @@ private:
     // The file list's viewport and header events, passed on to the ListView1_ handlers.
     bool FileListEvent(QWidget* source, QEvent* event);
     void OpenWebsiteOnceInAHundred();
+    // A run paints its bar only now and then, and a modal box keeps the run waiting: the bar must not show
+    // an old file and value for as long as the box stays open.
+    void PaintProgressBar();
 
     SettingsStore& settings_;
+    // Every dialog goes through desktop_, which paints the progress bar first (see PaintProgressBar).
+    BeforeModalDesktop paintingDesktop_;
     DesktopServices& desktop_;
     QString programFolder_;
     QString applicationTitle_;
@@ -248,11 +254,13 @@ private:
 
     // Options (Form1Options.cpp):
     void SaveOptions();
+    // The boxes and the options store every change at once and have no trap: a store that refuses a write
+    // is told once a session, not at every keystroke, and the window goes on working.
+    void StoreChoice(const std::function<void()>& write);
+    bool unsavedChoicesTold_ = false;
     QString lastFolderDot_;
 
     // Batch run (Form1Batch.cpp):
-    // The conversion of one file, under its own trap: a failure is reported once and the run goes on.
-    void ConvertOneFile(const std::string& input, const std::string& output, int enterCount);
     bool runInProgress_ = false;
 
     // Adding files (Form1AddFiles.cpp):

@@ -3,12 +3,11 @@
 
 #include "EngineText.h"
 
+#include "Batch.h"
 #include "EnterCount.h"
 #include "ListView.h"
-#include "OutputNaming.h"
 #include "PathHelpers.h"
 #include "ProgressBar.h"
-#include "SentenceBreaks.h"
 
 #include <QAbstractItemModel>
 #include <QElapsedTimer>
@@ -101,7 +100,11 @@ public:
             lastPainted_.start();
         }
     }
-    void After() { bar_->setUpdatesEnabled(false); }
+    void After() {
+        if (bar_) {
+            bar_->setUpdatesEnabled(false);
+        }
+    }
 
 private:
     static constexpr qint64 kFrameMilliseconds = 40;
@@ -114,6 +117,109 @@ private:
 
     QPointer<QWidget> bar_;
     QElapsedTimer lastPainted_;
+};
+
+// "Start Adding" as a front end of the batch run: the run's questions are answered from the window's
+// controls as they stand when each file comes up, its pauses let the event loop run, and each failure is
+// reported under the line of this click that does the step (the conversion's under its own procedure).
+class StartAddingRun final : public BatchListener {
+public:
+    StartAddingRun(Form1& form, ErrorTrap& trap, ListView& files, ListView& characters, QRadioButton& beside,
+                   QLineEdit& outputFolder, ProgressBar& bar, DesktopServices& desktop)
+        : form_(form), trap_(trap), files_(files), characters_(characters), beside_(beside),
+          outputFolder_(outputFolder), bar_(bar), desktop_(desktop), watch_(&form, &files),
+          painting_(std::in_place, &bar) {}
+
+    bool WindowGone() const { return watch_.WindowGone(); }
+
+    std::string InputAt(std::size_t position) override {
+        trap_.Line(112, [&] { form_.SetMousePointer(PointerState::Hourglass); });
+        // Entries are read by position: the list may have been reordered, grown or shrunk meanwhile.
+        const int index = static_cast<int>(position) + 1;
+        if (index > files_.Count()) {
+            throw std::out_of_range("Index out of bounds: the file list no longer has an entry " +
+                                    std::to_string(index) + ".");
+        }
+        return ToEngine(files_.Text(index));
+    }
+    std::vector<std::string> Inputs() override { return ToEngine(files_.Texts()); }
+    FileSettings SettingsFor(const std::string& input) override {
+        trap_.Line(122, [&] { form_.SetMousePointer(PointerState::Hourglass); });
+        // Without either option (stored settings can leave both clear) the results go to the folder the
+        // start insisted on, exactly as with "Save results to this folder:".
+        std::optional<std::string> folder;
+        if (!beside_.isChecked()) {
+            folder = ToEngine(outputFolder_.text());
+            // Emptied during the run, the box would make "/" plus the name: the root folder, which nobody
+            // chose.
+            if (folder->empty()) {
+                throw std::invalid_argument("The output folder box is empty; " + FileNameOf(input) +
+                                            " is not converted.");
+            }
+        }
+        return {folder, ToEngine(characters_.Texts())};
+    }
+    void Progress(const FileProgress& progress) override {
+        if (progress.stage != FileProgress::Stage::Started) {
+            return;
+        }
+        const std::string input(progress.input);
+        trap_.Line(116, [&] {
+            bar_.setValue(static_cast<int>(
+                std::lrint(static_cast<double>(progress.position + 1) / files_.Count() * 100.0)));
+        });
+        trap_.Line(118,
+                   [&] { bar_.SetText(QStringLiteral("Processing: ") + FromEngine(FileNameOf(input))); });
+        painting_->Before(input);
+    }
+    void Failure(BatchStep step, std::string_view /*input*/, const std::exception& error) override {
+        if (step == BatchStep::Convert) {
+            form_.Trap(location::kInsertEnterInFile).ReportAt(100, error.what());
+        } else {
+            trap_.ReportAt(LineOf(step), error.what());
+        }
+    }
+    void Yield() override {
+        desktop_.ProcessEvents();
+        painting_->After();
+    }
+    bool MustStop() override { return watch_.WindowGone(); }
+    bool ListChanged() override { return watch_.TakeListChange(); }
+
+    // Painting goes back to normal before the run's last words.
+    void EndPainting() { painting_.reset(); }
+
+private:
+    static int LineOf(BatchStep step) {
+        switch (step) {
+        case BatchStep::Start:
+            return 108;
+        case BatchStep::Pause:
+            return 110;
+        case BatchStep::ReadInput:
+            return 114;
+        case BatchStep::ShowFile:
+            return 120;
+        case BatchStep::ChooseOutput:
+            return 124;
+        case BatchStep::ClearOutput:
+            return 126;
+        case BatchStep::Convert:
+            break;
+        }
+        return 128;
+    }
+
+    Form1& form_;
+    ErrorTrap& trap_;
+    ListView& files_;
+    ListView& characters_;
+    QRadioButton& beside_;
+    QLineEdit& outputFolder_;
+    ProgressBar& bar_;
+    DesktopServices& desktop_;
+    RunWatch watch_;
+    std::optional<BarPainting> painting_;
 };
 
 } // namespace
@@ -130,9 +236,9 @@ void Form1::PushButton2_Click() {
             self->runInProgress_ = false;
         }
     });
-    RunWatch watch(this, listView1_);
 
     ErrorTrap trap = Trap(location::kPushButton2Click);
+    StartAddingRun run(*this, trap, *listView1_, *listView2_, *option2_, *text3_, *progressBar1_, desktop_);
     // The three refusals, in this order, come before anything is written or deleted.
     const auto refused = [&](int line, const QString& message, const auto& condition) {
         bool refuse = false;
@@ -156,101 +262,12 @@ void Form1::PushButton2_Click() {
     // An overflow is reported here and the run goes on with no breaks at all, only the dropped spaces.
     const int enterCount =
         trap.Line(106, [&] { return EnterCountFromText(ToEngine(text1_->text())); }).value_or(0);
-
-    // The inputs of this run, so that no output ever replaces one of them whatever its spelling. Set
-    // last, so that a failure here converts nothing rather than something unprotected.
-    int count = 0;
-    std::vector<std::string> batchInputs;
-    std::optional<OutputNamer> namer;
-    trap.Line(108, [&] {
-        const int n = listView1_->Count();
-        batchInputs = ToEngine(listView1_->Texts());
-        namer.emplace(batchInputs);
-        count = n;
-    });
-    if (watch.WindowGone()) {
+    const int count = trap.Line(108, [&] { return listView1_->Count(); }).value_or(0);
+    if (run.WindowGone() || Batch(enterCount).Run(run, static_cast<std::size_t>(count)).stopped) {
         return;
     }
 
-    const auto yield = [this] { desktop_.ProcessEvents(); };
-    std::optional<BarPainting> barPainting(std::in_place, progressBar1_);
-    for (int i = 1; i <= count; ++i) {
-        trap.Line(110, yield);
-        if (watch.WindowGone()) {
-            return;
-        }
-        trap.Line(112, [&] { SetMousePointer(PointerState::Hourglass); });
-        // Entries are read by position: the list may have been reordered, grown or shrunk meanwhile.
-        const std::optional<QString> entry = trap.Line(114, [&] {
-            if (i > listView1_->Count()) {
-                throw std::out_of_range("Index out of bounds: the file list no longer has an entry " +
-                                        std::to_string(i) + ".");
-            }
-            return listView1_->Text(i);
-        });
-        if (watch.WindowGone()) {
-            return;
-        }
-        if (!entry) {
-            continue;
-        }
-        const std::string input = ToEngine(*entry);
-        trap.Line(116, [&] {
-            progressBar1_->setValue(
-                static_cast<int>(std::lrint(static_cast<double>(i) / listView1_->Count() * 100.0)));
-        });
-        trap.Line(118, [&] {
-            progressBar1_->SetText(QStringLiteral("Processing: ") + FromEngine(FileNameOf(input)));
-        });
-        barPainting->Before(input);
-        trap.Line(120, yield);
-        if (watch.WindowGone()) {
-            return;
-        }
-        barPainting->After();
-        if (input.empty()) {
-            continue;
-        }
-        trap.Line(122, [&] { SetMousePointer(PointerState::Hourglass); });
-        const std::optional<std::string> output = trap.Line(124, [&] {
-            if (watch.TakeListChange()) {
-                std::vector<std::string> inputs = batchInputs;
-                for (std::string& now : ToEngine(listView1_->Texts())) {
-                    inputs.push_back(std::move(now));
-                }
-                namer.emplace(inputs);
-            }
-            // Without either option (stored settings can leave both clear) the results go to the folder
-            // the check above insisted on, exactly as with "Save results to this folder:".
-            std::optional<std::string> folder;
-            if (!option2_->isChecked()) {
-                folder = ToEngine(text3_->text());
-                // Emptied during the run, the box would make "/" plus the name: the root folder, which
-                // nobody chose.
-                if (folder->empty()) {
-                    throw std::invalid_argument("The output folder box is empty; " + FileNameOf(input) +
-                                                " is not converted.");
-                }
-            }
-            return namer.value().OutputPathFor(input, folder);
-        });
-        if (watch.WindowGone()) {
-            return;
-        }
-        if (!output) {
-            continue;
-        }
-        trap.Line(126, [&] { DeleteFileIfPresent(*output, yield); });
-        if (watch.WindowGone()) {
-            return;
-        }
-        trap.Line(128, [&] { ConvertOneFile(input, *output, enterCount); });
-        if (watch.WindowGone()) {
-            return;
-        }
-    }
-
-    barPainting.reset();
+    run.EndPainting();
     trap.Line(130, [&] { SetMousePointer(PointerState::Default); });
     trap.Line(132, [&] {
         progressBar1_->setValue(0);
@@ -260,12 +277,6 @@ void Form1::PushButton2_Click() {
     if (self) {
         runInProgress_ = false;
     }
-}
-
-void Form1::ConvertOneFile(const std::string& input, const std::string& output, int enterCount) {
-    ErrorTrap trap = Trap(location::kInsertEnterInFile);
-    // The entries as they stand now; nothing yields until the file is written.
-    trap.Line(100, [&] { InsertEnterInFile(input, output, enterCount, ToEngine(listView2_->Texts())); });
 }
 
 } // namespace brantlewick

@@ -16,12 +16,27 @@
 
 namespace brantlewick {
 
+void Form1::StoreChoice(const std::function<void()>& write) {
+    try {
+        write();
+    } catch (const std::exception& error) {
+        if (!unsavedChoicesTold_) {
+            unsavedChoicesTold_ = true;
+            ShowMessage(QStringLiteral("Your settings cannot be saved for the next start.\r\r") +
+                        QString::fromUtf8(error.what()) +
+                        QStringLiteral("\r\rThe program goes on working with the choices you make now."));
+        }
+    }
+}
+
 void Form1::SaveOptions() {
     // The box follows the option first: a store that refuses the write must not leave the output
     // folder usable while results go beside the input files.
     frame2_->setEnabled(option1_->isChecked());
-    settings_.SaveBoolSetting(setting::kOption1, option1_->isChecked());
-    settings_.SaveBoolSetting(setting::kOption2, option2_->isChecked());
+    StoreChoice([this] {
+        settings_.SaveBoolSetting(setting::kOption1, option1_->isChecked());
+        settings_.SaveBoolSetting(setting::kOption2, option2_->isChecked());
+    });
 }
 
 void Form1::Option1_Click() {
@@ -33,7 +48,7 @@ void Form1::Option2_Click() {
 }
 
 void Form1::Text1_Change() {
-    settings_.SaveSetting(setting::kText1, text1_->text());
+    StoreChoice([this] { settings_.SaveSetting(setting::kText1, text1_->text()); });
 }
 
 void Form1::Text1_LostFocus() {
@@ -59,7 +74,7 @@ void Form1::Text1_LostFocus() {
 }
 
 void Form1::Text3_Change() {
-    settings_.SaveSetting(setting::kOutputFolder, text3_->text());
+    StoreChoice([this] { settings_.SaveSetting(setting::kOutputFolder, text3_->text()); });
 }
 
 void Form1::PushButton7_Click() {

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QUrl>
@@ -25,11 +26,8 @@ QtDesktopServices::QtDesktopServices()
 
 MessageAnswer QtDesktopServices::MessageBox(QWidget* owner, const QString& text, const QString& caption,
                                             MessageIcon icon, MessageButtons buttons) {
-    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, caption,
-                    DisplayedMessageText(text),
-                    buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                    owner);
-    const int chosen = box.exec();
+    const std::unique_ptr<QMessageBox> box = MakeMessageBox(owner, text, caption, icon, buttons);
+    const int chosen = box->exec();
     if (buttons == MessageButtons::Ok) {
         return MessageAnswer::Ok;
     }
@@ -38,10 +36,8 @@ MessageAnswer QtDesktopServices::MessageBox(QWidget* owner, const QString& text,
 
 QString QtDesktopServices::InputBox(QWidget* owner, const QString& prompt, const QString& caption,
                                     const QString& defaultText) {
-    bool confirmed = false;
-    const QString text = QInputDialog::getText(owner, caption, DisplayedMessageText(prompt),
-                                               QLineEdit::Normal, defaultText, &confirmed);
-    return confirmed ? text : QString();
+    const std::unique_ptr<QInputDialog> box = MakeInputBox(owner, prompt, caption, defaultText);
+    return box->exec() == QDialog::Accepted ? box->textValue() : QString();
 }
 
 QStringList QtDesktopServices::OpenFiles(QWidget* owner, const QString& title, const QString& filter) {
@@ -131,6 +127,32 @@ QString FolderPickerResult(const QString& chosen) {
         path.chop(1);
     }
     return path;
+}
+
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const QString& text, const QString& caption,
+                                            MessageIcon icon, MessageButtons buttons) {
+    auto box = std::make_unique<QMessageBox>(
+        icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, caption, QString(),
+        buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
+    // Messages carry file names, which are data: a name like "<b>a.txt" must show as it is spelled, and
+    // rich text would also swallow the report's line breaks.
+    box->setTextFormat(Qt::PlainText);
+    box->setText(DisplayedMessageText(text));
+    return box;
+}
+
+std::unique_ptr<QInputDialog> MakeInputBox(QWidget* owner, const QString& prompt, const QString& caption,
+                                           const QString& defaultText) {
+    auto box = std::make_unique<QInputDialog>(owner);
+    box->setWindowTitle(caption);
+    box->setInputMode(QInputDialog::TextInput);
+    box->setLabelText(DisplayedMessageText(prompt));
+    box->setTextValue(defaultText);
+    // The dialog's label guesses the format from the text; the prompt is never markup.
+    for (QLabel* label : box->findChildren<QLabel*>()) {
+        label->setTextFormat(Qt::PlainText);
+    }
+    return box;
 }
 
 QString DisplayedMessageText(const QString& text) {

@@ -3,7 +3,11 @@
 
 #include "DesktopServices.h"
 
+#include <memory>
 #include <random>
+
+class QInputDialog;
+class QMessageBox;
 
 namespace brantlewick {
 
@@ -40,6 +44,12 @@ QString QtFileDialogFilter(const QString& filter);
 
 // The picker's answer in the form the program uses: no trailing separator except for the root.
 QString FolderPickerResult(const QString& chosen);
+
+// The boxes as MessageBox and InputBox show them, not yet opened. Their texts are plain text, never markup.
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const QString& text, const QString& caption,
+                                            MessageIcon icon, MessageButtons buttons);
+std::unique_ptr<QInputDialog> MakeInputBox(QWidget* owner, const QString& prompt, const QString& caption,
+                                           const QString& defaultText);
 
 // What a message box displays for a message built with "\r\n" and bare "\r" line ends.
 QString DisplayedMessageText(const QString& text);

@@ -40,7 +40,13 @@ TEST(CommandLineTest, ParsesOptionsInEveryForm) {
 
 TEST(CommandLineTest, RefusesBadArgumentsWithAReason) {
     const std::vector<std::vector<std::string>> bad = {
-        {}, {"-n"}, {"--bogus", "a"}, {"-c", "", "a"}, {"-o", "/x", "--beside", "a"}, {"-o", "", "a"},
+        {},
+        {"-n"},
+        {"--bogus", "a"},
+        {"-c", "", "a"},
+        {"-o", "/x", "--beside", "a"},
+        {"-o", "", "a"},
+        {"-q", "-v", "a"},
     };
     for (const auto& arguments : bad) {
         const auto parsed = ParseArguments(arguments);
@@ -70,6 +76,23 @@ TEST(CommandLineTest, ConvertsBesideTheInputAndIntoAFolder) {
     EXPECT_EQ(RunWith({"-n", "2", "-c", "o", "-o", dir / "out", dir / "a.txt"}).status, kAllConverted);
     EXPECT_EQ(testing::ReadBytes(dir / "out/a.txt"), "o\r\n\r\nne. Two\r\n\r\n");
     EXPECT_EQ(testing::ReadBytes(dir / "a.txt"), "One. Two");
+}
+
+// Two inputs of one name into one folder: the second result used to replace the first, unannounced.
+TEST(CommandLineTest, VerboseSaysWhereEachResultWentAndNoneIsLost) {
+    TempDir dir;
+    for (const char* folder : {"a", "b", "out"}) {
+        ::mkdir((dir / folder).c_str(), 0700);
+    }
+    testing::WriteBytes(dir / "a/x.txt", "A. a");
+    testing::WriteBytes(dir / "b/x.txt", "B. b");
+    const RunResult verbose = RunWith({"--verbose", "-o", dir / "out", dir / "a/x.txt", dir / "b/x.txt"});
+    EXPECT_EQ(verbose.status, kAllConverted);
+    EXPECT_EQ(verbose.errors, (dir / "a/x.txt") + " -> " + (dir / "out/x.txt") + "\n" + (dir / "b/x.txt") +
+                                  " -> " + (dir / "out/x-Pellnor.txt") + "\n");
+    EXPECT_EQ(testing::ReadBytes(dir / "out/x.txt"), "A.\r\na");
+    EXPECT_EQ(testing::ReadBytes(dir / "out/x-Pellnor.txt"), "B.\r\nb");
+    EXPECT_EQ(RunWith({dir / "a/x.txt"}).errors, "");
 }
 
 TEST(CommandLineTest, FailuresAreOneLineEachAndTheBatchGoesOn) {

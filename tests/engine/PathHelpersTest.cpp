@@ -75,22 +75,5 @@ TEST(PathHelpersTest, SilentTestsAnswerFalseOnAnythingOdd) {
     EXPECT_FALSE(PathExists(dir / "file.txt/below"));
 }
 
-TEST(PathHelpersTest, DeleteFileIfPresentRemovesReadOnlyFilesAndIgnoresMissingOnes) {
-    TempDir dir;
-    const std::string readOnly = dir / "locked.txt";
-    testing::WriteBytes(readOnly, "x");
-    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
-    int yields = 0;
-    DeleteFileIfPresent(readOnly, [&] { ++yields; });
-    EXPECT_FALSE(testing::Exists(readOnly));
-    EXPECT_EQ(yields, 1);
-
-    EXPECT_NO_THROW(DeleteFileIfPresent(dir / "missing.txt"));
-    EXPECT_NO_THROW(DeleteFileIfPresent(""));
-    // A folder is not a file: it stays, and nothing is thrown.
-    EXPECT_NO_THROW(DeleteFileIfPresent(dir.Path()));
-    EXPECT_TRUE(IsFolder(dir.Path()));
-}
-
 } // namespace
 } // namespace brantlewick

@@ -376,7 +376,8 @@ struct DragResult {
 // Drags the local files `relative` (or `data` as given) over the file list and drops them there, as the
 // window system delivers a drop.
 DragResult DragAndDrop(Form1& form, QMimeData& data, const std::string& root = {},
-                       std::initializer_list<const char*> relative = {}) {
+                       std::initializer_list<const char*> relative = {},
+                       Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction) {
     QList<QUrl> urls;
     for (const char* path : relative) {
         urls.append(QUrl::fromLocalFile(QString::fromStdString(root + path)));
@@ -385,16 +386,17 @@ DragResult DragAndDrop(Form1& form, QMimeData& data, const std::string& root = {
         data.setUrls(urls);
     }
     QWidget* target = form.ListView1()->viewport();
-    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
     QDragEnterEvent enter(QPoint(20, 20), offered, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
     QDragMoveEvent move(QPoint(30, 30), offered, &data, Qt::LeftButton, Qt::NoModifier);
-    move.setDropAction(Qt::MoveAction);
+    const Qt::DropAction proposed = (offered & Qt::MoveAction) != 0 ? Qt::MoveAction : Qt::LinkAction;
+    move.setDropAction(proposed);
     QCoreApplication::sendEvent(target, &move);
     DragResult result{enter.isAccepted(), move.isAccepted(), move.dropAction()};
-    if (result.moveAccepted) {
+    // The drop comes even when the drag was refused: a window system may deliver it all the same.
+    {
         QDropEvent drop(QPointF(30, 30), offered, &data, Qt::LeftButton, Qt::NoModifier);
-        drop.setDropAction(Qt::MoveAction);
+        drop.setDropAction(proposed);
         QCoreApplication::sendEvent(target, &drop);
         result.action = drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
     }
@@ -420,14 +422,36 @@ TEST(Form1DropTest, DroppedFilesAreAddedAsTheyAreAndDroppedFoldersAreCollected) 
     EXPECT_EQ(form.ListView1()->dragDropMode(), QAbstractItemView::NoDragDrop);
     EXPECT_TRUE(result.enterAccepted);
     EXPECT_TRUE(result.moveAccepted);
-    // Offered a move, the list takes a copy: the source must never delete what was dropped.
-    EXPECT_EQ(result.action, Qt::CopyAction);
     EXPECT_EQ(Relative(form.ListView1()->Texts(), root),
               (QStringList{"/files/report.txt", "/files/report.txt", "/A/a.txt", "/A/sub/b.txt",
                            "/files/~draft.txt", "/B/c.txt", "/files/.hidden", "/files/missing.txt"}));
     EXPECT_TRUE(test.desktop.messages.empty());
     EXPECT_GE(pointersDuringScan.size(), 4u);
     EXPECT_EQ(std::count(pointersDuringScan.begin(), pointersDuringScan.end(), PointerState::Hourglass), 0);
+}
+
+// A drop taken as a move lets the file manager delete the user's original afterwards.
+TEST(Form1DropTest, ADropIsTakenAsACopyOrALinkAndNeverAsAMove) {
+    const struct {
+        Qt::DropActions offered;
+        Qt::DropAction taken; // IgnoreAction: refused, and nothing is added
+    } rows[] = {{Qt::MoveAction, Qt::IgnoreAction},
+                {Qt::CopyAction | Qt::MoveAction, Qt::CopyAction},
+                {Qt::MoveAction | Qt::LinkAction, Qt::LinkAction},
+                {Qt::CopyAction | Qt::LinkAction, Qt::CopyAction}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.offered.toInt());
+        TestWindow test;
+        MakeTree(test.dir / "drop", {"a.txt"});
+        Form1& form = test.Load();
+        QMimeData data;
+        const DragResult result = DragAndDrop(form, data, test.dir / "drop", {"/a.txt"}, row.offered);
+        const bool taken = row.taken != Qt::IgnoreAction;
+        EXPECT_EQ(result.enterAccepted, taken);
+        EXPECT_EQ(result.moveAccepted, taken);
+        EXPECT_EQ(result.action, row.taken);
+        EXPECT_EQ(form.ListView1()->Count(), taken ? 1 : 0);
+    }
 }
 
 TEST(Form1DropTest, AnythingButAListOfLocalFilesIsRefused) {

@@ -6,6 +6,8 @@
 #include "SettingsStore.h"
 #include "TempDir.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -196,6 +198,42 @@ TEST(Form1BatchTest, TheBarIsRepaintedBeforeTheFirstAndBeforeALargeFile) {
     EXPECT_TRUE(painting[4]);
     EXPECT_TRUE(window.form->ProgressBar1()->updatesEnabled());
     EXPECT_EQ(window.Names("Docs"), "a-Pellnor.txt|a.txt|big-Pellnor.txt|big.txt");
+}
+
+// Runs `painted` whenever `widget` is painted.
+class PaintSpy : public QObject {
+public:
+    PaintSpy(QWidget* widget, std::function<void()> painted) : painted_(std::move(painted)) {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            painted_();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> painted_;
+};
+
+// A box keeps the run waiting for as long as it is open; the bar must show the file it is about, not the
+// one it was last painted for.
+TEST(Form1BatchTest, TheBarIsPaintedWithItsCurrentFileBeforeABoxOpens) {
+    BatchWindow window;
+    window.Inputs({{"a.txt", kHello}});
+    window.Add("Docs/missing.txt");
+    window.SaveOption(Save::Beside);
+    ProgressBar* bar = window.form->ProgressBar1();
+    window.form->show();
+    // The run's yields paint as the real ones do.
+    window.desktop.onProcessEvents = [] { QCoreApplication::processEvents(); };
+    QString painted;
+    PaintSpy spy(bar, [&] { painted = bar->text() + " " + QString::number(bar->value()); });
+    QStringList paintedWhenShown;
+    window.desktop.onMessage = [&](const testing::ShownMessage&) { paintedWhenShown.append(painted); };
+    window.Run();
+    EXPECT_EQ(paintedWhenShown, (QStringList{"Processing: missing.txt 100", "Progress Bar 0"}));
 }
 
 TEST(Form1BatchTest, RefusesInOrderWithoutTouchingAnyFile) {

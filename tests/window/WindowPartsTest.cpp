@@ -6,6 +6,10 @@
 #include "ProgressBar.h"
 #include "QtDesktopServices.h"
 
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+
 #include <gtest/gtest.h>
 
 namespace brantlewick {
@@ -48,9 +52,21 @@ TEST(WindowPartsTest, ASelectionFitsTheFileDialogsBufferUpTo30000Characters) {
     EXPECT_FALSE(SelectionFitsOpenFilesBuffer({"/d/" + name, "/d/" + name + "m"}));
 }
 
-TEST(WindowPartsTest, MessagesKeepTheirLineEndsUntilTheyAreDisplayed) {
-    EXPECT_EQ(DisplayedMessageText("Disk full\r\nin X at line 100\r\rPlease"),
-              "Disk full\nin X at line 100\n\nPlease");
+// A file name is data: "<b>" must show as typed, and markup would also swallow the report's line breaks.
+TEST(WindowPartsTest, MessageAndInputBoxesShowTheirTextsPlainWithTheirLineBreaks) {
+    const QString text = "Cannot open <b>big.txt</b> & <i>x</i>&amp;\r\nin X at line 100\r\rPlease";
+    const QString shown = "Cannot open <b>big.txt</b> & <i>x</i>&amp;\nin X at line 100\n\nPlease";
+    const auto message =
+        MakeMessageBox(nullptr, text, "Application Error", MessageIcon::Warning, MessageButtons::Ok);
+    const auto input = MakeInputBox(nullptr, text, "Brantlewick", "<b>");
+    for (QDialog* box : std::initializer_list<QDialog*>{message.get(), input.get()}) {
+        const QList<QLabel*> labels = box->findChildren<QLabel*>();
+        const auto label =
+            std::find_if(labels.begin(), labels.end(), [&](const QLabel* l) { return l->text() == shown; });
+        ASSERT_NE(label, labels.end()) << box->metaObject()->className();
+        EXPECT_EQ((*label)->textFormat(), Qt::PlainText) << box->metaObject()->className();
+    }
+    EXPECT_EQ(input->textValue(), "<b>");
 }
 
 // The stored list splits at every three backslashes; pieces of spaces only are dropped.

@@ -1,4 +1,4 @@
-// Output path choice with the never-overwrite-an-input rule.
+// Output path choice: never an input, never a result of another input of the same batch.
 #include "OutputNaming.h"
 
 #include "PathHelpers.h"
@@ -36,21 +36,35 @@ std::string WithOutputSuffix(const std::string& path) {
     return folder + name.substr(0, dot) + std::string(kOutputSuffix) + name.substr(dot + 1);
 }
 
-OutputNamer::OutputNamer(const std::vector<std::string>& batchInputs) {
-    for (const std::string& input : batchInputs) {
+OutputNamer::OutputNamer(const std::vector<std::string>& inputs) {
+    Protect(inputs);
+}
+
+void OutputNamer::Protect(const std::vector<std::string>& inputs) {
+    for (const std::string& input : inputs) {
         if (const auto id = IdOf(input)) {
             inputIds_.insert(*id);
         }
     }
 }
 
-bool OutputNamer::WouldReplaceAnInput(const std::string& output, const std::string& input) const {
+void OutputNamer::Written(const std::string& input, const std::string& output) {
+    if (const auto outputId = IdOf(output)) {
+        writtenFrom_[*outputId] = IdOf(input);
+    }
+}
+
+bool OutputNamer::IsTaken(const std::string& output, const std::string& input) const {
     if (CleanPath(output) == CleanPath(input)) {
         return true;
     }
     const auto inputId = IdOf(input);
     if (const auto outputId = IdOf(output)) {
-        return outputId == inputId || inputIds_.contains(*outputId);
+        if (outputId == inputId || inputIds_.contains(*outputId)) {
+            return true;
+        }
+        const auto written = writtenFrom_.find(*outputId);
+        return written != writtenFrom_.end() && (!inputId || written->second != inputId);
     }
     // An output that does not exist cannot be an input that does.
     if (inputId) {
@@ -72,8 +86,8 @@ std::string OutputNamer::OutputPathFor(const std::string& input,
         output = folder.empty() ? name : folder + kPathSeparator + name;
     }
     output = CleanPath(output);
-    // Each round lengthens the name, and only existing inputs can stop it, so this ends.
-    while (WouldReplaceAnInput(output, input)) {
+    // Each round lengthens the name, and only files that exist can stop it, so this ends.
+    while (IsTaken(output, input)) {
         output = CleanPath(WithOutputSuffix(output));
     }
     return output;

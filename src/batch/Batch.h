@@ -1,0 +1,101 @@
+// The batch run that the window and brantlewick-cli share: every listed file converted in turn into a
+// result of its own. The run talks to its front end through one listener and never learns which one it
+// serves: a window that lets its event loop run between steps and whose list may change meanwhile, or a
+// command line with a fixed list.
+#pragma once
+
+#include "OutputNaming.h"
+
+#include <cstddef>
+#include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brantlewick {
+
+// Where in the handling of one file a failure arose; a front end maps it onto its own report.
+enum class BatchStep {
+    Start,        // taking the inputs to protect, before the first file
+    Pause,        // the yield before a file comes up
+    ReadInput,    // asking for the input at the file's position
+    ShowFile,     // the yield that lets the front end show the file in hand
+    ChooseOutput, // asking for the file's settings and choosing its result's path
+    ClearOutput,  // the yield before an old result is deleted, and the delete
+    Convert,      // the conversion itself
+};
+
+// How one file is converted, as the front end's choices stand when the file comes up.
+struct FileSettings {
+    std::optional<std::string> outputFolder; // nothing: beside the input
+    std::vector<std::string> entries;
+};
+
+struct FileProgress {
+    enum class Stage {
+        Started,   // the input is known
+        Writing,   // the result's path is chosen and the conversion begins
+        Converted, // the result is written
+    };
+    Stage stage;
+    std::size_t position; // from 0
+    std::string_view input;
+    std::string_view output; // empty when Started
+};
+
+// What the run asks of its front end and tells it. The run calls it from one thread only. A call may throw:
+// the failure is reported through Failure() under the step it was made in, and the run goes on.
+class BatchListener {
+public:
+    virtual ~BatchListener() = default;
+
+    // The input at `position` as the front end's list stands now; the empty path is passed over. Throws when
+    // the position holds no entry any more.
+    virtual std::string InputAt(std::size_t position) = 0;
+    // Every input the list holds now. The run protects them all from being replaced by a result, and keeps
+    // protecting whatever it was told once.
+    virtual std::vector<std::string> Inputs() = 0;
+    // The settings for the file now coming up (`input`). Throws when they cannot give a sound result.
+    virtual FileSettings SettingsFor(const std::string& input) = 0;
+
+    virtual void Progress(const FileProgress& /*progress*/) {}
+    virtual void Failure(BatchStep step, std::string_view input, const std::exception& error) = 0;
+
+    // Lets the front end do its own work (paint, take clicks) at the run's three pauses per file.
+    virtual void Yield() {}
+    // True once the run must end at once, for example because its window is closing.
+    virtual bool MustStop() { return false; }
+    // True when the list gained or changed an entry since the last call; the run then asks Inputs() again
+    // before it deletes or writes anything.
+    virtual bool ListChanged() { return false; }
+};
+
+struct BatchSummary {
+    std::size_t converted = 0;
+    std::size_t failed = 0; // files with at least one failure
+    bool stopped = false;   // MustStop() ended the run early
+};
+
+// One batch: the Enter count is fixed for it, and whatever it protects or writes stays known to it, also
+// across several runs.
+class Batch {
+public:
+    explicit Batch(int enterCount) : enterCount_(enterCount) {}
+
+    // Converts the files at positions 0 to count - 1, each as the listener answers for it when it comes up.
+    BatchSummary Run(BatchListener& listener, std::size_t count);
+
+private:
+    // Converts the file at `position`; false when the run must stop.
+    bool ConvertAt(BatchListener& listener, std::size_t position, BatchSummary& summary);
+    // Protects what the list holds now if it changed since the last look; true when it did.
+    bool CatchUpWithTheList(BatchListener& listener);
+
+    int enterCount_;
+    OutputNamer namer_;
+    // The list changed and its inputs are not protected yet.
+    bool listAhead_ = false;
+};
+
+} // namespace brantlewick

@@ -1,0 +1,48 @@
+// Where the converted form of an input goes, for every front end of the batch run.
+#pragma once
+
+#include "FileSystem.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace brantlewick {
+
+inline constexpr std::string_view kOutputSuffix = "-Pellnor.";
+
+// Chooses output paths for one batch. An output keeps the input's file name, in the chosen folder or
+// beside the input. When that would name the input itself or any input the batch protects, however it is
+// spelled (letter case, "." and ".." parts, symbolic or hard links), or a result an earlier file of the
+// batch wrote, "-Pellnor." goes between the name and its extension, as often as needed. So a batch never
+// overwrites or deletes one of its inputs, and every input keeps its own result. The one exception is an
+// input listed twice: its second conversion replaces the result of its first.
+class OutputNamer {
+public:
+    explicit OutputNamer(const std::vector<std::string>& inputs = {});
+
+    // Adds to the inputs to protect; what was protected stays so.
+    void Protect(const std::vector<std::string>& inputs);
+
+    // `outputFolder` as the user gave it (a trailing separator or none); nothing means beside the input.
+    std::string OutputPathFor(const std::string& input, const std::optional<std::string>& outputFolder) const;
+
+    // Notes that `output` now holds the result for `input`, so that no later file of the batch replaces it.
+    void Written(const std::string& input, const std::string& output);
+
+private:
+    bool IsTaken(const std::string& output, const std::string& input) const;
+
+    std::unordered_set<FileId, FileIdHash> inputIds_;
+    // Each result of the batch and the input it came from (nothing when that input could not be examined).
+    std::unordered_map<FileId, std::optional<FileId>, FileIdHash> writtenFrom_;
+};
+
+// The name with the suffix: "a.txt" gives "a-Pellnor.txt", "README" gives "README-Pellnor.". The split is
+// made in the file name, never in a folder name.
+std::string WithOutputSuffix(const std::string& path);
+
+} // namespace brantlewick
