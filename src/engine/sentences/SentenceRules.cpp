@@ -865,15 +865,17 @@ std::optional<Boundary> SentenceRules::LineEndAt(const Window& w, const char* at
 }
 
 std::optional<Boundary> SentenceRules::BulletAt(const Window& w, const char* at, std::size_t length) const {
-    const char* after = at + length;
-    if (after >= w.end || !IsBlank(DecodeAt(after, w.end).code)) {
+    // A dash needs a blank after it to be a bullet ("-v" is no item); a true bullet does not ("•one").
+    const bool bullet = IsBullet(DecodeAt(at, w.end).code);
+    const Char next = DecodeAt(at + length, w.end);
+    if (!IsBlank(next.code) && !(bullet && IsWordChar(next.code))) {
         return std::nullopt;
     }
     if (AtLineStart(w, at)) {
         return lineEndsStay_ ? std::nullopt : BoundaryBefore(w, at);
     }
     // In the middle of a line only a true bullet marks an item; a dash there is a dash.
-    if (!IsBullet(DecodeAt(at, w.end).code) || !IsBlank(DecodeBefore(w.begin, at).code)) {
+    if (!bullet || !IsBlank(DecodeBefore(w.begin, at).code)) {
         return std::nullopt;
     }
     return BoundaryBefore(w, at);
