@@ -1,7 +1,7 @@
 // The batch run: the steps of each file, the protection of inputs and results, the conversion call.
 #include "Batch.h"
 
-#include "SentenceBreaks.h"
+#include "Conversion.h"
 
 #include <unistd.h>
 
@@ -125,7 +125,8 @@ bool Batch::ConvertAt(BatchListener& listener, std::size_t position, BatchSummar
             chooseOutput();
         }
         listener.Progress({FileProgress::Stage::Writing, position, input, output});
-        InsertEnterInFile(input, output, enterCount_, settings.entries);
+        ConvertFile(input, output,
+                    {settings.entries, enterCount_, settings.lines, settings.sentences, settings.language});
         namer_.Written(input, output);
     });
     if (converted) {

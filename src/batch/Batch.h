@@ -4,6 +4,7 @@
 // command line with a fixed list.
 #pragma once
 
+#include "Conversion.h"
 #include "OutputNaming.h"
 
 #include <cstddef>
@@ -30,6 +31,9 @@ enum class BatchStep {
 struct FileSettings {
     std::optional<std::string> outputFolder; // nothing: beside the input
     std::vector<std::string> entries;
+    bool sentences = false;
+    Language language = Language::English;
+    LineBreaks lines = LineBreaks::Join;
 };
 
 struct FileProgress {

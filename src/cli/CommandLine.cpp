@@ -8,7 +8,6 @@
 #include "FolderScan.h"
 #include "LineFile.h"
 #include "PathHelpers.h"
-#include "SentenceBreaks.h"
 
 #include <exception>
 
@@ -37,9 +36,22 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& arguments
     return arguments[++i];
 }
 
-void ConvertStandardStreams(const std::vector<std::string>& entries, int enterCount, const Streams& streams) {
+std::optional<LineBreaks> LineBreaksFromName(std::string_view name) {
+    if (name == "join") {
+        return LineBreaks::Join;
+    }
+    if (name == "keep") {
+        return LineBreaks::Keep;
+    }
+    if (name == "reflow") {
+        return LineBreaks::Reflow;
+    }
+    return std::nullopt;
+}
+
+void ConvertStandardStreams(const ConversionOptions& conversion, const Streams& streams) {
     InputFile input(streams.standardInput, "standard input");
-    ConvertStream(input, entries, enterCount, [&streams](std::string_view bytes) {
+    ConvertStream(input, conversion, [&streams](std::string_view bytes) {
         WriteAll(streams.standardOutput, bytes, "standard output");
     });
 }
@@ -90,8 +102,9 @@ bool ExpandFolders(const std::vector<std::string>& paths, std::vector<std::strin
 // converted by the command line itself, in its place.
 class FileArguments final : public BatchListener {
 public:
-    FileArguments(const std::vector<std::string>& inputs, const Options& options, const Streams& streams)
-        : inputs_(inputs), options_(options), streams_(streams) {
+    FileArguments(const std::vector<std::string>& inputs, const Options& options, const Streams& streams,
+                  Language language)
+        : inputs_(inputs), options_(options), streams_(streams), language_(language) {
         for (const std::string& input : inputs) {
             if (input != kStandardStream) {
                 files_.push_back(input);
@@ -105,7 +118,7 @@ public:
     std::string InputAt(std::size_t position) override { return inputs_.at(first_ + position); }
     std::vector<std::string> Inputs() override { return files_; }
     FileSettings SettingsFor(const std::string& /*input*/) override {
-        return {options_.outputFolder, options_.entries};
+        return {options_.outputFolder, options_.entries, options_.sentences, language_, options_.lines};
     }
     void Progress(const FileProgress& progress) override {
         if (progress.stage == FileProgress::Stage::Converted && options_.verbose) {
@@ -124,6 +137,7 @@ private:
     const std::vector<std::string>& inputs_;
     const Options& options_;
     const Streams& streams_;
+    Language language_;
     std::vector<std::string> files_;
     std::size_t first_ = 0;
 };
@@ -143,6 +157,16 @@ std::string UsageText() {
            "                         point whatever the locale\n"
            "  -c, --char TEXT        a sentence ending; repeat for several, applied in the order given\n"
            "                         (default: \".\" \"!\" \"?\")\n"
+           "      --sentences        break only where a sentence really ends: not inside numbers (3.14),\n"
+           "                         after abbreviations (Dr., e.g.), in web or e-mail addresses; list\n"
+           "                         items start on a line of their own, and every blank between two\n"
+           "                         sentences goes\n"
+           "      --language CODE    whose abbreviations and punctuation --sentences knows: en, de, fr,\n"
+           "                         es, it, ru, nl, ja or zh (default: the locale's language, else en)\n"
+           "      --lines CHOICE     the input's own line breaks: join (the lines run together; the\n"
+           "                         default), keep (each is written back), or reflow (the lines of a\n"
+           "                         paragraph are joined with a space, paragraphs stay apart by one\n"
+           "                         empty line, list items keep their lines)\n"
            "  -o, --output-dir DIR   write the results into DIR under the input's own name\n"
            "      --beside           write each result beside its input as NAME-Pellnor.EXT (default)\n"
            "  -q, --quiet            no progress output\n"
@@ -181,6 +205,20 @@ std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>&
                 return UsageError{"a sentence ending (-c) cannot be empty"};
             }
             options.entries.push_back(*entry);
+        } else if (argument == "--sentences") {
+            options.sentences = true;
+        } else if (auto code = OptionValue(arguments, i, "--language", "--language", error)) {
+            options.language = LanguageFromCode(*code);
+            if (!options.language) {
+                return UsageError{"--language " + *code + ": not one of en, de, fr, es, it, ru, nl, ja, zh",
+                                  false};
+            }
+        } else if (auto choice = OptionValue(arguments, i, "--lines", "--lines", error)) {
+            const std::optional<LineBreaks> lines = LineBreaksFromName(*choice);
+            if (!lines) {
+                return UsageError{"--lines " + *choice + ": not one of join, keep, reflow", false};
+            }
+            options.lines = *lines;
         } else if (auto folder = OptionValue(arguments, i, "-o", "--output-dir", error)) {
             if (folder->empty()) {
                 return UsageError{"the output folder (-o) cannot be empty"};
@@ -221,14 +259,16 @@ int Run(const Options& options, const Streams& streams) {
         return kUsageProblem;
     }
 
+    const ConversionOptions conversion{options.entries, enterCount, options.lines, options.sentences,
+                                       options.language.value_or(UserLanguage())};
     std::vector<std::string> inputs;
     bool failed = !ExpandFolders(options.paths, inputs, streams.errors);
     Batch batch(enterCount);
-    FileArguments files(inputs, options, streams);
+    FileArguments files(inputs, options, streams, conversion.language);
     for (std::size_t first = 0; first < inputs.size();) {
         if (inputs[first] == kStandardStream) {
             try {
-                ConvertStandardStreams(options.entries, enterCount, streams);
+                ConvertStandardStreams(conversion, streams);
             } catch (const std::exception& failure) {
                 ReportFailure(streams.errors, inputs[first], failure);
                 failed = true;

@@ -1,7 +1,6 @@
 // The conversion between files: bounded reads in, a draining buffer out, the output replaced whole.
 #include "Conversion.h"
 #include "LineFile.h"
-#include "SentenceBreaks.h"
 #include "TextEncoding.h"
 
 #include <memory>
@@ -50,16 +49,6 @@ ConversionCounts ConvertFile(const std::string& inputPath, const std::string& ou
         ConvertStream(input, options, [&output](std::string_view bytes) { output.Write(bytes); });
     output.Commit();
     return counts;
-}
-
-void ConvertStream(InputFile& input, const std::vector<std::string>& entries, int enterCount,
-                   const std::function<void(std::string_view)>& write) {
-    ConvertStream(input, ConversionOptions{entries, enterCount, LineBreaks::Join}, write);
-}
-
-void InsertEnterInFile(const std::string& inputPath, const std::string& outputPath, int enterCount,
-                       const std::vector<std::string>& entries) {
-    ConvertFile(inputPath, outputPath, ConversionOptions{entries, enterCount, LineBreaks::Join});
 }
 
 } // namespace brantlewick
