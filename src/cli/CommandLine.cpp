@@ -50,15 +50,6 @@ void ReportFailure(std::ostream& errors, std::string_view path, const std::excep
            << '\n';
 }
 
-// A folder argument without its trailing separators, as the scan takes it; the root stays "/".
-std::string FolderArgument(const std::string& path) {
-    std::string folder = path;
-    while (folder.size() > 1 && folder.back() == kPathSeparator) {
-        folder.pop_back();
-    }
-    return folder;
-}
-
 // The inputs the arguments stand for, in order: a folder is replaced by its files, collected as a folder
 // dropped on the window is. The scan passes over unreadable folders without a word; a folder the user
 // named that gives nothing is explained here. Returns false when a named folder could not be read.
@@ -71,7 +62,7 @@ bool ExpandFolders(const std::vector<std::string>& paths, std::vector<std::strin
             continue;
         }
         try {
-            std::vector<std::string> files = CollectFolderFiles(FolderArgument(path), "*.*");
+            std::vector<std::string> files = CollectFolderFiles(WithoutTrailingSeparators(path), "*.*");
             if (files.empty()) {
                 ListSubFolderNames(path); // throws the reason when the folder cannot be read
                 errors << kProgram << ": " << path << ": no files in this folder\n";

@@ -45,6 +45,8 @@ public:
     virtual QString DesktopLocation() = 0;
     // A whole number from 1 to 100, drawn anew at each call.
     virtual int RandomDraw() = 0;
+    // The pointer's vertical position in screen pixels, from the top of the screen.
+    virtual int PointerScreenRow() = 0;
     // Lets the window system deliver what is pending (repaints, clicks) inside a long loop.
     virtual void ProcessEvents() = 0;
     // Ends the program at once, from whatever handler or loop is running.
