@@ -1,11 +1,12 @@
-// A desktop double for window tests: answers come from queues (when one is empty, the answer of a user who
-// just closes the box: No, Cancel, nothing), and everything shown is recorded in order.
+// A desktop double for window tests: answers come from queues (when one is empty, those of a user who just
+// closes the box: No, Cancel, nothing), and every box and dialog shown is recorded in order.
 #pragma once
 
 #include "DesktopServices.h"
 
 #include <QStringList>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <stdexcept>
@@ -20,40 +21,28 @@ struct ShownMessage {
     MessageButtons buttons;
 };
 
-struct FileDialogAnswer {
-    QStringList paths;
-    bool tooManyFiles = false;
-    QString failure; // not empty: the dialog fails with this description
-};
-
 class ScriptedDesktop final : public DesktopServices {
 public:
     std::deque<MessageAnswer> questionAnswers;
     std::deque<QString> inputAnswers;
-    std::deque<FileDialogAnswer> fileAnswers;
+    std::deque<QStringList> fileAnswers; // {"too many"} or {"fails", description} make the dialog fail
     std::deque<QString> folderAnswers;
     std::deque<int> draws;
-    QString desktopLocation = QStringLiteral("/home/tester/Desktop");
+    QString desktopLocation;
     int pointerRow = 0;
-    // Run at every yield of the window, and when a box opens: a test acts "meanwhile" through them.
-    std::function<void()> onProcessEvents;
+    std::function<void()> onProcessEvents; // a test acts "meanwhile" at the window's yields
     std::function<void(const ShownMessage&)> onMessage;
 
     std::vector<ShownMessage> messages;
-    std::vector<QStringList> inputBoxes;    // prompt, caption, preset
-    std::vector<QStringList> fileDialogs;   // title, filter
-    std::vector<QStringList> folderPickers; // title, initial folder
-    std::vector<QWidget*> dialogOwners;
-    QStringList openedFolders;
-    QStringList openedAddresses;
+    std::vector<QStringList> dialogs; // each input box, file dialog and folder picker with its texts
+    QStringList opened;               // folders and web addresses, in order
     int processEventsCount = 0;
     int endProgramCount = 0;
 
     QStringList MessageTexts() const {
         QStringList texts;
-        for (const ShownMessage& message : messages) {
-            texts.append(message.text);
-        }
+        std::transform(messages.begin(), messages.end(), std::back_inserter(texts),
+                       [](auto& m) { return m.text; });
         return texts;
     }
 
@@ -67,28 +56,26 @@ public:
     }
     QString InputBox(QWidget*, const QString& prompt, const QString& caption,
                      const QString& preset) override {
-        inputBoxes.push_back({prompt, caption, preset});
+        dialogs.push_back({prompt, caption, preset});
         return Take(inputAnswers, QString());
     }
-    QStringList OpenFiles(QWidget* owner, const QString& title, const QString& filter) override {
-        fileDialogs.push_back({title, filter});
-        dialogOwners.push_back(owner);
-        const FileDialogAnswer answer = Take(fileAnswers, FileDialogAnswer());
-        if (answer.tooManyFiles) {
+    QStringList OpenFiles(QWidget*, const QString& title, const QString& filter) override {
+        dialogs.push_back({title, filter});
+        const QStringList answer = Take(fileAnswers, QStringList());
+        if (answer.value(0) == QStringLiteral("too many")) {
             throw TooManyFilesError();
         }
-        if (!answer.failure.isEmpty()) {
-            throw std::runtime_error(answer.failure.toStdString());
+        if (answer.value(0) == QStringLiteral("fails")) {
+            throw std::runtime_error(answer.value(1).toStdString());
         }
-        return answer.paths;
+        return answer;
     }
-    QString BrowseForFolder(QWidget* owner, const QString& title, const QString& initial) override {
-        folderPickers.push_back({title, initial});
-        dialogOwners.push_back(owner);
+    QString BrowseForFolder(QWidget*, const QString& title, const QString& initial) override {
+        dialogs.push_back({title, initial});
         return Take(folderAnswers, QString());
     }
-    void OpenFolder(const QString& path) override { openedFolders.append(path); }
-    void OpenWebAddress(const QString& address) override { openedAddresses.append(address); }
+    void OpenFolder(const QString& path) override { opened.append(path); }
+    void OpenWebAddress(const QString& address) override { opened.append(address); }
     QString DesktopLocation() override { return desktopLocation; }
     int RandomDraw() override { return Take(draws, 1); }
     int PointerScreenRow() override { return pointerRow; }
@@ -102,12 +89,11 @@ public:
 
 private:
     template <typename T> static T Take(std::deque<T>& queue, T fallback) {
-        if (queue.empty()) {
-            return fallback;
+        if (!queue.empty()) {
+            fallback = std::move(queue.front());
+            queue.pop_front();
         }
-        T front = std::move(queue.front());
-        queue.pop_front();
-        return front;
+        return fallback;
     }
 };
 
