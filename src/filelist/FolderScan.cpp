@@ -98,19 +98,16 @@ std::size_t ScanLevel(std::vector<std::string>& folderList, bool recurse, ScanSt
     for (std::size_t i = 0; i < given; ++i) {
         const std::string& folder = folderList[i];
         std::optional<std::uint32_t> attributes;
-        bool enter = false;
-        trap.Line(104, [&] {
+        const auto listable = trap.Line(104, [&] {
             attributes = state.readAttributes(folder);
-            enter = attributes && (*attributes & kAttributeFolder) != 0 &&
-                    utf8::CharacterCount(folder) < kPathLimit;
+            return attributes && (*attributes & kAttributeFolder) != 0 &&
+                   utf8::CharacterCount(folder) < kPathLimit;
         });
-        if (!enter) {
+        if (!listable.value_or(false)) {
             continue;
         }
         trap.Line(106, [&] { Yield(hooks); });
-        enter = false;
-        trap.Line(108, [&] { enter = MayEnter(folder, *attributes); });
-        if (!enter) {
+        if (!trap.Line(108, [&] { return MayEnter(folder, *attributes); }).value_or(false)) {
             continue;
         }
         trap.Line(110, [&] {
@@ -216,11 +213,8 @@ std::vector<std::string> CollectFolderFiles(const std::string& folder, const std
 }
 
 std::vector<std::string> ListFilesInFolder(const std::string& folder, const std::string& pattern) {
-    std::string withSeparator = folder;
-    if (withSeparator.empty() || withSeparator.back() != kPathSeparator) {
-        withSeparator += kSeparator;
-    }
-    return MatchingFiles(withSeparator, WildcardPattern(pattern));
+    // The listing needs no separator at the end; only the empty folder becomes the root by gaining one.
+    return MatchingFiles(folder.empty() ? kSeparator : folder, WildcardPattern(pattern));
 }
 
 bool IsExistingFile(const std::string& path) {
