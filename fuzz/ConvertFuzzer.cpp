@@ -1,20 +1,48 @@
 // Fuzzes the streaming conversion against the plain reference: the first bytes pick the Enter count, the
-// entries and the chunk size; the rest is the text, converted both in small chunks and whole (the whole
-// text reaches the single pass's 64-byte windows).
+// entries and the piece sizes; the rest is the text, converted whole and in pieces. Every piece lies in a
+// heap buffer of exactly its size, so a read one byte past it fails under the sanitizer.
 #include "ReferenceConversion.h"
 #include "SentenceBreaks.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
+
+namespace {
+
+std::string ConvertInPieces(const std::string& text, const std::vector<std::string>& entries, int enters,
+                            std::minstd_rand* pieceSizes) {
+    brantlewick::SentenceBreaker breaker(entries, enters);
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        // Whole when there is no generator; otherwise mostly small pieces, now and then a few windows long.
+        std::size_t size = text.size() - at;
+        if (pieceSizes != nullptr) {
+            const std::uint32_t draw = (*pieceSizes)();
+            size = std::min<std::size_t>(size, draw % 8 == 0 ? 1 + draw % 400 : 1 + draw % 24);
+        }
+        const auto piece = std::make_unique_for_overwrite<char[]>(size);
+        std::memcpy(piece.get(), text.data() + at, size);
+        breaker.Feed(std::string_view(piece.get(), size), out);
+        at += size;
+    }
+    breaker.Finish(out);
+    return out;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 3) {
         return 0;
     }
     const int enters = data[0] % 10; // above 7 a replacement outgrows the 16-byte fixed copy
-    const std::size_t chunk = 1 + data[1] % 64;
+    std::minstd_rand pieceSizes(1 + data[1]);
     // Entries: up to four, each 1 to 3 bytes long, taken from the input after a header byte.
     std::size_t at = 3;
     std::vector<std::string> entries;
@@ -28,14 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string text(reinterpret_cast<const char*>(data + at), size - at);
 
-    brantlewick::SentenceBreaker breaker(entries, enters);
-    std::string streamed;
-    for (std::size_t from = 0; from < text.size(); from += chunk) {
-        breaker.Feed(std::string_view(text).substr(from, chunk), streamed);
-    }
-    breaker.Finish(streamed);
     const std::string expected = brantlewick::testing::ReferenceConvert(text, entries, enters);
-    if (streamed != expected || brantlewick::ConvertText(text, entries, enters) != expected) {
+    if (ConvertInPieces(text, entries, enters, nullptr) != expected ||
+        ConvertInPieces(text, entries, enters, &pieceSizes) != expected) {
         std::abort();
     }
     return 0;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up and runs the whole test suite: a Release build, a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer, a bounded replay of the fuzz targets, and the Debian package check.
+# UndefinedBehaviorSanitizer, the converter alone without Qt, a bounded replay of the fuzz targets, and the
+# Debian package check.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -15,6 +16,15 @@ echo "== Sanitizer build and tests"
     -DBRANTLEWICK_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"
+
+echo "== The converter alone, built and tested where Qt cannot be found"
+"$root/scripts/build.sh" "$root/build-headless" -DBUILD_TESTING=ON -DBRANTLEWICK_WINDOW=OFF \
+    -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON --no-warn-unused-cli
+if ldd "$root/build-headless/bin/brantlewick-cli" | grep -q libQt; then
+    echo "test: the converter built without the window links Qt" >&2
+    exit 1
+fi
+ctest --test-dir "$root/build-headless" --output-on-failure -j "$jobs"
 
 echo "== Fuzz targets (bounded)"
 "$root/scripts/build.sh" "$root/build-fuzz" -DBRANTLEWICK_FUZZ=ON -DBUILD_TESTING=OFF \

@@ -1,7 +1,7 @@
 // Readable engine failures.
 #include "EngineError.h"
 
-#include <cstring>
+#include <string.h>
 
 namespace brantlewick {
 
@@ -9,8 +9,25 @@ EngineError::EngineError(std::string path, std::string reason)
     : std::runtime_error(path.empty() ? reason : "\"" + path + "\": " + reason), path_(std::move(path)),
       reason_(std::move(reason)) {}
 
+namespace {
+
+// The GNU and the POSIX forms of strerror_r differ in what they return; either fills or points to the text.
+[[maybe_unused]] const char* DescriptionOf(const char* gnuResult, const char*) {
+    return gnuResult;
+}
+[[maybe_unused]] const char* DescriptionOf(int posixResult, const char* buffer) {
+    return posixResult == 0 ? buffer : "Unknown error";
+}
+
+} // namespace
+
+std::string SystemErrorText(int error) {
+    char buffer[256] = {};
+    return DescriptionOf(::strerror_r(error, buffer, sizeof buffer), buffer);
+}
+
 void ThrowSystemError(int error, const std::string& action, const std::string& path) {
-    throw EngineError(path, action + ": " + std::strerror(error));
+    throw EngineError(path, action + ": " + SystemErrorText(error));
 }
 
 } // namespace brantlewick

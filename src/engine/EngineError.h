@@ -20,6 +20,10 @@ private:
     std::string reason_;
 };
 
+// The system's description of the errno value `error` ("No such file or directory"), safe to ask from any
+// thread: the output of a conversion is written on a thread of its own.
+std::string SystemErrorText(int error);
+
 // Throws an EngineError for the errno value `error`, e.g. ("cannot open", "/a.txt") gives
 // the reason "cannot open: No such file or directory".
 [[noreturn]] void ThrowSystemError(int error, const std::string& action, const std::string& path);

@@ -98,7 +98,7 @@ bool IsRootFolder(const std::string& path) {
 }
 
 FolderListError::FolderListError(const std::string& folder, int error)
-    : EngineError(folder, std::string("cannot list the folder: ") + std::strerror(error)), error_(error) {}
+    : EngineError(folder, "cannot list the folder: " + SystemErrorText(error)), error_(error) {}
 
 bool FolderListError::AccessDeniedOrMissing() const noexcept {
     return error_ == EACCES || error_ == EPERM || error_ == ENOENT || error_ == ENOTDIR;

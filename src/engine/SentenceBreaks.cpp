@@ -247,7 +247,9 @@ void DrainingSink::HandOver() {
     }
     changed_.notify_all();
     filling_ = 1 - filling_;
+    // Room in the other buffer, which has none yet the first time round.
     cursor_ = buffers_[filling_].get();
+    limit_ = cursor_ + capacities_[filling_];
 }
 
 void DrainingSink::MakeRoom(std::size_t size) {
@@ -394,9 +396,10 @@ void SentenceBreaker::FeedSingleBytes(std::string_view chunk, OutputSink& sink, 
     };
 
     // Windows: the bytes from `in` onwards are copied whole, and each stop then moves `out` up to it,
-    // writes its replacement and copies the rest of the window again behind that. Reads reach at most
-    // one window and one byte past the window's start, hence the margin before the end.
-    while (static_cast<std::size_t>(end - in) >= 2 * kWindow) {
+    // writes its replacement and copies the rest of the window again behind that. A stop on the window's
+    // last byte followed by a dropped space puts `in` two bytes past the window, and the copy behind it
+    // reads a whole window from there: two windows and one byte must be left.
+    while (static_cast<std::size_t>(end - in) > 2 * kWindow) {
         ensureRoom();
         const char* const window = in;
         std::uint64_t mask = stops.Mask(window);

@@ -8,7 +8,12 @@
 #include <QStringDecoder>
 #include <QVariant>
 
+#include <QDateTime>
+#include <QSaveFile>
+
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace brantlewick {
 namespace {
@@ -25,40 +30,60 @@ QString Quoted(const QString& text) {
     return u'"' + text.left(kShown) + QStringLiteral("...\" (%1 characters)").arg(text.size());
 }
 
-// The number of the first line QSettings would not write back as it stands (0 when every line is a group
-// header, a key with "=", the continuation of a value, a ";" comment or blank). QSettings itself drops
-// such lines when it rewrites a file, so a file with one is never written.
-int FirstDamagedLine(const QByteArray& content) {
+// One line of an INI file, marked when QSettings would not write it back as it stands: bytes that are not
+// UTF-8 or NUL bytes, or a line that is neither a group header, a key with "=", the continuation of a
+// value, a ";" comment nor blank. QSettings itself drops such lines when it rewrites a file.
+struct IniLine {
+    QByteArray bytes;
+    bool damaged = false;
+    // Left out of a recovered file: damaged itself, or part of a value (a key and the lines it continues
+    // onto) with a damaged line in it.
+    bool dropped = false;
+};
+
+bool IsUtf8WithoutNul(const QByteArray& bytes) {
+    // Stateless: a sequence cut off at the line's end is an error, not something to wait for.
     QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = decoder(content);
-    if (decoder.hasError() || content.contains('\0')) {
-        // Bytes that are not UTF-8 would come back altered after a rewrite; find the first such line.
-        const auto lines = content.split('\n');
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            // Stateless: a sequence cut off at the line's end is an error, not something to wait for.
-            QStringDecoder lineDecoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-            const QString decoded = lineDecoder(lines[i]); // the decoder works only when its result is taken
-            if (lineDecoder.hasError() || lines[i].contains('\0')) {
-                return static_cast<int>(i + 1);
+    const QString decoded = decoder(bytes); // the decoder works only when its result is taken
+    return !decoder.hasError() && !bytes.contains('\0');
+}
+
+std::vector<IniLine> ReadIniLines(const QByteArray& content) {
+    std::vector<IniLine> lines;
+    bool continued = false;
+    std::size_t entryStart = 0;
+    for (const QByteArray& bytes : content.split('\n')) {
+        IniLine line{bytes};
+        const bool wasContinued = continued;
+        if (!wasContinued) {
+            entryStart = lines.size();
+        }
+        if (!IsUtf8WithoutNul(bytes)) {
+            line.damaged = true;
+            continued = false;
+        } else {
+            const QString text = QString::fromUtf8(bytes).trimmed();
+            continued = text.endsWith(u'\\');
+            if (!wasContinued && !text.isEmpty() && !text.startsWith(u';')) {
+                line.damaged = text.startsWith(u'[') ? !text.contains(u']') : !text.contains(u'=');
             }
         }
-        return 1;
-    }
-    bool continued = false;
-    int number = 0;
-    for (const QString& rawLine : text.split(u'\n')) {
-        ++number;
-        const QString line = rawLine.trimmed();
-        const bool wasContinued = continued;
-        continued = line.endsWith(u'\\');
-        if (wasContinued || line.isEmpty() || line.startsWith(u';')) {
-            continue;
-        }
-        if (line.startsWith(u'[') ? !line.contains(u']') : !line.contains(u'=')) {
-            return number;
+        lines.push_back(line);
+        if (line.damaged) {
+            for (std::size_t i = entryStart; i < lines.size(); ++i) {
+                lines[i].dropped = true;
+            }
+        } else if (lines[entryStart].dropped) {
+            lines.back().dropped = true; // a continuation of a value already lost
         }
     }
-    return 0;
+    return lines;
+}
+
+// The number of the first damaged line, 0 when there is none.
+int FirstDamagedLine(const std::vector<IniLine>& lines) {
+    const auto damaged = std::find_if(lines.begin(), lines.end(), [](const IniLine& l) { return l.damaged; });
+    return damaged == lines.end() ? 0 : static_cast<int>(damaged - lines.begin()) + 1;
 }
 
 // Refuses a file that exists but cannot be read, or that could not be rewritten without loss.
@@ -83,7 +108,7 @@ void CheckReadable(const QString& path) {
                                 .arg(path, file.errorString())
                                 .toStdString());
     }
-    if (const int line = FirstDamagedLine(content); line != 0) {
+    if (const int line = FirstDamagedLine(ReadIniLines(content)); line != 0) {
         throw SettingsError(QStringLiteral("The settings file %1 is damaged at line %2; it is left as it is "
                                            "and the program's settings are neither read from it nor saved.")
                                 .arg(path)
@@ -152,6 +177,59 @@ void SettingsStore::SaveSetting(const QString& key, const QString& value) {
     settings.endGroup();
     settings.sync();
     CheckStatus(settings, filePath_, "write");
+}
+
+std::optional<QString> SettingsStore::RecoverDamagedFile(const QDateTime& now) {
+    QFile file(filePath_);
+    if (QFileInfo(filePath_).isDir() || !file.open(QIODevice::ReadOnly)) {
+        return std::nullopt; // missing, or unreadable: the reads report it, and nothing is touched
+    }
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return std::nullopt;
+    }
+    file.close();
+    const std::vector<IniLine> lines = ReadIniLines(content);
+    const int firstDamaged = FirstDamagedLine(lines);
+    if (firstDamaged == 0) {
+        return std::nullopt;
+    }
+    QByteArrayList kept;
+    for (const IniLine& line : lines) {
+        if (!line.dropped) {
+            kept.append(line.bytes);
+        }
+    }
+    const auto droppedCount = static_cast<qsizetype>(lines.size()) - kept.size();
+    QByteArray recovered = kept.join('\n');
+    if (!recovered.isEmpty() && !recovered.endsWith('\n')) {
+        recovered.append('\n');
+    }
+
+    // The damaged file stays whole beside the new one; an earlier copy is never replaced (the copy
+    // refuses a name that exists).
+    const QString stem =
+        filePath_ + QStringLiteral(".damaged-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString copy = stem;
+    for (int n = 2; !file.copy(copy); ++n) {
+        if (!QFileInfo::exists(copy) || n > 1000) {
+            return std::nullopt;
+        }
+        copy = stem + u'-' + QString::number(n);
+    }
+    QSaveFile clean(filePath_);
+    if (!clean.open(QIODevice::WriteOnly) || clean.write(recovered) < 0 || !clean.commit()) {
+        QFile::remove(copy);
+        return std::nullopt;
+    }
+    return QStringLiteral("The settings file %1 was damaged at line %2 and could not be used as it was.\r\r"
+                          "A copy of it is kept as %3. Every setting that could be read is kept; %4 that "
+                          "could not be read %5 left out.")
+        .arg(filePath_)
+        .arg(firstDamaged)
+        .arg(copy)
+        .arg(droppedCount == 1 ? QStringLiteral("1 line") : QStringLiteral("%1 lines").arg(droppedCount))
+        .arg(droppedCount == 1 ? QStringLiteral("was") : QStringLiteral("were"));
 }
 
 bool SettingsStore::GetBoolSetting(const QString& key, const QString& defaultValue) const {

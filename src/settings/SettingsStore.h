@@ -1,7 +1,10 @@
 // The per-user store of the program's choices: one INI file, group "Brantlewick", every value a string.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
+
+#include <optional>
 
 #include <stdexcept>
 
@@ -53,6 +56,13 @@ public:
     // written, and refuses (with SettingsError) to rewrite a file it could not read, so that a damaged
     // file is never replaced by one holding only what could be understood of it.
     void SaveSetting(const QString& key, const QString& value);
+
+    // A file the store would refuse as damaged (lines it could not write back unchanged) is set aside:
+    // a copy is kept beside it as "<file>.damaged-YYYYMMDD-HHMMSS" (with "-2", "-3", ... when that name is
+    // taken) and the file is rewritten with every line that could be read. Returns the message that says
+    // so, naming the copy; nothing when the file is sound, missing or unreadable, or when no copy could be
+    // kept (then it is left as it is).
+    std::optional<QString> RecoverDamagedFile(const QDateTime& now = QDateTime::currentDateTime());
 
     // GetSetting read as a boolean by ParseBoolSetting; `defaultValue` is "1" or "0" by convention.
     bool GetBoolSetting(const QString& key, const QString& defaultValue) const;

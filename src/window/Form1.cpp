@@ -8,6 +8,7 @@
 #include "FileListPart.h"
 #include "ListView.h"
 #include "OptionsPart.h"
+#include "SettingsStore.h"
 #include "SkinFramework.h"
 #include "StartAddingPart.h"
 #include "TrapLocations.h"
@@ -125,6 +126,13 @@ void Form1::Load() {
     });
     trap.Line(108, [&] { OpenWebsiteOnceInAHundred(); });
     trap.Line(110, [&] { parts_->files.ShowColumn(); });
+    // A damaged settings file would fail every read below and every write after them: it is set aside
+    // and replaced by what could be read of it, and that is said once, here.
+    WithoutTrap([&] {
+        if (const std::optional<QString> recovered = shell.Settings().RecoverDamagedFile()) {
+            shell.ShowMessage(*recovered);
+        }
+    });
     parts_->options.Restore(trap);
     trap.Line(122, [&] { parts_->characters.ShowColumn(); });
     trap.Line(124, [&] { parts_->characters.Restore(); });

@@ -3,8 +3,6 @@
 #include "TempDir.h"
 #include "Unprivileged.h"
 
-#include <QDir>
-
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -105,55 +103,51 @@ TEST(SettingsStoreTest, OtherGroupsAndOtherProgramsKeysAreKept) {
     EXPECT_EQ(store.GetSetting(setting::kOutputFolder, ""), "/a, b, c");
 }
 
-TEST(SettingsStoreTest, ADamagedOrUnreadableFileIsReportedAndNeverRewritten) {
+// A damaged file is refused by every read and write, and never rewritten by them. Recovery keeps a copy
+// beside it (never over an earlier copy) and rewrites it with every line that could be read.
+TEST(SettingsStoreTest, ADamagedFileIsRefusedUntilItIsSetAsideAndWhatCouldBeReadIsKept) {
     const std::string damaged = "The settings file %1 is damaged at line %2; it is left as it is and the "
                                 "program's settings are neither read from it nor saved.";
     const struct {
         const char* name;
-        std::string content; // empty: a folder in place of the file
-        int line;            // 0: the folder
+        std::string content;
+        int line;
+        std::string kept;
     } cases[] = {
-        {"binary garbage", std::string("\x89PNG\r\n\x1a\n\x01\x02\x03garbage", 18), 1},
-        {"truncated in a group name", "[Brantlewick]\nText1=3\n[Other]\nkey=1\n[Brant", 5},
-        {"a line without =", "[Other]\nkey=1\nnonsense\n[Brantlewick]\nText1=2\n", 3},
-        {"a # line", "# notes\n[Brantlewick]\nText1=2\n", 1},
-        {"bytes that are not UTF-8", "[Other]\nname=caf\xe9\n[Brantlewick]\nText1=2\n", 2},
-        {"NUL bytes after a crash", std::string("[Brantlewick]\nText1=2\n\0\0\0\0", 26), 3},
-        {"a folder", "", 0},
+        {"binary garbage", std::string("\x89PNG\r\n\x1a\n\x01\x02\x03garbage", 18), 1, ""},
+        {"truncated in a group name", "[Brantlewick]\nText1=3\n[Other]\nkey=1\n[Brant", 5,
+         "[Brantlewick]\nText1=3\n[Other]\nkey=1\n"},
+        {"a # line", "# notes\r\n[Brantlewick]\r\nText1=3\r\n", 1, "[Brantlewick]\r\nText1=3\r\n"},
+        {"bytes that are not UTF-8", "[Other]\nname=caf\xe9\n[Brantlewick]\nText1=3\n", 2,
+         "[Other]\n[Brantlewick]\nText1=3\n"},
+        {"NUL bytes after a crash", std::string("[Brantlewick]\nText1=3\n\0\0\0\0", 26), 3,
+         "[Brantlewick]\nText1=3\n"},
+        {"a value continued onto a damaged line", "[Brantlewick]\nListView2=a \\\n\xff\nText1=3\nb c\n", 3,
+         "[Brantlewick]\nText1=3\n"},
     };
+    const QDateTime now(QDate(2024, 2, 29), QTime(13, 5, 9));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         const std::string path = dir / "Kestrova.ini";
-        if (c.content.empty()) {
-            ASSERT_TRUE(QDir().mkpath(Q(path + "/inside")));
-        } else {
-            WriteBytes(path, c.content);
-        }
-        const std::string expected =
-            c.line == 0 ? "Cannot read the settings file " + path + ": it is a folder."
-                        : QString::fromStdString(damaged).arg(Q(path)).arg(c.line).toStdString();
+        WriteBytes(path, c.content);
+        const std::string refused = QString::fromStdString(damaged).arg(Q(path)).arg(c.line).toStdString();
         SettingsStore store(Q(path));
-        EXPECT_EQ(Message([&] { store.GetSetting(setting::kText1, "1"); }), expected);
-        EXPECT_EQ(Message([&] { store.SaveSetting(setting::kText1, "5"); }), expected);
-        if (c.content.empty()) {
-            EXPECT_TRUE(QDir(Q(path + "/inside")).exists());
-        } else {
-            EXPECT_EQ(ReadBytes(path), c.content);
-        }
-    }
-}
+        EXPECT_EQ(Message([&] { store.GetSetting(setting::kText1, "1"); }), refused);
+        EXPECT_EQ(Message([&] { store.SaveSetting(setting::kText1, "5"); }), refused);
+        EXPECT_EQ(ReadBytes(path), c.content);
 
-TEST(SettingsStoreTest, AFolderThatCannotBeCreatedFailsTheWriteOnly) {
-    TempDir dir;
-    WriteBytes(dir / "config", "a file where the configuration folder should be");
-    const std::string path = dir / "config/Kestrova.ini";
-    SettingsStore store(Q(path));
-    EXPECT_EQ(store.GetSetting(setting::kText1, "1"), "1");
-    EXPECT_EQ(Message([&] { store.SaveSetting(setting::kText1, "2"); }),
-              "Cannot write the settings file " + path + ": the folder " + dir.Path() +
-                  "/config cannot be created or written.");
-    EXPECT_EQ(ReadBytes(dir / "config"), "a file where the configuration folder should be");
+        WriteBytes(path + ".damaged-20240229-130509", "an earlier copy");
+        const std::optional<QString> told = store.RecoverDamagedFile(now);
+        ASSERT_TRUE(told.has_value());
+        EXPECT_TRUE(told->contains(QStringLiteral("damaged at line %1").arg(c.line)));
+        EXPECT_TRUE(told->contains(Q(" kept as " + path + ".damaged-20240229-130509-2.")));
+        EXPECT_EQ(ReadBytes(path + ".damaged-20240229-130509"), "an earlier copy");
+        EXPECT_EQ(ReadBytes(path + ".damaged-20240229-130509-2"), c.content);
+        EXPECT_EQ(ReadBytes(path), c.kept);
+        EXPECT_EQ(store.GetSetting(setting::kText1, "1"), c.kept.empty() ? "1" : "3");
+        EXPECT_FALSE(store.RecoverDamagedFile(now).has_value());
+    }
 }
 
 TEST(SettingsStoreTest, AFileWithoutPermissionsIsNeitherReadNorReplaced) {
@@ -165,7 +159,8 @@ TEST(SettingsStoreTest, AFileWithoutPermissionsIsNeitherReadNorReplaced) {
     const auto messages = testing::RunAsOrdinaryUser([&] {
         SettingsStore store(Q(path));
         return Message([&] { store.GetSetting(setting::kText1, "1"); }) + "|" +
-               Message([&] { store.SaveSetting(setting::kText1, "5"); });
+               Message([&] { store.SaveSetting(setting::kText1, "5"); }) +
+               (store.RecoverDamagedFile() ? "|set aside" : "");
     });
     if (!messages) {
         GTEST_SKIP() << "no ordinary user to run the check as";

@@ -94,6 +94,24 @@ TEST(StartupTest, BadStartsAreReportedAndNothingStoredIsLost) {
     EXPECT_EQ(broken.desktop.endProgramCount, 1);
 }
 
+// A "#" line used to fail every read at every start and every write after them. The file is set aside
+// once, said once, and what could be read of it is used and saved from then on.
+TEST(StartupTest, ADamagedSettingsFileIsSetAsideOnceAndWhatCouldBeReadIsUsed) {
+    TestWindow test;
+    test.WriteSettings("Text1=3\nOption2=True\n");
+    WriteBytes(test.SettingsPath(), "# my notes\n" + ReadBytes(test.SettingsPath()));
+    test.Load();
+    EXPECT_EQ(test.desktop.messages.size() + test.desktop.messages.at(0).text.contains(".damaged-"), 2u);
+    EXPECT_EQ(test.desktop.messages[0].caption, "Brantlewick");
+    EXPECT_EQ(Shown(test).section('|', 0, 0) + Shown(test).section('|', 2), "3010|. ! ?");
+    test.Get<QLineEdit>("Text1").setText("4");
+    test.form->close();
+    test.form.reset();
+    test.Load();
+    EXPECT_EQ(test.desktop.messages.size(), 1u);
+    EXPECT_EQ(test.Get<QLineEdit>("Text1").text(), "4");
+}
+
 // Closing saves the character list, lets events run twice and ends the program. The boxes store every
 // keystroke and the options every click; a store that refuses them is told once a session, with its
 // reason, and the window goes on working.
