@@ -86,8 +86,8 @@ std::size_t RemoveUnreadable(std::vector<std::string>& folderList,
 
 // One level of the scan over the items of `folderList`, under its own trap as every call of the procedure
 // has; returns how many of those items remain. The trap's line numbers count the procedure's statements
-// from 100 in steps of 2; the three that cannot fail (100, 102 and 116: the list of new folders and the
-// two loops) run outside it.
+// from 100 in steps of 2; those that cannot fail (100, 102 and 116: the list of new folders and the two
+// loops, and 108) run outside it.
 std::size_t ScanLevel(std::vector<std::string>& folderList, bool recurse, ScanState& state) {
     const ScanHooks& hooks = state.hooks;
     SilentReporter silent;
@@ -107,7 +107,7 @@ std::size_t ScanLevel(std::vector<std::string>& folderList, bool recurse, ScanSt
             continue;
         }
         trap.Line(106, [&] { Yield(hooks); });
-        if (!trap.Line(108, [&] { return MayEnter(folder, *attributes); }).value_or(false)) {
+        if (!MayEnter(folder, *attributes)) { // line 108, which cannot fail
             continue;
         }
         trap.Line(110, [&] {

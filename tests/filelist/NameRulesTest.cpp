@@ -20,7 +20,8 @@ TEST(NameRulesTest, NamesAreDecodedAsStrictUtf8AndCheckedForUnsafeCharacters) {
         {"", true, false, 0},
         {"Reports 2021 ~!#$%&'()+,-.;=@[]^_`{}", true, false, 36},
         {"\xc2\xa0\xe0\xa0\x80\xe2\x82\xac", true, false, 3}, // U+00A0 past the range, U+0800, the euro sign
-        {"\xed\x9f\xbf\xee\x80\x80", true, false, 2},         // U+D7FF and U+E000 around the surrogates
+        {"\xed\x9f\xbf\xee\x80\x80\xef\xbf\xbd", true, false,
+         3},                                                  // U+D7FF, U+E000 around the surrogates; U+FFFD
         {"\xf0\x90\x80\x80\xf4\x8f\xbf\xbf", true, false, 2}, // U+10000 and U+10FFFF
         {"what?", true, true, 5},
         {std::string("nul\0x\t\x1f", 7), true, true, 7},
@@ -34,6 +35,7 @@ TEST(NameRulesTest, NamesAreDecodedAsStrictUtf8AndCheckedForUnsafeCharacters) {
         {"\xed\xbf\xbf", false, true, 3},     // the last surrogate
         {"\xf4\x90\x80\x80", false, true, 4}, // past U+10FFFF
         {"a\xe2\x82", false, true, 3},        // cut short
+        {"\x80", false, true, 1},             // a stray continuation byte
     };
     for (const auto& c : cases) {
         EXPECT_EQ(std::tuple(utf8::IsValid(c.name), HasUnsafeChars(c.name), utf8::CharacterCount(c.name)),
@@ -58,8 +60,8 @@ TEST(NameRulesTest, WildcardsMatchAsTheListingRulesSay) {
         {"read.", "read", true},    {"*a*", "banana", true},
         {"*a*", "bbb", false},      {"*.\xc3\xa9", "x.\xc3\x89", false},
         {"data", "data1", false},   {"", "a", false},
-        {"*.**", "README", true},   {"**.*", "a.b", true},
-        {"?.*", "README", false},   {"*?.*", "a", true},
+        {"?.*", "README", false},   {"a.*", "a", true},
+        {"a.*", "b.txt", false},    {"a.?", "a.b", true}, // not every three elements match every name
     };
     for (const auto& [pattern, name, matches] : cases) {
         EXPECT_EQ(WildcardPattern(pattern).Matches(name), matches) << pattern << " " << name;
