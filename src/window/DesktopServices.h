@@ -18,7 +18,6 @@ enum class MessageAnswer { Ok, Yes, No };
 // its own message instead of the standard report.
 class TooManyFilesError : public std::runtime_error {
 public:
-    static constexpr int kNumber = 20476;
     TooManyFilesError() : std::runtime_error("The selected file names do not fit the dialog's buffer.") {}
 };
 
