@@ -15,6 +15,7 @@
 namespace brantlewick {
 namespace {
 
+using testing::Exists;
 using testing::ListNames;
 using testing::ReadBytes;
 using testing::TempDir;
@@ -29,7 +30,10 @@ struct ScriptedFrontEnd final : BatchListener {
     std::function<void(int pause)> atPause = [](int) {};
     std::function<FileSettings(const std::string&)> settings;
     int pauses = 0;
-    bool stopAfterPause = false;
+    int inputsAsked = 0;
+    int inputsFailAt = 0; // the call of Inputs() that throws; 0: none
+    bool stop = false;
+    bool stopOnFailure = false;
     Texts events; // "step:input:what" for failures, "stage:input>output" for progress
 
     std::string InputAt(std::size_t position) override {
@@ -38,7 +42,12 @@ struct ScriptedFrontEnd final : BatchListener {
         }
         return list[position];
     }
-    Texts Inputs() override { return list; }
+    Texts Inputs() override {
+        if (++inputsAsked == inputsFailAt) {
+            throw std::runtime_error("list gone");
+        }
+        return list;
+    }
     FileSettings SettingsFor(const std::string& input) override {
         return settings ? settings(input) : FileSettings{folder, {".", "!", "?"}};
     }
@@ -49,9 +58,10 @@ struct ScriptedFrontEnd final : BatchListener {
     void Failure(BatchStep step, std::string_view input, const std::exception& error) override {
         events.push_back("failed " + std::to_string(static_cast<int>(step)) + ":" + std::string(input) + ":" +
                          error.what());
+        stop = stop || stopOnFailure;
     }
     void Yield() override { atPause(++pauses); }
-    bool MustStop() override { return stopAfterPause && pauses > 0; }
+    bool MustStop() override { return stop; }
     bool ListChanged() override { return true; }
 };
 
@@ -239,19 +249,38 @@ TEST(BatchTest, FailuresAreReportedByStepAndTheRunGoesOn) {
     EXPECT_EQ(ListNames(batches.dir / "in"), "a-Pellnor.txt|a.txt|b.txt");
 }
 
-// Told to stop after a pause, the run ends there: nothing of that file is deleted or written.
-TEST(BatchTest, ARunToldToStopEndsAtThePause) {
-    for (int pause : {1, 2, 3}) {
-        SCOPED_TRACE(pause);
+// Told to stop at a pause, or while a failure is shown, the run ends there: nothing more of that file is
+// deleted or written, and no further file comes up. An old result is deleted before the write, also when
+// the write then fails.
+TEST(BatchTest, ARunToldToStopEndsThere) {
+    const struct {
+        int pause;           // 0: a failure stops the run
+        const char* failing; // "settings", "inputs" (at the delete) or "convert"
+        int pauses;
+        const char* oldResult;
+    } cases[] = {{1, "", 1, "old"},         {2, "", 2, "old"},       {3, "", 3, "old"},
+                 {0, "settings", 2, "old"}, {0, "inputs", 3, "old"}, {0, "convert", 3, "gone"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pauses);
         Batches batches;
-        batches.List({{"in/a.txt", "A. a"}});
+        batches.List({{"in/a.txt", std::string(c.failing) == "convert" ? "" : "A. a"}, {"in/b.txt", "B. b"}});
         WriteBytes(batches.dir / "in/a-Pellnor.txt", "old");
-        batches.frontEnd.atPause = [&](int now) { batches.frontEnd.stopAfterPause = now == pause; };
+        batches.frontEnd.atPause = [&](int now) { batches.frontEnd.stop = now == c.pause; };
+        batches.frontEnd.stopOnFailure = c.pause == 0;
+        batches.frontEnd.inputsFailAt = std::string(c.failing) == "inputs" ? 3 : 0;
+        if (std::string(c.failing) == "settings") {
+            batches.frontEnd.settings = [](const std::string&) -> FileSettings {
+                throw std::runtime_error("no");
+            };
+        }
         const BatchSummary summary = batches.Run();
         EXPECT_TRUE(summary.stopped);
-        EXPECT_EQ(summary.converted, 0u);
-        EXPECT_EQ(batches.frontEnd.pauses, pause);
-        EXPECT_EQ(ReadBytes(batches.dir / "in/a-Pellnor.txt"), "old");
+        EXPECT_EQ(summary.converted + summary.failed, c.pause == 0 ? 1u : 0u);
+        EXPECT_EQ(batches.frontEnd.pauses, c.pauses);
+        EXPECT_EQ(Exists(batches.dir / "in/a-Pellnor.txt") ? ReadBytes(batches.dir / "in/a-Pellnor.txt")
+                                                           : "gone",
+                  c.oldResult);
+        EXPECT_FALSE(Exists(batches.dir / "in/b-Pellnor.txt"));
     }
 }
 
