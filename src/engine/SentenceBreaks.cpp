@@ -3,6 +3,7 @@
 
 #include "AsciiCase.h"
 #include "LineFile.h"
+#include "TextEncoding.h"
 
 #include <algorithm>
 #include <bit>
@@ -495,13 +496,15 @@ std::string ConvertText(std::string_view text, const std::vector<std::string>& e
 void ConvertStream(InputFile& input, const std::vector<std::string>& entries, int enterCount,
                    const std::function<void(std::string_view)>& write) {
     SentenceBreaker breaker(entries, enterCount);
-    DrainingSink sink(write, kOutputBuffer);
+    TextInput text(input);
+    DrainingSink sink(text.Output(write), kOutputBuffer);
     const std::unique_ptr<char[]> buffer(new char[kReadChunk]);
-    while (const std::size_t got = input.Read(buffer.get(), kReadChunk)) {
+    while (const std::size_t got = text.Read(buffer.get(), kReadChunk)) {
         breaker.Feed(std::string_view(buffer.get(), got), sink);
     }
     breaker.Finish(sink);
     sink.Flush();
+    text.Finish();
 }
 
 void InsertEnterInFile(const std::string& inputPath, const std::string& outputPath, int enterCount,

@@ -82,17 +82,23 @@ TEST(CommandLineTest, FolderArgumentsAreReplacedByTheirFilesAndFailuresAreOneLin
          {"first.txt", "docs/b.txt", "docs/A.md", "docs/~lock.txt", "docs/.hidden", "docs/sub/c"}) {
         WriteBytes(dir / file, "1. 2");
     }
+    WriteBytes(dir / "image.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR. ", 18));
     const std::string out = dir / "out";
-    const RunResult result =
-        RunWith({"-o", out, dir / "first.txt", dir / "docs/", dir / "missing.txt", dir / "empty"}, true);
+    const RunResult result = RunWith(
+        {"-o", out, dir / "first.txt", dir / "docs/", dir / "missing.txt", dir / "image.png", dir / "empty"},
+        true);
     EXPECT_EQ(result.status, kSomeFailed);
-    EXPECT_EQ(result.errors,
-              "brantlewick-cli: " + (dir / "empty") + ": no files in this folder\n" + "[1/5] " +
-                  (dir / "first.txt") + " -> " + out + "/first.txt\n" + "[2/5] " + (dir / "docs/A.md") +
-                  " -> " + out + "/A.md\n" + "[3/5] " + (dir / "docs/b.txt") + " -> " + out + "/b.txt\n" +
-                  "[4/5] " + (dir / "docs/sub/c") + " -> " + out + "/c\n" + "[5/5] " + (dir / "missing.txt") +
-                  " -> " + out + "/missing.txt\n" + "brantlewick-cli: " + (dir / "missing.txt") +
-                  ": cannot open: No such file or directory\n");
+    EXPECT_EQ(
+        result.errors,
+        "brantlewick-cli: " + (dir / "empty") + ": no files in this folder\n" + "[1/6] " +
+            (dir / "first.txt") + " -> " + out + "/first.txt\n" + "[2/6] " + (dir / "docs/A.md") + " -> " +
+            out + "/A.md\n" + "[3/6] " + (dir / "docs/b.txt") + " -> " + out + "/b.txt\n" + "[4/6] " +
+            (dir / "docs/sub/c") + " -> " + out + "/c\n" + "[5/6] " + (dir / "missing.txt") + " -> " + out +
+            "/missing.txt\n" + "brantlewick-cli: " + (dir / "missing.txt") +
+            ": cannot open: No such file or directory\n" + "[6/6] " + (dir / "image.png") + " -> " + out +
+            "/image.png\n" + "brantlewick-cli: " + (dir / "image.png") +
+            ": not a text file: it holds NUL bytes (a UTF-16 or UTF-32 text needs its byte-order mark); "
+            "not converted\n");
     EXPECT_EQ(testing::ListNames(out), "A.md|b.txt|c|first.txt");
     // Beside the inputs, a result is never taken for an input of the same batch.
     EXPECT_EQ(RunWith({dir / "docs"}).status, kAllConverted);
@@ -120,6 +126,12 @@ TEST(CommandLineTest, UsageProblemsStopBeforeAnythingIsWrittenAndStandardInputIs
     const std::string command = "printf 'Hi. Bye! Ok?' | '" + program + "' -n 2 - > '" + (dir / "out") + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(ReadBytes(dir / "out"), "Hi.\r\n\r\nBye!\r\n\r\nOk?\r\n\r\n");
+    // UTF-16 on standard input comes out in UTF-16.
+    ASSERT_EQ(
+        std::system(
+            ("printf '\\377\\376H\\0.\\0 \\0B\\0' | '" + program + "' - > '" + (dir / "out") + "'").c_str()),
+        0);
+    EXPECT_EQ(ReadBytes(dir / "out"), std::string("\xFF\xFEH\0.\0\r\0\n\0B\0", 12));
     EXPECT_EQ(WEXITSTATUS(std::system(("'" + program + "' --bogus 2>/dev/null").c_str())), kUsageProblem);
 }
 

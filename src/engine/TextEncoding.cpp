@@ -1,0 +1,338 @@
+// Decoding UTF-16/32 into UTF-8 for the conversion and encoding its result back, exactly or not at all.
+#include "TextEncoding.h"
+
+#include "EngineError.h"
+#include "LineFile.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace brantlewick {
+namespace {
+
+// Enough to tell text from a binary file by its NUL bytes, small enough to look at before every file.
+constexpr std::size_t kFirstBlock = 8 * 1024;
+// The first read is as large as the conversion's own, so that a file's bytes reach it in the same pieces
+// as they would straight from the file.
+constexpr std::size_t kRawPiece = 64 * 1024;
+
+bool IsUtf16(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE;
+}
+
+bool IsLittleEndian(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf32LE;
+}
+
+std::size_t UnitSize(TextEncoding encoding) {
+    return IsUtf16(encoding) ? 2 : 4;
+}
+
+const char* EncodingName(TextEncoding encoding) {
+    return IsUtf16(encoding) ? "UTF-16" : "UTF-32";
+}
+
+std::uint32_t UnitAt(std::string_view data, std::size_t at, TextEncoding encoding) {
+    const std::size_t size = UnitSize(encoding);
+    std::uint32_t unit = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        const auto byte =
+            static_cast<unsigned char>(data[at + (IsLittleEndian(encoding) ? size - 1 - i : i)]);
+        unit = unit << 8 | byte;
+    }
+    return unit;
+}
+
+void AppendUnit(std::uint32_t unit, TextEncoding encoding, std::string& out) {
+    const std::size_t size = UnitSize(encoding);
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::size_t shift = 8 * (IsLittleEndian(encoding) ? i : size - 1 - i);
+        out.push_back(static_cast<char>(unit >> shift & 0xFF));
+    }
+}
+
+void AppendUtf8(std::uint32_t c, std::string& out) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | c >> 6));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | c >> 12));
+        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | c >> 18));
+        out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+bool IsSurrogate(std::uint32_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+
+} // namespace
+
+TextEncoding EncodingOf(std::string_view start) {
+    // The UTF-32 LE mark is also the UTF-16 LE one followed by U+0000: it means UTF-32 only when the units
+    // after it read as UTF-32.
+    if (start.starts_with(ByteOrderMark(TextEncoding::Utf32LE))) {
+        for (std::size_t at = 4; at + 4 <= start.size(); at += 4) {
+            const std::uint32_t c = UnitAt(start, at, TextEncoding::Utf32LE);
+            if (c > 0x10FFFF || IsSurrogate(c)) {
+                return TextEncoding::Utf16LE;
+            }
+        }
+        return TextEncoding::Utf32LE;
+    }
+    for (const TextEncoding encoding :
+         {TextEncoding::Utf32BE, TextEncoding::Utf16LE, TextEncoding::Utf16BE}) {
+        if (start.starts_with(ByteOrderMark(encoding))) {
+            return encoding;
+        }
+    }
+    return TextEncoding::Bytes;
+}
+
+std::string_view ByteOrderMark(TextEncoding encoding) {
+    using namespace std::string_view_literals;
+    switch (encoding) {
+    case TextEncoding::Utf16LE:
+        return "\xFF\xFE"sv;
+    case TextEncoding::Utf16BE:
+        return "\xFE\xFF"sv;
+    case TextEncoding::Utf32LE:
+        return "\xFF\xFE\0\0"sv;
+    case TextEncoding::Utf32BE:
+        return "\0\0\xFE\xFF"sv;
+    case TextEncoding::Bytes:
+        break;
+    }
+    return {};
+}
+
+TextDecoder::TextDecoder(TextEncoding encoding, std::string name)
+    : encoding_(encoding), name_(std::move(name)), offset_(ByteOrderMark(encoding).size()) {}
+
+void TextDecoder::Feed(std::string_view piece, std::string& out) {
+    if (carry_.empty()) {
+        DecodeUnits(piece, out);
+        return;
+    }
+    std::string data = std::move(carry_);
+    data.append(piece);
+    carry_.clear();
+    DecodeUnits(data, out);
+}
+
+void TextDecoder::DecodeUnits(std::string_view data, std::string& out) {
+    const std::size_t unitSize = UnitSize(encoding_);
+    std::size_t at = 0;
+    while (data.size() - at >= unitSize) {
+        std::uint32_t c = UnitAt(data, at, encoding_);
+        std::size_t used = unitSize;
+        if (!IsUtf16(encoding_)) {
+            if (c > 0x10FFFF || IsSurrogate(c)) {
+                Fail(offset_ + at, "a value that is no character");
+            }
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            Fail(offset_ + at, "a lone surrogate");
+        } else if (c >= 0xD800 && c <= 0xDBFF) {
+            if (data.size() - at < 4) {
+                break; // the other half comes with the next piece
+            }
+            const std::uint32_t low = UnitAt(data, at + 2, encoding_);
+            if (low < 0xDC00 || low > 0xDFFF) {
+                Fail(offset_ + at, "a lone surrogate");
+            }
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            used = 4;
+        }
+        AppendUtf8(c, out);
+        at += used;
+    }
+    offset_ += at;
+    carry_.assign(data.substr(at));
+}
+
+void TextDecoder::Finish() {
+    if (!carry_.empty()) {
+        Fail(offset_,
+             IsUtf16(encoding_) && carry_.size() >= 2 ? "a lone surrogate" : "a last character cut short");
+    }
+}
+
+void TextDecoder::Fail(std::size_t offset, const char* what) const {
+    throw EngineError(name_, std::string("not valid ") + EncodingName(encoding_) + " text (" + what +
+                                 " at byte " + std::to_string(offset) + "); not converted");
+}
+
+TextEncoder::TextEncoder(TextEncoding encoding, std::string name)
+    : encoding_(encoding), name_(std::move(name)) {}
+
+void TextEncoder::Feed(std::string_view piece, std::string& out) {
+    if (carry_.empty()) {
+        EncodeCharacters(piece, out);
+        return;
+    }
+    std::string data = std::move(carry_);
+    data.append(piece);
+    carry_.clear();
+    EncodeCharacters(data, out);
+}
+
+void TextEncoder::EncodeCharacters(std::string_view data, std::string& out) {
+    std::size_t at = 0;
+    while (at < data.size()) {
+        const auto lead = static_cast<unsigned char>(data[at]);
+        std::size_t length = 0;
+        std::uint32_t c = 0;
+        // The smallest and largest second byte keep out overlong forms, surrogates and values past U+10FFFF.
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead < 0x80) {
+            length = 1;
+            c = lead;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            c = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            c = lead & 0x0F;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            c = lead & 0x07;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            Fail();
+        }
+        const std::size_t available = std::min(length, data.size() - at);
+        for (std::size_t i = 1; i < available; ++i) {
+            const auto next = static_cast<unsigned char>(data[at + i]);
+            if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) {
+                Fail();
+            }
+            c = c << 6 | (next & 0x3F);
+        }
+        if (available < length) {
+            break; // the rest of the character comes with the next piece
+        }
+        if (IsUtf16(encoding_) && c >= 0x10000) {
+            AppendUnit(0xD800 + ((c - 0x10000) >> 10), encoding_, out);
+            AppendUnit(0xDC00 + ((c - 0x10000) & 0x3FF), encoding_, out);
+        } else {
+            AppendUnit(c, encoding_, out);
+        }
+        at += length;
+    }
+    carry_.assign(data.substr(at));
+}
+
+void TextEncoder::Finish() {
+    if (!carry_.empty()) {
+        Fail();
+    }
+}
+
+void TextEncoder::Fail() const {
+    throw EngineError(name_, std::string("the result is not UTF-8 text and cannot be written back as ") +
+                                 EncodingName(encoding_) +
+                                 " (is a sentence ending not valid UTF-8?); not converted");
+}
+
+TextInput::TextInput(InputFile& input) : input_(input), first_(kRawPiece, '\0') {
+    std::size_t got = 0;
+    // A pipe may hand over less than a mark at first: read on until the mark is decided or the input ends.
+    while (got < 4) {
+        const std::size_t more = input.Read(first_.data() + got, first_.size() - got);
+        if (more == 0) {
+            break;
+        }
+        got += more;
+    }
+    first_.resize(got);
+    encoding_ = EncodingOf(first_);
+    if (encoding_ == TextEncoding::Bytes) {
+        if (std::string_view(first_).substr(0, kFirstBlock).find('\0') != std::string_view::npos) {
+            throw EngineError(input.Name(),
+                              "not a text file: it holds NUL bytes (a UTF-16 or UTF-32 text needs "
+                              "its byte-order mark); not converted");
+        }
+        return;
+    }
+    firstUsed_ = ByteOrderMark(encoding_).size();
+    decoder_.emplace(encoding_, input.Name());
+    encoder_.emplace(encoding_, input.Name());
+}
+
+std::size_t TextInput::Read(char* buffer, std::size_t size) {
+    if (encoding_ == TextEncoding::Bytes) {
+        if (firstUsed_ == first_.size()) {
+            return input_.Read(buffer, size);
+        }
+        const std::size_t count = std::min(size, first_.size() - firstUsed_);
+        std::memcpy(buffer, first_.data() + firstUsed_, count);
+        firstUsed_ += count;
+        return count;
+    }
+    while (decodedUsed_ == decoded_.size()) {
+        if (ended_) {
+            return 0;
+        }
+        decoded_.clear();
+        decodedUsed_ = 0;
+        if (firstUsed_ < first_.size()) {
+            decoder_->Feed(std::string_view(first_).substr(firstUsed_), decoded_);
+            firstUsed_ = first_.size();
+            continue;
+        }
+        raw_.resize(kRawPiece);
+        const std::size_t got = input_.Read(raw_.data(), raw_.size());
+        if (got == 0) {
+            decoder_->Finish();
+            ended_ = true;
+            return 0;
+        }
+        decoder_->Feed(std::string_view(raw_.data(), got), decoded_);
+    }
+    const std::size_t count = std::min(size, decoded_.size() - decodedUsed_);
+    std::memcpy(buffer, decoded_.data() + decodedUsed_, count);
+    decodedUsed_ += count;
+    return count;
+}
+
+std::function<void(std::string_view)> TextInput::Output(std::function<void(std::string_view)> write) {
+    if (encoding_ == TextEncoding::Bytes) {
+        return write;
+    }
+    write_ = std::move(write);
+    return [this](std::string_view utf8) { WriteEncoded(utf8); };
+}
+
+void TextInput::WriteEncoded(std::string_view utf8) {
+    encoded_.clear();
+    if (!markWritten_) {
+        encoded_.append(ByteOrderMark(encoding_));
+        markWritten_ = true;
+    }
+    encoder_->Feed(utf8, encoded_);
+    write_(encoded_);
+}
+
+void TextInput::Finish() {
+    if (encoding_ == TextEncoding::Bytes) {
+        return;
+    }
+    encoder_->Finish();
+    if (!markWritten_) {
+        WriteEncoded({});
+    }
+}
+
+} // namespace brantlewick

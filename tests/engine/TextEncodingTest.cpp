@@ -1,0 +1,133 @@
+// Text with a UTF-16 or UTF-32 mark is converted in its own encoding. What has no exact form, and a file
+// that is plainly not text, is refused with one error and leaves no output.
+#include "TextEncoding.h"
+#include "EngineError.h"
+#include "SentenceBreaks.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <iconv.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace brantlewick {
+namespace {
+
+using namespace std::string_literals;
+
+// The pair D83D DE00 is U+1F600; the input's own CR LF is dropped as in bytes. Besides ".", "!" and "?"
+// the byte C3 is an ending: no UTF-8 text, it splits U+00E9 (C3 A9) as bytes do.
+const struct {
+    const char* name;
+    std::string in;
+    std::string out; // the result, or a part of the error when `refused`
+    bool refused = false;
+} kRows[] = {
+    {"UTF-16 LE", "\xFF\xFEH\0i\0.\0 \0B\0\r\0\n\0"s, "\xFF\xFEH\0i\0.\0\r\0\n\0B\0"s},
+    {"UTF-16 BE", "\xFE\xFF\0A\xD8\x3D\xDE\0\0!\0 \x01\0"s, "\xFE\xFF\0A\xD8\x3D\xDE\0\0!\0\r\0\n\x01\0"s},
+    {"UTF-32 LE", "\xFF\xFE\0\0?\0\0\0 \0\0\0x\0\0\0"s, "\xFF\xFE\0\0?\0\0\0\r\0\0\0\n\0\0\0x\0\0\0"s},
+    {"UTF-32 BE", "\0\0\xFE\xFF\0\0\0.\0\x01\xF6\0"s, "\0\0\xFE\xFF\0\0\0.\0\0\0\r\0\0\0\n\0\x01\xF6\0"s},
+    {"a mark alone", "\xFF\xFE", "\xFF\xFE"},
+    {"UTF-8 with its mark, as bytes", "\xEF\xBB\xBFHi. \xC3\xA9", "\xEF\xBB\xBFHi.\r\n\xC3\r\n\xA9"},
+    {"an odd last byte", "\xFF\xFE\x41\0.\0X"s,
+     "not valid UTF-16 text (a last character cut short at byte 6)", true},
+    {"a lone surrogate at the end", "\xFE\xFF\0\x41\xD8\0"s,
+     "not valid UTF-16 text (a lone surrogate at byte 4)", true},
+    {"an ending inside a character", "\xFF\xFE\xE9\0"s, "cannot be written back as UTF-16", true},
+};
+
+TEST(TextEncodingTest, MarkedUnicodeIsConvertedInItsOwnEncodingOrRefusedWhole) {
+    for (const auto& row : kRows) {
+        SCOPED_TRACE(row.name);
+        testing::TempDir dir;
+        testing::WriteBytes(dir / "in", row.in);
+        try {
+            InsertEnterInFile(dir / "in", dir / "out", 1, {".", "!", "?", "\xC3"});
+            EXPECT_FALSE(row.refused);
+            EXPECT_EQ(testing::ReadBytes(dir / "out"), row.out);
+        } catch (const EngineError& error) {
+            EXPECT_TRUE(row.refused) << error.what();
+            EXPECT_NE(error.Reason().find(row.out), std::string::npos) << error.Reason();
+            EXPECT_EQ(testing::ListNames(dir.Path()), "in");
+        }
+    }
+}
+
+// The reference: glibc's iconv; nothing when it refuses the text.
+std::optional<std::string> Iconv(const char* to, const char* from, std::string_view in) {
+    const iconv_t converter = ::iconv_open(to, from);
+    std::string out(in.size() * 4 + 16, '\0');
+    char* inCursor = const_cast<char*>(in.data());
+    char* outCursor = out.data();
+    std::size_t inLeft = in.size();
+    std::size_t outLeft = out.size();
+    const bool done =
+        ::iconv(converter, &inCursor, &inLeft, &outCursor, &outLeft) != static_cast<std::size_t>(-1);
+    ::iconv_close(converter);
+    return done ? std::optional(out.substr(0, out.size() - outLeft)) : std::nullopt;
+}
+
+// Ours, on `in` cut in two at `cut`, each piece in a heap block of exactly its size.
+template <typename Coder>
+std::optional<std::string> Ours(TextEncoding encoding, std::string_view in, std::size_t cut = 0) {
+    try {
+        Coder coder(encoding, "in");
+        std::string out;
+        for (const std::string_view piece : {in.substr(0, cut), in.substr(cut)}) {
+            const std::unique_ptr<char[]> exact(new char[piece.size()]);
+            coder.Feed(std::string_view(exact.get(), piece.copy(exact.get(), piece.size())), out);
+        }
+        coder.Finish();
+        return out;
+    } catch (const EngineError&) {
+        return std::nullopt;
+    }
+}
+
+// Every character, and every short run of units (lone surrogates, values past U+10FFFF, a cut unit), comes
+// out as iconv gives it, or is refused as iconv refuses it.
+TEST(TextEncodingTest, AgreesWithIconvOnEveryCharacterAndOnMalformedUnits) {
+    std::string every; // UTF-32 BE
+    for (std::uint32_t c = 0; c <= 0x10FFFF; c = c == 0xD7FF ? 0xE000 : c + 1) {
+        every += {char(c >> 24), char(c >> 16 & 0xFF), char(c >> 8 & 0xFF), char(c & 0xFF)};
+    }
+    const std::string utf8 = Iconv("UTF-8", "UTF-32BE", every).value();
+    const std::uint32_t values[] = {0x41, 0xD7FF, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFF, 0x10FFFF, 0x110000};
+    for (const auto& [encoding, name] :
+         {std::pair(TextEncoding::Utf16LE, "UTF-16LE"), std::pair(TextEncoding::Utf16BE, "UTF-16BE"),
+          std::pair(TextEncoding::Utf32LE, "UTF-32LE"), std::pair(TextEncoding::Utf32BE, "UTF-32BE")}) {
+        SCOPED_TRACE(name);
+        const bool wide = encoding == TextEncoding::Utf32LE || encoding == TextEncoding::Utf32BE;
+        const bool little = encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf32LE;
+        const std::string units = Iconv(name, "UTF-32BE", every).value();
+        // Cut inside a unit, or between the halves of the first pair; and inside the last UTF-8 character.
+        EXPECT_EQ(Ours<TextDecoder>(encoding, units, wide ? 4 * 0xF000 + 2 : 2 * 0xF800 + 2), utf8);
+        EXPECT_EQ(Ours<TextEncoder>(encoding, utf8, utf8.size() - 2), units);
+        // As a file, read in many pieces that cut pairs and units anywhere: CR and LF go, "." gains a break.
+        testing::TempDir dir;
+        testing::WriteBytes(dir / "in", std::string(ByteOrderMark(encoding)) + units);
+        InsertEnterInFile(dir / "in", dir / "out", 1, {"."});
+        std::string converted;
+        for (const char c : utf8) {
+            converted += c == '.' ? ".\r\n" : c == '\r' || c == '\n' ? "" : std::string(1, c);
+        }
+        EXPECT_EQ(testing::ReadBytes(dir / "out"),
+                  std::string(ByteOrderMark(encoding)) + Iconv(name, "UTF-8", converted).value());
+        for (int n = 0; n < 9 * 9 * 9; ++n) {
+            std::string in;
+            for (int k = n, i = 0; i < 3; ++i, k /= 9) {
+                for (int b = 0; b < (wide ? 4 : 2); ++b) {
+                    in += char(values[k % 9] >> 8 * (little ? b : (wide ? 3 : 1) - b) & 0xFF);
+                }
+            }
+            EXPECT_EQ(Ours<TextDecoder>(encoding, in, 1), Iconv("UTF-8", name, in)) << n;
+            EXPECT_EQ(Ours<TextDecoder>(encoding, in + "A"), std::nullopt) << n;
+        }
+    }
+}
+
+} // namespace
+} // namespace brantlewick
