@@ -36,6 +36,7 @@ TEST(NameRulesTest, NamesAreDecodedAsStrictUtf8AndCheckedForUnsafeCharacters) {
         {"\xf4\x90\x80\x80", false, true, 4}, // past U+10FFFF
         {"a\xe2\x82", false, true, 3},        // cut short
         {"\x80", false, true, 1},             // a stray continuation byte
+        {"\xfc\x80\x80\x80", false, true, 4}, // no lead byte past F4
     };
     for (const auto& c : cases) {
         EXPECT_EQ(std::tuple(utf8::IsValid(c.name), HasUnsafeChars(c.name), utf8::CharacterCount(c.name)),
@@ -62,6 +63,7 @@ TEST(NameRulesTest, WildcardsMatchAsTheListingRulesSay) {
         {"data", "data1", false},   {"", "a", false},
         {"?.*", "README", false},   {"a.*", "a", true},
         {"a.*", "b.txt", false},    {"a.?", "a.b", true}, // not every three elements match every name
+        {"*.?", "a.bc", false},     {"x", "y", false},
     };
     for (const auto& [pattern, name, matches] : cases) {
         EXPECT_EQ(WildcardPattern(pattern).Matches(name), matches) << pattern << " " << name;
