@@ -1,6 +1,7 @@
 // Conversion throughput in memory, without file-system costs: the whole-text call and the streaming loop
-// that files go through, for the default entries (single-byte pass) and multi-character entries.
-#include "SentenceBreaks.h"
+// that files go through, for the default entries (single-byte pass) and multi-character entries, with
+// each choice for the input's line breaks.
+#include "Conversion.h"
 
 #include <benchmark/benchmark.h>
 
@@ -44,7 +45,7 @@ const std::string& Corpus() {
 void ConvertWholeText(benchmark::State& state, const Entries& entries) {
     const std::string& text = Corpus();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(brantlewick::ConvertText(text, entries, 1));
+        benchmark::DoNotOptimize(brantlewick::ConvertText(text, {entries, 1}));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
@@ -52,36 +53,30 @@ void ConvertWholeText(benchmark::State& state, const Entries& entries) {
 // Keeps only the count of what it was given, so that the streamed figures are the conversion's alone.
 class CountingSink final : public brantlewick::OutputSink {
 public:
-    CountingSink() : buffer_(kCapacity) {
-        cursor_ = buffer_.data();
-        limit_ = cursor_ + buffer_.size();
-    }
-    std::size_t Count() const { return counted_ + static_cast<std::size_t>(cursor_ - buffer_.data()); }
+    CountingSink() : buffer_(kCapacity) { SetRoom(buffer_.data(), buffer_.data() + buffer_.size()); }
 
 private:
     static constexpr std::size_t kCapacity = 128 * 1024;
     void MakeRoom(std::size_t size) override {
-        counted_ += static_cast<std::size_t>(cursor_ - buffer_.data());
+        CloseRoom();
         buffer_.resize(std::max(buffer_.size(), size));
-        cursor_ = buffer_.data();
-        limit_ = cursor_ + buffer_.size();
+        SetRoom(buffer_.data(), buffer_.data() + buffer_.size());
     }
     std::vector<char> buffer_;
-    std::size_t counted_ = 0;
 };
 
 // The loop files go through: 64 KiB pieces in, a bounded buffer out.
-void ConvertStreamed(benchmark::State& state, const Entries& entries) {
+void ConvertStreamed(benchmark::State& state, const Entries& entries, brantlewick::LineBreaks lines) {
     const std::string_view text = Corpus();
     constexpr std::size_t kPiece = 64 * 1024;
     for (auto _ : state) {
-        brantlewick::SentenceBreaker breaker(entries, 1);
+        brantlewick::Converter converter({entries, 1, lines});
         CountingSink sink;
         for (std::size_t at = 0; at < text.size(); at += kPiece) {
-            breaker.Feed(text.substr(at, kPiece), sink);
+            converter.Feed(text.substr(at, kPiece), sink);
         }
-        breaker.Finish(sink);
-        benchmark::DoNotOptimize(sink.Count());
+        converter.Finish(sink);
+        benchmark::DoNotOptimize(sink.Written());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
@@ -91,8 +86,17 @@ const Entries kMultiCharacter = {"...", ".", "!"};
 
 BENCHMARK_CAPTURE(ConvertWholeText, default_entries, kDefault)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ConvertWholeText, multi_character_entries, kMultiCharacter)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ConvertStreamed, default_entries, kDefault)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ConvertStreamed, multi_character_entries, kMultiCharacter)->Unit(benchmark::kMillisecond);
+using brantlewick::LineBreaks;
+BENCHMARK_CAPTURE(ConvertStreamed, default_entries, kDefault, LineBreaks::Join)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ConvertStreamed, multi_character_entries, kMultiCharacter, LineBreaks::Join)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ConvertStreamed, default_entries_keep, kDefault, LineBreaks::Keep)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ConvertStreamed, multi_character_entries_keep, kMultiCharacter, LineBreaks::Keep)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ConvertStreamed, default_entries_reflow, kDefault, LineBreaks::Reflow)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,8 +1,8 @@
 // Fuzzes the streaming conversion against the plain reference: the first bytes pick the Enter count, the
-// entries and the piece sizes; the rest is the text, converted whole and in pieces. Every piece lies in a
-// heap buffer of exactly its size, so a read one byte past it fails under the sanitizer.
+// line choice, the entries and the piece sizes; the rest is the text, converted whole and in pieces. Every
+// piece lies in a heap buffer of exactly its size, so a read one byte past it fails under the sanitizer.
+#include "Conversion.h"
 #include "ReferenceConversion.h"
-#include "SentenceBreaks.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -15,10 +15,11 @@
 
 namespace {
 
-std::string ConvertInPieces(const std::string& text, const std::vector<std::string>& entries, int enters,
+std::string ConvertInPieces(const std::string& text, const brantlewick::ConversionOptions& options,
                             std::minstd_rand* pieceSizes) {
-    brantlewick::SentenceBreaker breaker(entries, enters);
+    brantlewick::Converter converter(options);
     std::string out;
+    brantlewick::StringSink sink(out);
     for (std::size_t at = 0; at < text.size();) {
         // Whole when there is no generator; otherwise mostly small pieces, now and then a few windows long.
         std::size_t size = text.size() - at;
@@ -28,10 +29,11 @@ std::string ConvertInPieces(const std::string& text, const std::vector<std::stri
         }
         const auto piece = std::make_unique_for_overwrite<char[]>(size);
         std::memcpy(piece.get(), text.data() + at, size);
-        breaker.Feed(std::string_view(piece.get(), size), out);
+        converter.Feed(std::string_view(piece.get(), size), sink);
         at += size;
     }
-    breaker.Finish(out);
+    converter.Finish(sink);
+    sink.Close();
     return out;
 }
 
@@ -42,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const int enters = data[0] % 10; // above 7 a replacement outgrows the 16-byte fixed copy
+    const auto lines = static_cast<brantlewick::LineBreaks>(data[0] / 10 % 3);
     std::minstd_rand pieceSizes(1 + data[1]);
     // Entries: up to four, each 1 to 3 bytes long, taken from the input after a header byte.
     std::size_t at = 3;
@@ -56,9 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string text(reinterpret_cast<const char*>(data + at), size - at);
 
-    const std::string expected = brantlewick::testing::ReferenceConvert(text, entries, enters);
-    if (ConvertInPieces(text, entries, enters, nullptr) != expected ||
-        ConvertInPieces(text, entries, enters, &pieceSizes) != expected) {
+    const std::string expected = brantlewick::testing::ReferenceConvert(text, entries, enters, lines);
+    const brantlewick::ConversionOptions options{entries, enters, lines};
+    if (ConvertInPieces(text, options, nullptr) != expected ||
+        ConvertInPieces(text, options, &pieceSizes) != expected) {
         std::abort();
     }
     return 0;

@@ -5,9 +5,8 @@
 
 namespace brantlewick {
 
-EngineError::EngineError(std::string path, std::string reason)
-    : std::runtime_error(path.empty() ? reason : "\"" + path + "\": " + reason), path_(std::move(path)),
-      reason_(std::move(reason)) {}
+EngineError::EngineError(const std::string& path, std::string reason)
+    : std::runtime_error(path.empty() ? reason : "\"" + path + "\": " + reason), reason_(std::move(reason)) {}
 
 namespace {
 

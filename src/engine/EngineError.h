@@ -10,13 +10,11 @@ class EngineError : public std::runtime_error {
 public:
     // `reason` is the bare cause ("No such file or directory"); what() adds the path so that a report
     // shown out of context still says which file failed.
-    EngineError(std::string path, std::string reason);
+    EngineError(const std::string& path, std::string reason);
 
-    const std::string& Path() const noexcept { return path_; }
     const std::string& Reason() const noexcept { return reason_; }
 
 private:
-    std::string path_;
     std::string reason_;
 };
 

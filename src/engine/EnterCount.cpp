@@ -1,7 +1,8 @@
 // Numeric test and value reading for the number-of-Enters text.
 #include "EnterCount.h"
 
-#include <cctype>
+#include "AsciiCase.h"
+
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -18,14 +19,20 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 bool IsHexDigit(char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return IsDigit(c) || (FoldAscii(c) >= 'a' && FoldAscii(c) <= 'f');
 }
 bool IsOctalDigit(char c) {
     return c >= '0' && c <= '7';
 }
 
+// `letter` in lower case.
 bool StartsWithRadixPrefix(std::string_view text, char letter) {
-    return text.size() >= 2 && text[0] == '&' && (text[1] == letter || text[1] == letter + 32);
+    return text.size() >= 2 && text[0] == '&' && FoldAscii(text[1]) == letter;
+}
+
+// The letters that start an exponent.
+bool IsExponentLetter(char c) {
+    return FoldAscii(c) == 'e' || FoldAscii(c) == 'd';
 }
 
 // Reads a &H or &O whole number from the start of `digits` (prefix already removed).
@@ -36,10 +43,76 @@ double RadixValue(std::string_view digits, int radix) {
         if (!fits) {
             break;
         }
-        const int digit = IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
+        const int digit = IsDigit(c) ? c - '0' : FoldAscii(c) - 'a' + 10;
         value = value * radix + digit;
     }
     return value;
+}
+
+// The value at the start of `text` by the locale-independent rule; reading stops at the first character
+// that does not fit, and nothing readable gives 0.
+double LeadingNumberValue(std::string_view text) {
+    std::string compact;
+    compact.reserve(text.size());
+    for (const char c : text) {
+        if (c != ' ' && c != '\t' && c != '\n') {
+            compact.push_back(c);
+        }
+    }
+    if (StartsWithRadixPrefix(compact, 'h')) {
+        return RadixValue(std::string_view(compact).substr(2), 16);
+    }
+    if (StartsWithRadixPrefix(compact, 'o')) {
+        return RadixValue(std::string_view(compact).substr(2), 8);
+    }
+    // Copy the longest prefix of the form [sign] digits [. digits] [E|D [sign] digits] in a form from_chars
+    // takes (no "+", "E" for the exponent).
+    std::string number;
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < compact.size() && (compact[i] == '+' || compact[i] == '-')) {
+        negative = compact[i] == '-';
+        ++i;
+    }
+    std::size_t mantissaDigits = 0;
+    while (i < compact.size() && IsDigit(compact[i])) {
+        number.push_back(compact[i++]);
+        ++mantissaDigits;
+    }
+    if (i < compact.size() && compact[i] == '.') {
+        number.push_back(compact[i++]);
+        while (i < compact.size() && IsDigit(compact[i])) {
+            number.push_back(compact[i++]);
+            ++mantissaDigits;
+        }
+    }
+    if (mantissaDigits == 0) {
+        return 0;
+    }
+    if (i < compact.size() && IsExponentLetter(compact[i])) {
+        std::string exponent = "e";
+        std::size_t j = i + 1;
+        if (j < compact.size() && (compact[j] == '+' || compact[j] == '-')) {
+            if (compact[j] == '-') {
+                exponent.push_back('-');
+            }
+            ++j;
+        }
+        const std::size_t firstDigit = j;
+        while (j < compact.size() && IsDigit(compact[j])) {
+            exponent.push_back(compact[j++]);
+        }
+        if (j > firstDigit) {
+            number += exponent;
+        }
+    }
+    double value = 0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // from_chars leaves the value alone on overflow and underflow; tell them apart by the exponent.
+        value = number.find("e-") != std::string::npos ? 0.0 : HUGE_VAL;
+    }
+    return negative ? -value : value;
 }
 
 } // namespace
@@ -61,8 +134,8 @@ bool IsNumericText(std::string_view text) {
     while (!text.empty() && IsBlank(text.back())) {
         text.remove_suffix(1);
     }
-    if (StartsWithRadixPrefix(text, 'H') || StartsWithRadixPrefix(text, 'O')) {
-        const bool hex = text[1] == 'H' || text[1] == 'h';
+    if (StartsWithRadixPrefix(text, 'h') || StartsWithRadixPrefix(text, 'o')) {
+        const bool hex = FoldAscii(text[1]) == 'h';
         const std::string_view digits = text.substr(2);
         if (digits.empty()) {
             return false;
@@ -102,7 +175,7 @@ bool IsNumericText(std::string_view text) {
     if (digits == 0) {
         return false;
     }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
+    if (i < text.size() && IsExponentLetter(text[i])) {
         ++i;
         if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
             ++i;
@@ -117,71 +190,6 @@ bool IsNumericText(std::string_view text) {
         }
     }
     return i == text.size();
-}
-
-double LeadingNumberValue(std::string_view text) {
-    std::string compact;
-    compact.reserve(text.size());
-    for (const char c : text) {
-        if (c != ' ' && c != '\t' && c != '\n') {
-            compact.push_back(c);
-        }
-    }
-    if (StartsWithRadixPrefix(compact, 'H')) {
-        return RadixValue(std::string_view(compact).substr(2), 16);
-    }
-    if (StartsWithRadixPrefix(compact, 'O')) {
-        return RadixValue(std::string_view(compact).substr(2), 8);
-    }
-    // Copy the longest prefix of the form [sign] digits [. digits] [E|D [sign] digits] in a form from_chars
-    // takes (no "+", "E" for the exponent).
-    std::string number;
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < compact.size() && (compact[i] == '+' || compact[i] == '-')) {
-        negative = compact[i] == '-';
-        ++i;
-    }
-    std::size_t mantissaDigits = 0;
-    while (i < compact.size() && IsDigit(compact[i])) {
-        number.push_back(compact[i++]);
-        ++mantissaDigits;
-    }
-    if (i < compact.size() && compact[i] == '.') {
-        number.push_back(compact[i++]);
-        while (i < compact.size() && IsDigit(compact[i])) {
-            number.push_back(compact[i++]);
-            ++mantissaDigits;
-        }
-    }
-    if (mantissaDigits == 0) {
-        return 0;
-    }
-    if (i < compact.size() && (std::toupper(static_cast<unsigned char>(compact[i])) == 'E' ||
-                               std::toupper(static_cast<unsigned char>(compact[i])) == 'D')) {
-        std::string exponent = "e";
-        std::size_t j = i + 1;
-        if (j < compact.size() && (compact[j] == '+' || compact[j] == '-')) {
-            if (compact[j] == '-') {
-                exponent.push_back('-');
-            }
-            ++j;
-        }
-        const std::size_t firstDigit = j;
-        while (j < compact.size() && IsDigit(compact[j])) {
-            exponent.push_back(compact[j++]);
-        }
-        if (j > firstDigit) {
-            number += exponent;
-        }
-    }
-    double value = 0;
-    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
-        // from_chars leaves the value alone on overflow and underflow; tell them apart by the exponent.
-        value = number.find("e-") != std::string::npos ? 0.0 : HUGE_VAL;
-    }
-    return negative ? -value : value;
 }
 
 int EnterCountFromText(std::string_view text) {

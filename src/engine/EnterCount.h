@@ -11,19 +11,16 @@ namespace brantlewick {
 // blank text, or one with anything after the number, is not numeric.
 bool IsNumericText(std::string_view text);
 
-// The value at the start of `text` by the locale-independent rule: blanks anywhere are ignored, "." is
-// the decimal point, E or D start the exponent, &H and &O give hexadecimal and octal whole numbers, and
-// reading stops at the first character that does not fit. Nothing readable gives 0.
-double LeadingNumberValue(std::string_view text);
-
 // Raised when the value does not fit the 16-bit count; its description is the one users see.
 class EnterCountOverflow : public std::overflow_error {
 public:
     EnterCountOverflow() : std::overflow_error("Overflow") {}
 };
 
-// 1 for a non-numeric text or a value of 0 or less, otherwise the value rounded half to even.
-// Throws EnterCountOverflow for values of 32767.5 and more.
+// 1 for a non-numeric text or a value of 0 or less, otherwise the value rounded half to even. The value
+// is read by the locale-independent rule: blanks anywhere are ignored, "." is the decimal point, E or D
+// start the exponent, &H and &O give hexadecimal and octal whole numbers. Throws EnterCountOverflow for
+// values of 32767.5 and more.
 int EnterCountFromText(std::string_view text);
 
 } // namespace brantlewick

@@ -47,6 +47,20 @@ template <typename Visit> void ForEachEntry(const std::string& folder, DIR* dir,
     }
 }
 
+// Compares two names as the listing order wants: ASCII letters without case, then byte order.
+bool NameLessIgnoringCase(const std::string& a, const std::string& b) {
+    const auto less = [](char x, char y) {
+        return FoldAscii(static_cast<unsigned char>(x)) < FoldAscii(static_cast<unsigned char>(y));
+    };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), less)) {
+        return true;
+    }
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), less)) {
+        return false;
+    }
+    return a < b;
+}
+
 } // namespace
 
 std::optional<std::uint32_t> FileAttributes(const std::string& path) {
@@ -102,19 +116,6 @@ FolderListError::FolderListError(const std::string& folder, int error)
 
 bool FolderListError::AccessDeniedOrMissing() const noexcept {
     return error_ == EACCES || error_ == EPERM || error_ == ENOENT || error_ == ENOTDIR;
-}
-
-bool NameLessIgnoringCase(const std::string& a, const std::string& b) {
-    const auto less = [](char x, char y) {
-        return FoldAscii(static_cast<unsigned char>(x)) < FoldAscii(static_cast<unsigned char>(y));
-    };
-    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), less)) {
-        return true;
-    }
-    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), less)) {
-        return false;
-    }
-    return a < b;
 }
 
 std::vector<SubFolder> ListSubFolders(const std::string& folder) {

@@ -74,14 +74,10 @@ std::vector<std::string> ListRegularFiles(const std::string& folder,
 class FolderListError : public EngineError {
 public:
     FolderListError(const std::string& folder, int error);
-    int Error() const noexcept { return error_; }
     bool AccessDeniedOrMissing() const noexcept;
 
 private:
     int error_;
 };
-
-// Compares two names as the listing order wants: ASCII letters without case, then byte order.
-bool NameLessIgnoringCase(const std::string& a, const std::string& b);
 
 } // namespace brantlewick

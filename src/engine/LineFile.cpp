@@ -1,4 +1,4 @@
-// Line-list reading, chunk writing, non-blocking input and temporary-file output on POSIX.
+// Non-blocking input and temporary-file output on POSIX.
 #include "LineFile.h"
 
 #include "EngineError.h"
@@ -15,8 +15,6 @@
 namespace brantlewick {
 
 namespace {
-
-constexpr std::size_t kReadChunk = 256 * 1024;
 
 // Temporary names only need to differ; O_EXCL keeps them safe. Seeding once per thread matters: a batch
 // makes one per file, and seeding from the system's entropy each time cost more than a small conversion.
@@ -62,6 +60,7 @@ std::size_t InputFile::Read(char* buffer, std::size_t size) {
     for (;;) {
         const ssize_t got = ::read(fd_, buffer, size);
         if (got >= 0) {
+            bytesRead_ += static_cast<std::uint64_t>(got);
             return static_cast<std::size_t>(got);
         }
         if (errno != EINTR) {
@@ -80,53 +79,6 @@ void WriteAll(int descriptor, std::string_view bytes, const std::string& name) {
             ThrowSystemError(errno, "cannot write", name);
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
-std::vector<std::string> ReadFileLines(const std::string& path) {
-    InputFile input(path);
-    std::vector<std::string> lines;
-    std::string current;
-    bool sawAny = false;
-    bool afterCarriageReturn = false;
-    std::string buffer(kReadChunk, '\0');
-    while (const std::size_t got = input.Read(buffer.data(), buffer.size())) {
-        sawAny = true;
-        for (std::size_t i = 0; i < got; ++i) {
-            const char c = buffer[i];
-            if (c == '\n' && afterCarriageReturn) {
-                afterCarriageReturn = false; // the LF of a CR LF pair
-                continue;
-            }
-            afterCarriageReturn = c == '\r';
-            if (c == '\r' || c == '\n') {
-                lines.push_back(std::move(current));
-                current.clear();
-            } else {
-                current.push_back(c);
-            }
-        }
-    }
-    if (!sawAny || !current.empty()) {
-        lines.push_back(std::move(current));
-    }
-    return lines;
-}
-
-void WriteFileChunk(std::string_view text, const std::string& path, int lineNumber) {
-    const int mode = lineNumber <= 1 ? O_TRUNC : O_APPEND;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | mode, 0666);
-    if (fd < 0) {
-        ThrowSystemError(errno, "cannot open for writing", path);
-    }
-    try {
-        WriteAll(fd, text, path);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    if (::close(fd) != 0) {
-        ThrowSystemError(errno, "cannot write", path);
     }
 }
 

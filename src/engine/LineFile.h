@@ -1,21 +1,12 @@
-// Reading text files as lines and writing them back: the plain line-list operations, and the streaming
-// input and crash-safe output that the conversion runs on.
+// The streaming input and the crash-safe output that the conversion runs on.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace brantlewick {
-
-// The lines of the file without terminators (CR LF, LF and a lone CR each end a line). Never empty:
-// a file without characters gives one empty line, and a terminator at the very end starts no new line.
-std::vector<std::string> ReadFileLines(const std::string& path);
-
-// Writes `text` as it is: line number 1 or less empties or creates the file, any later number appends.
-// Opens and closes the file on every call.
-void WriteFileChunk(std::string_view text, const std::string& path, int lineNumber);
 
 // A readable input opened without ever blocking: anything but a regular file (a folder, FIFO, device
 // or socket) is refused at construction with an EngineError.
@@ -31,11 +22,13 @@ public:
     // Fills up to `size` bytes; 0 means the end. Throws EngineError on a read failure.
     std::size_t Read(char* buffer, std::size_t size);
     const std::string& Name() const noexcept { return name_; }
+    std::uint64_t BytesRead() const noexcept { return bytesRead_; }
 
 private:
     int fd_ = -1;
     bool owned_ = false;
     std::string name_;
+    std::uint64_t bytesRead_ = 0;
 };
 
 // Writes a file so that it appears whole or not at all: the bytes go to a temporary file in the target's

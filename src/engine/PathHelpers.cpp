@@ -17,19 +17,6 @@ std::string FolderOf(std::string_view path) {
     return pos == std::string_view::npos ? std::string() : std::string(path.substr(0, pos + 1));
 }
 
-std::string StripExtension(std::string_view path) {
-    const auto pos = path.rfind('.');
-    if (path.empty() || pos == std::string_view::npos || pos == 0) {
-        return std::string(path);
-    }
-    return std::string(path.substr(0, pos));
-}
-
-std::string ExtensionOf(std::string_view path) {
-    const auto pos = path.rfind('.');
-    return pos == std::string_view::npos ? std::string() : std::string(path.substr(pos + 1));
-}
-
 namespace {
 
 // One pass that turns each pair of separators into one without looking at its own output again.

@@ -17,10 +17,6 @@ inline constexpr char kPathSeparator = '/';
 std::string FileNameOf(std::string_view path);
 // The part up to and including the last separator; empty when there is none.
 std::string FolderOf(std::string_view path);
-// Everything before the last "." of the whole path when that "." is not the first character.
-std::string StripExtension(std::string_view path);
-// Everything after the last "." of the whole path; empty when there is no ".".
-std::string ExtensionOf(std::string_view path);
 // Collapses doubled separators in one left-to-right pass (so a run of three becomes two). A leading run
 // becomes exactly one separator on Linux, where "//" has no network meaning (two on Windows).
 std::string CleanPath(std::string_view path);

@@ -1,27 +1,28 @@
-// Slow, obvious reference of the sentence-break conversion.
+// Slow, obvious reference of the conversion.
 #include "ReferenceConversion.h"
-
-#include <cctype>
 
 namespace brantlewick::testing {
 namespace {
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
+struct Line {
+    std::string text;
+    std::string terminator; // "\r\n", "\n", "\r", or nothing for a last line without one
+};
+
+std::vector<Line> SplitLines(const std::string& text) {
+    std::vector<Line> lines(1);
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            lines.push_back(line);
-            line.clear();
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            line += text[i];
+        if (text[i] != '\r' && text[i] != '\n') {
+            lines.back().text += text[i];
+            continue;
         }
+        const bool pair = text.compare(i, 2, "\r\n") == 0;
+        lines.back().terminator = pair ? "\r\n" : std::string(1, text[i]);
+        i += pair ? 1 : 0;
+        lines.emplace_back();
     }
-    if (text.empty() || !line.empty()) {
-        lines.push_back(line);
+    if (lines.size() > 1 && lines.back().text.empty()) {
+        lines.pop_back(); // a terminator at the very end starts no new line
     }
     return lines;
 }
@@ -30,25 +31,19 @@ char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
-bool MatchesAt(const std::string& text, std::size_t at, const std::string& pattern) {
-    if (at + pattern.size() > text.size()) {
-        return false;
-    }
-    for (std::size_t k = 0; k < pattern.size(); ++k) {
-        if (Lower(text[at + k]) != Lower(pattern[k])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::string ReplaceAll(const std::string& text, const std::string& pattern, const std::string& replacement) {
+// Every match of `pattern`, ASCII case ignored, left to right and without overlaps, becomes `replacement`.
+std::string ReplaceAll(const std::string& text, const std::string& pattern, const std::string& replacement,
+                       std::uint64_t& matches) {
     std::string out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (MatchesAt(text, i, pattern)) {
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t k = 0;
+        while (k < pattern.size() && i + k < text.size() && Lower(text[i + k]) == Lower(pattern[k])) {
+            ++k;
+        }
+        if (k == pattern.size()) {
             out += replacement;
             i += pattern.size();
+            ++matches;
         } else {
             out += text[i++];
         }
@@ -56,24 +51,102 @@ std::string ReplaceAll(const std::string& text, const std::string& pattern, cons
     return out;
 }
 
+std::string Rewrite(std::string line, const std::vector<std::string>& entries, const std::string& breaks,
+                    ConversionCounts& counts) {
+    for (const std::string& entry : entries) {
+        std::uint64_t matches = 0;
+        line = ReplaceAll(line, entry + " ", entry, counts.spacesDropped);
+        line = ReplaceAll(line, entry, entry + breaks, matches);
+        counts.breaksInserted += matches * breaks.size() / 2;
+    }
+    return line;
+}
+
+// Whether text[at, at + length) is one whole UTF-8 character of Chinese or Japanese: CJK and kana blocks,
+// compatibility and full-width forms.
+bool WideAt(const std::string& text, std::size_t at, std::size_t length) {
+    const auto byte = [&](std::size_t k) {
+        return static_cast<unsigned long>(static_cast<unsigned char>(text[at + k]));
+    };
+    if (at + length > text.size() || (byte(0) & (length == 3 ? 0xF0 : 0xF8)) != (length == 3 ? 0xE0 : 0xF0)) {
+        return false;
+    }
+    unsigned long code = byte(0) & (length == 3 ? 0x0F : 0x07);
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(k) & 0xC0) != 0x80) {
+            return false;
+        }
+        code = code << 6 | (byte(k) & 0x3F);
+    }
+    return (code >= 0x2E80 && code <= 0x9FFF) || (code >= 0xF900 && code <= 0xFAFF) ||
+           (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFFEF) ||
+           (code >= 0x20000 && code <= 0x3FFFF);
+}
+
+// Hard-wrapped paragraphs: the lines of each, without their blanks at both ends, joined with a space,
+// or with none between two wide characters.
+std::vector<std::string> Paragraphs(const std::vector<Line>& lines) {
+    std::vector<std::string> paragraphs;
+    bool open = false;
+    for (const Line& line : lines) {
+        const auto first = line.text.find_first_not_of(" \t");
+        if (first == std::string::npos) {
+            open = false;
+            continue;
+        }
+        const std::string text = line.text.substr(first, line.text.find_last_not_of(" \t") - first + 1);
+        if (!open) {
+            paragraphs.emplace_back();
+        } else {
+            const std::string& last = paragraphs.back();
+            const bool wideEnd = (last.size() >= 3 && WideAt(last, last.size() - 3, 3)) ||
+                                 (last.size() >= 4 && WideAt(last, last.size() - 4, 4));
+            paragraphs.back() += wideEnd && (WideAt(text, 0, 3) || WideAt(text, 0, 4)) ? "" : " ";
+        }
+        paragraphs.back() += text;
+        open = true;
+    }
+    return paragraphs;
+}
+
 } // namespace
 
-std::string ReferenceConvert(const std::string& text, const std::vector<std::string>& entries,
-                             int enterCount) {
+std::string ReferenceConvert(const std::string& text, const std::vector<std::string>& allEntries,
+                             int enterCount, LineBreaks lineBreaks, ConversionCounts* counts) {
+    ConversionCounts ignored;
+    ConversionCounts& tally = counts != nullptr ? *counts : ignored;
     std::string breaks;
     for (int i = 0; i < enterCount; ++i) {
         breaks += "\r\n";
     }
-    std::string out;
-    for (std::string line : SplitLines(text)) {
-        for (const std::string& entry : entries) {
-            if (entry.empty()) {
-                continue;
-            }
-            line = ReplaceAll(line, entry + " ", entry);
-            line = ReplaceAll(line, entry, entry + breaks);
+    std::vector<std::string> entries;
+    for (const std::string& entry : allEntries) {
+        if (!entry.empty() &&
+            (lineBreaks == LineBreaks::Join || entry.find_first_of("\r\n") == std::string::npos)) {
+            entries.push_back(entry);
         }
-        out += line;
+    }
+    std::string out;
+    if (lineBreaks != LineBreaks::Reflow) {
+        for (const Line& line : SplitLines(text)) {
+            out += Rewrite(line.text, entries, breaks, tally) +
+                   (lineBreaks == LineBreaks::Keep ? line.terminator : "");
+        }
+        return out;
+    }
+    const std::vector<std::string> paragraphs = Paragraphs(SplitLines(text));
+    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+        std::string converted = Rewrite(paragraphs[i], entries, breaks, tally);
+        // Every paragraph ends its line, and one empty line follows all but the last.
+        std::size_t pairs = 0;
+        while (converted.size() >= 2 * (pairs + 1) &&
+               converted.compare(converted.size() - 2 * (pairs + 1), 2, "\r\n") == 0) {
+            ++pairs;
+        }
+        for (; pairs < (i + 1 < paragraphs.size() ? 2u : 1u); ++pairs) {
+            converted += "\r\n";
+        }
+        out += converted;
     }
     return out;
 }

@@ -1,0 +1,222 @@
+// Sentence mode throughput on English prose, and its memory on one very long line. Not a test: it
+// prints figures.
+//
+//   sentence_bench [--runs N] [--size MIB] [--lines join|keep] [FILE...]
+//       converts FILEs (default: the licence texts in /usr/share/common-licenses) repeated to MIB
+//       (default 64) in memory, N times (default 5), and prints each run's MB/s and the median.
+//   sentence_bench --one-line MB
+//       streams MB megabytes of prose without a single line end through the stage in 64 KiB chunks
+//       and prints the peak resident memory, which must not grow with MB.
+//   sentence_bench --score FILE
+//       converts each case of FILE (see bench/sentences/quality.txt) with one Enter and counts the
+//       cases whose output lines are exactly the expected sentences, per language.
+#include "sentences/SentenceStage.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+using brantlewick::OutputSink;
+
+// Counts what it is given and keeps none of it, so that only the conversion is measured.
+class CountingSink final : public OutputSink {
+public:
+    std::uint64_t written = 0;
+
+private:
+    void MakeRoom(std::size_t size) override {
+        if (cursor_ != nullptr) {
+            written += static_cast<std::uint64_t>(cursor_ - buffer_.data());
+        }
+        buffer_.resize(std::max(size, buffer_.size()));
+        cursor_ = buffer_.data();
+        limit_ = cursor_ + buffer_.size();
+    }
+    std::vector<char> buffer_ = std::vector<char>(64 * 1024);
+};
+
+brantlewick::SentenceOptions Options(bool keep) {
+    return {{".", "!", "?"}, 1, brantlewick::Language::English, keep};
+}
+
+long PeakResidentKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+int OneLine(long megabytes) {
+    const std::string prose = "Dr. Smith paid $1.50 for 3.14 kg of apples, i.e. the red ones, on Jan. 5 at "
+                              "10.30 a.m. \"Why?\" he asked. See p. 55 of the U.S. report... It rained. ";
+    std::string chunk;
+    while (chunk.size() < 64 * 1024) {
+        chunk += prose;
+    }
+    brantlewick::SentenceStage stage(Options(false));
+    CountingSink sink;
+    const std::uint64_t total = static_cast<std::uint64_t>(megabytes) * 1000 * 1000;
+    std::uint64_t fed = 0;
+    for (; fed < total; fed += chunk.size()) {
+        stage.Feed(chunk, sink);
+    }
+    stage.Finish(sink);
+    std::printf("one line of %.0f MB: %llu breaks, peak resident memory %ld KiB\n",
+                static_cast<double>(fed) / 1e6, static_cast<unsigned long long>(stage.BreaksInserted()),
+                PeakResidentKiB());
+    return 0;
+}
+
+int Score(const char* path) {
+    std::ifstream in(path);
+    std::string line;
+    std::string code = "en";
+    std::vector<std::pair<std::string, std::pair<int, int>>> totals; // language, passed and cases
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        if (line.front() == '[') {
+            code = line.substr(1, line.find(']') - 1);
+            totals.push_back({code, {0, 0}});
+            continue;
+        }
+        const std::size_t tab = line.find('\t');
+        std::string input = line.substr(0, tab);
+        for (std::size_t at = input.find("\\n"); at != std::string::npos; at = input.find("\\n", at)) {
+            input.replace(at, 2, "\n");
+        }
+        std::vector<std::string> expected;
+        std::string rest = line.substr(tab + 1);
+        for (std::size_t bar; (bar = rest.find(" | ")) != std::string::npos; rest.erase(0, bar + 3)) {
+            expected.push_back(rest.substr(0, bar));
+        }
+        expected.push_back(rest);
+
+        brantlewick::SentenceStage stage({{".", "!", "?"}, 1, *brantlewick::LanguageFromCode(code), false});
+        std::string out;
+        brantlewick::StringSink sink(out);
+        stage.Feed(input, sink);
+        stage.Finish(sink);
+        sink.Close();
+        std::vector<std::string> got;
+        std::string current;
+        // The input's own line ends (LF only in the file) are dropped, as when lines are joined.
+        for (char c : out) {
+            if (c == '\n') {
+                if (!current.empty() && current.back() == '\r') {
+                    current.pop_back();
+                    got.push_back(current);
+                    current.clear();
+                }
+            } else {
+                current += c;
+            }
+        }
+        if (!current.empty()) {
+            got.push_back(current);
+        }
+        auto& total = totals.back().second;
+        ++total.second;
+        if (got == expected) {
+            ++total.first;
+        } else {
+            std::printf("[%s] %s\n", code.c_str(), input.c_str());
+            for (const auto& sentence : got) {
+                std::printf("      got: %s\n", sentence.c_str());
+            }
+        }
+    }
+    int passed = 0, cases = 0;
+    for (const auto& [language, total] : totals) {
+        std::printf("%s %d/%d\n", language.c_str(), total.first, total.second);
+        passed += total.first;
+        cases += total.second;
+    }
+    std::printf("all %d/%d\n", passed, cases);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int runs = 5;
+    std::size_t mebibytes = 64;
+    bool keep = false;
+    std::vector<std::filesystem::path> files;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--score" && i + 1 < argc) {
+            return Score(argv[++i]);
+        }
+        if (arg == "--one-line" && i + 1 < argc) {
+            return OneLine(std::atol(argv[++i]));
+        }
+        if (arg == "--runs" && i + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--size" && i + 1 < argc) {
+            mebibytes = static_cast<std::size_t>(std::max(1, std::atoi(argv[++i])));
+        } else if (arg == "--lines" && i + 1 < argc) {
+            keep = std::string(argv[++i]) == "keep";
+        } else {
+            files.emplace_back(arg);
+        }
+    }
+    if (files.empty()) {
+        for (const auto& entry : std::filesystem::directory_iterator("/usr/share/common-licenses")) {
+            if (entry.is_regular_file()) {
+                files.push_back(entry.path());
+            }
+        }
+        std::sort(files.begin(), files.end());
+    }
+    std::string once;
+    for (const auto& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        once.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    if (once.empty()) {
+        std::fprintf(stderr, "sentence_bench: no text to convert\n");
+        return 1;
+    }
+    std::string text;
+    while (text.size() < mebibytes * 1024 * 1024) {
+        text += once;
+    }
+
+    // Per second of wall time, and per second of this process's processor time, which other work on a
+    // busy machine disturbs far less.
+    std::vector<double> rates, cpuRates;
+    for (int run = 0; run < runs; ++run) {
+        brantlewick::SentenceStage stage(Options(keep));
+        CountingSink sink;
+        const auto start = std::chrono::steady_clock::now();
+        const std::clock_t cpuStart = std::clock();
+        for (std::size_t at = 0; at < text.size(); at += 64 * 1024) {
+            stage.Feed(std::string_view(text).substr(at, 64 * 1024), sink);
+        }
+        stage.Finish(sink);
+        const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+        rates.push_back(static_cast<double>(text.size()) / 1e6 / seconds.count());
+        cpuRates.push_back(static_cast<double>(text.size()) / 1e6 / cpuSeconds);
+        std::printf("run %d: %.0f MB/s, %.0f MB per processor second (%llu breaks)\n", run + 1, rates.back(),
+                    cpuRates.back(), static_cast<unsigned long long>(stage.BreaksInserted()));
+    }
+    std::sort(rates.begin(), rates.end());
+    std::sort(cpuRates.begin(), cpuRates.end());
+    std::printf("median %.0f MB/s (%.0f MB per processor second) over %d runs, %.1f MB of text, lines %s\n",
+                rates[rates.size() / 2], cpuRates[cpuRates.size() / 2], runs,
+                static_cast<double>(text.size()) / 1e6, keep ? "keep" : "join");
+    return 0;
+}

@@ -1,0 +1,100 @@
+// The conversion: after every sentence-ending entry insert a number of CR LF pairs and drop the one space
+// that followed it, with a choice for what becomes of the input's own line breaks. Text in, text out, in
+// pieces of any size and with memory that does not grow with the text; ConvertFile puts files around it.
+#pragma once
+
+#include "OutputSink.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brantlewick {
+
+class InputFile;
+
+// The entries a new character list starts with, in this order.
+inline constexpr std::array<std::string_view, 3> kDefaultEntries = {".", "!", "?"};
+
+// What becomes of the input's line terminators (CR LF, LF and a lone CR each end a line).
+enum class LineBreaks {
+    // Dropped: the lines run together except where breaks were inserted (the classic conversion).
+    Join,
+    // Written back as they were; breaks are only added.
+    Keep,
+    // Hard-wrapped paragraphs are joined: the lines of a paragraph with one space, every line without its
+    // leading and trailing blanks. Lines of only blanks separate paragraphs; in the output exactly one
+    // empty line does, and every paragraph ends with a line break.
+    Reflow,
+};
+
+struct ConversionOptions {
+    // UTF-8, applied one after another in list order, duplicates included, ASCII letter case ignored and
+    // each entry's own spelling written. Empty entries match nothing, and no entry ever matches the
+    // input's own line terminators. An entry holding CR or LF can only match breaks that an earlier
+    // entry inserted, as the classic line-by-line rule has it; with Keep and Reflow it matches nothing.
+    std::vector<std::string> entries{kDefaultEntries.begin(), kDefaultEntries.end()};
+    int enterCount = 1;
+    LineBreaks lines = LineBreaks::Join;
+};
+
+// What a conversion did, kept while it runs.
+struct ConversionCounts {
+    std::uint64_t breaksInserted = 0; // CR LF pairs added after entries
+    std::uint64_t spacesDropped = 0;  // blanks removed after entries
+    // Lines as an editor counts them: terminators, and one more for a last line without one. The CR or LF
+    // an entry itself holds is left out.
+    std::uint64_t linesIn = 0;
+    std::uint64_t linesOut = 0;
+    std::uint64_t bytesIn = 0;
+    std::uint64_t bytesOut = 0;
+};
+
+class Stage;
+
+// Converts one stream of bytes. The output is the same however the input is cut into pieces.
+class Converter {
+public:
+    explicit Converter(ConversionOptions options);
+    ~Converter();
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts `chunk`; a few bytes whose fate depends on what follows may be held back.
+    void Feed(std::string_view chunk, OutputSink& out);
+    // Ends the text: everything held back is written. Once only; a new text takes a new converter.
+    void Finish(OutputSink& out);
+    // Complete once Finish() ran.
+    const ConversionCounts& Counts() const noexcept { return counts_; }
+
+private:
+    class Link;
+    void Connect(OutputSink& out);
+
+    std::vector<std::unique_ptr<Stage>> stages_;
+    std::vector<std::unique_ptr<Link>> links_; // links_[i] carries the output of stages_[i] on
+    ConversionCounts counts_;
+    std::uint64_t writtenBefore_ = 0;
+    bool started_ = false;
+    char lastIn_ = '\0';
+};
+
+// The whole text at once (previews, tests).
+std::string ConvertText(std::string_view text, const ConversionOptions& options,
+                        ConversionCounts* counts = nullptr);
+
+// Converts everything `input` holds, handing the result to `write` in pieces of bounded size.
+ConversionCounts ConvertStream(InputFile& input, const ConversionOptions& options,
+                               const std::function<void(std::string_view)>& write);
+
+// Converts one input file into one output file. The output appears whole or not at all; a failure
+// (unreadable or non-regular input, missing or read-only output folder, full disk) throws one EngineError
+// naming the file.
+ConversionCounts ConvertFile(const std::string& inputPath, const std::string& outputPath,
+                             const ConversionOptions& options);
+
+} // namespace brantlewick

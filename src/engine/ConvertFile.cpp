@@ -1,0 +1,65 @@
+// The conversion between files: bounded reads in, a draining buffer out, the output replaced whole.
+#include "Conversion.h"
+#include "LineFile.h"
+#include "SentenceBreaks.h"
+#include "TextEncoding.h"
+
+#include <memory>
+
+namespace brantlewick {
+
+namespace {
+
+// Small enough that the read buffer and the output buffer stay in the processor's second-level cache,
+// through which both the kernel's copies and the conversion pass.
+constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr std::size_t kOutputBuffer = 128 * 1024;
+
+} // namespace
+
+ConversionCounts ConvertStream(InputFile& input, const ConversionOptions& options,
+                               const std::function<void(std::string_view)>& write) {
+    Converter converter(options);
+    // Text stored as UTF-16 or UTF-32 is converted as UTF-8 and written back in its own encoding; the
+    // bytes counted are the file's.
+    TextInput text(input);
+    std::uint64_t written = 0;
+    DrainingSink sink(text.Output([&write, &written](std::string_view bytes) {
+        written += bytes.size();
+        write(bytes);
+    }),
+                      kOutputBuffer);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kReadChunk);
+    while (const std::size_t got = text.Read(buffer.get(), kReadChunk)) {
+        converter.Feed(std::string_view(buffer.get(), got), sink);
+    }
+    converter.Finish(sink);
+    sink.Flush();
+    text.Finish();
+    ConversionCounts counts = converter.Counts();
+    counts.bytesIn = input.BytesRead();
+    counts.bytesOut = written;
+    return counts;
+}
+
+ConversionCounts ConvertFile(const std::string& inputPath, const std::string& outputPath,
+                             const ConversionOptions& options) {
+    InputFile input(inputPath);
+    SafeOutputFile output(outputPath);
+    const ConversionCounts counts =
+        ConvertStream(input, options, [&output](std::string_view bytes) { output.Write(bytes); });
+    output.Commit();
+    return counts;
+}
+
+void ConvertStream(InputFile& input, const std::vector<std::string>& entries, int enterCount,
+                   const std::function<void(std::string_view)>& write) {
+    ConvertStream(input, ConversionOptions{entries, enterCount, LineBreaks::Join}, write);
+}
+
+void InsertEnterInFile(const std::string& inputPath, const std::string& outputPath, int enterCount,
+                       const std::vector<std::string>& entries) {
+    ConvertFile(inputPath, outputPath, ConversionOptions{entries, enterCount, LineBreaks::Join});
+}
+
+} // namespace brantlewick

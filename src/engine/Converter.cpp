@@ -1,0 +1,161 @@
+// The pipeline of stages a set of options asks for, and the counts it keeps.
+#include "Conversion.h"
+
+#include "EntryRunStage.h"
+#include "LineStages.h"
+#include "SingleByteStage.h"
+
+#include <algorithm>
+
+namespace brantlewick {
+
+namespace {
+
+// Between two stages text travels in slices of this size.
+constexpr std::size_t kLinkBuffer = 16 * 1024;
+
+std::unique_ptr<Stage> EntriesStage(const ConversionOptions& options, bool dropTerminators) {
+    // Only the classic rule, which drops the line ends, lets an entry holding CR or LF match.
+    const std::vector<std::string> entries = UsableEntries(options.entries, dropTerminators);
+    if (auto single = SingleByteStage::For(entries, options.enterCount, dropTerminators)) {
+        return single;
+    }
+    return std::make_unique<EntryRunStage>(entries, options.enterCount, dropTerminators);
+}
+
+// The stages in the order the text passes them. A stage added here sees the output of the one before.
+std::vector<std::unique_ptr<Stage>> Pipeline(const ConversionOptions& options) {
+    std::vector<std::unique_ptr<Stage>> stages;
+    switch (options.lines) {
+    case LineBreaks::Join:
+        stages.push_back(EntriesStage(options, true));
+        break;
+    case LineBreaks::Keep:
+        stages.push_back(EntriesStage(options, false));
+        break;
+    case LineBreaks::Reflow:
+        // The reflowed text holds no line end but the LF that closes a paragraph; the entries stage passes
+        // it on, and the last stage turns it into the breaks the paragraph still lacks.
+        stages.push_back(std::make_unique<ReflowStage>());
+        stages.push_back(EntriesStage(options, false));
+        stages.push_back(std::make_unique<ParagraphStage>());
+        break;
+    }
+    return stages;
+}
+
+} // namespace
+
+std::string BreaksOf(int enterCount) {
+    std::string breaks;
+    for (int i = 0; i < enterCount; ++i) {
+        breaks += "\r\n";
+    }
+    return breaks;
+}
+
+std::vector<std::string> UsableEntries(std::vector<std::string> entries, bool lineEndEntries) {
+    std::erase_if(entries, [lineEndEntries](const std::string& entry) {
+        return entry.empty() || (!lineEndEntries && entry.find_first_of("\r\n") != std::string::npos);
+    });
+    return entries;
+}
+
+// Collects what one stage writes and hands it to the next stage whenever it is full and at the end.
+class Converter::Link final : public OutputSink {
+public:
+    explicit Link(Stage& next) : next_(next), buffer_(std::make_unique_for_overwrite<char[]>(kLinkBuffer)) {
+        SetRoom(buffer_.get(), buffer_.get() + kLinkBuffer);
+    }
+
+    void Forward(OutputSink& downstream) {
+        CloseRoom();
+        const std::string_view bytes(buffer_.get(), static_cast<std::size_t>(cursor_ - buffer_.get()));
+        next_.Feed(bytes, downstream);
+        SetRoom(buffer_.get(), buffer_.get() + capacity_);
+    }
+
+    OutputSink* downstream = nullptr;
+
+private:
+    void MakeRoom(std::size_t size) override {
+        Forward(*downstream);
+        if (size > capacity_) {
+            capacity_ = size;
+            buffer_ = std::make_unique_for_overwrite<char[]>(size);
+            SetRoom(buffer_.get(), buffer_.get() + size);
+        }
+    }
+
+    Stage& next_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = kLinkBuffer;
+};
+
+Converter::Converter(ConversionOptions options) : stages_(Pipeline(options)) {
+    for (std::size_t i = 1; i < stages_.size(); ++i) {
+        links_.push_back(std::make_unique<Link>(*stages_[i]));
+    }
+}
+
+Converter::~Converter() = default;
+
+void Converter::Feed(std::string_view chunk, OutputSink& out) {
+    if (!started_) {
+        started_ = true;
+        writtenBefore_ = out.Written();
+    }
+    counts_.bytesIn += chunk.size();
+    if (!chunk.empty()) {
+        lastIn_ = chunk.back();
+    }
+    Connect(out);
+    stages_.front()->Feed(chunk, links_.empty() ? out : *links_.front());
+}
+
+void Converter::Connect(OutputSink& out) {
+    for (std::size_t i = 0; i < links_.size(); ++i) {
+        links_[i]->downstream = i + 1 < links_.size() ? links_[i + 1].get() : &out;
+    }
+}
+
+void Converter::Finish(OutputSink& out) {
+    if (!started_) {
+        started_ = true;
+        writtenBefore_ = out.Written();
+    }
+    Connect(out);
+    for (std::size_t i = 0; i < stages_.size(); ++i) {
+        if (i < links_.size()) {
+            stages_[i]->Finish(*links_[i]);
+            links_[i]->Forward(*links_[i]->downstream);
+        } else {
+            stages_[i]->Finish(out);
+        }
+    }
+    for (const auto& stage : stages_) {
+        counts_.breaksInserted += stage->Tally().breaksInserted;
+        counts_.spacesDropped += stage->Tally().spacesDropped;
+    }
+    // The first stage reads the input's line ends, the last one writes the output's.
+    counts_.linesIn = stages_.front()->Tally().terminatorsIn + (counts_.bytesIn > 0 && !IsLineEnd(lastIn_));
+    counts_.bytesOut = out.Written() - writtenBefore_;
+    counts_.linesOut =
+        stages_.back()->Tally().terminatorsOut + (counts_.bytesOut > 0 && !IsLineEnd(out.LastByte()));
+}
+
+std::string ConvertText(std::string_view text, const ConversionOptions& options, ConversionCounts* counts) {
+    Converter converter(options);
+    std::string out;
+    out.reserve(text.size() + text.size() / 8); // breaks add a little; the sink grows the string if needed
+    StringSink sink(out);
+    converter.Feed(text, sink);
+    converter.Finish(sink);
+    sink.Close();
+    if (counts != nullptr) {
+        *counts = converter.Counts();
+    }
+    return out;
+}
+
+} // namespace brantlewick

@@ -1,0 +1,270 @@
+// Reflowing paragraphs: joining their lines, and the breaks between them.
+#include "LineStages.h"
+
+#include "StopScan.h"
+
+#include <algorithm>
+
+namespace brantlewick {
+
+namespace {
+
+// Past this many alternations of spaces and tabs inside one line, the earlier blanks are written even
+// before it is known whether text follows them: memory stays bounded on any input.
+constexpr std::size_t kMostBlankRuns = 4096;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+void WriteBlanks(char blank, std::uint64_t count, OutputSink& out) {
+    const std::string block(static_cast<std::size_t>(std::min<std::uint64_t>(count, 256)), blank);
+    for (std::uint64_t piece = 0; count > 0; count -= piece) {
+        piece = std::min<std::uint64_t>(count, block.size());
+        out.Append(std::string_view(block).substr(0, static_cast<std::size_t>(piece)));
+    }
+}
+
+const char* FindLineEnd(const char* p, const char* end) {
+    static constexpr auto kLineEnds = [] {
+        std::array<bool, 256> lineEnds{};
+        lineEnds['\r'] = lineEnds['\n'] = true;
+        return lineEnds;
+    }();
+#if defined(__SSE2__)
+    return FindStop(p, end, VectorStops<2>("\r\n"), kLineEnds);
+#else
+    return FindStop(p, end, TableStops(kLineEnds), kLineEnds);
+#endif
+}
+
+std::size_t SequenceLength(unsigned char lead) {
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        return 2;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        return 3;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        return 4;
+    }
+    return 1;
+}
+
+// The code point of one whole UTF-8 character, or 0 for anything else (ASCII included: it is never wide).
+char32_t CodePoint(std::string_view bytes) {
+    if (bytes.empty() || SequenceLength(static_cast<unsigned char>(bytes[0])) != bytes.size() ||
+        bytes.size() < 2) {
+        return 0;
+    }
+    char32_t code = static_cast<unsigned char>(bytes[0]) & (0x7F >> bytes.size());
+    for (std::size_t i = 1; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if ((byte & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = (code << 6) | (byte & 0x3F);
+    }
+    return code;
+}
+
+// Characters of scripts written without spaces between words: CJK radicals, punctuation, kana and
+// ideographs, their compatibility and full-width forms.
+bool IsWide(char32_t c) {
+    return (c >= 0x2E80 && c < 0xA000) || (c >= 0xF900 && c < 0xFB00) || (c >= 0xFE30 && c < 0xFE50) ||
+           (c >= 0xFF00 && c < 0xFFF0) || (c >= 0x20000 && c < 0x40000);
+}
+
+// The last character of `tail`, which holds up to its last four bytes.
+bool EndsWide(std::string_view tail) {
+    if (tail.empty() || static_cast<unsigned char>(tail.back()) < 0x80) {
+        return false;
+    }
+    for (std::size_t length = 2; length <= 4 && length <= tail.size(); ++length) {
+        const auto lead = static_cast<unsigned char>(tail[tail.size() - length]);
+        if ((lead & 0xC0) != 0x80) {
+            return IsWide(CodePoint(tail.substr(tail.size() - length)));
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void ReflowStage::Feed(std::string_view chunk, OutputSink& out) {
+    const char* p = chunk.data();
+    const char* const end = p + chunk.size();
+    while (p != end) {
+        if (afterCarriageReturn_) {
+            afterCarriageReturn_ = false;
+            if (*p == '\n') { // the LF of a CR LF pair
+                ++p;
+                continue;
+            }
+        }
+        if (IsLineEnd(*p)) {
+            EndLine(out);
+            afterCarriageReturn_ = *p == '\r';
+            ++p;
+            continue;
+        }
+        if (!lineHasText_ && IsBlank(*p)) {
+            ++p; // leading blanks go
+            continue;
+        }
+        // The rest of the line in this chunk: its text at once, the blanks after it held back.
+        const char* const lineEnd = FindLineEnd(p, end);
+        const char* textEnd = lineEnd;
+        while (textEnd != p && IsBlank(textEnd[-1])) {
+            --textEnd;
+        }
+        if (textEnd != p) {
+            WriteText(std::string_view(p, static_cast<std::size_t>(textEnd - p)), out);
+        }
+        for (; textEnd != lineEnd; ++textEnd) {
+            AddBlank(*textEnd, out);
+        }
+        p = lineEnd;
+    }
+}
+
+void ReflowStage::WriteText(std::string_view text, OutputSink& out) {
+    if (!lineHasText_) {
+        lineHasText_ = true;
+        paragraphOpen_ = true;
+        joinWaiting_ = joinPending_;
+        joinPending_ = false;
+    }
+    if (joinWaiting_) {
+        // Only the first character of the line decides; it may arrive in pieces.
+        const std::size_t wanted = SequenceLength(
+            static_cast<unsigned char>(firstCharacter_.empty() ? text[0] : firstCharacter_[0]));
+        const std::size_t taken = std::min(wanted - firstCharacter_.size(), text.size());
+        firstCharacter_.append(text.substr(0, taken));
+        text.remove_prefix(taken);
+        if (firstCharacter_.size() < wanted) {
+            return;
+        }
+        Join(out);
+    }
+    for (const auto& [blank, count] : blanks_) {
+        WriteBlanks(blank, count, out);
+        tail_.clear(); // a blank is no part of the last character
+    }
+    blanks_.clear();
+    out.Append(text);
+    tail_.append(text.substr(text.size() > 4 ? text.size() - 4 : 0));
+    tail_.erase(0, tail_.size() > 4 ? tail_.size() - 4 : 0);
+}
+
+void ReflowStage::Join(OutputSink& out) {
+    joinWaiting_ = false;
+    if (!(previousWide_ && IsWide(CodePoint(firstCharacter_)))) {
+        out.Append(" ");
+        tail_.clear();
+    }
+    std::string first;
+    first.swap(firstCharacter_);
+    WriteText(first, out);
+}
+
+void ReflowStage::AddBlank(char blank, OutputSink& out) {
+    if (!lineHasText_) {
+        return; // leading blanks go
+    }
+    if (joinWaiting_) {
+        Join(out); // a broken first character: it is joined as it is
+    }
+    if (!blanks_.empty() && blanks_.back().first == blank) {
+        ++blanks_.back().second;
+        return;
+    }
+    if (blanks_.size() == kMostBlankRuns) {
+        WriteBlanks(blanks_.front().first, blanks_.front().second, out);
+        blanks_.erase(blanks_.begin());
+        tail_.clear();
+    }
+    blanks_.emplace_back(blank, 1);
+}
+
+void ReflowStage::EndLine(OutputSink& out) {
+    ++counts_.terminatorsIn;
+    if (joinWaiting_) {
+        Join(out);
+    }
+    blanks_.clear(); // trailing blanks go
+    if (lineHasText_) {
+        lineHasText_ = false;
+        joinPending_ = true;
+        previousWide_ = EndsWide(tail_);
+    } else if (paragraphOpen_) {
+        out.Append("\n");
+        paragraphOpen_ = joinPending_ = false;
+    }
+}
+
+void ReflowStage::Finish(OutputSink& out) {
+    if (joinWaiting_) {
+        Join(out);
+    }
+    if (paragraphOpen_) {
+        out.Append("\n");
+    }
+}
+
+void ParagraphStage::Feed(std::string_view chunk, OutputSink& out) {
+    const char* p = chunk.data();
+    const char* const end = p + chunk.size();
+    while (p != end) {
+        if (*p == '\n') {
+            if (afterCarriageReturn_) {
+                out.Append("\n");
+                ++trailingPairs_;
+                ++counts_.terminatorsOut;
+            } else {
+                paragraphEnded_ = true;
+            }
+            afterCarriageReturn_ = false;
+            ++p;
+            continue;
+        }
+        if (afterCarriageReturn_) {
+            // A CR that is not the first half of an inserted break is text.
+            afterCarriageReturn_ = false;
+            trailingPairs_ = 0;
+        }
+        const char* q = FindLineEnd(p, end);
+        if (q != p) {
+            if (paragraphEnded_) {
+                EndPairs(2, out);
+                paragraphEnded_ = false;
+            }
+            out.Append(std::string_view(p, static_cast<std::size_t>(q - p)));
+            trailingPairs_ = 0;
+        }
+        if (q != end && *q == '\r') {
+            // Breaks after a paragraph's end count towards the empty line that follows it.
+            out.Append("\r");
+            afterCarriageReturn_ = true;
+            ++q;
+        }
+        p = q;
+    }
+}
+
+void ParagraphStage::EndPairs(std::uint64_t wanted, OutputSink& out) {
+    for (; trailingPairs_ < wanted; ++trailingPairs_) {
+        out.Append("\r\n");
+        ++counts_.terminatorsOut;
+    }
+}
+
+void ParagraphStage::Finish(OutputSink& out) {
+    if (paragraphEnded_) {
+        EndPairs(1, out);
+    }
+    trailingPairs_ = 0;
+    paragraphEnded_ = afterCarriageReturn_ = false;
+}
+
+} // namespace brantlewick

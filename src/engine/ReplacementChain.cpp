@@ -1,0 +1,152 @@
+// The chain of replacement passes.
+#include "ReplacementChain.h"
+
+#include "AsciiCase.h"
+#include "Stage.h"
+
+namespace brantlewick {
+
+namespace {
+
+// Each pass hands its output on once this much has gathered, so no pass holds more than this and one
+// replacement.
+constexpr std::size_t kSlice = 4096;
+
+unsigned char Folded(char c) {
+    return FoldAscii(static_cast<unsigned char>(c));
+}
+
+} // namespace
+
+ReplacementChain::ReplacementChain(const std::vector<std::string>& entries, int enterCount)
+    : enterCount_(enterCount) {
+    const std::string breaks = BreaksOf(enterCount);
+    for (const std::string& entry : entries) {
+        for (const bool dropsSpace : {true, false}) {
+            Pass pass;
+            pass.pattern = dropsSpace ? entry + ' ' : entry;
+            for (char& c : pass.pattern) {
+                c = static_cast<char>(Folded(c));
+            }
+            pass.replacement = dropsSpace ? entry : entry + breaks;
+            for (int byte = 0; byte < 256; ++byte) {
+                pass.startsMatch[static_cast<std::size_t>(byte)] =
+                    Folded(static_cast<char>(byte)) == static_cast<unsigned char>(pass.pattern.front());
+            }
+            pass.dropsSpace = dropsSpace;
+            passes_.push_back(std::move(pass));
+        }
+    }
+}
+
+std::uint64_t ReplacementChain::BreaksInserted() const noexcept {
+    std::uint64_t breaks = 0;
+    for (const Pass& pass : passes_) {
+        breaks += pass.dropsSpace ? 0 : pass.matches * static_cast<std::uint64_t>(enterCount_);
+    }
+    return breaks;
+}
+
+std::uint64_t ReplacementChain::SpacesDropped() const noexcept {
+    std::uint64_t spaces = 0;
+    for (const Pass& pass : passes_) {
+        spaces += pass.dropsSpace ? pass.matches : 0;
+    }
+    return spaces;
+}
+
+void ReplacementChain::Feed(std::string_view text, OutputSink& out) {
+    if (passes_.empty()) {
+        out.Append(text);
+    } else {
+        FeedPass(0, text, out);
+    }
+}
+
+void ReplacementChain::EndText(OutputSink& out) {
+    for (std::size_t k = 0; k < passes_.size(); ++k) {
+        Pass& pass = passes_[k];
+        Scan(k, pass.held, 0, pass.held.size(), true, out);
+        pass.held.clear();
+        if (k + 1 < passes_.size()) {
+            FeedPass(k + 1, pass.output, out);
+            pass.output.clear();
+        }
+    }
+}
+
+void ReplacementChain::Emit(std::size_t k, std::string_view bytes, OutputSink& out) {
+    if (k + 1 == passes_.size()) {
+        out.Append(bytes);
+        return;
+    }
+    Pass& pass = passes_[k];
+    pass.output.append(bytes);
+    if (pass.output.size() >= kSlice) {
+        FeedPass(k + 1, pass.output, out); // the next pass never writes to this pass's output
+        pass.output.clear();
+    }
+}
+
+void ReplacementChain::FeedPass(std::size_t k, std::string_view text, OutputSink& out) {
+    Pass& pass = passes_[k];
+    const std::size_t length = pass.pattern.size();
+    if (pass.held.empty()) {
+        const std::size_t done = Scan(k, text, 0, text.size(), false, out);
+        pass.held.assign(text.substr(done));
+        return;
+    }
+    // Something is held, so the pattern is longer than one byte.
+    if (text.size() < length - 1) {
+        pass.held.append(text);
+        const std::size_t done = Scan(k, pass.held, 0, pass.held.size(), false, out);
+        pass.held.erase(0, done);
+        return;
+    }
+    // Every held position can be decided with the first length - 1 bytes of `text` behind it; a match
+    // found there may end inside `text`.
+    const std::size_t held = pass.held.size();
+    pass.held.append(text.substr(0, length - 1));
+    const std::size_t done = Scan(k, pass.held, 0, held, false, out);
+    pass.held.clear();
+    const std::string_view rest = text.substr(done - held);
+    const std::size_t restDone = Scan(k, rest, 0, rest.size(), false, out);
+    pass.held.assign(rest.substr(restDone));
+}
+
+std::size_t ReplacementChain::Scan(std::size_t k, std::string_view text, std::size_t i, std::size_t limit,
+                                   bool final, OutputSink& out) {
+    Pass& pass = passes_[k];
+    const std::size_t length = pass.pattern.size();
+    std::size_t copied = i;
+    while (i < limit) {
+        std::size_t at = i;
+        while (at < limit && !pass.startsMatch[static_cast<unsigned char>(text[at])]) {
+            ++at;
+        }
+        if (at == limit || (final && at + length > text.size())) {
+            i = limit;
+            break;
+        }
+        if (at + length > text.size()) {
+            i = at; // may match once more bytes come
+            break;
+        }
+        std::size_t k2 = 1;
+        while (k2 < length && Folded(text[at + k2]) == static_cast<unsigned char>(pass.pattern[k2])) {
+            ++k2;
+        }
+        if (k2 < length) {
+            i = at + 1;
+            continue;
+        }
+        Emit(k, text.substr(copied, at - copied), out);
+        Emit(k, pass.replacement, out);
+        ++pass.matches;
+        i = copied = at + length;
+    }
+    Emit(k, text.substr(copied, i - copied), out);
+    return i;
+}
+
+} // namespace brantlewick

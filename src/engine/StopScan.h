@@ -1,0 +1,97 @@
+// Finding the few bytes a pass must stop at, 64 at a time: one bit mask per window of text.
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace brantlewick {
+
+inline constexpr std::size_t kWindow = 64;
+
+// Bit i is set when byte i of the window at `p` is one of the stop bytes, found with byte table look-ups.
+class TableStops {
+public:
+    explicit TableStops(const std::array<bool, 256>& isStop) : isStop_(isStop) {}
+
+    std::uint64_t Mask(const char* p) const {
+        std::uint64_t mask = 0;
+        for (std::size_t i = 0; i < kWindow; ++i) {
+            mask |= std::uint64_t{isStop_[static_cast<unsigned char>(p[i])]} << i;
+        }
+        return mask;
+    }
+
+private:
+    const std::array<bool, 256>& isStop_;
+};
+
+#if defined(__SSE2__)
+// The same mask with SSE2 (every x86-64 processor has it): one compare per stop byte for 16 bytes at once.
+// Lists with more stop bytes than `Count` take TableStops.
+template <std::size_t Count> class VectorStops {
+public:
+    explicit VectorStops(std::string_view stops) {
+        for (std::size_t k = 0; k < Count; ++k) {
+            // Unused slots repeat the first stop byte, which changes nothing.
+            stops_[k] = _mm_set1_epi8(stops[k < stops.size() ? k : 0]);
+        }
+    }
+
+    std::uint64_t Mask(const char* p) const {
+        std::uint64_t mask = 0;
+        for (std::size_t part = 0; part < kWindow / 16; ++part) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+            __m128i hits = _mm_cmpeq_epi8(bytes, stops_[0]);
+            for (std::size_t k = 1; k < Count; ++k) {
+                hits = _mm_or_si128(hits, _mm_cmpeq_epi8(bytes, stops_[k]));
+            }
+            mask |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(hits))} << (16 * part);
+        }
+        return mask;
+    }
+
+private:
+    __m128i stops_[Count];
+};
+#endif
+
+// Calls `scan` with the fastest mask that covers `stopBytes` (which `isStop` marks too).
+template <typename Scan>
+void WithStopMask(std::string_view stopBytes, const std::array<bool, 256>& isStop, Scan scan) {
+#if defined(__SSE2__)
+    if (stopBytes.size() <= 5) {
+        scan(VectorStops<5>(stopBytes));
+        return;
+    }
+    if (stopBytes.size() <= 8) {
+        scan(VectorStops<8>(stopBytes));
+        return;
+    }
+#endif
+    scan(TableStops(isStop));
+}
+
+// The first stop at or after `p`, or `end`.
+template <typename StopMask>
+const char* FindStop(const char* p, const char* end, const StopMask& stops,
+                     const std::array<bool, 256>& isStop) {
+    while (static_cast<std::size_t>(end - p) >= kWindow) {
+        if (const std::uint64_t mask = stops.Mask(p)) {
+            return p + std::countr_zero(mask);
+        }
+        p += kWindow;
+    }
+    while (p != end && !isStop[static_cast<unsigned char>(*p)]) {
+        ++p;
+    }
+    return p;
+}
+
+} // namespace brantlewick

@@ -1,0 +1,393 @@
+// Character classes for the sentence rules, written out by range for the scripts the languages use.
+#include "sentences/Characters.h"
+
+#include <algorithm>
+
+namespace brantlewick::sentences {
+
+namespace {
+
+bool IsContinuationByte(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
+
+bool In(char32_t c, char32_t first, char32_t last) {
+    return c >= first && c <= last;
+}
+
+// The lower-case partner of an upper-case letter, or 0 when `c` is not one.
+char32_t LowerPartner(char32_t c) {
+    if (In(c, 'A', 'Z') || (In(c, 0xC0, 0xDE) && c != 0xD7) || In(c, 0x0391, 0x03A9) ||
+        In(c, 0x0410, 0x042F) || In(c, 0xFF21, 0xFF3A)) {
+        return c == 0x03A2 ? 0 : c + 0x20;
+    }
+    const bool even = c % 2 == 0;
+    if ((even && (In(c, 0x0100, 0x012F) || In(c, 0x0132, 0x0137) || In(c, 0x014A, 0x0177) ||
+                  In(c, 0x0460, 0x0481) || In(c, 0x048A, 0x04BF) || In(c, 0x04D0, 0x052F) ||
+                  In(c, 0x1E00, 0x1E95) || In(c, 0x1EA0, 0x1EFF))) ||
+        (!even && (In(c, 0x0139, 0x0148) || In(c, 0x0179, 0x017E) || In(c, 0x04C1, 0x04CE)))) {
+        return c + 1;
+    }
+    switch (c) {
+    case 0x0130:
+        return 'i';
+    case 0x0178:
+        return 0xFF;
+    case 0x0386:
+        return 0x03AC;
+    case 0x038C:
+        return 0x03CC;
+    case 0x04C0:
+        return 0x04CF;
+    case 0x1E9E:
+        return 0xDF;
+    default:
+        break;
+    }
+    if (In(c, 0x0388, 0x038A)) {
+        return c + 0x25;
+    }
+    if (In(c, 0x038E, 0x038F)) {
+        return c + 0x3F;
+    }
+    if (In(c, 0x0400, 0x040F)) {
+        return c + 0x50;
+    }
+    return 0;
+}
+
+} // namespace
+
+Char DecodeMultiByte(const char* p, const char* end) {
+    if (p >= end) {
+        return {};
+    }
+    const auto lead = static_cast<unsigned char>(*p);
+    int size = 0;
+    char32_t code = 0;
+    unsigned char low = 0x80; // the second byte's range, narrowed against overlong and surrogate forms
+    unsigned char high = 0xBF;
+    if (In(lead, 0xC2, 0xDF)) {
+        size = 2;
+        code = lead & 0x1F;
+    } else if (In(lead, 0xE0, 0xEF)) {
+        size = 3;
+        code = lead & 0x0F;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (In(lead, 0xF0, 0xF4)) {
+        size = 4;
+        code = lead & 0x07;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return {kMalformed + lead, 1};
+    }
+    if (end - p < size) {
+        return {kMalformed + lead, 1};
+    }
+    for (int i = 1; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(p[i]);
+        if (!IsContinuationByte(b) || (i == 1 && (b < low || b > high))) {
+            return {kMalformed + lead, 1};
+        }
+        code = (code << 6) | (b & 0x3F);
+    }
+    return {code, size};
+}
+
+Char DecodeMultiByteBefore(const char* begin, const char* p) {
+    if (p <= begin) {
+        return {};
+    }
+    const char* start = p - 1;
+    while (start > begin && p - start < 4 && IsContinuationByte(static_cast<unsigned char>(*start))) {
+        --start;
+    }
+    const Char c = DecodeAt(start, p);
+    if (c.size == p - start) {
+        return c;
+    }
+    return {kMalformed + static_cast<unsigned char>(p[-1]), 1};
+}
+
+Case CaseOfNonAscii(char32_t c) {
+    if (LowerPartner(c) != 0) {
+        return Case::Upper;
+    }
+    if (c == 0xAA || c == 0xB5 || c == 0xBA || (In(c, 0xDF, 0xFF) && c != 0xF7) || In(c, 0x0100, 0x02AF) ||
+        c == 0x0390 || In(c, 0x03AC, 0x03CE) || In(c, 0x0430, 0x045F) || In(c, 0x0460, 0x052F) ||
+        In(c, 0x1E00, 0x1EFF) || In(c, 0xFF41, 0xFF5A)) {
+        return Case::Lower;
+    }
+    return IsWordChar(c) && !IsDigit(c) && !In(c, 0x0300, 0x036F) ? Case::Uncased : Case::None;
+}
+
+char32_t Fold(char32_t c) {
+    if (c == 0x2019 || c == 0x02BC) {
+        return '\'';
+    }
+    const char32_t lower = LowerPartner(c);
+    return lower != 0 ? lower : c;
+}
+
+bool IsDigit(char32_t c) {
+    return In(c, '0', '9') || In(c, 0xFF10, 0xFF19);
+}
+
+bool IsNonAsciiWordChar(char32_t c) {
+    if (c < 0xC0) {
+        return c == 0xAA || c == 0xB5 || c == 0xBA;
+    }
+    return c < kMalformed && c != 0xD7 && c != 0xF7 && !In(c, 0x02B0, 0x02FF) && !In(c, 0x2000, 0x2BFF) &&
+           !In(c, 0x2E00, 0x2E7F) && !(In(c, 0x3000, 0x303F) && !In(c, 0x3005, 0x3007)) && c != 0x30FB &&
+           !In(c, 0xE000, 0xF8FF) && !In(c, 0xFE10, 0xFE6F) && !In(c, 0xFF00, 0xFF0F) &&
+           !In(c, 0xFF1A, 0xFF20) && !In(c, 0xFF3B, 0xFF40) && !In(c, 0xFF5B, 0xFF65) &&
+           !In(c, 0xFFF0, 0xFFFF) && !In(c, 0x1F000, 0x1FAFF);
+}
+
+bool IsVowel(char32_t c) {
+    switch (c) {
+    case 'a':
+    case 'e':
+    case 'i':
+    case 'o':
+    case 'u':
+    case 'y':
+    case 0x0153:
+    case 0x0430:
+    case 0x0435:
+    case 0x0451:
+    case 0x0438:
+    case 0x043E:
+    case 0x0443:
+    case 0x044B:
+    case 0x044D:
+    case 0x044E:
+    case 0x044F:
+    case 0x0454:
+    case 0x0456:
+    case 0x0457:
+        return true;
+    default:
+        return In(c, 0xE0, 0xE6) || In(c, 0xE8, 0xEF) || In(c, 0xF2, 0xF6) || In(c, 0xF8, 0xFD) || c == 0xFF;
+    }
+}
+
+bool IsCjk(char32_t c) {
+    return In(c, 0x3005, 0x3007) || (In(c, 0x3040, 0x30FF) && c != 0x30FB) || In(c, 0x31F0, 0x31FF) ||
+           In(c, 0x3400, 0x4DBF) || In(c, 0x4E00, 0x9FFF) || In(c, 0xF900, 0xFAFF) || In(c, 0xFF66, 0xFF9F) ||
+           In(c, 0x20000, 0x2FA1F);
+}
+
+bool IsNonAsciiBlank(char32_t c) {
+    return c == 0xA0 || c == 0x1680 || In(c, 0x2000, 0x200A) || c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
+bool IsCloser(char32_t c) {
+    switch (c) {
+    case ')':
+    case ']':
+    case '}':
+    case '"':
+    case '\'':
+    case 0xAB:
+    case 0xBB:
+    case 0x2018:
+    case 0x2019:
+    case 0x201C:
+    case 0x201D:
+    case 0x2039:
+    case 0x203A:
+    case 0x27E9:
+    case 0x3009:
+    case 0x300B:
+    case 0x300D:
+    case 0x300F:
+    case 0x3011:
+    case 0x3015:
+    case 0x3017:
+    case 0x3019:
+    case 0x301B:
+    case 0x301E:
+    case 0x301F:
+    case 0xFF02:
+    case 0xFF07:
+    case 0xFF09:
+    case 0xFF3D:
+    case 0xFF5D:
+    case 0xFF63:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsOpener(char32_t c) {
+    switch (c) {
+    case '(':
+    case '[':
+    case '{':
+    case '"':
+    case '\'':
+    case 0xA1:
+    case 0xAB:
+    case 0xBB:
+    case 0xBF:
+    case 0x2018:
+    case 0x2019:
+    case 0x201A:
+    case 0x201C:
+    case 0x201D:
+    case 0x201E:
+    case 0x2039:
+    case 0x203A:
+    case 0x27E8:
+    case 0x3008:
+    case 0x300A:
+    case 0x300C:
+    case 0x300E:
+    case 0x3010:
+    case 0x3014:
+    case 0x3016:
+    case 0x3018:
+    case 0x301A:
+    case 0x301D:
+    case 0xFF02:
+    case 0xFF07:
+    case 0xFF08:
+    case 0xFF3B:
+    case 0xFF5B:
+    case 0xFF62:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsQuestionOrExclamation(char32_t c) {
+    switch (c) {
+    case '!':
+    case '?':
+    case 0x203C:
+    case 0x203D:
+    case 0x2047:
+    case 0x2048:
+    case 0x2049:
+    case 0xFE56:
+    case 0xFE57:
+    case 0xFF01:
+    case 0xFF1F:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsEllipsis(char32_t c) {
+    return c == 0x2025 || c == 0x2026;
+}
+
+bool IsWideEnd(char32_t c) {
+    return c == 0x3002 || c == 0xFF01 || c == 0xFF0E || c == 0xFF1F || c == 0xFF61;
+}
+
+bool IsEndMark(char32_t c) {
+    return c == '.' || c == 0xFE52 || IsQuestionOrExclamation(c) || IsEllipsis(c) || IsWideEnd(c);
+}
+
+bool IsContinuation(char32_t c) {
+    switch (c) {
+    case ',':
+    case ';':
+    case ':':
+    case 0x3001:
+    case 0xFE50:
+    case 0xFE51:
+    case 0xFE54:
+    case 0xFE55:
+    case 0xFF0C:
+    case 0xFF1A:
+    case 0xFF1B:
+    case 0xFF64:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsDash(char32_t c) {
+    return c == '-' || In(c, 0x2013, 0x2015);
+}
+
+bool IsBullet(char32_t c) {
+    switch (c) {
+    case 0x2022:
+    case 0x2023:
+    case 0x2043:
+    case 0x2219:
+    case 0x25A0:
+    case 0x25A1:
+    case 0x25AA:
+    case 0x25AB:
+    case 0x25B8:
+    case 0x25BA:
+    case 0x25CB:
+    case 0x25CF:
+    case 0x25E6:
+    case 0x2713:
+    case 0x2714:
+    case 0x27A2:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsCurrency(char32_t c) {
+    return c == '$' || c == '#' || In(c, 0xA2, 0xA5) || In(c, 0x20A0, 0x20BF);
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c >= kMalformed) {
+        out += static_cast<char>(c - kMalformed);
+    } else if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+std::string FoldedKey(std::string_view text) {
+    std::string key;
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        for (const char c : text) {
+            if (!IsSpace(static_cast<unsigned char>(c))) {
+                key += c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+            }
+        }
+        return key;
+    }
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        const Char c = DecodeAt(p, end);
+        p += c.size;
+        if (!IsSpace(c.code)) {
+            AppendUtf8(key, Fold(c.code));
+        }
+    }
+    return key;
+}
+
+} // namespace brantlewick::sentences

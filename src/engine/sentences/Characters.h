@@ -1,0 +1,95 @@
+// What the sentence rules ask about a character: UTF-8 decoding that never reads outside its bounds,
+// letter case in the scripts of the supported languages, and the roles punctuation plays around an end.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brantlewick::sentences {
+
+// A malformed byte decodes to kMalformed plus the byte, alone: text that is not UTF-8 still moves
+// through unchanged, it only never looks like a letter or a mark.
+inline constexpr char32_t kMalformed = 0x110000;
+
+struct Char {
+    char32_t code = 0;
+    int size = 0; // bytes; 0 only where there is nothing left to decode
+};
+
+Char DecodeMultiByte(const char* p, const char* end);
+// The character starting at `p`, reading nothing at or after `end`.
+inline Char DecodeAt(const char* p, const char* end) {
+    if (p < end && static_cast<unsigned char>(*p) < 0x80) {
+        return {static_cast<unsigned char>(*p), 1};
+    }
+    return DecodeMultiByte(p, end);
+}
+Char DecodeMultiByteBefore(const char* begin, const char* p);
+// The character ending just before `p`, reading nothing before `begin`.
+inline Char DecodeBefore(const char* begin, const char* p) {
+    if (p > begin && static_cast<unsigned char>(p[-1]) < 0x80) {
+        return {static_cast<unsigned char>(p[-1]), 1};
+    }
+    return DecodeMultiByteBefore(begin, p);
+}
+
+enum class Case : unsigned char { None, Upper, Lower, Uncased };
+
+Case CaseOfNonAscii(char32_t c);
+inline Case CaseOf(char32_t c) {
+    if (c < 0x80) {
+        return c >= 'a' && c <= 'z' ? Case::Lower : c >= 'A' && c <= 'Z' ? Case::Upper : Case::None;
+    }
+    return CaseOfNonAscii(c);
+}
+// Lower case for the cased scripts the rules know (Latin, Greek, Cyrillic, full-width Latin); other
+// characters unchanged. Typographic apostrophes become the ASCII one, so that lists hold one spelling.
+char32_t Fold(char32_t c);
+bool IsDigit(char32_t c);
+// Letters, digits and combining marks: what words and numbers are made of.
+bool IsNonAsciiWordChar(char32_t c);
+inline bool IsWordChar(char32_t c) {
+    if (c < 0x80) {
+        return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+    }
+    return IsNonAsciiWordChar(c);
+}
+bool IsVowel(char32_t c); // of a folded Latin or Cyrillic letter
+// Scripts written without spaces between words and sentences.
+bool IsCjk(char32_t c);
+// Spaces and tabs of any width; not the line ends.
+bool IsNonAsciiBlank(char32_t c);
+inline bool IsBlank(char32_t c) {
+    if (c < 0x80) {
+        return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+    }
+    return IsNonAsciiBlank(c);
+}
+inline bool IsLineEnd(char32_t c) {
+    return c == '\n' || c == '\r';
+}
+inline bool IsSpace(char32_t c) {
+    return IsBlank(c) || IsLineEnd(c);
+}
+// Quotes and brackets that can close what an end stands in, and those that can open the next sentence.
+bool IsCloser(char32_t c);
+bool IsOpener(char32_t c);
+// Marks a run of sentence endings is made of: . ! ? and their full-width and compatibility forms.
+bool IsEndMark(char32_t c);
+bool IsQuestionOrExclamation(char32_t c);
+bool IsEllipsis(char32_t c);
+// Endings of scripts without spaces: what follows them directly is the next sentence.
+bool IsWideEnd(char32_t c);
+// Punctuation after which a sentence goes on: , ; : and their wide forms.
+bool IsContinuation(char32_t c);
+bool IsDash(char32_t c);
+// Bullets that mark a list item even in the middle of a line; dashes, '-', '*' and '+' only do at the
+// start of one.
+bool IsBullet(char32_t c);
+bool IsCurrency(char32_t c);
+
+void AppendUtf8(std::string& out, char32_t c);
+// `text` folded character by character, blanks left out.
+std::string FoldedKey(std::string_view text);
+
+} // namespace brantlewick::sentences

@@ -1,0 +1,17 @@
+// The languages the sentence mode has lists for, and how a language is named by a code or a locale.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace brantlewick {
+
+enum class Language { English, German, French, Spanish, Italian, Russian, Dutch, Japanese, Chinese };
+
+// "en", "de", "fr", "es", "it", "ru", "nl", "ja", "zh" (ASCII case ignored); nothing for anything else.
+std::optional<Language> LanguageFromCode(std::string_view code);
+// The language of a locale name such as "de_DE.UTF-8", "pt-BR" or "C"; English when none of ours.
+Language LanguageFromLocale(std::string_view localeName);
+std::string_view LanguageCode(Language language);
+
+} // namespace brantlewick

@@ -1,0 +1,234 @@
+// The streaming part of the sentence mode: scanning, holding back, writing.
+//
+// The text is copied into a buffer piece by piece. Places are decided once the reach after them is in
+// (or the text has ended); bytes are written once no later decision can reach back to them, which is
+// the reach before the first undecided place. So the buffer holds at most two reaches and one piece.
+#include "sentences/SentenceStage.h"
+
+#include "sentences/Characters.h"
+#include "sentences/SentenceRules.h"
+
+#include <algorithm>
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace brantlewick {
+
+namespace {
+
+constexpr std::size_t kPiece = 64 * 1024;
+
+} // namespace
+
+// Finds trigger bytes 16 at a time: one compare per ASCII trigger, and one for all bytes from 0xE2 up,
+// which covers the lead bytes of the wide forms and bullets (the table then sorts out the rest).
+class SentenceStage::TriggerScan {
+public:
+    explicit TriggerScan(const std::array<bool, 256>& triggers) : triggers_(triggers) {
+        for (int b = 0; b < 0xE2; ++b) {
+            if (triggers[static_cast<std::size_t>(b)]) {
+                if (b >= 0x80 || count_ == kMaxCompares) {
+                    vector_ = false;
+                    break;
+                }
+                bytes_[count_++] = static_cast<char>(b);
+            }
+        }
+#if defined(__SSE2__)
+        for (int k = 0; k < kMaxCompares; ++k) {
+            // Unused compares repeat the first trigger, which changes nothing.
+            compares_[k] = _mm_set1_epi8(bytes_[k < count_ ? k : 0]);
+        }
+#endif
+    }
+
+    const char* Next(const char* p, const char* end) const {
+#if defined(__SSE2__)
+        if (vector_) {
+            const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+            const __m128i highest = _mm_set1_epi8(static_cast<char>(0xE1 ^ 0x80));
+            for (; end - p >= 16; p += 16) {
+                const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+                __m128i hits = _mm_cmpgt_epi8(_mm_xor_si128(bytes, flip), highest);
+                for (int k = 0; k < kMaxCompares; ++k) {
+                    hits = _mm_or_si128(hits, _mm_cmpeq_epi8(bytes, compares_[k]));
+                }
+                for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask != 0;
+                     mask &= mask - 1) {
+                    const char* hit = p + std::countr_zero(mask);
+                    if (triggers_[static_cast<unsigned char>(*hit)]) {
+                        return hit;
+                    }
+                }
+            }
+        }
+#endif
+        while (p < end && !triggers_[static_cast<unsigned char>(*p)]) {
+            ++p;
+        }
+        return p;
+    }
+
+private:
+    // The default entries, ")" and the line ends make six; a few more entries still fit.
+    static constexpr int kMaxCompares = 8;
+    const std::array<bool, 256>& triggers_;
+    char bytes_[kMaxCompares] = {};
+    int count_ = 0;
+    bool vector_ = true;
+#if defined(__SSE2__)
+    __m128i compares_[kMaxCompares];
+#endif
+};
+
+SentenceStage::SentenceStage(SentenceOptions options)
+    : options_(std::move(options)),
+      rules_(std::make_unique<sentences::SentenceRules>(
+          options_.entries, sentences::LanguageData::For(options_.language), options_.terminatorsSurvive)),
+      reach_(rules_->Reach()), scan_(std::make_unique<TriggerScan>(rules_->Triggers())) {
+    for (int i = 0; i < options_.enterCount; ++i) {
+        breaks_ += "\r\n";
+    }
+}
+
+SentenceStage::~SentenceStage() = default;
+
+void SentenceStage::Feed(std::string_view chunk, OutputSink& out) {
+    while (!chunk.empty()) {
+        // Drop what is written and out of every later decision's sight once it is worth the move.
+        const std::size_t behind = scanned_ > reach_ ? scanned_ - reach_ : 0;
+        const std::size_t dead = std::min(emitted_, behind);
+        if (dead >= kPiece || (dead > 0 && dead >= text_.size() / 2)) {
+            text_.erase(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(dead));
+            offset_ += dead;
+            scanned_ -= dead;
+            emitted_ -= dead;
+        }
+        const std::size_t piece = std::min(chunk.size(), kPiece);
+        text_.insert(text_.end(), chunk.data(), chunk.data() + piece);
+        chunk.remove_prefix(piece);
+        Process(false, out);
+    }
+}
+
+void SentenceStage::Finish(OutputSink& out) {
+    // The last decisions read up to the text's end; with no slack behind it, a read past it is caught
+    // by the address sanitizer.
+    text_.shrink_to_fit();
+    Process(true, out);
+    text_.clear();
+    offset_ = 0;
+    scanned_ = emitted_ = 0;
+    pending_.clear();
+    dropping_ = false;
+    rules_ = std::make_unique<sentences::SentenceRules>(
+        options_.entries, sentences::LanguageData::For(options_.language), options_.terminatorsSurvive);
+    scan_ = std::make_unique<TriggerScan>(rules_->Triggers());
+}
+
+void SentenceStage::Process(bool atEnd, OutputSink& out) {
+    const std::size_t size = text_.size();
+    // A place is decided once everything it may read after it is here.
+    const std::size_t limit = atEnd ? size : (size > reach_ ? size - reach_ : 0);
+    if (limit > scanned_) {
+        Scan(limit, atEnd);
+    }
+    // Later places may put a boundary up to the reach before them.
+    Emit(atEnd ? size : (scanned_ > reach_ ? scanned_ - reach_ : 0), atEnd, out);
+}
+
+void SentenceStage::Scan(std::size_t limit, bool atEnd) {
+    const char* const base = text_.data();
+    const std::size_t size = text_.size();
+    std::size_t i = scanned_;
+    while (i < limit) {
+        i = static_cast<std::size_t>(scan_->Next(base + i, base + limit) - base);
+        if (i >= limit) {
+            break;
+        }
+        const std::size_t begin = i > reach_ ? i - reach_ : 0;
+        const std::size_t end = std::min(size, i + reach_);
+        const sentences::Window window{base + begin, base + end, offset_ + begin == 0, atEnd && end == size,
+                                       offset_ + begin};
+        const sentences::Decision decision = rules_->Decide(window, base + i);
+        if (decision.boundary) {
+            const std::uint64_t at = offset_ + static_cast<std::uint64_t>(decision.boundary->at - base);
+            // One boundary per gap: a later place may find the gap an earlier one already broke. Almost
+            // always the new one lies after all others.
+            if (pending_.empty() || pending_.back().at < at) {
+                pending_.push_back({at, decision.boundary->breaks});
+            } else {
+                const auto later =
+                    std::lower_bound(pending_.begin(), pending_.end(), at,
+                                     [](const Pending& p, std::uint64_t a) { return p.at < a; });
+                if (later->at != at) {
+                    pending_.insert(later, {at, decision.boundary->breaks});
+                }
+            }
+        }
+        i += decision.length;
+    }
+    scanned_ = std::max(i, limit);
+}
+
+void SentenceStage::WriteBreaks(OutputSink& out) {
+    out.Append(breaks_);
+    breaksInserted_ += static_cast<std::uint64_t>(std::max(options_.enterCount, 0));
+}
+
+void SentenceStage::Emit(std::size_t upTo, bool atEnd, OutputSink& out) {
+    const char* const base = text_.data();
+    const char* const end = base + text_.size();
+    auto next = pending_.begin();
+    for (;;) {
+        const std::uint64_t here = offset_ + emitted_;
+        // Boundaries inside blanks that are being dropped already have their breaks.
+        while (next != pending_.end() && (next->at < here || (dropping_ && next->at == here))) {
+            ++next;
+        }
+        if (emitted_ >= upTo) {
+            // The text's very end may carry the breaks after its last sentence.
+            if (atEnd && next != pending_.end() && next->at == here) {
+                if (next->breaks) {
+                    WriteBreaks(out);
+                }
+                ++next;
+            }
+            break;
+        }
+        if (dropping_) {
+            const sentences::Char c = sentences::DecodeAt(base + emitted_, end);
+            if (sentences::IsBlank(c.code)) {
+                emitted_ += static_cast<std::size_t>(c.size);
+                ++blanksDropped_;
+                continue;
+            }
+            if (sentences::IsLineEnd(c.code)) {
+                out.Append({base + emitted_, 1});
+                ++emitted_;
+                continue;
+            }
+            dropping_ = false;
+        }
+        if (next != pending_.end() && next->at == here) {
+            if (next->breaks) {
+                WriteBreaks(out);
+            }
+            dropping_ = true;
+            ++next;
+            continue;
+        }
+        std::size_t stop = upTo;
+        if (next != pending_.end()) {
+            stop = std::min<std::size_t>(stop, static_cast<std::size_t>(next->at - offset_));
+        }
+        out.Append({base + emitted_, stop - emitted_});
+        emitted_ = stop;
+    }
+    pending_.erase(pending_.begin(), next);
+}
+
+} // namespace brantlewick

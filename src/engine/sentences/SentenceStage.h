@@ -1,0 +1,82 @@
+// The sentence mode as a streaming stage: it puts the breaks at real sentence ends (and before list
+// items) instead of after every entry, and drops the blanks between two sentences.
+#pragma once
+
+#include "OutputSink.h"
+#include "sentences/Language.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brantlewick {
+
+namespace sentences {
+class SentenceRules;
+}
+
+struct SentenceOptions {
+    // The candidates, ASCII case ignored; ".", "!" and "?" also stand for their full-width and
+    // compatibility forms (。 ！ ？ … and the like). Empty entries and those holding CR or LF match nothing.
+    std::vector<std::string> entries;
+    int enterCount = 1;
+    Language language = Language::English;
+    // Whether the input's line ends are written back after this stage. When they are dropped, a
+    // sentence or list item that starts a new line still needs its break.
+    bool terminatorsSurvive = false;
+};
+
+// Takes UTF-8 text in chunks of any size, line ends (CR LF, LF, lone CR) still in it and always written
+// through unchanged. Writes the same text with enterCount CR LF pairs after each sentence end (after
+// its closing quotes and brackets) and before each list item that starts in the middle of a line, and
+// without the blanks between two sentences. No other byte changes.
+//
+// Every decision reads a fixed stretch of text either side of the place it decides, so the output is
+// the same however the input is cut into chunks, and memory stays the same however long a line is.
+class SentenceStage {
+public:
+    explicit SentenceStage(SentenceOptions options);
+    ~SentenceStage();
+    SentenceStage(const SentenceStage&) = delete;
+    SentenceStage& operator=(const SentenceStage&) = delete;
+
+    void Feed(std::string_view chunk, OutputSink& out);
+    // Ends the text: everything held back is written. The stage can then start on a new text.
+    void Finish(OutputSink& out);
+
+    std::uint64_t BreaksInserted() const noexcept { return breaksInserted_; }
+    std::uint64_t BlanksDropped() const noexcept { return blanksDropped_; }
+
+private:
+    class TriggerScan;
+    struct Pending {
+        std::uint64_t at; // position in the whole text
+        bool breaks;
+    };
+
+    void Process(bool atEnd, OutputSink& out);
+    void Scan(std::size_t limit, bool atEnd);
+    void Emit(std::size_t upTo, bool atEnd, OutputSink& out);
+    void WriteBreaks(OutputSink& out);
+
+    SentenceOptions options_;
+    std::unique_ptr<sentences::SentenceRules> rules_;
+    std::size_t reach_ = 0;
+    std::unique_ptr<TriggerScan> scan_;
+    std::string breaks_;
+
+    // Text from position offset_ on: what is not yet written, and the stretch decisions look back on.
+    std::vector<char> text_;
+    std::uint64_t offset_ = 0;
+    std::size_t scanned_ = 0; // every place before this index is decided
+    std::size_t emitted_ = 0; // every byte before this index is written or dropped
+    std::vector<Pending> pending_;
+    bool dropping_ = false; // inside the blanks after a boundary
+
+    std::uint64_t breaksInserted_ = 0;
+    std::uint64_t blanksDropped_ = 0;
+};
+
+} // namespace brantlewick

@@ -1,0 +1,206 @@
+// The conversion on literal texts, and the streaming engine against the plain reference on random input.
+#include "Conversion.h"
+#include "ReferenceConversion.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <tuple>
+
+namespace brantlewick {
+namespace {
+
+using Entries = std::vector<std::string>;
+const Entries kDefault(kDefaultEntries.begin(), kDefaultEntries.end());
+constexpr LineBreaks kJoin = LineBreaks::Join;
+constexpr LineBreaks kKeep = LineBreaks::Keep;
+constexpr LineBreaks kReflow = LineBreaks::Reflow;
+
+// Every test hands the engine heap buffers of exactly the text's size: a string's terminator would hide a
+// read one byte past the end from the sanitizer.
+std::string ConvertWhole(std::string_view text, const ConversionOptions& options,
+                         ConversionCounts* counts = nullptr) {
+    const auto copy = std::make_unique_for_overwrite<char[]>(text.size());
+    std::copy(text.begin(), text.end(), copy.get());
+    return ConvertText(std::string_view(copy.get(), text.size()), options, counts);
+}
+
+// In pieces of random sizes up to `largest`, through a draining sink of random capacity flushed now and then.
+std::string ConvertInPieces(std::string_view text, const ConversionOptions& options, std::mt19937& random,
+                            std::size_t largest, ConversionCounts& counts) {
+    Converter converter(options);
+    std::string out;
+    DrainingSink sink([&out](std::string_view bytes) { out += bytes; }, 1 + random() % 300);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t size = std::min(1 + random() % largest, text.size() - at);
+        const auto piece = std::make_unique_for_overwrite<char[]>(size);
+        std::copy_n(text.data() + at, size, piece.get());
+        converter.Feed(std::string_view(piece.get(), size), sink);
+        at += size;
+        if (random() % 8 == 0) {
+            sink.Flush();
+        }
+    }
+    converter.Finish(sink);
+    sink.Flush();
+    counts = converter.Counts();
+    return out;
+}
+
+std::vector<std::uint64_t> Fields(const ConversionCounts& k) {
+    return {k.breaksInserted, k.spacesDropped, k.linesIn, k.linesOut, k.bytesIn, k.bytesOut};
+}
+
+TEST(ConversionTest, ConvertsTheWorkedExamplesByteForByte) {
+    struct Case {
+        std::string input;
+        Entries entries;
+        int enters;
+        LineBreaks lines;
+        std::string expected;
+        std::vector<std::uint64_t> counts = {}; // breaks, spaces, lines in and out, bytes in and out
+    };
+    const Case cases[] = {
+        {"Hi. Bye! Ok?", kDefault, 1, kJoin, "Hi.\r\nBye!\r\nOk?\r\n", {3, 2, 1, 3, 12, 16}},
+        {"Hi. Bye! Ok?", kDefault, 2, kJoin, "Hi.\r\n\r\nBye!\r\n\r\nOk?\r\n\r\n"},
+        {"Hi. Bye! Ok?", kDefault, 0, kJoin, "Hi.Bye!Ok?"},
+        {"Title\r\nOne. Two\r\n", kDefault, 1, kJoin, "TitleOne.\r\nTwo"},
+        {"Wait..  Go", kDefault, 1, kJoin, "Wait.\r\n.\r\n Go"},
+        {"Pi is 3.14", kDefault, 1, kJoin, "Pi is 3.\r\n14"},
+        {"Hi .", kDefault, 1, kJoin, "Hi .\r\n"},
+        {"", kDefault, 3, kJoin, ""},
+        {"A cat", {"a"}, 1, kJoin, "a\r\nca\r\nt"},
+        {"zZ", {"Z"}, 1, kJoin, "Z\r\nZ\r\n"},
+        {"Zz", {"z"}, 1, kJoin, "z\r\nz\r\n"},
+        {"Wait...", {".", "..."}, 1, kJoin, "Wait.\r\n.\r\n.\r\n"},
+        {"Wait...", {"...", "."}, 1, kJoin, "Wait.\r\n.\r\n.\r\n\r\n", {4, 0, 1, 4, 7, 15}},
+        {"A.B", {".", "."}, 1, kJoin, "A.\r\n\r\nB"},
+        {"A.  B", {".", "."}, 0, kJoin, "A.B"},
+        {"End.\n Next", kDefault, 1, kJoin, "End.\r\n Next"},
+        {"ab\ncd", {"bc"}, 1, kJoin, "abcd"},
+        {"Stop STOP stop", {"stop"}, 1, kJoin, "stop\r\nstop\r\nstop\r\n"},
+        {"\xE4\xBB\x8A\xE3\x80\x82\xE6\x98\x8E",
+         {"\xE3\x80\x82"},
+         1,
+         kJoin,
+         "\xE4\xBB\x8A\xE3\x80\x82\r\n\xE6\x98\x8E"},
+        {"\xC3\xA9 \xC3\x89 ", {"\xC3\xA9"}, 1, kJoin, "\xC3\xA9\r\n\xC3\x89 "}, // no folding above 127
+        {"a.b", {"", "."}, 1, kJoin, "a.\r\nb"},
+        {"a  b", {" "}, 1, kJoin, "a \r\nb"},
+        {"x\r\ny.", kDefault, 1, kJoin, "xy.\r\n"},
+        {"a.\nb", {".", "\n"}, 1, kJoin, "a.\r\n\r\nb"}, // a line-end entry matches inserted breaks only
+        {"a.b", {"."}, 9, kJoin, "a.\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\nb"},
+        {"Title\r\nOne. Two\r\n", kDefault, 1, kKeep, "Title\r\nOne.\r\nTwo\r\n"},
+        {"a.\nb! \rc", {"!", "."}, 1, kKeep, "a.\r\n\nb!\r\n\rc", {2, 1, 3, 5, 8, 11}},
+        {"Wait... go\n", {"..."}, 1, kKeep, "Wait...\r\ngo\n"},
+        {"a.\nb", {".", "\n"}, 1, kKeep, "a.\r\n\nb"},
+        {"This is\nwrapped. Text\n\n\nNext  para\n", kDefault, 1, kReflow,
+         "This is wrapped.\r\nText\r\n\r\nNext  para\r\n"},
+        {"One.\n\nTwo.", kDefault, 1, kReflow, "One.\r\n\r\nTwo.\r\n", {2, 0, 3, 3, 10, 14}},
+        {"A.\r\n  \r\nB", kDefault, 2, kReflow, "A.\r\n\r\nB\r\n"},
+        {"\n \n\t Indented line\r   next.  \n \n", kDefault, 1, kReflow, "Indented line next.\r\n"},
+        {"\xE6\x97\xA5\xE4\xB8\x80\n\xE8\xAA\x9E\nEnglish", kDefault, 1, kReflow,
+         "\xE6\x97\xA5\xE4\xB8\x80\xE8\xAA\x9E English\r\n"},
+        {"  \n\t\r\n", kDefault, 1, kReflow, ""},
+    };
+    for (const auto& c : cases) {
+        ConversionCounts counts;
+        EXPECT_EQ(ConvertWhole(c.input, {c.entries, c.enters, c.lines}, &counts), c.expected)
+            << ::testing::PrintToString(c.input);
+        EXPECT_TRUE(c.counts.empty() || Fields(counts) == c.counts)
+            << ::testing::PrintToString(Fields(counts));
+    }
+}
+
+// An ending and its space at every place near the end of a piece. The single pass once read one byte past
+// the piece when the ending was a window's last byte and the space came just after it.
+TEST(ConversionTest, EndingsNearTheEndOfAPieceAreReadInsideIt) {
+    for (std::size_t size = 126; size < 262; ++size) {
+        for (std::size_t at = 0; at + 2 <= size; ++at) {
+            std::string text(size, 'x');
+            text.replace(at, 2, ". ");
+            const std::string expected = text.substr(0, at + 1) + "\r\n" + text.substr(at + 2);
+            ASSERT_EQ(ConvertWhole(text, {}), expected) << "size " << size << " at " << at;
+        }
+    }
+}
+
+// Lines as an editor counts them: terminators (CR LF once), and a last line without one.
+std::uint64_t EditorLines(std::string_view text) {
+    std::uint64_t lines = !text.empty() && text.back() != '\n' && text.back() != '\r';
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        lines += text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
+    }
+    return lines;
+}
+
+// Random text with the entries in it, and now and then a run of one byte up to `longestRun` long.
+std::string RandomText(std::mt19937& random, std::size_t length, const Entries& entries,
+                       std::size_t longestRun) {
+    static const std::string alphabet = "aAbBcC .!?\r\n\t\xE3\x80\x82xyz";
+    std::string text;
+    while (text.size() < length) {
+        const auto draw = random() % 40;
+        if (draw < 8 && !entries.empty()) {
+            text += entries[random() % entries.size()];
+        } else {
+            text += draw == 8 ? std::string(1 + random() % longestRun, " .a\n"[random() % 4])
+                              : std::string(1, alphabet[random() % alphabet.size()]);
+        }
+    }
+    return text;
+}
+
+Entries RandomEntries(std::mt19937& random) {
+    static const Entries pool = {".",  "!",  "?",  "..", "...", "a",  "A",    "ab",  "B", " ", "\xE3\x80\x82",
+                                 ". ", "c.", "?!", "\n", "x",   "aa", "\r\n", ".a.", ""};
+    if (random() % 2 == 0) { // the default list, or distinct single bytes: both take the fused pass
+        return random() % 2 == 0 ? kDefault : Entries{"x", "!", "?", "B"};
+    }
+    Entries entries(random() % 5);
+    for (std::string& entry : entries) {
+        entry = pool[random() % pool.size()];
+    }
+    return entries;
+}
+
+// Whole and in random pieces, through a string and through a draining sink flushed now and then: the
+// bytes are the reference's, and so are the counts.
+TEST(ConversionTest, StreamingEngineMatchesTheReferenceOnRandomInput) {
+    std::mt19937 random(20261206);
+    for (int round = 0; round < 4000; ++round) {
+        const Entries entries = RandomEntries(random);
+        const int enters = round % 50 == 0 ? 9 : static_cast<int>(random() % 4);
+        const LineBreaks lines = std::array{kJoin, kKeep, kReflow}[random() % 3];
+        const bool huge = round % 200 == 0; // runs and lines longer than every buffer of the engine
+        const std::string text =
+            RandomText(random, random() % (huge ? 40000 : 1500), entries, huge ? 9000 : 300);
+        ConversionCounts reference;
+        const std::string expected = testing::ReferenceConvert(text, entries, enters, lines, &reference);
+        const auto trace = [&] {
+            return ::testing::PrintToString(std::tuple{round, text, entries, enters, lines});
+        };
+        ConversionCounts whole;
+        ConversionCounts pieces;
+        ASSERT_EQ(ConvertWhole(text, {entries, enters, lines}, &whole), expected) << trace();
+        ASSERT_EQ(ConvertInPieces(text, {entries, enters, lines}, random, round % 3 == 0 ? 8 : 200, pieces),
+                  expected)
+            << trace();
+        reference.linesIn = EditorLines(text);
+        reference.bytesIn = text.size();
+        reference.bytesOut = expected.size();
+        // An entry holding CR or LF writes line ends of its own, which the count leaves out.
+        const bool lineEndEntry =
+            lines == kJoin && std::any_of(entries.begin(), entries.end(), [](auto& entry) {
+                return entry.find_first_of("\r\n") != std::string::npos;
+            });
+        reference.linesOut = lineEndEntry ? whole.linesOut : EditorLines(expected);
+        ASSERT_EQ(Fields(whole), Fields(reference)) << trace();
+        ASSERT_EQ(Fields(pieces), Fields(reference)) << trace();
+    }
+}
+
+} // namespace
+} // namespace brantlewick

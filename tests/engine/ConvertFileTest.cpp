@@ -1,0 +1,114 @@
+// Converting real files: the output appears whole or not at all, and every failure is one named error.
+#include "Conversion.h"
+#include "EngineError.h"
+#include "ReferenceConversion.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <random>
+
+namespace brantlewick {
+namespace {
+
+using testing::TempDir;
+
+// The bytes counted are the file's, before decoding and after encoding.
+TEST(ConvertFileTest, ReplacesAnOldOutputWholeAndLeavesNothingElse) {
+    TempDir dir;
+    using namespace std::string_literals;
+    for (const auto& [input, expected] : {std::pair{"Hi. Bye! Ok?"s, "Hi.\r\nBye!\r\nOk?\r\n"s},
+                                          {""s, ""s},
+                                          {"\xFF\xFEH\0i\0.\0"s, "\xFF\xFEH\0i\0.\0\r\0\n\0"s}}) {
+        testing::WriteBytes(dir / "in.txt", input);
+        testing::WriteBytes(dir / "out.txt", "an older, much longer output that must vanish");
+        const ConversionCounts counts = ConvertFile(dir / "in.txt", dir / "out.txt", {});
+        EXPECT_EQ(testing::ReadBytes(dir / "out.txt"), expected);
+        EXPECT_EQ(counts.bytesIn, input.size());
+        EXPECT_EQ(counts.bytesOut, expected.size());
+        EXPECT_EQ(testing::ListNames(dir.Path()), "in.txt|out.txt"); // no temporary file left
+    }
+}
+
+// Large enough to cross every read and write buffer of the engine and to start its writer thread.
+TEST(ConvertFileTest, LargeFileMatchesTheReference) {
+    TempDir dir;
+    std::mt19937 random(7);
+    const std::string pieces[] = {"Word", " ", ". ", "! ", "?", "\r\n", "\n", "\r", "...", "  "};
+    std::string text;
+    while (text.size() < 3 * 1024 * 1024) {
+        text += pieces[random() % std::size(pieces)];
+    }
+    testing::WriteBytes(dir / "in.txt", text);
+    for (const auto& entries :
+         {std::vector<std::string>{".", "!", "?"}, std::vector<std::string>{"...", ".", "W"}}) {
+        for (const LineBreaks lines : {LineBreaks::Join, LineBreaks::Keep, LineBreaks::Reflow}) {
+            const ConversionCounts counts = ConvertFile(dir / "in.txt", dir / "out.txt", {entries, 2, lines});
+            const std::string expected = testing::ReferenceConvert(text, entries, 2, lines);
+            ASSERT_EQ(testing::ReadBytes(dir / "out.txt"), expected);
+            EXPECT_EQ(counts.bytesOut, expected.size());
+        }
+    }
+}
+
+TEST(ConvertFileTest, FailuresLeaveNoOutputAndNameTheFile) {
+    TempDir dir;
+    testing::WriteBytes(dir / "in.txt", "Hi.");
+    ::mkdir((dir / "locked").c_str(), 0500);
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    // input, output, the file the error names
+    std::vector<std::tuple<std::string, std::string, std::string>> failures = {
+        {dir / "missing.txt", dir / "out.txt", dir / "missing.txt"},
+        {dir.Path(), dir / "out.txt", dir.Path()},
+        {dir / "fifo", dir / "out.txt", dir / "fifo"}, // never blocks waiting for a writer
+        {"/dev/zero", dir / "out.txt", "/dev/zero"},
+        {dir / "in.txt", dir / "no-such-folder/out.txt", dir / "no-such-folder/out.txt"},
+        {dir / "in.txt", dir.Path(), dir.Path()}, // the output name is a folder
+    };
+    if (::geteuid() != 0) { // root writes into read-only folders anyway
+        failures.emplace_back(dir / "in.txt", dir / "locked/out.txt", dir / "locked/out.txt");
+    }
+    for (const auto& [input, output, named] : failures) {
+        try {
+            ConvertFile(input, output, {});
+            ADD_FAILURE() << "no error for " << input << " -> " << output;
+        } catch (const EngineError& error) {
+            EXPECT_EQ(std::string(error.what()), "\"" + named + "\": " + error.Reason());
+            EXPECT_FALSE(error.Reason().empty());
+        }
+    }
+    EXPECT_EQ(testing::ListNames(dir.Path()), "fifo|in.txt|locked");
+    EXPECT_EQ(testing::ListNames(dir / "locked"), "");
+}
+
+[[noreturn]] void ConvertUnderFileSizeLimit(const std::string& input, const std::string& output) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{64 * 1024, 64 * 1024};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+        ConvertFile(input, output, {});
+    } catch (const EngineError& error) {
+        std::_Exit(std::string(error.what()).starts_with("\"" + output + "\": cannot write") ? 3 : 4);
+    }
+    std::_Exit(5);
+}
+
+// A write that fails half-way (here a file-size limit standing in for a full disk) must leave neither the
+// output nor the temporary file behind.
+TEST(ConvertFileTest, WriteFailureHalfWayLeavesNoPartialFile) {
+    TempDir dir;
+    testing::WriteBytes(dir / "in.txt", std::string(4 * 1024 * 1024, 'x') + ". end");
+    testing::WriteBytes(dir / "out.txt", "previous");
+    EXPECT_EXIT(ConvertUnderFileSizeLimit(dir / "in.txt", dir / "out.txt"), ::testing::ExitedWithCode(3), "");
+    EXPECT_EQ(testing::ListNames(dir.Path()), "in.txt|out.txt");
+    EXPECT_EQ(testing::ReadBytes(dir / "out.txt"), "previous");
+}
+
+} // namespace
+} // namespace brantlewick

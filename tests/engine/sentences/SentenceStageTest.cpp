@@ -1,0 +1,205 @@
+// The sentence mode on the literal cases of cases.txt, and what it must keep on any text: every
+// character but the dropped blanks, in any chunking.
+#include "sentences/SentenceStage.h"
+#include "SentenceEdits.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <random>
+#include <sstream>
+
+namespace brantlewick {
+namespace {
+
+struct Result {
+    std::string text;
+    std::uint64_t breaks = 0;
+    std::uint64_t blanks = 0;
+};
+
+// Feeds pieces of 1 to maxChunk bytes, each in a heap buffer of exactly its size, so that reading past
+// a piece trips the address sanitizer.
+Result Convert(const SentenceOptions& options, std::string_view text, std::size_t maxChunk,
+               std::mt19937& random) {
+    SentenceStage stage(options);
+    Result result;
+    StringSink sink(result.text);
+    std::uniform_int_distribution<std::size_t> size(1, maxChunk);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t n = std::min(size(random), text.size() - at);
+        const auto piece = std::make_unique<char[]>(n);
+        std::copy_n(text.data() + at, n, piece.get());
+        stage.Feed({piece.get(), n}, sink);
+        at += n;
+    }
+    stage.Finish(sink);
+    sink.Close();
+    result.breaks = stage.BreaksInserted();
+    result.blanks = stage.BlanksDropped();
+    return result;
+}
+
+void ExpectPromisesKept(const SentenceOptions& options, std::string_view text, const std::string& where) {
+    std::mt19937 random(static_cast<unsigned>(text.size()));
+    const Result whole = Convert(options, text, text.size() + 1, random);
+    const testing::SentenceEdits edits = testing::CompareSentenceEdits(text, whole.text);
+    EXPECT_EQ(edits.fault, "") << where;
+    EXPECT_EQ(edits.breaks, whole.breaks) << where;
+    EXPECT_EQ(edits.blanks, whole.blanks) << where;
+    for (const std::size_t maxChunk : {std::size_t{1}, std::size_t{7}, std::size_t{300}}) {
+        ASSERT_EQ(Convert(options, text, maxChunk, random).text, whole.text)
+            << where << ", chunks " << maxChunk;
+    }
+}
+
+struct Case {
+    int line;
+    SentenceOptions options;
+    std::string input, expected;
+};
+
+std::string Unescape(std::string text) {
+    const std::pair<const char*, const char*> escapes[] = {
+        {"\\r", "\r"}, {"\\n", "\n"}, {"\\t", "\t"}, {"\\s", "\xC2\xA0"}, {"\\w", "\xE3\x80\x80"}};
+    for (const auto& [from, to] : escapes) {
+        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+            text.replace(at, 2, to);
+        }
+    }
+    return text;
+}
+
+// cases.txt by category: options, input and expected output on each line, tab-separated.
+const std::map<std::string, std::vector<Case>>& Cases() {
+    static const auto cases = [] {
+        std::map<std::string, std::vector<Case>> byCategory;
+        std::ifstream file(BRANTLEWICK_SOURCE_DIR "/tests/engine/sentences/cases.txt");
+        std::string category, line, options, input, expected, word;
+        for (int number = 1; std::getline(file, line); ++number) {
+            if (line.starts_with('[')) {
+                category = line.substr(1, line.size() - 2);
+            }
+            std::istringstream fields(line), words(line.substr(0, line.find('\t')));
+            if (line.empty() || line[0] == '#' || line[0] == '[' || !std::getline(fields, options, '\t') ||
+                !std::getline(fields, input, '\t') || !std::getline(fields, expected, '\t')) {
+                continue;
+            }
+            Case c{
+                number, {{".", "!", "?"}, 1, Language::English, false}, Unescape(input), Unescape(expected)};
+            for (words >> word, c.options.language = LanguageFromCode(word).value(); words >> word;) {
+                if (word == "keep") {
+                    c.options.terminatorsSurvive = true;
+                } else if (word.starts_with("e=")) {
+                    std::istringstream entries(word.substr(2));
+                    for (c.options.entries.clear(); std::getline(entries, word, ',');) {
+                        c.options.entries.push_back(word);
+                    }
+                } else {
+                    c.options.enterCount = std::stoi(word);
+                }
+            }
+            byCategory[category].push_back(c);
+        }
+        return byCategory;
+    }();
+    return cases;
+}
+
+std::vector<std::string> Categories() {
+    std::vector<std::string> names;
+    for (const auto& [name, cases] : Cases()) {
+        names.push_back(name);
+    }
+    return names;
+}
+
+class SentenceCases : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(SentenceCases, GiveExactlyTheseBytes) {
+    for (const Case& c : Cases().at(GetParam())) {
+        std::mt19937 random(static_cast<unsigned>(c.line));
+        EXPECT_EQ(Convert(c.options, c.input, c.input.size() + 1, random).text, c.expected)
+            << "cases.txt line " << c.line;
+        ExpectPromisesKept(c.options, c.input, "cases.txt line " + std::to_string(c.line));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Categories, SentenceCases, ::testing::ValuesIn(Categories()),
+                         [](const auto& info) { return info.param; });
+
+// Random text made of what the rules look at, in every script they know, plus broken UTF-8; the shipped
+// samples; and one line far longer than anything a decision reads.
+TEST(SentenceStageTest, KeepsEveryCharacterButBlanksInAnyChunking) {
+    std::vector<std::string> pieces;
+    std::istringstream list(
+        "Mr.|Dr|e.g.|U.S.|z. B.|т. д.|3.14|1.|2.|a)|(b)|• |- |...|…|?!|!|?|.|。|！|？|．|「|」|“|”|"
+        "\"|'|«|» |(|)|[1]| |  |\t|\xC2\xA0|\xE3\x80\x80|\n|\r\n|\r|\n\n|The|he|Der|Он|は|と|"
+        "example.com|:|,|etc.|A.|x|\xFF|\xE3\x80|\xC2");
+    for (std::string piece; std::getline(list, piece, '|');) {
+        pieces.push_back(piece);
+    }
+    std::mt19937 random(2024);
+    std::vector<std::string> texts;
+    for (int i = 0; i < 12; ++i) {
+        std::string text;
+        for (int n = std::uniform_int_distribution(1, 400)(random); n > 0; --n) {
+            text += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
+        }
+        texts.push_back(text);
+    }
+    std::string samples;
+    for (const auto& entry : std::filesystem::directory_iterator(BRANTLEWICK_SOURCE_DIR "/samples/Samples")) {
+        std::ifstream file(entry.path(), std::ios::binary);
+        samples.append(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    ASSERT_GT(samples.size(), 500u);
+    texts.push_back(samples);
+    std::string longLine;
+    while (longLine.size() < 20000) {
+        const std::string& piece =
+            pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
+        longLine += piece.find_first_of("\r\n") == std::string::npos ? piece : " ";
+    }
+    texts.push_back(longLine);
+
+    const SentenceOptions options[] = {
+        {{".", "!", "?"}, 1, Language::English, false},
+        {{".", "!", "?"}, 0, Language::German, true},
+        {{".", "!", "?"}, 2, Language::Japanese, false},
+        {{".", "?", "..."}, 1, Language::Russian, true},
+        {{"!", ";", "END", "\n", ""}, 3, Language::French, false},
+    };
+    for (std::size_t t = 0; t < texts.size(); ++t) {
+        for (std::size_t o = 0; o < std::size(options); ++o) {
+            ExpectPromisesKept(options[o], texts[t],
+                               "text " + std::to_string(t) + ", options " + std::to_string(o));
+        }
+    }
+}
+
+TEST(SentenceStageTest, NamesLanguagesByCodeAndLocale) {
+    for (const char* code : {"en", "de", "fr", "es", "it", "ru", "nl", "ja", "zh"}) {
+        EXPECT_EQ(LanguageCode(LanguageFromCode(code).value()), code);
+    }
+    for (const char* unknown : {"", "d", "deu", "pt", "e\xC3"}) {
+        EXPECT_EQ(LanguageFromCode(unknown), std::nullopt) << unknown;
+    }
+    const std::pair<const char*, Language> names[] = {{"ZH", Language::Chinese},
+                                                      {"de_DE.UTF-8", Language::German},
+                                                      {"nl-BE", Language::Dutch},
+                                                      {"ja_JP.eucJP@x", Language::Japanese},
+                                                      {"pt_BR.UTF-8", Language::English},
+                                                      {"C", Language::English},
+                                                      {"", Language::English}};
+    for (const auto& [name, language] : names) {
+        EXPECT_EQ(LanguageFromLocale(name), language) << name;
+    }
+}
+
+} // namespace
+} // namespace brantlewick
