@@ -1,8 +1,6 @@
 // The batch run: the steps of each file, the protection of inputs and results, the conversion call.
 #include "Batch.h"
 
-#include "SentenceBreaks.h"
-
 #include <unistd.h>
 
 #include <stdexcept>
@@ -23,6 +21,15 @@ bool Attempt(BatchListener& listener, BatchStep step, std::string_view input, Ac
         listener.Failure(step, input, std::runtime_error("Unexpected error"));
     }
     return false;
+}
+
+void Add(ConversionCounts& total, const ConversionCounts& more) {
+    total.breaksInserted += more.breaksInserted;
+    total.spacesDropped += more.spacesDropped;
+    total.linesIn += more.linesIn;
+    total.linesOut += more.linesOut;
+    total.bytesIn += more.bytesIn;
+    total.bytesOut += more.bytesOut;
 }
 
 // Never reports: a file that cannot be deleted makes the write fail, and that is reported. Its mode is left
@@ -85,7 +92,7 @@ bool Batch::ConvertAt(BatchListener& listener, std::size_t position, BatchSummar
         return done(false);
     }
     step(BatchStep::ShowFile, [&] {
-        listener.Progress({FileProgress::Stage::Started, position, input, {}});
+        listener.Progress({FileProgress::Stage::Started, position, input, {}, {}});
         listener.Yield();
     });
     if (listener.MustStop() || input.empty()) {
@@ -97,6 +104,7 @@ bool Batch::ConvertAt(BatchListener& listener, std::size_t position, BatchSummar
     const bool chosen = step(BatchStep::ChooseOutput, [&] {
         CatchUpWithTheList(listener);
         settings = listener.SettingsFor(input);
+        settings.conversion.enterCount = enterCount_;
         chooseOutput();
     });
     if (!chosen || listener.MustStop()) {
@@ -117,17 +125,19 @@ bool Batch::ConvertAt(BatchListener& listener, std::size_t position, BatchSummar
     if (listener.MustStop()) {
         return done(false);
     }
+    ConversionCounts counts;
     const bool converted = step(BatchStep::Convert, [&] {
         if (CatchUpWithTheList(listener)) {
             chooseOutput();
         }
-        listener.Progress({FileProgress::Stage::Writing, position, input, output});
-        InsertEnterInFile(input, output, enterCount_, settings.entries);
+        listener.Progress({FileProgress::Stage::Writing, position, input, output, {}});
+        counts = ConvertFile(input, output, settings.conversion);
         namer_.Written(input, output);
     });
     if (converted) {
+        Add(summary.counts, counts);
         step(BatchStep::Convert, [&] {
-            listener.Progress({FileProgress::Stage::Converted, position, input, output});
+            listener.Progress({FileProgress::Stage::Converted, position, input, output, counts});
         });
     }
     return done(converted);

@@ -8,7 +8,6 @@
 #include "FolderScan.h"
 #include "LineFile.h"
 #include "PathHelpers.h"
-#include "SentenceBreaks.h"
 
 #include <exception>
 
@@ -39,7 +38,10 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& arguments
 
 void ConvertStandardStreams(const std::vector<std::string>& entries, int enterCount, const Streams& streams) {
     InputFile input(streams.standardInput, "standard input");
-    ConvertStream(input, entries, enterCount, [&streams](std::string_view bytes) {
+    ConversionOptions options;
+    options.entries = entries;
+    options.enterCount = enterCount;
+    ConvertStream(input, options, [&streams](std::string_view bytes) {
         WriteAll(streams.standardOutput, bytes, "standard output");
     });
 }
@@ -96,7 +98,9 @@ public:
     std::string InputAt(std::size_t position) override { return inputs_.at(first_ + position); }
     std::vector<std::string> Inputs() override { return files_; }
     FileSettings SettingsFor(const std::string& /*input*/) override {
-        return {options_.outputFolder, options_.entries};
+        FileSettings settings{options_.outputFolder, {}};
+        settings.conversion.entries = options_.entries;
+        return settings;
     }
     void Progress(const FileProgress& progress) override {
         if (progress.stage == FileProgress::Stage::Converted && options_.verbose) {
@@ -190,7 +194,7 @@ std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>&
         return UsageError{"--quiet and --verbose exclude each other"};
     }
     if (options.entries.empty()) {
-        options.entries = {".", "!", "?"};
+        options.entries.assign(kDefaultEntries.begin(), kDefaultEntries.end());
     }
     if (options.paths.empty() && !options.showHelp && !options.showVersion) {
         return UsageError{"no file given"};

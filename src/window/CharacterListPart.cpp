@@ -50,8 +50,8 @@ void CharacterListPart::ShowColumn() {
 }
 
 void CharacterListPart::Restore() {
-    list_.AppendAll(
-        SplitCharacterList(shell_.Settings().GetSetting(setting::kListView2, kDefaultCharacterListText)));
+    list_.AppendAll(SplitCharacterList(
+        shell_.Settings().GetSetting(setting::kListView2, JoinCharacterList(DefaultCharacterList()))));
 }
 
 void CharacterListPart::Save() {
@@ -90,7 +90,7 @@ void CharacterListPart::DeleteSelected() {
 void CharacterListPart::ResetToDefault() {
     if (!shell_.Busy()) {
         list_.clear();
-        list_.AppendAll(SplitCharacterList(kDefaultCharacterListText));
+        list_.AppendAll(DefaultCharacterList());
     }
 }
 

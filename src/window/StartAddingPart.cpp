@@ -151,7 +151,9 @@ public:
                                             " is not converted.");
             }
         }
-        return {folder, ToEngine(characters_.Entries())};
+        FileSettings settings{folder, {}};
+        settings.conversion.entries = ToEngine(characters_.Entries());
+        return settings;
     }
     void Progress(const FileProgress& progress) override {
         if (progress.stage != FileProgress::Stage::Started) {

@@ -49,7 +49,7 @@ struct ScriptedFrontEnd final : BatchListener {
         return list;
     }
     FileSettings SettingsFor(const std::string& input) override {
-        return settings ? settings(input) : FileSettings{folder, {".", "!", "?"}};
+        return settings ? settings(input) : FileSettings{folder, {}};
     }
     void Progress(const FileProgress& p) override {
         events.push_back(std::to_string(static_cast<int>(p.stage)) + ":" + std::string(p.input) + ">" +
@@ -220,7 +220,10 @@ TEST(BatchTest, FailuresAreReportedByStepAndTheRunGoesOn) {
         if (input.ends_with("b.txt")) {
             throw std::invalid_argument("no folder");
         }
-        return FileSettings{std::nullopt, {"."}};
+        FileSettings dots{std::nullopt, {}};
+        dots.conversion.entries = {"."};
+        dots.conversion.enterCount = 7; // the batch's own count holds
+        return dots;
     };
     batches.frontEnd.atPause = [&](int pause) {
         if (pause == 11) { // the fifth file comes up: the list shrinks under it
@@ -243,6 +246,9 @@ TEST(BatchTest, FailuresAreReportedByStepAndTheRunGoesOn) {
     };
     EXPECT_EQ(batches.frontEnd.events, expected);
     EXPECT_EQ(summary.converted, 1u);
+    EXPECT_EQ(std::tuple(summary.counts.breaksInserted, summary.counts.spacesDropped, summary.counts.bytesIn,
+                         summary.counts.bytesOut),
+              std::tuple(2u, 1u, 4u, 7u));
     EXPECT_EQ(summary.failed, 3u);
     EXPECT_FALSE(summary.stopped);
     EXPECT_EQ(ReadBytes(in + "a-Pellnor.txt"), "A.\r\n\r\na");
