@@ -4,6 +4,7 @@
 // command line with a fixed list.
 #pragma once
 
+#include "Conversion.h"
 #include "OutputNaming.h"
 
 #include <cstddef>
@@ -26,10 +27,11 @@ enum class BatchStep {
     Convert,      // the conversion itself
 };
 
-// How one file is converted, as the front end's choices stand when the file comes up.
+// How one file is converted, as the front end's choices stand when the file comes up. The Enter count in
+// `conversion` is not looked at: the batch's own holds for every file.
 struct FileSettings {
     std::optional<std::string> outputFolder; // nothing: beside the input
-    std::vector<std::string> entries;
+    ConversionOptions conversion;
 };
 
 struct FileProgress {
@@ -42,6 +44,7 @@ struct FileProgress {
     std::size_t position; // from 0
     std::string_view input;
     std::string_view output; // empty when Started
+    ConversionCounts counts; // what the conversion did, once Converted
 };
 
 // What the run asks of its front end and tells it. The run calls it from one thread only. A call may throw:
@@ -73,8 +76,9 @@ public:
 
 struct BatchSummary {
     std::size_t converted = 0;
-    std::size_t failed = 0; // files with at least one failure
-    bool stopped = false;   // MustStop() ended the run early
+    std::size_t failed = 0;  // files with at least one failure
+    bool stopped = false;    // MustStop() ended the run early
+    ConversionCounts counts; // of all files converted
 };
 
 // One batch: the Enter count is fixed for it, and whatever it protects or writes stays known to it, also

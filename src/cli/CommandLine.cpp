@@ -8,7 +8,6 @@
 #include "FolderScan.h"
 #include "LineFile.h"
 #include "PathHelpers.h"
-#include "SentenceBreaks.h"
 
 #include <exception>
 
@@ -39,7 +38,10 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& arguments
 
 void ConvertStandardStreams(const std::vector<std::string>& entries, int enterCount, const Streams& streams) {
     InputFile input(streams.standardInput, "standard input");
-    ConvertStream(input, entries, enterCount, [&streams](std::string_view bytes) {
+    ConversionOptions options;
+    options.entries = entries;
+    options.enterCount = enterCount;
+    ConvertStream(input, options, [&streams](std::string_view bytes) {
         WriteAll(streams.standardOutput, bytes, "standard output");
     });
 }
@@ -48,15 +50,6 @@ void ReportFailure(std::ostream& errors, std::string_view path, const std::excep
     const auto* engineError = dynamic_cast<const EngineError*>(&failure);
     errors << kProgram << ": " << path << ": " << (engineError ? engineError->Reason() : failure.what())
            << '\n';
-}
-
-// A folder argument without its trailing separators, as the scan takes it; the root stays "/".
-std::string FolderArgument(const std::string& path) {
-    std::string folder = path;
-    while (folder.size() > 1 && folder.back() == kPathSeparator) {
-        folder.pop_back();
-    }
-    return folder;
 }
 
 // The inputs the arguments stand for, in order: a folder is replaced by its files, collected as a folder
@@ -71,7 +64,7 @@ bool ExpandFolders(const std::vector<std::string>& paths, std::vector<std::strin
             continue;
         }
         try {
-            std::vector<std::string> files = CollectFolderFiles(FolderArgument(path), "*.*");
+            std::vector<std::string> files = CollectFolderFiles(WithoutTrailingSeparators(path), "*.*");
             if (files.empty()) {
                 ListSubFolderNames(path); // throws the reason when the folder cannot be read
                 errors << kProgram << ": " << path << ": no files in this folder\n";
@@ -105,7 +98,9 @@ public:
     std::string InputAt(std::size_t position) override { return inputs_.at(first_ + position); }
     std::vector<std::string> Inputs() override { return files_; }
     FileSettings SettingsFor(const std::string& /*input*/) override {
-        return {options_.outputFolder, options_.entries};
+        FileSettings settings{options_.outputFolder, {}};
+        settings.conversion.entries = options_.entries;
+        return settings;
     }
     void Progress(const FileProgress& progress) override {
         if (progress.stage == FileProgress::Stage::Converted && options_.verbose) {
@@ -199,7 +194,7 @@ std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>&
         return UsageError{"--quiet and --verbose exclude each other"};
     }
     if (options.entries.empty()) {
-        options.entries = {".", "!", "?"};
+        options.entries.assign(kDefaultEntries.begin(), kDefaultEntries.end());
     }
     if (options.paths.empty() && !options.showHelp && !options.showVersion) {
         return UsageError{"no file given"};
