@@ -1,16 +1,16 @@
-// Sentence mode throughput on English prose, and its memory on one very long line. Not a test: it
-// prints figures.
+// Sentence mode throughput on English prose, and its memory on one very long line, through the whole
+// conversion. Not a test: it prints figures.
 //
-//   sentence_bench [--runs N] [--size MIB] [--lines join|keep] [FILE...]
+//   sentence_bench [--runs N] [--size MIB] [--lines join|keep|reflow] [FILE...]
 //       converts FILEs (default: the licence texts in /usr/share/common-licenses) repeated to MIB
 //       (default 64) in memory, N times (default 5), and prints each run's MB/s and the median.
 //   sentence_bench --one-line MB
-//       streams MB megabytes of prose without a single line end through the stage in 64 KiB chunks
+//       streams MB megabytes of prose without a single line end through the conversion in 64 KiB chunks
 //       and prints the peak resident memory, which must not grow with MB.
 //   sentence_bench --score FILE
 //       converts each case of FILE (see bench/sentences/quality.txt) with one Enter and counts the
 //       cases whose output lines are exactly the expected sentences, per language.
-#include "sentences/SentenceStage.h"
+#include "Conversion.h"
 
 #include <sys/resource.h>
 
@@ -46,8 +46,9 @@ private:
     std::vector<char> buffer_ = std::vector<char>(64 * 1024);
 };
 
-brantlewick::SentenceOptions Options(bool keep) {
-    return {{".", "!", "?"}, 1, brantlewick::Language::English, keep};
+brantlewick::ConversionOptions Options(brantlewick::LineBreaks lines,
+                                       brantlewick::Language language = brantlewick::Language::English) {
+    return {{".", "!", "?"}, 1, lines, true, language};
 }
 
 long PeakResidentKiB() {
@@ -63,17 +64,17 @@ int OneLine(long megabytes) {
     while (chunk.size() < 64 * 1024) {
         chunk += prose;
     }
-    brantlewick::SentenceStage stage(Options(false));
+    brantlewick::Converter converter(Options(brantlewick::LineBreaks::Join));
     CountingSink sink;
     const std::uint64_t total = static_cast<std::uint64_t>(megabytes) * 1000 * 1000;
     std::uint64_t fed = 0;
     for (; fed < total; fed += chunk.size()) {
-        stage.Feed(chunk, sink);
+        converter.Feed(chunk, sink);
     }
-    stage.Finish(sink);
+    converter.Finish(sink);
     std::printf("one line of %.0f MB: %llu breaks, peak resident memory %ld KiB\n",
-                static_cast<double>(fed) / 1e6, static_cast<unsigned long long>(stage.BreaksInserted()),
-                PeakResidentKiB());
+                static_cast<double>(fed) / 1e6,
+                static_cast<unsigned long long>(converter.Counts().breaksInserted), PeakResidentKiB());
     return 0;
 }
 
@@ -103,15 +104,10 @@ int Score(const char* path) {
         }
         expected.push_back(rest);
 
-        brantlewick::SentenceStage stage({{".", "!", "?"}, 1, *brantlewick::LanguageFromCode(code), false});
-        std::string out;
-        brantlewick::StringSink sink(out);
-        stage.Feed(input, sink);
-        stage.Finish(sink);
-        sink.Close();
+        const std::string out = brantlewick::ConvertText(
+            input, Options(brantlewick::LineBreaks::Join, *brantlewick::LanguageFromCode(code)));
         std::vector<std::string> got;
         std::string current;
-        // The input's own line ends (LF only in the file) are dropped, as when lines are joined.
         for (char c : out) {
             if (c == '\n') {
                 if (!current.empty() && current.back() == '\r') {
@@ -152,7 +148,7 @@ int Score(const char* path) {
 int main(int argc, char** argv) {
     int runs = 5;
     std::size_t mebibytes = 64;
-    bool keep = false;
+    auto lines = brantlewick::LineBreaks::Join;
     std::vector<std::filesystem::path> files;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -167,7 +163,10 @@ int main(int argc, char** argv) {
         } else if (arg == "--size" && i + 1 < argc) {
             mebibytes = static_cast<std::size_t>(std::max(1, std::atoi(argv[++i])));
         } else if (arg == "--lines" && i + 1 < argc) {
-            keep = std::string(argv[++i]) == "keep";
+            const std::string choice = argv[++i];
+            lines = choice == "keep"     ? brantlewick::LineBreaks::Keep
+                    : choice == "reflow" ? brantlewick::LineBreaks::Reflow
+                                         : brantlewick::LineBreaks::Join;
         } else {
             files.emplace_back(arg);
         }
@@ -198,25 +197,28 @@ int main(int argc, char** argv) {
     // busy machine disturbs far less.
     std::vector<double> rates, cpuRates;
     for (int run = 0; run < runs; ++run) {
-        brantlewick::SentenceStage stage(Options(keep));
+        brantlewick::Converter converter(Options(lines));
         CountingSink sink;
         const auto start = std::chrono::steady_clock::now();
         const std::clock_t cpuStart = std::clock();
         for (std::size_t at = 0; at < text.size(); at += 64 * 1024) {
-            stage.Feed(std::string_view(text).substr(at, 64 * 1024), sink);
+            converter.Feed(std::string_view(text).substr(at, 64 * 1024), sink);
         }
-        stage.Finish(sink);
+        converter.Finish(sink);
         const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
         rates.push_back(static_cast<double>(text.size()) / 1e6 / seconds.count());
         cpuRates.push_back(static_cast<double>(text.size()) / 1e6 / cpuSeconds);
         std::printf("run %d: %.0f MB/s, %.0f MB per processor second (%llu breaks)\n", run + 1, rates.back(),
-                    cpuRates.back(), static_cast<unsigned long long>(stage.BreaksInserted()));
+                    cpuRates.back(), static_cast<unsigned long long>(converter.Counts().breaksInserted));
     }
     std::sort(rates.begin(), rates.end());
     std::sort(cpuRates.begin(), cpuRates.end());
     std::printf("median %.0f MB/s (%.0f MB per processor second) over %d runs, %.1f MB of text, lines %s\n",
                 rates[rates.size() / 2], cpuRates[cpuRates.size() / 2], runs,
-                static_cast<double>(text.size()) / 1e6, keep ? "keep" : "join");
+                static_cast<double>(text.size()) / 1e6,
+                lines == brantlewick::LineBreaks::Keep     ? "keep"
+                : lines == brantlewick::LineBreaks::Reflow ? "reflow"
+                                                           : "join");
     return 0;
 }

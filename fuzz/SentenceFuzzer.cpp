@@ -1,7 +1,9 @@
 // Fuzzes the sentence mode: the first bytes pick the language, the Enter count, whether line ends stay,
-// the entries and the chunk size; the rest is the text. It must come out with only CR LF pairs added
-// and blanks dropped, with the counts to match, and the same in chunks as whole. Every chunk lies in a
-// heap buffer of exactly its size, so a read past it trips the address sanitizer.
+// the entries, the line choice and the chunk size; the rest is the text. The stage must put it out with
+// only CR LF pairs added and blanks dropped, with the counts to match; the whole conversion with the
+// same text apart from spaces; both the same in chunks as whole. Every chunk lies in a heap buffer of
+// exactly its size, so a read past it trips the address sanitizer.
+#include "Conversion.h"
 #include "SentenceEdits.h"
 #include "sentences/SentenceStage.h"
 
@@ -33,9 +35,25 @@ Run Convert(const brantlewick::SentenceOptions& options, const std::uint8_t* tex
     }
     stage.Finish(sink);
     sink.Close();
-    run.breaks = stage.BreaksInserted();
-    run.blanks = stage.BlanksDropped();
+    run.breaks = stage.Tally().breaksInserted;
+    run.blanks = stage.Tally().spacesDropped;
     return run;
+}
+
+std::string ConvertAll(const brantlewick::ConversionOptions& options, const std::uint8_t* text,
+                       std::size_t size, std::size_t chunk) {
+    brantlewick::Converter converter(options);
+    std::string out;
+    brantlewick::StringSink sink(out);
+    for (std::size_t at = 0; at < size; at += chunk) {
+        const std::size_t n = std::min(chunk, size - at);
+        const std::unique_ptr<char[]> piece(new char[n]);
+        std::copy_n(text + at, n, piece.get());
+        converter.Feed({piece.get(), n}, sink);
+    }
+    converter.Finish(sink);
+    sink.Close();
+    return out;
 }
 
 } // namespace
@@ -69,6 +87,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         brantlewick::testing::CompareSentenceEdits(input, whole.out);
     if (!edits.fault.empty() || edits.breaks != whole.breaks || edits.blanks != whole.blanks ||
         Convert(options, text, length, chunk).out != whole.out) {
+        std::abort();
+    }
+    const brantlewick::ConversionOptions conversion{options.entries, options.enterCount,
+                                                    static_cast<brantlewick::LineBreaks>((data[2] >> 3) % 3),
+                                                    true, options.language};
+    const std::string converted = ConvertAll(conversion, text, length, length + 1);
+    if (!brantlewick::testing::KeepsTheText(input, converted) ||
+        ConvertAll(conversion, text, length, chunk) != converted) {
         std::abort();
     }
     return 0;

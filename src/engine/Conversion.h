@@ -1,9 +1,11 @@
 // The conversion: after every sentence-ending entry insert a number of CR LF pairs and drop the one space
-// that followed it, with a choice for what becomes of the input's own line breaks. Text in, text out, in
-// pieces of any size and with memory that does not grow with the text; ConvertFile puts files around it.
+// that followed it (or, in the sentence mode, do so only where a sentence really ends), with a choice for
+// what becomes of the input's own line breaks. Text in, text out, in pieces of any size and with memory
+// that does not grow with the text; ConvertFile puts files around it.
 #pragma once
 
 #include "OutputSink.h"
+#include "sentences/Language.h"
 
 #include <array>
 #include <cstdint>
@@ -40,12 +42,17 @@ struct ConversionOptions {
     std::vector<std::string> entries{kDefaultEntries.begin(), kDefaultEntries.end()};
     int enterCount = 1;
     LineBreaks lines = LineBreaks::Join;
+    // Breaks only where a sentence really ends, and before list items, instead of after every entry;
+    // the blanks between two sentences go. Off, the classic conversion's bytes are kept.
+    bool sentences = false;
+    // Whose abbreviations and punctuation the sentence mode knows.
+    Language language = Language::English;
 };
 
 // What a conversion did, kept while it runs.
 struct ConversionCounts {
-    std::uint64_t breaksInserted = 0; // CR LF pairs added after entries
-    std::uint64_t spacesDropped = 0;  // blanks removed after entries
+    std::uint64_t breaksInserted = 0; // CR LF pairs added after entries (sentence ends, list items)
+    std::uint64_t spacesDropped = 0;  // blanks removed after entries (between sentences)
     // Lines as an editor counts them: terminators, and one more for a last line without one. The CR or LF
     // an entry itself holds is left out.
     std::uint64_t linesIn = 0;

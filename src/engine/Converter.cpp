@@ -4,6 +4,7 @@
 #include "EntryRunStage.h"
 #include "LineStages.h"
 #include "SingleByteStage.h"
+#include "sentences/SentenceStage.h"
 
 #include <algorithm>
 
@@ -23,8 +24,28 @@ std::unique_ptr<Stage> EntriesStage(const ConversionOptions& options, bool dropT
     return std::make_unique<EntryRunStage>(entries, options.enterCount, dropTerminators);
 }
 
+std::unique_ptr<Stage> SentencesStage(const ConversionOptions& options, bool join) {
+    return std::make_unique<SentenceStage>(
+        SentenceOptions{options.entries, options.enterCount, options.language, !join, join});
+}
+
+std::vector<std::unique_ptr<Stage>> SentencePipeline(const ConversionOptions& options) {
+    std::vector<std::unique_ptr<Stage>> stages;
+    if (options.lines == LineBreaks::Reflow) {
+        stages.push_back(std::make_unique<ReflowStage>());
+        stages.push_back(SentencesStage(options, false));
+        stages.push_back(std::make_unique<ParagraphStage>());
+    } else {
+        stages.push_back(SentencesStage(options, options.lines == LineBreaks::Join));
+    }
+    return stages;
+}
+
 // The stages in the order the text passes them. A stage added here sees the output of the one before.
 std::vector<std::unique_ptr<Stage>> Pipeline(const ConversionOptions& options) {
+    if (options.sentences) {
+        return SentencePipeline(options);
+    }
     std::vector<std::unique_ptr<Stage>> stages;
     switch (options.lines) {
     case LineBreaks::Join:

@@ -2,6 +2,7 @@
 #include "LineStages.h"
 
 #include "StopScan.h"
+#include "sentences/Characters.h"
 
 #include <algorithm>
 
@@ -13,8 +14,41 @@ namespace {
 // before it is known whether text follows them: memory stays bounded on any input.
 constexpr std::size_t kMostBlankRuns = 4096;
 
+// Enough of a line's start to tell a list item's marker: "(123) ".
+constexpr std::size_t kMarkerHead = 6;
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
+}
+
+// Whether a line whose first bytes (or all of it, trailing blanks included) are `head` starts a list
+// item: a bullet or dash, or a number of up to three digits or one letter closed by "." or ")" or put in
+// brackets, then a blank or the line's end. A capital with a period is more often an initial ("J. Smith").
+bool StartsListItem(std::string_view head) {
+    const auto blankAt = [head](std::size_t at) { return at == head.size() || IsBlank(head[at]); };
+    const sentences::Char first = sentences::DecodeAt(head.data(), head.data() + head.size());
+    if (sentences::IsBullet(first.code) || sentences::IsDash(first.code) || first.code == '*' ||
+        first.code == '+') {
+        return blankAt(static_cast<std::size_t>(first.size));
+    }
+    const bool bracket = first.code == '(';
+    std::size_t at = bracket ? 1 : 0;
+    const std::size_t label = at;
+    while (at < head.size() && at - label < 3 && head[at] >= '0' && head[at] <= '9') {
+        ++at;
+    }
+    bool capital = false;
+    if (at == label) {
+        const char c = at < head.size() ? static_cast<char>(head[at] | 0x20) : '\0';
+        if (c < 'a' || c > 'z') {
+            return false;
+        }
+        capital = (head[at++] & 0x20) == 0;
+    }
+    if (at >= head.size() || !(head[at] == ')' || (head[at] == '.' && !bracket && !capital))) {
+        return false;
+    }
+    return blankAt(at + 1);
 }
 
 void WriteBlanks(char blank, std::uint64_t count, OutputSink& out) {
@@ -23,19 +57,6 @@ void WriteBlanks(char blank, std::uint64_t count, OutputSink& out) {
         piece = std::min<std::uint64_t>(count, block.size());
         out.Append(std::string_view(block).substr(0, static_cast<std::size_t>(piece)));
     }
-}
-
-const char* FindLineEnd(const char* p, const char* end) {
-    static constexpr auto kLineEnds = [] {
-        std::array<bool, 256> lineEnds{};
-        lineEnds['\r'] = lineEnds['\n'] = true;
-        return lineEnds;
-    }();
-#if defined(__SSE2__)
-    return FindStop(p, end, VectorStops<2>("\r\n"), kLineEnds);
-#else
-    return FindStop(p, end, TableStops(kLineEnds), kLineEnds);
-#endif
 }
 
 std::size_t SequenceLength(unsigned char lead) {
@@ -136,16 +157,17 @@ void ReflowStage::WriteText(std::string_view text, OutputSink& out) {
         joinPending_ = false;
     }
     if (joinWaiting_) {
-        // Only the first character of the line decides; it may arrive in pieces.
-        const std::size_t wanted = SequenceLength(
-            static_cast<unsigned char>(firstCharacter_.empty() ? text[0] : firstCharacter_[0]));
-        const std::size_t taken = std::min(wanted - firstCharacter_.size(), text.size());
-        firstCharacter_.append(text.substr(0, taken));
+        // The line's first few bytes decide; they may arrive in pieces.
+        const std::size_t taken = std::min(kMarkerHead - head_.size(), text.size());
+        head_.append(text.substr(0, taken));
         text.remove_prefix(taken);
-        if (firstCharacter_.size() < wanted) {
+        if (head_.size() < kMarkerHead) {
             return;
         }
         Join(out);
+        if (text.empty()) {
+            return; // blanks at the end of the start may be the line's trailing ones
+        }
     }
     for (const auto& [blank, count] : blanks_) {
         WriteBlanks(blank, count, out);
@@ -159,13 +181,28 @@ void ReflowStage::WriteText(std::string_view text, OutputSink& out) {
 
 void ReflowStage::Join(OutputSink& out) {
     joinWaiting_ = false;
-    if (!(previousWide_ && IsWide(CodePoint(firstCharacter_)))) {
+    std::string head;
+    head.swap(head_);
+    if (StartsListItem(head)) {
+        out.Append("\r\n");
+        ++counts_.terminatorsOut;
+        tail_.clear();
+    } else if (!(previousWide_ &&
+                 IsWide(CodePoint(std::string_view(head).substr(
+                     0, SequenceLength(static_cast<unsigned char>(head.empty() ? 0 : head[0]))))))) {
         out.Append(" ");
         tail_.clear();
     }
-    std::string first;
-    first.swap(firstCharacter_);
-    WriteText(first, out);
+    // The line's start again, now that it is joined.
+    for (std::size_t at = 0; at < head.size();) {
+        if (IsBlank(head[at])) {
+            AddBlank(head[at++], out);
+            continue;
+        }
+        const std::size_t text = std::min(head.find_first_of(" \t", at), head.size());
+        WriteText(std::string_view(head).substr(at, text - at), out);
+        at = text;
+    }
 }
 
 void ReflowStage::AddBlank(char blank, OutputSink& out) {
@@ -173,7 +210,11 @@ void ReflowStage::AddBlank(char blank, OutputSink& out) {
         return; // leading blanks go
     }
     if (joinWaiting_) {
-        Join(out); // a broken first character: it is joined as it is
+        head_ += blank;
+        if (head_.size() == kMarkerHead) {
+            Join(out);
+        }
+        return;
     }
     if (!blanks_.empty() && blanks_.back().first == blank) {
         ++blanks_.back().second;

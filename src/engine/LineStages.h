@@ -8,10 +8,12 @@
 namespace brantlewick {
 
 // Joins the lines of each paragraph and writes one LF where a paragraph ends (before a blank line, and at
-// the end), and no other line end. A line loses its leading and trailing blanks (spaces and tabs); two
-// lines of a paragraph are joined with one space, or with none between two characters of scripts that
-// are written without spaces (Chinese, Japanese), where a space would be a stray character. Blank lines
-// before the first paragraph and after the last one are dropped, and several blank lines count as one.
+// the end). A line loses its leading and trailing blanks (spaces and tabs); two lines of a paragraph are
+// joined with one space, or with none between two characters of scripts that are written without spaces
+// (Chinese, Japanese), where a space would be a stray character. A line that starts a list item ("1. ",
+// "a) ", "(2) ", "- ", "• ") stays a line of its own: a CR LF goes before it instead, the only other line
+// end written. Blank lines before the first paragraph and after the last one are dropped, and several
+// blank lines count as one.
 class ReflowStage final : public Stage {
 public:
     void Feed(std::string_view chunk, OutputSink& out) override;
@@ -21,16 +23,16 @@ private:
     void WriteText(std::string_view text, OutputSink& out);
     void AddBlank(char blank, OutputSink& out);
     void EndLine(OutputSink& out);
-    // Joins the line whose first character is now complete (or broken off) to the one before.
+    // Joins the line whose start is now known (or broken off) to the one before.
     void Join(OutputSink& out);
 
     bool lineHasText_ = false;
     bool paragraphOpen_ = false; // text was written and its paragraph has not ended
     bool joinPending_ = false;   // a line of the open paragraph ended; the next one is joined to it
-    bool joinWaiting_ = false;   // ... and waits for the first character of that next line
+    bool joinWaiting_ = false;   // ... and waits for the start of that next line
     bool previousWide_ = false;  // whether the joined line ended in a character of such a script
     bool afterCarriageReturn_ = false;
-    std::string firstCharacter_;
+    std::string head_; // the start of the line waiting to be joined, blanks included
     std::string tail_; // the last bytes of text written, for the last character of a line
     // Blanks inside a line, as runs of one kind: written only if more text follows on the line.
     std::vector<std::pair<char, std::uint64_t>> blanks_;

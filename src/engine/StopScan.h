@@ -94,4 +94,18 @@ const char* FindStop(const char* p, const char* end, const StopMask& stops,
     return p;
 }
 
+// The first CR or LF at or after `p`, or `end`.
+inline const char* FindLineEnd(const char* p, const char* end) {
+    static constexpr auto kLineEnds = [] {
+        std::array<bool, 256> lineEnds{};
+        lineEnds['\r'] = lineEnds['\n'] = true;
+        return lineEnds;
+    }();
+#if defined(__SSE2__)
+    return FindStop(p, end, VectorStops<2>("\r\n"), kLineEnds);
+#else
+    return FindStop(p, end, TableStops(kLineEnds), kLineEnds);
+#endif
+}
+
 } // namespace brantlewick

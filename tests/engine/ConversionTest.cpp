@@ -1,6 +1,7 @@
 // The conversion on literal texts, and the streaming engine against the plain reference on random input.
 #include "Conversion.h"
 #include "ReferenceConversion.h"
+#include "SentenceEdits.h"
 
 #include <gtest/gtest.h>
 
@@ -104,6 +105,12 @@ TEST(ConversionTest, ConvertsTheWorkedExamplesByteForByte) {
         {"\xE6\x97\xA5\xE4\xB8\x80\n\xE8\xAA\x9E\nEnglish", kDefault, 1, kReflow,
          "\xE6\x97\xA5\xE4\xB8\x80\xE8\xAA\x9E English\r\n"},
         {"  \n\t\r\n", kDefault, 1, kReflow, ""},
+        {"Items:\n- one\n  more\n2) two\nJ. Smith\n(b) x\n-",
+         {"!"},
+         1,
+         kReflow,
+         "Items:\r\n- one more\r\n2) two J. Smith\r\n(b) x\r\n-\r\n",
+         {0, 0, 7, 5, 43, 47}},
     };
     for (const auto& c : cases) {
         ConversionCounts counts;
@@ -111,6 +118,25 @@ TEST(ConversionTest, ConvertsTheWorkedExamplesByteForByte) {
             << ::testing::PrintToString(c.input);
         EXPECT_TRUE(c.counts.empty() || Fields(counts) == c.counts)
             << ::testing::PrintToString(Fields(counts));
+    }
+}
+
+TEST(ConversionTest, SentenceModeWithEachLineChoice) {
+    const std::string text = "Title\r\nDr. Who paid 3.14. Then\nleft.  \r\r\n- a\n  b\n2) c";
+    const std::tuple<LineBreaks, std::string, std::string, std::vector<std::uint64_t>> cases[] = {
+        {kJoin, text, "Title\r\nDr. Who paid 3.14.\r\nThenleft.\r\n- a  b\r\n2) c", {4, 3, 7, 5, 53, 50}},
+        {kKeep, text, "Title\r\nDr. Who paid 3.14.\r\nThen\nleft.\r\r\n- a\n  b\n2) c", {1, 3, 7, 8, 53, 52}},
+        {kReflow,
+         text,
+         "Title Dr. Who paid 3.14.\r\nThen left.\r\n\r\n- a b\r\n2) c\r\n",
+         {1, 1, 7, 5, 53, 53}},
+        // Dropped, the blanks would make the lone CR and the LF one line end.
+        {kKeep, "A.\r \t\nB", "A.\r \t\nB", {0, 0, 3, 3, 7, 7}},
+    };
+    for (const auto& [lines, input, expected, counts] : cases) {
+        ConversionCounts got;
+        EXPECT_EQ(ConvertWhole(input, {kDefault, 1, lines, true}, &got), expected);
+        EXPECT_EQ(Fields(got), counts);
     }
 }
 
@@ -199,6 +225,38 @@ TEST(ConversionTest, StreamingEngineMatchesTheReferenceOnRandomInput) {
         reference.linesOut = lineEndEntry ? whole.linesOut : EditorLines(expected);
         ASSERT_EQ(Fields(whole), Fields(reference)) << trace();
         ASSERT_EQ(Fields(pieces), Fields(reference)) << trace();
+    }
+}
+
+// The sentence mode through every line choice: the same in any pieces, no character of the text changed
+// (with the line ends kept: only breaks added and blanks dropped), and the counts to match the output.
+TEST(ConversionTest, SentenceModeKeepsTheTextAndItsCountsInEveryLineChoice) {
+    const Entries pieces = {"Mr.",          "Hi",           "he",   "Der",      " ",    "  ", "\t",
+                            "\n",           "\r\n",         "\r",   "\n\n",     "3.14", ". ", "? ",
+                            "...",          "\"",           ")",    "1. ",      "a) ",  "- ", "\xE2\x80\xA2 ",
+                            "\xE3\x80\x82", "\xE6\x97\xA5", "e.g.", "\xC2\xA0", "\xFF", ":"};
+    std::mt19937 random(1212);
+    for (int round = 0; round < 600; ++round) {
+        std::string text;
+        for (auto n = random() % 300; n > 0; --n) {
+            text += pieces[random() % pieces.size()];
+        }
+        const LineBreaks lines = std::array{kJoin, kKeep, kReflow}[round % 3];
+        const ConversionOptions options{kDefault, static_cast<int>(random() % 3), lines, true,
+                                        static_cast<Language>(random() % 9)};
+        ConversionCounts whole, inPieces;
+        const std::string out = ConvertWhole(text, options, &whole);
+        ASSERT_EQ(ConvertInPieces(text, options, random, 1 + random() % 64, inPieces), out) << round;
+        EXPECT_EQ(Fields(inPieces), Fields(whole)) << round;
+        EXPECT_TRUE(testing::KeepsTheText(text, out)) << round;
+        EXPECT_EQ(whole.linesIn, EditorLines(text)) << round;
+        EXPECT_EQ(whole.linesOut, EditorLines(out)) << round;
+        if (lines == kKeep) {
+            const testing::SentenceEdits edits = testing::CompareSentenceEdits(text, out);
+            EXPECT_EQ(std::tuple(edits.fault, edits.breaks, edits.blanks),
+                      std::tuple("", whole.breaksInserted, whole.spacesDropped))
+                << round;
+        }
     }
 }
 

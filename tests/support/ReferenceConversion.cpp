@@ -1,6 +1,10 @@
 // Slow, obvious reference of the conversion.
 #include "ReferenceConversion.h"
 
+#include "sentences/Characters.h"
+
+#include <regex>
+
 namespace brantlewick::testing {
 namespace {
 
@@ -83,8 +87,19 @@ bool WideAt(const std::string& text, std::size_t at, std::size_t length) {
            (code >= 0x20000 && code <= 0x3FFFF);
 }
 
+// A bullet or dash, "1." "12)" "a." "A)" "(3)" "(b)", then a blank or nothing.
+bool StartsListItem(const std::string& line) {
+    static const std::regex numbered(R"(^(\((\d{1,3}|[A-Za-z])\)|\d{1,3}[.)]|[a-z][.)]|[A-Z]\))([ \t]|$))");
+    const sentences::Char first = sentences::DecodeAt(line.data(), line.data() + line.size());
+    const bool bullet = sentences::IsBullet(first.code) || sentences::IsDash(first.code) ||
+                        first.code == '*' || first.code == '+';
+    const auto after = static_cast<std::size_t>(first.size);
+    return std::regex_search(line, numbered) ||
+           (bullet && (after == line.size() || line[after] == ' ' || line[after] == '\t'));
+}
+
 // Hard-wrapped paragraphs: the lines of each, without their blanks at both ends, joined with a space,
-// or with none between two wide characters.
+// or with none between two wide characters; a list item keeps its line.
 std::vector<std::string> Paragraphs(const std::vector<Line>& lines) {
     std::vector<std::string> paragraphs;
     bool open = false;
@@ -97,6 +112,8 @@ std::vector<std::string> Paragraphs(const std::vector<Line>& lines) {
         const std::string text = line.text.substr(first, line.text.find_last_not_of(" \t") - first + 1);
         if (!open) {
             paragraphs.emplace_back();
+        } else if (StartsListItem(text)) {
+            paragraphs.back() += "\r\n";
         } else {
             const std::string& last = paragraphs.back();
             const bool wideEnd = (last.size() >= 3 && WideAt(last, last.size() - 3, 3)) ||

@@ -1,5 +1,6 @@
 // Checks what the sentence mode promises about any output: it is the input with CR LF pairs inserted
-// and blanks taken out, and nothing else; a break never lands inside a word or a number.
+// and blanks taken out, and nothing else; a break never lands inside a word or a number. Through a line
+// choice other than keeping the line ends, only the text without any spaces is sure to stay.
 #pragma once
 
 #include <cstdint>
@@ -15,5 +16,9 @@ struct SentenceEdits {
 };
 
 SentenceEdits CompareSentenceEdits(std::string_view input, std::string_view output);
+
+// Whether `output` is `input` with blanks dropped and line ends changed, and with ASCII spaces and line
+// ends added: what any line choice may do in the sentence mode.
+bool KeepsTheText(std::string_view input, std::string_view output);
 
 } // namespace brantlewick::testing

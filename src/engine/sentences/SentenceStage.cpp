@@ -5,6 +5,8 @@
 // the reach before the first undecided place. So the buffer holds at most two reaches and one piece.
 #include "sentences/SentenceStage.h"
 
+#include "StopScan.h"
+
 #include "sentences/Characters.h"
 #include "sentences/SentenceRules.h"
 
@@ -96,7 +98,22 @@ SentenceStage::SentenceStage(SentenceOptions options)
 
 SentenceStage::~SentenceStage() = default;
 
+void SentenceStage::CountLineEnds(std::string_view chunk) {
+    if (chunk.empty()) {
+        return;
+    }
+    // A CR LF pair is one line end, counted at its CR.
+    std::uint64_t ends = chunk[0] == '\r' || (chunk[0] == '\n' && !afterCarriageReturn_);
+    for (std::size_t i = 1; i < chunk.size(); ++i) {
+        ends += chunk[i] == '\r' || (chunk[i] == '\n' && chunk[i - 1] != '\r');
+    }
+    afterCarriageReturn_ = chunk.back() == '\r';
+    counts_.terminatorsIn += ends;
+    counts_.terminatorsOut += options_.dropLineEnds ? 0 : ends;
+}
+
 void SentenceStage::Feed(std::string_view chunk, OutputSink& out) {
+    CountLineEnds(chunk);
     while (!chunk.empty()) {
         // Drop what is written and out of every later decision's sight once it is worth the move.
         const std::size_t behind = scanned_ > reach_ ? scanned_ - reach_ : 0;
@@ -123,7 +140,7 @@ void SentenceStage::Finish(OutputSink& out) {
     offset_ = 0;
     scanned_ = emitted_ = 0;
     pending_.clear();
-    dropping_ = false;
+    dropping_ = keepBlanks_ = afterCarriageReturn_ = false;
     rules_ = std::make_unique<sentences::SentenceRules>(
         options_.entries, sentences::LanguageData::For(options_.language), options_.terminatorsSurvive);
     scan_ = std::make_unique<TriggerScan>(rules_->Triggers());
@@ -176,7 +193,32 @@ void SentenceStage::Scan(std::size_t limit, bool atEnd) {
 
 void SentenceStage::WriteBreaks(OutputSink& out) {
     out.Append(breaks_);
-    breaksInserted_ += static_cast<std::uint64_t>(std::max(options_.enterCount, 0));
+    const auto pairs = static_cast<std::uint64_t>(std::max(options_.enterCount, 0));
+    counts_.breaksInserted += pairs;
+    counts_.terminatorsOut += pairs;
+}
+
+void SentenceStage::WriteText(const char* from, const char* to, OutputSink& out) {
+    while (options_.dropLineEnds && from != to) {
+        const char* lineEnd = FindLineEnd(from, to);
+        out.Append({from, static_cast<std::size_t>(lineEnd - from)});
+        from = lineEnd == to ? to : lineEnd + 1;
+    }
+    out.Append({from, static_cast<std::size_t>(to - from)});
+}
+
+bool SentenceStage::KeepBlanksAfterCarriageReturn(const char* p, const char* end, bool atEnd) const {
+    // Emit() writes no byte closer than a reach to the end of what has come in, unless the text has
+    // ended: the stretch looked at is always all there, whatever the chunks.
+    for (const char* q = p; q != end; q += sentences::DecodeAt(q, end).size) {
+        if (static_cast<std::size_t>(q - p) >= reach_ / 2) {
+            return true; // what follows is not known in time: the blanks stay in case it is an LF
+        }
+        if (!sentences::IsBlank(sentences::DecodeAt(q, end).code)) {
+            return *q == '\n';
+        }
+    }
+    return !atEnd;
 }
 
 void SentenceStage::Emit(std::size_t upTo, bool atEnd, OutputSink& out) {
@@ -201,17 +243,21 @@ void SentenceStage::Emit(std::size_t upTo, bool atEnd, OutputSink& out) {
         }
         if (dropping_) {
             const sentences::Char c = sentences::DecodeAt(base + emitted_, end);
-            if (sentences::IsBlank(c.code)) {
+            if (sentences::IsBlank(c.code) && !keepBlanks_) {
                 emitted_ += static_cast<std::size_t>(c.size);
-                ++blanksDropped_;
+                ++counts_.spacesDropped;
                 continue;
             }
-            if (sentences::IsLineEnd(c.code)) {
-                out.Append({base + emitted_, 1});
-                ++emitted_;
+            if (sentences::IsSpace(c.code)) {
+                WriteText(base + emitted_, base + emitted_ + c.size, out);
+                emitted_ += static_cast<std::size_t>(c.size);
+                if (sentences::IsLineEnd(c.code) && !options_.dropLineEnds) {
+                    keepBlanks_ =
+                        c.code == '\r' && KeepBlanksAfterCarriageReturn(base + emitted_, end, atEnd);
+                }
                 continue;
             }
-            dropping_ = false;
+            dropping_ = keepBlanks_ = false;
         }
         if (next != pending_.end() && next->at == here) {
             if (next->breaks) {
@@ -225,7 +271,7 @@ void SentenceStage::Emit(std::size_t upTo, bool atEnd, OutputSink& out) {
         if (next != pending_.end()) {
             stop = std::min<std::size_t>(stop, static_cast<std::size_t>(next->at - offset_));
         }
-        out.Append({base + emitted_, stop - emitted_});
+        WriteText(base + emitted_, base + stop, out);
         emitted_ = stop;
     }
     pending_.erase(pending_.begin(), next);

@@ -2,7 +2,7 @@
 // items) instead of after every entry, and drops the blanks between two sentences.
 #pragma once
 
-#include "OutputSink.h"
+#include "Stage.h"
 #include "sentences/Language.h"
 
 #include <cstdint>
@@ -26,28 +26,29 @@ struct SentenceOptions {
     // Whether the input's line ends are written back after this stage. When they are dropped, a
     // sentence or list item that starts a new line still needs its break.
     bool terminatorsSurvive = false;
+    // Whether this stage drops them itself, rather than writing them through for a later one.
+    bool dropLineEnds = false;
 };
 
-// Takes UTF-8 text in chunks of any size, line ends (CR LF, LF, lone CR) still in it and always written
-// through unchanged. Writes the same text with enterCount CR LF pairs after each sentence end (after
-// its closing quotes and brackets) and before each list item that starts in the middle of a line, and
-// without the blanks between two sentences. No other byte changes.
+// Takes UTF-8 text in chunks of any size, line ends (CR LF, LF, lone CR) still in it and written through
+// unchanged unless it is to drop them. Writes the same text with enterCount CR LF pairs after each sentence
+// end (after its closing quotes and brackets) and before each list item that starts in the middle of a line,
+// and without the blanks between two sentences. No other byte changes: blanks that stand between a lone CR
+// and an LF stay, since without them the two line ends would read as one CR LF.
 //
 // Every decision reads a fixed stretch of text either side of the place it decides, so the output is
 // the same however the input is cut into chunks, and memory stays the same however long a line is.
-class SentenceStage {
+class SentenceStage final : public Stage {
 public:
     explicit SentenceStage(SentenceOptions options);
     ~SentenceStage();
     SentenceStage(const SentenceStage&) = delete;
     SentenceStage& operator=(const SentenceStage&) = delete;
 
-    void Feed(std::string_view chunk, OutputSink& out);
-    // Ends the text: everything held back is written. The stage can then start on a new text.
-    void Finish(OutputSink& out);
-
-    std::uint64_t BreaksInserted() const noexcept { return breaksInserted_; }
-    std::uint64_t BlanksDropped() const noexcept { return blanksDropped_; }
+    void Feed(std::string_view chunk, OutputSink& out) override;
+    // Ends the text: everything held back is written. The stage can then start on a new text; the
+    // counts go on.
+    void Finish(OutputSink& out) override;
 
 private:
     class TriggerScan;
@@ -60,6 +61,11 @@ private:
     void Scan(std::size_t limit, bool atEnd);
     void Emit(std::size_t upTo, bool atEnd, OutputSink& out);
     void WriteBreaks(OutputSink& out);
+    void WriteText(const char* from, const char* to, OutputSink& out);
+    void CountLineEnds(std::string_view chunk);
+    // Whether the blanks at `p`, after a CR, are written: they are unless something other than an LF
+    // follows them within a fixed distance.
+    bool KeepBlanksAfterCarriageReturn(const char* p, const char* end, bool atEnd) const;
 
     SentenceOptions options_;
     std::unique_ptr<sentences::SentenceRules> rules_;
@@ -73,10 +79,9 @@ private:
     std::size_t scanned_ = 0; // every place before this index is decided
     std::size_t emitted_ = 0; // every byte before this index is written or dropped
     std::vector<Pending> pending_;
-    bool dropping_ = false; // inside the blanks after a boundary
-
-    std::uint64_t breaksInserted_ = 0;
-    std::uint64_t blanksDropped_ = 0;
+    bool dropping_ = false;            // inside the blanks after a boundary
+    bool keepBlanks_ = false;          // ... and inside blanks between a lone CR and an LF, which stay
+    bool afterCarriageReturn_ = false; // the last byte fed was a CR
 };
 
 } // namespace brantlewick

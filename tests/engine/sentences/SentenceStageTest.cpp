@@ -39,8 +39,8 @@ Result Convert(const SentenceOptions& options, std::string_view text, std::size_
     }
     stage.Finish(sink);
     sink.Close();
-    result.breaks = stage.BreaksInserted();
-    result.blanks = stage.BlanksDropped();
+    result.breaks = stage.Tally().breaksInserted;
+    result.blanks = stage.Tally().spacesDropped;
     return result;
 }
 

@@ -1,0 +1,263 @@
+// List items and headings: the markers that start an item, items in running text, and the line ends
+// that separate items or a heading from the text after it when the lines are joined.
+#include "sentences/RuleBasics.h"
+
+#include <algorithm>
+#include <string>
+
+namespace brantlewick::sentences {
+
+namespace {
+
+// How far apart two items of one list in running text may start.
+constexpr std::uint64_t kListSpan = 1024;
+
+bool AtLineStart(const Window& w, const char* p) {
+    for (Char c = DecodeBefore(w.begin, p); p > w.begin; c = DecodeBefore(w.begin, p)) {
+        if (IsLineEnd(c.code)) {
+            return true;
+        }
+        if (!IsBlank(c.code)) {
+            return false;
+        }
+        p -= c.size;
+    }
+    return w.beginIsTextStart;
+}
+
+bool IsRomanDigit(char32_t c) {
+    const char32_t folded = Fold(c);
+    return folded == 'i' || folded == 'v' || folded == 'x';
+}
+
+// The start of the line ending at `lineEnd` when that line is short and starts the text, follows a
+// blank line or follows a line that ends a sentence; nothing otherwise.
+const char* StandsAlone(const Window& w, const char* lineEnd) {
+    constexpr std::ptrdiff_t kShortLine = 60;
+    const char* start = lineEnd;
+    while (start > w.begin && !IsLineEnd(static_cast<unsigned char>(start[-1]))) {
+        if (lineEnd - --start > kShortLine) {
+            return nullptr;
+        }
+    }
+    int lineEnds = 0;
+    const char* before = SpaceStartBefore(w, start);
+    SkipSpaces(before, start, lineEnds);
+    const Char last = DecodeBefore(w.begin, before);
+    const bool alone = before == w.begin
+                           ? w.beginIsTextStart
+                           : lineEnds >= 2 || IsEndMark(last.code) || IsCloser(last.code) || last.code == ':';
+    return alone ? SkipBlanks(start, lineEnd) : nullptr;
+}
+
+} // namespace
+
+std::optional<SentenceRules::Marker> SentenceRules::ParseMarker(const Window& w, const char* start) const {
+    // Most lines start with a word: no "." or ")" among the first bytes rules them out cheaply.
+    const std::size_t head = std::min<std::size_t>(static_cast<std::size_t>(w.end - start), 14);
+    if (std::none_of(start, start + head, [](char c) { return c == '.' || c == ')'; })) {
+        return std::nullopt;
+    }
+    const char* p = start;
+    const bool paren = p < w.end && *p == '(';
+    p += paren ? 1 : 0;
+    Marker marker{Marker::Number, 0, 0, false, start, nullptr, nullptr};
+    if (p < w.end && IsAsciiDigit(*p)) {
+        while (p < w.end && IsAsciiDigit(*p)) {
+            if (p - start >= 3 + (paren ? 1 : 0)) {
+                return std::nullopt; // a year or an amount, not an item number
+            }
+            marker.value = marker.value * 10 + (*p++ - '0');
+        }
+    } else {
+        const char* labelStart = p;
+        std::size_t letters = 0;
+        bool roman = true;
+        Char c = DecodeAt(p, w.end);
+        while (IsWordChar(c.code) && letters < 6) {
+            if (CaseOf(c.code) != Case::Upper && CaseOf(c.code) != Case::Lower) {
+                return std::nullopt;
+            }
+            roman = roman && IsRomanDigit(c.code);
+            ++letters;
+            p += c.size;
+            c = DecodeAt(p, w.end);
+        }
+        const Char first = DecodeAt(labelStart, w.end);
+        marker.upper = CaseOf(first.code) == Case::Upper;
+        if (letters == 1) {
+            marker.label = Marker::Letter;
+            const char32_t folded = Fold(first.code);
+            marker.value =
+                folded >= 0x0430 ? static_cast<int>(folded - 0x0430 + 1) : static_cast<int>(folded) - 'a' + 1;
+        } else if (letters > 1 && roman) {
+            marker.label = Marker::Roman;
+            marker.value = 0; // numerals only count at the start of a line, where no order is needed
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (p >= w.end || (*p != '.' && *p != ')') || (paren && *p != ')')) {
+        return std::nullopt;
+    }
+    marker.punctuation = p++;
+    const bool dotParen = *marker.punctuation == '.' && p < w.end && *p == ')';
+    p += dotParen ? 1 : 0;
+    marker.style = static_cast<int>(marker.label) * 3 + (paren ? 2 : *marker.punctuation == ')' ? 1 : 0);
+    if (p >= w.end || !IsBlank(DecodeAt(p, w.end).code)) {
+        return std::nullopt;
+    }
+    marker.text = SkipBlanks(p, w.end);
+    if (marker.text >= w.end || IsLineEnd(DecodeAt(marker.text, w.end).code)) {
+        return std::nullopt;
+    }
+    return marker;
+}
+
+bool SentenceRules::StartsLineItem(const Marker& m) {
+    // A capital letter with a period is as often an initial ("J. Smith"); "I. Overview" is the exception.
+    return m.label != Marker::Letter || *m.punctuation == ')' || !m.upper || *m.start == 'I';
+}
+
+SentenceRules::Successor SentenceRules::FindSuccessor(const Window& w, const Marker& marker) const {
+    std::string label;
+    if (marker.label == Marker::Number) {
+        label = std::to_string(marker.value + 1);
+    } else {
+        const Char c = DecodeAt(marker.start + (*marker.start == '(' ? 1 : 0), w.end);
+        AppendUtf8(label, c.code + 1);
+    }
+    const std::size_t opening = *marker.start == '(' ? 1 : 0;
+    std::string pattern = opening ? "(" + label : label;
+    pattern += *marker.punctuation;
+    const std::string_view text(marker.text, static_cast<std::size_t>(w.end - marker.text));
+    for (std::size_t at = text.find(pattern); at != std::string_view::npos; at = text.find(pattern, at + 1)) {
+        const char* p = marker.text + at;
+        const char* after = p + pattern.size();
+        if (after < w.end && IsBlank(DecodeAt(after, w.end).code) && IsBlank(DecodeBefore(w.begin, p).code)) {
+            // "(a) paper, (b) pens": items joined by commas belong to one sentence.
+            const Char before = DecodeBefore(w.begin, SpaceStartBefore(w, p));
+            return before.code == ',' || before.code == ';' ? Successor::Joined : Successor::Separate;
+        }
+    }
+    return Successor::None;
+}
+
+bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optional<Boundary>& boundary) {
+    // The label before the punctuation: a few digits or letters, perhaps opened by "(".
+    const char* start = at;
+    for (Char c = DecodeBefore(w.begin, start); start > w.begin && IsWordChar(c.code) && at - start < 12;
+         c = DecodeBefore(w.begin, start)) {
+        start -= c.size;
+    }
+    if (start == at) {
+        return false;
+    }
+    if (*at == ')' && start > w.begin && start[-1] == '(') {
+        --start;
+    }
+    if (start > w.begin && IsWordChar(DecodeBefore(w.begin, start).code)) {
+        return false;
+    }
+    const std::optional<Marker> marker = ParseMarker(w, start);
+    if (!marker || marker->punctuation != at) {
+        return false;
+    }
+    const std::uint64_t position = w.position + static_cast<std::uint64_t>(start - w.begin);
+    // "• 9. The first item": a number after a bullet is part of the bullet's marker, which has its break.
+    const char* gap = SpaceStartBefore(w, start);
+    const Char mark = DecodeBefore(w.begin, gap);
+    const bool afterBullet =
+        gap < start &&
+        (IsBullet(mark.code) || ((IsDash(mark.code) || mark.code == '*') && AtLineStart(w, gap - mark.size)));
+    const bool lineStart = afterBullet || AtLineStart(w, start);
+    if (lineStart) {
+        if (!StartsLineItem(*marker)) {
+            return false;
+        }
+    } else {
+        // In running text: "Steps: 1. open 2. close", "a) red b) blue".
+        // Chinese and Japanese set no blank after a colon: "我们需要：1. 面包".
+        const bool introduced = mark.code == ':' || mark.code == 0xFF1A;
+        if (marker->label == Marker::Roman ||
+            (marker->label == Marker::Letter && *at == '.' && marker->upper) ||
+            !(IsBlank(DecodeBefore(w.begin, start).code) || mark.code == 0xFF1A)) {
+            return false;
+        }
+        const bool continues = lastItemStyle_ == marker->style && lastItemValue_ + 1 == marker->value &&
+                               position - lastItemPosition_ <= kListSpan;
+        if (!continues) {
+            if (marker->value != 1) {
+                return false;
+            }
+            // Not a list where the item would start like a sentence ("1. Then"), or where an ordinal
+            // stands ("am 1. Mai").
+            const Next item = ReadNext(w, marker->text);
+            const Successor successor = FindSuccessor(w, *marker);
+            if (successor == Successor::Joined || language_.IsOrdinalNoun(FoldedKey(item.word)) ||
+                (!introduced && (successor == Successor::None || item.starter))) {
+                return false;
+            }
+        }
+    }
+    lastItemStyle_ = marker->style;
+    lastItemValue_ = marker->value;
+    lastItemPosition_ = position;
+    boundary = afterBullet || (lineStart && lineEndsStay_) ? std::nullopt : BoundaryBefore(w, start);
+    return true;
+}
+
+std::optional<Boundary> SentenceRules::LineEndAt(const Window& w, const char* at) const {
+    if (*at == '\n' && at > w.begin && at[-1] == '\r') {
+        return std::nullopt; // decided at the CR
+    }
+    int lineEnds = 0;
+    const char* const start = SkipSpaces(at, w.end, lineEnds);
+    if (start >= w.end) {
+        return std::nullopt; // nothing follows, or nothing within reach
+    }
+    const Char c = DecodeAt(start, w.end);
+    bool item = lineEnds >= 2;
+    if (!item && (IsBullet(c.code) || IsDash(c.code) || c.code == '*' || c.code == '+')) {
+        item = start + c.size < w.end && IsBlank(DecodeAt(start + c.size, w.end).code);
+    }
+    if (!item) {
+        const std::optional<Marker> marker = ParseMarker(w, start);
+        item = marker && StartsLineItem(*marker);
+    }
+    if (!item) {
+        // The lines run together here, so a heading ("Introduction" over "This paper ...") would be glued
+        // to the text after it: a short line that ends without a mark, stands on its own (after the
+        // text's start, a blank line or a finished sentence) and is followed by a capital.
+        const char* lineEnd = SpaceStartBefore(w, at);
+        const Char last = DecodeBefore(w.begin, lineEnd);
+        if ((IsWordChar(last.code) && !IsCjk(last.code)) || IsCloser(last.code) || last.code == ':') {
+            const Next next = ReadNext(w, start, false);
+            const char* line =
+                next.kind == Next::Upper || next.kind == Next::Opening ? StandsAlone(w, lineEnd) : nullptr;
+            // A list item that goes on over the next line is no heading.
+            const Char first = line != nullptr ? DecodeAt(line, lineEnd) : Char{};
+            item = line != nullptr && !ParseMarker(w, line) && !IsBullet(first.code) && !IsDash(first.code);
+        }
+    }
+    return item ? BoundaryBefore(w, at) : std::nullopt;
+}
+
+std::optional<Boundary> SentenceRules::BulletAt(const Window& w, const char* at, std::size_t length) const {
+    // A dash needs a blank after it to be a bullet ("-v" is no item); a true bullet does not ("•one").
+    const bool bullet = IsBullet(DecodeAt(at, w.end).code);
+    const Char next = DecodeAt(at + length, w.end);
+    if (!IsBlank(next.code) && !(bullet && IsWordChar(next.code))) {
+        return std::nullopt;
+    }
+    if (AtLineStart(w, at)) {
+        return lineEndsStay_ ? std::nullopt : BoundaryBefore(w, at);
+    }
+    // In the middle of a line only a true bullet marks an item; a dash there is a dash.
+    if (!bullet || !IsBlank(DecodeBefore(w.begin, at).code)) {
+        return std::nullopt;
+    }
+    return BoundaryBefore(w, at);
+}
+
+} // namespace brantlewick::sentences
