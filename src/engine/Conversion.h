@@ -64,7 +64,8 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    // Converts `chunk`; a few bytes whose fate depends on what follows may be held back.
+    // Converts `chunk`; a few bytes whose fate depends on what follows may be held back. Edits are
+    // marked when `out` marks them (OutputSink::MarkEditsIn); then every Feed and Finish must get it.
     void Feed(std::string_view chunk, OutputSink& out);
     // Ends the text: everything held back is written. Once only; a new text takes a new converter.
     void Finish(OutputSink& out);
@@ -83,9 +84,9 @@ private:
     char lastIn_ = '\0';
 };
 
-// The whole text at once (previews, tests).
+// The whole text at once (previews, tests). With `edits`, they come back in order of position.
 std::string ConvertText(std::string_view text, const ConversionOptions& options,
-                        ConversionCounts* counts = nullptr);
+                        ConversionCounts* counts = nullptr, std::vector<Edit>* edits = nullptr);
 
 // Converts everything `input` holds, handing the result to `write` in pieces of bounded size.
 ConversionCounts ConvertStream(InputFile& input, const ConversionOptions& options,
