@@ -1,7 +1,7 @@
 // The batch run: the steps of each file, the protection of inputs and results, the conversion call.
 #include "Batch.h"
 
-#include "SentenceBreaks.h"
+#include "PathHelpers.h"
 
 #include <unistd.h>
 
@@ -96,7 +96,15 @@ bool Batch::ConvertAt(BatchListener& listener, std::size_t position, BatchSummar
 
     FileSettings settings;
     std::string output;
-    const auto chooseOutput = [&] { output = namer_.OutputPathFor(input, settings.outputFolder); };
+    bool replaced = false;
+    // Whether a file was there is asked before the old result is deleted, and again only for a new name.
+    const auto chooseOutput = [&] {
+        std::string chosen = namer_.OutputPathFor(input, settings.outputFolder);
+        if (chosen != output) {
+            output = std::move(chosen);
+            replaced = PathExists(output) || (dryRun_ && namer_.WouldExist(output));
+        }
+    };
     const bool chosen = Attempt(listener, BatchStep::ChooseOutput, input, failed, [&] {
         CatchUpWithTheList(listener);
         settings = listener.SettingsFor(input);
@@ -115,22 +123,31 @@ bool Batch::ConvertAt(BatchListener& listener, std::size_t position, BatchSummar
         if (CatchUpWithTheList(listener)) {
             chooseOutput();
         }
-        DeleteOldOutput(output);
+        if (!dryRun_) {
+            DeleteOldOutput(output);
+        }
     });
     if (stopping()) {
         return done(false);
     }
+    ConversionCounts counts;
     converted = Attempt(listener, BatchStep::Convert, input, failed, [&] {
         if (CatchUpWithTheList(listener)) {
             chooseOutput();
         }
         listener.Progress({FileProgress::Stage::Writing, position, input, output});
-        InsertEnterInFile(input, output, enterCount_, settings.entries);
-        namer_.Written(input, output);
+        const ConversionOptions options{settings.entries, enterCount_, LineBreaks::Join};
+        if (dryRun_) {
+            counts = TryConvertFile(input, output, options);
+            namer_.WouldWrite(input, output);
+        } else {
+            counts = ConvertFile(input, output, options);
+            namer_.Written(input, output);
+        }
     });
     if (converted) {
         Attempt(listener, BatchStep::Convert, input, failed, [&] {
-            listener.Progress({FileProgress::Stage::Converted, position, input, output});
+            listener.Progress({FileProgress::Stage::Converted, position, input, output, counts, replaced});
         });
     }
     return done(!stopping());

@@ -98,4 +98,11 @@ ConversionCounts ConvertStream(InputFile& input, const ConversionOptions& option
 ConversionCounts ConvertFile(const std::string& inputPath, const std::string& outputPath,
                              const ConversionOptions& options);
 
+// ConvertFile without the writing, for a dry run: the input is read and converted, the result counted
+// and dropped. The failures ConvertFile would meet are met too, as far as they can be foreseen without
+// writing: the output's folder must exist and be writable, and the output must not be a folder (a full
+// disk cannot be foreseen). Nothing on disk changes.
+ConversionCounts TryConvertFile(const std::string& inputPath, const std::string& outputPath,
+                                const ConversionOptions& options);
+
 } // namespace brantlewick
