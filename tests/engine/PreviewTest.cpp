@@ -33,18 +33,15 @@ TEST(PreviewTest, ConvertsTheStartOfTheFileAndMarksItsEdits) {
         std::string original;
         std::string marked;
         std::vector<std::uint64_t> counts; // breaks, spaces, lines in and out
+        bool cut = false;
     } cases[] = {
-        {"Hi. Bye!  Ok", {}, 99, "Hi. Bye!  Ok", "Hi.¶\r\n·Bye!¶\r\n· Ok", {2, 2, 1, 3}},
+        {"Hi. Bye!  Ok", {}, 12, "", "Hi.¶\r\n·Bye!¶\r\n· Ok", {2, 2, 1, 3}},
         {"One. Two\nthree.\n\nFour",
          reflow,
          99,
          "",
          "One.¶¶\r\n\r\n·Two three.¶¶\r\n\r\nFour\r\n",
          {4, 1, 4, 5}},
-        // Cut after the last line end within the limit, a CR LF pair kept whole, else between characters.
-        {"ab.\ncd. ef\ngh", {}, 11, "ab.\ncd. ef\n", "ab.¶\r\ncd.¶\r\n·ef", {2, 1, 2, 3}},
-        {"a.\r\nb", {}, 3, "a.\r\n", "a.¶\r\n", {1, 0, 1, 1}},
-        {"a\xE2\x80\xA6\xE2\x80\xA6", {}, 6, "a\xE2\x80\xA6", "a\xE2\x80\xA6", {0, 0, 1, 1}},
         {"\xFF\xFE"
          "A\0.\0 \0B\0"s,
          {},
@@ -52,6 +49,11 @@ TEST(PreviewTest, ConvertsTheStartOfTheFileAndMarksItsEdits) {
          "A. B",
          "A.¶\r\n·B",
          {1, 1, 1, 2}},
+        // Cut after the last line end within the limit, a CR LF pair kept whole, else between characters.
+        {"ab.\ncd. ef\ngh", {}, 11, "ab.\ncd. ef\n", "ab.¶\r\ncd.¶\r\n·ef", {2, 1, 2, 3}, true},
+        {"a.\r\nb", {}, 3, "a.\r\n", "a.¶\r\n", {1, 0, 1, 1}, true},
+        {"a.\n\nb", {}, 3, "a.\n", "a.¶\r\n", {1, 0, 1, 1}, true},
+        {"a\xE2\x80\xA6\xE2\x80\xA6", {}, 6, "a\xE2\x80\xA6", "a\xE2\x80\xA6", {0, 0, 1, 1}, true},
     };
     testing::TempDir dir;
     for (const auto& c : cases) {
@@ -63,7 +65,7 @@ TEST(PreviewTest, ConvertsTheStartOfTheFileAndMarksItsEdits) {
         const ConversionCounts& k = preview.counts;
         EXPECT_EQ((std::vector{k.breaksInserted, k.spacesDropped, k.linesIn, k.linesOut}), c.counts)
             << original;
-        EXPECT_EQ(preview.cut, c.limit < 99);
+        EXPECT_EQ(preview.cut, c.cut);
         EXPECT_EQ(preview.fileSize, c.file.size());
     }
     EXPECT_THROW(PreviewFile(dir / "missing.txt", {}), EngineError);
