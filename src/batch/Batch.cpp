@@ -1,6 +1,8 @@
 // The batch run: the steps of each file, the protection of inputs and results, the conversion call.
 #include "Batch.h"
 
+#include "PathHelpers.h"
+
 #include <unistd.h>
 
 #include <stdexcept>
@@ -100,7 +102,15 @@ bool Batch::ConvertAt(BatchListener& listener, std::size_t position, BatchSummar
     }
     FileSettings settings;
     std::string output;
-    const auto chooseOutput = [&] { output = namer_.OutputPathFor(input, settings.outputFolder); };
+    bool replaced = false;
+    // Whether a file was there is asked before the old result is deleted, and again only for a new name.
+    const auto chooseOutput = [&] {
+        std::string chosen = namer_.OutputPathFor(input, settings.outputFolder);
+        if (chosen != output) {
+            output = std::move(chosen);
+            replaced = PathExists(output) || (dryRun_ && namer_.WouldExist(output));
+        }
+    };
     const bool chosen = step(BatchStep::ChooseOutput, [&] {
         CatchUpWithTheList(listener);
         settings = listener.SettingsFor(input);
@@ -120,7 +130,9 @@ bool Batch::ConvertAt(BatchListener& listener, std::size_t position, BatchSummar
         if (CatchUpWithTheList(listener)) {
             chooseOutput();
         }
-        DeleteOldOutput(output);
+        if (!dryRun_) {
+            DeleteOldOutput(output);
+        }
     });
     if (listener.MustStop()) {
         return done(false);
@@ -131,13 +143,18 @@ bool Batch::ConvertAt(BatchListener& listener, std::size_t position, BatchSummar
             chooseOutput();
         }
         listener.Progress({FileProgress::Stage::Writing, position, input, output, {}});
-        counts = ConvertFile(input, output, settings.conversion);
-        namer_.Written(input, output);
+        if (dryRun_) {
+            counts = TryConvertFile(input, output, settings.conversion);
+            namer_.WouldWrite(input, output);
+        } else {
+            counts = ConvertFile(input, output, settings.conversion);
+            namer_.Written(input, output);
+        }
     });
     if (converted) {
         Add(summary.counts, counts);
         step(BatchStep::Convert, [&] {
-            listener.Progress({FileProgress::Stage::Converted, position, input, output, counts});
+            listener.Progress({FileProgress::Stage::Converted, position, input, output, counts, replaced});
         });
     }
     return done(converted);

@@ -44,7 +44,9 @@ struct FileProgress {
     std::size_t position; // from 0
     std::string_view input;
     std::string_view output; // empty when Started
-    ConversionCounts counts; // what the conversion did, once Converted
+    // Converted only: what the conversion did, and whether a file was at the result's place before.
+    ConversionCounts counts = {};
+    bool replaced = false;
 };
 
 // What the run asks of its front end and tells it. The run calls it from one thread only. A call may throw:
@@ -82,10 +84,11 @@ struct BatchSummary {
 };
 
 // One batch: the Enter count is fixed for it, and whatever it protects or writes stays known to it, also
-// across several runs.
+// across several runs. A dry run does all of it but the writing: it deletes and writes nothing, converts
+// in memory, and names each result as if the earlier ones had been written.
 class Batch {
 public:
-    explicit Batch(int enterCount) : enterCount_(enterCount) {}
+    explicit Batch(int enterCount, bool dryRun = false) : enterCount_(enterCount), dryRun_(dryRun) {}
 
     // Converts the files at positions 0 to count - 1, each as the listener answers for it when it comes up.
     BatchSummary Run(BatchListener& listener, std::size_t count);
@@ -97,6 +100,7 @@ private:
     bool CatchUpWithTheList(BatchListener& listener);
 
     int enterCount_;
+    bool dryRun_;
     OutputNamer namer_;
     // The list changed and its inputs are not protected yet.
     bool listAhead_ = false;

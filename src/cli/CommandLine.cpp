@@ -9,6 +9,8 @@
 #include "LineFile.h"
 #include "PathHelpers.h"
 
+#include <chrono>
+#include <cstdio>
 #include <exception>
 
 namespace brantlewick::cli {
@@ -36,14 +38,64 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& arguments
     return arguments[++i];
 }
 
-void ConvertStandardStreams(const std::vector<std::string>& entries, int enterCount, const Streams& streams) {
+// A dry run reads standard input and writes nothing to standard output.
+ConversionCounts ConvertStandardStreams(const std::vector<std::string>& entries, int enterCount,
+                                        const Options& options, const Streams& streams) {
     InputFile input(streams.standardInput, "standard input");
-    ConversionOptions options;
-    options.entries = entries;
-    options.enterCount = enterCount;
-    ConvertStream(input, options, [&streams](std::string_view bytes) {
-        WriteAll(streams.standardOutput, bytes, "standard output");
+    ConversionOptions conversion;
+    conversion.entries = entries;
+    conversion.enterCount = enterCount;
+    return ConvertStream(input, conversion, [&](std::string_view bytes) {
+        if (!options.dryRun) {
+            WriteAll(streams.standardOutput, bytes, "standard output");
+        }
     });
+}
+
+// What a run did, for the line that sums it up.
+struct Totals {
+    std::size_t converted = 0;
+    std::size_t failed = 0;
+    ConversionCounts counts;
+
+    void Add(const ConversionCounts& more) {
+        ++converted;
+        counts.breaksInserted += more.breaksInserted;
+        counts.spacesDropped += more.spacesDropped;
+        counts.bytesIn += more.bytesIn;
+        counts.bytesOut += more.bytesOut;
+    }
+};
+
+// "INPUT -> OUTPUT (N breaks, M spaces dropped)", and whether a file at OUTPUT would be replaced.
+std::string ResultLine(std::string_view input, std::string_view output, const ConversionCounts& counts,
+                       bool replaced) {
+    return std::string(input) + " -> " + std::string(output) + " (" + std::to_string(counts.breaksInserted) +
+           " breaks, " + std::to_string(counts.spacesDropped) + " spaces dropped)" +
+           (replaced ? " (replaces an existing file)" : "") + "\n";
+}
+
+std::string Counted(std::uint64_t count, const char* thing) {
+    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
+void PrintSummary(const Totals& totals, bool dryRun, double seconds, std::ostream& errors) {
+    char time[32];
+    std::snprintf(time, sizeof time, "%.2f s", seconds);
+    errors << kProgram << ": " << (dryRun ? "dry run, nothing written: " : "")
+           << Counted(totals.converted, "file") << " converted, " << totals.failed << " failed, "
+           << Counted(totals.counts.bytesIn, "byte") << " in, " << Counted(totals.counts.bytesOut, "byte")
+           << " out, " << Counted(totals.counts.breaksInserted, "break") << " inserted, " << time << '\n';
+}
+
+// The per-file line: on standard output for a dry run, whose report it is; with --verbose, on standard
+// error beside the failures, since standard output may carry a converted standard input.
+void ReportResult(const std::string& line, const Options& options, const Streams& streams) {
+    if (options.dryRun) {
+        WriteAll(streams.standardOutput, line, "standard output");
+    } else if (options.verbose) {
+        streams.errors << line;
+    }
 }
 
 void ReportFailure(std::ostream& errors, std::string_view path, const std::exception& failure) {
@@ -54,10 +106,10 @@ void ReportFailure(std::ostream& errors, std::string_view path, const std::excep
 
 // The inputs the arguments stand for, in order: a folder is replaced by its files, collected as a folder
 // dropped on the window is. The scan passes over unreadable folders without a word; a folder the user
-// named that gives nothing is explained here. Returns false when a named folder could not be read.
-bool ExpandFolders(const std::vector<std::string>& paths, std::vector<std::string>& inputs,
-                   std::ostream& errors) {
-    bool allRead = true;
+// named that gives nothing is explained here. Returns how many named folders could not be read.
+std::size_t ExpandFolders(const std::vector<std::string>& paths, std::vector<std::string>& inputs,
+                          std::ostream& errors) {
+    std::size_t unread = 0;
     for (const std::string& path : paths) {
         if (path == kStandardStream || !IsFolder(path)) {
             inputs.push_back(path);
@@ -73,10 +125,10 @@ bool ExpandFolders(const std::vector<std::string>& paths, std::vector<std::strin
                           std::make_move_iterator(files.end()));
         } catch (const std::exception& failure) {
             ReportFailure(errors, path, failure);
-            allRead = false;
+            ++unread;
         }
     }
-    return allRead;
+    return unread;
 }
 
 // The files of the command line, handed to the batch run one stretch at a time: a "-" between them is
@@ -103,10 +155,12 @@ public:
         return settings;
     }
     void Progress(const FileProgress& progress) override {
-        if (progress.stage == FileProgress::Stage::Converted && options_.verbose) {
-            streams_.errors << progress.input << " -> " << progress.output << '\n';
+        if (progress.stage == FileProgress::Stage::Converted) {
+            totals.Add(progress.counts);
+            ReportResult(ResultLine(progress.input, progress.output, progress.counts, progress.replaced),
+                         options_, streams_);
         } else if (progress.stage == FileProgress::Stage::Writing && streams_.showProgress &&
-                   !options_.quiet && !options_.verbose) {
+                   !options_.quiet && !options_.verbose && !options_.dryRun) {
             streams_.errors << '[' << (first_ + progress.position + 1) << '/' << inputs_.size() << "] "
                             << progress.input << " -> " << progress.output << '\n';
         }
@@ -114,6 +168,8 @@ public:
     void Failure(BatchStep /*step*/, std::string_view input, const std::exception& error) override {
         ReportFailure(streams_.errors, input, error);
     }
+
+    Totals totals;
 
 private:
     const std::vector<std::string>& inputs_;
@@ -140,11 +196,17 @@ std::string UsageText() {
            "                         (default: \".\" \"!\" \"?\")\n"
            "  -o, --output-dir DIR   write the results into DIR under the input's own name\n"
            "      --beside           write each result beside its input as NAME-Pellnor.EXT (default)\n"
-           "  -q, --quiet            no progress output\n"
-           "  -v, --verbose          say where each result went, one line \"INPUT -> OUTPUT\" per file\n"
+           "      --dry-run          read and convert every file, write nothing, and print one line per\n"
+           "                         file on standard output: \"INPUT -> OUTPUT (N breaks, M spaces\n"
+           "                         dropped)\", with \" (replaces an existing file)\" where it would;\n"
+           "                         failures and exit status as a real run would have them\n"
+           "  -q, --quiet            no progress output and no summary\n"
+           "  -v, --verbose          the same line per file as --dry-run, on standard error\n"
            "  -h, --help             show this help and exit\n"
            "  -V, --version          show the version and exit\n"
            "\n"
+           "At the end a line on standard error sums the run up: files converted and failed, bytes in and\n"
+           "out, breaks inserted and the time taken.\n"
            "Exit status: 0 when every file was converted, 1 when any failed, 2 for a usage error.\n";
 }
 
@@ -167,6 +229,8 @@ std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>&
             options.quiet = true;
         } else if (argument == "-v" || argument == "--verbose") {
             options.verbose = true;
+        } else if (argument == "--dry-run") {
+            options.dryRun = true;
         } else if (argument == "--beside") {
             beside = true;
         } else if (auto enters = OptionValue(arguments, i, "-n", "--enters", error)) {
@@ -216,17 +280,22 @@ int Run(const Options& options, const Streams& streams) {
         return kUsageProblem;
     }
 
+    const auto started = std::chrono::steady_clock::now();
     std::vector<std::string> inputs;
-    bool failed = !ExpandFolders(options.paths, inputs, streams.errors);
-    Batch batch(enterCount);
     FileArguments files(inputs, options, streams);
+    Totals& totals = files.totals;
+    totals.failed = ExpandFolders(options.paths, inputs, streams.errors);
+    Batch batch(enterCount, options.dryRun);
     for (std::size_t first = 0; first < inputs.size();) {
         if (inputs[first] == kStandardStream) {
             try {
-                ConvertStandardStreams(options.entries, enterCount, streams);
+                const ConversionCounts counts =
+                    ConvertStandardStreams(options.entries, enterCount, options, streams);
+                totals.Add(counts);
+                ReportResult(ResultLine(kStandardStream, kStandardStream, counts, false), options, streams);
             } catch (const std::exception& failure) {
                 ReportFailure(streams.errors, inputs[first], failure);
-                failed = true;
+                ++totals.failed;
             }
             ++first;
             continue;
@@ -236,10 +305,15 @@ int Run(const Options& options, const Streams& streams) {
             ++end;
         }
         files.StartAt(first);
-        failed = batch.Run(files, end - first).failed > 0 || failed;
+        totals.failed += batch.Run(files, end - first).failed;
         first = end;
     }
-    return failed ? kSomeFailed : kAllConverted;
+    if (!options.quiet) {
+        PrintSummary(totals, options.dryRun,
+                     std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
+                     streams.errors);
+    }
+    return totals.failed > 0 ? kSomeFailed : kAllConverted;
 }
 
 } // namespace brantlewick::cli

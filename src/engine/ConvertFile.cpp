@@ -52,6 +52,13 @@ ConversionCounts ConvertFile(const std::string& inputPath, const std::string& ou
     return counts;
 }
 
+ConversionCounts TryConvertFile(const std::string& inputPath, const std::string& outputPath,
+                                const ConversionOptions& options) {
+    InputFile input(inputPath);
+    CheckOutputPlace(outputPath);
+    return ConvertStream(input, options, [](std::string_view) {});
+}
+
 void ConvertStream(InputFile& input, const std::vector<std::string>& entries, int enterCount,
                    const std::function<void(std::string_view)>& write) {
     ConvertStream(input, ConversionOptions{entries, enterCount, LineBreaks::Join}, write);

@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <set>
 #include <sstream>
 
 namespace brantlewick::cli {
@@ -43,32 +47,82 @@ TEST(CommandLineTest, ParsesOptionsInEveryFormAndRefusesBadOnesWithAReason) {
 
 struct RunResult {
     int status;
-    std::string errors;
+    std::string errors;  // without the summary
+    std::string summary; // the last line on standard error, without the time it took
+    std::string output;  // standard output
 };
 
-RunResult RunWith(const std::vector<std::string>& arguments, bool terminal = false) {
+RunResult RunWith(const std::vector<std::string>& arguments, bool showProgress = false) {
     std::ostringstream errors;
-    const Streams streams{0, 1, errors, terminal};
-    return {Run(std::get<Options>(ParseArguments(arguments)), streams), errors.str()};
+    const int output = ::memfd_create("standard output", 0);
+    const Streams streams{0, output, errors, showProgress};
+    RunResult result{Run(std::get<Options>(ParseArguments(arguments)), streams), errors.str(), "",
+                     std::string(4096, '\0')};
+    result.output.resize(static_cast<std::size_t>(::pread(output, result.output.data(), 4096, 0)));
+    ::close(output);
+    const std::size_t last = result.errors.rfind('\n', result.errors.size() - 2) + 1;
+    result.summary = result.errors.substr(last, result.errors.rfind(", ") - last);
+    result.errors.erase(last);
+    return result;
 }
 
-// Two inputs of one name into one folder: the second result used to replace the first, unannounced. Now
-// each keeps its own, and --verbose says where each went; a quiet run stays quiet.
-TEST(CommandLineTest, VerboseSaysWhereEachResultWentAndNoneIsLost) {
+// Everything under `folder`: each path with its size and a hash of its bytes.
+std::set<std::string> Listing(const std::string& folder) {
+    std::set<std::string> listing;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        const std::string bytes = entry.is_directory() ? "" : testing::ReadBytes(entry.path());
+        listing.insert(entry.path().string() + " " + std::to_string(bytes.size()) + " " +
+                       std::to_string(std::hash<std::string>()(bytes)));
+    }
+    return listing;
+}
+
+// The dry run changes nothing and tells what the real run then does, file for file: two inputs of one
+// name into one folder (the second result once replaced the first, unannounced), an input listed twice,
+// an old result, a file that is not text and a result whose place is taken by a folder.
+TEST(CommandLineTest, DryRunWritesNothingAndForetellsTheRealRun) {
     TempDir dir;
-    for (const char* folder : {"a", "b", "out"}) {
+    for (const char* folder : {"a", "b", "out", "out/z.txt"}) {
         ::mkdir((dir / folder).c_str(), 0700);
     }
-    WriteBytes(dir / "a/x.txt", "A. a");
-    WriteBytes(dir / "b/x.txt", "B. b");
-    const RunResult verbose = RunWith({"--verbose", "-o", dir / "out", dir / "a/x.txt", dir / "b/x.txt"});
-    EXPECT_EQ(verbose.status, kAllConverted);
-    EXPECT_EQ(verbose.errors, (dir / "a/x.txt") + " -> " + (dir / "out/x.txt") + "\n" + (dir / "b/x.txt") +
-                                  " -> " + (dir / "out/x-Pellnor.txt") + "\n");
-    EXPECT_EQ(ReadBytes(dir / "out/x.txt") + ReadBytes(dir / "out/x-Pellnor.txt"), "A.\r\naB.\r\nb");
-    const RunResult quiet = RunWith({"-n", "2", "-c", "a", dir / "a/x.txt"});
-    EXPECT_EQ(quiet.status + quiet.errors.size(), 0u);
-    EXPECT_EQ(ReadBytes(dir / "a/x-Pellnor.txt"), "a\r\n\r\n. a\r\n\r\n"); // the entry as spelled
+    for (const char* file : {"a/x.txt", "a/y.txt", "a/z.txt", "b/x.txt"}) {
+        testing::WriteBytes(dir / file, std::string(1, file[2]) + ". " + file[0]);
+    }
+    testing::WriteBytes(dir / "a/bad.png", std::string("\x89PNG\0", 5));
+    testing::WriteBytes(dir / "out/y.txt", "an old result");
+    const std::vector<std::string> arguments = {"-o", dir / "out", dir / "a", dir / "b", dir / "a/x.txt"};
+    const std::set<std::string> before = Listing(dir.Path());
+    auto dryRun = arguments;
+    dryRun.insert(dryRun.begin(), "--dry-run");
+    const RunResult dry = RunWith(dryRun);
+    EXPECT_EQ(Listing(dir.Path()), before);
+    const auto line = [&](const char* input, const char* output, const char* replaces = "") {
+        return (dir / input) + " -> " + (dir / output) + " (1 breaks, 1 spaces dropped)" + replaces + "\n";
+    };
+    const std::string replaces = " (replaces an existing file)";
+    const std::string results[] = {
+        line("a/x.txt", "out/x.txt"), line("a/y.txt", "out/y.txt", replaces.c_str()),
+        line("b/x.txt", "out/x-Pellnor.txt"), line("a/x.txt", "out/x.txt", replaces.c_str())};
+    const std::string failures[] = {
+        "brantlewick-cli: " + (dir / "a/bad.png") +
+            ": not a text file: it holds NUL bytes (a UTF-16 or UTF-32 text needs its byte-order mark); not "
+            "converted\n",
+        "brantlewick-cli: " + (dir / "a/z.txt") + ": cannot replace the output file: Is a directory\n"};
+    EXPECT_EQ(dry.output, results[0] + results[1] + results[2] + results[3]);
+    EXPECT_EQ(dry.errors, failures[0] + failures[1]);
+    EXPECT_EQ(dry.summary, "brantlewick-cli: dry run, nothing written: 4 files converted, 2 failed, 16 bytes "
+                           "in, 20 bytes out, 4 breaks inserted");
+
+    auto verbose = arguments;
+    verbose.insert(verbose.begin(), "-v");
+    const RunResult real = RunWith(verbose);
+    EXPECT_EQ(real.status, kSomeFailed);
+    EXPECT_EQ(dry.status, kSomeFailed);
+    EXPECT_EQ(real.errors, failures[0] + results[0] + results[1] + failures[1] + results[2] + results[3]);
+    EXPECT_EQ(testing::ListNames(dir / "out"), "x-Pellnor.txt|x.txt|y.txt|z.txt");
+    EXPECT_EQ(testing::ReadBytes(dir / "out/x-Pellnor.txt"), "x.\r\nb");
+    EXPECT_EQ(real.summary,
+              "brantlewick-cli: 4 files converted, 2 failed, 16 bytes in, 20 bytes out, 4 breaks inserted");
 }
 
 // A folder argument stands for its files, collected as a folder dropped on the window is, in its place;
