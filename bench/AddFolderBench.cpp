@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -51,6 +52,7 @@ public:
     void OpenWebAddress(const QString&) override {}
     QString DesktopLocation() override { return QDir::homePath(); }
     int RandomDraw() override { return 1; }
+    int PointerScreenRow() override { return 0; }
     void ProcessEvents() override {
         const Clock::time_point now = Clock::now();
         longestGap =
@@ -105,9 +107,10 @@ int main(int argc, char** argv) {
     brantlewick::SettingsStore settings(configFolder.filePath(QStringLiteral("Kestrova.ini")));
     BenchDesktop desktop(folder);
     brantlewick::Form1 form(settings, desktop, QCoreApplication::applicationDirPath());
-    form.Form_Load();
+    form.Load();
     form.show();
-    brantlewick::ListView& list = *form.ListView1();
+    brantlewick::ListView& list = *form.findChild<brantlewick::ListView*>(QStringLiteral("ListView1"));
+    QPushButton& addFolder = *form.findChild<QPushButton*>(QStringLiteral("PushButton3"));
     ShowList(list);
 
     double bestClick = 1e300;
@@ -121,7 +124,7 @@ int main(int argc, char** argv) {
         ShowList(list);
         desktop.StartWatching();
         const Clock::time_point start = Clock::now();
-        form.PushButton3_Click();
+        addFolder.click();
         const double click = MillisecondsSince(start);
         // The stretch from the last yield to the end of the click holds the appending of the entries.
         longestGap = std::max(longestGap, desktop.SinceLastYield());

@@ -2,12 +2,14 @@
 // files. Runs on the offscreen platform with a desktop that answers every box with OK.
 //
 //     bench_batch_run [--files N] [--bytes B] [--rounds R] [--hidden]
+#include "DesktopServices.h"
 #include "Form1.h"
 #include "ListView.h"
 #include "SettingsStore.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include <sys/resource.h>
@@ -50,6 +52,7 @@ public:
     void OpenWebAddress(const QString&) override {}
     QString DesktopLocation() override { return desktop_; }
     int RandomDraw() override { return 1; }
+    int PointerScreenRow() override { return 0; }
     void ProcessEvents() override { QCoreApplication::processEvents(); }
     void EndProgram() override { std::exit(EXIT_FAILURE); }
 
@@ -147,15 +150,17 @@ int main(int argc, char** argv) {
     brantlewick::SettingsStore settings(QString::fromStdString((root / "Kestrova.ini").string()));
     AnsweringDesktop desktop(QString::fromStdString(root.string()));
     brantlewick::Form1 form(settings, desktop, QString::fromStdString(root.string()));
-    form.Form_Load();
+    form.Load();
     if (!hidden) {
         form.show();
     }
     for (const QString& input : inputs) {
-        form.ListView1()->Append(input);
+        form.findChild<brantlewick::ListView*>(QStringLiteral("ListView1"))->Append(input);
     }
-    form.Text1()->setText(QStringLiteral("1"));
-    brantlewick::Form1::SetOptionValue(form.Option1(), true);
+    form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("1"));
+    form.findChild<QRadioButton*>(QStringLiteral("Option1"))->setChecked(true);
+    QLineEdit& outputFolder = *form.findChild<QLineEdit*>(QStringLiteral("Text3"));
+    QPushButton& startAdding = *form.findChild<QPushButton*>(QStringLiteral("PushButton2"));
     QCoreApplication::processEvents();
 
     // Every round writes into folders of its own: deleting ten thousand files between rounds would make
@@ -165,10 +170,10 @@ int main(int argc, char** argv) {
     const auto timeRun = [&](int round) {
         const std::filesystem::path out = root / ("out" + std::to_string(round));
         std::filesystem::create_directories(out);
-        form.Text3()->setText(QString::fromStdString(out.string()));
+        outputFolder.setText(QString::fromStdString(out.string()));
         const double cpu = CpuSeconds(RUSAGE_SELF);
         const auto started = std::chrono::steady_clock::now();
-        form.PushButton2_Click();
+        startAdding.click();
         runTimes.push_back(
             {Seconds(std::chrono::steady_clock::now() - started), CpuSeconds(RUSAGE_SELF) - cpu});
         const auto written = std::distance(std::filesystem::directory_iterator(out), {});

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     brantlewick::SettingsStore settings;
     brantlewick::QtDesktopServices desktop;
     brantlewick::Form1 form(settings, desktop, QCoreApplication::applicationDirPath());
-    form.Form_Load();
+    form.Load();
     form.show();
     return QApplication::exec();
 }

@@ -27,13 +27,11 @@ enum class BatchStep {
     Convert,      // the conversion itself
 };
 
-// How one file is converted, as the front end's choices stand when the file comes up.
+// How one file is converted, as the front end's choices stand when the file comes up. The Enter count in
+// `conversion` is not looked at: the batch's own holds for every file.
 struct FileSettings {
     std::optional<std::string> outputFolder; // nothing: beside the input
-    std::vector<std::string> entries;
-    bool sentences = false;
-    Language language = Language::English;
-    LineBreaks lines = LineBreaks::Join;
+    ConversionOptions conversion;
 };
 
 struct FileProgress {
@@ -46,6 +44,9 @@ struct FileProgress {
     std::size_t position; // from 0
     std::string_view input;
     std::string_view output; // empty when Started
+    // Converted only: what the conversion did, and whether a file was at the result's place before.
+    ConversionCounts counts = {};
+    bool replaced = false;
 };
 
 // What the run asks of its front end and tells it. The run calls it from one thread only. A call may throw:
@@ -77,15 +78,17 @@ public:
 
 struct BatchSummary {
     std::size_t converted = 0;
-    std::size_t failed = 0; // files with at least one failure
-    bool stopped = false;   // MustStop() ended the run early
+    std::size_t failed = 0;  // files with at least one failure
+    bool stopped = false;    // MustStop() ended the run early
+    ConversionCounts counts; // of all files converted
 };
 
 // One batch: the Enter count is fixed for it, and whatever it protects or writes stays known to it, also
-// across several runs.
+// across several runs. A dry run does all of it but the writing: it deletes and writes nothing, converts
+// in memory, and names each result as if the earlier ones had been written.
 class Batch {
 public:
-    explicit Batch(int enterCount) : enterCount_(enterCount) {}
+    explicit Batch(int enterCount, bool dryRun = false) : enterCount_(enterCount), dryRun_(dryRun) {}
 
     // Converts the files at positions 0 to count - 1, each as the listener answers for it when it comes up.
     BatchSummary Run(BatchListener& listener, std::size_t count);
@@ -97,6 +100,7 @@ private:
     bool CatchUpWithTheList(BatchListener& listener);
 
     int enterCount_;
+    bool dryRun_;
     OutputNamer namer_;
     // The list changed and its inputs are not protected yet.
     bool listAhead_ = false;

@@ -54,11 +54,28 @@ void OutputNamer::Written(const std::string& input, const std::string& output) {
     }
 }
 
+void OutputNamer::WouldWrite(const std::string& input, const std::string& output) {
+    if (const auto spelling = ResolvedSpelling(output)) {
+        wouldWriteFrom_[*spelling] = IdOf(input);
+    }
+}
+
+bool OutputNamer::WouldExist(const std::string& output) const {
+    const auto spelling = wouldWriteFrom_.empty() ? std::nullopt : ResolvedSpelling(output);
+    return spelling && wouldWriteFrom_.contains(*spelling);
+}
+
 bool OutputNamer::IsTaken(const std::string& output, const std::string& input) const {
     if (CleanPath(output) == CleanPath(input)) {
         return true;
     }
     const auto inputId = IdOf(input);
+    if (const auto spelling = wouldWriteFrom_.empty() ? std::nullopt : ResolvedSpelling(output)) {
+        const auto planned = wouldWriteFrom_.find(*spelling);
+        if (planned != wouldWriteFrom_.end() && (!inputId || planned->second != inputId)) {
+            return true;
+        }
+    }
     if (const auto outputId = IdOf(output)) {
         if (outputId == inputId || inputIds_.contains(*outputId)) {
             return true;

@@ -32,6 +32,10 @@ public:
 
     // Notes that `output` now holds the result for `input`, so that no later file of the batch replaces it.
     void Written(const std::string& input, const std::string& output);
+    // The same for a dry run, where `output` is not written: later files are named as if it had been.
+    void WouldWrite(const std::string& input, const std::string& output);
+    // Whether a dry run would have written `output` by now.
+    bool WouldExist(const std::string& output) const;
 
 private:
     bool IsTaken(const std::string& output, const std::string& input) const;
@@ -39,6 +43,8 @@ private:
     std::unordered_set<FileId, FileIdHash> inputIds_;
     // Each result of the batch and the input it came from (nothing when that input could not be examined).
     std::unordered_map<FileId, std::optional<FileId>, FileIdHash> writtenFrom_;
+    // The same for a dry run, by the result's path as the file system resolves it.
+    std::unordered_map<std::string, std::optional<FileId>> wouldWriteFrom_;
 };
 
 // The name with the suffix: "a.txt" gives "a-Pellnor.txt", "README" gives "README-Pellnor.". The split is

@@ -9,6 +9,8 @@
 #include "LineFile.h"
 #include "PathHelpers.h"
 
+#include <chrono>
+#include <cstdio>
 #include <exception>
 
 namespace brantlewick::cli {
@@ -49,11 +51,61 @@ std::optional<LineBreaks> LineBreaksFromName(std::string_view name) {
     return std::nullopt;
 }
 
-void ConvertStandardStreams(const ConversionOptions& conversion, const Streams& streams) {
+// A dry run reads standard input and writes nothing to standard output.
+ConversionCounts ConvertStandardStreams(const ConversionOptions& conversion, const Options& options,
+                                        const Streams& streams) {
     InputFile input(streams.standardInput, "standard input");
-    ConvertStream(input, conversion, [&streams](std::string_view bytes) {
-        WriteAll(streams.standardOutput, bytes, "standard output");
+    return ConvertStream(input, conversion, [&](std::string_view bytes) {
+        if (!options.dryRun) {
+            WriteAll(streams.standardOutput, bytes, "standard output");
+        }
     });
+}
+
+// What a run did, for the line that sums it up.
+struct Totals {
+    std::size_t converted = 0;
+    std::size_t failed = 0;
+    ConversionCounts counts;
+
+    void Add(const ConversionCounts& more) {
+        ++converted;
+        counts.breaksInserted += more.breaksInserted;
+        counts.spacesDropped += more.spacesDropped;
+        counts.bytesIn += more.bytesIn;
+        counts.bytesOut += more.bytesOut;
+    }
+};
+
+// "INPUT -> OUTPUT (N breaks, M spaces dropped)", and whether a file at OUTPUT would be replaced.
+std::string ResultLine(std::string_view input, std::string_view output, const ConversionCounts& counts,
+                       bool replaced) {
+    return std::string(input) + " -> " + std::string(output) + " (" + std::to_string(counts.breaksInserted) +
+           " breaks, " + std::to_string(counts.spacesDropped) + " spaces dropped)" +
+           (replaced ? " (replaces an existing file)" : "") + "\n";
+}
+
+std::string Counted(std::uint64_t count, const char* thing) {
+    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
+void PrintSummary(const Totals& totals, bool dryRun, double seconds, std::ostream& errors) {
+    char time[32];
+    std::snprintf(time, sizeof time, "%.2f s", seconds);
+    errors << kProgram << ": " << (dryRun ? "dry run, nothing written: " : "")
+           << Counted(totals.converted, "file") << " converted, " << totals.failed << " failed, "
+           << Counted(totals.counts.bytesIn, "byte") << " in, " << Counted(totals.counts.bytesOut, "byte")
+           << " out, " << Counted(totals.counts.breaksInserted, "break") << " inserted, " << time << '\n';
+}
+
+// The per-file line: on standard output for a dry run, whose report it is; with --verbose, on standard
+// error beside the failures, since standard output may carry a converted standard input.
+void ReportResult(const std::string& line, const Options& options, const Streams& streams) {
+    if (options.dryRun) {
+        WriteAll(streams.standardOutput, line, "standard output");
+    } else if (options.verbose) {
+        streams.errors << line;
+    }
 }
 
 void ReportFailure(std::ostream& errors, std::string_view path, const std::exception& failure) {
@@ -62,28 +114,19 @@ void ReportFailure(std::ostream& errors, std::string_view path, const std::excep
            << '\n';
 }
 
-// A folder argument without its trailing separators, as the scan takes it; the root stays "/".
-std::string FolderArgument(const std::string& path) {
-    std::string folder = path;
-    while (folder.size() > 1 && folder.back() == kPathSeparator) {
-        folder.pop_back();
-    }
-    return folder;
-}
-
 // The inputs the arguments stand for, in order: a folder is replaced by its files, collected as a folder
 // dropped on the window is. The scan passes over unreadable folders without a word; a folder the user
-// named that gives nothing is explained here. Returns false when a named folder could not be read.
-bool ExpandFolders(const std::vector<std::string>& paths, std::vector<std::string>& inputs,
-                   std::ostream& errors) {
-    bool allRead = true;
+// named that gives nothing is explained here. Returns how many named folders could not be read.
+std::size_t ExpandFolders(const std::vector<std::string>& paths, std::vector<std::string>& inputs,
+                          std::ostream& errors) {
+    std::size_t unread = 0;
     for (const std::string& path : paths) {
         if (path == kStandardStream || !IsFolder(path)) {
             inputs.push_back(path);
             continue;
         }
         try {
-            std::vector<std::string> files = CollectFolderFiles(FolderArgument(path), "*.*");
+            std::vector<std::string> files = CollectFolderFiles(WithoutTrailingSeparators(path), "*.*");
             if (files.empty()) {
                 ListSubFolderNames(path); // throws the reason when the folder cannot be read
                 errors << kProgram << ": " << path << ": no files in this folder\n";
@@ -92,10 +135,10 @@ bool ExpandFolders(const std::vector<std::string>& paths, std::vector<std::strin
                           std::make_move_iterator(files.end()));
         } catch (const std::exception& failure) {
             ReportFailure(errors, path, failure);
-            allRead = false;
+            ++unread;
         }
     }
-    return allRead;
+    return unread;
 }
 
 // The files of the command line, handed to the batch run one stretch at a time: a "-" between them is
@@ -103,8 +146,8 @@ bool ExpandFolders(const std::vector<std::string>& paths, std::vector<std::strin
 class FileArguments final : public BatchListener {
 public:
     FileArguments(const std::vector<std::string>& inputs, const Options& options, const Streams& streams,
-                  Language language)
-        : inputs_(inputs), options_(options), streams_(streams), language_(language) {
+                  const ConversionOptions& conversion)
+        : inputs_(inputs), options_(options), streams_(streams), conversion_(conversion) {
         for (const std::string& input : inputs) {
             if (input != kStandardStream) {
                 files_.push_back(input);
@@ -118,13 +161,15 @@ public:
     std::string InputAt(std::size_t position) override { return inputs_.at(first_ + position); }
     std::vector<std::string> Inputs() override { return files_; }
     FileSettings SettingsFor(const std::string& /*input*/) override {
-        return {options_.outputFolder, options_.entries, options_.sentences, language_, options_.lines};
+        return {options_.outputFolder, conversion_};
     }
     void Progress(const FileProgress& progress) override {
-        if (progress.stage == FileProgress::Stage::Converted && options_.verbose) {
-            streams_.errors << progress.input << " -> " << progress.output << '\n';
+        if (progress.stage == FileProgress::Stage::Converted) {
+            totals.Add(progress.counts);
+            ReportResult(ResultLine(progress.input, progress.output, progress.counts, progress.replaced),
+                         options_, streams_);
         } else if (progress.stage == FileProgress::Stage::Writing && streams_.showProgress &&
-                   !options_.quiet && !options_.verbose) {
+                   !options_.quiet && !options_.verbose && !options_.dryRun) {
             streams_.errors << '[' << (first_ + progress.position + 1) << '/' << inputs_.size() << "] "
                             << progress.input << " -> " << progress.output << '\n';
         }
@@ -133,11 +178,13 @@ public:
         ReportFailure(streams_.errors, input, error);
     }
 
+    Totals totals;
+
 private:
     const std::vector<std::string>& inputs_;
     const Options& options_;
     const Streams& streams_;
-    Language language_;
+    const ConversionOptions& conversion_;
     std::vector<std::string> files_;
     std::size_t first_ = 0;
 };
@@ -169,11 +216,17 @@ std::string UsageText() {
            "                         empty line, list items keep their lines)\n"
            "  -o, --output-dir DIR   write the results into DIR under the input's own name\n"
            "      --beside           write each result beside its input as NAME-Pellnor.EXT (default)\n"
-           "  -q, --quiet            no progress output\n"
-           "  -v, --verbose          say where each result went, one line \"INPUT -> OUTPUT\" per file\n"
+           "      --dry-run          read and convert every file, write nothing, and print one line per\n"
+           "                         file on standard output: \"INPUT -> OUTPUT (N breaks, M spaces\n"
+           "                         dropped)\", with \" (replaces an existing file)\" where it would;\n"
+           "                         failures and exit status as a real run would have them\n"
+           "  -q, --quiet            no progress output and no summary\n"
+           "  -v, --verbose          the same line per file as --dry-run, on standard error\n"
            "  -h, --help             show this help and exit\n"
            "  -V, --version          show the version and exit\n"
            "\n"
+           "At the end a line on standard error sums the run up: files converted and failed, bytes in and\n"
+           "out, breaks inserted and the time taken.\n"
            "Exit status: 0 when every file was converted, 1 when any failed, 2 for a usage error.\n";
 }
 
@@ -196,6 +249,8 @@ std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>&
             options.quiet = true;
         } else if (argument == "-v" || argument == "--verbose") {
             options.verbose = true;
+        } else if (argument == "--dry-run") {
+            options.dryRun = true;
         } else if (argument == "--beside") {
             beside = true;
         } else if (auto enters = OptionValue(arguments, i, "-n", "--enters", error)) {
@@ -237,7 +292,7 @@ std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>&
         return UsageError{"--quiet and --verbose exclude each other"};
     }
     if (options.entries.empty()) {
-        options.entries = {".", "!", "?"};
+        options.entries.assign(kDefaultEntries.begin(), kDefaultEntries.end());
     }
     if (options.paths.empty() && !options.showHelp && !options.showVersion) {
         return UsageError{"no file given"};
@@ -259,19 +314,25 @@ int Run(const Options& options, const Streams& streams) {
         return kUsageProblem;
     }
 
+    const auto started = std::chrono::steady_clock::now();
     const ConversionOptions conversion{options.entries, enterCount, options.lines, options.sentences,
                                        options.language.value_or(UserLanguage())};
     std::vector<std::string> inputs;
-    bool failed = !ExpandFolders(options.paths, inputs, streams.errors);
-    Batch batch(enterCount);
-    FileArguments files(inputs, options, streams, conversion.language);
+    const std::size_t unread = ExpandFolders(options.paths, inputs, streams.errors);
+    // Built once the list is complete: it protects every input from the results.
+    FileArguments files(inputs, options, streams, conversion);
+    Totals& totals = files.totals;
+    totals.failed = unread;
+    Batch batch(enterCount, options.dryRun);
     for (std::size_t first = 0; first < inputs.size();) {
         if (inputs[first] == kStandardStream) {
             try {
-                ConvertStandardStreams(conversion, streams);
+                const ConversionCounts counts = ConvertStandardStreams(conversion, options, streams);
+                totals.Add(counts);
+                ReportResult(ResultLine(kStandardStream, kStandardStream, counts, false), options, streams);
             } catch (const std::exception& failure) {
                 ReportFailure(streams.errors, inputs[first], failure);
-                failed = true;
+                ++totals.failed;
             }
             ++first;
             continue;
@@ -281,10 +342,15 @@ int Run(const Options& options, const Streams& streams) {
             ++end;
         }
         files.StartAt(first);
-        failed = batch.Run(files, end - first).failed > 0 || failed;
+        totals.failed += batch.Run(files, end - first).failed;
         first = end;
     }
-    return failed ? kSomeFailed : kAllConverted;
+    if (!options.quiet) {
+        PrintSummary(totals, options.dryRun,
+                     std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
+                     streams.errors);
+    }
+    return totals.failed > 0 ? kSomeFailed : kAllConverted;
 }
 
 } // namespace brantlewick::cli

@@ -20,6 +20,7 @@ struct Options {
     LineBreaks lines = LineBreaks::Join;
     bool quiet = false;
     bool verbose = false;
+    bool dryRun = false;
     bool showHelp = false;
     bool showVersion = false;
     std::vector<std::string> paths;
@@ -49,7 +50,8 @@ struct Streams {
     bool showProgress = false;
 };
 
-// Converts every path; failures are printed one line each and the batch goes on. Returns the exit status.
+// Converts every path; failures are printed one line each and the batch goes on, and unless quiet, one
+// line sums the run up at the end. Returns the exit status.
 int Run(const Options& options, const Streams& streams);
 
 } // namespace brantlewick::cli

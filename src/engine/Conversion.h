@@ -71,7 +71,8 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    // Converts `chunk`; a few bytes whose fate depends on what follows may be held back.
+    // Converts `chunk`; a few bytes whose fate depends on what follows may be held back. Edits are
+    // marked when `out` marks them (OutputSink::MarkEditsIn); then every Feed and Finish must get it.
     void Feed(std::string_view chunk, OutputSink& out);
     // Ends the text: everything held back is written. Once only; a new text takes a new converter.
     void Finish(OutputSink& out);
@@ -90,9 +91,9 @@ private:
     char lastIn_ = '\0';
 };
 
-// The whole text at once (previews, tests).
+// The whole text at once (previews, tests). With `edits`, they come back in order of position.
 std::string ConvertText(std::string_view text, const ConversionOptions& options,
-                        ConversionCounts* counts = nullptr);
+                        ConversionCounts* counts = nullptr, std::vector<Edit>* edits = nullptr);
 
 // Converts everything `input` holds, handing the result to `write` in pieces of bounded size.
 ConversionCounts ConvertStream(InputFile& input, const ConversionOptions& options,
@@ -103,5 +104,12 @@ ConversionCounts ConvertStream(InputFile& input, const ConversionOptions& option
 // naming the file.
 ConversionCounts ConvertFile(const std::string& inputPath, const std::string& outputPath,
                              const ConversionOptions& options);
+
+// ConvertFile without the writing, for a dry run: the input is read and converted, the result counted
+// and dropped. The failures ConvertFile would meet are met too, as far as they can be foreseen without
+// writing: the output's folder must exist and be writable, and the output must not be a folder (a full
+// disk cannot be foreseen). Nothing on disk changes.
+ConversionCounts TryConvertFile(const std::string& inputPath, const std::string& outputPath,
+                                const ConversionOptions& options);
 
 } // namespace brantlewick

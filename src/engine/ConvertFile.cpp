@@ -51,4 +51,11 @@ ConversionCounts ConvertFile(const std::string& inputPath, const std::string& ou
     return counts;
 }
 
+ConversionCounts TryConvertFile(const std::string& inputPath, const std::string& outputPath,
+                                const ConversionOptions& options) {
+    InputFile input(inputPath);
+    CheckOutputPlace(outputPath);
+    return ConvertStream(input, options, [](std::string_view) {});
+}
+
 } // namespace brantlewick

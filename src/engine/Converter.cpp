@@ -83,6 +83,11 @@ std::vector<std::string> UsableEntries(std::vector<std::string> entries, bool li
 }
 
 // Collects what one stage writes and hands it to the next stage whenever it is full and at the end.
+//
+// When edits are marked, the link keeps everything until the end, because a stage may mark a place it
+// wrote a while ago (a preview converts a bounded text, so this stays small). It then hands the next
+// stage the text in pieces that end where an edit lies, and marks the edit where that stage's output
+// has got to: the stages that follow a marking stage write at once what they take before such a place.
 class Converter::Link final : public OutputSink {
 public:
     explicit Link(Stage& next) : next_(next), buffer_(std::make_unique_for_overwrite<char[]>(kLinkBuffer)) {
@@ -91,15 +96,39 @@ public:
 
     void Forward(OutputSink& downstream) {
         CloseRoom();
-        const std::string_view bytes(buffer_.get(), static_cast<std::size_t>(cursor_ - buffer_.get()));
+        std::string_view bytes(buffer_.get(), static_cast<std::size_t>(cursor_ - buffer_.get()));
+        if (Marking()) {
+            std::uint64_t at = Written() - bytes.size();
+            std::stable_sort(edits.begin(), edits.end(),
+                             [](const Edit& a, const Edit& b) { return a.at < b.at; });
+            for (const Edit& edit : edits) {
+                const auto piece = static_cast<std::size_t>(std::clamp(edit.at, at, at + bytes.size()) - at);
+                next_.Feed(bytes.substr(0, piece), downstream);
+                bytes.remove_prefix(piece);
+                at += piece;
+                downstream.Mark(edit.kind, downstream.Written(), edit.count);
+            }
+            edits.clear();
+        }
         next_.Feed(bytes, downstream);
         SetRoom(buffer_.get(), buffer_.get() + capacity_);
     }
 
     OutputSink* downstream = nullptr;
+    std::vector<Edit> edits; // marked by the stage before, not yet handed on
 
 private:
     void MakeRoom(std::size_t size) override {
+        if (Marking()) {
+            const auto used = static_cast<std::size_t>(cursor_ - buffer_.get());
+            capacity_ = std::max(2 * capacity_, used + size);
+            auto larger = std::make_unique_for_overwrite<char[]>(capacity_);
+            std::copy(buffer_.get(), cursor_, larger.get());
+            CloseRoom();
+            buffer_ = std::move(larger);
+            SetRoom(buffer_.get() + used, buffer_.get() + capacity_);
+            return;
+        }
         Forward(*downstream);
         if (size > capacity_) {
             capacity_ = size;
@@ -137,6 +166,7 @@ void Converter::Feed(std::string_view chunk, OutputSink& out) {
 void Converter::Connect(OutputSink& out) {
     for (std::size_t i = 0; i < links_.size(); ++i) {
         links_[i]->downstream = i + 1 < links_.size() ? links_[i + 1].get() : &out;
+        links_[i]->MarkEditsIn(out.Marking() ? &links_[i]->edits : nullptr);
     }
 }
 
@@ -165,16 +195,25 @@ void Converter::Finish(OutputSink& out) {
         stages_.back()->Tally().terminatorsOut + (counts_.bytesOut > 0 && !IsLineEnd(out.LastByte()));
 }
 
-std::string ConvertText(std::string_view text, const ConversionOptions& options, ConversionCounts* counts) {
+std::string ConvertText(std::string_view text, const ConversionOptions& options, ConversionCounts* counts,
+                        std::vector<Edit>* edits) {
     Converter converter(options);
     std::string out;
     out.reserve(text.size() + text.size() / 8); // breaks add a little; the sink grows the string if needed
     StringSink sink(out);
+    if (edits != nullptr) {
+        edits->clear();
+        sink.MarkEditsIn(edits);
+    }
     converter.Feed(text, sink);
     converter.Finish(sink);
     sink.Close();
     if (counts != nullptr) {
         *counts = converter.Counts();
+    }
+    if (edits != nullptr) {
+        std::stable_sort(edits->begin(), edits->end(),
+                         [](const Edit& a, const Edit& b) { return a.at < b.at; });
     }
     return out;
 }

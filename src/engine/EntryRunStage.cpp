@@ -74,9 +74,11 @@ void EntryRunStage::Feed(std::string_view chunk, OutputSink& out) {
             CloseRun(out);
         }
     }
+    // Remembered results carry no edits: a preview that marks them streams every run through the chain.
+    const bool windows = remember_ && !out.Marking();
     WithStopMask(stopBytes_, isStop_, [&](const auto& stops) {
         while (p != end) {
-            p = remember_ ? ScanWindows(chunk.data(), p, end, out, stops) : p;
+            p = windows ? ScanWindows(chunk.data(), p, end, out, stops) : p;
             p = p != end ? ScanStep(chunk.data(), p, end, out, stops) : p;
         }
     });
@@ -182,7 +184,7 @@ const char* EntryRunStage::ScanStep(const char* chunkStart, const char* p, const
     if (q == end) {
         runOpen_ = true; // the next chunk may go on with it
         ContinueRun(run, out);
-    } else if (run.size() <= kShortRun && remember_) {
+    } else if (run.size() <= kShortRun && remember_ && !out.Marking()) {
         ConvertShortRun(run, out);
     } else {
         chain_.Feed(run, out);
@@ -250,7 +252,7 @@ void EntryRunStage::ContinueRun(std::string_view bytes, OutputSink& out) {
         return;
     }
     openRun_.append(bytes);
-    if (openRun_.size() > kShortRun || !remember_) {
+    if (openRun_.size() > kShortRun || !remember_ || out.Marking()) {
         runStreaming_ = true;
         chain_.Feed(openRun_, out);
         openRun_.clear();

@@ -2,6 +2,7 @@
 #include "FileSystem.h"
 
 #include "AsciiCase.h"
+#include "PathHelpers.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -18,12 +19,7 @@ namespace brantlewick {
 namespace {
 
 std::string NameOfPath(const std::string& path) {
-    std::string trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == '/') {
-        trimmed.pop_back();
-    }
-    const auto pos = trimmed.rfind('/');
-    return pos == std::string::npos ? trimmed : trimmed.substr(pos + 1);
+    return FileNameOf(WithoutTrailingSeparators(path));
 }
 
 using DirHandle = std::unique_ptr<DIR, int (*)(DIR*)>;

@@ -102,6 +102,17 @@ SafeOutputFile::SafeOutputFile(std::string path) : path_(std::move(path)) {
     ThrowSystemError(error, "cannot create the output file", path_);
 }
 
+void CheckOutputPlace(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    if (::faccessat(AT_FDCWD, folder.empty() ? "." : folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        ThrowSystemError(errno, "cannot create the output file", path);
+    }
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        ThrowSystemError(EISDIR, "cannot replace the output file", path);
+    }
+}
+
 SafeOutputFile::~SafeOutputFile() {
     Discard();
 }

@@ -51,6 +51,10 @@ private:
     int fd_ = -1;
 };
 
+// Throws the EngineError that SafeOutputFile would throw for `path` when its folder is missing or not
+// writable, or when `path` is a folder; writes nothing.
+void CheckOutputPlace(const std::string& path);
+
 // Writes all of `bytes` to a descriptor, retrying short writes. Throws EngineError naming `name`.
 void WriteAll(int descriptor, std::string_view bytes, const std::string& name);
 

@@ -13,8 +13,21 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 namespace brantlewick {
+
+// One change the conversion made, at a position of its output (counted as OutputSink::Written() counts).
+struct Edit {
+    enum class Kind : std::uint8_t {
+        Breaks, // `count` CR LF pairs inserted from `at` on
+        Blanks, // `count` blanks dropped just before `at`
+    };
+    Kind kind;
+    std::uint64_t at;
+    std::uint64_t count;
+    friend bool operator==(const Edit&, const Edit&) = default;
+};
 
 // The converter writes straight into the room that Reserve() hands out, so the hot loop pays for no call
 // per byte run; the sink decides what happens to bytes once its room runs out.
@@ -46,6 +59,24 @@ public:
         return written_ + static_cast<std::uint64_t>(cursor_ - roomStart_);
     }
     char LastByte() const noexcept { return cursor_ != roomStart_ ? cursor_[-1] : last_; }
+    // The position of `p`, a place in the room Reserve() handed out.
+    std::uint64_t PositionOf(const char* p) const noexcept {
+        return written_ + static_cast<std::uint64_t>(p - roomStart_);
+    }
+
+    // Edits are noted only when the sink was handed a list for them (a preview). Stages ask Marking()
+    // before doing anything about them, so a conversion that nobody watches pays nothing.
+    void MarkEditsIn(std::vector<Edit>* edits) noexcept { edits_ = edits; }
+    bool Marking() const noexcept { return edits_ != nullptr; }
+    // Blanks dropped one after another at one place make one edit.
+    void Mark(Edit::Kind kind, std::uint64_t at, std::uint64_t count) {
+        if (kind == Edit::Kind::Blanks && !edits_->empty() && edits_->back().kind == kind &&
+            edits_->back().at == at) {
+            edits_->back().count += count;
+        } else {
+            edits_->push_back({kind, at, count});
+        }
+    }
 
 protected:
     void AppendInPieces(std::string_view bytes);
@@ -62,6 +93,7 @@ private:
     char* roomStart_ = nullptr;
     std::uint64_t written_ = 0;
     char last_ = '\0';
+    std::vector<Edit>* edits_ = nullptr;
 };
 
 // Collects into a string; the string holds exactly what was written once Close() ran.

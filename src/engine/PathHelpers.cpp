@@ -51,6 +51,13 @@ std::string CleanPath(std::string_view path) {
 #endif
 }
 
+std::string WithoutTrailingSeparators(std::string_view path) {
+    while (path.size() > 1 && path.back() == kPathSeparator) {
+        path.remove_suffix(1);
+    }
+    return std::string(path);
+}
+
 bool IsFolder(const std::string& path) {
     const auto attributes = FileAttributes(path);
     return attributes && (*attributes & kAttributeFolder) != 0;

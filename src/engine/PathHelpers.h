@@ -21,6 +21,9 @@ std::string FolderOf(std::string_view path);
 // becomes exactly one separator on Linux, where "//" has no network meaning (two on Windows).
 std::string CleanPath(std::string_view path);
 
+// `path` without the separators at its end; the root keeps its one ("/" stays "/").
+std::string WithoutTrailingSeparators(std::string_view path);
+
 // Silent tests: any failure answers false.
 bool IsFolder(const std::string& path);
 bool PathExists(const std::string& path);

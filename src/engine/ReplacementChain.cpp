@@ -4,6 +4,8 @@
 #include "AsciiCase.h"
 #include "Stage.h"
 
+#include <algorithm>
+
 namespace brantlewick {
 
 namespace {
@@ -56,6 +58,14 @@ std::uint64_t ReplacementChain::SpacesDropped() const noexcept {
 }
 
 void ReplacementChain::Feed(std::string_view text, OutputSink& out) {
+    if (!textOpen_) {
+        textOpen_ = true;
+        marking_ = out.Marking();
+        textStart_ = out.Written();
+        for (Pass& pass : passes_) {
+            pass.written = 0;
+        }
+    }
     if (passes_.empty()) {
         out.Append(text);
     } else {
@@ -73,9 +83,58 @@ void ReplacementChain::EndText(OutputSink& out) {
             pass.output.clear();
         }
     }
+    if (marking_) {
+        MarkEdits(out);
+    }
+    textOpen_ = false;
+}
+
+// Each pass rewrites the text its predecessor wrote, so an edit found by an earlier pass moves with the
+// text around it: by what the replacements before it added or took away, and one that falls inside a
+// replaced stretch keeps its place in the entry that the replacement starts with. An edit right where a
+// replacement ends comes after it and after the pass's own edit there: a blank dropped with the space
+// after an entry came before whatever followed that space.
+void ReplacementChain::MarkEdits(OutputSink& out) {
+    std::vector<Edit> edits; // from the text's start, in the output of the passes handled so far
+    for (Pass& pass : passes_) {
+        const auto length = static_cast<std::int64_t>(pass.pattern.size());
+        const auto grows = static_cast<std::int64_t>(pass.replacement.size()) - length;
+        const std::int64_t entry = pass.dropsSpace ? length - 1 : length;
+        const auto from = [&](std::size_t j) { // where replacement j starts in this pass's input
+            return static_cast<std::int64_t>(pass.replaced[j]) - static_cast<std::int64_t>(j) * grows;
+        };
+        const auto own = [&](std::size_t j) {
+            const auto at = pass.replaced[j] + static_cast<std::uint64_t>(entry);
+            return pass.dropsSpace ? Edit{Edit::Kind::Blanks, at, 1}
+                                   : Edit{Edit::Kind::Breaks, at, static_cast<std::uint64_t>(enterCount_)};
+        };
+        std::vector<Edit> moved;
+        moved.reserve(edits.size() + pass.replaced.size());
+        std::size_t j = 0;
+        for (Edit edit : edits) {
+            const auto at = static_cast<std::int64_t>(edit.at);
+            for (; j < pass.replaced.size() && from(j) + length <= at; ++j) {
+                moved.push_back(own(j));
+            }
+            const bool inside = j < pass.replaced.size() && from(j) < at;
+            edit.at = static_cast<std::uint64_t>(inside ? static_cast<std::int64_t>(pass.replaced[j]) +
+                                                              std::min(at - from(j), entry)
+                                                        : at + static_cast<std::int64_t>(j) * grows);
+            moved.push_back(edit);
+        }
+        for (; j < pass.replaced.size(); ++j) {
+            moved.push_back(own(j));
+        }
+        edits.swap(moved);
+        pass.replaced.clear();
+    }
+    for (const Edit& edit : edits) {
+        out.Mark(edit.kind, textStart_ + edit.at, edit.count);
+    }
 }
 
 void ReplacementChain::Emit(std::size_t k, std::string_view bytes, OutputSink& out) {
+    passes_[k].written += bytes.size();
     if (k + 1 == passes_.size()) {
         out.Append(bytes);
         return;
@@ -141,6 +200,9 @@ std::size_t ReplacementChain::Scan(std::size_t k, std::string_view text, std::si
             continue;
         }
         Emit(k, text.substr(copied, at - copied), out);
+        if (marking_) {
+            pass.replaced.push_back(pass.written);
+        }
         Emit(k, pass.replacement, out);
         ++pass.matches;
         i = copied = at + length;

@@ -37,6 +37,10 @@ private:
         std::uint64_t matches = 0;
         std::string held;   // a possible match that needs bytes not yet seen
         std::string output; // written, and not yet handed to the next pass
+        // Only while marking edits: how much this pass wrote of the text so far, and where each of its
+        // replacements starts in that.
+        std::uint64_t written = 0;
+        std::vector<std::uint64_t> replaced;
     };
 
     void FeedPass(std::size_t k, std::string_view text, OutputSink& out);
@@ -45,9 +49,14 @@ private:
     std::size_t Scan(std::size_t k, std::string_view text, std::size_t i, std::size_t limit, bool final,
                      OutputSink& out);
     void Emit(std::size_t k, std::string_view bytes, OutputSink& out);
+    // Hands `out` the edits of the text that just ended, once every pass has written all of it.
+    void MarkEdits(OutputSink& out);
 
     std::vector<Pass> passes_;
     int enterCount_;
+    bool textOpen_ = false;
+    bool marking_ = false;
+    std::uint64_t textStart_ = 0; // where the text's output starts in `out`
 };
 
 } // namespace brantlewick

@@ -82,11 +82,15 @@ template <typename StopMask>
 void SingleByteStage::FeedWith(std::string_view chunk, OutputSink& sink, const StopMask& stops) {
     const char* in = chunk.data();
     const char* const end = in + chunk.size();
+    const bool marking = sink.Marking();
     if (dropSpace_ && in != end) {
         dropSpace_ = false;
         if (*in == ' ') {
             ++in;
             ++counts_.spacesDropped;
+            if (marking) {
+                sink.Mark(Edit::Kind::Blanks, sink.Written(), 1);
+            }
         }
     }
     std::uint64_t breaks = 0;
@@ -115,8 +119,9 @@ void SingleByteStage::FeedWith(std::string_view chunk, OutputSink& sink, const S
     // Windows: the bytes from `in` onwards are copied whole, and each stop then moves `out` up to it,
     // writes its replacement and copies the rest of the window again behind that. A stop on the window's
     // last byte followed by a dropped space puts `in` two bytes past the window, and the copy behind it
-    // reads a whole window from there: two windows and one byte must be left.
-    while (static_cast<std::size_t>(end - in) > 2 * kWindow) {
+    // reads a whole window from there: two windows and one byte must be left. A preview that marks the
+    // edits takes the byte-by-byte way below for all of it.
+    while (!marking && static_cast<std::size_t>(end - in) > 2 * kWindow) {
         ensureRoom();
         const char* const window = in;
         std::uint64_t mask = stops.Mask(window);
@@ -155,6 +160,9 @@ void SingleByteStage::FeedWith(std::string_view chunk, OutputSink& sink, const S
             continue;
         }
         const StopAction& action = stopActions_[byte];
+        if (marking && action.breaks != 0) {
+            sink.Mark(Edit::Kind::Breaks, sink.PositionOf(out) + 1, action.breaks);
+        }
         writeReplacement(action);
         if (action.terminator) {
             CountTerminator(at, chunk.data());
@@ -167,6 +175,9 @@ void SingleByteStage::FeedWith(std::string_view chunk, OutputSink& sink, const S
         } else if (*in == ' ') {
             ++in;
             ++spaces;
+            if (marking) {
+                sink.Mark(Edit::Kind::Blanks, sink.PositionOf(out), 1);
+            }
         }
     }
     sink.Advance(out);

@@ -26,6 +26,11 @@ constexpr std::uint32_t kHiddenArchiveFile = 34;
 
 const std::string kSeparator(1, kPathSeparator);
 
+class SilentReporter final : public ErrorReporter {
+public:
+    void ShowErrorReport(const std::string& /*text*/) override {}
+};
+
 struct ScanState {
     const ScanHooks& hooks;
     const detail::AttributeReader& readAttributes;
@@ -37,24 +42,6 @@ struct ScanState {
 void Yield(const ScanHooks& hooks) {
     if (hooks.yield) {
         hooks.yield();
-    }
-}
-
-// Runs the statement numbered `line` under the scan's error trap: a failure goes to the report and the
-// scan resumes with the next statement. A cancelled scan is not a failure.
-template <typename Statement> void Numbered(const ScanHooks& hooks, int line, Statement&& statement) {
-    try {
-        statement();
-    } catch (const ScanCancelled&) {
-        throw;
-    } catch (const std::exception& error) {
-        if (hooks.reportError) {
-            hooks.reportError(error, line);
-        }
-    } catch (...) {
-        if (hooks.reportError) {
-            hooks.reportError(std::runtime_error("Unknown error"), line);
-        }
     }
 }
 
@@ -97,32 +84,33 @@ std::size_t RemoveUnreadable(std::vector<std::string>& folderList,
     return unreadable.size();
 }
 
-// One level of the scan over the items of `folderList`; returns how many of those items remain. Each
-// numbered statement matches a line of the error report (100, 102, ...).
+// One level of the scan over the items of `folderList`, under its own trap as every call of the procedure
+// has; returns how many of those items remain. The trap's line numbers count the procedure's statements
+// from 100 in steps of 2; those that cannot fail (100, 102 and 116: the list of new folders and the two
+// loops, and 108) run outside it.
 std::size_t ScanLevel(std::vector<std::string>& folderList, bool recurse, ScanState& state) {
     const ScanHooks& hooks = state.hooks;
-    std::vector<std::string> newFolders; // 100
+    SilentReporter silent;
+    ErrorTrap trap(hooks.reporter != nullptr ? *hooks.reporter : silent, kGetSubDirectories2016Location);
+    std::vector<std::string> newFolders;
     std::vector<std::size_t> unreadable;
     const std::size_t given = folderList.size();
-    for (std::size_t i = 0; i < given; ++i) { // 102
+    for (std::size_t i = 0; i < given; ++i) {
         const std::string& folder = folderList[i];
         std::optional<std::uint32_t> attributes;
-        bool enter = false;
-        Numbered(hooks, 104, [&] {
+        const auto listable = trap.Line(104, [&] {
             attributes = state.readAttributes(folder);
-            enter = attributes && (*attributes & kAttributeFolder) != 0 &&
-                    utf8::CharacterCount(folder) < kPathLimit;
+            return attributes && (*attributes & kAttributeFolder) != 0 &&
+                   utf8::CharacterCount(folder) < kPathLimit;
         });
-        if (!enter) {
+        if (!listable.value_or(false)) {
             continue;
         }
-        Numbered(hooks, 106, [&] { Yield(hooks); });
-        enter = false;
-        Numbered(hooks, 108, [&] { enter = MayEnter(folder, *attributes); });
-        if (!enter) {
+        trap.Line(106, [&] { Yield(hooks); });
+        if (!MayEnter(folder, *attributes)) { // line 108, which cannot fail
             continue;
         }
-        Numbered(hooks, 110, [&] {
+        trap.Line(110, [&] {
             // The enumeration's own trap is silent: a folder that denies access or is gone is dropped;
             // any other failure ends its enumeration and keeps it.
             try {
@@ -137,23 +125,21 @@ std::size_t ScanLevel(std::vector<std::string>& folderList, bool recurse, ScanSt
                 if (error.AccessDeniedOrMissing()) {
                     unreadable.push_back(i);
                 }
-            } catch (const ScanCancelled&) {
-                throw;
             } catch (...) {
             }
         });
     }
     std::size_t remaining = given;
-    Numbered(hooks, 112, [&] { remaining = given - RemoveUnreadable(folderList, unreadable); });
+    trap.Line(112, [&] { remaining = given - RemoveUnreadable(folderList, unreadable); });
     std::size_t foundHere = newFolders.size();
-    Numbered(hooks, 114, [&] {
+    trap.Line(114, [&] {
         if (recurse && !newFolders.empty()) {
             foundHere = ScanLevel(newFolders, true, state);
         }
     });
-    for (std::size_t i = 0; i < newFolders.size(); ++i) { // 116
-        Numbered(hooks, 118, [&] { Yield(hooks); });
-        Numbered(hooks, 120, [&] {
+    for (std::size_t i = 0; i < newFolders.size(); ++i) {
+        trap.Line(118, [&] { Yield(hooks); });
+        trap.Line(120, [&] {
             // Deeper folders were checked by the level that found them; checking again would stat every
             // folder once per level above it.
             if (i >= foundHere || IsListableFolder(newFolders[i], state)) {
@@ -227,11 +213,8 @@ std::vector<std::string> CollectFolderFiles(const std::string& folder, const std
 }
 
 std::vector<std::string> ListFilesInFolder(const std::string& folder, const std::string& pattern) {
-    std::string withSeparator = folder;
-    if (withSeparator.empty() || withSeparator.back() != kPathSeparator) {
-        withSeparator += kSeparator;
-    }
-    return MatchingFiles(withSeparator, WildcardPattern(pattern));
+    // The listing needs no separator at the end; only the empty folder becomes the root by gaining one.
+    return MatchingFiles(folder.empty() ? kSeparator : folder, WildcardPattern(pattern));
 }
 
 bool IsExistingFile(const std::string& path) {

@@ -3,7 +3,8 @@
 // processing and its error report in.
 #pragma once
 
-#include <exception>
+#include "ErrorTrap.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -20,15 +21,10 @@ struct ScanHooks {
     // Lets pending window events run (QCoreApplication::processEvents); called once per folder and
     // sub-folder, so a long scan keeps the window painted and responsive.
     std::function<void()> yield;
-    // The error trap of GetSubDirectories2016: a failing statement outside the sub-folder enumeration is
-    // handed over with its line number (100, 102, ...), then the scan goes on with the next statement.
-    // Empty: such failures are ignored.
-    std::function<void(const std::exception& error, int lineNumber)> reportError;
+    // Where the trap of GetSubDirectories2016 reports a failing statement outside the sub-folder
+    // enumeration, before the scan goes on with the next one. None: such failures pass silently.
+    ErrorReporter* reporter = nullptr;
 };
-
-// Thrown by `yield` to abandon a scan at once (for instance when the window is closing); no trap catches
-// it, and it leaves CollectFolderFiles and GetSubDirectories2016 unchanged.
-struct ScanCancelled {};
 
 // Every file in `folder` (given without a trailing separator; "/" for the root) and in all its
 // sub-folders whose name matches `pattern`, as cleaned paths: the folder's own files first, then those of

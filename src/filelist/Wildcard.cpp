@@ -26,8 +26,8 @@ WildcardPattern::WildcardPattern(std::string_view pattern) {
     }
     for (std::size_t i = 0; i < codes.size(); ++i) {
         const char32_t c = codes[i];
-        const char32_t next = i + 1 < codes.size() ? codes[i + 1] : 0;
         const bool last = i + 1 == codes.size();
+        const char32_t next = last ? 0 : codes[i + 1];
         if (c == '?') {
             elements_.push_back({Kind::DosQm, 0});
         } else if (c == '*') {

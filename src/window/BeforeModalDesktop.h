@@ -38,6 +38,7 @@ public:
     void OpenWebAddress(const QString& address) override { desktop_.OpenWebAddress(address); }
     QString DesktopLocation() override { return desktop_.DesktopLocation(); }
     int RandomDraw() override { return desktop_.RandomDraw(); }
+    int PointerScreenRow() override { return desktop_.PointerScreenRow(); }
     void ProcessEvents() override { desktop_.ProcessEvents(); }
     void EndProgram() override { desktop_.EndProgram(); }
 

@@ -1,9 +1,19 @@
 // Joining and splitting the stored character list.
 #include "CharacterList.h"
 
+#include "Conversion.h"
+
 #include <algorithm>
 
 namespace brantlewick {
+
+QStringList DefaultCharacterList() {
+    QStringList entries;
+    for (const std::string_view entry : kDefaultEntries) {
+        entries.append(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
+    }
+    return entries;
+}
 
 QString JoinCharacterList(const QStringList& entries) {
     return entries.join(kCharacterListSeparator);

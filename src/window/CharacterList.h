@@ -7,8 +7,9 @@
 namespace brantlewick {
 
 inline const QString kCharacterListSeparator = QStringLiteral("\\\\\\");
-// ".", "!" and "?", the list on a first start.
-inline const QString kDefaultCharacterListText = QStringLiteral(".\\\\\\!\\\\\\?");
+
+// The list on a first start and after "Reset To Default": the conversion's default entries.
+QStringList DefaultCharacterList();
 
 // The entries in order with the separator between them; an empty list gives the empty string.
 QString JoinCharacterList(const QStringList& entries);

@@ -18,7 +18,6 @@ enum class MessageAnswer { Ok, Yes, No };
 // its own message instead of the standard report.
 class TooManyFilesError : public std::runtime_error {
 public:
-    static constexpr int kNumber = 20476;
     TooManyFilesError() : std::runtime_error("The selected file names do not fit the dialog's buffer.") {}
 };
 
@@ -45,6 +44,8 @@ public:
     virtual QString DesktopLocation() = 0;
     // A whole number from 1 to 100, drawn anew at each call.
     virtual int RandomDraw() = 0;
+    // The pointer's vertical position in screen pixels, from the top of the screen.
+    virtual int PointerScreenRow() = 0;
     // Lets the window system deliver what is pending (repaints, clicks) inside a long loop.
     virtual void ProcessEvents() = 0;
     // Ends the program at once, from whatever handler or loop is running.

@@ -1,6 +1,6 @@
 // The list views of the main window, on QTreeWidget.
 #include "ListView.h"
-#include "Twips.h"
+#include "Controls.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

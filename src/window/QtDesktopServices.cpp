@@ -1,7 +1,10 @@
 // Real dialogs and desktop calls for the running program; tests use a scripted double instead.
 #include "QtDesktopServices.h"
 
+#include "PathHelpers.h"
+
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -75,6 +78,10 @@ int QtDesktopServices::RandomDraw() {
     return std::min(static_cast<int>(uniform(generator_) * 100.0) + 1, 100);
 }
 
+int QtDesktopServices::PointerScreenRow() {
+    return QCursor::pos().y();
+}
+
 void QtDesktopServices::ProcessEvents() {
     QCoreApplication::processEvents();
 }
@@ -119,14 +126,7 @@ QString QtFileDialogFilter(const QString& filter) {
 }
 
 QString FolderPickerResult(const QString& chosen) {
-    if (chosen.isEmpty()) {
-        return chosen;
-    }
-    QString path = chosen;
-    while (path.size() > 1 && path.endsWith(QDir::separator())) {
-        path.chop(1);
-    }
-    return path;
+    return QString::fromStdString(WithoutTrailingSeparators(chosen.toStdString()));
 }
 
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const QString& text, const QString& caption,

@@ -25,6 +25,7 @@ public:
     void OpenWebAddress(const QString& address) override;
     QString DesktopLocation() override;
     int RandomDraw() override;
+    int PointerScreenRow() override;
     void ProcessEvents() override;
     [[noreturn]] void EndProgram() override;
 

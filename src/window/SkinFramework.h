@@ -1,32 +1,27 @@
-// A stand-in for the optional skin component: it takes the calls the window makes and changes no look.
+// A stand-in for the optional skin component: it checks that the skin file can be read and takes the
+// calls the window makes, and changes no look.
 #pragma once
 
 #include <QString>
-
-#include <set>
 
 namespace brantlewick {
 
 class SkinFramework {
 public:
+    // The option flag the window adds to the component's flags, and the switches it turns on, before the
+    // skin is applied; their meaning is the component's.
+    static constexpr int kApplyOption = 1;
+    static constexpr int kAppliedSwitches[] = {5, 10};
+
     // Reads the skin file; throws std::runtime_error when it cannot be read.
     void LoadSkin(const QString& path, const QString& section);
     int Options() const { return options_; }
     void SetOptions(int options) { options_ = options; }
-    void SetSwitch(int dispatchNumber, bool on);
-    bool Switch(int dispatchNumber) const { return switches_.count(dispatchNumber) != 0; }
-    void ApplyWindow(quintptr nativeWindow);
-
-    const QString& LoadedPath() const { return path_; }
-    const QString& LoadedSection() const { return section_; }
-    quintptr AppliedWindow() const { return window_; }
+    void SetSwitch(int /*dispatchNumber*/, bool /*on*/) {}
+    void ApplyWindow(quintptr /*nativeWindow*/) {}
 
 private:
-    QString path_;
-    QString section_;
     int options_ = 0;
-    std::set<int> switches_;
-    quintptr window_ = 0;
 };
 
 } // namespace brantlewick

@@ -15,6 +15,7 @@
 namespace brantlewick {
 namespace {
 
+using testing::Exists;
 using testing::ListNames;
 using testing::ReadBytes;
 using testing::TempDir;
@@ -29,7 +30,10 @@ struct ScriptedFrontEnd final : BatchListener {
     std::function<void(int pause)> atPause = [](int) {};
     std::function<FileSettings(const std::string&)> settings;
     int pauses = 0;
-    bool stopAfterPause = false;
+    int inputsAsked = 0;
+    int inputsFailAt = 0; // the call of Inputs() that throws; 0: none
+    bool stop = false;
+    bool stopOnFailure = false;
     Texts events; // "step:input:what" for failures, "stage:input>output" for progress
 
     std::string InputAt(std::size_t position) override {
@@ -38,9 +42,14 @@ struct ScriptedFrontEnd final : BatchListener {
         }
         return list[position];
     }
-    Texts Inputs() override { return list; }
+    Texts Inputs() override {
+        if (++inputsAsked == inputsFailAt) {
+            throw std::runtime_error("list gone");
+        }
+        return list;
+    }
     FileSettings SettingsFor(const std::string& input) override {
-        return settings ? settings(input) : FileSettings{folder, {".", "!", "?"}};
+        return settings ? settings(input) : FileSettings{folder, {}};
     }
     void Progress(const FileProgress& p) override {
         events.push_back(std::to_string(static_cast<int>(p.stage)) + ":" + std::string(p.input) + ">" +
@@ -49,9 +58,10 @@ struct ScriptedFrontEnd final : BatchListener {
     void Failure(BatchStep step, std::string_view input, const std::exception& error) override {
         events.push_back("failed " + std::to_string(static_cast<int>(step)) + ":" + std::string(input) + ":" +
                          error.what());
+        stop = stop || stopOnFailure;
     }
     void Yield() override { atPause(++pauses); }
-    bool MustStop() override { return stopAfterPause && pauses > 0; }
+    bool MustStop() override { return stop; }
     bool ListChanged() override { return true; }
 };
 
@@ -90,13 +100,11 @@ TEST(BatchTest, NamesResultsBesideOrInTheFolderAndNeverOnAnInput) {
         std::string expected;
     } cases[] = {
         {"/Docs/b.txt", std::nullopt, "/Docs/b-Pellnor.txt"},
-        {"/Docs/b.txt", "/Out/", "/Out/b.txt"},
-        {"/Docs/b.txt", "/Docs", "/Docs/b-Pellnor.txt"},
+        {"//Docs//b.txt", "/Out/", "/Out/b.txt"},
         {"/Docs/archive.tar.gz", std::nullopt, "/Docs/archive.tar-Pellnor.gz"},
         {"/v1.2/README", std::nullopt, "/v1.2/README-Pellnor."}, // never split in a folder name
         {"/Docs/.profile", std::nullopt, "/Docs/-Pellnor.profile"},
         {"b.txt", std::nullopt, "b-Pellnor.txt"},
-        {"//Docs//b.txt", std::nullopt, "/Docs/b-Pellnor.txt"},
         // The input's own folder in other spellings, and a suffixed name that is itself an input.
         {dir / "docs/a.txt", dir / "docs/sub/..", dir / "docs/sub/../a-Pellnor-Pellnor.txt"},
         {dir / "docs/a.txt", dir / "link", dir / "link/a-Pellnor-Pellnor.txt"},
@@ -212,7 +220,10 @@ TEST(BatchTest, FailuresAreReportedByStepAndTheRunGoesOn) {
         if (input.ends_with("b.txt")) {
             throw std::invalid_argument("no folder");
         }
-        return FileSettings{std::nullopt, {"."}};
+        FileSettings dots{std::nullopt, {}};
+        dots.conversion.entries = {"."};
+        dots.conversion.enterCount = 7; // the batch's own count holds
+        return dots;
     };
     batches.frontEnd.atPause = [&](int pause) {
         if (pause == 11) { // the fifth file comes up: the list shrinks under it
@@ -235,25 +246,47 @@ TEST(BatchTest, FailuresAreReportedByStepAndTheRunGoesOn) {
     };
     EXPECT_EQ(batches.frontEnd.events, expected);
     EXPECT_EQ(summary.converted, 1u);
+    EXPECT_EQ(std::tuple(summary.counts.breaksInserted, summary.counts.spacesDropped, summary.counts.bytesIn,
+                         summary.counts.bytesOut),
+              std::tuple(2u, 1u, 4u, 7u));
     EXPECT_EQ(summary.failed, 3u);
     EXPECT_FALSE(summary.stopped);
     EXPECT_EQ(ReadBytes(in + "a-Pellnor.txt"), "A.\r\n\r\na");
     EXPECT_EQ(ListNames(batches.dir / "in"), "a-Pellnor.txt|a.txt|b.txt");
 }
 
-// Told to stop after a pause, the run ends there: nothing of that file is deleted or written.
-TEST(BatchTest, ARunToldToStopEndsAtThePause) {
-    for (int pause : {1, 2, 3}) {
-        SCOPED_TRACE(pause);
+// Told to stop at a pause, or while a failure is shown, the run ends there: nothing more of that file is
+// deleted or written, and no further file comes up. An old result is deleted before the write, also when
+// the write then fails.
+TEST(BatchTest, ARunToldToStopEndsThere) {
+    const struct {
+        int pause;           // 0: a failure stops the run
+        const char* failing; // "settings", "inputs" (at the delete) or "convert"
+        int pauses;
+        const char* oldResult;
+    } cases[] = {{1, "", 1, "old"},         {2, "", 2, "old"},       {3, "", 3, "old"},
+                 {0, "settings", 2, "old"}, {0, "inputs", 3, "old"}, {0, "convert", 3, "gone"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pauses);
         Batches batches;
-        batches.List({{"in/a.txt", "A. a"}});
+        batches.List({{"in/a.txt", std::string(c.failing) == "convert" ? "" : "A. a"}, {"in/b.txt", "B. b"}});
         WriteBytes(batches.dir / "in/a-Pellnor.txt", "old");
-        batches.frontEnd.atPause = [&](int now) { batches.frontEnd.stopAfterPause = now == pause; };
+        batches.frontEnd.atPause = [&](int now) { batches.frontEnd.stop = now == c.pause; };
+        batches.frontEnd.stopOnFailure = c.pause == 0;
+        batches.frontEnd.inputsFailAt = std::string(c.failing) == "inputs" ? 3 : 0;
+        if (std::string(c.failing) == "settings") {
+            batches.frontEnd.settings = [](const std::string&) -> FileSettings {
+                throw std::runtime_error("no");
+            };
+        }
         const BatchSummary summary = batches.Run();
         EXPECT_TRUE(summary.stopped);
-        EXPECT_EQ(summary.converted, 0u);
-        EXPECT_EQ(batches.frontEnd.pauses, pause);
-        EXPECT_EQ(ReadBytes(batches.dir / "in/a-Pellnor.txt"), "old");
+        EXPECT_EQ(summary.converted + summary.failed, c.pause == 0 ? 1u : 0u);
+        EXPECT_EQ(batches.frontEnd.pauses, c.pauses);
+        EXPECT_EQ(Exists(batches.dir / "in/a-Pellnor.txt") ? ReadBytes(batches.dir / "in/a-Pellnor.txt")
+                                                           : "gone",
+                  c.oldResult);
+        EXPECT_FALSE(Exists(batches.dir / "in/b-Pellnor.txt"));
     }
 }
 

@@ -2,6 +2,7 @@
 #include "Conversion.h"
 #include "ReferenceConversion.h"
 #include "SentenceEdits.h"
+#include "Stage.h"
 
 #include <gtest/gtest.h>
 
@@ -22,18 +23,20 @@ constexpr LineBreaks kReflow = LineBreaks::Reflow;
 // Every test hands the engine heap buffers of exactly the text's size: a string's terminator would hide a
 // read one byte past the end from the sanitizer.
 std::string ConvertWhole(std::string_view text, const ConversionOptions& options,
-                         ConversionCounts* counts = nullptr) {
+                         ConversionCounts* counts = nullptr, std::vector<Edit>* edits = nullptr) {
     const auto copy = std::make_unique_for_overwrite<char[]>(text.size());
     std::copy(text.begin(), text.end(), copy.get());
-    return ConvertText(std::string_view(copy.get(), text.size()), options, counts);
+    return ConvertText(std::string_view(copy.get(), text.size()), options, counts, edits);
 }
 
 // In pieces of random sizes up to `largest`, through a draining sink of random capacity flushed now and then.
 std::string ConvertInPieces(std::string_view text, const ConversionOptions& options, std::mt19937& random,
-                            std::size_t largest, ConversionCounts& counts) {
+                            std::size_t largest, ConversionCounts& counts,
+                            std::vector<Edit>* edits = nullptr) {
     Converter converter(options);
     std::string out;
     DrainingSink sink([&out](std::string_view bytes) { out += bytes; }, 1 + random() % 300);
+    sink.MarkEditsIn(edits);
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t size = std::min(1 + random() % largest, text.size() - at);
         const auto piece = std::make_unique_for_overwrite<char[]>(size);
@@ -52,6 +55,33 @@ std::string ConvertInPieces(std::string_view text, const ConversionOptions& opti
 
 std::vector<std::uint64_t> Fields(const ConversionCounts& k) {
     return {k.breaksInserted, k.spacesDropped, k.linesIn, k.linesOut, k.bytesIn, k.bytesOut};
+}
+
+// The output with its marked edits taken back: each inserted pair out, each dropped blank in as a space.
+// Edits that overlap, mark no pair or do not add up to the counts give a complaint instead.
+std::string Undo(std::string_view output, const std::vector<Edit>& edits, const ConversionCounts& counts) {
+    std::string text;
+    std::uint64_t from = 0;
+    std::uint64_t breaks = 0;
+    std::uint64_t blanks = 0;
+    for (const Edit& edit : edits) {
+        if (edit.at < from || edit.at > output.size()) {
+            return "edit out of place at " + std::to_string(edit.at);
+        }
+        text.append(output.substr(from, edit.at - from));
+        from = edit.at;
+        if (edit.kind == Edit::Kind::Blanks) {
+            text.append(edit.count, ' ');
+            blanks += edit.count;
+        } else if (output.substr(from, 2 * edit.count) == BreaksOf(static_cast<int>(edit.count))) {
+            from += 2 * edit.count;
+            breaks += edit.count;
+        } else {
+            return "no breaks at " + std::to_string(from);
+        }
+    }
+    text.append(output.substr(from));
+    return breaks == counts.breaksInserted && blanks == counts.spacesDropped ? text : "edits miscounted";
 }
 
 TEST(ConversionTest, ConvertsTheWorkedExamplesByteForByte) {
@@ -210,10 +240,17 @@ TEST(ConversionTest, StreamingEngineMatchesTheReferenceOnRandomInput) {
         };
         ConversionCounts whole;
         ConversionCounts pieces;
-        ASSERT_EQ(ConvertWhole(text, {entries, enters, lines}, &whole), expected) << trace();
-        ASSERT_EQ(ConvertInPieces(text, {entries, enters, lines}, random, round % 3 == 0 ? 8 : 200, pieces),
+        std::vector<Edit> edits;
+        std::vector<Edit> editsInPieces;
+        const bool marking = round % 2 == 1; // the fast passes are only taken when nobody marks
+        ASSERT_EQ(ConvertWhole(text, {entries, enters, lines}, &whole, &edits), expected) << trace();
+        ASSERT_EQ(ConvertInPieces(text, {entries, enters, lines}, random, round % 3 == 0 ? 8 : 200, pieces,
+                                  marking ? &editsInPieces : nullptr),
                   expected)
             << trace();
+        std::stable_sort(editsInPieces.begin(), editsInPieces.end(),
+                         [](const Edit& a, const Edit& b) { return a.at < b.at; });
+        ASSERT_TRUE(!marking || editsInPieces == edits) << trace();
         reference.linesIn = EditorLines(text);
         reference.bytesIn = text.size();
         reference.bytesOut = expected.size();
@@ -225,6 +262,15 @@ TEST(ConversionTest, StreamingEngineMatchesTheReferenceOnRandomInput) {
         reference.linesOut = lineEndEntry ? whole.linesOut : EditorLines(expected);
         ASSERT_EQ(Fields(whole), Fields(reference)) << trace();
         ASSERT_EQ(Fields(pieces), Fields(reference)) << trace();
+        // Taking the marked edits back gives the input, less its line ends when they are dropped (and in
+        // the letter case of the entries).
+        std::string unmarked = text;
+        std::erase_if(unmarked, [lines](char c) { return lines == kJoin && (c == '\r' || c == '\n'); });
+        std::string undone = lineEndEntry || lines == kReflow ? unmarked : Undo(expected, edits, whole);
+        for (std::string* side : {&unmarked, &undone}) {
+            std::transform(side->begin(), side->end(), side->begin(), [](char c) { return std::tolower(c); });
+        }
+        ASSERT_EQ(undone, unmarked) << trace();
     }
 }
 

@@ -11,14 +11,8 @@ set -euo pipefail
 
 program=$1
 
-skip() {
-    echo "SKIPPED: $*"
-    exit 77
-}
-fail() {
-    echo "FAILED: $*" >&2
-    exit 1
-}
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAILED: $*" >&2; exit 1; }
 
 command -v Xvfb >/dev/null || skip "Xvfb is not installed (scripts/setup.sh installs it)"
 command -v xdotool >/dev/null || skip "xdotool is not installed (scripts/setup.sh installs it)"
@@ -74,9 +68,7 @@ mkdir -p "$work/originals"
 cp -p "$in"/* "$work/originals/"
 
 # ---- Helpers. Positions are the controls' centres in the window (15 twips a pixel).
-window_named() { # NAME: the visible windows with exactly this title
-    xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true
-}
+window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; } # visible, with this title
 wait_for_window() { # NAME [EXCEPT_ID]: prints the id of a window with that title other than EXCEPT_ID
     local id
     for _ in $(seq 150); do
@@ -97,19 +89,14 @@ wait_gone() { # ID
     done
     return 1
 }
-click() { # X Y in the main window
-    xdotool mousemove --window "$main" "$1" "$2" click 1
-    sleep 0.3
-}
+click() { xdotool mousemove --window "$main" "$1" "$2" click 1 && sleep 0.3; } # X Y in the main window
 type_into() { # WINDOW TEXT
     xdotool windowfocus --sync "$1" 2>/dev/null || true
     xdotool type --delay 15 "$2"
 }
 press() { # WINDOW KEY...
-    local window=$1
-    shift
-    xdotool windowfocus --sync "$window" 2>/dev/null || true
-    xdotool key --delay 50 "$@"
+    xdotool windowfocus --sync "$1" 2>/dev/null || true
+    xdotool key --delay 50 "${@:2}"
 }
 answer_done() { # waits for the message at the end of the run and presses Enter on it
     local box
@@ -123,8 +110,7 @@ answer_done() { # waits for the message at the end of the run and presses Enter 
     wait_gone "$box" || fail "the message box did not close"
 }
 compare() { # OUTPUT EXPECTED
-    [ -f "$1" ] || fail "missing output $1"
-    cmp -s "$1" "$2" || fail "$1 differs from $2: $(od -c "$1" | head -5)"
+    cmp -s "$1" "$2" || fail "$1 differs from $2: $(od -c "$1" 2>&1 | head -5)"
 }
 
 # ---- Start the program.

@@ -1,119 +1,61 @@
 // The character list's buttons, double-click, save and restore.
-#include "ListsFixture.h"
-
-#include <QPushButton>
+#include "TestWindow.h"
 
 namespace brantlewick::testing {
 namespace {
 
-class CharacterListTest : public ListsFixture {
-protected:
-    // Closes this window (saving the list) and opens a new one on the same store.
-    void Restart() {
-        form_->Form_QueryUnload();
-        form_ = std::make_unique<Form1>(store_, desktop_, QString::fromStdString(dir_.Path()));
-        Open();
-    }
-    void SetEntries(const QStringList& entries) {
-        Characters().clear();
-        Characters().AppendAll(entries);
-    }
-};
-
-TEST_F(CharacterListTest, SaveAndRestoreRoundTrips) {
-    struct Row {
+TEST(CharacterListTest, SaveAndRestoreRoundTripsAndAnEmptiedListStaysEmpty) {
+    const struct {
         QStringList entries;
         QString stored;
         QStringList restored;
-    };
-    const Row rows[] = {
-        {{"...", "?"}, "...\\\\\\?", {"...", "?"}},
-        {{".", "."}, ".\\\\\\.", {".", "."}},
-        {{" ?", "! "}, " ?\\\\\\! ", {" ?", "! "}},
+    } rows[] = {
+        {{" ?", "! ", " ?"}, " ?\\\\\\! \\\\\\ ?", {" ?", "! ", " ?"}},
         {{"a\\\\\\b"}, "a\\\\\\b", {"a", "b"}},
-        {{" ", "."}, " \\\\\\.", {"."}},
-        {{" "}, " ", {}},
+        {{" ", "\t"}, " \\\\\\\t", {"\t"}}, // only spaces make a piece blank
         {{}, "", {}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.stored.toStdString());
-        SetEntries(row.entries);
-        Restart();
-        EXPECT_EQ(Stored(setting::kListView2), row.stored);
-        EXPECT_EQ(Characters().Texts(), row.restored);
+    TestWindow test;
+    for (const auto& [entries, stored, restored] : rows) {
+        test.Load().findChild<ListView*>("ListView2")->clear();
+        test.Characters().AppendAll(entries);
+        test.form->close();
+        test.form.reset();
+        test.Load();
+        EXPECT_EQ(test.Stored(setting::kListView2), stored);
+        EXPECT_EQ(test.Characters().Texts(), restored);
     }
-    // An emptied list stays empty through a further start instead of coming back as the defaults.
-    Restart();
-    EXPECT_EQ(Characters().Count(), 0);
-    EXPECT_TRUE(desktop_.messages.empty());
 }
 
-TEST_F(CharacterListTest, AddCharactersAppendsTheTextExactlyAsTyped) {
-    // What is typed (the empty string is what Cancel gives), and the list after it.
-    const std::pair<QString, QStringList> rows[] = {
-        {"...", {".", "!", "?", "..."}},
-        {"", {".", "!", "?", "..."}},
-        {" ", {".", "!", "?", "...", " "}},
-        {".", {".", "!", "?", "...", " ", "."}},
-        {" \u3002 ", {".", "!", "?", "...", " ", ".", " \u3002 "}},
-    };
-    for (const auto& [typed, after] : rows) {
-        SCOPED_TRACE(typed.toStdString());
-        desktop_.inputAnswers.push_back(typed);
-        form_->PushButton9()->click();
-        EXPECT_EQ(Characters().Texts(), after);
-        ASSERT_FALSE(desktop_.inputBoxes.empty());
-        EXPECT_EQ(desktop_.inputBoxes.back().prompt, "Enter Character to add:");
-        EXPECT_EQ(desktop_.inputBoxes.back().caption, "Brantlewick");
-        EXPECT_EQ(desktop_.inputBoxes.back().defaultText, "");
+// Adding takes the text exactly as typed, also during a run; removing and resetting are refused then.
+TEST(CharacterListTest, TheButtonsAddRemoveResetAndHelpAndOnlyAddingWorksDuringARun) {
+    TestWindow test;
+    test.Show();
+    test.desktop.inputAnswers = {"...", "", " "}; // the empty text is what Cancel gives
+    for (int i = 0; i < 3; ++i) {
+        test.Click("PushButton9");
     }
-    EXPECT_TRUE(desktop_.messages.empty());
-}
-
-TEST_F(CharacterListTest, DeleteDoubleClickResetAndHelp) {
-    SetEntries({"a", "b", "c", "d"});
-    Characters().Select(2);
-    form_->PushButton10()->click();
-    EXPECT_EQ(Characters().Texts(), (QStringList{"a", "c", "d"}));
-    DoubleClick(Characters(), 3);
-    EXPECT_EQ(Characters().Texts(), (QStringList{"a", "c"}));
-    // Nothing selected, then an empty list: nothing happens and nothing is said.
-    Characters().clearSelection();
-    form_->PushButton10()->click();
-    EXPECT_EQ(Characters().Texts(), (QStringList{"a", "c"}));
-    SetEntries({});
-    form_->PushButton10()->click();
-    form_->ListView2_DblClick();
-    EXPECT_EQ(Characters().Count(), 0);
-    EXPECT_TRUE(desktop_.messages.empty());
-    // Reset gives exactly the defaults, from an empty list and from one with duplicates of them.
-    for (const QStringList& before : {QStringList{}, QStringList{"?", ".", "!", "?", "..."}}) {
-        SetEntries(before);
-        form_->PushButton11()->click();
-        EXPECT_EQ(Characters().Texts(), (QStringList{".", "!", "?"}));
-    }
-
-    form_->PushButton12()->click();
-    ASSERT_EQ(desktop_.messages.size(), 1U);
-    EXPECT_EQ(desktop_.messages[0].text, "These characters will be the ones that new lines are added after.");
-    EXPECT_EQ(desktop_.messages[0].caption, "Brantlewick");
-    EXPECT_EQ(desktop_.messages[0].icon, MessageIcon::None);
-    EXPECT_EQ(desktop_.messages[0].buttons, MessageButtons::Ok);
-}
-
-TEST_F(CharacterListTest, RemovingAndResettingAreRefusedWhileTheHourglassShows) {
-    SetEntries({"a", "b"});
-    Characters().Select(1);
-    form_->SetMousePointer(PointerState::Hourglass);
-    form_->PushButton10()->click();
-    form_->PushButton11()->click();
-    DoubleClick(Characters(), 2);
-    EXPECT_EQ(Characters().Texts(), (QStringList{"a", "b"}));
-    // Adding is not refused.
-    desktop_.inputAnswers.push_back("!!");
-    form_->PushButton9()->click();
-    EXPECT_EQ(Characters().Texts(), (QStringList{"a", "b", "!!"}));
-    EXPECT_TRUE(desktop_.messages.empty());
+    EXPECT_EQ(test.desktop.dialogs[0], (QStringList{"Enter Character to add:", "Brantlewick", ""}));
+    test.Characters().Select(2);
+    test.WhileBusy([&] {
+        test.desktop.inputAnswers = {"\u3002"};
+        for (const char* button : {"PushButton9", "PushButton10", "PushButton11"}) {
+            test.Click(button);
+        }
+        TestWindow::DoubleClick(test.Characters(), 3);
+    });
+    EXPECT_EQ(test.Characters().Texts().join('|'), ".|!|?|...| |\u3002");
+    test.Characters().Select(2);
+    test.Click("PushButton10");
+    TestWindow::DoubleClick(test.Characters(), 4);
+    test.Characters().clearSelection();
+    test.Click("PushButton10");
+    EXPECT_EQ(test.Characters().Texts().join('|'), ".|?|...|\u3002");
+    test.Click("PushButton11");
+    test.Click("PushButton12");
+    EXPECT_EQ(test.Characters().Texts().join('|'), ".|!|?");
+    EXPECT_EQ(test.desktop.MessageTexts(),
+              QStringList{"These characters will be the ones that new lines are added after."});
 }
 
 } // namespace

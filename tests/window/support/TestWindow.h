@@ -1,42 +1,107 @@
-// A main window for tests: its settings file and program folder in a temporary folder, the scripted desktop.
+// A main window for tests: settings, desktop folder and program folder in a temporary folder, the scripted
+// desktop, and the controls found by their names, as the user's clicks find them.
 #pragma once
 
 #include "Form1.h"
-#include "ScriptedDesktopServices.h"
+#include "ListView.h"
+#include "ScriptedDesktop.h"
 #include "SettingsStore.h"
 #include "TempDir.h"
 
+#include <QAbstractButton>
+#include <QDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
 #include <memory>
-#include <string>
+#include <stdexcept>
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.left(300).toStdString() << '"';
+}
 
 namespace brantlewick::testing {
 
-class TestWindow {
-public:
-    TestWindow();
-    ~TestWindow();
+struct TestWindow {
+    TempDir dir;
+    SettingsStore settings{QString::fromStdString(dir / "config/Kestrova.ini")};
+    ScriptedDesktop desktop;
+    std::unique_ptr<Form1> form;
 
-    // The settings file ("config/Kestrova.ini") and the program folder ("program", created empty).
+    TestWindow() {
+        QDir().mkpath(QString::fromStdString(ProgramFolder()));
+        desktop.desktopLocation = QString::fromStdString(dir / "Desktop");
+    }
     std::string SettingsPath() const { return dir / "config/Kestrova.ini"; }
     std::string ProgramFolder() const { return dir / "program"; }
-    // Writes the settings file before the window starts.
-    void WriteSettings(const std::string& content) const;
-
-    // Creates the window (once) without loading it.
-    Form1& Create();
-    // Creates the window and runs its start-up sequence.
-    Form1& Load();
-
-    // The texts of the "Application Error" reports shown so far.
-    QStringList ErrorReports() const;
-
-    TempDir dir;
-    SettingsStore settings;
-    ScriptedDesktopServices desktop;
-    std::unique_ptr<Form1> form;
+    void WriteSettings(const std::string& content) const {
+        QDir().mkpath(QString::fromStdString(dir / "config"));
+        WriteBytes(SettingsPath(), "[Brantlewick]\n" + content);
+    }
+    QString Stored(const QString& key) const { return settings.GetSetting(key, QStringLiteral("-")); }
+    // Creates the window (once) and runs its start-up; Show() also puts it on the screen.
+    Form1& Load() {
+        if (!form) {
+            form = std::make_unique<Form1>(settings, desktop, QString::fromStdString(ProgramFolder()));
+        }
+        form->Load();
+        return *form;
+    }
+    Form1& Show() {
+        Load().show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        return *form;
+    }
+    template <typename Control = QWidget> Control& Get(const char* name) const {
+        auto* control = form->findChild<Control*>(QString::fromLatin1(name));
+        return control != nullptr ? *control : throw std::logic_error(std::string("no control ") + name);
+    }
+    void Click(const char* name) const { Get<QAbstractButton>(name).click(); }
+    ListView& Files() const { return Get<ListView>("ListView1"); }
+    ListView& Characters() const { return Get<ListView>("ListView2"); }
+    Qt::CursorShape Pointer() const { return form->cursor().shape(); }
+    // Runs `action` once while the hourglass shows: at the first yield of a folder add that finds nothing.
+    void WhileBusy(const std::function<void()>& action) {
+        QDir().mkpath(QString::fromStdString(dir / "empty"));
+        desktop.inputAnswers.push_back(QStringLiteral("*"));
+        desktop.folderAnswers.push_back(QString::fromStdString(dir / "empty"));
+        desktop.onProcessEvents = [&, done = false]() mutable {
+            if (!std::exchange(done, true)) {
+                EXPECT_EQ(Pointer(), Qt::WaitCursor);
+                action();
+            }
+        };
+        Click("PushButton3");
+        desktop.onProcessEvents = nullptr;
+    }
+    // Click and double-click on entry `index` (0: beside the entries), as the window system delivers them.
+    static void DoubleClick(ListView& list, int index) {
+        const QPoint at = index > 0 ? list.visualItemRect(list.topLevelItem(index - 1)).center()
+                                    : QPoint(10, list.viewport()->height() - 5);
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+    }
+    QStringList ErrorReports() const {
+        QStringList reports;
+        for (const ShownMessage& message : desktop.messages) {
+            if (message.caption == QStringLiteral("Application Error") &&
+                message.icon == MessageIcon::Warning) {
+                reports.append(message.text);
+            }
+        }
+        return reports;
+    }
 };
 
-// The standard report text for a description, a location and a line, spelled out for comparisons.
-QString ExpectedReport(const QString& description, const QString& location, int line);
+// The standard report for a description at `line` of `where` ("Form1.PushButton2_Click").
+inline QString Report(const QString& description, const QString& where, int line) {
+    return QStringLiteral("%1\r\nin %2%3 at line %4\r\rPlease email screenshot of this message to "
+                          "support@brantlewick.example")
+        .arg(description,
+             where.startsWith(QStringLiteral("AddFolder")) ? "Tovarquin2021/08/31." : "Moravelle2021/08/31.",
+             where)
+        .arg(line);
+}
 
 } // namespace brantlewick::testing

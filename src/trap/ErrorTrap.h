@@ -1,4 +1,5 @@
 // The standard error report: numbered statements that report a failure and go on with the next one.
+// Plain C++, so that the Qt-free folder scan reports through the same trap as the window.
 #pragma once
 
 #include <exception>
@@ -8,24 +9,6 @@
 #include <type_traits>
 
 namespace brantlewick {
-
-// Where a report says the failure happened; the trailing space belongs to the text.
-namespace location {
-inline constexpr std::string_view kFormLoad = "in Moravelle2021/08/31.Form1.Form_Load ";
-inline constexpr std::string_view kFormQueryUnload = "in Moravelle2021/08/31.Form1.Form_QueryUnload ";
-inline constexpr std::string_view kPushButton1Click = "in Moravelle2021/08/31.Form1.PushButton1_Click ";
-inline constexpr std::string_view kPushButton2Click = "in Moravelle2021/08/31.Form1.PushButton2_Click ";
-inline constexpr std::string_view kPushButton3Click = "in Moravelle2021/08/31.Form1.PushButton3_Click ";
-inline constexpr std::string_view kPushButton4Click = "in Moravelle2021/08/31.Form1.PushButton4_Click ";
-inline constexpr std::string_view kPushButton5Click = "in Moravelle2021/08/31.Form1.PushButton5_Click ";
-inline constexpr std::string_view kPushButton7Click = "in Moravelle2021/08/31.Form1.PushButton7_Click ";
-inline constexpr std::string_view kPushButton9Click = "in Moravelle2021/08/31.Form1.PushButton9_Click ";
-inline constexpr std::string_view kPushButton10Click = "in Moravelle2021/08/31.Form1.PushButton10_Click ";
-inline constexpr std::string_view kPushButton12Click = "in Moravelle2021/08/31.Form1.PushButton12_Click ";
-inline constexpr std::string_view kInsertEnterInFile = "in Moravelle2021/08/31.AddRemove.InsertEnterInFile ";
-inline constexpr std::string_view kGetSubDirectories2016 =
-    "in Tovarquin2021/08/31.AddFolder.GetSubDirectories2016 ";
-} // namespace location
 
 inline constexpr std::string_view kSupportAddress = "support@brantlewick.example";
 inline constexpr std::string_view kErrorReportCaption = "Application Error";

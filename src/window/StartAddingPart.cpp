@@ -1,52 +1,45 @@
-// "Start Adding": the batch run over the file list.
-#include "Form1.h"
-
-#include "EngineText.h"
+// "Start Adding": the refusals, the Enter count, and the batch run with the window as its front end.
+#include "StartAddingPart.h"
 
 #include "Batch.h"
+#include "CharacterListPart.h"
+#include "Controls.h"
+#include "EngineText.h"
 #include "EnterCount.h"
+#include "FileListPart.h"
 #include "ListView.h"
+#include "OptionsPart.h"
 #include "PathHelpers.h"
 #include "ProgressBar.h"
+#include "TrapLocations.h"
+#include "WindowShell.h"
 
 #include <QAbstractItemModel>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QLineEdit>
 #include <QPointer>
-#include <QRadioButton>
+#include <QPushButton>
 
 #include <sys/stat.h>
 
 #include <cmath>
 #include <optional>
 #include <stdexcept>
-#include <string>
 #include <utility>
-#include <vector>
 
 namespace brantlewick {
 namespace {
 
-template <typename Action> class OnExit {
-public:
-    explicit OnExit(Action action) : action_(std::move(action)) {}
-    ~OnExit() { action_(); }
-    OnExit(const OnExit&) = delete;
-    OnExit& operator=(const OnExit&) = delete;
-
-private:
-    Action action_;
-};
+const QString kBarAtRest = QStringLiteral("Progress Bar");
 
 // What happened to the window while the run let events through. A close request ends the program; the
 // run must not go on with a window that is being taken down, or touch one that is gone. A file added to
-// the list is an input too, and no output may replace it.
+// the list is an input too, and no result may replace it.
 class RunWatch final : public QObject {
 public:
-    RunWatch(QWidget* window, const ListView* fileList) : window_(window) {
-        window->installEventFilter(this);
-        const QAbstractItemModel* model = fileList->model();
+    RunWatch(QWidget& window, const ListView& fileList) : window_(&window) {
+        window.installEventFilter(this);
+        const QAbstractItemModel* model = fileList.model();
         const auto changed = [this] { listChanged_ = true; };
         connect(model, &QAbstractItemModel::rowsInserted, this, changed);
         connect(model, &QAbstractItemModel::dataChanged, this, changed);
@@ -84,7 +77,7 @@ private:
 // to keep the window busy for a while, whose name must then be on show.
 class BarPainting {
 public:
-    explicit BarPainting(QWidget* bar) : bar_(bar) { bar->setUpdatesEnabled(false); }
+    explicit BarPainting(QWidget& bar) : bar_(&bar) { bar.setUpdatesEnabled(false); }
     ~BarPainting() {
         if (bar_) {
             bar_->setUpdatesEnabled(true);
@@ -119,21 +112,22 @@ private:
     QElapsedTimer lastPainted_;
 };
 
-// "Start Adding" as a front end of the batch run: the run's questions are answered from the window's
-// controls as they stand when each file comes up, its pauses let the event loop run, and each failure is
-// reported under the line of this click that does the step (the conversion's under its own procedure).
-class StartAddingRun final : public BatchListener {
+// The window as the batch run's front end: the run's questions are answered from the controls as they
+// stand when each file comes up, its pauses let the event loop run, and each failure is reported under
+// the line of "Start Adding" that does the step (the conversion's under its own procedure).
+class WindowRun final : public BatchListener {
 public:
-    StartAddingRun(Form1& form, ErrorTrap& trap, ListView& files, ListView& characters, QRadioButton& beside,
-                   QLineEdit& outputFolder, ProgressBar& bar, DesktopServices& desktop)
-        : form_(form), trap_(trap), files_(files), characters_(characters), beside_(beside),
-          outputFolder_(outputFolder), bar_(bar), desktop_(desktop), watch_(&form, &files),
-          painting_(std::in_place, &bar) {}
+    WindowRun(WindowShell& shell, ErrorTrap& trap, FileListPart& files, CharacterListPart& characters,
+              OptionsPart& options, ProgressBar& bar)
+        : shell_(shell), trap_(trap), files_(files.List()), characters_(characters), options_(options),
+          bar_(bar), watch_(shell.Window(), files.List()), painting_(std::in_place, bar) {}
 
     bool WindowGone() const { return watch_.WindowGone(); }
+    // Painting goes back to normal before the run's last words.
+    void EndPainting() { painting_.reset(); }
 
     std::string InputAt(std::size_t position) override {
-        trap_.Line(112, [&] { form_.SetMousePointer(PointerState::Hourglass); });
+        trap_.Line(112, [&] { shell_.SetPointer(PointerState::Hourglass); });
         // Entries are read by position: the list may have been reordered, grown or shrunk meanwhile.
         const int index = static_cast<int>(position) + 1;
         if (index > files_.Count()) {
@@ -144,12 +138,12 @@ public:
     }
     std::vector<std::string> Inputs() override { return ToEngine(files_.Texts()); }
     FileSettings SettingsFor(const std::string& input) override {
-        trap_.Line(122, [&] { form_.SetMousePointer(PointerState::Hourglass); });
+        trap_.Line(122, [&] { shell_.SetPointer(PointerState::Hourglass); });
         // Without either option (stored settings can leave both clear) the results go to the folder the
         // start insisted on, exactly as with "Save results to this folder:".
         std::optional<std::string> folder;
-        if (!beside_.isChecked()) {
-            folder = ToEngine(outputFolder_.text());
+        if (!options_.SavesBesideInputs()) {
+            folder = ToEngine(options_.OutputFolderText());
             // Emptied during the run, the box would make "/" plus the name: the root folder, which nobody
             // chose.
             if (folder->empty()) {
@@ -157,7 +151,9 @@ public:
                                             " is not converted.");
             }
         }
-        return {folder, ToEngine(characters_.Texts())};
+        FileSettings settings{folder, {}};
+        settings.conversion.entries = ToEngine(characters_.Entries());
+        return settings;
     }
     void Progress(const FileProgress& progress) override {
         if (progress.stage != FileProgress::Stage::Started) {
@@ -174,20 +170,17 @@ public:
     }
     void Failure(BatchStep step, std::string_view /*input*/, const std::exception& error) override {
         if (step == BatchStep::Convert) {
-            form_.Trap(location::kInsertEnterInFile).ReportAt(100, error.what());
+            shell_.Trap(location::kInsertEnterInFile).ReportAt(100, error.what());
         } else {
             trap_.ReportAt(LineOf(step), error.what());
         }
     }
     void Yield() override {
-        desktop_.ProcessEvents();
+        shell_.Desktop().ProcessEvents();
         painting_->After();
     }
     bool MustStop() override { return watch_.WindowGone(); }
     bool ListChanged() override { return watch_.TakeListChange(); }
-
-    // Painting goes back to normal before the run's last words.
-    void EndPainting() { painting_.reset(); }
 
 private:
     static int LineOf(BatchStep step) {
@@ -207,75 +200,103 @@ private:
         case BatchStep::Convert:
             break;
         }
-        return 128;
+        return 128; // the line that calls the conversion
     }
 
-    Form1& form_;
+    WindowShell& shell_;
     ErrorTrap& trap_;
     ListView& files_;
-    ListView& characters_;
-    QRadioButton& beside_;
-    QLineEdit& outputFolder_;
+    CharacterListPart& characters_;
+    OptionsPart& options_;
     ProgressBar& bar_;
-    DesktopServices& desktop_;
     RunWatch watch_;
     std::optional<BarPainting> painting_;
 };
 
+template <typename Action> class OnExit {
+public:
+    explicit OnExit(Action action) : action_(std::move(action)) {}
+    ~OnExit() { action_(); }
+    OnExit(const OnExit&) = delete;
+    OnExit& operator=(const OnExit&) = delete;
+
+private:
+    Action action_;
+};
+
 } // namespace
 
-void Form1::PushButton2_Click() {
-    if (runInProgress_) {
+StartAddingPart::StartAddingPart(QWidget& window, WindowShell& shell, FileListPart& files,
+                                 CharacterListPart& characters, OptionsPart& options)
+    : shell_(shell), files_(files), characters_(characters), options_(options),
+      bar_(*MakeControl<ProgressBar>(window, "ProgressBar1", {8040, 5620, 7800, 405})) {
+    bar_.SetText(kBarAtRest);
+    // A run paints its bar only now and then, and a box keeps the run waiting: the bar must not show an
+    // old file and value for as long as the box stays open.
+    shell.BeforeEveryBox([this] {
+        bar_.setUpdatesEnabled(true);
+        bar_.repaint();
+    });
+    QPushButton* start =
+        MakeButton(window, "PushButton2", QStringLiteral("Start Adding"), {8040, 5100, 7800, 405});
+    connect(start, &QPushButton::clicked, this, [this] { WithoutTrap([&] { StartAdding(); }); });
+}
+
+void StartAddingPart::StartAdding() {
+    if (shell_.RunInProgress()) {
         return;
     }
-    runInProgress_ = true;
+    shell_.SetRunInProgress(true);
     // Every way out clears the guard, but a window destroyed during a yield is left alone.
-    const QPointer<Form1> self(this);
-    const OnExit clearGuard([self] {
+    const QPointer<StartAddingPart> self(this);
+    WindowShell& shell = shell_;
+    const OnExit clearGuard([self, &shell] {
         if (self) {
-            self->runInProgress_ = false;
+            shell.SetRunInProgress(false);
         }
     });
 
-    ErrorTrap trap = Trap(location::kPushButton2Click);
-    StartAddingRun run(*this, trap, *listView1_, *listView2_, *option2_, *text3_, *progressBar1_, desktop_);
+    ErrorTrap trap = shell_.Trap(location::kPushButton2Click);
+    WindowRun run(shell_, trap, files_, characters_, options_, bar_);
     // The three refusals, in this order, come before anything is written or deleted.
     const auto refused = [&](int line, const QString& message, const auto& condition) {
-        bool refuse = false;
-        trap.Line(line, [&] {
-            refuse = condition();
-            if (refuse) {
-                ShowMessage(message);
-            }
-        });
+        const bool refuse = trap.Line(line, [&] { return condition(); }).value_or(false);
+        if (refuse) {
+            trap.Line(line, [&] { shell_.ShowMessage(message); });
+        }
         return refuse;
     };
-    const bool refuse =
-        refused(100, QStringLiteral("No files added."), [&] { return listView1_->Count() < 1; }) ||
-        refused(102, QStringLiteral("No Characters added."), [&] { return listView2_->Count() < 1; }) ||
-        refused(104, QStringLiteral("Folder does not exist. Please select another folder."),
-                [&] { return !option2_->isChecked() && !IsFolder(ToEngine(text3_->text())); });
-    if (refuse) {
+    if (refused(100, QStringLiteral("No files added."), [&] { return files_.List().Count() < 1; }) ||
+        refused(102, QStringLiteral("No Characters added."), [&] { return characters_.Empty(); }) ||
+        refused(104, QStringLiteral("Folder does not exist. Please select another folder."), [&] {
+            return !options_.SavesBesideInputs() && !IsFolder(ToEngine(options_.OutputFolderText()));
+        })) {
         return;
     }
 
     // An overflow is reported here and the run goes on with no breaks at all, only the dropped spaces.
     const int enterCount =
-        trap.Line(106, [&] { return EnterCountFromText(ToEngine(text1_->text())); }).value_or(0);
-    const int count = trap.Line(108, [&] { return listView1_->Count(); }).value_or(0);
+        trap.Line(106, [&] { return EnterCountFromText(ToEngine(options_.EnterCountText())); }).value_or(0);
+    const int count = trap.Line(108, [&] { return files_.List().Count(); }).value_or(0);
     if (run.WindowGone() || Batch(enterCount).Run(run, static_cast<std::size_t>(count)).stopped) {
         return;
     }
 
     run.EndPainting();
-    trap.Line(130, [&] { SetMousePointer(PointerState::Default); });
+    trap.Line(130, [&] { shell_.SetPointer(PointerState::Default); });
     trap.Line(132, [&] {
-        progressBar1_->setValue(0);
-        progressBar1_->SetText(QStringLiteral("Progress Bar"));
+        bar_.setValue(0);
+        bar_.SetText(kBarAtRest);
+        // A run paints its bar only now and then, and a box keeps the run waiting: the bar must not show an
+        // old file and value for as long as the box stays open.
+        shell.BeforeEveryBox([this] {
+            bar_.setUpdatesEnabled(true);
+            bar_.repaint();
+        });
     });
-    trap.Line(134, [&] { ShowMessage(QStringLiteral("Done.")); });
+    trap.Line(134, [&] { shell_.ShowMessage(QStringLiteral("Done.")); });
     if (self) {
-        runInProgress_ = false;
+        shell_.SetRunInProgress(false);
     }
 }
 

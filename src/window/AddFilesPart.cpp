@@ -1,0 +1,214 @@
+// The add buttons and drops on the file list. Every path is appended as it comes, duplicates included.
+#include "AddFilesPart.h"
+
+#include "Controls.h"
+#include "EngineText.h"
+#include "FileListPart.h"
+#include "FolderScan.h"
+#include "ListView.h"
+#include "PathHelpers.h"
+#include "SettingsStore.h"
+#include "TrapLocations.h"
+#include "WindowShell.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+#include <string>
+#include <vector>
+
+namespace brantlewick {
+namespace {
+
+const QString kExtensionPrompt =
+    QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all "
+                   "txt files, doc for all doc files, etc.)");
+const QString kOpenFilesTitle = QStringLiteral("Add File(s) - Hold Ctrl or Shift to select multiple files");
+const QString kOpenFilesFilter = QStringLiteral("All Files (*.*)|*.*|");
+const QString kTooManyFiles =
+    QStringLiteral("You've selected too many files to add.\r\rPlease try adding via "
+                   "the \"Add All\" button.");
+const QString kOpenSamplesQuestion =
+    QStringLiteral("Would you like this software to open the folder where these sample files are stored (so "
+                   "that you can view them before working with them)?");
+
+// The dropped paths when the data is a list of local files, in the order the data lists them; empty for
+// anything else (text, web addresses, a list with a remote entry).
+QStringList DroppedPaths(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) {
+        return {};
+    }
+    QStringList paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile() || url.toLocalFile().isEmpty()) {
+            return {};
+        }
+        paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
+// The list only reads the dropped files. Taking a move would let the source delete them afterwards, so a
+// drop is taken as a copy or a link, and a drag that offers neither is refused.
+Qt::DropAction TakenDropAction(const QDropEvent& event) {
+    if ((event.possibleActions() & Qt::CopyAction) != 0) {
+        return Qt::CopyAction;
+    }
+    if ((event.possibleActions() & Qt::LinkAction) != 0) {
+        return Qt::LinkAction;
+    }
+    return Qt::IgnoreAction;
+}
+
+} // namespace
+
+AddFilesPart::AddFilesPart(QWidget& window, WindowShell& shell, FileListPart& files)
+    : shell_(shell), files_(files) {
+    const auto button = [&](const char* name, const QString& caption, TwipsPlace place,
+                            void (AddFilesPart::*handler)()) {
+        connect(MakeButton(window, name, caption, place), &QPushButton::clicked, this,
+                [this, handler] { WithoutTrap([&] { (this->*handler)(); }); });
+    };
+    button("PushButton1", QStringLiteral("Add File(s)"), {120, 5100, 3840, 405}, &AddFilesPart::AddFiles);
+    button("PushButton3", QStringLiteral("Add All File(s) In Folder"), {4080, 5100, 3840, 405},
+           &AddFilesPart::AddFolder);
+    button("PushButton5", QStringLiteral("Load Sample/Example Files"), {4080, 5620, 3840, 405},
+           &AddFilesPart::LoadSamples);
+    files.List().viewport()->installEventFilter(this);
+}
+
+bool AddFilesPart::eventFilter(QObject* /*watched*/, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        const Qt::DropAction action = TakenDropAction(*drag);
+        if (action == Qt::IgnoreAction || DroppedPaths(drag->mimeData()).isEmpty()) {
+            drag->ignore();
+        } else {
+            drag->setDropAction(action);
+            drag->accept();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const Qt::DropAction action = TakenDropAction(*drop);
+        if (action == Qt::IgnoreAction) {
+            drop->ignore();
+            return true;
+        }
+        WithoutTrap([&] { Drop(drop->mimeData()); });
+        drop->setDropAction(action);
+        drop->accept();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+ScanHooks AddFilesPart::FolderScanHooks() {
+    return ScanHooks{[this] { shell_.Desktop().ProcessEvents(); }, &shell_};
+}
+
+void AddFilesPart::AddFiles() {
+    ErrorTrap trap = shell_.Trap(location::kPushButton1Click);
+    QStringList paths;
+    bool tooManyFiles = false;
+    trap.Line(100, [&] {
+        try {
+            paths = shell_.Desktop().OpenFiles(&shell_.Window(), kOpenFilesTitle, kOpenFilesFilter);
+        } catch (const TooManyFilesError&) {
+            tooManyFiles = true;
+        }
+    });
+    if (tooManyFiles) {
+        trap.Line(102, [&] { shell_.ShowMessage(kTooManyFiles); });
+    } else if (paths.size() == 1) {
+        trap.Line(108, [&] { files_.List().Append(paths.front()); });
+    } else {
+        for (const QString& path : paths) {
+            trap.Line(112, [&] { files_.List().Append(FromEngine(CleanPath(ToEngine(path)))); });
+        }
+    }
+}
+
+void AddFilesPart::AddFolder() {
+    ErrorTrap trap = shell_.Trap(location::kPushButton3Click);
+    SettingsStore& settings = shell_.Settings();
+    QString extension;
+    trap.Line(100,
+              [&] { extension = settings.GetSetting(setting::kExtension, setting_default::kExtension); });
+    trap.Line(102, [&] { extension = shell_.AskText(kExtensionPrompt, extension); });
+    if (extension.isEmpty()) {
+        return;
+    }
+    trap.Line(106, [&] { settings.SaveSetting(setting::kExtension, extension); });
+    const QString folder =
+        trap.Line(108,
+                  [&] {
+                      return shell_.Desktop().BrowseForFolder(
+                          &shell_.Window(), kFolderPickerTitle,
+                          settings.GetSetting(setting::kLastFolder, setting_default::kLastFolder));
+                  })
+            .value_or(QString());
+    if (folder.isEmpty()) {
+        return;
+    }
+    trap.Line(112, [&] { settings.SaveSetting(setting::kLastFolder, folder); });
+    ++folderAddsRunning_;
+    trap.Line(114, [&] { shell_.SetPointer(PointerState::Hourglass); });
+    std::vector<std::string> found;
+    trap.Line(116, [&] {
+        found = CollectFolderFiles(ToEngine(folder), ToEngine(QStringLiteral("*.") + extension),
+                                   FolderScanHooks());
+    });
+    trap.Line(118, [&] { files_.List().AppendAll(FromEngine(found)); });
+    --folderAddsRunning_;
+    trap.Line(120, [&] {
+        shell_.SetPointer(shell_.RunInProgress() || folderAddsRunning_ > 0 ? PointerState::Hourglass
+                                                                           : PointerState::Default);
+    });
+}
+
+void AddFilesPart::LoadSamples() {
+    ErrorTrap trap = shell_.Trap(location::kPushButton5Click);
+    const QString samples = shell_.ProgramFolder() + QStringLiteral("/Samples/");
+    const std::vector<std::string> names =
+        trap.Line(100, [&] { return ListFilesInFolder(ToEngine(samples), "*.*"); })
+            .value_or(std::vector<std::string>());
+    for (const std::string& name : names) {
+        trap.Line(104, [&] {
+            const QString sample = samples + FromEngine(name);
+            if (PathExists(ToEngine(sample)) && !files_.Contains(sample)) {
+                files_.List().Append(sample);
+            }
+        });
+    }
+    trap.Line(106, [&] {
+        if (shell_.AskYesNo(kOpenSamplesQuestion)) {
+            shell_.Desktop().OpenFolder(samples);
+        }
+    });
+}
+
+void AddFilesPart::Drop(const QMimeData* data) {
+    // The paths are taken before the first folder scan lets events run; the drop data may be gone after.
+    const QStringList paths = DroppedPaths(data);
+    for (const QString& path : paths) {
+        WithoutTrap([&] {
+            const std::string local = ToEngine(path);
+            if (IsFolder(local)) {
+                files_.List().AppendAll(FromEngine(
+                    CollectFolderFiles(WithoutTrailingSeparators(local), "*.*", FolderScanHooks())));
+            } else {
+                files_.List().Append(path);
+            }
+        });
+    }
+}
+
+} // namespace brantlewick

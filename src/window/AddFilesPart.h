@@ -1,0 +1,39 @@
+// Filling the file list: the file dialog, a whole folder by extension, the sample files, and files and
+// folders dropped on the list.
+#pragma once
+
+#include <QObject>
+
+class QMimeData;
+class QWidget;
+
+namespace brantlewick {
+
+class FileListPart;
+class WindowShell;
+struct ScanHooks;
+
+class AddFilesPart final : public QObject {
+public:
+    AddFilesPart(QWidget& window, WindowShell& shell, FileListPart& files);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void AddFiles();
+    // Shows the hourglass while the folder is collected; it stays while a run or another folder add is
+    // still working, so that the run's marker is not lifted under them.
+    void AddFolder();
+    void LoadSamples();
+    // Each dropped path on its own: one that fails is left out silently, the others still arrive.
+    void Drop(const QMimeData* data);
+    ScanHooks FolderScanHooks();
+
+    WindowShell& shell_;
+    FileListPart& files_;
+    // Folder adds whose collection is still running (a click can start one while another yields).
+    int folderAddsRunning_ = 0;
+};
+
+} // namespace brantlewick

@@ -1,0 +1,53 @@
+// The options of a run: the number of Enters, where results are saved, and the output folder.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QGroupBox;
+class QLineEdit;
+class QRadioButton;
+class QWidget;
+
+namespace brantlewick {
+
+class ErrorTrap;
+class WindowShell;
+
+class OptionsPart final : public QObject {
+public:
+    OptionsPart(QWidget& window, WindowShell& shell);
+
+    // The start-up's lines 112 to 120: the two boxes and the save options from the settings.
+    void Restore(ErrorTrap& trap);
+
+    QString EnterCountText() const;
+    // "Save results in folder of original file" is selected.
+    bool SavesBesideInputs() const;
+    QString OutputFolderText() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void SaveOptions();
+    // The boxes and the options store every change at once and have no trap: a store that refuses a write
+    // is told once a session, not at every keystroke, and the window goes on working.
+    void StoreChoice(const std::function<void()>& write);
+    void CheckNumeric();
+    void PickOutputFolder();
+
+    WindowShell& shell_;
+    QLineEdit* enters_ = nullptr;
+    QRadioButton* toFolder_ = nullptr;
+    QGroupBox* folderBox_ = nullptr;
+    QLineEdit* folder_ = nullptr;
+    QRadioButton* beside_ = nullptr;
+    // The folder the output-folder picker opened at last time, as the picker returned it.
+    QString lastPicked_;
+    bool unsavedChoicesTold_ = false;
+};
+
+} // namespace brantlewick

@@ -1,0 +1,81 @@
+// What the parts of the main window share: the dialogs captioned with the application title, the error
+// report, the pointer whose hourglass marks a run, the settings, and the folder beside the program.
+#pragma once
+
+#include "BeforeModalDesktop.h"
+#include "DesktopServices.h"
+#include "ErrorTrap.h"
+
+#include <QCursor>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace brantlewick {
+
+class SettingsStore;
+
+inline const QString kFolderPickerTitle = QStringLiteral("Please select folder:");
+
+// The window's mouse pointer; the values are the window system's pointer codes. The hourglass marks a run
+// in progress: the removing operations do nothing while it shows.
+enum class PointerState { Default = 0, Hourglass = 11, Custom = 99 };
+
+// The application title: the product name cut at its last space until it is at most 40 characters long.
+// A name without a space is kept whole (cut to 40 characters if longer).
+QString ShortApplicationTitle(const QString& productName);
+
+class WindowShell final : public ErrorReporter {
+public:
+    WindowShell(QWidget& window, SettingsStore& settings, DesktopServices& desktop, QString programFolder);
+
+    QWidget& Window() const { return window_; }
+    SettingsStore& Settings() const { return settings_; }
+    // Every dialog of the window goes through here, so that what was set with BeforeEveryBox() runs first.
+    DesktopServices& Desktop() { return desktop_; }
+    // Brings something the window shows up to date before any box opens that may stay open for long.
+    void BeforeEveryBox(std::function<void()> action) { beforeEveryBox_ = std::move(action); }
+    // The folder beside the executable, where the Samples folder, the pointer images and the skin lie.
+    const QString& ProgramFolder() const { return programFolder_; }
+
+    // The short form of the product name that captions the messages and input boxes.
+    void SetApplicationTitle();
+    // A trap for a handler that has one; see ErrorTrap.
+    ErrorTrap Trap(std::string_view location) { return ErrorTrap(*this, location); }
+    // An ordinary message: OK only, no icon, the application title as caption.
+    void ShowMessage(const QString& text);
+    // A Yes/No question without an icon, captioned with the application title.
+    bool AskYesNo(const QString& text);
+    // An input box captioned with the application title; the empty string on Cancel.
+    QString AskText(const QString& prompt, const QString& preset = QString());
+    void ShowErrorReport(const std::string& text) override;
+
+    PointerState Pointer() const { return pointer_; }
+    bool Busy() const { return pointer_ == PointerState::Hourglass; }
+    void SetPointer(PointerState state);
+    // The pointer-move rules: the hand over a push button, the arrow over the controls that reset it; a
+    // run's hourglass stays either way.
+    void PointerOverButton();
+    void PointerOverResettingControl();
+    // The image of the custom state; without one it shows the desktop's hand.
+    void SetHandImage(const QCursor& image);
+    // "Start Adding" is running (possibly paused in one of its yields).
+    bool RunInProgress() const { return runInProgress_; }
+    void SetRunInProgress(bool running) { runInProgress_ = running; }
+
+private:
+    QWidget& window_;
+    SettingsStore& settings_;
+    std::function<void()> beforeEveryBox_;
+    BeforeModalDesktop desktop_;
+    QString programFolder_;
+    QString applicationTitle_;
+    PointerState pointer_ = PointerState::Default;
+    std::optional<QCursor> handImage_;
+    bool runInProgress_ = false;
+};
+
+} // namespace brantlewick

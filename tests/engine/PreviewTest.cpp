@@ -1,0 +1,77 @@
+// Previews of real files: the part read, where it is cut, and the edits marked in the result.
+#include "Preview.h"
+#include "EngineError.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace brantlewick {
+namespace {
+
+using namespace std::string_literals;
+
+// The result with "¶" where each inserted pair starts and "·" where each dropped blank was.
+std::string Marked(const Preview& preview) {
+    std::string marked;
+    std::uint64_t from = 0;
+    for (const Edit& edit : preview.edits) {
+        marked += preview.result.substr(from, edit.at - from);
+        from = edit.at;
+        for (std::uint64_t i = 0; i < edit.count; ++i) {
+            marked += edit.kind == Edit::Kind::Breaks ? "¶" : "·";
+        }
+    }
+    return marked + preview.result.substr(from);
+}
+
+TEST(PreviewTest, ConvertsTheStartOfTheFileAndMarksItsEdits) {
+    const ConversionOptions reflow{{"."}, 2, LineBreaks::Reflow};
+    const struct {
+        std::string file;
+        ConversionOptions options;
+        std::size_t limit;
+        std::string original;
+        std::string marked;
+        std::vector<std::uint64_t> counts; // breaks, spaces, lines in and out
+        bool cut = false;
+    } cases[] = {
+        {"Hi. Bye!  Ok", {}, 12, "", "Hi.¶\r\n·Bye!¶\r\n· Ok", {2, 2, 1, 3}},
+        {"One. Two\nthree.\n\nFour",
+         reflow,
+         99,
+         "",
+         "One.¶¶\r\n\r\n·Two three.¶¶\r\n\r\nFour\r\n",
+         {4, 1, 4, 5}},
+        {"\xFF\xFE"
+         "A\0.\0 \0B\0"s,
+         {},
+         99,
+         "A. B",
+         "A.¶\r\n·B",
+         {1, 1, 1, 2}},
+        // Cut after the last line end within the limit, a CR LF pair kept whole, else between characters.
+        {"ab.\ncd. ef\ngh", {}, 11, "ab.\ncd. ef\n", "ab.¶\r\ncd.¶\r\n·ef", {2, 1, 2, 3}, true},
+        {"a.\r\nb", {}, 3, "a.\r\n", "a.¶\r\n", {1, 0, 1, 1}, true},
+        {"a.\n\nb", {}, 3, "a.\n", "a.¶\r\n", {1, 0, 1, 1}, true},
+        {"a\xE2\x80\xA6\xE2\x80\xA6", {}, 6, "a\xE2\x80\xA6", "a\xE2\x80\xA6", {0, 0, 1, 1}, true},
+    };
+    testing::TempDir dir;
+    for (const auto& c : cases) {
+        testing::WriteBytes(dir / "in.txt", c.file);
+        const Preview preview = PreviewFile(dir / "in.txt", c.options, c.limit);
+        const std::string original = c.original.empty() ? c.file : c.original;
+        EXPECT_EQ(preview.original, original);
+        EXPECT_EQ(Marked(preview), c.marked);
+        const ConversionCounts& k = preview.counts;
+        EXPECT_EQ((std::vector{k.breaksInserted, k.spacesDropped, k.linesIn, k.linesOut}), c.counts)
+            << original;
+        EXPECT_EQ(preview.cut, c.cut);
+        EXPECT_EQ(preview.fileSize, c.file.size());
+    }
+    EXPECT_THROW(PreviewFile(dir / "missing.txt", {}), EngineError);
+    testing::WriteBytes(dir / "in.txt", "\x89PNG\0\0"s);
+    EXPECT_THROW(PreviewFile(dir / "in.txt", {}), EngineError);
+}
+
+} // namespace
+} // namespace brantlewick

@@ -1,0 +1,137 @@
+// The file list driven with the pointer: removal, clearing, and the reorder gesture with its scrolling.
+#include "TestWindow.h"
+
+namespace brantlewick::testing {
+namespace {
+
+class FileListTest : public ::testing::Test, public TestWindow {
+protected:
+    void SetUp() override { Show(); }
+    // Fills the list with "a" to "e" (or "1" to "60" when `count` is given).
+    void Fill(int count = 0) {
+        Files().clear();
+        for (int i = 0; i < (count > 0 ? count : 5); ++i) {
+            Files().Append(count > 0 ? QString::number(i + 1) : QString(QChar('a' + i)));
+        }
+    }
+    QPoint At(int index) {
+        return index > 0 ? Files().visualItemRect(Files().topLevelItem(index - 1)).center() : QPoint(10, 300);
+    }
+    void Send(QEvent::Type type, const QPoint& at, Qt::MouseButtons buttons = Qt::LeftButton) {
+        QMouseEvent event(type, at, Files().viewport()->mapToGlobal(at), Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(Files().viewport(), &event);
+    }
+    // Presses on entry `from` (0: beside the entries), moves over the entries of `path` and releases.
+    void Gesture(int from, const std::vector<int>& path) {
+        QTest::mousePress(Files().viewport(), Qt::LeftButton, {}, At(from));
+        for (const int over : path) {
+            Send(QEvent::MouseMove, At(over));
+        }
+        QTest::mouseRelease(Files().viewport(), Qt::LeftButton, {}, At(path.back()));
+    }
+    QString Texts() { return Files().Texts().join(""); }
+};
+
+// Each move step with a button held exchanges the picked entry with the one under the pointer, never
+// with an equal text, and selects it; the picked entry stays picked after the release. Without a button
+// (a release that never reached the list ends the gesture too), outside the entries, with the picked
+// entry removed or the list cleared, nothing moves; nor does any key.
+TEST_F(FileListTest, EachMoveStepExchangesThePickedEntryWithTheOneUnderThePointer) {
+    const std::tuple<int, int, std::vector<int>, const char*, int> rows[] = {
+        // clicked before, pressed (0: beside the entries), moved over, the list after, selected
+        {0, 1, {4}, "dbcae", 4},
+        {0, 1, {2, 3, 4}, "bcdae", 4},
+        {0, 2, {3, 2}, "abcde", 2},
+        {2, 0, {5}, "aecdb", 5}};
+    for (const auto& [clicked, pressed, path, after, selected] : rows) {
+        Fill();
+        if (clicked > 0) {
+            QTest::mouseClick(Files().viewport(), Qt::LeftButton, {}, At(clicked));
+        }
+        Gesture(pressed, path);
+        EXPECT_EQ(Texts() + QString::number(Files().SelectedIndex()), after + QString::number(selected));
+    }
+    Fill();
+    Files().Append("a");
+    Gesture(1, {6}); // an equal text
+    QTest::mousePress(Files().viewport(), Qt::LeftButton, {}, At(1));
+    Send(QEvent::MouseMove, At(2), Qt::NoButton);
+    Send(QEvent::MouseMove, At(3));
+    for (const QPoint& outside :
+         {QPoint(20, -5), QPoint(-5, At(3).y()), QPoint(20, Files().viewport()->height() + 5)}) {
+        Send(QEvent::MouseMove, outside);
+    }
+    for (const int key : {Qt::Key_Delete, Qt::Key_Backspace, Qt::Key_F2, Qt::Key_Return, Qt::Key_Space}) {
+        QTest::keyClick(&Files(), static_cast<Qt::Key>(key));
+    }
+    DoubleClick(Files(), 0);
+    EXPECT_EQ(Texts(), "abcdea");
+    DoubleClick(Files(), 2); // picks b and removes it
+    Gesture(0, {1, 3});
+    QTest::mouseClick(Files().viewport(), Qt::LeftButton, {}, At(1));
+    Click("PushButton4");
+    Fill();
+    Gesture(0, {2});
+    EXPECT_EQ(Texts(), "abcde");
+}
+
+TEST_F(FileListTest, RemovingIsRefusedWhileTheHourglassShowsButReorderingIsNot) {
+    Fill();
+    WhileBusy([&] {
+        Click("PushButton4");
+        DoubleClick(Files(), 2);
+        Gesture(1, {2});
+    });
+    EXPECT_EQ(Texts(), "bacde");
+    Click("PushButton4");
+    EXPECT_EQ(Files().Count() + desktop.messages.size(), 0u);
+}
+
+// The pointer's screen row decides which neighbour of the exchanged entry is scrolled into view. Dragging
+// into a bottom row shown only in part used to scroll two entries on at once, so that the next step
+// exchanged across the skipped entry and two other files changed places.
+TEST_F(FileListTest, ScreenRowsDecideWhichNeighbourIsScrolledIntoViewOneEntryAtATime) {
+    const auto shownWhole = [this](int index) {
+        const QRect rect = Files().visualItemRect(Files().topLevelItem(index - 1));
+        return rect.top() >= 0 && rect.bottom() <= Files().viewport()->height();
+    };
+    for (const auto& [row, above, below] :
+         {std::tuple{304, true, false}, {305, false, false}, {364, false, false}, {365, false, true}}) {
+        desktop.pointerRow = row;
+        Fill(60);
+        Files().scrollToItem(Files().topLevelItem(19), QAbstractItemView::PositionAtTop);
+        Gesture(22, {20});
+        const bool aboveShown = shownWhole(19);
+        Files().scrollToItem(Files().topLevelItem(39), QAbstractItemView::PositionAtBottom);
+        Gesture(38, {40});
+        EXPECT_EQ(std::pair(aboveShown, shownWhole(41)), std::pair(above, below)) << row;
+    }
+    Fill(60);
+    const int height = Files().visualItemRect(Files().topLevelItem(0)).height();
+    Files().resize(Files().width(),
+                   Files().height() + (height / 2 - Files().viewport()->height() % height + height) % height);
+    QCoreApplication::processEvents();
+    Files().scrollToTop();
+    const QPoint bottom(20, Files().viewport()->height() - 2);
+    const int partlyShown = Files().IndexAt(bottom);
+    desktop.pointerRow = 700;
+    QTest::mousePress(Files().viewport(), Qt::LeftButton, {}, At(2));
+    for (int i = 3; i < partlyShown; ++i) {
+        Send(QEvent::MouseMove, At(i));
+    }
+    for (int step = 0; step < 8; ++step) {
+        Send(QEvent::MouseMove, bottom + QPoint(step % 2, 0));
+    }
+    const int landed = static_cast<int>(Files().Texts().indexOf("2")) + 1;
+    EXPECT_GT(landed, partlyShown);
+    QStringList shifted;
+    for (int i = 1; i <= 60; ++i) {
+        shifted.append(QString::number(i));
+    }
+    shifted.move(1, landed - 1);
+    EXPECT_EQ(Files().Texts(), shifted);
+}
+
+} // namespace
+} // namespace brantlewick::testing

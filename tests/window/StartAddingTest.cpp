@@ -1,0 +1,236 @@
+// "Start Adding" on real files in a temporary folder, with the boxes and the yields scripted.
+#include "ProgressBar.h"
+#include "TestWindow.h"
+
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRegularExpression>
+
+#include <sys/stat.h>
+
+namespace brantlewick::testing {
+namespace {
+
+// A loaded window with the folders Docs (the inputs) and Out.
+struct RunWindow : TestWindow {
+    RunWindow() {
+        Load();
+        ::mkdir((dir / "Docs").c_str(), 0755);
+        ::mkdir((dir / "Out").c_str(), 0755);
+    }
+    std::string operator/(std::string_view relative) const { return dir / relative; }
+    void Inputs(std::initializer_list<std::string> names, const std::string& content = "Hi. Bye! Ok?") {
+        for (const std::string& name : names) {
+            if (!content.empty()) {
+                WriteBytes(dir / ("Docs/" + name), content);
+            }
+            Files().Append(QString::fromStdString(dir / ("Docs/" + name)));
+        }
+    }
+    // 1: to the folder (relative; "" leaves the box empty), 2: beside the inputs, 0: neither, as stored
+    // settings can have it.
+    void SaveOption(int option, const std::string& folder = "") {
+        for (int i : {1, 2}) {
+            auto& button = Get<QRadioButton>(i == 1 ? "Option1" : "Option2");
+            button.setAutoExclusive(false);
+            button.setChecked(i == option);
+            button.setAutoExclusive(true);
+        }
+        Get<QLineEdit>("Text3").setText(QString::fromStdString(folder.empty() ? folder : dir / folder));
+    }
+    QString Bar() const {
+        const auto& bar = Get<ProgressBar>("ProgressBar1");
+        return QString::number(bar.value()) + " " + bar.text() + (Pointer() == Qt::WaitCursor ? " busy" : "");
+    }
+    // The boxes shown; an error report as "!", its description, where and at which line.
+    QStringList Said() const {
+        static const QRegularExpression report(
+            "^(.*)\r\nin Moravelle2021/08/31\\.(\\S+) at line (\\d+)\r\rPlease "
+            "email screenshot of this message to support@brantlewick\\.example$");
+        QStringList said;
+        for (const ShownMessage& box : desktop.messages) {
+            const bool failure = report.match(box.text).hasMatch();
+            EXPECT_EQ(box.caption, failure ? "Application Error" : "Brantlewick");
+            EXPECT_EQ(box.icon, failure ? MessageIcon::Warning : MessageIcon::None);
+            said.append(failure ? QString(box.text).replace(report, "!\\1 @\\2 \\3") : box.text);
+        }
+        return said;
+    }
+};
+
+TEST(StartAddingTest, ResultsFollowTheSaveOptionReplaceOldOnesAndNeverTheInput) {
+    const std::tuple<int, const char*, bool> cases[] = {
+        // the option, its folder, whether the result lies beside
+        {2, "Out", true},   {2, "", true},         {1, "Out", false}, {1, "Out/", false},
+        {1, "Docs/", true}, {1, "DocsLink", true}, {0, "Out", false}, {0, "Docs", true}};
+    for (const auto& [option, folder, beside] : cases) {
+        RunWindow window;
+        ::symlink((window / "Docs").c_str(), (window / "DocsLink").c_str());
+        window.Inputs({"a.txt"});
+        const std::string result = window / (beside ? "Docs/a-Pellnor.txt" : "Out/a.txt");
+        WriteBytes(result, "old read-only result");
+        ::chmod(result.c_str(), 0444);
+        window.SaveOption(option, folder);
+        window.Click("PushButton2");
+        EXPECT_EQ(window.Said(), QStringList{"Done."}) << folder;
+        EXPECT_EQ(ReadBytes(result), "Hi.\r\nBye!\r\nOk?\r\n");
+        EXPECT_EQ(ListNames(window / "Docs") + " " + ListNames(window / "Out"),
+                  beside ? "a-Pellnor.txt|a.txt " : "a.txt a.txt");
+    }
+}
+
+TEST(StartAddingTest, RefusesInOrderBeforeTouchingAnyFile) {
+    const QString noFolder = "Folder does not exist. Please select another folder.";
+    const std::tuple<bool, bool, int, const char*, QString> cases[] = {
+        {false, false, 1, "Missing", "No files added."},
+        {true, false, 2, "Out", "No Characters added."},
+        {true, true, 1, "Missing", noFolder},
+        {true, true, 1, "Docs/a.txt", noFolder},
+        {true, true, 1, "", noFolder},
+        {true, true, 0, "Missing", noFolder}};
+    for (const auto& [files, characters, option, folder, message] : cases) {
+        RunWindow window;
+        WriteBytes(window / "Docs/a-Pellnor.txt", "old");
+        window.Inputs(files ? std::initializer_list<std::string>{"a.txt"}
+                            : std::initializer_list<std::string>{});
+        if (!characters) {
+            window.Characters().clear();
+        }
+        window.SaveOption(option, folder);
+        window.Click("PushButton2");
+        window.Click("PushButton2"); // the refusal ended the run: the next click runs and is refused again
+        EXPECT_EQ(window.Said(), (QStringList{message, message}));
+        EXPECT_EQ(window.desktop.processEventsCount + ReadBytes(window / "Docs/a-Pellnor.txt").size(), 3u);
+    }
+}
+
+// Three yields per converted file, two for an empty entry, the bar and the hourglass showing each file as
+// it comes up. A failing file is reported once under the conversion's own procedure and the run goes on;
+// an overflowing number of Enters is reported and gives none. The entries, the options, the output folder
+// and the character list are read as each file comes up, the number of Enters once; a file's first yield
+// is the 3 (n - 1) + 1st. In the end "Done." finds all at rest.
+TEST(StartAddingTest, FilesComeUpInOrderWithTheChoicesOfTheirTimeAndFailuresAreReported) {
+    RunWindow window;
+    ::mkdir((window / "Out2").c_str(), 0755);
+    ::mkdir((window / "Docs/sub").c_str(), 0755);
+    window.Inputs({"a.txt", "b.txt", "c.txt", "d.txt"}, "One, two. Three");
+    window.Files().Append("");
+    window.Inputs({"missing.txt", "sub", "e.txt", "f.txt"}, "");
+    window.SaveOption(1, "Out");
+    window.Get<QLineEdit>("Text1").setText("32768");
+    QStringList shown;
+    window.desktop.onProcessEvents = [&] {
+        const int yield = window.desktop.processEventsCount;
+        if (yield == 4) {
+            window.Get<QLineEdit>("Text1").setText("5");
+            window.Characters().Append(",");
+            window.SaveOption(2, "Out");
+        } else if (yield == 7) { // entries 3 and 4 swap places, results go to another folder
+            window.Files().SetText(3, QString::fromStdString(window / "Docs/d.txt"));
+            window.Files().SetText(4, QString::fromStdString(window / "Docs/c.txt"));
+            window.SaveOption(1, "Out2");
+        } else if (yield == 21) {
+            window.SaveOption(1, ""); // emptied, the box must not send results to the root folder
+            window.Files().Remove(9);
+        }
+        shown.append(window.Bar());
+        shown.removeDuplicates();
+    };
+    window.desktop.onMessage = [&](const ShownMessage& box) {
+        shown.append(box.text.left(5) + " at " + window.Bar());
+    };
+    window.Click("PushButton2");
+    const QString docs = QString::fromStdString(window / "Docs/");
+    EXPECT_EQ(
+        window.Said(),
+        (QStringList{
+            "!Overflow @Form1.PushButton2_Click 106",
+            "!\"" + docs +
+                "missing.txt\": cannot open: No such file or directory @AddRemove.InsertEnterInFile 100",
+            "!\"" + docs + "sub\": is a folder, not a file @AddRemove.InsertEnterInFile 100",
+            "!The output folder box is empty; e.txt is not converted. @Form1.PushButton2_Click 124",
+            "!Index out of bounds: the file list no longer has an entry 9. @Form1.PushButton2_Click 114",
+            "Done."}));
+    EXPECT_EQ(shown.mid(0, 6), (QStringList{"Overf at 0 Progress Bar", "0 Progress Bar",
+                                            "11 Processing: a.txt busy", "22 Processing: b.txt busy",
+                                            "33 Processing: d.txt busy", "44 Processing: c.txt busy"}));
+    EXPECT_TRUE(shown.contains("56 Processing:  busy") && shown.contains("Done. at 0 Progress Bar"));
+    EXPECT_EQ(window.desktop.processEventsCount, 23);
+    EXPECT_EQ(ReadBytes(window / "Out/a.txt"), "One, two.Three");
+    for (const char* output : {"Docs/b-Pellnor.txt", "Out2/d.txt", "Out2/c.txt"}) {
+        EXPECT_EQ(ReadBytes(window / output), "One,two.Three") << output;
+    }
+    EXPECT_FALSE(Exists("/e.txt"));
+}
+
+// Entries added during the run lie beyond the count taken at its start, but are inputs all the same, also
+// when added at the third yield, just before the old result is deleted. A second click does nothing.
+TEST(StartAddingTest, FilesAddedDuringTheRunAreNeitherConvertedNorReplacedAndClicksWait) {
+    RunWindow window;
+    WriteBytes(window / "Out/a.txt", "my own a.txt, now in the list");
+    window.Inputs({"a.txt"});
+    window.SaveOption(1, "Out");
+    window.desktop.onProcessEvents = [&] {
+        window.Click("PushButton2");
+        if (window.desktop.processEventsCount == 3) {
+            window.Files().Append(QString::fromStdString(window / "Out/a.txt"));
+        }
+    };
+    window.Click("PushButton2");
+    EXPECT_EQ(window.Said(), QStringList{"Done."});
+    EXPECT_EQ(ReadBytes(window / "Out/a.txt") + ReadBytes(window / "Out/a-Pellnor.txt"),
+              "my own a.txt, now in the listHi.\r\nBye!\r\nOk?\r\n");
+    EXPECT_EQ(window.desktop.processEventsCount, 3);
+}
+
+// Closing the window ends the program; the run stops at the yield where that happened. A window destroyed
+// during a yield is never touched again; gone at any yield of the first file, that file is not converted.
+TEST(StartAddingTest, AWindowClosedOrDestroyedDuringTheRunStopsIt) {
+    for (int at : {1, 3, 4, -4}) {
+        RunWindow window;
+        window.Inputs({"a.txt", "b.txt"});
+        window.SaveOption(2);
+        window.form->show();
+        Form1* form = window.form.get();
+        QAbstractButton& start = window.Get<QAbstractButton>("PushButton2");
+        window.desktop.onProcessEvents = [&] {
+            if (window.desktop.processEventsCount == std::abs(at)) {
+                at > 0 ? window.form.reset() : (void)form->close();
+            }
+        };
+        start.click();
+        EXPECT_TRUE(window.desktop.messages.empty());
+        EXPECT_EQ(ListNames(window / "Docs"),
+                  at == 1 || at == 3 ? "a.txt|b.txt" : "a-Pellnor.txt|a.txt|b.txt")
+            << at;
+        EXPECT_EQ(window.desktop.processEventsCount, at > 0 ? at : 6); // closing yields twice itself
+    }
+}
+
+// A box keeps the run waiting while it is open: the bar shows the file it is about, not the one it was
+// last painted for.
+TEST(StartAddingTest, TheBarIsPaintedWithItsCurrentFileBeforeABoxOpens) {
+    RunWindow window;
+    window.Inputs({"a.txt"});
+    window.Inputs({"missing.txt"}, "");
+    window.SaveOption(2);
+    window.form->show();
+    window.desktop.onProcessEvents = [] { QCoreApplication::processEvents(); };
+    struct PaintSpy : QObject {
+        std::function<void()> painted;
+        bool eventFilter(QObject*, QEvent* event) override {
+            event->type() == QEvent::Paint ? painted() : void();
+            return false;
+        }
+    } spy;
+    QString lastPainted;
+    QStringList paintedWhenShown;
+    spy.painted = [&] { lastPainted = window.Bar(); };
+    window.Get("ProgressBar1").installEventFilter(&spy);
+    window.desktop.onMessage = [&](const ShownMessage&) { paintedWhenShown.append(lastPainted); };
+    window.Click("PushButton2");
+    EXPECT_EQ(paintedWhenShown, (QStringList{"100 Processing: missing.txt busy", "0 Progress Bar"}));
+}
+
+} // namespace
+} // namespace brantlewick::testing
