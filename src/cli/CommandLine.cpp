@@ -38,19 +38,6 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& arguments
     return arguments[++i];
 }
 
-std::optional<LineBreaks> LineBreaksFromName(std::string_view name) {
-    if (name == "join") {
-        return LineBreaks::Join;
-    }
-    if (name == "keep") {
-        return LineBreaks::Keep;
-    }
-    if (name == "reflow") {
-        return LineBreaks::Reflow;
-    }
-    return std::nullopt;
-}
-
 // A dry run reads standard input and writes nothing to standard output.
 ConversionCounts ConvertStandardStreams(const ConversionOptions& conversion, const Options& options,
                                         const Streams& streams) {

@@ -2,6 +2,7 @@
 #include "ProgressBar.h"
 #include "TestWindow.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -77,6 +78,24 @@ TEST(StartAddingTest, ResultsFollowTheSaveOptionReplaceOldOnesAndNeverTheInput) 
         EXPECT_EQ(ListNames(window / "Docs") + " " + ListNames(window / "Out"),
                   beside ? "a-Pellnor.txt|a.txt " : "a.txt a.txt");
     }
+}
+
+// The sentence choices are stored as the user makes them (the language only in the sentence mode) and
+// reach the run.
+TEST(StartAddingTest, TheSentenceChoicesAreStoredAsMadeAndReachTheRun) {
+    RunWindow window;
+    window.Inputs({"a.txt"}, "Dr. Who\nsaw Abb. Drei. Ok");
+    window.SaveOption(2);
+    auto& language = window.Get<QComboBox>("Combo1");
+    EXPECT_FALSE(language.isEnabled());
+    window.Click("Check1");
+    QTest::keyClicks(&language, "G");
+    QTest::keyClick(&window.Get("Combo2"), Qt::Key_Down);
+    EXPECT_EQ(window.Stored(setting::kSentenceMode) + window.Stored(setting::kLanguage) +
+                  window.Stored(setting::kLineBreaks),
+              "Truedekeep");
+    window.Click("PushButton2");
+    EXPECT_EQ(ReadBytes(window / "Docs/a-Pellnor.txt"), "Dr. Who\nsaw Abb. Drei.\r\nOk");
 }
 
 TEST(StartAddingTest, RefusesInOrderBeforeTouchingAnyFile) {
