@@ -29,7 +29,8 @@ TEST(StartupTest, TheWindowShowsWhatIsStoredOrItsDefaults) {
     ::unsetenv("LC_ALL");
     ::setenv("LC_MESSAGES", "nl_NL.UTF-8", 1);
     const QString mismatch =
-        "Type mismatch: the setting \"Option%1\" holds \"%2\", which is neither True, False nor a number.";
+        "Type mismatch: the setting \"%1\" holds \"%2\", which is neither True, False nor a number.";
+    const QString notOne = "The setting \"%1\" holds \"%2\", which is not one of %3.";
     const std::tuple<const char*, const char*, int, const char*, QStringList> cases[] = {
         {"", "/home/t/Desktop", 7, "1|/home/t/Desktop/|101|. ! ?|00 nl join", {}},
         {"", "/home/t/Schreibtisch//", 8, "1|/home/t/Schreibtisch/|101|. ! ?|00 nl join", {}},
@@ -45,20 +46,15 @@ TEST(StartupTest, TheWindowShowsWhatIsStoredOrItsDefaults) {
          "/d",
          1,
          "1|/d/|101|. ! ?|00 nl join",
-         {Report(mismatch.arg(1).arg("maybe"), "Form1.Form_Load", 116),
-          Report("The setting \"Language\" holds \"pt\", which is not one of en, de, fr, es, it, ru, nl, ja, "
-                 "zh.",
-                 "Form1.Form_Load", 128),
-          Report("The setting \"LineBreaks\" holds \"wrap\", which is not one of join, keep, reflow.",
-                 "Form1.Form_Load", 130)}},
+         {Report(mismatch.arg("Option1", "maybe"), "Form1.Form_Load", 116),
+          Report(notOne.arg("Language", "pt", "en, de, fr, es, it, ru, nl, ja, zh"), "Form1.Form_Load", 128),
+          Report(notOne.arg("LineBreaks", "wrap", "join, keep, reflow"), "Form1.Form_Load", 130)}},
         {"Option1=0\nOption2=Yes\nSentenceMode=Yes\n",
          "/d",
          1,
          "1|/d/|000|. ! ?|00 nl join",
-         {Report(mismatch.arg(2).arg("Yes"), "Form1.Form_Load", 118),
-          Report("Type mismatch: the setting \"SentenceMode\" holds \"Yes\", which is neither True, False "
-                 "nor a number.",
-                 "Form1.Form_Load", 126)}},
+         {Report(mismatch.arg("Option2", "Yes"), "Form1.Form_Load", 118),
+          Report(mismatch.arg("SentenceMode", "Yes"), "Form1.Form_Load", 126)}},
     };
     for (const auto& [stored, desktop, draw, shown, reports] : cases) {
         TestWindow test;
