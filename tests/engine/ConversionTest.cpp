@@ -182,15 +182,6 @@ TEST(ConversionTest, EndingsNearTheEndOfAPieceAreReadInsideIt) {
     }
 }
 
-// Lines as an editor counts them: terminators (CR LF once), and a last line without one.
-std::uint64_t EditorLines(std::string_view text) {
-    std::uint64_t lines = !text.empty() && text.back() != '\n' && text.back() != '\r';
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        lines += text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
-    }
-    return lines;
-}
-
 // Random text with the entries in it, and now and then a run of one byte up to `longestRun` long.
 std::string RandomText(std::mt19937& random, std::size_t length, const Entries& entries,
                        std::size_t longestRun) {
@@ -272,7 +263,7 @@ TEST(ConversionTest, StreamingEngineMatchesTheReferenceOnRandomInput) {
         std::stable_sort(editsInPieces.begin(), editsInPieces.end(),
                          [](const Edit& a, const Edit& b) { return a.at < b.at; });
         ASSERT_TRUE(!marking || editsInPieces == edits) << trace();
-        reference.linesIn = EditorLines(text);
+        reference.linesIn = testing::EditorLines(text);
         reference.bytesIn = text.size();
         reference.bytesOut = expected.size();
         // An entry holding CR or LF writes line ends of its own, which the count leaves out.
@@ -280,7 +271,7 @@ TEST(ConversionTest, StreamingEngineMatchesTheReferenceOnRandomInput) {
             lines == kJoin && std::any_of(entries.begin(), entries.end(), [](auto& entry) {
                 return entry.find_first_of("\r\n") != std::string::npos;
             });
-        reference.linesOut = lineEndEntry ? whole.linesOut : EditorLines(expected);
+        reference.linesOut = lineEndEntry ? whole.linesOut : testing::EditorLines(expected);
         ASSERT_EQ(Fields(whole), Fields(reference)) << trace();
         ASSERT_EQ(Fields(pieces), Fields(reference)) << trace();
         // Taking the marked edits back gives the input, less its line ends when they are dropped (and in

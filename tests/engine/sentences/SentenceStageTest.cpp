@@ -2,6 +2,7 @@
 // character but the dropped blanks, in any chunking.
 #include "sentences/SentenceStage.h"
 #include "Conversion.h"
+#include "ReferenceConversion.h"
 #include "SentenceEdits.h"
 
 #include <gtest/gtest.h>
@@ -27,24 +28,27 @@ struct Result {
 
 // Feeds pieces of 1 to maxChunk bytes, each in a heap buffer of exactly its size, so that reading past
 // a piece trips the address sanitizer.
+template <typename Engine>
+std::string Feed(Engine& engine, std::string_view text, std::size_t maxChunk, std::mt19937& random) {
+    std::string out;
+    StringSink sink(out);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t n = std::min<std::size_t>(1 + random() % maxChunk, text.size() - at);
+        const auto piece = std::make_unique<char[]>(n);
+        std::copy_n(text.data() + at, n, piece.get());
+        engine.Feed({piece.get(), n}, sink);
+        at += n;
+    }
+    engine.Finish(sink);
+    sink.Close();
+    return out;
+}
+
 Result Convert(const SentenceOptions& options, std::string_view text, std::size_t maxChunk,
                std::mt19937& random) {
     SentenceStage stage(options);
-    Result result;
-    StringSink sink(result.text);
-    std::uniform_int_distribution<std::size_t> size(1, maxChunk);
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t n = std::min(size(random), text.size() - at);
-        const auto piece = std::make_unique<char[]>(n);
-        std::copy_n(text.data() + at, n, piece.get());
-        stage.Feed({piece.get(), n}, sink);
-        at += n;
-    }
-    stage.Finish(sink);
-    sink.Close();
-    result.breaks = stage.Tally().breaksInserted;
-    result.blanks = stage.Tally().spacesDropped;
-    return result;
+    std::string out = Feed(stage, text, maxChunk, random);
+    return {std::move(out), stage.Tally().breaksInserted, stage.Tally().spacesDropped};
 }
 
 void ExpectPromisesKept(const SentenceOptions& options, std::string_view text, const std::string& where) {
@@ -135,30 +139,11 @@ TEST_P(SentenceCases, GiveExactlyTheseBytes) {
 INSTANTIATE_TEST_SUITE_P(Categories, SentenceCases, ::testing::ValuesIn(Categories()),
                          [](const auto& info) { return info.param; });
 
-// Lines as an editor counts them: terminators (CR LF once), and a last line without one.
-std::uint64_t EditorLines(std::string_view text) {
-    std::uint64_t lines = !text.empty() && text.back() != '\n' && text.back() != '\r';
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        lines += text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
-    }
-    return lines;
-}
-
-// The whole conversion in pieces of 1 to `maxChunk` bytes, each in a heap buffer of exactly its size.
+// The whole conversion, in pieces as above.
 std::string ConvertAll(const ConversionOptions& options, std::string_view text, std::size_t maxChunk,
                        std::mt19937& random, ConversionCounts& counts) {
     Converter converter(options);
-    std::string out;
-    StringSink sink(out);
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t n = std::min<std::size_t>(1 + random() % maxChunk, text.size() - at);
-        const auto piece = std::make_unique<char[]>(n);
-        std::copy_n(text.data() + at, n, piece.get());
-        converter.Feed({piece.get(), n}, sink);
-        at += n;
-    }
-    converter.Finish(sink);
-    sink.Close();
+    std::string out = Feed(converter, text, maxChunk, random);
     counts = converter.Counts();
     return out;
 }
@@ -218,7 +203,8 @@ TEST(SentenceStageTest, KeepsEveryCharacterButBlanksInAnyChunking) {
                   std::tie(whole.breaksInserted, whole.spacesDropped, whole.linesOut))
             << t;
         EXPECT_TRUE(testing::KeepsTheText(text, out)) << t;
-        EXPECT_EQ(std::pair(whole.linesIn, whole.linesOut), std::pair(EditorLines(text), EditorLines(out)))
+        EXPECT_EQ(std::pair(whole.linesIn, whole.linesOut),
+                  std::pair(testing::EditorLines(text), testing::EditorLines(out)))
             << t;
         if (options.lines == LineBreaks::Keep) {
             const testing::SentenceEdits edits = testing::CompareSentenceEdits(text, out);
