@@ -26,6 +26,8 @@ inline const QString kOption2 = QStringLiteral("Option2");
 inline const QString kExtension = QStringLiteral("Extension");
 inline const QString kLastFolder = QStringLiteral("LastFolder");
 inline const QString kLastFolderDot = QStringLiteral("LastFolderDot");
+// Where the "Add File(s)" dialog opens: the folder of the files added with it last.
+inline const QString kLastAddFolder = QStringLiteral("LastAddFolder");
 } // namespace setting
 
 // What each key reads as before it was ever written ("Output Folder" has none: its default is computed from

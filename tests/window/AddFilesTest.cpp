@@ -108,7 +108,7 @@ TEST(AddFilesTest, TheFileDialogsChoiceIsAppendedInItsOrder) {
         test.desktop.fileAnswers = {answer};
         test.Click("PushButton1");
         EXPECT_EQ(test.desktop.dialogs.at(0).join('|'),
-                  "Add File(s) - Hold Ctrl or Shift to select multiple files|All Files (*.*)|*.*|");
+                  "Add File(s) - Hold Ctrl or Shift to select multiple files|All Files (*.*)|*.*||");
         EXPECT_EQ((test.Files().Texts() + test.desktop.MessageTexts()).join(' '), shown);
     }
     EXPECT_EQ(QtFileDialogFilter("Texts (*.txt)|*.txt;*.text|All Files (*.*)|*.*|"),
