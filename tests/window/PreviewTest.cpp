@@ -1,0 +1,97 @@
+// The preview and the file list's context menu, through the window and the scripted desktop.
+#include "TestWindow.h"
+
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace brantlewick::testing {
+namespace {
+
+struct PreviewWindow : TestWindow {
+    PreviewWindow() {
+        for (const char* folder : {"in/sub", "out"}) {
+            QDir().mkpath(QString::fromStdString(dir / folder));
+        }
+        for (const auto& [name, bytes] : {std::pair{"in/sub/a.txt", "One."},
+                                          {"in/a.txt", "Hi. Bye!"},
+                                          {"in/b.txt", "x\xE9. \r\nNo"},
+                                          {"in/b-Pellnor.txt", "old"}}) {
+            WriteBytes(dir / name, bytes);
+        }
+        WriteBytes(dir / "in/big.txt", std::string(1 << 20, '.'));
+        Show();
+        for (const char* name :
+             {"in/sub/a.txt", "in/a.txt", "in/b.txt", "in/none.txt", "in/big.txt", "in/a.txt"}) {
+            Files().Append(QString::fromStdString(dir / name));
+        }
+    }
+    const PreviewPage& Shown() {
+        QCoreApplication::processEvents();
+        return desktop.previews.at(desktop.previews.size() - 1);
+    }
+};
+
+// The result the run would write, with markers where breaks went in and blanks came out, where it would
+// go, and whether a file there (or the result of an earlier entry) would be replaced; nothing is written.
+TEST(PreviewTest, APageShowsTheMarkedResultTheOutputPathAndAReplacement) {
+    const struct {
+        int entry;
+        const char* folder; // "": beside the input
+        QString result, output, summary;
+        bool replaces;
+    } rows[] = {
+        {2, "", "Hi.¶\n·Bye!¶\n", "in/a-Pellnor.txt",
+         "Breaks inserted: 2, spaces dropped: 1, lines in: 1, out: 2", false},
+        {3, "", "x\u00E9.¶\n·No", "in/b-Pellnor.txt",
+         "Breaks inserted: 1, spaces dropped: 1, lines in: 2, out: 2", true},
+        {1, "out", "One.¶\n", "out/a.txt", "", false},
+        {2, "out", "", "out/a-Pellnor.txt", "", false}, // out/a.txt is the earlier a.txt's
+        {6, "out", "", "out/a-Pellnor.txt", "", true},  // a second time: replaces the first's result
+        {2, "gone", "", "", "", false},
+        {4, "", "", "in/none-Pellnor.txt", "cannot open", false},
+        {5, "", "", "in/big-Pellnor.txt", "(showing the first 256 KiB of 1.0 MiB)", false},
+    };
+    PreviewWindow test;
+    for (const auto& row : rows) {
+        test.Get<QRadioButton>(*row.folder == 0 ? "Option2" : "Option1").click();
+        test.Get<QLineEdit>("Text3").setText(QString::fromStdString(test.dir / row.folder) + "/");
+        test.Files().Select(row.entry);
+        QTest::keyClick(&test.Files(), Qt::Key_P, Qt::ControlModifier);
+        const PreviewPage& page = test.Shown();
+        const QString summary = page.readProblem.isEmpty() ? PreviewSummary(page) : page.readProblem;
+        EXPECT_EQ(page.result.left(row.result.size()), row.result);
+        EXPECT_EQ(page.output,
+                  row.output.isEmpty() ? "" : QString::fromStdString(test.dir / "") + row.output);
+        EXPECT_EQ(page.outputProblem.isEmpty(), !row.output.isEmpty());
+        EXPECT_EQ(page.replaces, row.replaces);
+        EXPECT_TRUE(summary.contains(row.summary)) << summary.toStdString();
+    }
+    EXPECT_EQ(ListNames(test.dir / "out") + ListNames(test.dir / "in"),
+              "a.txt|b-Pellnor.txt|b.txt|big.txt|sub");
+}
+
+// The menu previews the entry, opens its folder, and removes it as the double-click does; an open preview
+// follows the selection and the options.
+TEST(PreviewTest, TheMenuActsOnTheSelectedEntryAndAnOpenPreviewFollowsTheOptions) {
+    PreviewWindow test;
+    test.Files().Select(2);
+    test.desktop.menuAnswers = {0, 1, 2, 2};
+    emit test.Files().customContextMenuRequested(QPoint(5, 5));
+    EXPECT_EQ(test.desktop.dialogs.back().join('|'),
+              "Preview Result...|Open Containing Folder|Remove From List");
+    test.Get<QLineEdit>("Text1").setText("2");
+    EXPECT_EQ(test.Shown().result, "Hi.¶\n¶\n·Bye!¶\n¶\n");
+    test.Characters().Remove(1);
+    EXPECT_EQ(test.Shown().result, "Hi. Bye!¶\n¶\n");
+    test.Files().Select(1);
+    EXPECT_EQ(test.Shown().input, QString::fromStdString(test.dir / "in/sub/a.txt"));
+    emit test.Files().customContextMenuRequested(QPoint(5, 5));
+    EXPECT_EQ(test.desktop.opened, QStringList{QString::fromStdString(test.dir / "in/sub")});
+    test.WhileBusy([&] { emit test.Files().customContextMenuRequested(QPoint(5, 5)); });
+    emit test.Files().customContextMenuRequested(QPoint(5, 5));
+    EXPECT_EQ(test.Files().Count(), 5);
+    EXPECT_EQ(test.desktop.previews.size(), 4u);
+}
+
+} // namespace
+} // namespace brantlewick::testing
