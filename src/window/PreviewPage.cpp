@@ -136,7 +136,7 @@ PreviewPage MakePreviewPage(const QStringList& entries, int position, const Conv
 
 QString PreviewSummary(const PreviewPage& page) {
     const ConversionCounts& counts = page.counts;
-    QString summary = QStringLiteral("%1 breaks inserted, %2 spaces dropped, %3 lines in, %4 lines out")
+    QString summary = QStringLiteral("Breaks inserted: %1, spaces dropped: %2, lines in: %3, out: %4")
                           .arg(counts.breaksInserted)
                           .arg(counts.spacesDropped)
                           .arg(counts.linesIn)

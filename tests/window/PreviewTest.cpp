@@ -7,33 +7,28 @@
 namespace brantlewick::testing {
 namespace {
 
-struct PreviewWindow : TestWindow {
-    PreviewWindow() {
-        for (const char* folder : {"in/sub", "out"}) {
-            QDir().mkpath(QString::fromStdString(dir / folder));
-        }
-        for (const auto& [name, bytes] : {std::pair{"in/sub/a.txt", "One."},
-                                          {"in/a.txt", "Hi. Bye!"},
-                                          {"in/b.txt", "x\xE9. \r\nNo"},
-                                          {"in/b-Pellnor.txt", "old"}}) {
-            WriteBytes(dir / name, bytes);
-        }
-        WriteBytes(dir / "in/big.txt", std::string(1 << 20, '.'));
-        Show();
-        for (const char* name :
-             {"in/sub/a.txt", "in/a.txt", "in/b.txt", "in/none.txt", "in/big.txt", "in/a.txt"}) {
-            Files().Append(QString::fromStdString(dir / name));
-        }
-    }
-    const PreviewPage& Shown() {
-        QCoreApplication::processEvents();
-        return desktop.previews.at(desktop.previews.size() - 1);
-    }
-};
-
 // The result the run would write, with markers where breaks went in and blanks came out, where it would
 // go, and whether a file there (or the result of an earlier entry) would be replaced; nothing is written.
-TEST(PreviewTest, APageShowsTheMarkedResultTheOutputPathAndAReplacement) {
+// The menu previews, opens the entry's folder and removes it as the double-click does; an open preview
+// follows the selection and the options.
+TEST(PreviewTest, PagesShowTheMarkedResultItsPathAndAReplacementAndFollowTheOptions) {
+    TestWindow test;
+    QDir().mkpath(QString::fromStdString(test.dir / "in/sub"));
+    QDir().mkpath(QString::fromStdString(test.dir / "out"));
+    const auto put = [&](const char* name, const std::string& bytes) { WriteBytes(test.dir / name, bytes); };
+    put("in/sub/a.txt", "One.");
+    put("in/a.txt", "Hi. Bye!");
+    put("in/b.txt", "x\xE9. \r\nNo");
+    put("in/b-Pellnor.txt", "old");
+    put("in/big.txt", std::string(1 << 20, '.'));
+    test.Show();
+    for (const char* name : {"sub/a.txt", "a.txt", "b.txt", "none.txt", "big.txt", "a.txt"}) {
+        test.Files().Append(QString::fromStdString(test.dir / "in/" + name));
+    }
+    const auto shown = [&] {
+        QCoreApplication::processEvents();
+        return test.desktop.previews.at(test.desktop.previews.size() - 1);
+    };
     const struct {
         int entry;
         const char* folder; // "": beside the input
@@ -51,46 +46,40 @@ TEST(PreviewTest, APageShowsTheMarkedResultTheOutputPathAndAReplacement) {
         {4, "", "", "in/none-Pellnor.txt", "cannot open", false},
         {5, "", "", "in/big-Pellnor.txt", "(showing the first 256 KiB of 1.0 MiB)", false},
     };
-    PreviewWindow test;
     for (const auto& row : rows) {
         test.Get<QRadioButton>(*row.folder == 0 ? "Option2" : "Option1").click();
         test.Get<QLineEdit>("Text3").setText(QString::fromStdString(test.dir / row.folder) + "/");
         test.Files().Select(row.entry);
         QTest::keyClick(&test.Files(), Qt::Key_P, Qt::ControlModifier);
-        const PreviewPage& page = test.Shown();
-        const QString summary = page.readProblem.isEmpty() ? PreviewSummary(page) : page.readProblem;
+        const PreviewPage page = shown();
         EXPECT_EQ(page.result.left(row.result.size()), row.result);
         EXPECT_EQ(page.output,
                   row.output.isEmpty() ? "" : QString::fromStdString(test.dir / "") + row.output);
         EXPECT_EQ(page.outputProblem.isEmpty(), !row.output.isEmpty());
         EXPECT_EQ(page.replaces, row.replaces);
-        EXPECT_TRUE(summary.contains(row.summary)) << summary.toStdString();
+        EXPECT_TRUE((page.readProblem + PreviewSummary(page)).contains(row.summary))
+            << page.readProblem.size();
     }
     EXPECT_EQ(ListNames(test.dir / "out") + ListNames(test.dir / "in"),
               "a.txt|b-Pellnor.txt|b.txt|big.txt|sub");
-}
 
-// The menu previews the entry, opens its folder, and removes it as the double-click does; an open preview
-// follows the selection and the options.
-TEST(PreviewTest, TheMenuActsOnTheSelectedEntryAndAnOpenPreviewFollowsTheOptions) {
-    PreviewWindow test;
+    test.Get<QRadioButton>("Option2").click();
     test.Files().Select(2);
     test.desktop.menuAnswers = {0, 1, 2, 2};
     emit test.Files().customContextMenuRequested(QPoint(5, 5));
     EXPECT_EQ(test.desktop.dialogs.back().join('|'),
               "Preview Result...|Open Containing Folder|Remove From List");
     test.Get<QLineEdit>("Text1").setText("2");
-    EXPECT_EQ(test.Shown().result, "Hi.¶\n¶\n·Bye!¶\n¶\n");
+    EXPECT_EQ(shown().result, "Hi.¶\n¶\n·Bye!¶\n¶\n");
     test.Characters().Remove(1);
-    EXPECT_EQ(test.Shown().result, "Hi. Bye!¶\n¶\n");
+    EXPECT_EQ(shown().result, "Hi. Bye!¶\n¶\n");
     test.Files().Select(1);
-    EXPECT_EQ(test.Shown().input, QString::fromStdString(test.dir / "in/sub/a.txt"));
+    EXPECT_EQ(shown().input, QString::fromStdString(test.dir / "in/sub/a.txt"));
     emit test.Files().customContextMenuRequested(QPoint(5, 5));
     EXPECT_EQ(test.desktop.opened, QStringList{QString::fromStdString(test.dir / "in/sub")});
     test.WhileBusy([&] { emit test.Files().customContextMenuRequested(QPoint(5, 5)); });
     emit test.Files().customContextMenuRequested(QPoint(5, 5));
     EXPECT_EQ(test.Files().Count(), 5);
-    EXPECT_EQ(test.desktop.previews.size(), 4u);
 }
 
 } // namespace

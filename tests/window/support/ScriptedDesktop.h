@@ -28,15 +28,14 @@ public:
     std::deque<QString> inputAnswers;
     std::deque<QStringList> fileAnswers; // {"too many"} or {"fails", description} make the dialog fail
     std::deque<QString> folderAnswers;
-    std::deque<int> draws;
-    std::deque<int> menuAnswers;
+    std::deque<int> draws, menuAnswers;
     QString desktopLocation;
     int pointerRow = 0;
     std::function<void()> onProcessEvents; // a test acts "meanwhile" at the window's yields
     std::function<void(const ShownMessage&)> onMessage;
 
     std::vector<ShownMessage> messages;
-    std::vector<QStringList> dialogs;  // each input box, file dialog and folder picker with its texts
+    std::vector<QStringList> dialogs;  // each input box, file dialog, folder picker and menu
     QStringList opened;                // folders and web addresses, in order
     std::vector<PreviewPage> previews; // each page shown; the preview is open once one was
     int processEventsCount = 0;
