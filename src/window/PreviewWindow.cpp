@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -72,6 +73,7 @@ PreviewWindow::PreviewWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
                         .arg(kBlankMarker));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     grid->addWidget(paths_, 0, 0, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("Original"), this), 1, 0);
     grid->addWidget(new QLabel(QStringLiteral("Result"), this), 1, 1);

@@ -31,15 +31,15 @@ TEST(PreviewTest, PagesShowTheMarkedResultItsPathAndAReplacementAndFollowTheOpti
     };
     const struct {
         int entry;
-        const char* folder; // "": beside the input
-        QString result, output, summary;
+        const char* folder;             // "": beside the input
+        QString shown, output, summary; // shown: the original, "=>", the result
         bool replaces;
     } rows[] = {
-        {2, "", "Hi.¶\n·Bye!¶\n", "in/a-Pellnor.txt",
+        {1, "out", "One.=>One.¶\n", "out/a.txt", "", false},
+        {2, "", "Hi. Bye!=>Hi.¶\n·Bye!¶\n", "in/a-Pellnor.txt",
          "Breaks inserted: 2, spaces dropped: 1, lines in: 1, out: 2", false},
-        {3, "", "x\u00E9.¶\n·No", "in/b-Pellnor.txt",
+        {3, "", "x\u00E9. \nNo=>x\u00E9.¶\n·No", "in/b-Pellnor.txt",
          "Breaks inserted: 1, spaces dropped: 1, lines in: 2, out: 2", true},
-        {1, "out", "One.¶\n", "out/a.txt", "", false},
         {2, "out", "", "out/a-Pellnor.txt", "", false}, // out/a.txt is the earlier a.txt's
         {6, "out", "", "out/a-Pellnor.txt", "", true},  // a second time: replaces the first's result
         {2, "gone", "", "", "", false},
@@ -52,7 +52,7 @@ TEST(PreviewTest, PagesShowTheMarkedResultItsPathAndAReplacementAndFollowTheOpti
         test.Files().Select(row.entry);
         QTest::keyClick(&test.Files(), Qt::Key_P, Qt::ControlModifier);
         const PreviewPage page = shown();
-        EXPECT_EQ(page.result.left(row.result.size()), row.result);
+        EXPECT_EQ((page.original + "=>" + page.result).left(row.shown.size()), row.shown);
         EXPECT_EQ(page.output,
                   row.output.isEmpty() ? "" : QString::fromStdString(test.dir / "") + row.output);
         EXPECT_EQ(page.outputProblem.isEmpty(), !row.output.isEmpty());
