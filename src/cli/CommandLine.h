@@ -1,6 +1,8 @@
 // The headless converter: argument parsing and the batch over files, kept apart from main() for tests.
 #pragma once
 
+#include "Conversion.h"
+
 #include <optional>
 #include <ostream>
 #include <string>
@@ -13,6 +15,9 @@ struct Options {
     std::string entersText = "1";
     std::vector<std::string> entries; // empty until parsed: then the defaults ".", "!", "?"
     std::optional<std::string> outputFolder;
+    bool sentences = false;
+    std::optional<Language> language; // nothing: the user's
+    LineBreaks lines = LineBreaks::Join;
     bool quiet = false;
     bool verbose = false;
     bool dryRun = false;
@@ -21,9 +26,11 @@ struct Options {
     std::vector<std::string> paths;
 };
 
-// A mistake in the arguments; main() prints it with the usage hint and exits with status 2.
+// A mistake in the arguments; main() prints it, with the usage hint unless the message names what is
+// accepted, and exits with status 2.
 struct UsageError {
     std::string message;
+    bool hint = true;
 };
 
 // Parses argv[1..]; returns the options or a usage error.

@@ -227,6 +227,7 @@ private:
 ConversionOptions ConversionNow(const CharacterListPart& characters, const OptionsPart& options) {
     ConversionOptions conversion;
     conversion.entries = ToEngine(characters.Entries());
+    options.ChooseSentenceOptions(conversion);
     try {
         conversion.enterCount = EnterCountFromText(ToEngine(options.EnterCountText()));
     } catch (const std::exception&) {

@@ -16,7 +16,7 @@ TEST(PreviewTest, PagesShowTheMarkedResultItsPathAndAReplacementAndFollowTheOpti
     QDir().mkpath(QString::fromStdString(test.dir / "in/sub"));
     QDir().mkpath(QString::fromStdString(test.dir / "out"));
     const auto put = [&](const char* name, const std::string& bytes) { WriteBytes(test.dir / name, bytes); };
-    put("in/sub/a.txt", "One.");
+    put("in/sub/a.txt", "One.\n");
     put("in/a.txt", "Hi. Bye!");
     put("in/b.txt", "x\xE9. \r\nNo");
     put("in/b-Pellnor.txt", "old");
@@ -35,7 +35,7 @@ TEST(PreviewTest, PagesShowTheMarkedResultItsPathAndAReplacementAndFollowTheOpti
         QString shown, output, summary; // shown: the original, "=>", the result
         bool replaces;
     } rows[] = {
-        {1, "out", "One.=>One.¶\n", "out/a.txt", "", false},
+        {1, "out", "One.\n=>One.¶\n", "out/a.txt", "", false},
         {2, "", "Hi. Bye!=>Hi.¶\n·Bye!¶\n", "in/a-Pellnor.txt",
          "Breaks inserted: 2, spaces dropped: 1, lines in: 1, out: 2", false},
         {3, "", "x\u00E9. \nNo=>x\u00E9.¶\n·No", "in/b-Pellnor.txt",
