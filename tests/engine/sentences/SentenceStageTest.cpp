@@ -222,15 +222,12 @@ TEST(SentenceStageTest, NamesLanguagesByCodeAndLocale) {
     for (const char* unknown : {"", "d", "deu", "pt", "e\xC3"}) {
         EXPECT_EQ(LanguageFromCode(unknown), std::nullopt) << unknown;
     }
-    const std::pair<const char*, Language> names[] = {{"ZH", Language::Chinese},
-                                                      {"de_DE.UTF-8", Language::German},
-                                                      {"nl-BE", Language::Dutch},
-                                                      {"ja_JP.eucJP@x", Language::Japanese},
-                                                      {"pt_BR.UTF-8", Language::English},
-                                                      {"C", Language::English},
-                                                      {"", Language::English}};
-    for (const auto& [name, language] : names) {
-        EXPECT_EQ(LanguageFromLocale(name), language) << name;
+    const char* const locales[][2] = {
+        {"ZH", "zh"},          {"de_DE.UTF-8", "de"}, {"nl-BE", "nl"}, {"ja_JP.eucJP@x", "ja"},
+        {"pt_BR.UTF-8", "en"}, {"C", "en"},           {"", "en"},
+    };
+    for (const auto& [name, code] : locales) {
+        EXPECT_EQ(LanguageCode(LanguageFromLocale(name)), code) << name;
     }
 }
 
