@@ -47,6 +47,8 @@ struct ConversionOptions {
     bool sentences = false;
     // Whose abbreviations and punctuation the sentence mode knows.
     Language language = Language::English;
+
+    friend bool operator==(const ConversionOptions&, const ConversionOptions&) = default;
 };
 
 // What a conversion did, kept while it runs.

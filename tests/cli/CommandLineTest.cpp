@@ -38,7 +38,9 @@ TEST(CommandLineTest, ParsesOptionsInEveryFormAndRefusesBadOnesWithAReason) {
                                                {"-c", "", "a"},
                                                {"-o", "/x", "--beside", "a"},
                                                {"-o", "", "a"},
-                                               {"-q", "-v", "a"}}) {
+                                               {"-q", "-v", "a"},
+                                               {"-j", "0", "a"},
+                                               {"--jobs=2x", "a"}}) {
         const auto refused = ParseArguments(bad);
         ASSERT_TRUE(std::holds_alternative<UsageError>(refused)) << ::testing::PrintToString(bad);
         EXPECT_FALSE(std::get<UsageError>(refused).message.empty());
