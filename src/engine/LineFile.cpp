@@ -17,10 +17,11 @@ namespace brantlewick {
 
 namespace {
 
-// Temporary names only need to differ; O_EXCL keeps them safe. Seeding once per thread matters: a batch
-// makes one per file, and seeding from the system's entropy each time cost more than a small conversion.
+// Larger files are read in order with a wider read-ahead.
 constexpr off_t kSmallFile = 128 * 1024;
 
+// Temporary names only need to differ; O_EXCL keeps them safe. Seeding once per thread matters: a batch
+// makes one per file, and seeding from the system's entropy each time cost more than a small conversion.
 std::uint64_t TemporaryTag() {
     thread_local std::mt19937_64 random{std::random_device{}()};
     return random();
@@ -47,10 +48,9 @@ InputFile::InputFile(const std::string& path) : owned_(true), name_(path) {
                                                       : "is not a regular file (a device, FIFO or socket)");
     }
     id_ = FileId{info.st_dev, info.st_ino};
-    // O_NONBLOCK is the only status flag the open set. A batch of small files pays for every call here, so
-    // neither the flags are read back nor is the default read-ahead, which covers a small file whole,
-    // widened.
-    ::fcntl(fd_, F_SETFL, 0);
+    sizeAtOpen_ = static_cast<std::uint64_t>(info.st_size);
+    // A batch of small files pays for every call here. O_NONBLOCK stays set: a regular file's reads do not
+    // heed it. Nor is the default read-ahead, which covers a small file whole, widened.
     if (info.st_size > kSmallFile) {
         ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
@@ -66,10 +66,16 @@ InputFile::~InputFile() {
 }
 
 std::size_t InputFile::Read(char* buffer, std::size_t size) {
+    if (atEnd_) {
+        return 0;
+    }
     for (;;) {
         const ssize_t got = ::read(fd_, buffer, size);
         if (got >= 0) {
             bytesRead_ += static_cast<std::uint64_t>(got);
+            // A regular file that answers short has nothing more right now; once all it held at the open
+            // is read, that is its end, and a small file needs no second read to learn it.
+            atEnd_ = sizeAtOpen_ && static_cast<std::size_t>(got) < size && bytesRead_ >= *sizeAtOpen_;
             return static_cast<std::size_t>(got);
         }
         if (errno != EINTR) {

@@ -35,6 +35,8 @@ private:
     std::string name_;
     std::uint64_t bytesRead_ = 0;
     std::optional<FileId> id_;
+    std::optional<std::uint64_t> sizeAtOpen_; // a regular file's, opened by name
+    bool atEnd_ = false;
 };
 
 // Writes a file so that it appears whole or not at all: the bytes go to a temporary file in the target's
