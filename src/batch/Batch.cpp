@@ -45,6 +45,14 @@ void DeleteOldOutput(const std::string& path) noexcept {
     ::unlink(path.c_str());
 }
 
+// Lets the front end call `convert` where it likes, and tell it how far the conversion got.
+template <typename Convert>
+void ConvertHere(BatchListener& listener, const std::string& input, const Convert& convert) {
+    std::atomic<std::uint64_t> bytesRead{0};
+    listener.Convert(
+        input, [&] { convert(&bytesRead); }, bytesRead);
+}
+
 // Enough files handed out ahead that no worker waits for the next, few enough that an interrupted run
 // leaves few temporary files behind. They are handed out half a window at a time, so that a worker that
 // ran dry is woken once for many small files rather than for each.
@@ -295,7 +303,9 @@ bool Batch::ConvertAt(BatchListener& listener, std::size_t position, BatchSummar
                 CheckOutputPlace(output);
                 counts = ahead->result->counts;
             } else {
-                counts = TryConvertFile(input, output, settings.conversion);
+                ConvertHere(listener, input, [&](std::atomic<std::uint64_t>* bytesRead) {
+                    counts = TryConvertFile(input, output, settings.conversion, bytesRead);
+                });
             }
             namer_.WouldWrite(input, output);
             return;
@@ -322,7 +332,9 @@ bool Batch::ConvertAt(BatchListener& listener, std::size_t position, BatchSummar
         if (const auto aheadCounts = CommitAhead(namer_, ahead, output, inputId)) {
             counts = *aheadCounts;
         } else {
-            counts = ConvertFile(input, output, settings.conversion);
+            ConvertHere(listener, input, [&](std::atomic<std::uint64_t>* bytesRead) {
+                counts = ConvertFile(input, output, settings.conversion, bytesRead);
+            });
             namer_.Written(input, output);
         }
     });

@@ -7,8 +7,11 @@
 #include "Conversion.h"
 #include "OutputNaming.h"
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -78,6 +81,13 @@ public:
     // True when the list gained or changed an entry since the last call; the run then asks Inputs() again
     // before it deletes or writes anything.
     virtual bool ListChanged() { return false; }
+    // Converts the file in hand by calling `convert`, which may take long: a front end may call it on a
+    // thread of its own and meanwhile follow `bytesRead`, the input's bytes read so far. It returns, or
+    // throws, what `convert` does, and only once `convert` is done.
+    virtual void Convert(std::string_view /*input*/, const std::function<void()>& convert,
+                         const std::atomic<std::uint64_t>& /*bytesRead*/) {
+        convert();
+    }
 };
 
 struct BatchSummary {
