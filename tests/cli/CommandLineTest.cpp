@@ -12,7 +12,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -220,16 +219,16 @@ TEST(CommandLineTest, SeveralJobsDoWhatOneJobDoes) {
             arguments.push_back(root + "/" + path);
         }
         const RunResult result = RunWith(arguments, true);
-        return std::regex_replace(std::to_string(result.status) + result.output + result.errors +
-                                      result.summary,
-                                  std::regex(root), "ROOT");
+        return std::to_string(result.status) + result.output + result.errors + result.summary;
     };
     for (const Texts& options : {Texts{"-v"}, Texts{"-v", "-o", "out"}, Texts{"--dry-run"}}) {
-        const TempDir one, several;
-        const std::string expected = runOnTree(one.Path(), "1", options);
+        const TempDir dir; // both runs on the same paths
+        const std::string expected = runOnTree(dir / "tree", "1", options);
+        fs::rename(dir / "tree", dir / "one");
         EXPECT_TRUE(expected.starts_with("1") && expected.ends_with("inserted")) << expected;
-        EXPECT_EQ(runOnTree(several.Path(), "3", options), expected);
-        EXPECT_EQ(std::system(("diff -r --no-dereference " + one.Path() + " " + several.Path()).c_str()), 0);
+        EXPECT_EQ(runOnTree(dir / "tree", "3", options), expected);
+        EXPECT_EQ(std::system(("diff -r --no-dereference " + (dir / "one") + " " + (dir / "tree")).c_str()),
+                  0);
     }
 }
 
