@@ -66,12 +66,9 @@ unsigned ProcessorCount() {
 }
 
 // A dry run reads standard input and writes nothing to standard output.
-ConversionCounts ConvertStandardStreams(const std::vector<std::string>& entries, int enterCount,
-                                        const Options& options, const Streams& streams) {
+ConversionCounts ConvertStandardStreams(const ConversionOptions& conversion, const Options& options,
+                                        const Streams& streams) {
     InputFile input(streams.standardInput, "standard input");
-    ConversionOptions conversion;
-    conversion.entries = entries;
-    conversion.enterCount = enterCount;
     return ConvertStream(input, conversion, [&](std::string_view bytes) {
         if (!options.dryRun) {
             WriteAll(streams.standardOutput, bytes, "standard output");
@@ -162,8 +159,9 @@ std::size_t ExpandFolders(const std::vector<std::string>& paths, std::vector<std
 // converted by the command line itself, in its place.
 class FileArguments final : public BatchListener {
 public:
-    FileArguments(const std::vector<std::string>& inputs, const Options& options, const Streams& streams)
-        : inputs_(inputs), options_(options), streams_(streams) {
+    FileArguments(const std::vector<std::string>& inputs, const Options& options, const Streams& streams,
+                  const ConversionOptions& conversion)
+        : inputs_(inputs), options_(options), streams_(streams), conversion_(conversion) {
         for (const std::string& input : inputs) {
             if (input != kStandardStream) {
                 files_.push_back(input);
@@ -177,9 +175,7 @@ public:
     std::string InputAt(std::size_t position) override { return inputs_.at(first_ + position); }
     std::vector<std::string> Inputs() override { return files_; }
     FileSettings SettingsFor(const std::string& /*input*/) override {
-        FileSettings settings{options_.outputFolder, {}};
-        settings.conversion.entries = options_.entries;
-        return settings;
+        return {options_.outputFolder, conversion_};
     }
     void Progress(const FileProgress& progress) override {
         if (progress.stage == FileProgress::Stage::Converted) {
@@ -202,6 +198,7 @@ private:
     const std::vector<std::string>& inputs_;
     const Options& options_;
     const Streams& streams_;
+    const ConversionOptions& conversion_;
     std::vector<std::string> files_;
     std::size_t first_ = 0;
 };
@@ -221,6 +218,16 @@ std::string UsageText() {
            "                         point whatever the locale\n"
            "  -c, --char TEXT        a sentence ending; repeat for several, applied in the order given\n"
            "                         (default: \".\" \"!\" \"?\")\n"
+           "      --sentences        break only where a sentence really ends: not inside numbers (3.14),\n"
+           "                         after abbreviations (Dr., e.g.), in web or e-mail addresses; list\n"
+           "                         items start on a line of their own, and every blank between two\n"
+           "                         sentences goes\n"
+           "      --language CODE    whose abbreviations and punctuation --sentences knows: en, de, fr,\n"
+           "                         es, it, ru, nl, ja or zh (default: the locale's language, else en)\n"
+           "      --lines CHOICE     the input's own line breaks: join (the lines run together; the\n"
+           "                         default), keep (each is written back), or reflow (the lines of a\n"
+           "                         paragraph are joined with a space, paragraphs stay apart by one\n"
+           "                         empty line, list items keep their lines)\n"
            "  -o, --output-dir DIR   write the results into DIR under the input's own name\n"
            "      --beside           write each result beside its input as NAME-Pellnor.EXT (default)\n"
            "      --dry-run          read and convert every file, write nothing, and print one line per\n"
@@ -274,6 +281,20 @@ std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>&
                 return UsageError{"the number of jobs (-j) must be a whole number from 1 to " +
                                   std::to_string(kMostJobs)};
             }
+        } else if (argument == "--sentences") {
+            options.sentences = true;
+        } else if (auto code = OptionValue(arguments, i, "--language", "--language", error)) {
+            options.language = LanguageFromCode(*code);
+            if (!options.language) {
+                return UsageError{"--language " + *code + ": not one of en, de, fr, es, it, ru, nl, ja, zh",
+                                  false};
+            }
+        } else if (auto choice = OptionValue(arguments, i, "--lines", "--lines", error)) {
+            const std::optional<LineBreaks> lines = LineBreaksFromName(*choice);
+            if (!lines) {
+                return UsageError{"--lines " + *choice + ": not one of join, keep, reflow", false};
+            }
+            options.lines = *lines;
         } else if (auto folder = OptionValue(arguments, i, "-o", "--output-dir", error)) {
             if (folder->empty()) {
                 return UsageError{"the output folder (-o) cannot be empty"};
@@ -315,16 +336,19 @@ int Run(const Options& options, const Streams& streams) {
     }
 
     const auto started = std::chrono::steady_clock::now();
+    const ConversionOptions conversion{options.entries, enterCount, options.lines, options.sentences,
+                                       options.language.value_or(UserLanguage())};
     std::vector<std::string> inputs;
-    FileArguments files(inputs, options, streams);
+    const std::size_t unread = ExpandFolders(options.paths, inputs, streams.errors);
+    // Built once the list is complete: it protects every input from the results.
+    FileArguments files(inputs, options, streams, conversion);
     Totals& totals = files.totals;
-    totals.failed = ExpandFolders(options.paths, inputs, streams.errors);
+    totals.failed = unread;
     Batch batch(enterCount, options.dryRun, options.jobs != 0 ? options.jobs : ProcessorCount());
     for (std::size_t first = 0; first < inputs.size();) {
         if (inputs[first] == kStandardStream) {
             try {
-                const ConversionCounts counts =
-                    ConvertStandardStreams(options.entries, enterCount, options, streams);
+                const ConversionCounts counts = ConvertStandardStreams(conversion, options, streams);
                 totals.Add(counts);
                 ReportResult(ResultLine(kStandardStream, kStandardStream, counts, false), options, streams);
             } catch (const std::exception& failure) {

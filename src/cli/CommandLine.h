@@ -1,6 +1,8 @@
 // The headless converter: argument parsing and the batch over files, kept apart from main() for tests.
 #pragma once
 
+#include "Conversion.h"
+
 #include <optional>
 #include <ostream>
 #include <string>
@@ -14,6 +16,9 @@ struct Options {
     std::vector<std::string> entries; // empty until parsed: then the defaults ".", "!", "?"
     std::optional<std::string> outputFolder;
     unsigned jobs = 0; // files converted at once; 0: one per processor
+    bool sentences = false;
+    std::optional<Language> language; // nothing: the user's
+    LineBreaks lines = LineBreaks::Join;
     bool quiet = false;
     bool verbose = false;
     bool dryRun = false;
@@ -22,9 +27,11 @@ struct Options {
     std::vector<std::string> paths;
 };
 
-// A mistake in the arguments; main() prints it with the usage hint and exits with status 2.
+// A mistake in the arguments; main() prints it, with the usage hint unless the message names what is
+// accepted, and exits with status 2.
 struct UsageError {
     std::string message;
+    bool hint = true;
 };
 
 // Parses argv[1..]; returns the options or a usage error.

@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = brantlewick::cli::ParseArguments(arguments);
     if (const auto* error = std::get_if<brantlewick::cli::UsageError>(&parsed)) {
-        std::cerr << "brantlewick-cli: " << error->message << "\nTry 'brantlewick-cli --help'.\n";
+        std::cerr << "brantlewick-cli: " << error->message << '\n'
+                  << (error->hint ? "Try 'brantlewick-cli --help'.\n" : "");
         return brantlewick::cli::kUsageProblem;
     }
     const auto& options = std::get<brantlewick::cli::Options>(parsed);

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,11 @@ enum class LineBreaks {
     // empty line does, and every paragraph ends with a line break.
     Reflow,
 };
+
+// The names the front ends and the stored settings use: "join", "keep", "reflow" (any ASCII letter case
+// when read).
+std::optional<LineBreaks> LineBreaksFromName(std::string_view name);
+std::string_view LineBreaksName(LineBreaks lines);
 
 struct ConversionOptions {
     // UTF-8, applied one after another in list order, duplicates included, ASCII letter case ignored and

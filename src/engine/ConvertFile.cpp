@@ -1,7 +1,6 @@
 // The conversion between files: bounded reads in, a draining buffer out, the output replaced whole.
 #include "Conversion.h"
 #include "LineFile.h"
-#include "SentenceBreaks.h"
 #include "TextEncoding.h"
 
 #include <memory>
@@ -62,16 +61,6 @@ ConversionCounts TryConvertFile(const std::string& inputPath, const std::string&
     CheckOutputPlace(outputPath);
     return ConvertStream(
         input, options, [](std::string_view) {}, bytesRead);
-}
-
-void ConvertStream(InputFile& input, const std::vector<std::string>& entries, int enterCount,
-                   const std::function<void(std::string_view)>& write) {
-    ConvertStream(input, ConversionOptions{entries, enterCount, LineBreaks::Join}, write);
-}
-
-void InsertEnterInFile(const std::string& inputPath, const std::string& outputPath, int enterCount,
-                       const std::vector<std::string>& entries) {
-    ConvertFile(inputPath, outputPath, ConversionOptions{entries, enterCount, LineBreaks::Join});
 }
 
 } // namespace brantlewick

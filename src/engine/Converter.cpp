@@ -1,12 +1,15 @@
 // The pipeline of stages a set of options asks for, and the counts it keeps.
 #include "Conversion.h"
 
+#include "AsciiCase.h"
 #include "EntryRunStage.h"
 #include "LineStages.h"
 #include "SingleByteStage.h"
 #include "sentences/SentenceStage.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace brantlewick {
 
@@ -193,6 +196,25 @@ void Converter::Finish(OutputSink& out) {
     counts_.bytesOut = out.Written() - writtenBefore_;
     counts_.linesOut =
         stages_.back()->Tally().terminatorsOut + (counts_.bytesOut > 0 && !IsLineEnd(out.LastByte()));
+}
+
+namespace {
+constexpr std::array<std::pair<std::string_view, LineBreaks>, 3> kLineBreaksNames = {
+    {{"join", LineBreaks::Join}, {"keep", LineBreaks::Keep}, {"reflow", LineBreaks::Reflow}}};
+} // namespace
+
+std::optional<LineBreaks> LineBreaksFromName(std::string_view name) {
+    for (const auto& [known, lines] : kLineBreaksNames) {
+        if (std::equal(name.begin(), name.end(), known.begin(), known.end(),
+                       [](char a, char b) { return FoldAscii(a) == b; })) {
+            return lines;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view LineBreaksName(LineBreaks lines) {
+    return kLineBreaksNames.at(static_cast<std::size_t>(lines)).first;
 }
 
 std::string ConvertText(std::string_view text, const ConversionOptions& options, ConversionCounts* counts,

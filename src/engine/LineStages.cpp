@@ -184,7 +184,7 @@ void ReflowStage::Join(OutputSink& out) {
     std::string head;
     head.swap(head_);
     if (StartsListItem(head)) {
-        out.Append("\r\n");
+        out.Append("\r");
         ++counts_.terminatorsOut;
         tail_.clear();
     } else if (!(previousWide_ &&
@@ -257,22 +257,22 @@ void ParagraphStage::Feed(std::string_view chunk, OutputSink& out) {
     const char* p = chunk.data();
     const char* const end = p + chunk.size();
     while (p != end) {
-        if (*p == '\n') {
-            if (afterCarriageReturn_) {
-                out.Append("\n");
+        if (afterCarriageReturn_) {
+            afterCarriageReturn_ = false;
+            if (*p == '\n') {
+                // Breaks after a paragraph's end count towards the empty line that follows it.
+                out.Append("\r\n");
                 ++trailingPairs_;
                 ++counts_.terminatorsOut;
-            } else {
-                paragraphEnded_ = true;
+                ++p;
+                continue;
             }
-            afterCarriageReturn_ = false;
+            EndPairs(1, out); // a list item's line: it starts afresh, on a break already there if any
+        }
+        if (*p == '\n') {
+            paragraphEnded_ = true;
             ++p;
             continue;
-        }
-        if (afterCarriageReturn_) {
-            // A CR that is not the first half of an inserted break is text.
-            afterCarriageReturn_ = false;
-            trailingPairs_ = 0;
         }
         const char* q = FindLineEnd(p, end);
         if (q != p) {
@@ -284,8 +284,6 @@ void ParagraphStage::Feed(std::string_view chunk, OutputSink& out) {
             trailingPairs_ = 0;
         }
         if (q != end && *q == '\r') {
-            // Breaks after a paragraph's end count towards the empty line that follows it.
-            out.Append("\r");
             afterCarriageReturn_ = true;
             ++q;
         }
@@ -301,7 +299,7 @@ void ParagraphStage::EndPairs(std::uint64_t wanted, OutputSink& out) {
 }
 
 void ParagraphStage::Finish(OutputSink& out) {
-    if (paragraphEnded_) {
+    if (afterCarriageReturn_ || paragraphEnded_) {
         EndPairs(1, out);
     }
     trailingPairs_ = 0;

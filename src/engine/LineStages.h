@@ -11,8 +11,8 @@ namespace brantlewick {
 // the end). A line loses its leading and trailing blanks (spaces and tabs); two lines of a paragraph are
 // joined with one space, or with none between two characters of scripts that are written without spaces
 // (Chinese, Japanese), where a space would be a stray character. A line that starts a list item ("1. ",
-// "a) ", "(2) ", "- ", "• ") stays a line of its own: a CR LF goes before it instead, the only other line
-// end written. Blank lines before the first paragraph and after the last one are dropped, and several
+// "a) ", "(2) ", "- ", "• ") stays a line of its own: a lone CR goes before it instead, the only other
+// line end written. Blank lines before the first paragraph and after the last one are dropped, and several
 // blank lines count as one.
 class ReflowStage final : public Stage {
 public:
@@ -38,9 +38,10 @@ private:
     std::vector<std::pair<char, std::uint64_t>> blanks_;
 };
 
-// Takes text in which the only line ends are inserted CR LF pairs and lone LFs that end a paragraph, and
-// writes every paragraph ending with a line break and followed by exactly one empty line, counting the
-// breaks already there: nothing is added where the inserted breaks already do it.
+// Takes text in which the only line ends are inserted CR LF pairs, lone LFs that end a paragraph and lone
+// CRs before a list item's line, and writes every paragraph ending with a line break and followed by
+// exactly one empty line, and every list item on a line of its own, counting the breaks already there:
+// nothing is added where the inserted breaks already do it.
 class ParagraphStage final : public Stage {
 public:
     void Feed(std::string_view chunk, OutputSink& out) override;

@@ -26,10 +26,17 @@ inline const QString kOption2 = QStringLiteral("Option2");
 inline const QString kExtension = QStringLiteral("Extension");
 inline const QString kLastFolder = QStringLiteral("LastFolder");
 inline const QString kLastFolderDot = QStringLiteral("LastFolderDot");
+// The sentence mode ("True" / "False"), its language ("en", "de", ...) and what becomes of the input's
+// line breaks ("join", "keep", "reflow"). Written only when the user changes them, so that a settings file
+// of the classic choices reads the same as before.
+inline const QString kSentenceMode = QStringLiteral("SentenceMode");
+inline const QString kLanguage = QStringLiteral("Language");
+inline const QString kLineBreaks = QStringLiteral("LineBreaks");
 } // namespace setting
 
 // What each key reads as before it was ever written ("Output Folder" has none: its default is computed from
-// the desktop folder at every start, and "ListView2"'s is the character list's own).
+// the desktop folder at every start, "ListView2"'s is the character list's own and "Language"'s the user's
+// locale's).
 namespace setting_default {
 inline const QString kText1 = QStringLiteral("1");
 inline const QString kOption1 = QStringLiteral("1");
@@ -37,6 +44,8 @@ inline const QString kOption2 = QStringLiteral("0");
 inline const QString kExtension = QStringLiteral("*");
 inline const QString kLastFolder;
 inline const QString kLastFolderDot;
+inline const QString kSentenceMode = QStringLiteral("0");
+inline const QString kLineBreaks = QStringLiteral("join");
 } // namespace setting_default
 
 class SettingsStore {

@@ -32,10 +32,12 @@ constexpr const char* kTabOrder[] = {
     "ListView1",   "PushButton1",  "PushButton3",  "PushButton4",  "PushButton5",  "ListView2",
     "PushButton9", "PushButton10", "PushButton11", "PushButton12", "ProgressBar1", "Text1",
     "Option1",     "Text3",        "Option2",      "PushButton2",  "Frame3",       "Frame5",
-    "Frame2",      "PushButton7",  "Label1"};
+    "Frame2",      "PushButton7",  "Label1",       "Frame6",       "Check1",       "Label2",
+    "Combo1",      "Label3",       "Combo2"};
 
 // Moving over these brings back the arrow; over the other controls without a button the pointer stays.
-constexpr const char* kResettingControls[] = {"Label1", "Frame3", "Text1", "Text3"};
+constexpr const char* kResettingControls[] = {"Label1", "Frame3", "Text1", "Text3",
+                                              "Frame6", "Label2", "Label3"};
 
 } // namespace
 
@@ -58,7 +60,8 @@ struct Form1::Parts {
 Form1::Form1(SettingsStore& settings, DesktopServices& desktop, QString programFolder, QWidget* parent)
     : QWidget(parent) {
     setFont(ArialBold(9));
-    setFixedSize(TwipsToPixels(15960), TwipsToPixels(6135));
+    // The sentence option's row below the designed area adds to the height.
+    setFixedSize(TwipsToPixels(15960), TwipsToPixels(7100));
     setWindowIcon(BrantlewickIcon());
     parts_ = std::make_unique<Parts>(*this, settings, desktop, std::move(programFolder));
     SetTabOrder();
@@ -136,6 +139,7 @@ void Form1::Load() {
     parts_->options.Restore(trap);
     trap.Line(122, [&] { parts_->characters.ShowColumn(); });
     trap.Line(124, [&] { parts_->characters.Restore(); });
+    parts_->options.RestoreSentenceChoices(trap);
 }
 
 void Form1::OpenWebsiteOnceInAHundred() {

@@ -11,6 +11,8 @@
 #include "WindowShell.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -62,6 +64,30 @@ void SetOption(QRadioButton& option, bool selected) {
     option.setAutoExclusive(exclusive);
 }
 
+// The languages in the order the list shows them, by their English names.
+constexpr std::pair<Language, const char*> kLanguageNames[] = {
+    {Language::English, "English"}, {Language::German, "German"},     {Language::French, "French"},
+    {Language::Spanish, "Spanish"}, {Language::Italian, "Italian"},   {Language::Russian, "Russian"},
+    {Language::Dutch, "Dutch"},     {Language::Japanese, "Japanese"}, {Language::Chinese, "Chinese"}};
+
+// The line choices in the order the list shows them.
+constexpr std::pair<LineBreaks, const char*> kLineBreaksCaptions[] = {
+    {LineBreaks::Join, "Run lines together"},
+    {LineBreaks::Keep, "Keep each line"},
+    {LineBreaks::Reflow, "Rejoin wrapped paragraphs"}};
+
+// The entry of `list` whose data is the stored `name`; throws naming `key` and the choices when none is.
+int StoredChoice(const QComboBox& list, const QString& key, const QString& stored, const QString& choices) {
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.itemData(i).toString().compare(stored.trimmed(), Qt::CaseInsensitive) == 0) {
+            return i;
+        }
+    }
+    throw SettingsError(QStringLiteral("The setting \"%1\" holds \"%2\", which is not one of %3.")
+                            .arg(key, stored.left(60), choices)
+                            .toStdString());
+}
+
 } // namespace
 
 OptionsPart::OptionsPart(QWidget& window, WindowShell& shell) : shell_(shell) {
@@ -102,6 +128,48 @@ OptionsPart::OptionsPart(QWidget& window, WindowShell& shell) : shell_(shell) {
     });
     connect(pick, &QPushButton::clicked, this, [this] { WithoutTrap([&] { PickOutputFolder(); }); });
     enters_->installEventFilter(this);
+    MakeSentenceControls(window);
+}
+
+void OptionsPart::MakeSentenceControls(QWidget& window) {
+    auto* frame =
+        MakeControl<QGroupBox>(window, "Frame6", {120, 6120, 15720, 870}, QStringLiteral("Sentence Option"));
+    sentences_ = MakeControl<QCheckBox>(*frame, "Check1", {240, 330, 4200, 285},
+                                        QStringLiteral("Break only at real sentence ends"));
+    languageLabel_ =
+        MakeControl<QLabel>(*frame, "Label2", {4680, 360, 1200, 225}, QStringLiteral("Language:"));
+    language_ = MakeControl<QComboBox>(*frame, "Combo1", {5880, 300, 2400, 345});
+    for (const auto& [language, name] : kLanguageNames) {
+        language_->addItem(QString::fromLatin1(name), FromEngine(std::string(LanguageCode(language))));
+    }
+    language_->setCurrentIndex(language_->findData(FromEngine(std::string(LanguageCode(UserLanguage())))));
+    MakeControl<QLabel>(*frame, "Label3", {8760, 360, 2640, 225},
+                        QStringLiteral("Line breaks of the input:"));
+    lines_ = MakeControl<QComboBox>(*frame, "Combo2", {11400, 300, 4080, 345});
+    for (const auto& [lines, caption] : kLineBreaksCaptions) {
+        lines_->addItem(QString::fromLatin1(caption), FromEngine(std::string(LineBreaksName(lines))));
+    }
+    // The language matters only to the sentence mode.
+    const auto followMode = [this] {
+        language_->setEnabled(sentences_->isChecked());
+        languageLabel_->setEnabled(sentences_->isChecked());
+    };
+    followMode();
+    // Only the user's choices are stored: the start-up's restoring them is no change.
+    connect(sentences_, &QCheckBox::clicked, this, [this](bool checked) {
+        WithoutTrap([&] {
+            StoreChoice([&] { shell_.Settings().SaveBoolSetting(setting::kSentenceMode, checked); });
+        });
+    });
+    connect(sentences_, &QCheckBox::toggled, this, followMode);
+    for (const auto& [list, key] :
+         {std::pair{language_, setting::kLanguage}, {lines_, setting::kLineBreaks}}) {
+        connect(list, &QComboBox::activated, this, [this, list, key](int index) {
+            WithoutTrap([&] {
+                StoreChoice([&] { shell_.Settings().SaveSetting(key, list->itemData(index).toString()); });
+            });
+        });
+    }
 }
 
 void OptionsPart::Restore(ErrorTrap& trap) {
@@ -135,6 +203,30 @@ bool OptionsPart::SavesBesideInputs() const {
 
 QString OptionsPart::OutputFolderText() const {
     return folder_->text();
+}
+
+void OptionsPart::RestoreSentenceChoices(ErrorTrap& trap) {
+    SettingsStore& settings = shell_.Settings();
+    trap.Line(126, [&] {
+        sentences_->setChecked(
+            settings.GetBoolSetting(setting::kSentenceMode, setting_default::kSentenceMode));
+    });
+    trap.Line(128, [&] {
+        const QString stored = settings.GetSetting(setting::kLanguage, language_->currentData().toString());
+        language_->setCurrentIndex(StoredChoice(*language_, setting::kLanguage, stored,
+                                                QStringLiteral("en, de, fr, es, it, ru, nl, ja, zh")));
+    });
+    trap.Line(130, [&] {
+        const QString stored = settings.GetSetting(setting::kLineBreaks, setting_default::kLineBreaks);
+        lines_->setCurrentIndex(
+            StoredChoice(*lines_, setting::kLineBreaks, stored, QStringLiteral("join, keep, reflow")));
+    });
+}
+
+void OptionsPart::ChooseSentenceOptions(ConversionOptions& conversion) const {
+    conversion.sentences = sentences_->isChecked();
+    conversion.language = kLanguageNames[language_->currentIndex()].first;
+    conversion.lines = kLineBreaksCaptions[lines_->currentIndex()].first;
 }
 
 bool OptionsPart::eventFilter(QObject* /*watched*/, QEvent* event) {

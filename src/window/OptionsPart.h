@@ -1,12 +1,18 @@
-// The options of a run: the number of Enters, where results are saved, and the output folder.
+// The options of a run: the number of Enters, where results are saved, the output folder, and how the
+// breaks are placed (every ending or only real sentence ends, in which language, with the input's lines).
 #pragma once
+
+#include "Conversion.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
 
+class QCheckBox;
+class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QWidget;
@@ -28,6 +34,12 @@ public:
     bool SavesBesideInputs() const;
     QString OutputFolderText() const;
 
+    // The sentence mode, its language and the line choice from the settings; run after the character list
+    // is restored. A stored value that cannot be read is reported and its control keeps its default.
+    void RestoreSentenceChoices(ErrorTrap& trap);
+    // Sets the sentence mode, the language and the line choice of `conversion` as the controls stand.
+    void ChooseSentenceOptions(ConversionOptions& conversion) const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -38,6 +50,7 @@ private:
     void StoreChoice(const std::function<void()>& write);
     void CheckNumeric();
     void PickOutputFolder();
+    void MakeSentenceControls(QWidget& window);
 
     WindowShell& shell_;
     QLineEdit* enters_ = nullptr;
@@ -45,6 +58,10 @@ private:
     QGroupBox* folderBox_ = nullptr;
     QLineEdit* folder_ = nullptr;
     QRadioButton* beside_ = nullptr;
+    QCheckBox* sentences_ = nullptr;
+    QLabel* languageLabel_ = nullptr;
+    QComboBox* language_ = nullptr;
+    QComboBox* lines_ = nullptr;
     // The folder the output-folder picker opened at last time, as the picker returned it.
     QString lastPicked_;
     bool unsavedChoicesTold_ = false;

@@ -174,6 +174,7 @@ public:
         }
         FileSettings settings{folder, {}};
         settings.conversion.entries = ToEngine(characters_.Entries());
+        options_.ChooseSentenceOptions(settings.conversion);
         return settings;
     }
     void Progress(const FileProgress& progress) override {

@@ -73,7 +73,7 @@ RunResult RunWith(const std::vector<std::string>& arguments, bool showProgress =
 std::set<std::string> Listing(const std::string& folder) {
     std::set<std::string> listing;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        const std::string bytes = entry.is_directory() ? "" : testing::ReadBytes(entry.path());
+        const std::string bytes = entry.is_directory() ? "" : ReadBytes(entry.path());
         listing.insert(entry.path().string() + " " + std::to_string(bytes.size()) + " " +
                        std::to_string(std::hash<std::string>()(bytes)));
     }
@@ -123,7 +123,7 @@ TEST(CommandLineTest, DryRunWritesNothingAndForetellsTheRealRun) {
     EXPECT_EQ(dry.status, kSomeFailed);
     EXPECT_EQ(real.errors, failures[0] + results[0] + results[1] + failures[1] + results[2] + results[3]);
     EXPECT_EQ(testing::ListNames(dir / "out"), "x-Pellnor.txt|x.txt|y.txt|z.txt");
-    EXPECT_EQ(testing::ReadBytes(dir / "out/x-Pellnor.txt"), "x.\r\nb");
+    EXPECT_EQ(ReadBytes(dir / "out/x-Pellnor.txt"), "x.\r\nb");
     EXPECT_EQ(real.summary,
               "brantlewick-cli: 4 files converted, 2 failed, 16 bytes in, 20 bytes out, 4 breaks inserted");
 }
@@ -161,6 +161,9 @@ TEST(CommandLineTest, FolderArgumentsAreReplacedByTheirFilesAndFailuresAreOneLin
     EXPECT_EQ(RunWith({dir / "docs"}).status, kAllConverted);
     EXPECT_EQ(testing::ListNames(dir / "docs"),
               ".hidden|A-Pellnor.md|A.md|b-Pellnor.txt|b.txt|sub|~lock.txt");
+    WriteBytes(dir / "docs/b-Pellnor.txt", "an input");
+    EXPECT_EQ(RunWith({dir / "docs/b.txt", dir / "docs/b-Pellnor.txt"}).status, kAllConverted);
+    EXPECT_EQ(ReadBytes(dir / "docs/b-Pellnor.txt"), "an input");
     ::chmod(dir.Path().c_str(), 0755);
     ::mkdir((dir / "locked").c_str(), 0);
     const auto locked = testing::RunAsOrdinaryUser([&] {
@@ -229,6 +232,34 @@ TEST(CommandLineTest, SeveralJobsDoWhatOneJobDoes) {
         EXPECT_EQ(runOnTree(dir / "tree", "3", options), expected);
         EXPECT_EQ(std::system(("diff -r --no-dereference " + (dir / "one") + " " + (dir / "tree")).c_str()),
                   0);
+    }
+}
+
+// The sentence mode, its language (the locale's unless named) and the line choice reach standard input
+// and the files alike; a value that is not one of the choices is refused in one line.
+TEST(CommandLineTest, SentenceModeLanguageAndLineChoice) {
+    const std::string text = "Siehe Abb. Drei\nund so. Ja.";
+    const std::string rows[][3] = {
+        {"LANG=de_DE.UTF-8", "--sentences", "Siehe Abb. Dreiund so.\r\nJa.\r\n"},
+        {"LANG=C", "--sentences", "Siehe Abb.\r\nDreiund so.\r\nJa.\r\n"},
+        {"LC_ALL=C LANG=de", "--sentences --language=DE --lines keep", "Siehe Abb. Drei\nund so.\r\nJa.\r\n"},
+        {"LANG=C", "--lines reflow --sentences --language de", "Siehe Abb. Drei und so.\r\nJa.\r\n"},
+        {"LANG=C", "--lines wrap", "brantlewick-cli: --lines wrap: not one of join, keep, reflow\n"},
+        {"LANG=C", "--language pt",
+         "brantlewick-cli: --language pt: not one of en, de, fr, es, it, ru, nl, ja, zh\n"},
+    };
+    for (const auto& [environment, arguments, expected] : rows) {
+        TempDir dir;
+        WriteBytes(dir / "in.txt", text);
+        const std::string command = "printf '" + text + "' | env -u LC_ALL -u LC_MESSAGES " + environment +
+                                    " '" + BRANTLEWICK_PROGRAM_DIR + "/brantlewick-cli' -q " + arguments +
+                                    " - '" + (dir / "in.txt") + "' >'" + (dir / "out") + "' 2>&1";
+        const int status = WEXITSTATUS(std::system(command.c_str()));
+        EXPECT_EQ(ReadBytes(dir / "out"), expected) << arguments;
+        EXPECT_EQ(status, expected.starts_with("brantlewick-cli") ? kUsageProblem : kAllConverted)
+            << arguments;
+        EXPECT_EQ(status == kAllConverted ? ReadBytes(dir / "in-Pellnor.txt") : expected, expected)
+            << arguments;
     }
 }
 

@@ -1,8 +1,8 @@
 // Text with a UTF-16 or UTF-32 mark is converted in its own encoding. What has no exact form, and a file
 // that is plainly not text, is refused with one error and leaves no output.
 #include "TextEncoding.h"
+#include "Conversion.h"
 #include "EngineError.h"
-#include "SentenceBreaks.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +45,7 @@ TEST(TextEncodingTest, MarkedUnicodeIsConvertedInItsOwnEncodingOrRefusedWhole) {
         testing::TempDir dir;
         testing::WriteBytes(dir / "in", row.in);
         try {
-            InsertEnterInFile(dir / "in", dir / "out", 1, {".", "!", "?", "\xC3"});
+            ConvertFile(dir / "in", dir / "out", {{".", "!", "?", "\xC3"}, 1});
             EXPECT_FALSE(row.refused);
             EXPECT_EQ(testing::ReadBytes(dir / "out"), row.out);
         } catch (const EngineError& error) {
@@ -109,7 +109,7 @@ TEST(TextEncodingTest, AgreesWithIconvOnEveryCharacterAndOnMalformedUnits) {
         // As a file, read in many pieces that cut pairs and units anywhere: CR and LF go, "." gains a break.
         testing::TempDir dir;
         testing::WriteBytes(dir / "in", std::string(ByteOrderMark(encoding)) + units);
-        InsertEnterInFile(dir / "in", dir / "out", 1, {"."});
+        ConvertFile(dir / "in", dir / "out", {{"."}, 1});
         std::string converted;
         for (const char c : utf8) {
             converted += c == '.' ? ".\r\n" : c == '\r' || c == '\n' ? "" : std::string(1, c);

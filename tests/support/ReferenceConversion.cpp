@@ -99,7 +99,7 @@ bool StartsListItem(const std::string& line) {
 }
 
 // Hard-wrapped paragraphs: the lines of each, without their blanks at both ends, joined with a space,
-// or with none between two wide characters; a list item keeps its line.
+// or with none between two wide characters; a list item keeps its line (a CR marks where it starts).
 std::vector<std::string> Paragraphs(const std::vector<Line>& lines) {
     std::vector<std::string> paragraphs;
     bool open = false;
@@ -113,7 +113,7 @@ std::vector<std::string> Paragraphs(const std::vector<Line>& lines) {
         if (!open) {
             paragraphs.emplace_back();
         } else if (StartsListItem(text)) {
-            paragraphs.back() += "\r\n";
+            paragraphs.back() += "\r";
         } else {
             const std::string& last = paragraphs.back();
             const bool wideEnd = (last.size() >= 3 && WideAt(last, last.size() - 3, 3)) ||
@@ -153,7 +153,17 @@ std::string ReferenceConvert(const std::string& text, const std::vector<std::str
     }
     const std::vector<std::string> paragraphs = Paragraphs(SplitLines(text));
     for (std::size_t i = 0; i < paragraphs.size(); ++i) {
-        std::string converted = Rewrite(paragraphs[i], entries, breaks, tally);
+        // A list item starts on a line of its own, on the breaks inserted before it if there are any.
+        std::string converted;
+        for (std::size_t start = 0;;) {
+            const std::size_t mark = paragraphs[i].find('\r', start);
+            converted += Rewrite(paragraphs[i].substr(start, mark - start), entries, breaks, tally);
+            if (mark == std::string::npos) {
+                break;
+            }
+            converted += converted.ends_with("\r\n") ? "" : "\r\n";
+            start = mark + 1;
+        }
         // Every paragraph ends its line, and one empty line follows all but the last.
         std::size_t pairs = 0;
         while (converted.size() >= 2 * (pairs + 1) &&

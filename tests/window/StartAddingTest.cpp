@@ -83,6 +83,21 @@ TEST(StartAddingTest, ResultsFollowTheSaveOptionReplaceOldOnesAndNeverTheInput) 
     }
 }
 
+// The sentence choices are stored as the user makes them and reach the run.
+TEST(StartAddingTest, TheSentenceChoicesAreStoredAsMadeAndReachTheRun) {
+    RunWindow window;
+    window.Inputs({"a.txt"}, "Dr. Who\nsaw Abb. Drei. Ok");
+    window.SaveOption(2);
+    window.Click("Check1");
+    QTest::keyClicks(&window.Get("Combo1"), "G");
+    QTest::keyClick(&window.Get("Combo2"), Qt::Key_Down);
+    EXPECT_EQ(window.Stored(setting::kSentenceMode) + window.Stored(setting::kLanguage) +
+                  window.Stored(setting::kLineBreaks),
+              "Truedekeep");
+    window.Click("PushButton2");
+    EXPECT_EQ(ReadBytes(window / "Docs/a-Pellnor.txt"), "Dr. Who\nsaw Abb. Drei.\r\nOk");
+}
+
 TEST(StartAddingTest, RefusesInOrderBeforeTouchingAnyFile) {
     const QString noFolder = "Folder does not exist. Please select another folder.";
     const std::tuple<bool, bool, int, const char*, QString> cases[] = {

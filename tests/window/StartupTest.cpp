@@ -1,6 +1,8 @@
 // Start-up and shutdown against a settings file in a temporary folder, bad files included.
 #include "TestWindow.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -11,36 +13,48 @@ QString Shown(const TestWindow& test) {
     return test.Get<QLineEdit>("Text1").text() + "|" + test.Get<QLineEdit>("Text3").text() + "|" +
            QString::number(test.Get<QRadioButton>("Option1").isChecked()) +
            QString::number(test.Get<QRadioButton>("Option2").isChecked()) +
-           QString::number(test.Get("Frame2").isEnabled()) + "|" + test.Characters().Texts().join(' ');
+           QString::number(test.Get("Frame2").isEnabled()) + "|" + test.Characters().Texts().join(' ') + "|" +
+           QString::number(test.Get<QCheckBox>("Check1").isChecked()) +
+           QString::number(test.Get("Combo1").isEnabled()) + " " +
+           test.Get<QComboBox>("Combo1").currentData().toString() + " " +
+           test.Get<QComboBox>("Combo2").currentData().toString();
 }
 
 // On an empty store the window shows its defaults and writes back only the two boxes, the desktop folder
 // with exactly one separator; the web site opens once in a hundred starts, when the draw is 7. Stored
 // values are shown unchecked (the second option is applied last); a word that is no boolean is reported
-// and the option keeps its state.
+// and the option keeps its state, as does a sentence choice that is none of its list's (the language's
+// default is the locale's).
 TEST(StartupTest, TheWindowShowsWhatIsStoredOrItsDefaults) {
+    ::unsetenv("LC_ALL");
+    ::setenv("LC_MESSAGES", "nl_NL.UTF-8", 1);
     const QString mismatch =
-        "Type mismatch: the setting \"Option%1\" holds \"%2\", which is neither True, False nor a number.";
+        "Type mismatch: the setting \"%1\" holds \"%2\", which is neither True, False nor a number.";
+    const QString notOne = "The setting \"%1\" holds \"%2\", which is not one of %3.";
     const std::tuple<const char*, const char*, int, const char*, QStringList> cases[] = {
-        {"", "/home/t/Desktop", 7, "1|/home/t/Desktop/|101|. ! ?", {}},
-        {"", "/home/t/Schreibtisch//", 8, "1|/home/t/Schreibtisch/|101|. ! ?", {}},
-        {"", "/", 6, "1|/|101|. ! ?", {}},
-        {"Text1=abc\nOutput%20Folder=\nOption2=True\nListView2=...\\\\\\\\\\\\ ?\\\\\\\\\\\\ \n",
+        {"", "/home/t/Desktop", 7, "1|/home/t/Desktop/|101|. ! ?|00 nl join", {}},
+        {"", "/home/t/Schreibtisch//", 8, "1|/home/t/Schreibtisch/|101|. ! ?|00 nl join", {}},
+        {"", "/", 6, "1|/|101|. ! ?|00 nl join", {}},
+        {"Text1=abc\nOutput%20Folder=\nOption2=True\nListView2=...\\\\\\\\\\\\ ?\\\\\\\\\\\\ \n"
+         "SentenceMode=1\nLanguage=DE\nLineBreaks=Reflow\n",
          "/d",
          1,
-         "abc||010|...  ?",
+         "abc||010|...  ?|11 de reflow",
          {}},
-        {"Option1=False\nOption2=False\n", "/d", 1, "1|/d/|000|. ! ?", {}},
-        {"Option1=maybe\n",
+        {"Option1=False\nOption2=False\n", "/d", 1, "1|/d/|000|. ! ?|00 nl join", {}},
+        {"Option1=maybe\nLanguage=pt\nLineBreaks=wrap\n",
          "/d",
          1,
-         "1|/d/|101|. ! ?",
-         {Report(mismatch.arg(1).arg("maybe"), "Form1.Form_Load", 116)}},
-        {"Option1=0\nOption2=Yes\n",
+         "1|/d/|101|. ! ?|00 nl join",
+         {Report(mismatch.arg("Option1", "maybe"), "Form1.Form_Load", 116),
+          Report(notOne.arg("Language", "pt", "en, de, fr, es, it, ru, nl, ja, zh"), "Form1.Form_Load", 128),
+          Report(notOne.arg("LineBreaks", "wrap", "join, keep, reflow"), "Form1.Form_Load", 130)}},
+        {"Option1=0\nOption2=Yes\nSentenceMode=Yes\n",
          "/d",
          1,
-         "1|/d/|000|. ! ?",
-         {Report(mismatch.arg(2).arg("Yes"), "Form1.Form_Load", 118)}},
+         "1|/d/|000|. ! ?|00 nl join",
+         {Report(mismatch.arg("Option2", "Yes"), "Form1.Form_Load", 118),
+          Report(mismatch.arg("SentenceMode", "Yes"), "Form1.Form_Load", 126)}},
     };
     for (const auto& [stored, desktop, draw, shown, reports] : cases) {
         TestWindow test;
@@ -60,6 +74,7 @@ TEST(StartupTest, TheWindowShowsWhatIsStoredOrItsDefaults) {
                           "\nText1=1\n");
         }
     }
+    ::unsetenv("LC_MESSAGES");
 }
 
 // Without a desktop the output folder is neither read nor shown; a folder in place of the settings file
@@ -76,7 +91,7 @@ TEST(StartupTest, BadStartsAreReportedAndNothingStoredIsLost) {
                                   "Form1.Form_Load", 112),
                            Report("Invalid argument: the desktop folder cannot be located.",
                                   "Form1.Form_Load", 114)}));
-    EXPECT_EQ(Shown(test), "||101|. ! ?");
+    EXPECT_EQ(Shown(test).section(' ', 0, -3), "||101|. ! ?|00");
     test.form->close();
     EXPECT_EQ(test.Stored(setting::kText1).size() + test.Stored(setting::kOutputFolder).size(), 40008);
 
@@ -85,7 +100,7 @@ TEST(StartupTest, BadStartsAreReportedAndNothingStoredIsLost) {
     broken.Load();
     broken.form->close();
     QStringList expected;
-    for (int line : {112, 114, 116, 118, 124, 100}) {
+    for (int line : {112, 114, 116, 118, 124, 126, 128, 130, 100}) {
         expected.append(Report(QString::fromStdString("Cannot read the settings file " +
                                                       broken.SettingsPath() + ": it is a folder."),
                                line == 100 ? "Form1.Form_QueryUnload" : "Form1.Form_Load", line));
@@ -103,7 +118,7 @@ TEST(StartupTest, ADamagedSettingsFileIsSetAsideOnceAndWhatCouldBeReadIsUsed) {
     test.Load();
     EXPECT_EQ(test.desktop.messages.size() + test.desktop.messages.at(0).text.contains(".damaged-"), 2u);
     EXPECT_EQ(test.desktop.messages[0].caption, "Brantlewick");
-    EXPECT_EQ(Shown(test).section('|', 0, 0) + Shown(test).section('|', 2), "3010|. ! ?");
+    EXPECT_EQ(Shown(test).section('|', 0, 0) + Shown(test).section('|', 2, 3), "3010|. ! ?");
     test.Get<QLineEdit>("Text1").setText("4");
     test.form->close();
     test.form.reset();
@@ -131,13 +146,14 @@ TEST(StartupTest, ClosingSavesTheListAndSettingsThatCannotBeSavedAreToldOnce) {
     unsaved.Get<QLineEdit>("Text1").setText("5");
     unsaved.Get<QLineEdit>("Text3").setText("/out/");
     unsaved.Click("Option2");
+    unsaved.Click("Check1");
     EXPECT_EQ(unsaved.desktop.MessageTexts(),
               QStringList{QString::fromStdString(
                   "Your settings cannot be saved for the next start.\r\rCannot write the settings file " +
                   unsaved.SettingsPath() + ": the folder " + unsaved.dir.Path() +
                   "/config cannot be created or written.\r\rThe program goes on working "
                   "with the choices you make now.")});
-    EXPECT_EQ(Shown(unsaved), "5|/out/|010|. ! ?");
+    EXPECT_EQ(Shown(unsaved).section(' ', 0, -3), "5|/out/|010|. ! ?|11");
 }
 
 } // namespace

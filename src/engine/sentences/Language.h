@@ -12,6 +12,9 @@ enum class Language { English, German, French, Spanish, Italian, Russian, Dutch,
 std::optional<Language> LanguageFromCode(std::string_view code);
 // The language of a locale name such as "de_DE.UTF-8", "pt-BR" or "C"; English when none of ours.
 Language LanguageFromLocale(std::string_view localeName);
+// The language of the user's locale, as the environment names it for messages (LC_ALL, LC_MESSAGES,
+// LANG, the first one set); English when none of ours.
+Language UserLanguage();
 std::string_view LanguageCode(Language language);
 
 } // namespace brantlewick

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <utility>
 
 namespace brantlewick {
@@ -43,6 +44,15 @@ Language LanguageFromLocale(std::string_view localeName) {
     // "de_DE.UTF-8@euro", "pt-BR": the language is what comes before the territory.
     const std::size_t end = localeName.find_first_of("_-.@");
     return LanguageFromCode(localeName.substr(0, end)).value_or(Language::English);
+}
+
+Language UserLanguage() {
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        if (const char* value = std::getenv(variable); value != nullptr && *value != '\0') {
+            return LanguageFromLocale(value);
+        }
+    }
+    return Language::English;
 }
 
 std::string_view LanguageCode(Language language) {
