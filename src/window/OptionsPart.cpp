@@ -76,7 +76,8 @@ constexpr std::pair<LineBreaks, const char*> kLineBreaksCaptions[] = {
     {LineBreaks::Keep, "Keep each line"},
     {LineBreaks::Reflow, "Rejoin wrapped paragraphs"}};
 
-// The entry of `list` whose data is the stored `name`; throws naming `key` and the choices when none is.
+// The entry of `list` whose data is the `stored` text (letter case aside); throws naming `key` and the
+// choices when none is.
 int StoredChoice(const QComboBox& list, const QString& key, const QString& stored, const QString& choices) {
     for (int i = 0; i < list.count(); ++i) {
         if (list.itemData(i).toString().compare(stored.trimmed(), Qt::CaseInsensitive) == 0) {
