@@ -43,7 +43,7 @@ public:
     QString InputBox(QWidget*, const QString&, const QString&, const QString&) override {
         return QStringLiteral("*");
     }
-    QStringList OpenFiles(QWidget*, const QString&, const QString&) override { return {}; }
+    QStringList OpenFiles(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString BrowseForFolder(QWidget*, const QString&, const QString&) override {
         picked = Clock::now();
         return folder_;

@@ -46,7 +46,7 @@ public:
         return MessageAnswer::Ok;
     }
     QString InputBox(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QStringList OpenFiles(QWidget*, const QString&, const QString&) override { return {}; }
+    QStringList OpenFiles(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString BrowseForFolder(QWidget*, const QString&, const QString&) override { return {}; }
     void OpenFolder(const QString&) override {}
     void OpenWebAddress(const QString&) override {}

@@ -32,6 +32,8 @@ inline const QString kLastFolderDot = QStringLiteral("LastFolderDot");
 inline const QString kSentenceMode = QStringLiteral("SentenceMode");
 inline const QString kLanguage = QStringLiteral("Language");
 inline const QString kLineBreaks = QStringLiteral("LineBreaks");
+// Where the "Add File(s)" dialog opens: the folder of the files added with it last.
+inline const QString kLastAddFolder = QStringLiteral("LastAddFolder");
 } // namespace setting
 
 // What each key reads as before it was ever written ("Output Folder" has none: its default is computed from

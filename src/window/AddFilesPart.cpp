@@ -118,13 +118,23 @@ void AddFilesPart::AddFiles() {
     ErrorTrap trap = shell_.Trap(location::kPushButton1Click);
     QStringList paths;
     bool tooManyFiles = false;
+    // The start folder is a convenience: a store that cannot be read or written costs it, nothing more.
+    QString startFolder;
+    WithoutTrap([&] { startFolder = shell_.Settings().GetSetting(setting::kLastAddFolder, QString()); });
     trap.Line(100, [&] {
         try {
-            paths = shell_.Desktop().OpenFiles(&shell_.Window(), kOpenFilesTitle, kOpenFilesFilter);
+            paths =
+                shell_.Desktop().OpenFiles(&shell_.Window(), kOpenFilesTitle, kOpenFilesFilter, startFolder);
         } catch (const TooManyFilesError&) {
             tooManyFiles = true;
         }
     });
+    if (!paths.isEmpty()) {
+        WithoutTrap([&] {
+            shell_.Settings().SaveSetting(setting::kLastAddFolder,
+                                          FromEngine(FolderOf(CleanPath(ToEngine(paths.front())))));
+        });
+    }
     if (tooManyFiles) {
         trap.Line(102, [&] { shell_.ShowMessage(kTooManyFiles); });
     } else if (paths.size() == 1) {

@@ -9,8 +9,8 @@
 namespace brantlewick {
 
 // Passes every call on to `desktop`; the dialogs (message and input boxes, the file dialog and the folder
-// picker) run `beforeModal` first, so that the window can bring what it shows up to date before a box
-// that may stay open for long.
+// picker, the pop-up menu) run `beforeModal` first, so that the window can bring what it shows up to date
+// before a box that may stay open for long.
 class BeforeModalDesktop final : public DesktopServices {
 public:
     BeforeModalDesktop(DesktopServices& desktop, std::function<void()> beforeModal)
@@ -26,14 +26,23 @@ public:
         beforeModal_();
         return desktop_.InputBox(owner, prompt, caption, defaultText);
     }
-    QStringList OpenFiles(QWidget* owner, const QString& title, const QString& filter) override {
+    QStringList OpenFiles(QWidget* owner, const QString& title, const QString& filter,
+                          const QString& startFolder) override {
         beforeModal_();
-        return desktop_.OpenFiles(owner, title, filter);
+        return desktop_.OpenFiles(owner, title, filter, startFolder);
     }
     QString BrowseForFolder(QWidget* owner, const QString& title, const QString& initialFolder) override {
         beforeModal_();
         return desktop_.BrowseForFolder(owner, title, initialFolder);
     }
+    int PopupMenu(QWidget* owner, const QPoint& at, const QStringList& items) override {
+        beforeModal_();
+        return desktop_.PopupMenu(owner, at, items);
+    }
+    void ShowPreview(QWidget* owner, const PreviewPage& page, bool toFront) override {
+        desktop_.ShowPreview(owner, page, toFront);
+    }
+    bool PreviewOpen() override { return desktop_.PreviewOpen(); }
     void OpenFolder(const QString& path) override { desktop_.OpenFolder(path); }
     void OpenWebAddress(const QString& address) override { desktop_.OpenWebAddress(address); }
     QString DesktopLocation() override { return desktop_.DesktopLocation(); }

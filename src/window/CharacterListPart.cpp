@@ -71,7 +71,12 @@ void CharacterListPart::AddCharacters() {
     ErrorTrap trap = shell_.Trap(location::kPushButton9Click);
     const QString entry = trap.Line(100, [&] { return shell_.AskText(kAddPrompt); }).value_or(QString());
     if (!entry.isEmpty()) {
-        trap.Line(102, [&] { list_.Append(entry); });
+        trap.Line(102, [&] {
+            list_.Append(entry);
+            // The new entry in sight, however long the list has grown.
+            list_.Select(list_.Count());
+            list_.EnsureVisible(list_.Count());
+        });
     }
 }
 

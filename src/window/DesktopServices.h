@@ -1,6 +1,7 @@
 // The one interface through which the window reaches every dialog and desktop service.
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 
@@ -9,6 +10,8 @@
 class QWidget;
 
 namespace brantlewick {
+
+struct PreviewPage;
 
 enum class MessageIcon { None, Warning };
 enum class MessageButtons { Ok, YesNo };
@@ -31,12 +34,25 @@ public:
     // A modal line-input box; the empty string on Cancel.
     virtual QString InputBox(QWidget* owner, const QString& prompt, const QString& caption,
                              const QString& defaultText) = 0;
-    // The file-open dialog with multiple selection: full paths in the dialog's order, empty on Cancel.
-    // Throws TooManyFilesError when the selection would not fit the dialog's result buffer.
-    virtual QStringList OpenFiles(QWidget* owner, const QString& title, const QString& filter) = 0;
+    // The file-open dialog with multiple selection, opened in `startFolder` (the dialog's own choice when
+    // empty): full paths in the dialog's order, empty on Cancel. Throws TooManyFilesError when the
+    // selection would not fit the dialog's result buffer.
+    virtual QStringList OpenFiles(QWidget* owner, const QString& title, const QString& filter,
+                                  const QString& startFolder) = 0;
     // The folder picker: a folder path without a trailing separator ("/" for the root), or the empty string
     // on Cancel. An empty or missing initial folder leaves the dialog's own starting place.
     virtual QString BrowseForFolder(QWidget* owner, const QString& title, const QString& initialFolder) = 0;
+    // A pop-up menu at a screen position: the index of the chosen item, or -1 when none was chosen. A
+    // desktop without menus chooses none.
+    virtual int PopupMenu(QWidget* /*owner*/, const QPoint& /*at*/, const QStringList& /*items*/) {
+        return -1;
+    }
+    // The one preview window, opened with `page` or, when open already, showing it instead of what it
+    // showed; `toFront` raises it and gives it the focus. It converts and writes nothing itself. A desktop
+    // without one shows nothing.
+    virtual void ShowPreview(QWidget* /*owner*/, const PreviewPage& /*page*/, bool /*toFront*/) {}
+    // Whether the preview window is open, so that a change of the options is worth showing there.
+    virtual bool PreviewOpen() { return false; }
     // Show a folder in the file manager, or an address in the browser; the outcome is not looked at.
     virtual void OpenFolder(const QString& path) = 0;
     virtual void OpenWebAddress(const QString& address) = 0;

@@ -7,6 +7,7 @@
 #include "TrapLocations.h"
 #include "WindowShell.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QImageReader>
 #include <QMouseEvent>
@@ -38,6 +39,9 @@ FileListPart::FileListPart(QWidget& window, WindowShell& shell)
     });
     list_.viewport()->installEventFilter(this);
     list_.header()->viewport()->installEventFilter(this);
+    list_.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&list_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { WithoutTrap([&] { ContextMenu(position); }); });
 }
 
 void FileListPart::ShowColumn() {
@@ -98,6 +102,27 @@ void FileListPart::RemoveSelected() {
     }
     if (const int selected = list_.SelectedIndex(); selected >= 1) {
         list_.Remove(selected);
+    }
+}
+
+void FileListPart::ContextMenu(const QPoint& position) {
+    // The menu takes the release of the press that opened it: the press must not stay a gesture.
+    Release();
+    const int selected = list_.SelectedIndex();
+    if (selected < 1) {
+        return;
+    }
+    const QString entry = list_.Text(selected);
+    const int chosen = shell_.Desktop().PopupMenu(&list_, list_.viewport()->mapToGlobal(position),
+                                                  {QStringLiteral("Preview Result..."),
+                                                   QStringLiteral("Open Containing Folder"),
+                                                   QStringLiteral("Remove From List")});
+    if (chosen == 0 && preview_) {
+        preview_();
+    } else if (chosen == 1) {
+        shell_.Desktop().OpenFolder(QFileInfo(entry).absolutePath());
+    } else if (chosen == 2) {
+        RemoveSelected();
     }
 }
 

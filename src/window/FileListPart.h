@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QPersistentModelIndex>
 
+#include <functional>
+
 class QPoint;
 class QWidget;
 
@@ -21,6 +23,8 @@ public:
     bool Contains(const QString& text) const;
     // The header row with its one column, shown when the window loads.
     void ShowColumn();
+    // What "Preview Result..." in the context menu does.
+    void OnPreview(std::function<void()> preview) { preview_ = std::move(preview); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -32,12 +36,15 @@ private:
     void Release();
     // One step of the reorder gesture, with the pointer at `position` of the list's viewport.
     void MoveStep(Qt::MouseButtons buttons, const QPoint& position);
+    // The selected entry's menu, at `position` of the list's viewport.
+    void ContextMenu(const QPoint& position);
 
     WindowShell& shell_;
     ListView& list_;
     bool pressed_ = false;
     // Follows the entry itself, and turns invalid when that entry leaves the list.
     QPersistentModelIndex dragEntry_;
+    std::function<void()> preview_;
 };
 
 } // namespace brantlewick

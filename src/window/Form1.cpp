@@ -8,6 +8,7 @@
 #include "FileListPart.h"
 #include "ListView.h"
 #include "OptionsPart.h"
+#include "PreviewPart.h"
 #include "SettingsStore.h"
 #include "SkinFramework.h"
 #include "StartAddingPart.h"
@@ -46,7 +47,8 @@ struct Form1::Parts {
     Parts(QWidget& window, SettingsStore& settings, DesktopServices& desktop, QString programFolder)
         : shell(window, settings, desktop, std::move(programFolder)), files(window, shell),
           addFiles(window, shell, files), characters(window, shell), options(window, shell),
-          startAdding(window, shell, files, characters, options) {}
+          startAdding(window, shell, files, characters, options),
+          preview(window, shell, files, characters, options) {}
 
     WindowShell shell;
     SkinFramework skin;
@@ -55,6 +57,7 @@ struct Form1::Parts {
     CharacterListPart characters;
     OptionsPart options;
     StartAddingPart startAdding;
+    PreviewPart preview;
 };
 
 Form1::Form1(SettingsStore& settings, DesktopServices& desktop, QString programFolder, QWidget* parent)

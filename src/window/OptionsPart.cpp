@@ -163,8 +163,10 @@ void OptionsPart::MakeSentenceControls(QWidget& window) {
         });
     });
     connect(sentences_, &QCheckBox::toggled, this, followMode);
-    for (const auto& [list, key] :
-         {std::pair{language_, setting::kLanguage}, {lines_, setting::kLineBreaks}}) {
+    for (const auto& choice : {std::pair{language_, setting::kLanguage}, {lines_, setting::kLineBreaks}}) {
+        // Plain copies: the clang of the fuzz build cannot capture a structured binding.
+        QComboBox* const list = choice.first;
+        const auto key = choice.second;
         connect(list, &QComboBox::activated, this, [this, list, key](int index) {
             WithoutTrap([&] {
                 StoreChoice([&] { shell_.Settings().SaveSetting(key, list->itemData(index).toString()); });

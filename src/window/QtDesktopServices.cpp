@@ -2,6 +2,7 @@
 #include "QtDesktopServices.h"
 
 #include "PathHelpers.h"
+#include "PreviewWindow.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -9,10 +10,15 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 
 #include <algorithm>
@@ -43,9 +49,22 @@ QString QtDesktopServices::InputBox(QWidget* owner, const QString& prompt, const
     return box->exec() == QDialog::Accepted ? box->textValue() : QString();
 }
 
-QStringList QtDesktopServices::OpenFiles(QWidget* owner, const QString& title, const QString& filter) {
-    const QStringList paths =
-        QFileDialog::getOpenFileNames(owner, title, QString(), QtFileDialogFilter(filter));
+QStringList QtDesktopServices::OpenFiles(QWidget* owner, const QString& title, const QString& filter,
+                                         const QString& startFolder) {
+    QFileDialog dialog(owner, title, QFileInfo(startFolder).isDir() ? startFolder : QString(),
+                       QtFileDialogFilter(filter));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    // With details, and a name column wide enough for long file names (a desktop's own dialog decides
+    // for itself).
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.resize(std::max(dialog.sizeHint().width(), 860), std::max(dialog.sizeHint().height(), 520));
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        if (auto* details = dialog.findChild<QTreeView*>()) {
+            details->header()->resizeSection(
+                0, std::max(details->header()->sectionSize(0), details->viewport()->width() / 2));
+        }
+    });
+    const QStringList paths = dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
     if (!SelectionFitsOpenFilesBuffer(paths)) {
         throw TooManyFilesError();
     }
@@ -58,6 +77,32 @@ QString QtDesktopServices::BrowseForFolder(QWidget* owner, const QString& title,
         !initialFolder.isEmpty() && QFileInfo(initialFolder).isDir() ? initialFolder : QString();
     return FolderPickerResult(
         QFileDialog::getExistingDirectory(owner, title, start, QFileDialog::ShowDirsOnly));
+}
+
+int QtDesktopServices::PopupMenu(QWidget* owner, const QPoint& at, const QStringList& items) {
+    QMenu menu(owner);
+    for (const QString& item : items) {
+        menu.addAction(item);
+    }
+    const QAction* chosen = menu.exec(at);
+    return chosen == nullptr ? -1 : static_cast<int>(menu.actions().indexOf(chosen));
+}
+
+void QtDesktopServices::ShowPreview(QWidget* owner, const PreviewPage& page, bool toFront) {
+    if (!preview_ || preview_->parentWidget() != owner) {
+        delete preview_;
+        preview_ = new PreviewWindow(owner);
+    }
+    preview_->SetPage(page);
+    preview_->show();
+    if (toFront) {
+        preview_->raise();
+        preview_->activateWindow();
+    }
+}
+
+bool QtDesktopServices::PreviewOpen() {
+    return preview_ && preview_->isVisible();
 }
 
 void QtDesktopServices::OpenFolder(const QString& path) {
@@ -138,6 +183,16 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const QString& text,
     // rich text would also swallow the report's line breaks.
     box->setTextFormat(Qt::PlainText);
     box->setText(DisplayedMessageText(text));
+    // The box sizes itself to its text alone, and a window manager cuts a longer caption short: the box
+    // is made wide enough for the caption in a bold title font, beside the title bar's buttons.
+    QFont titleFont = box->font();
+    titleFont.setBold(true);
+    constexpr int kTitleBarButtons = 160;
+    const int captionWidth = QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarButtons;
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        grid->addItem(new QSpacerItem(captionWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     return box;
 }
 

@@ -3,6 +3,8 @@
 
 #include "DesktopServices.h"
 
+#include <QPointer>
+
 #include <memory>
 #include <random>
 
@@ -10,6 +12,8 @@ class QInputDialog;
 class QMessageBox;
 
 namespace brantlewick {
+
+class PreviewWindow;
 
 class QtDesktopServices final : public DesktopServices {
 public:
@@ -19,8 +23,12 @@ public:
                              MessageButtons buttons) override;
     QString InputBox(QWidget* owner, const QString& prompt, const QString& caption,
                      const QString& defaultText) override;
-    QStringList OpenFiles(QWidget* owner, const QString& title, const QString& filter) override;
+    QStringList OpenFiles(QWidget* owner, const QString& title, const QString& filter,
+                          const QString& startFolder) override;
     QString BrowseForFolder(QWidget* owner, const QString& title, const QString& initialFolder) override;
+    int PopupMenu(QWidget* owner, const QPoint& at, const QStringList& items) override;
+    void ShowPreview(QWidget* owner, const PreviewPage& page, bool toFront) override;
+    bool PreviewOpen() override;
     void OpenFolder(const QString& path) override;
     void OpenWebAddress(const QString& address) override;
     QString DesktopLocation() override;
@@ -31,6 +39,8 @@ public:
 
 private:
     std::mt19937 generator_;
+    // Owned by its owner window, and gone with it.
+    QPointer<PreviewWindow> preview_;
 };
 
 // The dialog's design buffer: the folder, a NUL, each name followed by a NUL, and a final NUL must fit in

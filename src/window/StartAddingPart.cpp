@@ -172,10 +172,7 @@ public:
                                             " is not converted.");
             }
         }
-        FileSettings settings{folder, {}};
-        settings.conversion.entries = ToEngine(characters_.Entries());
-        options_.ChooseSentenceOptions(settings.conversion);
-        return settings;
+        return FileSettings{folder, ConversionNow(characters_, options_)};
     }
     void Progress(const FileProgress& progress) override {
         if (progress.stage != FileProgress::Stage::Started) {
@@ -263,6 +260,18 @@ private:
 };
 
 } // namespace
+
+ConversionOptions ConversionNow(const CharacterListPart& characters, const OptionsPart& options) {
+    ConversionOptions conversion;
+    conversion.entries = ToEngine(characters.Entries());
+    options.ChooseSentenceOptions(conversion);
+    try {
+        conversion.enterCount = EnterCountFromText(ToEngine(options.EnterCountText()));
+    } catch (const std::exception&) {
+        conversion.enterCount = 0;
+    }
+    return conversion;
+}
 
 StartAddingPart::StartAddingPart(QWidget& window, WindowShell& shell, FileListPart& files,
                                  CharacterListPart& characters, OptionsPart& options)

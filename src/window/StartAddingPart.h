@@ -1,6 +1,8 @@
 // "Start Adding" and its progress bar: the window's front end of the batch run.
 #pragma once
 
+#include "Conversion.h"
+
 #include <QObject>
 
 class QWidget;
@@ -12,6 +14,10 @@ class FileListPart;
 class OptionsPart;
 class ProgressBar;
 class WindowShell;
+
+// The conversion as the controls stand now, as "Start Adding" would apply it; an Enter count it would
+// refuse gives no breaks, as in the run.
+ConversionOptions ConversionNow(const CharacterListPart& characters, const OptionsPart& options);
 
 class StartAddingPart final : public QObject {
 public:

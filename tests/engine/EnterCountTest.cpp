@@ -31,9 +31,10 @@ TEST(EnterCountTest, CountsFromTheTextOfTheBox) {
 
 TEST(EnterCountTest, NumericTestRefusesLettersAfterTheNumber) {
     const std::pair<const char*, bool> cases[] = {
-        {"1", true},    {" 1 ", true},    {"-1", true},  {"1.5", true},  {"1e3", true},    {"1d3", true},
-        {"&H1F", true}, {"1,000", false}, {"", false},   {"  ", false},  {"12abc", false}, {"abc", false},
-        {"1e", false},  {".", false},     {"&H", false}, {"&HG", false}, {"1 2", false},   {"--1", false},
+        {"1", true},      {" 1 ", true},  {"-1", true},     {"1.5", true},   {"1e3", true},
+        {"1d3", true},    {"&H1F", true}, {"1,000", false}, {"", false},     {"  ", false},
+        {"12abc", false}, {"abc", false}, {"1e", false},    {".", false},    {"&H", false},
+        {"&HG", false},   {"1 2", false}, {"--1", false},   {"1e3x", false},
     };
     ASSERT_NE(std::setlocale(LC_NUMERIC, "C"), nullptr);
     for (const auto& [text, expected] : cases) {

@@ -182,4 +182,12 @@ std::string ReferenceConvert(const std::string& text, const std::vector<std::str
     return out;
 }
 
+std::uint64_t EditorLines(std::string_view text) {
+    std::uint64_t lines = !text.empty() && text.back() != '\n' && text.back() != '\r';
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        lines += text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
+    }
+    return lines;
+}
+
 } // namespace brantlewick::testing

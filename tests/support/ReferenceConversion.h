@@ -5,7 +5,9 @@
 
 #include "Conversion.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brantlewick::testing {
@@ -13,5 +15,8 @@ namespace brantlewick::testing {
 // Fills in the breaks inserted and the spaces dropped when `counts` is given.
 std::string ReferenceConvert(const std::string& text, const std::vector<std::string>& entries, int enterCount,
                              LineBreaks lines = LineBreaks::Join, ConversionCounts* counts = nullptr);
+
+// Lines as an editor counts them: terminators (CR LF once), and one more for a last line without one.
+std::uint64_t EditorLines(std::string_view text);
 
 } // namespace brantlewick::testing

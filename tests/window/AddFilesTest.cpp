@@ -108,9 +108,15 @@ TEST(AddFilesTest, TheFileDialogsChoiceIsAppendedInItsOrder) {
         test.desktop.fileAnswers = {answer};
         test.Click("PushButton1");
         EXPECT_EQ(test.desktop.dialogs.at(0).join('|'),
-                  "Add File(s) - Hold Ctrl or Shift to select multiple files|All Files (*.*)|*.*|");
+                  "Add File(s) - Hold Ctrl or Shift to select multiple files|All Files (*.*)|*.*||");
         EXPECT_EQ((test.Files().Texts() + test.desktop.MessageTexts()).join(' '), shown);
     }
+    TestWindow test; // the dialog opens where files were added last time
+    test.desktop.fileAnswers = {{"/t//a.txt", "/u/b.txt"}, {}};
+    test.Load();
+    test.Click("PushButton1");
+    test.Click("PushButton1");
+    EXPECT_EQ(test.desktop.dialogs.at(1).value(2) + test.Stored(setting::kLastAddFolder), "/t//t/");
     EXPECT_EQ(QtFileDialogFilter("Texts (*.txt)|*.txt;*.text|All Files (*.*)|*.*|"),
               "Texts (*.txt *.text);;All Files (*)");
 }

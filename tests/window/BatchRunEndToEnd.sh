@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program on a virtual display, driven by pointer and keyboard: add three files with the "Add
 # File(s)" dialog, set two Enters, "Start Adding" into the desktop folder and then beside the originals,
-# answer "Done." each time, and compare every output byte for byte.
+# answer "Done." each time, and compare every output byte for byte; then open the preview of the first
+# entry from the list's context menu (saved as a picture when BRANTLEWICK_SCREENSHOT names a file).
 #
 #     BatchRunEndToEnd.sh PROGRAM
 #
@@ -155,8 +156,15 @@ compare "$in/b b-Pellnor.txt" "$work/expected/b b.txt"
 compare "$in/c-Pellnor.txt" "$work/expected/c.txt"
 [ "$(ls -A "$in" | wc -l)" -eq 6 ] || fail "unexpected files beside the inputs: $(ls -A "$in")"
 
+# ---- "Preview Result..." from the first entry's menu opens the preview, which writes nothing.
+xdotool mousemove --window "$main" 100 38 click 3 && sleep 0.5
+xdotool key --delay 100 Down Return
+preview=$(wait_for_window 'Preview - a.txt') || fail "the preview did not open from the context menu"
+[ -z "${BRANTLEWICK_SCREENSHOT:-}" ] || { sleep 1; import -window "$preview" "$BRANTLEWICK_SCREENSHOT"; }
+[ "$(ls -A "$in" | wc -l)" -eq 6 ] || fail "the preview wrote a file: $(ls -A "$in")"
+
 # ---- The inputs are untouched.
 for name in a.txt "b b.txt" c.txt; do
     cmp -s "$in/$name" "$work/originals/$name" || fail "the input $name was changed"
 done
-echo "PASSED: two runs of three files, every output as expected, inputs untouched"
+echo "PASSED: two runs of three files, every output as expected, inputs untouched, the preview opened"

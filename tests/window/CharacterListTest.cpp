@@ -36,6 +36,9 @@ TEST(CharacterListTest, TheButtonsAddRemoveResetAndHelpAndOnlyAddingWorksDuringA
         test.Click("PushButton9");
     }
     EXPECT_EQ(test.desktop.dialogs[0], (QStringList{"Enter Character to add:", "Brantlewick", ""}));
+    const QRect added = test.Characters().visualItemRect(test.Characters().topLevelItem(4));
+    EXPECT_EQ(test.Characters().SelectedIndex(), 5); // the last entry added, in sight
+    EXPECT_TRUE(test.Characters().viewport()->rect().contains(added));
     test.Characters().Select(2);
     test.WhileBusy([&] {
         test.desktop.inputAnswers = {"\u3002"};

@@ -22,6 +22,10 @@ TEST(WindowPartsTest, MessageAndInputBoxesShowTheirTextsPlainWithTheirLineBreaks
         EXPECT_EQ(label->textFormat(), Qt::PlainText);
     }
     EXPECT_EQ(input->textValue(), "<b>");
+    // A short text under a long caption: the box is sized for the caption, which a title bar would cut.
+    const QString caption = "Brantlewick Text Reformatter For Many Files At Once";
+    const auto done = MakeMessageBox(nullptr, "Done.", caption, MessageIcon::None, MessageButtons::Ok);
+    EXPECT_GT(done->sizeHint().width(), done->fontMetrics().horizontalAdvance(caption) + 100);
 }
 
 } // namespace

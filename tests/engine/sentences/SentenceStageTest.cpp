@@ -1,17 +1,21 @@
 // The sentence mode on the literal cases of cases.txt, and what it must keep on any text: every
 // character but the dropped blanks, in any chunking.
 #include "sentences/SentenceStage.h"
+#include "Conversion.h"
+#include "ReferenceConversion.h"
 #include "SentenceEdits.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <random>
 #include <sstream>
+#include <tuple>
 
 namespace brantlewick {
 namespace {
@@ -24,24 +28,27 @@ struct Result {
 
 // Feeds pieces of 1 to maxChunk bytes, each in a heap buffer of exactly its size, so that reading past
 // a piece trips the address sanitizer.
+template <typename Engine>
+std::string Feed(Engine& engine, std::string_view text, std::size_t maxChunk, std::mt19937& random) {
+    std::string out;
+    StringSink sink(out);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t n = std::min<std::size_t>(1 + random() % maxChunk, text.size() - at);
+        const auto piece = std::make_unique<char[]>(n);
+        std::copy_n(text.data() + at, n, piece.get());
+        engine.Feed({piece.get(), n}, sink);
+        at += n;
+    }
+    engine.Finish(sink);
+    sink.Close();
+    return out;
+}
+
 Result Convert(const SentenceOptions& options, std::string_view text, std::size_t maxChunk,
                std::mt19937& random) {
     SentenceStage stage(options);
-    Result result;
-    StringSink sink(result.text);
-    std::uniform_int_distribution<std::size_t> size(1, maxChunk);
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t n = std::min(size(random), text.size() - at);
-        const auto piece = std::make_unique<char[]>(n);
-        std::copy_n(text.data() + at, n, piece.get());
-        stage.Feed({piece.get(), n}, sink);
-        at += n;
-    }
-    stage.Finish(sink);
-    sink.Close();
-    result.breaks = stage.Tally().breaksInserted;
-    result.blanks = stage.Tally().spacesDropped;
-    return result;
+    std::string out = Feed(stage, text, maxChunk, random);
+    return {std::move(out), stage.Tally().breaksInserted, stage.Tally().spacesDropped};
 }
 
 void ExpectPromisesKept(const SentenceOptions& options, std::string_view text, const std::string& where) {
@@ -132,23 +139,36 @@ TEST_P(SentenceCases, GiveExactlyTheseBytes) {
 INSTANTIATE_TEST_SUITE_P(Categories, SentenceCases, ::testing::ValuesIn(Categories()),
                          [](const auto& info) { return info.param; });
 
+// The whole conversion, in pieces as above.
+std::string ConvertAll(const ConversionOptions& options, std::string_view text, std::size_t maxChunk,
+                       std::mt19937& random, ConversionCounts& counts) {
+    Converter converter(options);
+    std::string out = Feed(converter, text, maxChunk, random);
+    counts = converter.Counts();
+    return out;
+}
+
 // Random text made of what the rules look at, in every script they know, plus broken UTF-8; the shipped
-// samples; and one line far longer than anything a decision reads.
+// samples; and one line far longer than anything a decision reads. The stage keeps every character but
+// the blanks it drops, in any chunking; the whole conversion, through each line choice, keeps the text
+// apart from spaces and line ends, and counts what it did.
 TEST(SentenceStageTest, KeepsEveryCharacterButBlanksInAnyChunking) {
     std::vector<std::string> pieces;
     std::istringstream list(
-        "Mr.|Dr|e.g.|U.S.|z. B.|т. д.|3.14|1.|2.|a)|(b)|• |- |...|…|?!|!|?|.|。|！|？|．|「|」|“|”|"
-        "\"|'|«|» |(|)|[1]| |  |\t|\xC2\xA0|\xE3\x80\x80|\n|\r\n|\r|\n\n|The|he|Der|Он|は|と|"
+        "Mr.|Dr|e.g.|U.S.|z. B.|т. д.|3.14|1.|2.|a)|(b)|1. |a) |• |- |...|…|?!|!|?|.|. |? "
+        "|。|！|？|．|「|」|“|”|"
+        "\"|'|«|» |(|)|[1]| |  |\t|\xC2\xA0|\xE3\x80\x80|\n|\r\n|\r|\n\n|The|Hi|he|Der|Он|は|と|日|"
         "example.com|:|,|etc.|A.|x|\xFF|\xE3\x80|\xC2");
     for (std::string piece; std::getline(list, piece, '|');) {
         pieces.push_back(piece);
     }
     std::mt19937 random(2024);
+    const auto piece = [&] { return pieces[random() % pieces.size()]; };
     std::vector<std::string> texts;
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 400; ++i) {
         std::string text;
-        for (int n = std::uniform_int_distribution(1, 400)(random); n > 0; --n) {
-            text += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
+        for (auto n = 1 + random() % 400; n > 0; --n) {
+            text += piece();
         }
         texts.push_back(text);
     }
@@ -161,23 +181,36 @@ TEST(SentenceStageTest, KeepsEveryCharacterButBlanksInAnyChunking) {
     texts.push_back(samples);
     std::string longLine;
     while (longLine.size() < 20000) {
-        const std::string& piece =
-            pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
-        longLine += piece.find_first_of("\r\n") == std::string::npos ? piece : " ";
+        const std::string next = piece();
+        longLine += next.find_first_of("\r\n") == std::string::npos ? next : " ";
     }
     texts.push_back(longLine);
 
-    const SentenceOptions options[] = {
-        {{".", "!", "?"}, 1, Language::English, false},
-        {{".", "!", "?"}, 0, Language::German, true},
-        {{".", "!", "?"}, 2, Language::Japanese, false},
-        {{".", "?", "..."}, 1, Language::Russian, true},
-        {{"!", ";", "END", "\n", ""}, 3, Language::French, false},
-    };
+    const std::vector<std::string> entries[] = {
+        {".", "!", "?"}, {".", "?", "..."}, {"!", ";", "END", "\n", ""}, {"\xE3\x80\x82", "?"}};
     for (std::size_t t = 0; t < texts.size(); ++t) {
-        for (std::size_t o = 0; o < std::size(options); ++o) {
-            ExpectPromisesKept(options[o], texts[t],
-                               "text " + std::to_string(t) + ", options " + std::to_string(o));
+        const std::string& text = texts[t];
+        const SentenceOptions stage{entries[t % 4], static_cast<int>(t % 4), static_cast<Language>(t % 9),
+                                    t % 2 == 0};
+        ExpectPromisesKept(stage, text, "text " + std::to_string(t));
+        const ConversionOptions options{
+            stage.entries, stage.enterCount,
+            std::array{LineBreaks::Join, LineBreaks::Keep, LineBreaks::Reflow}[t % 3], true, stage.language};
+        ConversionCounts whole, inPieces;
+        const std::string out = ConvertAll(options, text, text.size() + 1, random, whole);
+        ASSERT_EQ(ConvertAll(options, text, 1 + random() % 64, random, inPieces), out) << t;
+        EXPECT_EQ(std::tie(inPieces.breaksInserted, inPieces.spacesDropped, inPieces.linesOut),
+                  std::tie(whole.breaksInserted, whole.spacesDropped, whole.linesOut))
+            << t;
+        EXPECT_TRUE(testing::KeepsTheText(text, out)) << t;
+        EXPECT_EQ(std::pair(whole.linesIn, whole.linesOut),
+                  std::pair(testing::EditorLines(text), testing::EditorLines(out)))
+            << t;
+        if (options.lines == LineBreaks::Keep) {
+            const testing::SentenceEdits edits = testing::CompareSentenceEdits(text, out);
+            EXPECT_EQ(std::tuple(edits.fault, edits.breaks, edits.blanks),
+                      std::tuple("", whole.breaksInserted, whole.spacesDropped))
+                << t;
         }
     }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "DesktopServices.h"
+#include "PreviewPage.h"
 
 #include <QStringList>
 
@@ -27,15 +28,16 @@ public:
     std::deque<QString> inputAnswers;
     std::deque<QStringList> fileAnswers; // {"too many"} or {"fails", description} make the dialog fail
     std::deque<QString> folderAnswers;
-    std::deque<int> draws;
+    std::deque<int> draws, menuAnswers;
     QString desktopLocation;
     int pointerRow = 0;
     std::function<void()> onProcessEvents; // a test acts "meanwhile" at the window's yields
     std::function<void(const ShownMessage&)> onMessage;
 
     std::vector<ShownMessage> messages;
-    std::vector<QStringList> dialogs; // each input box, file dialog and folder picker with its texts
-    QStringList opened;               // folders and web addresses, in order
+    std::vector<QStringList> dialogs;  // each input box, file dialog, folder picker and menu
+    QStringList opened;                // folders and web addresses, in order
+    std::vector<PreviewPage> previews; // each page shown; the preview is open once one was
     int processEventsCount = 0;
     int endProgramCount = 0;
 
@@ -59,8 +61,9 @@ public:
         dialogs.push_back({prompt, caption, preset});
         return Take(inputAnswers, QString());
     }
-    QStringList OpenFiles(QWidget*, const QString& title, const QString& filter) override {
-        dialogs.push_back({title, filter});
+    QStringList OpenFiles(QWidget*, const QString& title, const QString& filter,
+                          const QString& start) override {
+        dialogs.push_back({title, filter, start});
         const QStringList answer = Take(fileAnswers, QStringList());
         if (answer.value(0) == QStringLiteral("too many")) {
             throw TooManyFilesError();
@@ -74,6 +77,12 @@ public:
         dialogs.push_back({title, initial});
         return Take(folderAnswers, QString());
     }
+    int PopupMenu(QWidget*, const QPoint&, const QStringList& items) override {
+        dialogs.push_back(items);
+        return Take(menuAnswers, -1);
+    }
+    void ShowPreview(QWidget*, const PreviewPage& page, bool) override { previews.push_back(page); }
+    bool PreviewOpen() override { return !previews.empty(); }
     void OpenFolder(const QString& path) override { opened.append(path); }
     void OpenWebAddress(const QString& address) override { opened.append(address); }
     QString DesktopLocation() override { return desktopLocation; }
