@@ -28,6 +28,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 [ -d "$parent" ] && [ -w "$parent" ] || parent=${TMPDIR:-/tmp}
+case $build in /*) ;; *) build="$PWD/$build" ;; esac # the runs happen in the work folder
 
 cli="$build/bin/brantlewick-cli"
 if [ ! -x "$cli" ]; then
