@@ -7,14 +7,20 @@
 #include "Conversion.h"
 #include "OutputNaming.h"
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace brantlewick {
+
+class ConversionPool;
 
 // Where in the handling of one file a failure arose; a front end maps it onto its own report.
 enum class BatchStep {
@@ -32,6 +38,7 @@ enum class BatchStep {
 struct FileSettings {
     std::optional<std::string> outputFolder; // nothing: beside the input
     ConversionOptions conversion;
+    friend bool operator==(const FileSettings&, const FileSettings&) = default;
 };
 
 struct FileProgress {
@@ -74,6 +81,13 @@ public:
     // True when the list gained or changed an entry since the last call; the run then asks Inputs() again
     // before it deletes or writes anything.
     virtual bool ListChanged() { return false; }
+    // Converts the file in hand by calling `convert`, which may take long: a front end may call it on a
+    // thread of its own and meanwhile follow `bytesRead`, the input's bytes read so far. It returns, or
+    // throws, what `convert` does, and only once `convert` is done.
+    virtual void Convert(std::string_view /*input*/, const std::function<void()>& convert,
+                         const std::atomic<std::uint64_t>& /*bytesRead*/) {
+        convert();
+    }
 };
 
 struct BatchSummary {
@@ -86,9 +100,19 @@ struct BatchSummary {
 // One batch: the Enter count is fixed for it, and whatever it protects or writes stays known to it, also
 // across several runs. A dry run does all of it but the writing: it deletes and writes nothing, converts
 // in memory, and names each result as if the earlier ones had been written.
+//
+// With more than one job, files further down the list are converted on worker threads while the run walks
+// the list as it always does: every name is still chosen, every old result deleted and every event told
+// in list order, so the files, names and messages are those of a run with one job. The listener is asked
+// for the inputs and settings ahead of their turn: a front end whose list may change during the run
+// (the window) keeps to one job. A file converted ahead is converted again in its turn whenever its input,
+// settings or folder changed meanwhile or its conversion failed.
 class Batch {
 public:
-    explicit Batch(int enterCount, bool dryRun = false) : enterCount_(enterCount), dryRun_(dryRun) {}
+    explicit Batch(int enterCount, bool dryRun = false, unsigned jobs = 1);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
 
     // Converts the files at positions 0 to count - 1, each as the listener answers for it when it comes up.
     BatchSummary Run(BatchListener& listener, std::size_t count);
@@ -98,12 +122,22 @@ private:
     bool ConvertAt(BatchListener& listener, std::size_t position, BatchSummary& summary);
     // Protects what the list holds now if it changed since the last look; true when it did.
     bool CatchUpWithTheList(BatchListener& listener);
+    // Hands the workers the files up to a few beyond `position`.
+    void LookAhead(BatchListener& listener, std::size_t position, std::size_t count);
+    // The front end's settings for `input`, with the batch's Enter count.
+    FileSettings SettingsFor(BatchListener& listener, const std::string& input) const;
 
     int enterCount_;
     bool dryRun_;
+    unsigned jobs_;
     OutputNamer namer_;
     // The list changed and its inputs are not protected yet.
     bool listAhead_ = false;
+    // While a run with several jobs goes on: its workers, and the first position not handed to them.
+    std::unique_ptr<ConversionPool> pool_;
+    std::size_t nextAhead_ = 0;
+    // The run chose a result's name under which something was found already, to be replaced.
+    bool replacedAny_ = false;
 };
 
 } // namespace brantlewick

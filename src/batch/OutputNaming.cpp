@@ -48,10 +48,22 @@ void OutputNamer::Protect(const std::vector<std::string>& inputs) {
     }
 }
 
+void OutputNamer::Protect(const std::vector<std::optional<FileId>>& inputIds) {
+    for (const auto& id : inputIds) {
+        if (id) {
+            inputIds_.insert(*id);
+        }
+    }
+}
+
 void OutputNamer::Written(const std::string& input, const std::string& output) {
     if (const auto outputId = IdOf(output)) {
-        writtenFrom_[*outputId] = IdOf(input);
+        Written(IdOf(input), *outputId);
     }
+}
+
+void OutputNamer::Written(const std::optional<FileId>& inputId, const FileId& outputId) {
+    writtenFrom_[outputId] = inputId;
 }
 
 void OutputNamer::WouldWrite(const std::string& input, const std::string& output) {
@@ -65,11 +77,11 @@ bool OutputNamer::WouldExist(const std::string& output) const {
     return spelling && wouldWriteFrom_.contains(*spelling);
 }
 
-bool OutputNamer::IsTaken(const std::string& output, const std::string& input) const {
+bool OutputNamer::IsTaken(const std::string& output, const std::string& input,
+                          const std::optional<FileId>& inputId) const {
     if (CleanPath(output) == CleanPath(input)) {
         return true;
     }
-    const auto inputId = IdOf(input);
     if (const auto spelling = wouldWriteFrom_.empty() ? std::nullopt : ResolvedSpelling(output)) {
         const auto planned = wouldWriteFrom_.find(*spelling);
         if (planned != wouldWriteFrom_.end() && (!inputId || planned->second != inputId)) {
@@ -92,19 +104,35 @@ bool OutputNamer::IsTaken(const std::string& output, const std::string& input) c
     return resolvedOutput && resolvedOutput == ResolvedSpelling(input);
 }
 
+std::string PlainOutputPath(const std::string& input, const std::optional<std::string>& outputFolder) {
+    const std::string name = FileNameOf(input);
+    if (outputFolder) {
+        return CleanPath(*outputFolder + kPathSeparator + name);
+    }
+    const std::string folder = FolderOf(input);
+    return CleanPath(folder.empty() ? name : folder + kPathSeparator + name);
+}
+
+std::string OutputNamer::OutputPathIfFree(const std::string& input,
+                                          const std::optional<std::string>& outputFolder) const {
+    std::string output = PlainOutputPath(input, outputFolder);
+    while (CleanPath(output) == CleanPath(input)) {
+        output = CleanPath(WithOutputSuffix(output));
+    }
+    return output;
+}
+
 std::string OutputNamer::OutputPathFor(const std::string& input,
                                        const std::optional<std::string>& outputFolder) const {
-    const std::string name = FileNameOf(input);
-    std::string output;
-    if (outputFolder) {
-        output = *outputFolder + kPathSeparator + name;
-    } else {
-        const std::string folder = FolderOf(input);
-        output = folder.empty() ? name : folder + kPathSeparator + name;
-    }
-    output = CleanPath(output);
+    return OutputPathFor(input, outputFolder, IdOf(input));
+}
+
+std::string OutputNamer::OutputPathFor(const std::string& input,
+                                       const std::optional<std::string>& outputFolder,
+                                       const std::optional<FileId>& inputId) const {
+    std::string output = PlainOutputPath(input, outputFolder);
     // Each round lengthens the name, and only files that exist can stop it, so this ends.
-    while (IsTaken(output, input)) {
+    while (IsTaken(output, input, inputId)) {
         output = CleanPath(WithOutputSuffix(output));
     }
     return output;

@@ -26,19 +26,31 @@ public:
 
     // Adds to the inputs to protect; what was protected stays so.
     void Protect(const std::vector<std::string>& inputs);
+    // The same for inputs the caller looked up (nothing: the input does not exist).
+    void Protect(const std::vector<std::optional<FileId>>& inputIds);
 
     // `outputFolder` as the user gave it (a trailing separator or none); nothing means beside the input.
     std::string OutputPathFor(const std::string& input, const std::optional<std::string>& outputFolder) const;
+    // The same for an input whose identity the caller knows (nothing: it does not exist).
+    std::string OutputPathFor(const std::string& input, const std::optional<std::string>& outputFolder,
+                              const std::optional<FileId>& inputId) const;
+
+    // What OutputPathFor() gives for an input that exists when nothing is found under that name: the first
+    // name that is not the input's own spelling. Known without looking at the file system.
+    std::string OutputPathIfFree(const std::string& input,
+                                 const std::optional<std::string>& outputFolder) const;
 
     // Notes that `output` now holds the result for `input`, so that no later file of the batch replaces it.
     void Written(const std::string& input, const std::string& output);
+    void Written(const std::optional<FileId>& inputId, const FileId& outputId);
     // The same for a dry run, where `output` is not written: later files are named as if it had been.
     void WouldWrite(const std::string& input, const std::string& output);
     // Whether a dry run would have written `output` by now.
     bool WouldExist(const std::string& output) const;
 
 private:
-    bool IsTaken(const std::string& output, const std::string& input) const;
+    bool IsTaken(const std::string& output, const std::string& input,
+                 const std::optional<FileId>& inputId) const;
 
     std::unordered_set<FileId, FileIdHash> inputIds_;
     // Each result of the batch and the input it came from (nothing when that input could not be examined).
@@ -46,6 +58,10 @@ private:
     // The same for a dry run, by the result's path as the file system resolves it.
     std::unordered_map<std::string, std::optional<FileId>> wouldWriteFrom_;
 };
+
+// The output's path before any suffix: the input's name in the output folder, or beside the input. Every
+// suffix keeps it in that folder.
+std::string PlainOutputPath(const std::string& input, const std::optional<std::string>& outputFolder);
 
 // The name with the suffix: "a.txt" gives "a-Pellnor.txt", "README" gives "README-Pellnor.". The split is
 // made in the file name, never in a folder name.

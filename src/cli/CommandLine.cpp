@@ -9,9 +9,14 @@
 #include "LineFile.h"
 #include "PathHelpers.h"
 
+#include <sched.h>
+
+#include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <thread>
 
 namespace brantlewick::cli {
 
@@ -36,6 +41,28 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& arguments
         return std::nullopt;
     }
     return arguments[++i];
+}
+
+// More than any machine this runs on uses; a slip of the keyboard cannot start thousands of threads.
+constexpr unsigned kMostJobs = 256;
+
+bool ParseJobs(const std::string& text, unsigned& jobs) {
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > kMostJobs) {
+        return false;
+    }
+    jobs = value;
+    return true;
+}
+
+// The processors this process may run on.
+unsigned ProcessorCount() {
+    cpu_set_t allowed;
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+        return static_cast<unsigned>(std::max(CPU_COUNT(&allowed), 1));
+    }
+    return std::max(std::thread::hardware_concurrency(), 1u);
 }
 
 // A dry run reads standard input and writes nothing to standard output.
@@ -207,6 +234,8 @@ std::string UsageText() {
            "                         file on standard output: \"INPUT -> OUTPUT (N breaks, M spaces\n"
            "                         dropped)\", with \" (replaces an existing file)\" where it would;\n"
            "                         failures and exit status as a real run would have them\n"
+           "  -j, --jobs N           convert N files at once (default: one per processor); names,\n"
+           "                         results and messages are those of one at a time\n"
            "  -q, --quiet            no progress output and no summary\n"
            "  -v, --verbose          the same line per file as --dry-run, on standard error\n"
            "  -h, --help             show this help and exit\n"
@@ -247,6 +276,11 @@ std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>&
                 return UsageError{"a sentence ending (-c) cannot be empty"};
             }
             options.entries.push_back(*entry);
+        } else if (auto jobs = OptionValue(arguments, i, "-j", "--jobs", error)) {
+            if (!ParseJobs(*jobs, options.jobs)) {
+                return UsageError{"the number of jobs (-j) must be a whole number from 1 to " +
+                                  std::to_string(kMostJobs)};
+            }
         } else if (argument == "--sentences") {
             options.sentences = true;
         } else if (auto code = OptionValue(arguments, i, "--language", "--language", error)) {
@@ -310,7 +344,7 @@ int Run(const Options& options, const Streams& streams) {
     FileArguments files(inputs, options, streams, conversion);
     Totals& totals = files.totals;
     totals.failed = unread;
-    Batch batch(enterCount, options.dryRun);
+    Batch batch(enterCount, options.dryRun, options.jobs != 0 ? options.jobs : ProcessorCount());
     for (std::size_t first = 0; first < inputs.size();) {
         if (inputs[first] == kStandardStream) {
             try {

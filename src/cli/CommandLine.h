@@ -15,6 +15,7 @@ struct Options {
     std::string entersText = "1";
     std::vector<std::string> entries; // empty until parsed: then the defaults ".", "!", "?"
     std::optional<std::string> outputFolder;
+    unsigned jobs = 0; // files converted at once; 0: one per processor
     bool sentences = false;
     std::optional<Language> language; // nothing: the user's
     LineBreaks lines = LineBreaks::Join;

@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "Version.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -10,6 +11,10 @@
 int main(int argc, char** argv) {
     // The numeric test of --enters follows the user's locale, as the window's does.
     std::setlocale(LC_ALL, "");
+    // Each file's buffers are freed before the next file's are taken: kept, rather than handed back to the
+    // system and faulted in again, they make a batch of many small files a fifth faster.
+    ::mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    ::mallopt(M_TOP_PAD, 4 << 20);
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = brantlewick::cli::ParseArguments(arguments);

@@ -8,6 +8,7 @@
 #include "sentences/Language.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -53,6 +54,8 @@ struct ConversionOptions {
     bool sentences = false;
     // Whose abbreviations and punctuation the sentence mode knows.
     Language language = Language::English;
+
+    friend bool operator==(const ConversionOptions&, const ConversionOptions&) = default;
 };
 
 // What a conversion did, kept while it runs.
@@ -101,21 +104,26 @@ private:
 std::string ConvertText(std::string_view text, const ConversionOptions& options,
                         ConversionCounts* counts = nullptr, std::vector<Edit>* edits = nullptr);
 
-// Converts everything `input` holds, handing the result to `write` in pieces of bounded size.
+// Converts everything `input` holds, handing the result to `write` in pieces of bounded size. With
+// `bytesRead`, the input's bytes read so far are kept there as the conversion goes, for another thread to
+// follow.
 ConversionCounts ConvertStream(InputFile& input, const ConversionOptions& options,
-                               const std::function<void(std::string_view)>& write);
+                               const std::function<void(std::string_view)>& write,
+                               std::atomic<std::uint64_t>* bytesRead = nullptr);
 
 // Converts one input file into one output file. The output appears whole or not at all; a failure
 // (unreadable or non-regular input, missing or read-only output folder, full disk) throws one EngineError
 // naming the file.
 ConversionCounts ConvertFile(const std::string& inputPath, const std::string& outputPath,
-                             const ConversionOptions& options);
+                             const ConversionOptions& options,
+                             std::atomic<std::uint64_t>* bytesRead = nullptr);
 
 // ConvertFile without the writing, for a dry run: the input is read and converted, the result counted
 // and dropped. The failures ConvertFile would meet are met too, as far as they can be foreseen without
 // writing: the output's folder must exist and be writable, and the output must not be a folder (a full
 // disk cannot be foreseen). Nothing on disk changes.
 ConversionCounts TryConvertFile(const std::string& inputPath, const std::string& outputPath,
-                                const ConversionOptions& options);
+                                const ConversionOptions& options,
+                                std::atomic<std::uint64_t>* bytesRead = nullptr);
 
 } // namespace brantlewick

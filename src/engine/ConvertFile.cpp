@@ -17,7 +17,8 @@ constexpr std::size_t kOutputBuffer = 128 * 1024;
 } // namespace
 
 ConversionCounts ConvertStream(InputFile& input, const ConversionOptions& options,
-                               const std::function<void(std::string_view)>& write) {
+                               const std::function<void(std::string_view)>& write,
+                               std::atomic<std::uint64_t>* bytesRead) {
     Converter converter(options);
     // Text stored as UTF-16 or UTF-32 is converted as UTF-8 and written back in its own encoding; the
     // bytes counted are the file's.
@@ -31,6 +32,9 @@ ConversionCounts ConvertStream(InputFile& input, const ConversionOptions& option
     const auto buffer = std::make_unique_for_overwrite<char[]>(kReadChunk);
     while (const std::size_t got = text.Read(buffer.get(), kReadChunk)) {
         converter.Feed(std::string_view(buffer.get(), got), sink);
+        if (bytesRead) {
+            bytesRead->store(input.BytesRead(), std::memory_order_relaxed);
+        }
     }
     converter.Finish(sink);
     sink.Flush();
@@ -42,20 +46,21 @@ ConversionCounts ConvertStream(InputFile& input, const ConversionOptions& option
 }
 
 ConversionCounts ConvertFile(const std::string& inputPath, const std::string& outputPath,
-                             const ConversionOptions& options) {
+                             const ConversionOptions& options, std::atomic<std::uint64_t>* bytesRead) {
     InputFile input(inputPath);
     SafeOutputFile output(outputPath);
-    const ConversionCounts counts =
-        ConvertStream(input, options, [&output](std::string_view bytes) { output.Write(bytes); });
+    const ConversionCounts counts = ConvertStream(
+        input, options, [&output](std::string_view bytes) { output.Write(bytes); }, bytesRead);
     output.Commit();
     return counts;
 }
 
 ConversionCounts TryConvertFile(const std::string& inputPath, const std::string& outputPath,
-                                const ConversionOptions& options) {
+                                const ConversionOptions& options, std::atomic<std::uint64_t>* bytesRead) {
     InputFile input(inputPath);
     CheckOutputPlace(outputPath);
-    return ConvertStream(input, options, [](std::string_view) {});
+    return ConvertStream(
+        input, options, [](std::string_view) {}, bytesRead);
 }
 
 } // namespace brantlewick

@@ -1,8 +1,11 @@
 // The streaming input and the crash-safe output that the conversion runs on.
 #pragma once
 
+#include "FileSystem.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,12 +26,17 @@ public:
     std::size_t Read(char* buffer, std::size_t size);
     const std::string& Name() const noexcept { return name_; }
     std::uint64_t BytesRead() const noexcept { return bytesRead_; }
+    // The file that was opened, as it was found then; nothing for a descriptor handed in.
+    const std::optional<FileId>& Id() const noexcept { return id_; }
 
 private:
     int fd_ = -1;
     bool owned_ = false;
     std::string name_;
     std::uint64_t bytesRead_ = 0;
+    std::optional<FileId> id_;
+    std::optional<std::uint64_t> sizeAtOpen_; // a regular file's, opened by name
+    bool atEnd_ = false;
 };
 
 // Writes a file so that it appears whole or not at all: the bytes go to a temporary file in the target's
@@ -41,9 +49,18 @@ public:
     SafeOutputFile& operator=(const SafeOutputFile&) = delete;
 
     void Write(std::string_view bytes);
+    // Ends the writing: the bytes wait, complete, under the temporary name. Returns the identity that the
+    // output will have once committed.
+    FileId Finish();
     void Commit();
+    // Commits under another name, which must lie in the same folder as the target it was made for.
+    void Commit(const std::string& path);
+    // The same unless something is found under `path`, or the file system cannot rename without
+    // replacing: then answers false and the file stays as it was.
+    bool CommitIfFree(const std::string& path);
 
 private:
+    void Close();
     void Discard() noexcept;
 
     std::string path_;

@@ -246,20 +246,20 @@ void TextEncoder::Fail() const {
                                  " (is a sentence ending not valid UTF-8?); not converted");
 }
 
-TextInput::TextInput(InputFile& input) : input_(input), first_(kRawPiece, '\0') {
-    std::size_t got = 0;
+TextInput::TextInput(InputFile& input)
+    : input_(input), first_(std::make_unique_for_overwrite<char[]>(kRawPiece)) {
     // A pipe may hand over less than a mark at first: read on until the mark is decided or the input ends.
-    while (got < 4) {
-        const std::size_t more = input.Read(first_.data() + got, first_.size() - got);
+    while (firstSize_ < 4) {
+        const std::size_t more = input.Read(first_.get() + firstSize_, kRawPiece - firstSize_);
         if (more == 0) {
             break;
         }
-        got += more;
+        firstSize_ += more;
     }
-    first_.resize(got);
-    encoding_ = EncodingOf(first_);
+    const std::string_view first(first_.get(), firstSize_);
+    encoding_ = EncodingOf(first);
     if (encoding_ == TextEncoding::Bytes) {
-        if (std::string_view(first_).substr(0, kFirstBlock).find('\0') != std::string_view::npos) {
+        if (first.substr(0, kFirstBlock).find('\0') != std::string_view::npos) {
             throw EngineError(input.Name(),
                               "not a text file: it holds NUL bytes (a UTF-16 or UTF-32 text needs "
                               "its byte-order mark); not converted");
@@ -273,11 +273,11 @@ TextInput::TextInput(InputFile& input) : input_(input), first_(kRawPiece, '\0') 
 
 std::size_t TextInput::Read(char* buffer, std::size_t size) {
     if (encoding_ == TextEncoding::Bytes) {
-        if (firstUsed_ == first_.size()) {
+        if (firstUsed_ == firstSize_) {
             return input_.Read(buffer, size);
         }
-        const std::size_t count = std::min(size, first_.size() - firstUsed_);
-        std::memcpy(buffer, first_.data() + firstUsed_, count);
+        const std::size_t count = std::min(size, firstSize_ - firstUsed_);
+        std::memcpy(buffer, first_.get() + firstUsed_, count);
         firstUsed_ += count;
         return count;
     }
@@ -287,9 +287,9 @@ std::size_t TextInput::Read(char* buffer, std::size_t size) {
         }
         decoded_.clear();
         decodedUsed_ = 0;
-        if (firstUsed_ < first_.size()) {
-            decoder_->Feed(std::string_view(first_).substr(firstUsed_), decoded_);
-            firstUsed_ = first_.size();
+        if (firstUsed_ < firstSize_) {
+            decoder_->Feed(std::string_view(first_.get() + firstUsed_, firstSize_ - firstUsed_), decoded_);
+            firstUsed_ = firstSize_;
             continue;
         }
         raw_.resize(kRawPiece);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -86,7 +87,9 @@ private:
 
     InputFile& input_;
     TextEncoding encoding_ = TextEncoding::Bytes;
-    std::string first_;
+    // The first block, read before the conversion starts; not zeroed, as every file of a batch makes one.
+    std::unique_ptr<char[]> first_;
+    std::size_t firstSize_ = 0;
     std::size_t firstUsed_ = 0;
     std::optional<TextDecoder> decoder_;
     std::optional<TextEncoder> encoder_;

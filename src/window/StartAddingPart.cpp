@@ -9,6 +9,7 @@
 #include "FileListPart.h"
 #include "ListView.h"
 #include "OptionsPart.h"
+#include "PaintingWait.h"
 #include "PathHelpers.h"
 #include "ProgressBar.h"
 #include "TrapLocations.h"
@@ -22,6 +23,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <stdexcept>
@@ -103,13 +105,32 @@ private:
     static constexpr qint64 kFrameMilliseconds = 40;
     static constexpr off_t kLargeInput = off_t{1} << 20;
 
-    static bool IsLarge(const std::string& input) {
+public:
+    // The input's size when it is large, else nothing.
+    static std::optional<off_t> LargeSize(const std::string& input) {
         struct stat info {};
-        return ::stat(input.c_str(), &info) == 0 && info.st_size >= kLargeInput;
+        if (::stat(input.c_str(), &info) == 0 && info.st_size >= kLargeInput) {
+            return info.st_size;
+        }
+        return std::nullopt;
     }
+
+private:
+    static bool IsLarge(const std::string& input) { return LargeSize(input).has_value(); }
 
     QPointer<QWidget> bar_;
     QElapsedTimer lastPainted_;
+};
+
+template <typename Action> class OnExit {
+public:
+    explicit OnExit(Action action) : action_(std::move(action)) {}
+    ~OnExit() { action_(); }
+    OnExit(const OnExit&) = delete;
+    OnExit& operator=(const OnExit&) = delete;
+
+private:
+    Action action_;
 };
 
 // The window as the batch run's front end: the run's questions are answered from the controls as they
@@ -157,6 +178,7 @@ public:
         if (progress.stage != FileProgress::Stage::Started) {
             return;
         }
+        position_ = progress.position;
         const std::string input(progress.input);
         trap_.Line(116, [&] {
             bar_.setValue(static_cast<int>(
@@ -179,6 +201,31 @@ public:
     }
     bool MustStop() override { return watch_.WindowGone(); }
     bool ListChanged() override { return watch_.TakeListChange(); }
+    // A large file is converted off this thread, so that the window stays painted and the bar moves on
+    // through the file towards the mark it shows once the file is done; the user's clicks wait as they
+    // would for a conversion on this thread.
+    void Convert(std::string_view input, const std::function<void()>& convert,
+                 const std::atomic<std::uint64_t>& bytesRead) override {
+        const std::optional<off_t> size = BarPainting::LargeSize(std::string(input));
+        if (!size) {
+            convert();
+            return;
+        }
+        const double count = std::max<double>(files_.Count(), static_cast<double>(position_ + 1));
+        // Once the file is done, the bar is as it would have been.
+        const int shown = bar_.value();
+        bar_.setUpdatesEnabled(true);
+        const OnExit asBefore([this, shown] {
+            bar_.setValue(shown);
+            painting_->After();
+        });
+        RunWhilePainting(convert, [&] {
+            const double share =
+                std::min(1.0, static_cast<double>(bytesRead.load()) / static_cast<double>(*size));
+            bar_.setValue(
+                static_cast<int>(std::lrint((static_cast<double>(position_) + share) / count * 100.0)));
+        });
+    }
 
 private:
     static int LineOf(BatchStep step) {
@@ -209,17 +256,7 @@ private:
     ProgressBar& bar_;
     RunWatch watch_;
     std::optional<BarPainting> painting_;
-};
-
-template <typename Action> class OnExit {
-public:
-    explicit OnExit(Action action) : action_(std::move(action)) {}
-    ~OnExit() { action_(); }
-    OnExit(const OnExit&) = delete;
-    OnExit& operator=(const OnExit&) = delete;
-
-private:
-    Action action_;
+    std::size_t position_ = 0; // of the file in hand
 };
 
 } // namespace

@@ -266,27 +266,31 @@ TEST(BatchTest, ARunToldToStopEndsThere) {
         const char* oldResult;
     } cases[] = {{1, "", 1, "old"},         {2, "", 2, "old"},       {3, "", 3, "old"},
                  {0, "settings", 2, "old"}, {0, "inputs", 3, "old"}, {0, "convert", 3, "gone"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.pauses);
-        Batches batches;
-        batches.List({{"in/a.txt", std::string(c.failing) == "convert" ? "" : "A. a"}, {"in/b.txt", "B. b"}});
-        WriteBytes(batches.dir / "in/a-Pellnor.txt", "old");
-        batches.frontEnd.atPause = [&](int now) { batches.frontEnd.stop = now == c.pause; };
-        batches.frontEnd.stopOnFailure = c.pause == 0;
-        batches.frontEnd.inputsFailAt = std::string(c.failing) == "inputs" ? 3 : 0;
-        if (std::string(c.failing) == "settings") {
-            batches.frontEnd.settings = [](const std::string&) -> FileSettings {
-                throw std::runtime_error("no");
-            };
+    for (const unsigned jobs : {1u, 4u}) { // files converted ahead go when the run stops
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.pauses);
+            Batches batches;
+            batches.List(
+                {{"in/a.txt", std::string(c.failing) == "convert" ? "" : "A. a"}, {"in/b.txt", "B. b"}});
+            WriteBytes(batches.dir / "in/a-Pellnor.txt", "old");
+            batches.frontEnd.atPause = [&](int now) { batches.frontEnd.stop = now == c.pause; };
+            batches.frontEnd.stopOnFailure = c.pause == 0;
+            batches.frontEnd.inputsFailAt = std::string(c.failing) == "inputs" ? 3 : 0;
+            if (std::string(c.failing) == "settings") {
+                batches.frontEnd.settings = [](const std::string&) -> FileSettings {
+                    throw std::runtime_error("no");
+                };
+            }
+            const BatchSummary summary = Batch(1, false, jobs).Run(batches.frontEnd, 2);
+            EXPECT_TRUE(summary.stopped);
+            EXPECT_EQ(summary.converted + summary.failed, c.pause == 0 ? 1u : 0u);
+            EXPECT_EQ(batches.frontEnd.pauses, c.pauses);
+            EXPECT_EQ(Exists(batches.dir / "in/a-Pellnor.txt") ? ReadBytes(batches.dir / "in/a-Pellnor.txt")
+                                                               : "gone",
+                      c.oldResult);
+            EXPECT_EQ(ListNames(batches.dir / "in"),
+                      c.pause == 0 && *c.failing == 'c' ? "b.txt" : "a-Pellnor.txt|a.txt|b.txt");
         }
-        const BatchSummary summary = batches.Run();
-        EXPECT_TRUE(summary.stopped);
-        EXPECT_EQ(summary.converted + summary.failed, c.pause == 0 ? 1u : 0u);
-        EXPECT_EQ(batches.frontEnd.pauses, c.pauses);
-        EXPECT_EQ(Exists(batches.dir / "in/a-Pellnor.txt") ? ReadBytes(batches.dir / "in/a-Pellnor.txt")
-                                                           : "gone",
-                  c.oldResult);
-        EXPECT_FALSE(Exists(batches.dir / "in/b-Pellnor.txt"));
     }
 }
 

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -20,6 +21,7 @@ namespace {
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
+using Texts = std::vector<std::string>;
 
 TEST(CommandLineTest, ParsesOptionsInEveryFormAndRefusesBadOnesWithAReason) {
     const auto parsed = ParseArguments(
@@ -38,7 +40,8 @@ TEST(CommandLineTest, ParsesOptionsInEveryFormAndRefusesBadOnesWithAReason) {
                                                {"-c", "", "a"},
                                                {"-o", "/x", "--beside", "a"},
                                                {"-o", "", "a"},
-                                               {"-q", "-v", "a"}}) {
+                                               {"-q", "-v", "a"},
+                                               {"-j", "0", "a"}}) {
         const auto refused = ParseArguments(bad);
         ASSERT_TRUE(std::holds_alternative<UsageError>(refused)) << ::testing::PrintToString(bad);
         EXPECT_FALSE(std::get<UsageError>(refused).message.empty());
@@ -57,8 +60,8 @@ RunResult RunWith(const std::vector<std::string>& arguments, bool showProgress =
     const int output = ::memfd_create("standard output", 0);
     const Streams streams{0, output, errors, showProgress};
     RunResult result{Run(std::get<Options>(ParseArguments(arguments)), streams), errors.str(), "",
-                     std::string(4096, '\0')};
-    result.output.resize(static_cast<std::size_t>(::pread(output, result.output.data(), 4096, 0)));
+                     std::string(1 << 16, '\0')};
+    result.output.resize(static_cast<std::size_t>(::pread(output, result.output.data(), 1 << 16, 0)));
     ::close(output);
     const std::size_t last = result.errors.rfind('\n', result.errors.size() - 2) + 1;
     result.summary = result.errors.substr(last, result.errors.rfind(", ") - last);
@@ -190,6 +193,46 @@ TEST(CommandLineTest, UsageProblemsStopBeforeAnythingIsWrittenAndStandardInputIs
         0);
     EXPECT_EQ(ReadBytes(dir / "out"), std::string("\xFF\xFEH\0.\0\r\0\n\0B\0", 12));
     EXPECT_EQ(WEXITSTATUS(std::system(("'" + program + "' --bogus 2>/dev/null").c_str())), kUsageProblem);
+}
+
+// Several jobs write, name and say what one job does, in list order: names colliding beside each other and
+// in one folder, an old result, results that cannot be written, one missing, one listed twice, one that only
+// an earlier result creates, links replaced by results through which later inputs are reached, and enough
+// files to keep the workers far ahead.
+TEST(CommandLineTest, SeveralJobsDoWhatOneJobDoes) {
+    namespace fs = std::filesystem;
+    const auto runOnTree = [](const std::string& root, const char* jobs, const Texts& options) {
+        fs::create_directories(root + "/docs/sub/b-Pellnor.txt");
+        fs::create_directories(root + "/out/b.txt");
+        for (const char* name : {"docs/a.txt", "docs/a-Pellnor.txt", "docs/sub/a.txt", "docs/sub/b.txt",
+                                 "late.txt", "out/a.txt", "lnk"}) {
+            WriteBytes(root + "/" + name, std::string(name) + ". x");
+        }
+        for (int i = 0; i < 150; ++i) {
+            WriteBytes(root + "/docs/f" + std::to_string(i), "N. n " + std::to_string(i));
+        }
+        fs::create_directory_symlink("docs", root + "/lnk-Pellnor");
+        fs::create_directory_symlink("../docs", root + "/out/lnk");
+        std::vector<std::string> arguments = {"--jobs", jobs};
+        for (const std::string& path : options) {
+            arguments.push_back(path.starts_with('-') ? path : root + "/" + path);
+        }
+        for (const char* path : {"docs", "docs/a.txt", "missing.txt", "late.txt", "late-Pellnor.txt", "lnk",
+                                 "lnk-Pellnor/f1", "out/lnk/f2"}) {
+            arguments.push_back(root + "/" + path);
+        }
+        const RunResult result = RunWith(arguments, true);
+        return std::to_string(result.status) + result.output + result.errors + result.summary;
+    };
+    for (const Texts& options : {Texts{"-v"}, Texts{"-v", "-o", "out"}, Texts{"--dry-run"}}) {
+        const TempDir dir; // both runs on the same paths
+        const std::string expected = runOnTree(dir / "tree", "1", options);
+        fs::rename(dir / "tree", dir / "one");
+        EXPECT_TRUE(expected.starts_with("1") && expected.ends_with("inserted")) << expected;
+        EXPECT_EQ(runOnTree(dir / "tree", "3", options), expected);
+        EXPECT_EQ(std::system(("diff -r --no-dereference " + (dir / "one") + " " + (dir / "tree")).c_str()),
+                  0);
+    }
 }
 
 // The sentence mode, its language (the locale's unless named) and the line choice reach standard input

@@ -1,12 +1,16 @@
 // "Start Adding" on real files in a temporary folder, with the boxes and the yields scripted.
+#include "PaintingWait.h"
 #include "ProgressBar.h"
 #include "TestWindow.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 
 #include <sys/stat.h>
+
+#include <future>
 
 namespace brantlewick::testing {
 namespace {
@@ -245,6 +249,37 @@ TEST(StartAddingTest, TheBarIsPaintedWithItsCurrentFileBeforeABoxOpens) {
     window.desktop.onMessage = [&](const ShownMessage&) { paintedWhenShown.append(lastPainted); };
     window.Click("PushButton2");
     EXPECT_EQ(paintedWhenShown, (QStringList{"100 Processing: missing.txt busy", "0 Progress Bar"}));
+}
+
+// A large file is converted off the window's thread: half-way, the window is repainted but a click is
+// dropped; the click is taken again once the conversion is over, and its failure comes back.
+TEST(StartAddingTest, ALongConversionLeavesTheWindowPaintedButTakesNoClick) {
+    struct Button : QPushButton {
+        int paints = 0, clicks = 0;
+        void paintEvent(QPaintEvent* event) override { ++paints, QPushButton::paintEvent(event); }
+        void mousePressEvent(QMouseEvent* event) override { ++clicks, QPushButton::mousePressEvent(event); }
+    } button;
+    button.show();
+    std::promise<void> halfWay, goOn;
+    int ticks = 0;
+    const auto tick = [&] {
+        if (++ticks == 1) {
+            halfWay.get_future().wait();
+            button.update();
+            QTest::mouseClick(&button, Qt::LeftButton);
+        } else if (ticks == 2) {
+            goOn.set_value();
+        }
+    };
+    const auto convert = [&] {
+        halfWay.set_value(), goOn.get_future().wait_for(std::chrono::seconds(10)),
+            throw std::runtime_error("full");
+    };
+    EXPECT_THROW(RunWhilePainting(convert, tick), std::runtime_error);
+    EXPECT_EQ(button.clicks, 0);
+    EXPECT_GT(button.paints, 0);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(button.clicks, 1);
 }
 
 } // namespace

@@ -1,0 +1,82 @@
+// Converting the files ahead of a batch run on worker threads. A file converted ahead waits, complete, under
+// a temporary name in the folder its result goes to; the run, reaching the file in list order, decides the
+// name as it always does and only renames the file. Nothing here chooses a name, deletes or replaces a
+// file, so a run with workers leaves exactly what a run without them does.
+#pragma once
+
+#include "Batch.h"
+#include "Conversion.h"
+#include "FileSystem.h"
+#include "LineFile.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace brantlewick {
+
+struct AheadJob {
+    std::string input;
+    std::string plainOutput; // the result's path before any suffix: the temporary file goes beside it
+    FileSettings settings;
+    bool dryRun = false; // converted to nothing: only the counts are kept
+};
+
+struct AheadResult {
+    std::unique_ptr<SafeOutputFile> output; // finished, not committed; none in a dry run
+    FileId inputId;                         // the file that was read
+    FileId outputId;                        // the result, also once it is renamed
+    ConversionCounts counts;
+};
+
+// A job and what came of it: no result when it failed (the run converts the file again in its turn, and
+// reports the failure then) or was never added.
+struct AheadConversion {
+    AheadJob job;
+    std::optional<AheadResult> result;
+};
+
+class ConversionPool {
+public:
+    // `workers` threads besides the one that takes the results (fewer if the system grants fewer).
+    explicit ConversionPool(unsigned workers);
+    // Queued jobs are dropped, running ones finished; every result not taken is removed.
+    ~ConversionPool();
+    ConversionPool(const ConversionPool&) = delete;
+    ConversionPool& operator=(const ConversionPool&) = delete;
+
+    // Queues jobs, each under a key of its own.
+    void Add(std::vector<std::pair<std::size_t, AheadJob>> jobs);
+    // The job under `key` once done: run here if no worker has begun it, else waited for while this thread
+    // does the queued jobs. Nothing when no job was added under `key`.
+    std::optional<AheadConversion> Take(std::size_t key);
+
+private:
+    enum class State { Queued, Running, Done };
+    struct Slot {
+        AheadConversion conversion;
+        State state = State::Queued;
+    };
+    using Slots = std::map<std::size_t, Slot>;
+
+    void Work();
+    // Runs the first queued job, the lock released meanwhile; false when none is queued.
+    bool RunQueued(std::unique_lock<std::mutex>& lock);
+    void Run(Slots::iterator slot, std::unique_lock<std::mutex>& lock);
+
+    std::mutex mutex_;
+    std::condition_variable queued_; // a job was added, or the pool stops
+    std::condition_variable done_;   // a job finished
+    Slots slots_;                    // in list order: the nearest job is begun first
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
+};
+
+} // namespace brantlewick
