@@ -1,7 +1,6 @@
 // Converting real files: the output appears whole or not at all, and every failure is one named error.
 #include "Conversion.h"
 #include "EngineError.h"
-#include "ReferenceConversion.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +11,6 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <random>
 
 namespace brantlewick {
 namespace {
@@ -33,27 +31,6 @@ TEST(ConvertFileTest, ReplacesAnOldOutputWholeAndLeavesNothingElse) {
         EXPECT_EQ(counts.bytesIn, input.size());
         EXPECT_EQ(counts.bytesOut, expected.size());
         EXPECT_EQ(testing::ListNames(dir.Path()), "in.txt|out.txt"); // no temporary file left
-    }
-}
-
-// Large enough to cross every read and write buffer of the engine and to start its writer thread.
-TEST(ConvertFileTest, LargeFileMatchesTheReference) {
-    TempDir dir;
-    std::mt19937 random(7);
-    const std::string pieces[] = {"Word", " ", ". ", "! ", "?", "\r\n", "\n", "\r", "...", "  "};
-    std::string text;
-    while (text.size() < 3 * 1024 * 1024) {
-        text += pieces[random() % std::size(pieces)];
-    }
-    testing::WriteBytes(dir / "in.txt", text);
-    for (const auto& entries :
-         {std::vector<std::string>{".", "!", "?"}, std::vector<std::string>{"...", ".", "W"}}) {
-        for (const LineBreaks lines : {LineBreaks::Join, LineBreaks::Keep, LineBreaks::Reflow}) {
-            const ConversionCounts counts = ConvertFile(dir / "in.txt", dir / "out.txt", {entries, 2, lines});
-            const std::string expected = testing::ReferenceConvert(text, entries, 2, lines);
-            ASSERT_EQ(testing::ReadBytes(dir / "out.txt"), expected);
-            EXPECT_EQ(counts.bytesOut, expected.size());
-        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <memory>
 
 namespace brantlewick {
 namespace {
@@ -34,11 +35,15 @@ TEST(EnterCountTest, NumericTestRefusesLettersAfterTheNumber) {
         {"1", true},      {" 1 ", true},  {"-1", true},     {"1.5", true},   {"1e3", true},
         {"1d3", true},    {"&H1F", true}, {"1,000", false}, {"", false},     {"  ", false},
         {"12abc", false}, {"abc", false}, {"1e", false},    {".", false},    {"&H", false},
-        {"&HG", false},   {"1 2", false}, {"--1", false},   {"1e3x", false},
+        {"&HG", false},   {"1 2", false}, {"--1", false},   {"1e3x", false}, {"+", false},
     };
     ASSERT_NE(std::setlocale(LC_NUMERIC, "C"), nullptr);
     for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(IsNumericText(text), expected) << '"' << text << '"';
+        // In a heap block of exactly its size, so that a read past the end trips the sanitizer.
+        const std::string_view literal(text);
+        const auto exact = std::make_unique_for_overwrite<char[]>(literal.size());
+        EXPECT_EQ(IsNumericText({exact.get(), literal.copy(exact.get(), literal.size())}), expected)
+            << '"' << text << '"';
     }
 }
 

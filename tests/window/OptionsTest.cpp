@@ -1,7 +1,12 @@
-// The option controls: what each change stores, the numeric check of the number of Enters, the picker.
+// The option controls, the character list and the message and input boxes: what each change stores, the
+// numeric check of the number of Enters, the pickers, and texts shown as typed.
+#include "QtDesktopServices.h"
 #include "TestWindow.h"
 
+#include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 
 namespace brantlewick::testing {
 namespace {
@@ -70,6 +75,82 @@ TEST(OptionsTest, ThePickerStoresWhatItReturnedAndAddsOneSeparatorToTheBox) {
         EXPECT_EQ(test.Stored(setting::kOutputFolder) + " " + test.Stored(setting::kLastFolderDot),
                   QString(shown) + " " + (*picked ? picked : "/earlier"));
     }
+}
+
+TEST(CharacterListTest, SaveAndRestoreRoundTripsAndAnEmptiedListStaysEmpty) {
+    const struct {
+        QStringList entries;
+        QString stored;
+        QStringList restored;
+    } rows[] = {
+        {{" ?", "! ", " ?"}, " ?\\\\\\! \\\\\\ ?", {" ?", "! ", " ?"}},
+        {{"a\\\\\\b"}, "a\\\\\\b", {"a", "b"}},
+        {{" ", "\t"}, " \\\\\\\t", {"\t"}}, // only spaces make a piece blank
+        {{}, "", {}},
+    };
+    TestWindow test;
+    for (const auto& [entries, stored, restored] : rows) {
+        test.Load().findChild<ListView*>("ListView2")->clear();
+        test.Characters().AppendAll(entries);
+        test.form->close();
+        test.form.reset();
+        test.Load();
+        EXPECT_EQ(test.Stored(setting::kListView2), stored);
+        EXPECT_EQ(test.Characters().Texts(), restored);
+    }
+}
+
+// Adding takes the text exactly as typed, also during a run; removing and resetting are refused then.
+TEST(CharacterListTest, TheButtonsAddRemoveResetAndHelpAndOnlyAddingWorksDuringARun) {
+    TestWindow test;
+    test.Show();
+    test.desktop.inputAnswers = {"...", "", " "}; // the empty text is what Cancel gives
+    for (int i = 0; i < 3; ++i) {
+        test.Click("PushButton9");
+    }
+    EXPECT_EQ(test.desktop.dialogs[0], (QStringList{"Enter Character to add:", "Brantlewick", ""}));
+    const QRect added = test.Characters().visualItemRect(test.Characters().topLevelItem(4));
+    EXPECT_EQ(test.Characters().SelectedIndex(), 5); // the last entry added, in sight
+    EXPECT_TRUE(test.Characters().viewport()->rect().contains(added));
+    test.Characters().Select(2);
+    test.WhileBusy([&] {
+        test.desktop.inputAnswers = {"\u3002"};
+        for (const char* button : {"PushButton9", "PushButton10", "PushButton11"}) {
+            test.Click(button);
+        }
+        TestWindow::DoubleClick(test.Characters(), 3);
+    });
+    EXPECT_EQ(test.Characters().Texts().join('|'), ".|!|?|...| |\u3002");
+    test.Characters().Select(2);
+    test.Click("PushButton10");
+    TestWindow::DoubleClick(test.Characters(), 4);
+    test.Characters().clearSelection();
+    test.Click("PushButton10");
+    EXPECT_EQ(test.Characters().Texts().join('|'), ".|?|...|\u3002");
+    test.Click("PushButton11");
+    test.Click("PushButton12");
+    EXPECT_EQ(test.Characters().Texts().join('|'), ".|!|?");
+    EXPECT_EQ(test.desktop.MessageTexts(),
+              QStringList{"These characters will be the ones that new lines are added after."});
+}
+
+// A file name is data: "<b>" must show as typed, and markup would also swallow the report's line breaks.
+TEST(WindowPartsTest, MessageAndInputBoxesShowTheirTextsPlainWithTheirLineBreaks) {
+    const QString text = "Cannot open <b>big.txt</b> & <i>x</i>&amp;\r\nin X at line 100\r\rPlease";
+    const auto message =
+        MakeMessageBox(nullptr, text, "Application Error", MessageIcon::Warning, MessageButtons::Ok);
+    const auto input = MakeInputBox(nullptr, text, "Brantlewick", "<b>");
+    for (const QLabel* label :
+         {message->findChild<QLabel*>("qt_msgbox_label"), input->findChild<QLabel*>()}) {
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->text(), "Cannot open <b>big.txt</b> & <i>x</i>&amp;\nin X at line 100\n\nPlease");
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    }
+    EXPECT_EQ(input->textValue(), "<b>");
+    // A short text under a long caption: the box is sized for the caption, which a title bar would cut.
+    const QString caption = "Brantlewick Text Reformatter For Many Files At Once";
+    const auto done = MakeMessageBox(nullptr, "Done.", caption, MessageIcon::None, MessageButtons::Ok);
+    EXPECT_GT(done->sizeHint().width(), done->fontMetrics().horizontalAdvance(caption) + 100);
 }
 
 } // namespace
