@@ -112,6 +112,8 @@ LanguageData::LanguageData(const std::vector<std::string_view>& files) {
                 ordinalNouns_.push_back(FoldedKey(line));
             } else if (section == "particles") {
                 particles_.emplace_back(line);
+            } else if (section == "quoting") {
+                quoting_.emplace_back(line);
             } else if (section == "options") {
                 ordinalNumbers_ = ordinalNumbers_ || line == "ordinal-numbers";
             } else if (section == "never" || section == "final" || section == "abbreviations" ||
@@ -136,8 +138,10 @@ LanguageData::LanguageData(const std::vector<std::string_view>& files) {
         abbreviations_.end());
     std::sort(starters_.begin(), starters_.end());
     std::sort(ordinalNouns_.begin(), ordinalNouns_.end());
-    std::sort(particles_.begin(), particles_.end(),
-              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    for (auto* list : {&particles_, &quoting_}) {
+        std::sort(list->begin(), list->end(),
+                  [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    }
 }
 
 const Abbreviation* LanguageData::FindAbbreviation(std::string_view key, bool capitalized) const {
@@ -164,8 +168,8 @@ bool LanguageData::IsOrdinalNoun(std::string_view key) const {
                               [](std::string_view a, std::string_view b) { return a < b; });
 }
 
-std::size_t LanguageData::ParticleLength(std::string_view text) const {
-    for (const std::string& particle : particles_) {
+std::size_t LanguageData::ParticleLength(std::string_view text, bool quotingOnly) const {
+    for (const std::string& particle : quotingOnly ? quoting_ : particles_) {
         if (text.starts_with(particle)) {
             return particle.size();
         }

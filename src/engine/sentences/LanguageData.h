@@ -36,8 +36,9 @@ public:
     bool IsStarter(std::string_view key) const;
     // Words that follow ordinal numbers: months, "Jahrhundert".
     bool IsOrdinalNoun(std::string_view key) const;
-    // The length of a listed particle that `text` begins with, 0 when none does.
-    std::size_t ParticleLength(std::string_view text) const;
+    // The length of a listed particle that `text` begins with, 0 when none does; `quotingOnly` asks only
+    // for the particles that quote what came before.
+    std::size_t ParticleLength(std::string_view text, bool quotingOnly = false) const;
     // Whether "am 3. Oktober" writes ordinal numbers with a period.
     bool OrdinalNumbers() const { return ordinalNumbers_; }
 
@@ -46,7 +47,8 @@ private:
     std::vector<Abbreviation> endings_;       // the last parts of compounds: "Hauptstr."
     std::vector<std::string> starters_;       // folded, sorted
     std::vector<std::string> ordinalNouns_;   // folded, sorted
-    std::vector<std::string> particles_;
+    std::vector<std::string> particles_;      // longest first
+    std::vector<std::string> quoting_;        // longest first
     bool ordinalNumbers_ = false;
 };
 

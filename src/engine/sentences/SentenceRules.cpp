@@ -232,9 +232,18 @@ std::optional<Boundary> SentenceRules::DecideRun(const Window& w, const char* ru
     const std::string_view rest(after, static_cast<std::size_t>(w.end - after));
     if (IsWordChar(next.code)) {
         if (IsCjk(next.code)) {
-            // 「はい。」と言った: a quoting particle carries the sentence on past the quote.
-            if ((closed || questionOrExclamation) && language_.ParticleLength(rest) != 0) {
+            // 「はい。」と言った: a particle carries the sentence on past the quote. After a bare "？" only
+            // a quoting one followed by a word that is not kana does (本当？と聞いた), since ですか？はい
+            // and 本当？とても are new sentences.
+            if (closed && language_.ParticleLength(rest) != 0) {
                 return std::nullopt;
+            }
+            if (!closed && questionOrExclamation) {
+                const std::size_t particle = language_.ParticleLength(rest, true);
+                if (particle != 0 &&
+                    (particle == rest.size() || !IsKana(DecodeAt(after + particle, w.end).code))) {
+                    return std::nullopt;
+                }
             }
             if (!closed && IsEllipsis(last.code)) {
                 return std::nullopt;
