@@ -102,6 +102,7 @@ TEST(ConversionTest, ConvertsTheWorkedExamplesByteForByte) {
         {"", kDefault, 3, kJoin, ""},
         {"A cat", {"a"}, 1, kJoin, "a\r\nca\r\nt"},
         {"zZ", {"Z"}, 1, kJoin, "Z\r\nZ\r\n"},
+        {"Zz", {"z"}, 1, kJoin, "z\r\nz\r\n"},
         {"Wait...", {".", "..."}, 1, kJoin, "Wait.\r\n.\r\n.\r\n"},
         {"Wait...", {"...", "."}, 1, kJoin, "Wait.\r\n.\r\n.\r\n\r\n", {4, 0, 1, 4, 7, 15}},
         {"A.B", {".", "."}, 1, kJoin, "A.\r\n\r\nB"},
