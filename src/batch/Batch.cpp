@@ -29,15 +29,6 @@ bool Attempt(BatchListener& listener, BatchStep step, std::string_view input, Ac
     return false;
 }
 
-void Add(ConversionCounts& total, const ConversionCounts& more) {
-    total.breaksInserted += more.breaksInserted;
-    total.spacesDropped += more.spacesDropped;
-    total.linesIn += more.linesIn;
-    total.linesOut += more.linesOut;
-    total.bytesIn += more.bytesIn;
-    total.bytesOut += more.bytesOut;
-}
-
 // Never reports: a file that cannot be deleted makes the write fail, and that is reported. Its mode is left
 // alone: on POSIX it does not decide whether a file can be deleted, so making the file writable first
 // would only change a file that then stays.
@@ -339,7 +330,7 @@ bool Batch::ConvertAt(BatchListener& listener, std::size_t position, BatchSummar
         }
     });
     if (converted) {
-        Add(summary.counts, counts);
+        summary.counts += counts;
         step(BatchStep::Convert, [&] {
             listener.Progress({FileProgress::Stage::Converted, position, input, output, counts, replaced});
         });

@@ -84,10 +84,7 @@ struct Totals {
 
     void Add(const ConversionCounts& more) {
         ++converted;
-        counts.breaksInserted += more.breaksInserted;
-        counts.spacesDropped += more.spacesDropped;
-        counts.bytesIn += more.bytesIn;
-        counts.bytesOut += more.bytesOut;
+        counts += more;
     }
 };
 

@@ -68,6 +68,17 @@ struct ConversionCounts {
     std::uint64_t linesOut = 0;
     std::uint64_t bytesIn = 0;
     std::uint64_t bytesOut = 0;
+
+    // The counts of several conversions together, as a batch sums them up.
+    ConversionCounts& operator+=(const ConversionCounts& more) {
+        breaksInserted += more.breaksInserted;
+        spacesDropped += more.spacesDropped;
+        linesIn += more.linesIn;
+        linesOut += more.linesOut;
+        bytesIn += more.bytesIn;
+        bytesOut += more.bytesOut;
+        return *this;
+    }
 };
 
 class Stage;
