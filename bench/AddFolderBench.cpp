@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times "Add All File(s) In Folder" in the real window: the whole click with a desktop that answers "*" and
 // the folder, the add from the folder's choice until the list shows the entries, the folder scan alone, and
 // the file list alone taking and showing the same entries.

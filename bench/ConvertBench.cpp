@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversion throughput in memory, without file-system costs: the whole-text call and the streaming loop
 // that files go through, for the default entries (single-byte pass) and multi-character entries, with
 // each choice for the input's line breaks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a preview of a very large file takes, from a cold page cache and a warm one, beside converting
 // the whole file in memory: a preview reads only the start of the file, so its time does not grow with it.
 //

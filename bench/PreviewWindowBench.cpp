@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the window's preview of a very large file takes to open: the page (the start of the file
 // converted, its edits turned into markers, the result's name) and the preview window filled with it, in
 // the real window classes on an offscreen display.

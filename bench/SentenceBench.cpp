@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sentence mode throughput on English prose, and its memory on one very long line, through the whole
 // conversion. Not a test: it prints figures.
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures brantlewick-cli over many small files against `cp -r` of the same tree: with one job (-j 1) and
 # with its default of one job per processor, results into one folder (-o) and beside the inputs. Prints the
 # median, best and worst wall times and the median processor time of each, and the load average before and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures brantlewick-cli on a large prose corpus beside cat and dd (the copy limits), an exact perl
 # equivalent and GNU sed: median, best and worst wall times, processor time, peak memory and ratios, for
 # the default entries, for several-character entries and for a file that is one huge line; and a byte

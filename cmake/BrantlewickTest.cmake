@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One helper registers every test executable with CTest, with the environment the tests need.
 #
 #   brantlewick_add_test(NAME SOURCES file... LIBS target... [QT])

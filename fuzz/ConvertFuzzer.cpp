@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the streaming conversion against the plain reference: the first bytes pick the Enter count, the
 // line choice, the entries and the piece sizes; the rest is the text, converted whole and in pieces. Every
 // piece lies in a heap buffer of exactly its size, so a read one byte past it fails under the sanitizer.

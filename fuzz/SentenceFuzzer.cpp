@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the sentence mode: the first bytes pick the language, the Enter count, whether line ends stay,
 // the entries, the line choice and the chunk size; the rest is the text. The stage must put it out with
 // only CR LF pairs added and blanks dropped, with the counts to match; the whole conversion with the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation layout, desktop integration (menu entry, icons, metainfo, manual pages) and the Debian package.
 # The top-level file includes this at its very end, so every program target exists by now.
 block(SCOPE_FOR VARIABLES)

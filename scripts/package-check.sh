@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package and proves it: validates the desktop files, installs the package into a
 # throwaway Debian 12 root (or on this machine where no such root can be made), runs the installed programs
 # and removes the package again.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up, builds (Release) and starts Brantlewick. Without a display it converts the bundled samples with
 # brantlewick-cli into a temporary folder instead and says where the results are.
 set -euo pipefail

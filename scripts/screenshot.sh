@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the built program under a virtual X display with a scratch home folder and saves a picture of its
 # window: scripts/screenshot.sh [BUILD_DIR] [OUTPUT_PNG]
 set -euo pipefail

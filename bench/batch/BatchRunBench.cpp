@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times "Start Adding" over many small files, through the window's own batch code, against cp of the same
 // files. Runs on the offscreen platform with a desktop that answers every box with OK.
 //

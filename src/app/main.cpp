@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // brantlewick: the window program. It loads the main window and runs until that window closes.
 #include "Form1.h"
 #include "QtDesktopServices.h"

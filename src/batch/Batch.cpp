@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch run: the steps of each file, the protection of inputs and results, the conversion call.
 #include "Batch.h"
 

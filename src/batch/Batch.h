@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch run that the window and brantlewick-cli share: every listed file converted in turn into a
 // result of its own. The run talks to its front end through one listener and never learns which one it
 // serves: a window that lets its event loop run between steps and whose list may change meanwhile, or a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The workers and the hand-over of their results.
 #include "ConversionPool.h"
 

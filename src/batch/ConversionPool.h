@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converting the files ahead of a batch run on worker threads. A file converted ahead waits, complete, under
 // a temporary name in the folder its result goes to; the run, reaching the file in list order, decides the
 // name as it always does and only renames the file. Nothing here chooses a name, deletes or replaces a

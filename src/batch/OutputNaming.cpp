@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Output path choice: never an input, never a result of another input of the same batch.
 #include "OutputNaming.h"
 

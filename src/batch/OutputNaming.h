@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the converted form of an input goes, for every front end of the batch run.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Argument parsing and the file loop of brantlewick-cli.
 #include "CommandLine.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The headless converter: argument parsing and the batch over files, kept apart from main() for tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // brantlewick-cli: the sentence-break conversion for scripts and servers.
 #include "CommandLine.h"
 #include "Version.h"

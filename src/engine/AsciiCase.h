@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Letter case as every comparison of the program ignores it: ASCII letters only, so that the bytes of
 // UTF-8 text are never changed or confused.
 #pragma once

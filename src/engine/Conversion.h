@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion: after every sentence-ending entry insert a number of CR LF pairs and drop the one space
 // that followed it (or, in the sentence mode, do so only where a sentence really ends), with a choice for
 // what becomes of the input's own line breaks. Text in, text out, in pieces of any size and with memory

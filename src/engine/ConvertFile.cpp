@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion between files: bounded reads in, a draining buffer out, the output replaced whole.
 #include "Conversion.h"
 #include "LineFile.h"

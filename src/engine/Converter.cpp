@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pipeline of stages a set of options asks for, and the counts it keeps.
 #include "Conversion.h"
 

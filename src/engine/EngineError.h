@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one exception type the engine raises: a readable description that names the file concerned.
 #pragma once
 

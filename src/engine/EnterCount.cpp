@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numeric test and value reading for the number-of-Enters text.
 #include "EnterCount.h"
 

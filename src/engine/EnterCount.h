@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The number of Enters to insert, worked out from the free text the user typed.
 #pragma once
 

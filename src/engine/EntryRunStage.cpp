@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Several-character entries in one scan, converting the runs of entry bytes one by one.
 //
 // Why runs can be converted one by one. Let C be the bytes that fold to a byte of some entry, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entries stage for every list the single-byte pass cannot take: several-character entries,
 // duplicates, spaces, and (only when the input's line ends are dropped) entries holding CR or LF.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // POSIX implementation of the file and folder facility.
 #include "FileSystem.h"
 

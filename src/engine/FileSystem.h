@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file and folder facility under the conversion and the folder scan: attributes, identities,
 // forced deletion and sub-folder enumeration on POSIX.
 #pragma once

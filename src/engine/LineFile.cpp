@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Non-blocking input and temporary-file output on POSIX.
 #include "LineFile.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The streaming input and the crash-safe output that the conversion runs on.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reflowing paragraphs: joining their lines, and the breaks between them.
 #include "LineStages.h"
 

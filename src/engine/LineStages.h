@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two stages around the entries stage that reflow hard-wrapped paragraphs.
 #pragma once
 

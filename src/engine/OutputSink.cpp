@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The string sink and the double-buffered draining sink.
 #include "OutputSink.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where converted bytes go: the room the conversion writes into, and the two places it ends up in (a
 // string, or a bounded buffer drained to a file on a thread of its own).
 #pragma once

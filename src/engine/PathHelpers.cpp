@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Path splitting, clean-up and the silent file tests.
 #include "PathHelpers.h"
 

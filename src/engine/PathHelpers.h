@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small string and file-system operations on paths, shared by the conversion, the folder scan and the window.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Previews: a bounded read, a cut at a line end, and the conversion with its edits marked.
 #include "Preview.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start of a file converted in memory, with the places the conversion changed, for showing the result
 // before anything is written.
 #pragma once

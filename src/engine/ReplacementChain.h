@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The classic rule in its plainest streaming form, exact for every entry list: for each entry in turn,
 // every "entry + space" becomes the entry, then every entry becomes the entry and its breaks; each
 // replacement goes left to right without overlaps, ignores ASCII letter case and writes the entry's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fused single pass for one-byte entries.
 #include "SingleByteStage.h"
 

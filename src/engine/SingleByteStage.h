@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entries stage for the common list: every entry one byte, all of them distinct. Such entries
 // cannot affect one another, so one pass over the bytes gives what applying them in turn gives.
 #pragma once

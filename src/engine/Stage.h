@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One step of the conversion pipeline, and the few things the steps share.
 #pragma once
 

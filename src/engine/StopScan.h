@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the few bytes a pass must stop at, 64 at a time: one bit mask per window of text.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding UTF-16/32 into UTF-8 for the conversion and encoding its result back, exactly or not at all.
 #include "TextEncoding.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text stored as UTF-16 or UTF-32 is converted in its own encoding, and files that are plainly not text
 // are refused: the conversion itself only ever sees single-byte or UTF-8 text.
 #pragma once

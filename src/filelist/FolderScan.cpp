@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder scan: the level-order sub-folder collection under its numbered error trap, and the listing
 // of each folder's files.
 #include "FolderScan.h"

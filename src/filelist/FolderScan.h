@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turning folders into lists of input files: the level-order sub-folder scan, the listing of one folder
 // by a wildcard pattern and the tests they rely on. Plain C++ and POSIX; the window passes its event
 // processing and its error report in.

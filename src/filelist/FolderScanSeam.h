@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sub-folder scan with its attribute read passed in, so that tests can show folders with attribute
 // values (22, 1046) that a Linux file system never reports.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Strict UTF-8 decoding: names and paths reach the file system in UTF-8, the narrow code page on Linux.
 #pragma once
 

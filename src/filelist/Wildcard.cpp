@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The listing's wildcard rules: "?" and "*" are rewritten into the three old-style wildcards the way the
 // platform did before matching ("?" always; "*" before a dot; a dot before "?", "*" or the end), and the
 // result runs as a small automaton over the name's code points.

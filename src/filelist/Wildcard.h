@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File-name patterns with "*" and "?" as the desktop platform's folder listing matches them.
 #pragma once
 

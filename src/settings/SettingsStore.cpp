@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store on QSettings, guarded so that a damaged or unreadable file is never rewritten.
 #include "SettingsStore.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-user store of the program's choices: one INI file, group "Brantlewick", every value a string.
 #pragma once
 

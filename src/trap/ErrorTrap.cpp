@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text of the standard error report and its display through the reporter.
 #include "ErrorTrap.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The standard error report: numbered statements that report a failure and go on with the next one.
 // Plain C++, so that the Qt-free folder scan reports through the same trap as the window.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The add buttons and drops on the file list. Every path is appended as it comes, duplicates included.
 #include "AddFilesPart.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Filling the file list: the file dialog, a whole folder by extension, the sample files, and files and
 // folders dropped on the list.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the icon: a page of text with a line break inserted after a sentence end.
 #include "AppIcon.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Desktop services that run one action of the window before every modal box or dialog opens.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Joining and splitting the stored character list.
 #include "CharacterList.h"
 

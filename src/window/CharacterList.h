@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The persisted form of the sentence-ending character list: the entries joined by three backslashes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The character list: adding, removing, resetting and explaining its entries, and keeping them between
 // starts.
 #include "CharacterListPart.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sentence-ending character list with its four buttons, restored at start-up and saved at close.
 #pragma once
 

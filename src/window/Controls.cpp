@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's fonts and the making of its buttons and text boxes.
 #include "Controls.h"
 

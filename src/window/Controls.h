@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the window's controls are made: at their designed places in twips (1/1440 inch, 15 to a pixel),
 // under the names that tests and the end-to-end run find them by, in the window's fonts.
 #pragma once

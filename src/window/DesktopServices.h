@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one interface through which the window reaches every dialog and desktop service.
 #pragma once
 

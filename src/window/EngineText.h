@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversions between the window's texts and the engine's, which takes paths and entries as UTF-8 bytes.
 #pragma once
 

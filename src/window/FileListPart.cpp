@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file list and its reorder gesture: a press picks an entry, and each move with a button held
 // exchanges the picked entry with the one under the pointer.
 #include "FileListPart.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file list: the inputs of a run, emptied by "Clear List", pruned by double-click, reordered by dragging.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: its parts in their places, the tab order, the pointer rules, start-up and shutdown.
 #include "Form1.h"
 

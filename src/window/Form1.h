@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's one window. It is made of parts that each own one area (the file list, adding files, the
 // character list, the options, and "Start Adding" with its progress bar); this class lays them out, runs
 // the start-up and the shutdown, and keeps the pointer rules and the optional skin.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list views of the main window, on QTreeWidget.
 #include "ListView.h"
 #include "Controls.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A list view in report style with one headed column, whose entries are plain texts numbered from 1.
 // Read and write entries through Text()/SetText()/Append(): a cell shows at most kShownCharacters of its
 // text (a text of millions of characters would take seconds to draw), the entry keeps all of it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option controls: each change is stored at once, the number of Enters must be numeric, the output
 // folder box is usable only while results go to it, and "..." picks the folder.
 #include "OptionsPart.h"

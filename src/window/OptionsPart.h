@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options of a run: the number of Enters, where results are saved, the output folder, and how the
 // breaks are placed (every ending or only real sentence ends, in which language, with the input's lines).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wait: a nested event loop without user input, left when the work's thread says it is done.
 #include "PaintingWait.h"
 

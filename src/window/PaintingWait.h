@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Long work off the user interface's thread, with the windows kept painted meanwhile.
 #pragma once
 

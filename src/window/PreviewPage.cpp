@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview's page: the conversion of the start of a file, its edits turned into visible markers, and
 // the naming of the run without the run.
 #include "PreviewPage.h"

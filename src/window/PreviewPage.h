@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the preview window shows for one entry of the file list: the start of the file and what the run
 // would make of it, with the changes marked, where the result would go, and what the conversion did.
 #pragma once

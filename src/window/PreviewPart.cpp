@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview's part of the window: which entry it shows, when it shows it anew, and what it hands the
 // desktop's preview window.
 #include "PreviewPart.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview of a file-list entry: what "Start Adding" would make of it with the options as they stand,
 // shown and never written. Opened with Ctrl+P on the list or from the list's context menu, it follows the
 // selected entry and every change of the options while it is open.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview window's layout and its colouring of the markers.
 #include "PreviewWindow.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview window: the original and the result side by side, scrolled together, with the inserted
 // breaks and the dropped blanks marked in colour, and what the run would write where.
 #pragma once

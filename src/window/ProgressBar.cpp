@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress bar of the batch run.
 #include "ProgressBar.h"
 

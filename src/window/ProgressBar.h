@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A progress bar that shows a free text inside the bar, taken literally ("%" has no meaning in it).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real dialogs and desktop calls for the running program; tests use a scripted double instead.
 #include "QtDesktopServices.h"
 

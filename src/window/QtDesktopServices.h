@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop services on Qt: real dialogs, the desktop's file manager and browser, the event loop.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skin stand-in: it checks that the skin file can be read.
 #include "SkinFramework.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for the optional skin component: it checks that the skin file can be read and takes the
 // calls the window makes, and changes no look.
 #pragma once

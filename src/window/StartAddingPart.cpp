@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Start Adding": the refusals, the Enter count, and the batch run with the window as its front end.
 #include "StartAddingPart.h"
 

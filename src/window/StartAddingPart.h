@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Start Adding" and its progress bar: the window's front end of the batch run.
 #pragma once
 

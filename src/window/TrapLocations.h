@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the window's error reports say a failure happened; the trailing space belongs to the text.
 #pragma once
 

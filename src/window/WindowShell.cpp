@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's dialogs, error report and pointer, shared by its parts.
 #include "WindowShell.h"
 

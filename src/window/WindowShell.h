@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the parts of the main window share: the dialogs captioned with the application title, the error
 // report, the pointer whose hourglass marks a run, the settings, and the folder beside the program.
 #pragma once

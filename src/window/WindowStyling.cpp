@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The optional skin and the hand pointer image.
 #include "WindowStyling.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's optional skin and its hand pointer, both read from beside the program.
 #pragma once
 

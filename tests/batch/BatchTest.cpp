@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch run on real files through a scripted front end: output names, protection of inputs and
 // results at every pause, failures by step, and stopping.
 #include "Batch.h"

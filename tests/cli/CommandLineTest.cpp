@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // brantlewick-cli: argument parsing, and whole runs on real files through the library and the executable.
 #include "CommandLine.h"
 #include "TempDir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion on literal texts, and the streaming engine against the plain reference on random input.
 #include "Conversion.h"
 #include "ReferenceConversion.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converting real files: the output appears whole or not at all, and every failure is one named error.
 #include "Conversion.h"
 #include "EngineError.h"

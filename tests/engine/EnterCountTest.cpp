@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Enter count read from free text, and the numeric test it rests on.
 #include "EnterCount.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Path splitting and clean-up on literal paths, and the silent file tests on a real folder.
 #include "PathHelpers.h"
 #include "TempDir.h"

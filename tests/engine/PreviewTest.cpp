@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Previews of real files: the part read, where it is cut, and the edits marked in the result.
 #include "Preview.h"
 #include "EngineError.h"

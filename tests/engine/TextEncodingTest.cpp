@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text with a UTF-16 or UTF-32 mark is converted in its own encoding. What has no exact form, and a file
 // that is plainly not text, is refused with one error and leaves no output.
 #include "TextEncoding.h"

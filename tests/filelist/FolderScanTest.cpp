@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder scan: its name rules on literal names (unsafe folder names, how characters are decoded and
 // counted, wildcards), and on real trees level order, links, permissions, odd entries, limits, the trap.
 #include "FolderScan.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store on real INI files in a temporary folder: values, booleans, and files it must not spoil.
 #include "SettingsStore.h"
 #include "TempDir.h"

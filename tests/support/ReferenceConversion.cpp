@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Slow, obvious reference of the conversion.
 #include "ReferenceConversion.h"
 

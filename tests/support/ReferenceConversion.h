@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A deliberately plain model of the conversion, written from the line-list description and nothing else:
 // split into lines, rewrite each line entry by entry with two whole-line replacements, and put the lines
 // together again as the line choice says. The engine's streaming code is checked against it.

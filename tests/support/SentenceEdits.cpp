@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Walks input and output side by side, character by character as the input has them (dropping a blank
 // may make two stray bytes look like one character).
 #include "SentenceEdits.h"

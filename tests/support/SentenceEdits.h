@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks what the sentence mode promises about any output: it is the input with CR LF pairs inserted
 // and blanks taken out, and nothing else; a break never lands inside a word or a number. Through a line
 // choice other than keeping the line ends, only the text without any spaces is sure to stay.

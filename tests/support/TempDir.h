@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real temporary folder per test, removed with everything in it afterwards, plus small file helpers.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A forked child drops root's privileges and hands its result back through a pipe.
 #include "Unprivileged.h"
 

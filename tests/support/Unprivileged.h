@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running a piece of a test under an ordinary user id, so that permission checks deny even when the
 // tests themselves run as root.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The error trap: the report's exact text, the line it names, and where execution goes on.
 #include "ErrorTrap.h"
 

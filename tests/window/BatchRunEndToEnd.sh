@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real program on a virtual display, driven by pointer and keyboard: add three files with the "Add
 # File(s)" dialog, set two Enters, "Start Adding" into the desktop folder and then beside the originals,
 # answer "Done." each time, and compare every output byte for byte; then open the preview of the first

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file list driven with the pointer: removal, clearing, and the reorder gesture with its scrolling.
 #include "TestWindow.h"
 

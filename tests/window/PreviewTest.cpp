@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview and the file list's context menu, through the window and the scripted desktop.
 #include "TestWindow.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Start Adding" on real files in a temporary folder, with the boxes and the yields scripted.
 #include "PaintingWait.h"
 #include "ProgressBar.h"

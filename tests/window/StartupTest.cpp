@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shutdown against a settings file in a temporary folder, bad files included.
 #include "TestWindow.h"
 

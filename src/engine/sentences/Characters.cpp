@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Character classes for the sentence rules, written out by range for the scripts the languages use.
 #include "sentences/Characters.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the sentence rules ask about a character: UTF-8 decoding that never reads outside its bounds,
 // letter case in the scripts of the supported languages, and the roles punctuation plays around an end.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the C++ file that carries the sentence lists' text, so that the program reads no data files at
 # run time. Called by the build with -DDATA_DIR=<folder> -DNAMES=<names, comma-separated> -DOUTPUT=<file>.
 string(REPLACE "," ";" NAMES "${NAMES}")

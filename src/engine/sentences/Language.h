@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The languages the sentence mode has lists for, and how a language is named by a code or a locale.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Language names and the parsed word lists.
 #include "sentences/LanguageData.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The word lists of one language, read once from the text files compiled into the program.
 #pragma once
 

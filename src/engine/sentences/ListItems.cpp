@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // List items and headings: the markers that start an item, items in running text, and the line ends
 // that separate items or a heading from the text after it when the lines are joined.
 #include "sentences/RuleBasics.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the sentence rules read around a place, and the types their parts share. Internal to the rules.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sentence rules. A run of endings (". ", "?!", "...", "。") ends a sentence unless what stands around
 // it says otherwise: a letter or digit right after it (3.14, a.txt, e.g), a lower-case word after it, or
 // a word before it that is an abbreviation, an initial or an ordinal number and a following capital that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where sentences end: for each place the stage stops at, whether the text breaks there and where.
 #pragma once
 

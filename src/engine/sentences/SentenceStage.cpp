@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The streaming part of the sentence mode: scanning, holding back, writing.
 //
 // The text is copied into a buffer piece by piece. Places are decided once the reach after them is in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sentence mode as a streaming stage: it puts the breaks at real sentence ends (and before list
 // items) instead of after every entry, and drops the blanks between two sentences.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The words either side of a sentence end: the word after it (a capital, a typical first word) and the
 // word before it (an abbreviation, an initial, an ordinal number), and whether a period ends there.
 #include "sentences/RuleBasics.h"

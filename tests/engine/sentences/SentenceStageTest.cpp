@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sentence mode on the literal cases of cases.txt, and what it must keep on any text: every
 // character but the dropped blanks, in any chunking.
 #include "sentences/SentenceStage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main of every widget test: one QApplication on the offscreen platform around all tests.
 #include <QApplication>
 

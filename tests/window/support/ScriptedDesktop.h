@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A desktop double for window tests: answers come from queues (when one is empty, those of a user who just
 // closes the box: No, Cancel, nothing), and every box and dialog shown is recorded in order.
 #pragma once

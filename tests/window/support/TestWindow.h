@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window for tests: settings, desktop folder and program folder in a temporary folder, the scripted
 // desktop, and the controls found by their names, as the user's clicks find them.
 #pragma once
