@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Brantlewick needs to build, test and run on Debian 12. Quick when everything is there.
 set -euo pipefail
 
@@ -6,7 +7,7 @@ packages=(
     g++ cmake ninja-build pkg-config file
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    clang libclang-rt-14-dev clang-format
+    clang libclang-rt-14-dev clang-format clang-tidy
     xvfb xauth xdotool x11-utils imagemagick fonts-liberation
     locales time perl sed
     desktop-file-utils appstream dpkg-dev librsvg2-bin debootstrap

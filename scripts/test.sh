@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up and runs the whole test suite: a Release build, a build with AddressSanitizer and
 # UndefinedBehaviorSanitizer, the converter alone without Qt, a bounded replay of the fuzz targets, and the
 # Debian package check.
@@ -6,6 +7,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 jobs=$(nproc)
+# Warnings are errors in every tree this script builds.
+export BRANTLEWICK_WERROR=ON
+
+echo "== Formatting (clang-format, every C++ file)"
+(cd "$root" && git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror)
 
 echo "== Release build and tests"
 "$root/scripts/build.sh" "$root/build-test" -DBUILD_TESTING=ON
