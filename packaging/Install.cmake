@@ -55,7 +55,19 @@ foreach(program IN LISTS programs)
     endif()
     list(APPEND manualPages ${page})
 endforeach()
-add_custom_target(brantlewick_desktop_files ALL DEPENDS ${renderedIcons} ${manualPages})
+# The package's documentation as Debian wants it: the machine-readable copyright file and the Debian
+# changelog, compressed the way dpkg compresses (no name or time stamp inside).
+set(debianChangelog ${binary}/doc/changelog.Debian)
+configure_file(${source}/changelog.Debian.in ${debianChangelog} @ONLY)
+set(debianDocs ${source}/copyright)
+if(BRANTLEWICK_GZIP)
+    add_custom_command(OUTPUT ${debianChangelog}.gz COMMAND ${BRANTLEWICK_GZIP} -9 -n -f -k ${debianChangelog}
+                       DEPENDS ${debianChangelog} VERBATIM)
+    list(APPEND debianDocs ${debianChangelog}.gz)
+else()
+    list(APPEND debianDocs ${debianChangelog})
+endif()
+add_custom_target(brantlewick_desktop_files ALL DEPENDS ${renderedIcons} ${manualPages} ${debianDocs})
 
 # The links in bin are relative, so that the tree works under any prefix (CPack installs under /usr).
 if(IS_ABSOLUTE "${BRANTLEWICK_INSTALL_PROGRAMDIR}")
@@ -71,6 +83,9 @@ foreach(program IN LISTS programs)
     install(FILES ${binary}/bin/${program} DESTINATION ${CMAKE_INSTALL_BINDIR})
 endforeach()
 install(FILES ${manualPages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${debianDocs} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/brantlewick)
+install(FILES ${source}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
+        RENAME brantlewick)
 
 # Whatever the build puts beside the programs goes beside them when installed: the samples always, the
 # pointer images and the skin when the build provides them.

@@ -107,6 +107,15 @@ for field in Package Version Maintainer Section Description; do
     [ -n "$(dpkg-deb -f "$deb" "$field")" ] || fail "the package has no $field"
 done
 
+step "lintian"
+# Every error and warning fails the check; the package's overrides file says why each tag it silences does
+# not apply.
+if ! lintian --fail-on error,warning --pedantic "$deb" >"$work/lintian.log" 2>&1; then
+    grep -v 'running with root privileges' "$work/lintian.log" >&2
+    fail "lintian found errors or warnings"
+fi
+grep -v 'running with root privileges' "$work/lintian.log" || true
+
 step "Package contents"
 contents="$work/contents"
 dpkg-deb -x "$deb" "$contents"

@@ -10,7 +10,7 @@ packages=(
     clang libclang-rt-14-dev clang-format clang-tidy
     xvfb xauth xdotool x11-utils imagemagick fonts-liberation
     locales time perl sed
-    desktop-file-utils appstream dpkg-dev librsvg2-bin debootstrap
+    desktop-file-utils appstream dpkg-dev librsvg2-bin debootstrap lintian
 )
 
 as_root() {
