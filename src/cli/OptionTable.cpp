@@ -296,6 +296,19 @@ std::span<const OptionRow> OptionTable() {
     return kOptions;
 }
 
+std::string ShortHelp(const OptionRow& row) {
+    std::string text;
+    int depth = 0;
+    for (const char c : row.help) {
+        if (depth == 0 && (c == ':' || c == ';')) {
+            break;
+        }
+        depth += c == '(' ? 1 : c == ')' ? -1 : 0;
+        text += c == '\n' ? ' ' : c;
+    }
+    return text;
+}
+
 std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>& arguments) {
     // getopt_long takes writable arguments it may reorder: it gets a copy, with a program name in front.
     std::vector<std::string> copies{"brantlewick-cli"};

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The command line's options, one row each: the parser and --help are made from it.
+// The command line's options, one row each: the parser, --help and the shell completions are made from it.
 #pragma once
 
 #include "CommandLine.h"
@@ -34,5 +34,13 @@ struct OptionRow {
 };
 
 std::span<const OptionRow> OptionTable();
+
+// What a shell shows beside the option: the help up to its first colon or semicolon outside brackets.
+std::string ShortHelp(const OptionRow& row);
+
+// The completion scripts, each complete and ready to install.
+std::string BashCompletion();
+std::string ZshCompletion();
+std::string FishCompletion();
 
 } // namespace brantlewick::cli
