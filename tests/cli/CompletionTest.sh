@@ -69,7 +69,7 @@ rows=(
     "brantlewick-cli --language |de|en|es|fr|it|ja|nl|ru|zh"
     "brantlewick-cli -q --language=d|de"
     "brantlewick-cli --lines r|reflow"
-    "brantlewick-cli -qj2 -c . a.txt --ch|--char"
+    "brantlewick-cli -qj2 -c . a.txt --cha|--char"
     "brantlewick-cli --output-dir |dir one"
     "brantlewick-cli notes.txt |-ja.txt|a b.txt|dir one|notes.txt"
     "brantlewick-cli -n |"

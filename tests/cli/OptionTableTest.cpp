@@ -48,7 +48,7 @@ const std::pair<std::vector<std::string>, std::string> kRows[] = {
     {{"-n2", "a"}, "n=2 paths=[a]"},
     {{"--ent=2.5", "a"}, "n=2.5 paths=[a]"},
     {{"-n", "-q", "a"}, "n=-q paths=[a]"},
-    {{"-c", "...", "-c!", "--char=?", "--ch", "。", "a"}, "c=[...][!][?][。] paths=[a]"},
+    {{"-c", "...", "-c!", "--char=?", "--cha", "。", "a"}, "c=[...][!][?][。] paths=[a]"},
     {{"-o/out", "--output-dir", "/o", "--output-dir=/p", "--dry", "a"}, "o=/p dry-run paths=[a]"},
     // Bundles.
     {{"-j256", "-qj2", "a"}, "j=2 quiet paths=[a]"},
