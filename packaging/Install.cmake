@@ -1,5 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installation layout, desktop integration (menu entry, icons, metainfo, manual pages) and the Debian package.
+# Installation layout, desktop integration (menu entry, icons, metainfo, manual pages, shell completions) and
+# the Debian package.
 # The top-level file includes this at its very end, so every program target exists by now.
 block(SCOPE_FOR VARIABLES)
 include(GNUInstallDirs)
@@ -83,6 +84,12 @@ foreach(program IN LISTS programs)
     install(FILES ${binary}/bin/${program} DESTINATION ${CMAKE_INSTALL_BINDIR})
 endforeach()
 install(FILES ${manualPages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The shell completions of brantlewick-cli, made from its option table, where each shell looks for them below
+# the data folder (bash-completion, zsh's vendor-completions, fish's vendor_completions.d).
+foreach(completion IN LISTS BRANTLEWICK_COMPLETIONS)
+    get_filename_component(folder ${completion} DIRECTORY)
+    install(FILES ${BRANTLEWICK_COMPLETIONS_DIR}/${completion} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/${folder})
+endforeach()
 install(FILES ${debianDocs} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/brantlewick)
 install(FILES ${source}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
         RENAME brantlewick)

@@ -133,6 +133,11 @@ for program in "${programs[@]}"; do
     [ ! -s "$work/groff.log" ] || fail "the manual page of $program has warnings: $(cat "$work/groff.log")"
 done
 diff -r "$root/samples/Samples" "$programDir/Samples" || fail "the packaged samples differ from samples/Samples"
+completions=(usr/share/bash-completion/completions/brantlewick-cli usr/share/zsh/vendor-completions/_brantlewick-cli
+             usr/share/fish/vendor_completions.d/brantlewick-cli.fish)
+for completion in "${completions[@]}"; do
+    [ -s "$contents/$completion" ] || fail "no shell completion /$completion"
+done
 applications="$contents/usr/share/applications/$appId.desktop"
 if [ "$window" = yes ]; then
     desktop-file-validate "$applications" || fail "desktop-file-validate on the packaged entry"
@@ -223,6 +228,9 @@ got=$(in_target brantlewick-cli --version)
 [ "$got" = "brantlewick-cli $version" ] || fail "brantlewick-cli --version printed '$got'"
 echo "$got"
 in_target brantlewick-cli --help >/dev/null || fail "brantlewick-cli --help"
+# shellcheck disable=SC2016 # expanded by the installed bash
+in_target bash -c 'source "$1" && complete -p brantlewick-cli' bash "/${completions[0]}" >/dev/null ||
+    fail "the installed bash completion does not load"
 
 out=$(in_target mktemp -d /tmp/brantlewick-check-XXXXXX)
 in_target mkdir "$out/default" "$out/japanese"
@@ -297,7 +305,7 @@ in_target_as_root apt-get purge -y -qq brantlewick >"$work/apt.log" 2>&1 ||
     { cat "$work/apt.log"; fail "apt-get purge brantlewick"; }
 installed=no
 for path in /usr/bin/brantlewick-cli /usr/bin/brantlewick /usr/lib/brantlewick \
-    "/usr/share/applications/$appId.desktop" /usr/share/man/man1/brantlewick-cli.1.gz; do
+    "/usr/share/applications/$appId.desktop" /usr/share/man/man1/brantlewick-cli.1.gz "${completions[@]/#//}"; do
     if [ -e "$targetRoot$path" ] || [ -L "$targetRoot$path" ]; then
         fail "$path is still there after removal"
     fi

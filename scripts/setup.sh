@@ -11,6 +11,8 @@ packages=(
     xvfb xauth xdotool x11-utils imagemagick fonts-liberation
     locales time perl sed
     desktop-file-utils appstream dpkg-dev librsvg2-bin debootstrap lintian
+    # the shells in which the tests load brantlewick-cli's completions
+    bash-completion zsh fish
 )
 
 as_root() {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Argument parsing and the file loop of brantlewick-cli.
+// The file loop of brantlewick-cli; its options are read in OptionTable.cpp.
 #include "CommandLine.h"
 
 #include "Batch.h"
@@ -13,7 +13,6 @@
 #include <sched.h>
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -25,37 +24,6 @@ namespace {
 
 constexpr const char* kProgram = "brantlewick-cli";
 constexpr const char* kStandardStream = "-";
-
-// "--name=value" or "--name value" / "-x value"; advances `i` past what it used.
-std::optional<std::string> OptionValue(const std::vector<std::string>& arguments, std::size_t& i,
-                                       const std::string& shortName, const std::string& longName,
-                                       UsageError& error) {
-    const std::string& argument = arguments[i];
-    if (argument.starts_with(longName + "=")) {
-        return argument.substr(longName.size() + 1);
-    }
-    if (argument != shortName && argument != longName) {
-        return std::nullopt;
-    }
-    if (i + 1 >= arguments.size()) {
-        error.message = "option " + argument + " needs a value";
-        return std::nullopt;
-    }
-    return arguments[++i];
-}
-
-// More than any machine this runs on uses; a slip of the keyboard cannot start thousands of threads.
-constexpr unsigned kMostJobs = 256;
-
-bool ParseJobs(const std::string& text, unsigned& jobs) {
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > kMostJobs) {
-        return false;
-    }
-    jobs = value;
-    return true;
-}
 
 // The processors this process may run on.
 unsigned ProcessorCount() {
@@ -202,122 +170,6 @@ private:
 };
 
 } // namespace
-
-std::string UsageText() {
-    return "Usage: brantlewick-cli [options] PATH...\n"
-           "Adds line breaks after every sentence ending in each file and writes the result as a new file;\n"
-           "the input files are never changed. A folder PATH stands for every file in it and in its\n"
-           "sub-folders, except names beginning with \"~\" and writable dot-files. PATH \"-\" reads\n"
-           "standard input and writes standard output.\n"
-           "\n"
-           "Options:\n"
-           "  -n, --enters TEXT      line breaks to add after each sentence ending (default 1); a text\n"
-           "                         that is not a positive number counts as 1; \".\" is the decimal\n"
-           "                         point whatever the locale\n"
-           "  -c, --char TEXT        a sentence ending; repeat for several, applied in the order given\n"
-           "                         (default: \".\" \"!\" \"?\")\n"
-           "      --sentences        break only where a sentence really ends: not inside numbers (3.14),\n"
-           "                         after abbreviations (Dr., e.g.), in web or e-mail addresses; list\n"
-           "                         items start on a line of their own, and every blank between two\n"
-           "                         sentences goes\n"
-           "      --language CODE    whose abbreviations and punctuation --sentences knows: en, de, fr,\n"
-           "                         es, it, ru, nl, ja or zh (default: the locale's language, else en)\n"
-           "      --lines CHOICE     the input's own line breaks: join (the lines run together; the\n"
-           "                         default), keep (each is written back), or reflow (the lines of a\n"
-           "                         paragraph are joined with a space, paragraphs stay apart by one\n"
-           "                         empty line, list items keep their lines)\n"
-           "  -o, --output-dir DIR   write the results into DIR under the input's own name\n"
-           "      --beside           write each result beside its input as NAME-Pellnor.EXT (default)\n"
-           "      --dry-run          read and convert every file, write nothing, and print one line per\n"
-           "                         file on standard output: \"INPUT -> OUTPUT (N breaks, M spaces\n"
-           "                         dropped)\", with \" (replaces an existing file)\" where it would;\n"
-           "                         failures and exit status as a real run would have them\n"
-           "  -j, --jobs N           convert N files at once (default: one per processor); names,\n"
-           "                         results and messages are those of one at a time\n"
-           "  -q, --quiet            no progress output and no summary\n"
-           "  -v, --verbose          the same line per file as --dry-run, on standard error\n"
-           "  -h, --help             show this help and exit\n"
-           "  -V, --version          show the version and exit\n"
-           "\n"
-           "At the end a line on standard error sums the run up: files converted and failed, bytes in and\n"
-           "out, breaks inserted and the time taken.\n"
-           "Exit status: 0 when every file was converted, 1 when any failed, 2 for a usage error.\n";
-}
-
-std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>& arguments) {
-    Options options;
-    UsageError error;
-    bool beside = false;
-    bool onlyPaths = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (onlyPaths || argument == kStandardStream || !argument.starts_with("-")) {
-            options.paths.push_back(argument);
-        } else if (argument == "--") {
-            onlyPaths = true;
-        } else if (argument == "-h" || argument == "--help") {
-            options.showHelp = true;
-        } else if (argument == "-V" || argument == "--version") {
-            options.showVersion = true;
-        } else if (argument == "-q" || argument == "--quiet") {
-            options.quiet = true;
-        } else if (argument == "-v" || argument == "--verbose") {
-            options.verbose = true;
-        } else if (argument == "--dry-run") {
-            options.dryRun = true;
-        } else if (argument == "--beside") {
-            beside = true;
-        } else if (auto enters = OptionValue(arguments, i, "-n", "--enters", error)) {
-            options.entersText = *enters;
-        } else if (auto entry = OptionValue(arguments, i, "-c", "--char", error)) {
-            if (entry->empty()) {
-                return UsageError{"a sentence ending (-c) cannot be empty"};
-            }
-            options.entries.push_back(*entry);
-        } else if (auto jobs = OptionValue(arguments, i, "-j", "--jobs", error)) {
-            if (!ParseJobs(*jobs, options.jobs)) {
-                return UsageError{"the number of jobs (-j) must be a whole number from 1 to " +
-                                  std::to_string(kMostJobs)};
-            }
-        } else if (argument == "--sentences") {
-            options.sentences = true;
-        } else if (auto code = OptionValue(arguments, i, "--language", "--language", error)) {
-            options.language = LanguageFromCode(*code);
-            if (!options.language) {
-                return UsageError{"--language " + *code + ": not one of en, de, fr, es, it, ru, nl, ja, zh",
-                                  false};
-            }
-        } else if (auto choice = OptionValue(arguments, i, "--lines", "--lines", error)) {
-            const std::optional<LineBreaks> lines = LineBreaksFromName(*choice);
-            if (!lines) {
-                return UsageError{"--lines " + *choice + ": not one of join, keep, reflow", false};
-            }
-            options.lines = *lines;
-        } else if (auto folder = OptionValue(arguments, i, "-o", "--output-dir", error)) {
-            if (folder->empty()) {
-                return UsageError{"the output folder (-o) cannot be empty"};
-            }
-            options.outputFolder = *folder;
-        } else if (!error.message.empty()) {
-            return error;
-        } else {
-            return UsageError{"unknown option " + argument};
-        }
-    }
-    if (beside && options.outputFolder) {
-        return UsageError{"--beside and --output-dir exclude each other"};
-    }
-    if (options.quiet && options.verbose) {
-        return UsageError{"--quiet and --verbose exclude each other"};
-    }
-    if (options.entries.empty()) {
-        options.entries.assign(kDefaultEntries.begin(), kDefaultEntries.end());
-    }
-    if (options.paths.empty() && !options.showHelp && !options.showVersion) {
-        return UsageError{"no file given"};
-    }
-    return options;
-}
 
 int Run(const Options& options, const Streams& streams) {
     int enterCount = 1;

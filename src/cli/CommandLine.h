@@ -16,7 +16,8 @@ struct Options {
     std::string entersText = "1";
     std::vector<std::string> entries; // empty until parsed: then the defaults ".", "!", "?"
     std::optional<std::string> outputFolder;
-    unsigned jobs = 0; // files converted at once; 0: one per processor
+    bool beside = false; // the default; named only so that --output-dir can be refused beside it
+    unsigned jobs = 0;   // files converted at once; 0: one per processor
     bool sentences = false;
     std::optional<Language> language; // nothing: the user's
     LineBreaks lines = LineBreaks::Join;
@@ -35,7 +36,8 @@ struct UsageError {
     bool hint = true;
 };
 
-// Parses argv[1..]; returns the options or a usage error.
+// Parses argv[1..] the way GNU tools do (getopt_long: "-n2", bundled flags, unambiguous abbreviations of
+// long options, "--"), with options allowed after paths; returns the options or a usage error.
 std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>& arguments);
 
 std::string UsageText();

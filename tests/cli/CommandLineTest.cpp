@@ -24,31 +24,6 @@ using testing::TempDir;
 using testing::WriteBytes;
 using Texts = std::vector<std::string>;
 
-TEST(CommandLineTest, ParsesOptionsInEveryFormAndRefusesBadOnesWithAReason) {
-    const auto parsed = ParseArguments(
-        {"-n", "2", "--char", "...", "-c", "!", "--output-dir=/out", "-v", "a.txt", "-", "--", "-odd.txt"});
-    ASSERT_TRUE(std::holds_alternative<Options>(parsed));
-    const Options& options = std::get<Options>(parsed);
-    EXPECT_EQ(options.entersText + options.outputFolder.value_or("-") + std::to_string(options.verbose),
-              "2/out1");
-    EXPECT_EQ(options.entries, (std::vector<std::string>{"...", "!"}));
-    EXPECT_EQ(options.paths, (std::vector<std::string>{"a.txt", "-", "-odd.txt"}));
-    EXPECT_EQ(std::get<Options>(ParseArguments({"x"})).entries, (std::vector<std::string>{".", "!", "?"}));
-    for (const std::vector<std::string>& bad :
-         std::vector<std::vector<std::string>>{{},
-                                               {"-n"},
-                                               {"--bogus", "a"},
-                                               {"-c", "", "a"},
-                                               {"-o", "/x", "--beside", "a"},
-                                               {"-o", "", "a"},
-                                               {"-q", "-v", "a"},
-                                               {"-j", "0", "a"}}) {
-        const auto refused = ParseArguments(bad);
-        ASSERT_TRUE(std::holds_alternative<UsageError>(refused)) << ::testing::PrintToString(bad);
-        EXPECT_FALSE(std::get<UsageError>(refused).message.empty());
-    }
-}
-
 struct RunResult {
     int status;
     std::string errors;  // without the summary

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// brantlewick-cli's options: every form users type, and every refusal word for word.
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace brantlewick::cli {
+namespace {
+
+// Each in brackets, so that an empty one shows.
+std::string Listed(const std::vector<std::string>& texts) {
+    return std::accumulate(
+        texts.begin(), texts.end(), std::string(),
+        [](const std::string& listed, const std::string& text) { return listed + "[" + text + "]"; });
+}
+
+// What a parse gave, in a few words: the options that differ from their defaults, or the refusal.
+std::string Described(const std::variant<Options, UsageError>& parsed) {
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        return (error->hint ? "refused: " : "refused, naming the choices: ") + error->message;
+    }
+    const Options& options = std::get<Options>(parsed);
+    std::string words;
+    const auto add = [&](bool given, const std::string& word) { words += given ? word + " " : ""; };
+    add(options.entersText != "1", "n=" + options.entersText);
+    add(Listed(options.entries) != "[.][!][?]", "c=" + Listed(options.entries));
+    add(options.outputFolder.has_value(), "o=" + options.outputFolder.value_or(""));
+    add(options.beside, "beside");
+    add(options.jobs != 0, "j=" + std::to_string(options.jobs));
+    add(options.sentences, "sentences");
+    add(options.language.has_value(),
+        "language=" + std::string(LanguageCode(options.language.value_or(Language::English))));
+    add(options.lines != LineBreaks::Join, "lines=" + std::string(LineBreaksName(options.lines)));
+    add(options.quiet, "quiet");
+    add(options.verbose, "verbose");
+    add(options.dryRun, "dry-run");
+    add(options.showHelp, "help");
+    add(options.showVersion, "version");
+    return words + "paths=" + Listed(options.paths);
+}
+
+// The arguments and what they give. In this order: a row right after a refusal within a bundle shows that
+// nothing of that parse is left.
+const std::pair<std::vector<std::string>, std::string> kRows[] = {
+    // Each form of a value. "-n2" was refused as an unknown option while the parser was our own.
+    {{"-n2", "a"}, "n=2 paths=[a]"},
+    {{"--ent=2.5", "a"}, "n=2.5 paths=[a]"},
+    {{"-n", "-q", "a"}, "n=-q paths=[a]"},
+    {{"-c", "...", "-c!", "--char=?", "--cha", "。", "a"}, "c=[...][!][?][。] paths=[a]"},
+    {{"-o/out", "--output-dir", "/o", "--output-dir=/p", "--dry", "a"}, "o=/p dry-run paths=[a]"},
+    // Bundles.
+    {{"-j256", "-qj2", "a"}, "j=2 quiet paths=[a]"},
+    {{"-qx", "a"}, "refused: unknown option -x"},
+    {{"-vj", "3", "a"}, "j=3 verbose paths=[a]"},
+    {{"-hV"}, "help version paths="},
+    // Paths: in their place among the options, "-" for the standard streams, anything after "--".
+    {{"a", "-q", "b", "--dry-run", "-"}, "quiet dry-run paths=[a][b][-]"},
+    {{"--", "-odd", "--quiet", "--", "-", ""}, "paths=[-odd][--quiet][--][-][]"},
+    // Every choice, in any letter case.
+    {{"--sentences", "--beside", "--language=DE", "--lines", "KEEP", "a"},
+     "beside sentences language=de lines=keep paths=[a]"},
+    {{"--language", "en", "--lines=reflow", "a"}, "language=en lines=reflow paths=[a]"},
+    {{"--language=fr", "--lines=keep", "--lines=join", "a"}, "language=fr paths=[a]"},
+    {{"--lang=Zh", "a"}, "language=zh paths=[a]"},
+    {{"--language=es", "a"}, "language=es paths=[a]"},
+    {{"--language=it", "a"}, "language=it paths=[a]"},
+    {{"--language=ru", "a"}, "language=ru paths=[a]"},
+    {{"--language=nl", "a"}, "language=nl paths=[a]"},
+    {{"--language=JA", "a"}, "language=ja paths=[a]"},
+    {{"--lines", "wrap", "a"}, "refused, naming the choices: --lines wrap: not one of join, keep, reflow"},
+    {{"--language=pt", "a"},
+     "refused, naming the choices: --language pt: not one of en, de, fr, es, it, ru, nl, ja, zh"},
+    // Refusals.
+    {{}, "refused: no file given"},
+    {{"a", "-qn"}, "refused: option -n needs a value"},
+    {{"a", "--ent"}, "refused: option --enters needs a value"},
+    {{"a", "--language"}, "refused: option --language needs a value"},
+    {{"--quiet", "-h", "--bogus=3", "a"}, "refused: unknown option --bogus=3"},
+    {{"--=x", "a"}, "refused: unknown option --=x"},
+    {{"--l", "a"}, "refused: option --l is ambiguous: --language, --lines"},
+    {{"--verb=", "a"}, "refused: option --verbose takes no value"},
+    {{"-c", "", "a"}, "refused: a sentence ending (-c) cannot be empty"},
+    {{"-o", "", "a"}, "refused: the output folder (-o) cannot be empty"},
+    {{"-o", "/x", "--beside", "a"}, "refused: --beside and --output-dir exclude each other"},
+    {{"--beside", "-o/x", "a"}, "refused: --beside and --output-dir exclude each other"},
+    {{"-q", "a", "-v"}, "refused: --quiet and --verbose exclude each other"},
+    {{"-j", "0", "a"}, "refused: the number of jobs (-j) must be a whole number from 1 to 256"},
+    {{"-j257", "a"}, "refused: the number of jobs (-j) must be a whole number from 1 to 256"},
+    {{"--jobs=2x", "a"}, "refused: the number of jobs (-j) must be a whole number from 1 to 256"},
+};
+
+// POSIXLY_CORRECT would make getopt_long stop at the first path; options could always follow paths.
+TEST(OptionTableTest, ReadsEveryFormUsersTypeAndRefusesWithAReason) {
+    for (const bool posixlyCorrect : {true, false}) {
+        posixlyCorrect ? ::setenv("POSIXLY_CORRECT", "1", 1) : ::unsetenv("POSIXLY_CORRECT");
+        for (const auto& [arguments, expected] : kRows) {
+            EXPECT_EQ(Described(ParseArguments(arguments)), expected)
+                << ::testing::PrintToString(arguments) << (posixlyCorrect ? " with POSIXLY_CORRECT" : "");
+        }
+    }
+}
+
+} // namespace
+} // namespace brantlewick::cli
