@@ -90,8 +90,13 @@ void PreviewPart::Show(bool toFront) {
     if (!options_.SavesBesideInputs()) {
         folder = ToEngine(options_.OutputFolderText());
     }
-    const PreviewPage page =
-        MakePreviewPage(files_.List().Texts(), entry_.row(), ConversionNow(characters_, options_), folder);
+    int enterCount = 0; // one the run refuses gives no breaks, as in the run
+    try {
+        enterCount = EnterCountOf(options_);
+    } catch (const std::exception&) {
+    }
+    const PreviewPage page = MakePreviewPage(files_.List().Texts(), entry_.row(),
+                                             ConversionNow(characters_, options_, enterCount), folder);
     shell_.Desktop().ShowPreview(&window_, page, toFront);
 }
 

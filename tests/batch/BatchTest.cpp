@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The batch run on real files through a scripted front end: output names, protection of inputs and
-// results at every pause, failures by step, and stopping.
+// results at every pause, failures by step, stopping by the front end's answer, and the foresight the
+// preview shows.
 #include "Batch.h"
 #include "TempDir.h"
 #include "Unprivileged.h"
@@ -11,7 +12,6 @@
 #include <unistd.h>
 
 #include <functional>
-#include <map>
 
 namespace brantlewick {
 namespace {
@@ -24,8 +24,28 @@ using testing::WriteBytes;
 using Folder = std::optional<std::string>;
 using Texts = std::vector<std::string>;
 
+std::string NameOf(BatchStep step) {
+    switch (step) {
+    case BatchStep::Start:
+        return "start";
+    case BatchStep::Pause:
+        return "pause";
+    case BatchStep::ReadInput:
+        return "read input";
+    case BatchStep::ShowFile:
+        return "show file";
+    case BatchStep::ChooseOutput:
+        return "choose output";
+    case BatchStep::ClearOutput:
+        return "clear output";
+    case BatchStep::Convert:
+        return "convert";
+    }
+    return "?";
+}
+
 // A front end whose list and settings the test holds; `atPause` runs at each pause (counted from 1).
-struct ScriptedFrontEnd final : BatchListener {
+struct ScriptedFrontEnd final : BatchSource, BatchSink, BatchScheduler {
     Texts list;
     Folder folder;
     std::function<void(int pause)> atPause = [](int) {};
@@ -33,9 +53,9 @@ struct ScriptedFrontEnd final : BatchListener {
     int pauses = 0;
     int inputsAsked = 0;
     int inputsFailAt = 0; // the call of Inputs() that throws; 0: none
-    bool stop = false;
+    bool stop = false;    // the next answer ends the run
     bool stopOnFailure = false;
-    Texts events; // "step:input:what" for failures, "stage:input>output" for progress
+    Texts events; // "started INPUT", "writing INPUT>OUTPUT", "converted ...", "failed at STEP: INPUT: what"
 
     std::string InputAt(std::size_t position) override {
         if (position >= list.size()) {
@@ -52,18 +72,30 @@ struct ScriptedFrontEnd final : BatchListener {
     FileSettings SettingsFor(const std::string& input) override {
         return settings ? settings(input) : FileSettings{folder, {}};
     }
-    void Progress(const FileProgress& p) override {
-        events.push_back(std::to_string(static_cast<int>(p.stage)) + ":" + std::string(p.input) + ">" +
-                         std::string(p.output));
-    }
-    void Failure(BatchStep step, std::string_view input, const std::exception& error) override {
-        events.push_back("failed " + std::to_string(static_cast<int>(step)) + ":" + std::string(input) + ":" +
-                         error.what());
-        stop = stop || stopOnFailure;
-    }
-    void Yield() override { atPause(++pauses); }
-    bool MustStop() override { return stop; }
     bool ListChanged() override { return true; }
+
+    bool FileStarted(std::size_t /*position*/, std::string_view input) override {
+        events.push_back("started " + std::string(input));
+        return true;
+    }
+    bool FileWriting(const FileResult& file) override {
+        events.push_back("writing " + std::string(file.input) + ">" + std::string(file.output));
+        return true;
+    }
+    bool FileConverted(const FileResult& file) override {
+        events.push_back("converted " + std::string(file.input) + ">" + std::string(file.output));
+        return true;
+    }
+    bool FileFailed(BatchStep step, std::string_view input, const std::exception& error) override {
+        events.push_back("failed at " + NameOf(step) + ": " + std::string(input) + ": " + error.what());
+        return !(stop = stop || stopOnFailure);
+    }
+    bool Pause() override {
+        atPause(++pauses);
+        return !stop;
+    }
+
+    BatchFrontEnd Seams() { return {*this, *this, *this}; }
 };
 
 // A folder with "in" (inputs) and "out"; `files` are written into "in" and listed in that order.
@@ -82,7 +114,9 @@ struct Batches {
             frontEnd.list.push_back(dir / name);
         }
     }
-    BatchSummary Run(int enterCount = 1) { return Batch(enterCount).Run(frontEnd, frontEnd.list.size()); }
+    BatchSummary Run(BatchOptions options = {}) {
+        return Batch(options).Run(frontEnd.Seams(), frontEnd.list.size());
+    }
 };
 
 TEST(BatchTest, NamesResultsBesideOrInTheFolderAndNeverOnAnInput) {
@@ -94,7 +128,8 @@ TEST(BatchTest, NamesResultsBesideOrInTheFolderAndNeverOnAnInput) {
         WriteBytes(dir / name, "x");
     }
     ::link((dir / "docs/other.txt").c_str(), (dir / "hard.txt").c_str());
-    const OutputNamer namer({dir / "docs/a.txt", dir / "docs/a-Pellnor.txt", dir / "docs/other.txt"});
+    const OutputNamer namer({dir / "docs/a.txt", dir / "docs/a-Pellnor.txt", dir / "docs/other.txt",
+                             dir / "link/new-Pellnor.txt"});
     const struct {
         std::string input;
         Folder folder;
@@ -112,11 +147,16 @@ TEST(BatchTest, NamesResultsBesideOrInTheFolderAndNeverOnAnInput) {
         {dir / "docs/a.txt", dir / "docs/sub", dir / "docs/sub/a.txt"},
         // Another name of another input (a hard link) is an input too.
         {dir / "x/hard.txt", dir.Path(), dir / "hard-Pellnor.txt"},
+        // A listed name that names nothing yet is an input as well: a result written there was converted
+        // again as that input.
+        {dir / "docs/new.txt", std::nullopt, dir / "docs/new-Pellnor-Pellnor.txt"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(namer.OutputPathFor(c.input, c.folder), c.expected)
             << c.input << " in " << c.folder.value_or("-");
     }
+    EXPECT_EQ(namer.OutputPathIfFree(dir / "docs/new.txt", std::nullopt),
+              dir / "docs/new-Pellnor-Pellnor.txt");
 }
 
 // Every input keeps its own result: a later one takes a free name instead of replacing an earlier one,
@@ -186,6 +226,7 @@ TEST(BatchTest, AFileAddedAtAnyPauseIsNeitherDeletedNorOverwritten) {
 // A result that cannot be deleted is reported by the write that follows; its mode stays as it was. The
 // forced delete used to make it writable first and leave it so.
 TEST(BatchTest, AResultThatCannotBeDeletedKeepsItsModeAndTheWriteFails) {
+    SKIP_WITHOUT_ORDINARY_USER();
     Batches batches;
     batches.List({{"in/a.txt", "A. a"}});
     batches.frontEnd.folder = batches.dir / "out";
@@ -196,22 +237,22 @@ TEST(BatchTest, AResultThatCannotBeDeletedKeepsItsModeAndTheWriteFails) {
     }
     ::chmod((batches.dir / "out").c_str(), 0555);
     ::chmod(batches.dir.Path().c_str(), 0755);
-    const auto outcome = testing::RunAsOrdinaryUser([&] {
+    const std::string outcome = testing::RunAsOrdinaryUser([&] {
         const BatchSummary summary = batches.Run();
         struct stat info {};
         ::stat((batches.dir / "out/a.txt").c_str(), &info);
         return std::to_string(summary.failed) + " " + std::to_string(info.st_mode & 0777) + " " +
-               batches.frontEnd.events.back().substr(0, 9);
+               batches.frontEnd.events.back();
     });
     ::chmod((batches.dir / "out").c_str(), 0755);
-    if (!outcome) {
-        GTEST_SKIP() << "running as root without a way to take an ordinary user id";
-    }
-    EXPECT_EQ(*outcome, "1 292 failed 6:"); // 292 is 0444
+    EXPECT_EQ(outcome, "1 292 failed at convert: " + (batches.dir / "in/a.txt") + ": \"" +
+                           (batches.dir / "out/a.txt") +
+                           "\": cannot create the output file: Permission denied"); // 292 is 0444
     EXPECT_EQ(ReadBytes(batches.dir / "out/a.txt"), "old");
 }
 
-// Each failure is reported once under its step, the file counts as failed, and the run goes on.
+// Each failure is reported once under its step, the file counts as failed, and the run goes on. The Enter
+// count comes with each file's settings.
 TEST(BatchTest, FailuresAreReportedByStepAndTheRunGoesOn) {
     Batches batches;
     batches.List({{"in/a.txt", "A. a"}, {"in/missing.txt", ""}, {"in/b.txt", "B. b"}, {"", ""}});
@@ -223,7 +264,7 @@ TEST(BatchTest, FailuresAreReportedByStepAndTheRunGoesOn) {
         }
         FileSettings dots{std::nullopt, {}};
         dots.conversion.entries = {"."};
-        dots.conversion.enterCount = 7; // the batch's own count holds
+        dots.conversion.enterCount = 2;
         return dots;
     };
     batches.frontEnd.atPause = [&](int pause) {
@@ -231,19 +272,20 @@ TEST(BatchTest, FailuresAreReportedByStepAndTheRunGoesOn) {
             batches.frontEnd.list.pop_back();
         }
     };
-    const BatchSummary summary = batches.Run(2);
+    const BatchSummary summary = batches.Run();
     const std::string in = batches.dir / "in/";
     const Texts expected = {
-        "0:" + in + "a.txt>",
-        "1:" + in + "a.txt>" + in + "a-Pellnor.txt",
-        "2:" + in + "a.txt>" + in + "a-Pellnor.txt",
-        "0:" + in + "missing.txt>",
-        "1:" + in + "missing.txt>" + in + "missing-Pellnor.txt",
-        "failed 6:" + in + "missing.txt:\"" + in + "missing.txt\": cannot open: No such file or directory",
-        "0:" + in + "b.txt>",
-        "failed 4:" + in + "b.txt:no folder",
-        "0:>",
-        "failed 2::no entry 5",
+        "started " + in + "a.txt",
+        "writing " + in + "a.txt>" + in + "a-Pellnor.txt",
+        "converted " + in + "a.txt>" + in + "a-Pellnor.txt",
+        "started " + in + "missing.txt",
+        "writing " + in + "missing.txt>" + in + "missing-Pellnor.txt",
+        "failed at convert: " + in + "missing.txt: \"" + in +
+            "missing.txt\": cannot open: No such file or directory",
+        "started " + in + "b.txt",
+        "failed at choose output: " + in + "b.txt: no folder",
+        "started ",
+        "failed at read input: : no entry 5",
     };
     EXPECT_EQ(batches.frontEnd.events, expected);
     EXPECT_EQ(summary.converted, 1u);
@@ -282,7 +324,9 @@ TEST(BatchTest, ARunToldToStopEndsThere) {
                     throw std::runtime_error("no");
                 };
             }
-            const BatchSummary summary = Batch(1, false, jobs).Run(batches.frontEnd, 2);
+            BatchOptions options;
+            options.jobs = jobs;
+            const BatchSummary summary = batches.Run(options);
             EXPECT_TRUE(summary.stopped);
             EXPECT_EQ(summary.converted + summary.failed, c.pause == 0 ? 1u : 0u);
             EXPECT_EQ(batches.frontEnd.pauses, c.pauses);
@@ -292,6 +336,54 @@ TEST(BatchTest, ARunToldToStopEndsThere) {
             EXPECT_EQ(ListNames(batches.dir / "in"),
                       c.pause == 0 && *c.failing == 'c' ? "b.txt" : "a-Pellnor.txt|a.txt|b.txt");
         }
+    }
+}
+
+// The preview's path line is the dry run's own decision, and the real run writes there. An earlier file
+// that is not text is not written, so it leaves its name free (the preview once named b's result
+// "x-Pellnor.txt" while the run wrote "x.txt"); the old result it deleted is no longer there to replace.
+TEST(BatchTest, TheForeseenResultIsWhereTheRunWrites) {
+    const struct {
+        const char* name;
+        Texts inputs; // relative to the temporary folder; the last is foreseen
+        const char* output;
+        bool replaces;
+    } rows[] = {
+        {"a refused file leaves its name", {"a/bad.txt", "b/bad.txt"}, "out/bad.txt", false},
+        {"a written file takes its name", {"a/x.txt", "b/x.txt"}, "out/x-Pellnor.txt", false},
+        {"an old result", {"b/x.txt"}, "out/x.txt", true},
+        {"listed twice", {"b/x.txt", "a/x.txt", "b/x.txt"}, "out/x.txt", true},
+        {"names that meet further on",
+         {"a/x.txt", "b/x.txt", "a/x-Pellnor.txt"},
+         "out/x-Pellnor-Pellnor.txt",
+         false},
+        {"a listed name that names nothing", {"out/z.txt", "a/z.txt"}, "out/z-Pellnor.txt", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Batches batches;
+        for (const char* folder : {"a", "b"}) {
+            ::mkdir((batches.dir / folder).c_str(), 0755);
+        }
+        WriteBytes(batches.dir / "a/bad.txt", std::string("\0\1", 2));
+        WriteBytes(batches.dir / "b/bad.txt", "B. b");
+        for (const char* name : {"a/x.txt", "a/x-Pellnor.txt", "a/z.txt", "b/x.txt"}) {
+            WriteBytes(batches.dir / name, "X. x");
+        }
+        WriteBytes(batches.dir / "out/x.txt", "old");
+        WriteBytes(batches.dir / "out/bad.txt", "old");
+        for (const std::string& input : row.inputs) {
+            batches.frontEnd.list.push_back(batches.dir / input);
+        }
+        batches.frontEnd.folder = batches.dir / "out";
+        const ForeseenResult foreseen = ForeseeResult(batches.frontEnd.list, row.inputs.size() - 1,
+                                                      FileSettings{batches.frontEnd.folder, {}});
+        EXPECT_EQ(foreseen.output, batches.dir / row.output);
+        EXPECT_EQ(foreseen.replaces, row.replaces);
+        EXPECT_EQ(foreseen.problem, "");
+        batches.Run();
+        EXPECT_EQ(batches.frontEnd.events.back(),
+                  "converted " + batches.frontEnd.list.back() + ">" + (batches.dir / row.output));
     }
 }
 

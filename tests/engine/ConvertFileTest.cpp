@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Converting real files: the output appears whole or not at all, and every failure is one named error.
 #include "Conversion.h"
-#include "EngineError.h"
+#include "ExactError.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -40,26 +40,23 @@ TEST(ConvertFileTest, FailuresLeaveNoOutputAndNameTheFile) {
     testing::WriteBytes(dir / "in.txt", "Hi.");
     ::mkdir((dir / "locked").c_str(), 0500);
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    // input, output, the file the error names
-    std::vector<std::tuple<std::string, std::string, std::string>> failures = {
-        {dir / "missing.txt", dir / "out.txt", dir / "missing.txt"},
-        {dir.Path(), dir / "out.txt", dir.Path()},
-        {dir / "fifo", dir / "out.txt", dir / "fifo"}, // never blocks waiting for a writer
-        {"/dev/zero", dir / "out.txt", "/dev/zero"},
-        {dir / "in.txt", dir / "no-such-folder/out.txt", dir / "no-such-folder/out.txt"},
-        {dir / "in.txt", dir.Path(), dir.Path()}, // the output name is a folder
+    const std::string notRegular = "is not a regular file (a device, FIFO or socket)";
+    // input, output, the file the error names, the reason
+    std::vector<std::tuple<std::string, std::string, std::string, std::string>> failures = {
+        {dir / "missing.txt", dir / "out.txt", dir / "missing.txt", "cannot open: No such file or directory"},
+        {dir.Path(), dir / "out.txt", dir.Path(), "is a folder, not a file"},
+        {dir / "fifo", dir / "out.txt", dir / "fifo", notRegular}, // never blocks waiting for a writer
+        {"/dev/zero", dir / "out.txt", "/dev/zero", notRegular},
+        {dir / "in.txt", dir / "no-such-folder/out.txt", dir / "no-such-folder/out.txt",
+         "cannot create the output file: No such file or directory"},
+        {dir / "in.txt", dir.Path(), dir.Path(), "cannot replace the output file: Is a directory"},
     };
     if (::geteuid() != 0) { // root writes into read-only folders anyway
-        failures.emplace_back(dir / "in.txt", dir / "locked/out.txt", dir / "locked/out.txt");
+        failures.emplace_back(dir / "in.txt", dir / "locked/out.txt", dir / "locked/out.txt",
+                              "cannot create the output file: Permission denied");
     }
-    for (const auto& [input, output, named] : failures) {
-        try {
-            ConvertFile(input, output, {});
-            ADD_FAILURE() << "no error for " << input << " -> " << output;
-        } catch (const EngineError& error) {
-            EXPECT_EQ(std::string(error.what()), "\"" + named + "\": " + error.Reason());
-            EXPECT_FALSE(error.Reason().empty());
-        }
+    for (const auto& [input, output, named, reason] : failures) {
+        EXPECT_ENGINE_ERROR(ConvertFile(input, output, {}), named, reason);
     }
     EXPECT_EQ(testing::ListNames(dir.Path()), "fifo|in.txt|locked");
     EXPECT_EQ(testing::ListNames(dir / "locked"), "");

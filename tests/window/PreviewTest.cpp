@@ -83,5 +83,21 @@ TEST(PreviewTest, PagesShowTheMarkedResultItsPathAndAReplacementAndFollowTheOpti
     EXPECT_EQ(test.Files().Count(), 5);
 }
 
+// The path line is the run's own decision: an earlier entry that is not text is not written, so a later one
+// of its name takes the plain name. The preview once named results in a loop of its own that took every
+// earlier entry as written, and showed "x-Pellnor.txt" where the run wrote "x.txt".
+TEST(PreviewTest, ThePathLineIsWhereTheRunWrites) {
+    TempDir dir;
+    for (const char* folder : {"a", "b", "out"}) {
+        QDir().mkpath(QString::fromStdString(dir / folder));
+    }
+    WriteBytes(dir / "a/x.txt", std::string("x\0", 2));
+    WriteBytes(dir / "b/x.txt", "X. x");
+    const QStringList entries = {QString::fromStdString(dir / "a/x.txt"),
+                                 QString::fromStdString(dir / "b/x.txt")};
+    const PreviewPage page = MakePreviewPage(entries, 1, {}, dir / "out");
+    EXPECT_EQ(page.output.toStdString() + (page.replaces ? " replaces" : ""), dir / "out/x.txt");
+}
+
 } // namespace
 } // namespace brantlewick::testing
