@@ -95,8 +95,9 @@ void PreviewPart::Show(bool toFront) {
         enterCount = EnterCountOf(options_);
     } catch (const std::exception&) {
     }
-    const PreviewPage page = MakePreviewPage(files_.List().Texts(), entry_.row(),
-                                             ConversionNow(characters_, options_, enterCount), folder);
+    const PreviewPage page =
+        MakePreviewPage(files_.List().Texts(), entry_.row(),
+                        ConversionFromControls(characters_, options_, enterCount), folder);
     shell_.Desktop().ShowPreview(&window_, page, toFront);
 }
 

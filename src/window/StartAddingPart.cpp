@@ -164,7 +164,7 @@ public:
                                             " is not converted.");
             }
         }
-        return FileSettings{folder, ConversionNow(characters_, options_, enterCount_)};
+        return FileSettings{folder, ConversionFromControls(characters_, options_, enterCount_)};
     }
     bool ListChanged() override { return watch_.TakeListChange(); }
 
@@ -270,8 +270,8 @@ int EnterCountOf(const OptionsPart& options) {
     return EnterCountFromText(ToEngine(options.EnterCountText()));
 }
 
-ConversionOptions ConversionNow(const CharacterListPart& characters, const OptionsPart& options,
-                                int enterCount) {
+ConversionOptions ConversionFromControls(const CharacterListPart& characters, const OptionsPart& options,
+                                         int enterCount) {
     ConversionOptions conversion;
     conversion.entries = ToEngine(characters.Entries());
     options.ChooseSentenceOptions(conversion);

@@ -20,8 +20,8 @@ class WindowShell;
 // it refuses (the run then inserts no breaks).
 int EnterCountOf(const OptionsPart& options);
 // The conversion as the other controls stand now, as "Start Adding" would apply it to a file coming up.
-ConversionOptions ConversionNow(const CharacterListPart& characters, const OptionsPart& options,
-                                int enterCount);
+ConversionOptions ConversionFromControls(const CharacterListPart& characters, const OptionsPart& options,
+                                         int enterCount);
 
 class StartAddingPart final : public QObject {
 public:
