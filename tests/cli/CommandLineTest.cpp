@@ -232,12 +232,13 @@ TEST(CommandLineTest, SeveralJobsDoWhatOneJobDoes) {
         fs::create_directory_symlink("docs", root + "/lnk-Pellnor");
         fs::create_directory_symlink("../docs", root + "/out/lnk");
         std::vector<std::string> arguments = {"--jobs", jobs};
+        const std::string inRoot = root + "/";
         for (const std::string& path : options) {
-            arguments.push_back(path.starts_with('-') ? path : root + "/" + path);
+            arguments.push_back(path.starts_with('-') ? path : inRoot + path);
         }
         for (const char* path : {"docs", "docs/a.txt", "missing.txt", "late.txt", "late-Pellnor.txt", "lnk",
                                  "lnk-Pellnor/f1", "out/lnk/f2"}) {
-            arguments.push_back(root + "/" + path);
+            arguments.push_back(inRoot + path);
         }
         const RunResult result = RunWith(arguments, true);
         return std::to_string(result.status) + result.output + result.errors + result.summary;
@@ -269,9 +270,11 @@ TEST(CommandLineTest, SentenceModeLanguageAndLineChoice) {
     for (const auto& [environment, arguments, expected] : rows) {
         TempDir dir;
         WriteBytes(dir / "in.txt", text);
-        const std::string command = "printf '" + text + "' | env -u LC_ALL -u LC_MESSAGES " + environment +
-                                    " '" + BRANTLEWICK_PROGRAM_DIR + "/brantlewick-cli' -q " + arguments +
-                                    " - '" + (dir / "in.txt") + "' >'" + (dir / "out") + "' 2>&1";
+        std::string command = "printf '" + text + "' | env -u LC_ALL -u LC_MESSAGES ";
+        command += environment;
+        command += " '" BRANTLEWICK_PROGRAM_DIR "/brantlewick-cli' -q ";
+        command += arguments;
+        command += " - '" + (dir / "in.txt") + "' >'" + (dir / "out") + "' 2>&1";
         const int status = WEXITSTATUS(std::system(command.c_str()));
         EXPECT_EQ(ReadBytes(dir / "out"), expected) << arguments;
         const bool refused = expected.starts_with("brantlewick-cli");
@@ -288,7 +291,7 @@ TEST(CommandLineTest, SentenceModeLanguageAndLineChoice) {
 // newline or " -> " in a name once made one file look like two.
 TEST(CommandLineTest, NamesAreShownOneToALine) {
     TempDir dir;
-    const std::string d = dir.Path();
+    const std::string& d = dir.Path();
     const std::pair<std::string, std::string> rows[] = {
         {"plain é.txt", d + "/plain é.txt -> " + d + "/plain é-Pellnor.txt"},
         {"x\ny -> z.txt", "'" + d + "/x'$'\\n''y -> z.txt' -> '" + d + "/x'$'\\n''y -> z-Pellnor.txt'"},
@@ -362,7 +365,7 @@ TEST(CommandLineTest, OnAFullDiskSeveralJobsDoWhatOneJobDoes) {
     ::mkdir((dir / "in").c_str(), 0700);
     ::mkdir((dir / "disk").c_str(), 0700);
     std::string large;
-    while (large.size() < 600 * 1000) {
+    while (large.size() < std::size_t{600} * 1000) {
         large += "Long text here. ";
     }
     WriteBytes(dir / "in/a.txt", large);

@@ -41,8 +41,10 @@ TEST(ConvertFileTest, FailuresLeaveNoOutputAndNameTheFile) {
     ::mkdir((dir / "locked").c_str(), 0500);
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     const std::string notRegular = "is not a regular file (a device, FIFO or socket)";
-    // input, output, the file the error names, the reason
-    std::vector<std::tuple<std::string, std::string, std::string, std::string>> failures = {
+    struct Failure {
+        std::string input, output, named, reason; // named: the file the error names
+    };
+    std::vector<Failure> failures = {
         {dir / "missing.txt", dir / "out.txt", dir / "missing.txt", "cannot open: No such file or directory"},
         {dir.Path(), dir / "out.txt", dir.Path(), "is a folder, not a file"},
         {dir / "fifo", dir / "out.txt", dir / "fifo", notRegular}, // never blocks waiting for a writer
@@ -52,11 +54,11 @@ TEST(ConvertFileTest, FailuresLeaveNoOutputAndNameTheFile) {
         {dir / "in.txt", dir.Path(), dir.Path(), "cannot replace the output file: Is a directory"},
     };
     if (::geteuid() != 0) { // root writes into read-only folders anyway
-        failures.emplace_back(dir / "in.txt", dir / "locked/out.txt", dir / "locked/out.txt",
-                              "cannot create the output file: Permission denied");
+        failures.push_back({dir / "in.txt", dir / "locked/out.txt", dir / "locked/out.txt",
+                            "cannot create the output file: Permission denied"});
     }
-    for (const auto& [input, output, named, reason] : failures) {
-        EXPECT_ENGINE_ERROR(ConvertFile(input, output, {}), named, reason);
+    for (const Failure& failure : failures) {
+        EXPECT_ENGINE_ERROR(ConvertFile(failure.input, failure.output, {}), failure.named, failure.reason);
     }
     EXPECT_EQ(testing::ListNames(dir.Path()), "fifo|in.txt|locked");
     EXPECT_EQ(testing::ListNames(dir / "locked"), "");
@@ -64,7 +66,7 @@ TEST(ConvertFileTest, FailuresLeaveNoOutputAndNameTheFile) {
 
 [[noreturn]] void ConvertUnderFileSizeLimit(const std::string& input, const std::string& output) {
     ::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{64 * 1024, 64 * 1024};
+    const rlimit limit{rlim_t{64} * 1024, rlim_t{64} * 1024};
     ::setrlimit(RLIMIT_FSIZE, &limit);
     try {
         ConvertFile(input, output, {});
@@ -78,7 +80,7 @@ TEST(ConvertFileTest, FailuresLeaveNoOutputAndNameTheFile) {
 // output nor the temporary file behind.
 TEST(ConvertFileTest, WriteFailureHalfWayLeavesNoPartialFile) {
     TempDir dir;
-    testing::WriteBytes(dir / "in.txt", std::string(4 * 1024 * 1024, 'x') + ". end");
+    testing::WriteBytes(dir / "in.txt", std::string(std::size_t{4} << 20, 'x') + ". end");
     testing::WriteBytes(dir / "out.txt", "previous");
     EXPECT_EXIT(ConvertUnderFileSizeLimit(dir / "in.txt", dir / "out.txt"), ::testing::ExitedWithCode(3), "");
     EXPECT_EQ(testing::ListNames(dir.Path()), "in.txt|out.txt");
