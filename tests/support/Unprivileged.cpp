@@ -13,31 +13,15 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 constexpr int kCannotDrop = 77;
-
-bool DropRoot() {
-    return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
-}
-
-// The status of a finished child; -1 when it did not exit by itself.
-int ExitStatusOf(pid_t child) {
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
-}
-
 } // namespace
 
 bool CanRunAsOrdinaryUser() {
-    if (::geteuid() != 0) {
+    try {
+        RunAsOrdinaryUser([] { return std::string(); });
         return true;
+    } catch (const std::runtime_error&) {
+        return false;
     }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(DropRoot() ? 0 : kCannotDrop);
-    }
-    return child > 0 && ExitStatusOf(child) == 0;
 }
 
 std::string RunAsOrdinaryUser(const std::function<std::string()>& work) {
@@ -51,7 +35,7 @@ std::string RunAsOrdinaryUser(const std::function<std::string()>& work) {
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(ends[0]);
-        if (!DropRoot()) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
             ::_exit(kCannotDrop);
         }
         const std::string result = work();
@@ -66,7 +50,10 @@ std::string RunAsOrdinaryUser(const std::function<std::string()>& work) {
         result.append(buffer, static_cast<std::size_t>(got));
     }
     ::close(ends[0]);
-    const int status = child > 0 ? ExitStatusOf(child) : -1;
+    int status = -1;
+    if (child > 0 && ::waitpid(child, &status, 0) == child) {
+        status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
     if (status != 0) {
         throw std::runtime_error(status == kCannotDrop ? "the child could not take an ordinary user id"
                                                        : "the unprivileged child failed");

@@ -83,20 +83,30 @@ TEST(PreviewTest, PagesShowTheMarkedResultItsPathAndAReplacementAndFollowTheOpti
     EXPECT_EQ(test.Files().Count(), 5);
 }
 
-// The path line is the run's own decision: an earlier entry that is not text is not written, so a later one
-// of its name takes the plain name. The preview once named results in a loop of its own that took every
-// earlier entry as written, and showed "x-Pellnor.txt" where the run wrote "x.txt".
+// The path line is the run's own decision, by a dry run of the entries that bear on it (names the suffix
+// can make meet): an earlier entry that is not text leaves its name free. The preview's own naming loop took
+// every earlier entry as written, and showed "x-Pellnor.txt" where the run wrote "x.txt".
 TEST(PreviewTest, ThePathLineIsWhereTheRunWrites) {
     TempDir dir;
     for (const char* folder : {"a", "b", "out"}) {
         QDir().mkpath(QString::fromStdString(dir / folder));
     }
     WriteBytes(dir / "a/x.txt", std::string("x\0", 2));
-    WriteBytes(dir / "b/x.txt", "X. x");
-    const QStringList entries = {QString::fromStdString(dir / "a/x.txt"),
-                                 QString::fromStdString(dir / "b/x.txt")};
-    const PreviewPage page = MakePreviewPage(entries, 1, {}, dir / "out");
-    EXPECT_EQ(page.output.toStdString() + (page.replaces ? " replaces" : ""), dir / "out/x.txt");
+    for (const char* name : {"b/x.txt", "b/y.txt", "a/y.txt", "a/y-Pellnor.txt"}) {
+        WriteBytes(dir / name, "X. x");
+    }
+    const std::pair<QStringList, std::string> rows[] = {
+        {{"a/x.txt", "b/x.txt"}, "out/x.txt"},
+        {{"b/y.txt", "b/x.txt", "a/y.txt", "a/y-Pellnor.txt"}, "out/y-Pellnor-Pellnor.txt"}};
+    for (const auto& [names, expected] : rows) {
+        QStringList entries;
+        for (const QString& name : names) {
+            entries.append(QString::fromStdString(dir / name.toStdString()));
+        }
+        const PreviewPage page =
+            MakePreviewPage(entries, static_cast<int>(names.size() - 1), {}, dir / "out");
+        EXPECT_EQ(page.output.toStdString() + (page.replaces ? " replaces" : ""), dir / expected);
+    }
 }
 
 } // namespace

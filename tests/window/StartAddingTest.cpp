@@ -49,22 +49,18 @@ struct RunWindow : TestWindow {
         const auto& bar = Get<ProgressBar>("ProgressBar1");
         return QString::number(bar.value()) + " " + bar.text() + (Pointer() == Qt::WaitCursor ? " busy" : "");
     }
-    // Runs `action` at a pause of the run, named by the file the bar shows ("Progress Bar" before the first)
-    // and which pause it is while the bar shows it: 1 as the file comes up, 2 before its old result is
-    // deleted, 3 before the next file comes up. `everyPause` runs at each pause after that.
+    // Runs `action` at the pause named by the file the bar shows ("Progress Bar" before the first) and which
+    // pause it is while it shows it: 1 as the file comes up, 2 before its old result is deleted, 3 after it.
     void AtPause(const QString& file, int pause, std::function<void()> action) {
         hooks[{file, pause}] = std::move(action);
         desktop.onProcessEvents = [this] {
-            const QString text = Get<ProgressBar>("ProgressBar1").text();
-            const QString shown = text.startsWith("Processing: ") ? text.mid(12) : text;
-            pausesWhileShown = shown == lastShown ? pausesWhileShown + 1 : 1;
-            lastShown = shown;
+            const QString shown =
+                Get<ProgressBar>("ProgressBar1").text().remove(QStringLiteral("Processing: "));
+            pausesWhileShown = shown == std::exchange(lastShown, shown) ? pausesWhileShown + 1 : 1;
             if (const auto hook = hooks.find({shown, pausesWhileShown}); hook != hooks.end()) {
                 hook->second();
             }
-            if (everyPause) {
-                everyPause();
-            }
+            everyPause ? everyPause() : void();
         };
     }
     std::map<std::pair<QString, int>, std::function<void()>> hooks;
@@ -151,9 +147,8 @@ TEST(StartAddingTest, RefusesInOrderBeforeTouchingAnyFile) {
 }
 
 // The bar and the hourglass show each file as it comes up, an empty entry too. A failing file is reported
-// once under the conversion's own procedure and the run goes on; an overflowing number of Enters is
-// reported and gives none. The entries, the options, the output folder and the character list are read as
-// each file comes up, the number of Enters once. In the end "Done." finds all at rest.
+// once under the conversion's own procedure, the run goes on; too many Enters are reported and give none.
+// Entries, options, output folder and characters are read as each file comes up, the Enter count once.
 TEST(StartAddingTest, FilesComeUpInOrderWithTheChoicesOfTheirTimeAndFailuresAreReported) {
     RunWindow window;
     ::mkdir((window / "Out2").c_str(), 0755);
@@ -229,19 +224,24 @@ TEST(StartAddingTest, ACharacterAddedDuringTheRunReachesTheNextFileToComeUp) {
     }
 }
 
-// Entries added during the run lie beyond the count taken at its start, but are inputs all the same, also
-// when added at the third yield, just before the old result is deleted. A second click does nothing.
+// Entries added during the run lie beyond the count taken at its start, but are inputs all the same, added
+// at any pause of the file; at the last, just before the old result is deleted, such a file was once deleted
+// and overwritten. A second click does nothing.
 TEST(StartAddingTest, FilesAddedDuringTheRunAreNeitherConvertedNorReplacedAndClicksWait) {
-    RunWindow window;
-    WriteBytes(window / "Out/a.txt", "my own a.txt, now in the list");
-    window.Inputs({"a.txt"});
-    window.SaveOption(1, "Out");
-    window.AtPause("a.txt", 2, [&] { window.Files().Append(QString::fromStdString(window / "Out/a.txt")); });
-    window.everyPause = [&] { window.Click("PushButton2"); };
-    window.Click("PushButton2");
-    EXPECT_EQ(window.Said(), QStringList{"Done."});
-    EXPECT_EQ(ReadBytes(window / "Out/a.txt") + ReadBytes(window / "Out/a-Pellnor.txt"),
-              "my own a.txt, now in the listHi.\r\nBye!\r\nOk?\r\n");
+    for (const auto& [shown, pause] : {std::pair{"Progress Bar", 1}, {"a.txt", 1}, {"a.txt", 2}}) {
+        RunWindow window;
+        WriteBytes(window / "Out/a.txt", "my own a.txt, now in the list");
+        window.Inputs({"a.txt"});
+        window.SaveOption(1, "Out");
+        window.AtPause(shown, pause,
+                       [&] { window.Files().Append(QString::fromStdString(window / "Out/a.txt")); });
+        window.everyPause = [&] { window.Click("PushButton2"); };
+        window.Click("PushButton2");
+        EXPECT_EQ(window.Said(), QStringList{"Done."});
+        EXPECT_EQ(ReadBytes(window / "Out/a.txt") + ReadBytes(window / "Out/a-Pellnor.txt"),
+                  "my own a.txt, now in the listHi.\r\nBye!\r\nOk?\r\n")
+            << shown << " " << pause;
+    }
 }
 
 // Closing the window ends the program; the run stops at the yield where that happened. A window destroyed
