@@ -190,10 +190,13 @@ TEST(CommandLineTest, FolderArgumentsAreReplacedByTheirFilesAndFailuresAreOneLin
     ::mkdir((dir / "locked").c_str(), 0);
     const std::string locked = testing::RunAsOrdinaryUser([&] {
         const RunResult run = RunWith({dir / "locked"});
-        return std::to_string(run.status) + " " + run.errors;
+        return std::to_string(run.status) + " " + run.errors + run.summary;
     });
-    EXPECT_EQ(locked,
-              "1 brantlewick-cli: " + (dir / "locked") + ": cannot list the folder: Permission denied\n");
+    EXPECT_EQ(
+        locked,
+        "1 brantlewick-cli: " + (dir / "locked") +
+            ": cannot list the folder: Permission denied\nbrantlewick-cli: 0 files converted, 1 failed, 0 "
+            "bytes in, 0 bytes out, 0 breaks inserted");
 }
 
 // Usage problems stop before anything is written; the real executable filters standard input.

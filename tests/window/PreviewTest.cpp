@@ -92,6 +92,7 @@ TEST(PreviewTest, ThePathLineIsWhereTheRunWrites) {
         QDir().mkpath(QString::fromStdString(dir / folder));
     }
     WriteBytes(dir / "a/x.txt", std::string("x\0", 2));
+    WriteBytes(dir / "out/x.txt", "old, deleted before a/x.txt fails and so not replaced by b/x.txt");
     for (const char* name : {"b/x.txt", "b/y.txt", "a/y.txt", "a/y-Pellnor.txt"}) {
         WriteBytes(dir / name, "X. x");
     }
