@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Running a piece of a test under an ordinary user id, so that permission checks deny even when the
-// tests themselves run as root; and skipping, never passing, a test that needs that where it cannot be had.
+// Running part of a test as an ordinary user, so that permission checks deny even to root's tests.
 #pragma once
 
 #include <functional>
@@ -11,10 +10,8 @@ namespace brantlewick::testing {
 // True for an ordinary user, and for root where a child process can take the id of "nobody" (65534).
 bool CanRunAsOrdinaryUser();
 
-// Runs `work` and returns what it returned: directly for an ordinary user, and for root in a child
-// process that has taken the id of "nobody"; files `work` touches must be reachable for "nobody" then.
-// Throws std::runtime_error when that child cannot take the id or does not finish well (a crash, say),
-// so that the test fails rather than comparing nothing.
+// Runs `work` and returns what it returned; for root in a child that has taken the id of "nobody" (what
+// `work` touches must be reachable for it). A child that cannot, or crashes, throws: the test fails.
 std::string RunAsOrdinaryUser(const std::function<std::string()>& work);
 
 } // namespace brantlewick::testing

@@ -224,9 +224,8 @@ TEST(StartAddingTest, ACharacterAddedDuringTheRunReachesTheNextFileToComeUp) {
     }
 }
 
-// Entries added during the run lie beyond the count taken at its start, but are inputs all the same, added
-// at any pause of the file; at the last, just before the old result is deleted, such a file was once deleted
-// and overwritten. A second click does nothing.
+// Entries added during the run lie beyond its count but are inputs all the same, added at any pause (at the
+// last, before the old result is deleted, such a file was once overwritten). A second click does nothing.
 TEST(StartAddingTest, FilesAddedDuringTheRunAreNeitherConvertedNorReplacedAndClicksWait) {
     for (const auto& [shown, pause] : {std::pair{"Progress Bar", 1}, {"a.txt", 1}, {"a.txt", 2}}) {
         RunWindow window;
