@@ -3,32 +3,40 @@
 #include "Batch.h"
 
 #include "ConversionPool.h"
+#include "EngineError.h"
+#include "LineFile.h"
 #include "PathHelpers.h"
+#include "ScopeExit.h"
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <iterator>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
 
 namespace brantlewick {
-namespace {
 
-// Runs one step of a file and answers whether it completed. A failure goes to the listener; the caller
-// goes on with its next step, as a trapped procedure goes on with its next line.
-template <typename Action>
-bool Attempt(BatchListener& listener, BatchStep step, std::string_view input, Action&& action) {
-    try {
-        action();
-        return true;
-    } catch (const std::exception& error) {
-        listener.Failure(step, input, error);
-    } catch (...) {
-        listener.Failure(step, input, std::runtime_error("Unexpected error"));
-    }
-    return false;
-}
+// The file in hand and what the run decided for it so far.
+struct Batch::FileInHand {
+    std::size_t position;
+    std::string input;
+    FileSettings settings;
+    std::string output;
+    bool replaces = false;
+    // The file as a worker converted it, and its input's identity.
+    std::optional<AheadConversion> ahead;
+    std::optional<FileId> inputId;
+    ConversionCounts counts;
+    bool failed = false;
+    bool converted = false;
+
+    FileResult Result() const { return {position, input, output, replaces, counts}; }
+};
+
+namespace {
 
 // Never reports: a file that cannot be deleted makes the write fail, and that is reported. Its mode is left
 // alone: on POSIX it does not decide whether a file can be deleted, so making the file writable first
@@ -39,10 +47,16 @@ void DeleteOldOutput(const std::string& path) noexcept {
 
 // Lets the front end call `convert` where it likes, and tell it how far the conversion got.
 template <typename Convert>
-void ConvertHere(BatchListener& listener, const std::string& input, const Convert& convert) {
+ConversionCounts ConvertHere(BatchScheduler& scheduler, const std::string& input, const Convert& convert) {
     std::atomic<std::uint64_t> bytesRead{0};
-    listener.Convert(
-        input, [&] { convert(&bytesRead); }, bytesRead);
+    ConversionCounts counts;
+    scheduler.Convert(
+        input, [&] { counts = convert(&bytesRead); }, bytesRead);
+    return counts;
+}
+
+bool IsOutOfSpace(const EngineError& error) {
+    return error.SystemError() == ENOSPC || error.SystemError() == EDQUOT;
 }
 
 // Enough files handed out ahead that no worker waits for the next, few enough that an interrupted run
@@ -89,9 +103,10 @@ std::vector<std::optional<FileId>> IdsOf(const std::vector<std::string>& paths, 
 // what it named when the worker read it, or a result this run wrote under an input's name that named
 // nothing before (which the worker then read whole, as the name only ever appears by a rename). Once the
 // run has replaced something (a link, say, that was part of an input's path), the path is looked up again.
-std::optional<AheadConversion> TakeAhead(ConversionPool& pool, std::size_t position, const std::string& input,
-                                         const FileSettings& settings, bool replacedAny,
-                                         std::optional<FileId>& inputId) {
+std::optional<AheadConversion> StillValidAheadConversion(ConversionPool& pool, std::size_t position,
+                                                         const std::string& input,
+                                                         const FileSettings& settings, bool replacedAny,
+                                                         std::optional<FileId>& inputId) {
     std::optional<AheadConversion> ahead = pool.Take(position);
     if (!ahead || !ahead->result || ahead->job.input != input || !(ahead->job.settings == settings)) {
         return std::nullopt;
@@ -103,10 +118,12 @@ std::optional<AheadConversion> TakeAhead(ConversionPool& pool, std::size_t posit
     return ahead;
 }
 
-// Gives a file converted ahead its name, and answers its counts; nothing when that failed and the file is
-// to be converted here.
-std::optional<ConversionCounts> CommitAhead(OutputNamer& namer, std::optional<AheadConversion>& ahead,
-                                            const std::string& output, const std::optional<FileId>& inputId) {
+// Renames a file converted ahead to `output`, which something was found under, and answers its counts;
+// nothing when that failed and the file is to be converted here.
+std::optional<ConversionCounts> ReplaceWithAheadResult(OutputNamer& namer,
+                                                       std::optional<AheadConversion>& ahead,
+                                                       const std::string& output,
+                                                       const std::optional<FileId>& inputId) {
     if (!ahead) {
         return std::nullopt;
     }
@@ -127,19 +144,26 @@ std::optional<ConversionCounts> CommitAhead(OutputNamer& namer, std::optional<Ah
 
 } // namespace
 
-Batch::Batch(int enterCount, bool dryRun, unsigned jobs)
-    : enterCount_(enterCount), dryRun_(dryRun), jobs_(std::max(jobs, 1u)) {}
+Batch::Batch(BatchOptions options) : options_(options) {
+    options_.jobs = std::max(options_.jobs, 1u);
+}
 
 Batch::~Batch() = default;
 
-FileSettings Batch::SettingsFor(BatchListener& listener, const std::string& input) const {
-    FileSettings settings = listener.SettingsFor(input);
-    settings.conversion.enterCount = enterCount_;
-    return settings;
+bool Batch::IsStandardStreams(std::string_view input) const {
+    return options_.streams && input == kStandardStreams;
 }
 
-void Batch::LookAhead(BatchListener& listener, std::size_t position, std::size_t count) {
-    const std::size_t window = kAheadPerJob * jobs_;
+void Batch::Protect(const std::vector<std::string>& inputs, unsigned threads) {
+    std::vector<std::string> files;
+    files.reserve(inputs.size());
+    std::copy_if(inputs.begin(), inputs.end(), std::back_inserter(files),
+                 [this](const std::string& input) { return !IsStandardStreams(input); });
+    namer_.Protect(files, IdsOf(files, threads));
+}
+
+void Batch::LookAhead(std::size_t position, std::size_t count) {
+    const std::size_t window = kAheadPerJob * options_.jobs;
     if (nextAhead_ > position + window / 2) {
         return;
     }
@@ -148,58 +172,65 @@ void Batch::LookAhead(BatchListener& listener, std::size_t position, std::size_t
         // A failure here is the run's to report when the file comes up; the file is simply not converted
         // ahead.
         try {
-            std::string input = listener.InputAt(nextAhead_);
-            if (input.empty()) {
+            std::string input = source_->InputAt(nextAhead_);
+            if (input.empty() || IsStandardStreams(input)) {
                 continue;
             }
-            FileSettings settings = SettingsFor(listener, input);
+            FileSettings settings = source_->SettingsFor(input);
             std::string plainOutput = PlainOutputPath(input, settings.outputFolder);
-            jobs.emplace_back(
-                nextAhead_, AheadJob{std::move(input), std::move(plainOutput), std::move(settings), dryRun_});
+            jobs.emplace_back(nextAhead_, AheadJob{std::move(input), std::move(plainOutput),
+                                                   std::move(settings), options_.dryRun});
         } catch (...) {
         }
     }
     pool_->Add(std::move(jobs));
 }
 
-bool Batch::CatchUpWithTheList(BatchListener& listener) {
-    if (listener.ListChanged()) {
-        listAhead_ = true;
+bool Batch::ProtectListChanges() {
+    if (source_->ListChanged()) {
+        listChangeUnprotected_ = true;
     }
-    if (!listAhead_) {
+    if (!listChangeUnprotected_) {
         return false;
     }
-    namer_.Protect(listener.Inputs());
-    listAhead_ = false;
+    Protect(source_->Inputs(), 1);
+    listChangeUnprotected_ = false;
     return true;
 }
 
-BatchSummary Batch::Run(BatchListener& listener, std::size_t count) {
-    if (jobs_ > 1 && count > 1) {
-        pool_ = std::make_unique<ConversionPool>(jobs_ - 1); // this thread converts too, while it waits
+BatchSummary Batch::Run(const BatchFrontEnd& frontEnd, std::size_t count) {
+    source_ = &frontEnd.source;
+    sink_ = &frontEnd.sink;
+    scheduler_ = &frontEnd.scheduler;
+    if (options_.jobs > 1 && count > 1) {
+        pool_ =
+            std::make_unique<ConversionPool>(options_.jobs - 1); // this thread converts too, while it waits
         nextAhead_ = 0;
         replacedAny_ = false;
     }
-    // Whatever way the run ends, the workers stop and what they left unclaimed goes.
-    struct EndOfRun {
-        std::unique_ptr<ConversionPool>& pool;
-        ~EndOfRun() { pool.reset(); }
-    } endOfRun{pool_};
+    // Whatever way the run ends, the workers stop, what they left unclaimed goes, and the front end is
+    // forgotten.
+    const ScopeExit endOfRun([this] {
+        pool_.reset();
+        source_ = nullptr;
+        sink_ = nullptr;
+        scheduler_ = nullptr;
+    });
     BatchSummary summary;
     // Nothing is converted unprotected: without the inputs there is no run.
-    const bool started = Attempt(listener, BatchStep::Start, {}, [&] {
-        listener.ListChanged(); // what happened before this run is in the answer below
-        namer_.Protect(IdsOf(listener.Inputs(), jobs_));
-    });
-    for (std::size_t position = 0; started && position < count; ++position) {
-        if (listener.MustStop()) {
-            summary.stopped = true;
-            break;
-        }
+    FileInHand start{};
+    if (Attempt(start, BatchStep::Start, Next::Stop, [&] {
+            source_->ListChanged(); // what happened before this run is in the answer below
+            Protect(source_->Inputs(), options_.jobs);
+            return true;
+        }) != Next::Step) {
+        return summary;
+    }
+    for (std::size_t position = 0; position < count; ++position) {
         if (pool_) {
-            LookAhead(listener, position, count);
+            LookAhead(position, count);
         }
-        if (!ConvertAt(listener, position, summary)) {
+        if (!ConvertAt(position, summary)) {
             summary.stopped = true;
             break;
         }
@@ -207,136 +238,238 @@ BatchSummary Batch::Run(BatchListener& listener, std::size_t count) {
     return summary;
 }
 
-bool Batch::ConvertAt(BatchListener& listener, std::size_t position, BatchSummary& summary) {
-    std::string input;
-    bool failed = false;
-    // One step of this file; answers whether it completed.
-    const auto step = [&](BatchStep which, const auto& action) {
-        const bool completed = Attempt(listener, which, input, action);
-        failed = failed || !completed;
-        return completed;
+bool Batch::ConvertAt(std::size_t position, BatchSummary& summary) {
+    using Step = Next (Batch::*)(FileInHand&);
+    static constexpr Step kStepsOfAFile[] = {
+        &Batch::PauseBeforeTheFile, &Batch::ReadTheInput,         &Batch::ShowTheFile,
+        &Batch::ChooseTheOutput,    &Batch::PauseBeforeTheDelete, &Batch::DeleteTheOldResult,
+        &Batch::ConvertTheFile,     &Batch::TellItIsConverted,
     };
-    // Counts the file and answers whether the run goes on: the front end may have been told to stop
-    // during any step that let it run (a yield, or a failure it was shown), and then nothing of it may be
-    // touched any more.
-    const auto done = [&](bool converted) {
-        summary.converted += converted ? 1 : 0;
-        summary.failed += failed ? 1 : 0;
-        return !listener.MustStop();
-    };
-
-    step(BatchStep::Pause, [&] { listener.Yield(); });
-    if (listener.MustStop() || !step(BatchStep::ReadInput, [&] { input = listener.InputAt(position); })) {
-        return done(false);
-    }
-    step(BatchStep::ShowFile, [&] {
-        listener.Progress({FileProgress::Stage::Started, position, input, {}, {}});
-        listener.Yield();
-    });
-    if (listener.MustStop() || input.empty()) {
-        return done(false);
-    }
-    FileSettings settings;
-    std::string output;
-    bool replaced = false;
-    // The file as a worker converted it, and its input's identity.
-    std::optional<AheadConversion> ahead;
-    std::optional<FileId> inputId;
-    // Whether a file was there is asked before the old result is deleted, and again only for a new name.
-    const auto chooseOutput = [&] {
-        std::string chosen = ahead ? namer_.OutputPathFor(input, settings.outputFolder, inputId)
-                                   : namer_.OutputPathFor(input, settings.outputFolder);
-        if (chosen != output) {
-            output = std::move(chosen);
-            replaced = PathExists(output) || (dryRun_ && namer_.WouldExist(output));
-            replacedAny_ = replacedAny_ || replaced;
+    FileInHand file{};
+    file.position = position;
+    Next next = Next::Step;
+    for (const Step step : kStepsOfAFile) {
+        next = (this->*step)(file);
+        if (next != Next::Step) {
+            break;
         }
+    }
+    if (file.failed) {
+        ++summary.failed;
+    } else if (file.converted) {
+        ++summary.converted;
+        summary.counts += file.counts;
+    }
+    return next != Next::Stop;
+}
+
+template <typename Action>
+Batch::Next Batch::Attempt(FileInHand& file, BatchStep step, Next afterFailure, const Action& action) {
+    const auto failed = [&](const std::exception& error) {
+        file.failed = true;
+        return sink_->FileFailed(step, file.input, error) ? afterFailure : Next::Stop;
     };
-    const bool chosen = step(BatchStep::ChooseOutput, [&] {
-        CatchUpWithTheList(listener);
-        settings = SettingsFor(listener, input);
+    try {
+        return action() ? Next::Step : Next::Stop;
+    } catch (const std::exception& error) {
+        return failed(error);
+    } catch (...) {
+        return failed(std::runtime_error("Unexpected error"));
+    }
+}
+
+Batch::Next Batch::PauseBeforeTheFile(FileInHand& file) {
+    return Attempt(file, BatchStep::Pause, Next::Step, [&] { return scheduler_->Pause(); });
+}
+
+Batch::Next Batch::ReadTheInput(FileInHand& file) {
+    return Attempt(file, BatchStep::ReadInput, Next::File, [&] {
+        file.input = source_->InputAt(file.position);
+        return true;
+    });
+}
+
+Batch::Next Batch::ShowTheFile(FileInHand& file) {
+    const Next next = Attempt(file, BatchStep::ShowFile, Next::Step, [&] {
+        return sink_->FileStarted(file.position, file.input) && scheduler_->Pause();
+    });
+    return next == Next::Step && file.input.empty() ? Next::File : next;
+}
+
+Batch::Next Batch::ChooseTheOutput(FileInHand& file) {
+    return Attempt(file, BatchStep::ChooseOutput, Next::File, [&] {
+        ProtectListChanges();
+        file.settings = source_->SettingsFor(file.input);
         if (pool_) {
-            ahead = TakeAhead(*pool_, position, input, settings, replacedAny_, inputId);
+            file.ahead = StillValidAheadConversion(*pool_, file.position, file.input, file.settings,
+                                                   replacedAny_, file.inputId);
         }
         // A file converted ahead is named as it is written, where most often a rename that only succeeds
         // when nothing is found under the name makes looking first unnecessary. A dry run names it now.
-        if (!ahead || dryRun_) {
-            chooseOutput();
+        if (!file.ahead || options_.dryRun) {
+            NameTheResult(file);
         }
+        return true;
     });
-    if (!chosen || listener.MustStop()) {
-        return done(false);
-    }
-    // A file added to the list during any pause is an input like the others: before the delete and again
-    // before the write, a result that would now replace one is given a free name instead.
-    step(BatchStep::ClearOutput, [&] { listener.Yield(); });
-    if (listener.MustStop()) {
-        return done(false);
-    }
-    step(BatchStep::ClearOutput, [&] {
-        if (CatchUpWithTheList(listener) && !ahead) {
-            chooseOutput();
+}
+
+// A file added to the list during any pause is an input like the others: before the delete and again
+// before the write, a result that would now replace one is given a free name instead.
+Batch::Next Batch::PauseBeforeTheDelete(FileInHand& file) {
+    return Attempt(file, BatchStep::ClearOutput, Next::Step, [&] { return scheduler_->Pause(); });
+}
+
+Batch::Next Batch::DeleteTheOldResult(FileInHand& file) {
+    return Attempt(file, BatchStep::ClearOutput, Next::Step, [&] {
+        RenameIfTheListChanged(file);
+        if (IsStandardStreams(file.input)) {
+            return true;
         }
-        if (!dryRun_ && !ahead) {
-            DeleteOldOutput(output);
+        if (options_.dryRun) {
+            namer_.WouldDelete(file.output);
+        } else if (!file.ahead) { // a file converted ahead replaces the old one as it is renamed
+            DeleteOldOutput(file.output);
         }
+        return true;
     });
-    if (listener.MustStop()) {
-        return done(false);
-    }
-    ConversionCounts counts;
-    const bool converted = step(BatchStep::Convert, [&] {
-        if (CatchUpWithTheList(listener) && !ahead) {
-            chooseOutput();
-        }
-        if (dryRun_) {
-            listener.Progress({FileProgress::Stage::Writing, position, input, output, {}});
-            if (ahead) {
-                CheckOutputPlace(output);
-                counts = ahead->result->counts;
-            } else {
-                ConvertHere(listener, input, [&](std::atomic<std::uint64_t>* bytesRead) {
-                    counts = TryConvertFile(input, output, settings.conversion, bytesRead);
-                });
-            }
-            namer_.WouldWrite(input, output);
-            return;
-        }
-        if (ahead) {
-            output = namer_.OutputPathIfFree(input, settings.outputFolder);
-            if (ahead->result->output->CommitIfFree(output)) {
-                // Told after the fact: a front end that refuses to hear it gets back the nothing that was
-                // there before, as if the file had not been written.
-                try {
-                    listener.Progress({FileProgress::Stage::Writing, position, input, output, {}});
-                } catch (...) {
-                    ::unlink(output.c_str());
-                    throw;
-                }
-                namer_.Written(inputId, ahead->result->outputId);
-                counts = ahead->result->counts;
-                return;
-            }
-            output.clear();
-            chooseOutput(); // something is there: to be replaced, or to be kept under a name of its own
-        }
-        listener.Progress({FileProgress::Stage::Writing, position, input, output, {}});
-        if (const auto aheadCounts = CommitAhead(namer_, ahead, output, inputId)) {
-            counts = *aheadCounts;
-        } else {
-            ConvertHere(listener, input, [&](std::atomic<std::uint64_t>* bytesRead) {
-                counts = ConvertFile(input, output, settings.conversion, bytesRead);
-            });
-            namer_.Written(input, output);
-        }
+}
+
+Batch::Next Batch::ConvertTheFile(FileInHand& file) {
+    return Attempt(file, BatchStep::Convert, Next::File, [&] {
+        RenameIfTheListChanged(file);
+        return options_.dryRun ? ConvertWithoutWriting(file) : WriteTheResult(file);
     });
-    if (converted) {
-        summary.counts += counts;
-        step(BatchStep::Convert, [&] {
-            listener.Progress({FileProgress::Stage::Converted, position, input, output, counts, replaced});
+}
+
+Batch::Next Batch::TellItIsConverted(FileInHand& file) {
+    const Next next =
+        Attempt(file, BatchStep::Convert, Next::File, [&] { return sink_->FileConverted(file.Result()); });
+    file.converted = next == Next::Step;
+    return next;
+}
+
+void Batch::NameTheResult(FileInHand& file) {
+    if (IsStandardStreams(file.input)) {
+        file.output = kStandardStreams;
+        return;
+    }
+    const std::optional<std::string>& folder = file.settings.outputFolder;
+    std::string chosen = file.ahead ? namer_.OutputPathFor(file.input, folder, file.inputId)
+                                    : namer_.OutputPathFor(file.input, folder);
+    // Whether a file was there is asked before the old result is deleted, and again only for a new name.
+    if (chosen != file.output) {
+        file.output = std::move(chosen);
+        file.replaces = options_.dryRun ? namer_.WouldExist(file.output) : PathExists(file.output);
+        replacedAny_ = replacedAny_ || file.replaces;
+    }
+}
+
+void Batch::RenameIfTheListChanged(FileInHand& file) {
+    if (ProtectListChanges() && !file.ahead) {
+        NameTheResult(file);
+    }
+}
+
+bool Batch::ConvertWithoutWriting(FileInHand& file) {
+    if (!sink_->FileWriting(file.Result())) {
+        return false;
+    }
+    if (IsStandardStreams(file.input)) {
+        file.counts = ConvertStandardStreams(file);
+        return true;
+    }
+    if (file.ahead) {
+        CheckOutputPlace(file.output);
+        file.counts = file.ahead->result->counts;
+    } else {
+        file.counts = ConvertHere(*scheduler_, file.input, [&](std::atomic<std::uint64_t>* bytesRead) {
+            return TryConvertFile(file.input, file.output, file.settings.conversion, bytesRead);
         });
     }
-    return done(converted);
+    namer_.WouldWrite(file.input, file.output);
+    return true;
+}
+
+bool Batch::WriteTheResult(FileInHand& file) {
+    if (file.ahead && CommitUnderAFreeName(file)) {
+        return TellWrittenAfterTheFact(file);
+    }
+    if (!sink_->FileWriting(file.Result())) {
+        return false;
+    }
+    if (const auto aheadCounts = ReplaceWithAheadResult(namer_, file.ahead, file.output, file.inputId)) {
+        file.counts = *aheadCounts;
+    } else {
+        ConvertInTurn(file);
+    }
+    return true;
+}
+
+bool Batch::CommitUnderAFreeName(FileInHand& file) {
+    file.output = namer_.OutputPathIfFree(file.input, file.settings.outputFolder);
+    if (file.ahead->result->output->CommitIfFree(file.output)) {
+        return true;
+    }
+    file.output.clear();
+    NameTheResult(file); // something is there: to be replaced, or to be kept under a name of its own
+    return false;
+}
+
+// Told after the fact: a front end that refuses to hear it gets back the nothing that was there before, as
+// if the file had not been written.
+bool Batch::TellWrittenAfterTheFact(FileInHand& file) {
+    bool goOn = false;
+    try {
+        goOn = sink_->FileWriting(file.Result());
+    } catch (...) {
+        ::unlink(file.output.c_str());
+        throw;
+    }
+    if (!goOn) {
+        ::unlink(file.output.c_str());
+        return false;
+    }
+    namer_.Written(file.inputId, file.ahead->result->outputId);
+    file.counts = file.ahead->result->counts;
+    return true;
+}
+
+void Batch::ConvertInTurn(FileInHand& file) {
+    if (IsStandardStreams(file.input)) {
+        file.counts = ConvertStandardStreams(file);
+        return;
+    }
+    const auto convert = [&] {
+        return ConvertHere(*scheduler_, file.input, [&](std::atomic<std::uint64_t>* bytesRead) {
+            return ConvertFile(file.input, file.output, file.settings.conversion, bytesRead);
+        });
+    };
+    try {
+        file.counts = convert();
+    } catch (const EngineError& error) {
+        // With one job the files ahead would not be there yet: without them the write may well fit.
+        if (!pool_ || !IsOutOfSpace(error) || !pool_->GiveBackSpace()) {
+            throw;
+        }
+        file.counts = convert();
+    }
+    namer_.Written(file.input, file.output);
+}
+
+ConversionCounts Batch::ConvertStandardStreams(FileInHand& file) {
+    InputFile input(options_.streams->input, "standard input");
+    const int output = options_.streams->output;
+    const bool write = !options_.dryRun;
+    return ConvertHere(*scheduler_, file.input, [&](std::atomic<std::uint64_t>* bytesRead) {
+        return ConvertStream(
+            input, file.settings.conversion,
+            [&](std::string_view bytes) {
+                if (write) {
+                    WriteAll(output, bytes, "standard output");
+                }
+            },
+            bytesRead);
+    });
 }
 
 } // namespace brantlewick

@@ -52,7 +52,7 @@ ConversionPool::~ConversionPool() {
     }
 }
 
-void ConversionPool::Add(std::vector<std::pair<std::size_t, AheadJob>> jobs) {
+void ConversionPool::Add(std::vector<std::pair<std::size_t, AheadJob>>&& jobs) {
     if (jobs.empty()) {
         return;
     }
@@ -111,6 +111,23 @@ std::optional<AheadConversion> ConversionPool::Take(std::size_t key) {
     AheadConversion conversion = std::move(slot->second.conversion);
     slots_.erase(slot);
     return conversion;
+}
+
+bool ConversionPool::GiveBackSpace() {
+    Slots dropped;
+    {
+        std::unique_lock lock(mutex_);
+        std::erase_if(slots_, [](const auto& slot) { return slot.second.state == State::Queued; });
+        done_.wait(lock, [this] {
+            return std::none_of(slots_.begin(), slots_.end(),
+                                [](const auto& slot) { return slot.second.state == State::Running; });
+        });
+        dropped.swap(slots_);
+    }
+    return std::any_of(dropped.begin(), dropped.end(), [](const auto& slot) {
+        const std::optional<AheadResult>& result = slot.second.conversion.result;
+        return result && result->output;
+    });
 }
 
 } // namespace brantlewick

@@ -54,10 +54,14 @@ public:
     ConversionPool& operator=(const ConversionPool&) = delete;
 
     // Queues jobs, each under a key of its own.
-    void Add(std::vector<std::pair<std::size_t, AheadJob>> jobs);
+    void Add(std::vector<std::pair<std::size_t, AheadJob>>&& jobs);
     // The job under `key` once done: run here if no worker has begun it, else waited for while this thread
     // does the queued jobs. Nothing when no job was added under `key`.
     std::optional<AheadConversion> Take(std::size_t key);
+    // Drops every job not taken, after the running ones are done, so that the temporary files of those
+    // converted go and the disk space they held is free again; the run converts them in their turn.
+    // Answers whether any of them held a result.
+    bool GiveBackSpace();
 
 private:
     enum class State { Queued, Running, Done };

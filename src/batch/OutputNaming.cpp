@@ -4,16 +4,17 @@
 
 #include "PathHelpers.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstdlib>
 #include <memory>
 
 namespace brantlewick {
 
-namespace {
-
-// The folder as the file system resolves it, plus the bare name; nothing when the folder is missing.
-std::optional<std::string> ResolvedSpelling(const std::string& path) {
+std::optional<std::string> PathInResolvedFolder(const std::string& path) {
     std::string folder = FolderOf(path);
     if (folder.empty()) {
         folder = ".";
@@ -24,8 +25,6 @@ std::optional<std::string> ResolvedSpelling(const std::string& path) {
     }
     return std::string(resolved.get()) + kPathSeparator + FileNameOf(path);
 }
-
-} // namespace
 
 std::string WithOutputSuffix(const std::string& path) {
     const std::string folder = FolderOf(path);
@@ -42,17 +41,21 @@ OutputNamer::OutputNamer(const std::vector<std::string>& inputs) {
 }
 
 void OutputNamer::Protect(const std::vector<std::string>& inputs) {
+    std::vector<std::optional<FileId>> ids;
+    ids.reserve(inputs.size());
     for (const std::string& input : inputs) {
-        if (const auto id = IdOf(input)) {
-            inputIds_.insert(*id);
-        }
+        ids.push_back(IdOf(input));
     }
+    Protect(inputs, ids);
 }
 
-void OutputNamer::Protect(const std::vector<std::optional<FileId>>& inputIds) {
-    for (const auto& id : inputIds) {
-        if (id) {
-            inputIds_.insert(*id);
+void OutputNamer::Protect(const std::vector<std::string>& inputs,
+                          const std::vector<std::optional<FileId>>& inputIds) {
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        if (inputIds[i]) {
+            inputIds_.insert(*inputIds[i]);
+        } else if (auto spelling = PathInResolvedFolder(inputs[i]); spelling && !inputs[i].empty()) {
+            missingInputs_.insert(std::move(*spelling));
         }
     }
 }
@@ -68,26 +71,63 @@ void OutputNamer::Written(const std::optional<FileId>& inputId, const FileId& ou
 }
 
 void OutputNamer::WouldWrite(const std::string& input, const std::string& output) {
-    if (const auto spelling = ResolvedSpelling(output)) {
-        wouldWriteFrom_[*spelling] = IdOf(input);
+    if (auto spelling = PathInResolvedFolder(output)) {
+        wouldDelete_.erase(*spelling);
+        wouldWriteFrom_[std::move(*spelling)] = IdOf(input);
+    }
+}
+
+void OutputNamer::WouldDelete(const std::string& output) {
+    // What the delete would leave in place: a folder, or anything in a folder the run may not change.
+    struct stat info {};
+    const std::string folder = FolderOf(output);
+    if (::lstat(output.c_str(), &info) != 0 || S_ISDIR(info.st_mode) ||
+        ::faccessat(AT_FDCWD, folder.empty() ? "." : folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        return;
+    }
+    if (auto spelling = PathInResolvedFolder(output)) {
+        wouldWriteFrom_.erase(*spelling);
+        wouldDelete_.insert(std::move(*spelling));
     }
 }
 
 bool OutputNamer::WouldExist(const std::string& output) const {
-    const auto spelling = wouldWriteFrom_.empty() ? std::nullopt : ResolvedSpelling(output);
-    return spelling && wouldWriteFrom_.contains(*spelling);
+    if (wouldWriteFrom_.empty() && wouldDelete_.empty()) {
+        return PathExists(output);
+    }
+    const auto spelling = PathInResolvedFolder(output);
+    if (spelling && wouldWriteFrom_.contains(*spelling)) {
+        return true;
+    }
+    return !(spelling && wouldDelete_.contains(*spelling)) && PathExists(output);
+}
+
+bool OutputNamer::IsMissingInput(const std::string& output) const {
+    if (missingInputs_.empty()) {
+        return false;
+    }
+    const auto spelling = PathInResolvedFolder(output);
+    return spelling && missingInputs_.contains(*spelling);
+}
+
+bool OutputNamer::WouldBeWrittenByAnother(const std::string& output,
+                                          const std::optional<FileId>& inputId) const {
+    if (wouldWriteFrom_.empty()) {
+        return false;
+    }
+    const auto spelling = PathInResolvedFolder(output);
+    if (!spelling) {
+        return false;
+    }
+    const auto planned = wouldWriteFrom_.find(*spelling);
+    return planned != wouldWriteFrom_.end() && (!inputId || planned->second != inputId);
 }
 
 bool OutputNamer::IsTaken(const std::string& output, const std::string& input,
                           const std::optional<FileId>& inputId) const {
-    if (CleanPath(output) == CleanPath(input)) {
+    if (CleanPath(output) == CleanPath(input) || WouldBeWrittenByAnother(output, inputId) ||
+        IsMissingInput(output)) {
         return true;
-    }
-    if (const auto spelling = wouldWriteFrom_.empty() ? std::nullopt : ResolvedSpelling(output)) {
-        const auto planned = wouldWriteFrom_.find(*spelling);
-        if (planned != wouldWriteFrom_.end() && (!inputId || planned->second != inputId)) {
-            return true;
-        }
     }
     if (const auto outputId = IdOf(output)) {
         if (outputId == inputId || inputIds_.contains(*outputId)) {
@@ -101,8 +141,8 @@ bool OutputNamer::IsTaken(const std::string& output, const std::string& input,
         return false;
     }
     // Neither exists: the output still is the input if both spell the same place once resolved.
-    const auto resolvedOutput = ResolvedSpelling(output);
-    return resolvedOutput && resolvedOutput == ResolvedSpelling(input);
+    const auto resolvedOutput = PathInResolvedFolder(output);
+    return resolvedOutput && resolvedOutput == PathInResolvedFolder(input);
 }
 
 std::string PlainOutputPath(const std::string& input, const std::optional<std::string>& outputFolder) {
@@ -117,7 +157,7 @@ std::string PlainOutputPath(const std::string& input, const std::optional<std::s
 std::string OutputNamer::OutputPathIfFree(const std::string& input,
                                           const std::optional<std::string>& outputFolder) const {
     std::string output = PlainOutputPath(input, outputFolder);
-    while (CleanPath(output) == CleanPath(input)) {
+    while (CleanPath(output) == CleanPath(input) || IsMissingInput(output)) {
         output = CleanPath(WithOutputSuffix(output));
     }
     return output;

@@ -9,6 +9,7 @@
 #include "FolderScan.h"
 #include "LineFile.h"
 #include "PathHelpers.h"
+#include "Utf8.h"
 
 #include <sched.h>
 
@@ -23,7 +24,6 @@ namespace brantlewick::cli {
 namespace {
 
 constexpr const char* kProgram = "brantlewick-cli";
-constexpr const char* kStandardStream = "-";
 
 // The processors this process may run on.
 unsigned ProcessorCount() {
@@ -34,82 +34,106 @@ unsigned ProcessorCount() {
     return std::max(std::thread::hardware_concurrency(), 1u);
 }
 
-// A dry run reads standard input and writes nothing to standard output.
-ConversionCounts ConvertStandardStreams(const ConversionOptions& conversion, const Options& options,
-                                        const Streams& streams) {
-    InputFile input(streams.standardInput, "standard input");
-    return ConvertStream(input, conversion, [&](std::string_view bytes) {
-        if (!options.dryRun) {
-            WriteAll(streams.standardOutput, bytes, "standard output");
-        }
-    });
+// Whether a character would break a line or reach the terminal as a command, as `ls` tells: control
+// characters, the line and paragraph separators, and bytes that are not UTF-8.
+bool IsUnprintable(char32_t c) {
+    return c == utf8::kInvalid || c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
 }
 
-// What a run did, for the line that sums it up.
-struct Totals {
-    std::size_t converted = 0;
-    std::size_t failed = 0;
-    ConversionCounts counts;
-
-    void Add(const ConversionCounts& more) {
-        ++converted;
-        counts += more;
+void AppendEscaped(std::string& shown, unsigned char byte) {
+    static constexpr char kLetters[] = "abtnvfr"; // bytes 7 to 13
+    if (byte >= 7 && byte <= 13) {
+        shown += '\\';
+        shown += kLetters[byte - 7];
+        return;
     }
-};
+    const char octal[] = {'\\', static_cast<char>('0' + (byte >> 6)),
+                          static_cast<char>('0' + ((byte >> 3) & 7)), static_cast<char>('0' + (byte & 7))};
+    shown.append(octal, sizeof octal);
+}
+
+// A name as `ls` shows it: unchanged when every character is printable, else quoted for the shell with
+// the unprintable ones written as $'\n' escapes, so that one file is always one line and no escape
+// sequence reaches the terminal.
+std::string ShownName(std::string_view name) {
+    bool printable = true;
+    for (std::size_t pos = 0; printable && pos < name.size();) {
+        printable = !IsUnprintable(utf8::Next(name, pos));
+    }
+    if (printable) {
+        return std::string(name);
+    }
+    std::string shown = "'";
+    bool escaping = false; // inside $'...'
+    for (std::size_t pos = 0; pos < name.size();) {
+        const std::size_t start = pos;
+        const char32_t c = utf8::Next(name, pos);
+        if (IsUnprintable(c)) {
+            shown += escaping ? "" : "'$'";
+            escaping = true;
+            for (std::size_t i = start; i < pos; ++i) {
+                AppendEscaped(shown, static_cast<unsigned char>(name[i]));
+            }
+            continue;
+        }
+        shown += escaping ? "''" : "";
+        escaping = false;
+        shown += c == U'\'' ? std::string_view("'\\''") : name.substr(start, pos - start);
+    }
+    return shown + "'";
+}
 
 // "INPUT -> OUTPUT (N breaks, M spaces dropped)", and whether a file at OUTPUT would be replaced.
-std::string ResultLine(std::string_view input, std::string_view output, const ConversionCounts& counts,
-                       bool replaced) {
-    return std::string(input) + " -> " + std::string(output) + " (" + std::to_string(counts.breaksInserted) +
-           " breaks, " + std::to_string(counts.spacesDropped) + " spaces dropped)" +
-           (replaced ? " (replaces an existing file)" : "") + "\n";
+std::string ResultLine(const FileResult& file) {
+    return ShownName(file.input) + " -> " + ShownName(file.output) + " (" +
+           std::to_string(file.counts.breaksInserted) + " breaks, " +
+           std::to_string(file.counts.spacesDropped) + " spaces dropped)" +
+           (file.replaces ? " (replaces an existing file)" : "") + "\n";
 }
 
 std::string Counted(std::uint64_t count, const char* thing) {
     return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
 }
 
-void PrintSummary(const Totals& totals, bool dryRun, double seconds, std::ostream& errors) {
+void PrintSummary(const BatchSummary& summary, bool dryRun, double seconds, std::ostream& errors) {
     char time[32];
     std::snprintf(time, sizeof time, "%.2f s", seconds);
     errors << kProgram << ": " << (dryRun ? "dry run, nothing written: " : "")
-           << Counted(totals.converted, "file") << " converted, " << totals.failed << " failed, "
-           << Counted(totals.counts.bytesIn, "byte") << " in, " << Counted(totals.counts.bytesOut, "byte")
-           << " out, " << Counted(totals.counts.breaksInserted, "break") << " inserted, " << time << '\n';
-}
-
-// The per-file line: on standard output for a dry run, whose report it is; with --verbose, on standard
-// error beside the failures, since standard output may carry a converted standard input.
-void ReportResult(const std::string& line, const Options& options, const Streams& streams) {
-    if (options.dryRun) {
-        WriteAll(streams.standardOutput, line, "standard output");
-    } else if (options.verbose) {
-        streams.errors << line;
-    }
+           << Counted(summary.converted, "file") << " converted, " << summary.failed << " failed, "
+           << Counted(summary.counts.bytesIn, "byte") << " in, " << Counted(summary.counts.bytesOut, "byte")
+           << " out, " << Counted(summary.counts.breaksInserted, "break") << " inserted, " << time << '\n';
 }
 
 void ReportFailure(std::ostream& errors, std::string_view path, const std::exception& failure) {
     const auto* engineError = dynamic_cast<const EngineError*>(&failure);
-    errors << kProgram << ": " << path << ": " << (engineError ? engineError->Reason() : failure.what())
-           << '\n';
+    errors << kProgram << ": " << ShownName(path) << ": "
+           << (engineError ? engineError->Reason() : failure.what()) << '\n';
 }
 
 // The inputs the arguments stand for, in order: a folder is replaced by its files, collected as a folder
 // dropped on the window is. The scan passes over unreadable folders without a word; a folder the user
-// named that gives nothing is explained here. Returns how many named folders could not be read.
+// named that gives nothing is explained here, and so is every folder left out for its depth, which the
+// user could not tell from one left out because it is empty. Returns how many named folders could not be
+// read.
 std::size_t ExpandFolders(const std::vector<std::string>& paths, std::vector<std::string>& inputs,
                           std::ostream& errors) {
+    ScanHooks hooks;
+    hooks.leftOutTooDeep = [&errors](const std::string& folder) {
+        errors << kProgram << ": " << ShownName(folder)
+               << ": left out, with everything in it: its path is 260 characters or longer\n";
+    };
     std::size_t unread = 0;
     for (const std::string& path : paths) {
-        if (path == kStandardStream || !IsFolder(path)) {
+        if (path == kStandardStreams || !IsFolder(path)) {
             inputs.push_back(path);
             continue;
         }
         try {
-            std::vector<std::string> files = CollectFolderFiles(WithoutTrailingSeparators(path), "*.*");
+            std::vector<std::string> files =
+                CollectFolderFiles(WithoutTrailingSeparators(path), "*.*", hooks);
             if (files.empty()) {
                 ListSubFolderNames(path); // throws the reason when the folder cannot be read
-                errors << kProgram << ": " << path << ": no files in this folder\n";
+                errors << kProgram << ": " << ShownName(path) << ": no files in this folder\n";
             }
             inputs.insert(inputs.end(), std::make_move_iterator(files.begin()),
                           std::make_move_iterator(files.end()));
@@ -121,52 +145,52 @@ std::size_t ExpandFolders(const std::vector<std::string>& paths, std::vector<std
     return unread;
 }
 
-// The files of the command line, handed to the batch run one stretch at a time: a "-" between them is
-// converted by the command line itself, in its place.
-class FileArguments final : public BatchListener {
+// The command line as the batch run's front end: a fixed list and one set of settings, a line for each
+// file (on a terminal as it is written; with --verbose and --dry-run once it is converted) and one for
+// each failure. It never ends a run early.
+class CommandLineRun final : public BatchSource, public BatchSink {
 public:
-    FileArguments(const std::vector<std::string>& inputs, const Options& options, const Streams& streams,
-                  const ConversionOptions& conversion)
-        : inputs_(inputs), options_(options), streams_(streams), conversion_(conversion) {
-        for (const std::string& input : inputs) {
-            if (input != kStandardStream) {
-                files_.push_back(input);
+    CommandLineRun(const std::vector<std::string>& inputs, const FileSettings& settings,
+                   const Options& options, const Streams& streams)
+        : inputs_(inputs), settings_(settings), options_(options), streams_(streams) {}
+
+    std::string InputAt(std::size_t position) override { return inputs_.at(position); }
+    std::vector<std::string> Inputs() override { return inputs_; }
+    FileSettings SettingsFor(const std::string& /*input*/) override { return settings_; }
+
+    bool FileWriting(const FileResult& file) override {
+        if (streams_.showProgress && !options_.quiet && !options_.verbose && !options_.dryRun) {
+            streams_.errors << '[' << (file.position + 1) << '/' << inputs_.size() << "] "
+                            << ShownName(file.input) << " -> " << ShownName(file.output) << '\n';
+        }
+        return true;
+    }
+    // The line of a dry run is its report, on standard output: a file whose line cannot be written there
+    // fails. With --verbose it goes to standard error beside the failures, since standard output may
+    // carry a converted standard input.
+    bool FileConverted(const FileResult& file) override {
+        if (options_.dryRun) {
+            try {
+                WriteAll(streams_.standardOutput, ResultLine(file), "standard output");
+            } catch (const EngineError& error) {
+                throw EngineError({}, "cannot write its line to standard output: " +
+                                          SystemErrorText(error.SystemError()));
             }
+        } else if (options_.verbose) {
+            streams_.errors << ResultLine(file);
         }
+        return true;
     }
-
-    // The stretch of inputs that starts at `first`.
-    void StartAt(std::size_t first) { first_ = first; }
-
-    std::string InputAt(std::size_t position) override { return inputs_.at(first_ + position); }
-    std::vector<std::string> Inputs() override { return files_; }
-    FileSettings SettingsFor(const std::string& /*input*/) override {
-        return {options_.outputFolder, conversion_};
-    }
-    void Progress(const FileProgress& progress) override {
-        if (progress.stage == FileProgress::Stage::Converted) {
-            totals.Add(progress.counts);
-            ReportResult(ResultLine(progress.input, progress.output, progress.counts, progress.replaced),
-                         options_, streams_);
-        } else if (progress.stage == FileProgress::Stage::Writing && streams_.showProgress &&
-                   !options_.quiet && !options_.verbose && !options_.dryRun) {
-            streams_.errors << '[' << (first_ + progress.position + 1) << '/' << inputs_.size() << "] "
-                            << progress.input << " -> " << progress.output << '\n';
-        }
-    }
-    void Failure(BatchStep /*step*/, std::string_view input, const std::exception& error) override {
+    bool FileFailed(BatchStep /*step*/, std::string_view input, const std::exception& error) override {
         ReportFailure(streams_.errors, input, error);
+        return true;
     }
-
-    Totals totals;
 
 private:
     const std::vector<std::string>& inputs_;
+    const FileSettings& settings_;
     const Options& options_;
     const Streams& streams_;
-    const ConversionOptions& conversion_;
-    std::vector<std::string> files_;
-    std::size_t first_ = 0;
 };
 
 } // namespace
@@ -181,47 +205,29 @@ int Run(const Options& options, const Streams& streams) {
         return kUsageProblem;
     }
     if (options.outputFolder && !IsFolder(*options.outputFolder)) {
-        streams.errors << kProgram << ": " << *options.outputFolder << ": the output folder does not exist\n";
+        streams.errors << kProgram << ": " << ShownName(*options.outputFolder)
+                       << ": the output folder does not exist\n";
         return kUsageProblem;
     }
 
     const auto started = std::chrono::steady_clock::now();
-    const ConversionOptions conversion{options.entries, enterCount, options.lines, options.sentences,
-                                       options.language.value_or(UserLanguage())};
+    const FileSettings settings{options.outputFolder,
+                                {options.entries, enterCount, options.lines, options.sentences,
+                                 options.language.value_or(UserLanguage())}};
     std::vector<std::string> inputs;
     const std::size_t unread = ExpandFolders(options.paths, inputs, streams.errors);
-    // Built once the list is complete: it protects every input from the results.
-    FileArguments files(inputs, options, streams, conversion);
-    Totals& totals = files.totals;
-    totals.failed = unread;
-    Batch batch(enterCount, options.dryRun, options.jobs != 0 ? options.jobs : ProcessorCount());
-    for (std::size_t first = 0; first < inputs.size();) {
-        if (inputs[first] == kStandardStream) {
-            try {
-                const ConversionCounts counts = ConvertStandardStreams(conversion, options, streams);
-                totals.Add(counts);
-                ReportResult(ResultLine(kStandardStream, kStandardStream, counts, false), options, streams);
-            } catch (const std::exception& failure) {
-                ReportFailure(streams.errors, inputs[first], failure);
-                ++totals.failed;
-            }
-            ++first;
-            continue;
-        }
-        std::size_t end = first;
-        while (end < inputs.size() && inputs[end] != kStandardStream) {
-            ++end;
-        }
-        files.StartAt(first);
-        totals.failed += batch.Run(files, end - first).failed;
-        first = end;
-    }
+    CommandLineRun run(inputs, settings, options, streams);
+    BatchScheduler noPauses;
+    Batch batch(BatchOptions{options.dryRun, options.jobs != 0 ? options.jobs : ProcessorCount(),
+                             BatchOptions::Streams{streams.standardInput, streams.standardOutput}});
+    BatchSummary summary = batch.Run({run, run, noPauses}, inputs.size());
+    summary.failed += unread;
     if (!options.quiet) {
-        PrintSummary(totals, options.dryRun,
+        PrintSummary(summary, options.dryRun,
                      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
                      streams.errors);
     }
-    return totals.failed > 0 ? kSomeFailed : kAllConverted;
+    return summary.failed > 0 ? kSomeFailed : kAllConverted;
 }
 
 } // namespace brantlewick::cli

@@ -6,8 +6,9 @@
 
 namespace brantlewick {
 
-EngineError::EngineError(const std::string& path, std::string reason)
-    : std::runtime_error(path.empty() ? reason : "\"" + path + "\": " + reason), reason_(std::move(reason)) {}
+EngineError::EngineError(const std::string& path, std::string reason, int systemError)
+    : std::runtime_error(path.empty() ? reason : "\"" + path + "\": " + reason), reason_(std::move(reason)),
+      systemError_(systemError) {}
 
 namespace {
 
@@ -27,7 +28,7 @@ std::string SystemErrorText(int error) {
 }
 
 void ThrowSystemError(int error, const std::string& action, const std::string& path) {
-    throw EngineError(path, action + ": " + SystemErrorText(error));
+    throw EngineError(path, action + ": " + SystemErrorText(error), error);
 }
 
 } // namespace brantlewick

@@ -11,12 +11,16 @@ class EngineError : public std::runtime_error {
 public:
     // `reason` is the bare cause ("No such file or directory"); what() adds the path so that a report
     // shown out of context still says which file failed.
-    EngineError(const std::string& path, std::string reason);
+    EngineError(const std::string& path, std::string reason, int systemError = 0);
 
     const std::string& Reason() const noexcept { return reason_; }
+    // The errno value the failure came from; 0 when it did not come from the system. A batch run tells a
+    // full disk apart by it.
+    int SystemError() const noexcept { return systemError_; }
 
 private:
     std::string reason_;
+    int systemError_;
 };
 
 // The system's description of the errno value `error` ("No such file or directory"), safe to ask from any

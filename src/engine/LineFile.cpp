@@ -19,7 +19,7 @@ namespace brantlewick {
 namespace {
 
 // Larger files are read in order with a wider read-ahead.
-constexpr off_t kSmallFile = 128 * 1024;
+constexpr off_t kSmallFile = off_t{128} * 1024;
 
 // Temporary names only need to differ; O_EXCL keeps them safe. Seeding once per thread matters: a batch
 // makes one per file, and seeding from the system's entropy each time cost more than a small conversion.
@@ -123,8 +123,10 @@ void CheckOutputPlace(const std::string& path) {
     if (::faccessat(AT_FDCWD, folder.empty() ? "." : folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
         ThrowSystemError(errno, "cannot create the output file", path);
     }
+    // The link itself, not what it leads to: the run deletes a link in the result's place before it
+    // writes, so only a folder standing there itself makes the write fail.
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
         ThrowSystemError(EISDIR, "cannot replace the output file", path);
     }
 }

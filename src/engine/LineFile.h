@@ -70,7 +70,7 @@ private:
 };
 
 // Throws the EngineError that SafeOutputFile would throw for `path` when its folder is missing or not
-// writable, or when `path` is a folder; writes nothing.
+// writable, or when `path` is a folder (not a link to one); writes nothing.
 void CheckOutputPlace(const std::string& path);
 
 // Writes all of `bytes` to a descriptor, retrying short writes. Throws EngineError naming `name`.

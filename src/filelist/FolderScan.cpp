@@ -60,6 +60,33 @@ bool IsAcceptableSubFolderName(const std::string& name) {
            name.find('?') == std::string::npos && name != "." && name != "..";
 }
 
+// Hands `found` the path (ending in a separator) of each sub-folder of `folder` that the scan takes and has
+// not reached before. The enumeration's own trap is silent: answers false for a folder that denies access
+// or is gone; any other failure ends its enumeration.
+template <typename Found>
+bool ForEachNewSubFolder(const std::string& folder, ScanState& state, const Found& found) {
+    try {
+        for (const SubFolder& subFolder : ListSubFolders(folder)) {
+            Yield(state.hooks);
+            if (IsAcceptableSubFolderName(subFolder.name) && subFolder.id &&
+                state.reached.insert(*subFolder.id).second) {
+                std::string path = folder;
+                path += subFolder.name;
+                path += kSeparator;
+                found(std::move(path));
+            }
+        }
+    } catch (const FolderListError& error) {
+        return !error.AccessDeniedOrMissing();
+    } catch (...) {
+    }
+    return true;
+}
+
+bool IsTooDeep(const std::string& folder, const std::optional<std::uint32_t>& attributes) {
+    return attributes && (*attributes & kAttributeFolder) != 0 && utf8::CharacterCount(folder) >= kPathLimit;
+}
+
 // Removes, for each index in `unreadable`, the first item equal to the one at that index, as the scan
 // drops a folder by its path; a path given twice thus loses its first copies.
 std::size_t RemoveUnreadable(std::vector<std::string>& folderList,
@@ -105,6 +132,9 @@ std::size_t ScanLevel(std::vector<std::string>& folderList, bool recurse, ScanSt
                    utf8::CharacterCount(folder) < kPathLimit;
         });
         if (!listable.value_or(false)) {
+            if (hooks.leftOutTooDeep && IsTooDeep(folder, attributes)) {
+                ForEachNewSubFolder(folder, state, hooks.leftOutTooDeep);
+            }
             continue;
         }
         trap.Line(106, [&] { Yield(hooks); });
@@ -112,21 +142,11 @@ std::size_t ScanLevel(std::vector<std::string>& folderList, bool recurse, ScanSt
             continue;
         }
         trap.Line(110, [&] {
-            // The enumeration's own trap is silent: a folder that denies access or is gone is dropped;
-            // any other failure ends its enumeration and keeps it.
-            try {
-                for (const SubFolder& subFolder : ListSubFolders(folder)) {
-                    Yield(hooks);
-                    if (IsAcceptableSubFolderName(subFolder.name) && subFolder.id &&
-                        state.reached.insert(*subFolder.id).second) {
-                        newFolders.push_back(folder + subFolder.name + kSeparator);
-                    }
-                }
-            } catch (const FolderListError& error) {
-                if (error.AccessDeniedOrMissing()) {
-                    unreadable.push_back(i);
-                }
-            } catch (...) {
+            // A folder that denies access or is gone is dropped; one whose enumeration fails otherwise is
+            // kept.
+            if (!ForEachNewSubFolder(folder, state,
+                                     [&](std::string path) { newFolders.push_back(std::move(path)); })) {
+                unreadable.push_back(i);
             }
         });
     }

@@ -25,6 +25,9 @@ struct ScanHooks {
     // Where the trap of GetSubDirectories2016 reports a failing statement outside the sub-folder
     // enumeration, before the scan goes on with the next one. None: such failures pass silently.
     ErrorReporter* reporter = nullptr;
+    // Told each sub-folder (its path, ending in a separator) that is left out with everything in it
+    // because the folder above it has a path of 260 characters or more. None: they are left out silently.
+    std::function<void(const std::string& folder)> leftOutTooDeep = {};
 };
 
 // Every file in `folder` (given without a trailing separator; "/" for the root) and in all its

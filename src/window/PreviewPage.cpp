@@ -3,8 +3,8 @@
 // the naming of the run without the run.
 #include "PreviewPage.h"
 
+#include "Batch.h"
 #include "EngineText.h"
-#include "OutputNaming.h"
 #include "PathHelpers.h"
 #include "Preview.h"
 
@@ -101,23 +101,14 @@ PreviewPage MakePreviewPage(const QStringList& entries, int position, const Conv
     page.input = entries.value(position);
     const std::vector<std::string> inputs = ToEngine(entries);
     const std::string input = ToEngine(page.input);
-    try {
-        if (outputFolder && !IsFolder(*outputFolder)) {
-            page.outputProblem = kNoFolder;
-        } else {
-            OutputNamer namer(inputs);
-            for (int i = 0; i < position; ++i) {
-                const std::string& earlier = inputs[static_cast<std::size_t>(i)];
-                if (PathExists(earlier) && !IsFolder(earlier)) {
-                    namer.WouldWrite(earlier, namer.OutputPathFor(earlier, outputFolder));
-                }
-            }
-            const std::string output = namer.OutputPathFor(input, outputFolder);
-            page.output = FromEngine(output);
-            page.replaces = PathExists(output) || namer.WouldExist(output);
-        }
-    } catch (const std::exception& error) {
-        page.outputProblem = QString::fromUtf8(error.what());
+    if (outputFolder && !IsFolder(*outputFolder)) {
+        page.outputProblem = kNoFolder;
+    } else {
+        const ForeseenResult result =
+            ForeseeResult(inputs, static_cast<std::size_t>(position), FileSettings{outputFolder, options});
+        page.output = FromEngine(result.output);
+        page.replaces = result.replaces;
+        page.outputProblem = QString::fromStdString(result.problem);
     }
     try {
         const Preview preview = PreviewFile(input, options);

@@ -90,8 +90,14 @@ void PreviewPart::Show(bool toFront) {
     if (!options_.SavesBesideInputs()) {
         folder = ToEngine(options_.OutputFolderText());
     }
+    int enterCount = 0; // one the run refuses gives no breaks, as in the run
+    try {
+        enterCount = EnterCountOf(options_);
+    } catch (const std::exception&) {
+    }
     const PreviewPage page =
-        MakePreviewPage(files_.List().Texts(), entry_.row(), ConversionNow(characters_, options_), folder);
+        MakePreviewPage(files_.List().Texts(), entry_.row(),
+                        ConversionFromControls(characters_, options_, enterCount), folder);
     shell_.Desktop().ShowPreview(&window_, page, toFront);
 }
 

@@ -13,6 +13,7 @@
 #include "PaintingWait.h"
 #include "PathHelpers.h"
 #include "ProgressBar.h"
+#include "ScopeExit.h"
 #include "TrapLocations.h"
 #include "WindowShell.h"
 
@@ -89,14 +90,14 @@ public:
     BarPainting(const BarPainting&) = delete;
     BarPainting& operator=(const BarPainting&) = delete;
 
-    // Lets the coming yield paint the bar when that is due.
-    void Before(const std::string& input) {
+    // Lets the coming pause paint the bar when that is due.
+    void AllowPaintingFor(const std::string& input) {
         if (!lastPainted_.isValid() || lastPainted_.elapsed() >= kFrameMilliseconds || IsLarge(input)) {
             bar_->setUpdatesEnabled(true);
             lastPainted_.start();
         }
     }
-    void After() {
+    void StopPainting() {
         if (bar_) {
             bar_->setUpdatesEnabled(false);
         }
@@ -123,26 +124,16 @@ private:
     QElapsedTimer lastPainted_;
 };
 
-template <typename Action> class OnExit {
-public:
-    explicit OnExit(Action action) : action_(std::move(action)) {}
-    ~OnExit() { action_(); }
-    OnExit(const OnExit&) = delete;
-    OnExit& operator=(const OnExit&) = delete;
-
-private:
-    Action action_;
-};
-
 // The window as the batch run's front end: the run's questions are answered from the controls as they
-// stand when each file comes up, its pauses let the event loop run, and each failure is reported under
-// the line of "Start Adding" that does the step (the conversion's under its own procedure).
-class WindowRun final : public BatchListener {
+// stand when each file comes up (the Enter count as read once for the run), its pauses let the event loop
+// run, and each failure is reported under the line of "Start Adding" that does the step (the conversion's
+// under its own procedure). Once the window closes, or is gone, every answer ends the run.
+class WindowRun final : public BatchSource, public BatchSink, public BatchScheduler {
 public:
-    WindowRun(WindowShell& shell, ErrorTrap& trap, FileListPart& files, CharacterListPart& characters,
-              OptionsPart& options, ProgressBar& bar)
-        : shell_(shell), trap_(trap), files_(files.List()), characters_(characters), options_(options),
-          bar_(bar), watch_(shell.Window(), files.List()), painting_(std::in_place, bar) {}
+    WindowRun(WindowShell& shell, ErrorTrap& trap, RunWatch& watch, FileListPart& files,
+              CharacterListPart& characters, OptionsPart& options, ProgressBar& bar, int enterCount)
+        : shell_(shell), trap_(trap), watch_(watch), files_(files.List()), characters_(characters),
+          options_(options), bar_(bar), enterCount_(enterCount), painting_(std::in_place, bar) {}
 
     bool WindowGone() const { return watch_.WindowGone(); }
     // Painting goes back to normal before the run's last words.
@@ -173,35 +164,47 @@ public:
                                             " is not converted.");
             }
         }
-        return FileSettings{folder, ConversionNow(characters_, options_)};
+        return FileSettings{folder, ConversionFromControls(characters_, options_, enterCount_)};
     }
-    void Progress(const FileProgress& progress) override {
-        if (progress.stage != FileProgress::Stage::Started) {
-            return;
+    bool ListChanged() override { return watch_.TakeListChange(); }
+
+    bool FileStarted(std::size_t position, std::string_view input) override {
+        if (WindowGone()) {
+            return false;
         }
-        position_ = progress.position;
-        const std::string input(progress.input);
+        position_ = position;
         trap_.Line(116, [&] {
-            bar_.setValue(static_cast<int>(
-                std::lrint(static_cast<double>(progress.position + 1) / files_.Count() * 100.0)));
+            bar_.setValue(
+                static_cast<int>(std::lrint(static_cast<double>(position + 1) / files_.Count() * 100.0)));
         });
         trap_.Line(118,
                    [&] { bar_.SetText(QStringLiteral("Processing: ") + FromEngine(FileNameOf(input))); });
-        painting_->Before(input);
+        painting_->AllowPaintingFor(std::string(input));
+        return true;
     }
-    void Failure(BatchStep step, std::string_view /*input*/, const std::exception& error) override {
+    bool FileFailed(BatchStep step, std::string_view /*input*/, const std::exception& error) override {
+        if (WindowGone()) {
+            return false;
+        }
         if (step == BatchStep::Convert) {
             shell_.Trap(location::kInsertEnterInFile).ReportAt(100, error.what());
         } else {
             trap_.ReportAt(LineOf(step), error.what());
         }
+        return !WindowGone();
     }
-    void Yield() override {
+
+    bool Pause() override {
+        if (WindowGone()) {
+            return false;
+        }
         shell_.Desktop().ProcessEvents();
-        painting_->After();
+        if (WindowGone()) {
+            return false;
+        }
+        painting_->StopPainting();
+        return true;
     }
-    bool MustStop() override { return watch_.WindowGone(); }
-    bool ListChanged() override { return watch_.TakeListChange(); }
     // A large file is converted off this thread, so that the window stays painted and the bar moves on
     // through the file towards the mark it shows once the file is done; the user's clicks wait as they
     // would for a conversion on this thread.
@@ -216,9 +219,9 @@ public:
         // Once the file is done, the bar is as it would have been.
         const int shown = bar_.value();
         bar_.setUpdatesEnabled(true);
-        const OnExit asBefore([this, shown] {
+        const ScopeExit asBefore([this, shown] {
             bar_.setValue(shown);
-            painting_->After();
+            painting_->StopPainting();
         });
         RunWhilePainting(convert, [&] {
             const double share =
@@ -251,26 +254,28 @@ private:
 
     WindowShell& shell_;
     ErrorTrap& trap_;
+    RunWatch& watch_;
     ListView& files_;
     CharacterListPart& characters_;
     OptionsPart& options_;
     ProgressBar& bar_;
-    RunWatch watch_;
+    int enterCount_; // read once, at the start
     std::optional<BarPainting> painting_;
     std::size_t position_ = 0; // of the file in hand
 };
 
 } // namespace
 
-ConversionOptions ConversionNow(const CharacterListPart& characters, const OptionsPart& options) {
+int EnterCountOf(const OptionsPart& options) {
+    return EnterCountFromText(ToEngine(options.EnterCountText()));
+}
+
+ConversionOptions ConversionFromControls(const CharacterListPart& characters, const OptionsPart& options,
+                                         int enterCount) {
     ConversionOptions conversion;
     conversion.entries = ToEngine(characters.Entries());
     options.ChooseSentenceOptions(conversion);
-    try {
-        conversion.enterCount = EnterCountFromText(ToEngine(options.EnterCountText()));
-    } catch (const std::exception&) {
-        conversion.enterCount = 0;
-    }
+    conversion.enterCount = enterCount;
     return conversion;
 }
 
@@ -295,17 +300,18 @@ void StartAddingPart::StartAdding() {
         return;
     }
     shell_.SetRunInProgress(true);
-    // Every way out clears the guard, but a window destroyed during a yield is left alone.
+    // Every way out clears the guard, but a window destroyed during a pause is left alone.
     const QPointer<StartAddingPart> self(this);
     WindowShell& shell = shell_;
-    const OnExit clearGuard([self, &shell] {
+    const ScopeExit clearGuard([self, &shell] {
         if (self) {
             shell.SetRunInProgress(false);
         }
     });
 
     ErrorTrap trap = shell_.Trap(location::kPushButton2Click);
-    WindowRun run(shell_, trap, files_, characters_, options_, bar_);
+    // Watched from the click on: a close request during any box of the run ends it.
+    RunWatch watch(shell_.Window(), files_.List());
     // The three refusals, in this order, come before anything is written or deleted.
     const auto refused = [&](int line, const QString& message, const auto& condition) {
         const bool refuse = trap.Line(line, [&] { return condition(); }).value_or(false);
@@ -323,10 +329,10 @@ void StartAddingPart::StartAdding() {
     }
 
     // An overflow is reported here and the run goes on with no breaks at all, only the dropped spaces.
-    const int enterCount =
-        trap.Line(106, [&] { return EnterCountFromText(ToEngine(options_.EnterCountText())); }).value_or(0);
+    const int enterCount = trap.Line(106, [&] { return EnterCountOf(options_); }).value_or(0);
+    WindowRun run(shell_, trap, watch, files_, characters_, options_, bar_, enterCount);
     const int count = trap.Line(108, [&] { return files_.List().Count(); }).value_or(0);
-    if (run.WindowGone() || Batch(enterCount).Run(run, static_cast<std::size_t>(count)).stopped) {
+    if (run.WindowGone() || Batch().Run({run, run, run}, static_cast<std::size_t>(count)).stopped) {
         return;
     }
 
@@ -335,17 +341,8 @@ void StartAddingPart::StartAdding() {
     trap.Line(132, [&] {
         bar_.setValue(0);
         bar_.SetText(kBarAtRest);
-        // A run paints its bar only now and then, and a box keeps the run waiting: the bar must not show an
-        // old file and value for as long as the box stays open.
-        shell.BeforeEveryBox([this] {
-            bar_.setUpdatesEnabled(true);
-            bar_.repaint();
-        });
     });
     trap.Line(134, [&] { shell_.ShowMessage(QStringLiteral("Done.")); });
-    if (self) {
-        shell_.SetRunInProgress(false);
-    }
 }
 
 } // namespace brantlewick

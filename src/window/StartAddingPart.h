@@ -16,9 +16,12 @@ class OptionsPart;
 class ProgressBar;
 class WindowShell;
 
-// The conversion as the controls stand now, as "Start Adding" would apply it; an Enter count it would
-// refuse gives no breaks, as in the run.
-ConversionOptions ConversionNow(const CharacterListPart& characters, const OptionsPart& options);
+// The Enter count as "Start Adding" reads it from its box, once for a run; throws EnterCountOverflow for one
+// it refuses (the run then inserts no breaks).
+int EnterCountOf(const OptionsPart& options);
+// The conversion as the other controls stand now, as "Start Adding" would apply it to a file coming up.
+ConversionOptions ConversionFromControls(const CharacterListPart& characters, const OptionsPart& options,
+                                         int enterCount);
 
 class StartAddingPart final : public QObject {
 public:

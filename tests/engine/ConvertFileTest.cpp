@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Converting real files: the output appears whole or not at all, and every failure is one named error.
 #include "Conversion.h"
-#include "EngineError.h"
+#include "ExactError.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -40,26 +40,25 @@ TEST(ConvertFileTest, FailuresLeaveNoOutputAndNameTheFile) {
     testing::WriteBytes(dir / "in.txt", "Hi.");
     ::mkdir((dir / "locked").c_str(), 0500);
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    // input, output, the file the error names
-    std::vector<std::tuple<std::string, std::string, std::string>> failures = {
-        {dir / "missing.txt", dir / "out.txt", dir / "missing.txt"},
-        {dir.Path(), dir / "out.txt", dir.Path()},
-        {dir / "fifo", dir / "out.txt", dir / "fifo"}, // never blocks waiting for a writer
-        {"/dev/zero", dir / "out.txt", "/dev/zero"},
-        {dir / "in.txt", dir / "no-such-folder/out.txt", dir / "no-such-folder/out.txt"},
-        {dir / "in.txt", dir.Path(), dir.Path()}, // the output name is a folder
+    const std::string notRegular = "is not a regular file (a device, FIFO or socket)";
+    struct Failure {
+        std::string input, output, named, reason; // named: the file the error names
+    };
+    std::vector<Failure> failures = {
+        {dir / "missing.txt", dir / "out.txt", dir / "missing.txt", "cannot open: No such file or directory"},
+        {dir.Path(), dir / "out.txt", dir.Path(), "is a folder, not a file"},
+        {dir / "fifo", dir / "out.txt", dir / "fifo", notRegular}, // never blocks waiting for a writer
+        {"/dev/zero", dir / "out.txt", "/dev/zero", notRegular},
+        {dir / "in.txt", dir / "no-such-folder/out.txt", dir / "no-such-folder/out.txt",
+         "cannot create the output file: No such file or directory"},
+        {dir / "in.txt", dir.Path(), dir.Path(), "cannot replace the output file: Is a directory"},
     };
     if (::geteuid() != 0) { // root writes into read-only folders anyway
-        failures.emplace_back(dir / "in.txt", dir / "locked/out.txt", dir / "locked/out.txt");
+        failures.push_back({dir / "in.txt", dir / "locked/out.txt", dir / "locked/out.txt",
+                            "cannot create the output file: Permission denied"});
     }
-    for (const auto& [input, output, named] : failures) {
-        try {
-            ConvertFile(input, output, {});
-            ADD_FAILURE() << "no error for " << input << " -> " << output;
-        } catch (const EngineError& error) {
-            EXPECT_EQ(std::string(error.what()), "\"" + named + "\": " + error.Reason());
-            EXPECT_FALSE(error.Reason().empty());
-        }
+    for (const Failure& failure : failures) {
+        EXPECT_ENGINE_ERROR(ConvertFile(failure.input, failure.output, {}), failure.named, failure.reason);
     }
     EXPECT_EQ(testing::ListNames(dir.Path()), "fifo|in.txt|locked");
     EXPECT_EQ(testing::ListNames(dir / "locked"), "");
@@ -67,7 +66,7 @@ TEST(ConvertFileTest, FailuresLeaveNoOutputAndNameTheFile) {
 
 [[noreturn]] void ConvertUnderFileSizeLimit(const std::string& input, const std::string& output) {
     ::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{64 * 1024, 64 * 1024};
+    const rlimit limit{rlim_t{64} * 1024, rlim_t{64} * 1024};
     ::setrlimit(RLIMIT_FSIZE, &limit);
     try {
         ConvertFile(input, output, {});
@@ -81,7 +80,7 @@ TEST(ConvertFileTest, FailuresLeaveNoOutputAndNameTheFile) {
 // output nor the temporary file behind.
 TEST(ConvertFileTest, WriteFailureHalfWayLeavesNoPartialFile) {
     TempDir dir;
-    testing::WriteBytes(dir / "in.txt", std::string(4 * 1024 * 1024, 'x') + ". end");
+    testing::WriteBytes(dir / "in.txt", std::string(std::size_t{4} << 20, 'x') + ". end");
     testing::WriteBytes(dir / "out.txt", "previous");
     EXPECT_EXIT(ConvertUnderFileSizeLimit(dir / "in.txt", dir / "out.txt"), ::testing::ExitedWithCode(3), "");
     EXPECT_EQ(testing::ListNames(dir.Path()), "in.txt|out.txt");

@@ -6,22 +6,37 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace brantlewick::testing {
+#include <stdexcept>
 
-std::optional<std::string> RunAsOrdinaryUser(const std::function<std::string()>& work) {
+namespace brantlewick::testing {
+namespace {
+
+constexpr uid_t kNobody = 65534;
+constexpr int kCannotDrop = 77;
+} // namespace
+
+bool CanRunAsOrdinaryUser() {
+    try {
+        RunAsOrdinaryUser([] { return std::string(); });
+        return true;
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+}
+
+std::string RunAsOrdinaryUser(const std::function<std::string()>& work) {
     if (::geteuid() != 0) {
         return work();
     }
-    constexpr uid_t kNobody = 65534;
     int ends[2];
     if (::pipe(ends) != 0) {
-        return std::nullopt;
+        throw std::runtime_error("no pipe to the unprivileged child");
     }
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(ends[0]);
         if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
-            ::_exit(77);
+            ::_exit(kCannotDrop);
         }
         const std::string result = work();
         const bool written =
@@ -35,10 +50,13 @@ std::optional<std::string> RunAsOrdinaryUser(const std::function<std::string()>&
         result.append(buffer, static_cast<std::size_t>(got));
     }
     ::close(ends[0]);
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
-        return std::nullopt;
+    int status = -1;
+    if (child > 0 && ::waitpid(child, &status, 0) == child) {
+        status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    if (status != 0) {
+        throw std::runtime_error(status == kCannotDrop ? "the child could not take an ordinary user id"
+                                                       : "the unprivileged child failed");
     }
     return result;
 }

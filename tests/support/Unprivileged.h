@@ -1,17 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Running a piece of a test under an ordinary user id, so that permission checks deny even when the
-// tests themselves run as root.
+// Running part of a test as an ordinary user, so that permission checks deny even to root's tests.
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 
 namespace brantlewick::testing {
 
-// Runs `work` and returns what it returned: directly for an ordinary user, and for root in a child
-// process that has taken the id of "nobody" (65534). Nothing when that child could not be run; files
-// `work` touches must be reachable for "nobody" then.
-std::optional<std::string> RunAsOrdinaryUser(const std::function<std::string()>& work);
+// True for an ordinary user, and for root where a child process can take the id of "nobody" (65534).
+bool CanRunAsOrdinaryUser();
+
+// Runs `work` and returns what it returned; for root in a child that has taken the id of "nobody" (what
+// `work` touches must be reachable for it). A child that cannot, or crashes, throws: the test fails.
+std::string RunAsOrdinaryUser(const std::function<std::string()>& work);
 
 } // namespace brantlewick::testing
+
+// Ends the test as skipped when it needs an ordinary user and cannot have one.
+#define SKIP_WITHOUT_ORDINARY_USER()                                                                         \
+    if (!::brantlewick::testing::CanRunAsOrdinaryUser())                                                     \
+    GTEST_SKIP() << "running as root without a way to take an ordinary user id"

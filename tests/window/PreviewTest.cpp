@@ -83,5 +83,32 @@ TEST(PreviewTest, PagesShowTheMarkedResultItsPathAndAReplacementAndFollowTheOpti
     EXPECT_EQ(test.Files().Count(), 5);
 }
 
+// The path line is the run's own decision, by a dry run of the entries that bear on it (names the suffix
+// can make meet): an earlier entry that is not text leaves its name free. The preview's own naming loop took
+// every earlier entry as written, and showed "x-Pellnor.txt" where the run wrote "x.txt".
+TEST(PreviewTest, ThePathLineIsWhereTheRunWrites) {
+    TempDir dir;
+    for (const char* folder : {"a", "b", "out"}) {
+        QDir().mkpath(QString::fromStdString(dir / folder));
+    }
+    WriteBytes(dir / "a/x.txt", std::string("x\0", 2));
+    WriteBytes(dir / "out/x.txt", "old, deleted before a/x.txt fails and so not replaced by b/x.txt");
+    for (const char* name : {"b/x.txt", "b/y.txt", "a/y.txt", "a/y-Pellnor.txt"}) {
+        WriteBytes(dir / name, "X. x");
+    }
+    const std::pair<QStringList, std::string> rows[] = {
+        {{"a/x.txt", "b/x.txt"}, "out/x.txt"},
+        {{"b/y.txt", "b/x.txt", "a/y.txt", "a/y-Pellnor.txt"}, "out/y-Pellnor-Pellnor.txt"}};
+    for (const auto& [names, expected] : rows) {
+        QStringList entries;
+        for (const QString& name : names) {
+            entries.append(QString::fromStdString(dir / name.toStdString()));
+        }
+        const PreviewPage page =
+            MakePreviewPage(entries, static_cast<int>(names.size() - 1), {}, dir / "out");
+        EXPECT_EQ(page.output.toStdString() + (page.replaces ? " replaces" : ""), dir / expected);
+    }
+}
+
 } // namespace
 } // namespace brantlewick::testing

@@ -11,7 +11,9 @@
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <future>
+#include <map>
 
 namespace brantlewick::testing {
 namespace {
@@ -47,6 +49,25 @@ struct RunWindow : TestWindow {
         const auto& bar = Get<ProgressBar>("ProgressBar1");
         return QString::number(bar.value()) + " " + bar.text() + (Pointer() == Qt::WaitCursor ? " busy" : "");
     }
+    // Runs `action` at the pause named by the file the bar shows ("Progress Bar" before the first) and which
+    // pause it is while it shows it: 1 as the file comes up, 2 before its old result is deleted, 3 after it.
+    void AtPause(const QString& file, int pause, std::function<void()> action) {
+        hooks[{file, pause}] = std::move(action);
+        desktop.onProcessEvents = [this] {
+            const QString shown =
+                Get<ProgressBar>("ProgressBar1").text().remove(QStringLiteral("Processing: "));
+            pausesWhileShown = shown == std::exchange(lastShown, shown) ? pausesWhileShown + 1 : 1;
+            if (const auto hook = hooks.find({shown, pausesWhileShown}); hook != hooks.end()) {
+                hook->second();
+            }
+            everyPause ? everyPause() : void();
+        };
+    }
+    std::map<std::pair<QString, int>, std::function<void()>> hooks;
+    std::function<void()> everyPause;
+    QString lastShown;
+    int pausesWhileShown = 0;
+
     // The boxes shown; an error report as "!", its description, where and at which line.
     QStringList Said() const {
         static const QRegularExpression report(
@@ -120,15 +141,14 @@ TEST(StartAddingTest, RefusesInOrderBeforeTouchingAnyFile) {
         window.Click("PushButton2");
         window.Click("PushButton2"); // the refusal ended the run: the next click runs and is refused again
         EXPECT_EQ(window.Said(), (QStringList{message, message}));
-        EXPECT_EQ(window.desktop.processEventsCount + ReadBytes(window / "Docs/a-Pellnor.txt").size(), 3u);
+        EXPECT_EQ(window.desktop.processEventsCount, 0); // no file came up
+        EXPECT_EQ(ReadBytes(window / "Docs/a-Pellnor.txt"), "old");
     }
 }
 
-// Three yields per converted file, two for an empty entry, the bar and the hourglass showing each file as
-// it comes up. A failing file is reported once under the conversion's own procedure and the run goes on;
-// an overflowing number of Enters is reported and gives none. The entries, the options, the output folder
-// and the character list are read as each file comes up, the number of Enters once; a file's first yield
-// is the 3 (n - 1) + 1st. In the end "Done." finds all at rest.
+// The bar and the hourglass show each file as it comes up, an empty entry too. A failing file is reported
+// once under the conversion's own procedure, the run goes on; too many Enters are reported and give none.
+// Entries, options, output folder and characters are read as each file comes up, the Enter count once.
 TEST(StartAddingTest, FilesComeUpInOrderWithTheChoicesOfTheirTimeAndFailuresAreReported) {
     RunWindow window;
     ::mkdir((window / "Out2").c_str(), 0755);
@@ -138,21 +158,22 @@ TEST(StartAddingTest, FilesComeUpInOrderWithTheChoicesOfTheirTimeAndFailuresAreR
     window.Inputs({"missing.txt", "sub", "e.txt", "f.txt"}, "");
     window.SaveOption(1, "Out");
     window.Get<QLineEdit>("Text1").setText("32768");
+    window.AtPause("b.txt", 1, [&] {
+        window.Get<QLineEdit>("Text1").setText("5");
+        window.Characters().Append(",");
+        window.SaveOption(2, "Out");
+    });
+    window.AtPause("b.txt", 2, [&] { // entries 3 and 4 swap places, results go to another folder
+        window.Files().SetText(3, QString::fromStdString(window / "Docs/d.txt"));
+        window.Files().SetText(4, QString::fromStdString(window / "Docs/c.txt"));
+        window.SaveOption(1, "Out2");
+    });
+    window.AtPause("sub", 2, [&] {
+        window.SaveOption(1, ""); // emptied, the box must not send results to the root folder
+        window.Files().Remove(9);
+    });
     QStringList shown;
-    window.desktop.onProcessEvents = [&] {
-        const int yield = window.desktop.processEventsCount;
-        if (yield == 4) {
-            window.Get<QLineEdit>("Text1").setText("5");
-            window.Characters().Append(",");
-            window.SaveOption(2, "Out");
-        } else if (yield == 7) { // entries 3 and 4 swap places, results go to another folder
-            window.Files().SetText(3, QString::fromStdString(window / "Docs/d.txt"));
-            window.Files().SetText(4, QString::fromStdString(window / "Docs/c.txt"));
-            window.SaveOption(1, "Out2");
-        } else if (yield == 21) {
-            window.SaveOption(1, ""); // emptied, the box must not send results to the root folder
-            window.Files().Remove(9);
-        }
+    window.everyPause = [&] {
         shown.append(window.Bar());
         shown.removeDuplicates();
     };
@@ -175,7 +196,6 @@ TEST(StartAddingTest, FilesComeUpInOrderWithTheChoicesOfTheirTimeAndFailuresAreR
                                             "11 Processing: a.txt busy", "22 Processing: b.txt busy",
                                             "33 Processing: d.txt busy", "44 Processing: c.txt busy"}));
     EXPECT_TRUE(shown.contains("56 Processing:  busy") && shown.contains("Done. at 0 Progress Bar"));
-    EXPECT_EQ(window.desktop.processEventsCount, 23);
     EXPECT_EQ(ReadBytes(window / "Out/a.txt"), "One, two.Three");
     for (const char* output : {"Docs/b-Pellnor.txt", "Out2/d.txt", "Out2/c.txt"}) {
         EXPECT_EQ(ReadBytes(window / output), "One,two.Three") << output;
@@ -183,24 +203,44 @@ TEST(StartAddingTest, FilesComeUpInOrderWithTheChoicesOfTheirTimeAndFailuresAreR
     EXPECT_FALSE(Exists("/e.txt"));
 }
 
-// Entries added during the run lie beyond the count taken at its start, but are inputs all the same, also
-// when added at the third yield, just before the old result is deleted. A second click does nothing.
-TEST(StartAddingTest, FilesAddedDuringTheRunAreNeitherConvertedNorReplacedAndClicksWait) {
-    RunWindow window;
-    WriteBytes(window / "Out/a.txt", "my own a.txt, now in the list");
-    window.Inputs({"a.txt"});
-    window.SaveOption(1, "Out");
-    window.desktop.onProcessEvents = [&] {
-        window.Click("PushButton2");
-        if (window.desktop.processEventsCount == 3) {
-            window.Files().Append(QString::fromStdString(window / "Out/a.txt"));
-        }
+// A character added at any pause reaches the first file that comes up after it: added at either pause
+// before b's old result is deleted, it reaches b; at the third, c.
+TEST(StartAddingTest, ACharacterAddedDuringTheRunReachesTheNextFileToComeUp) {
+    const std::tuple<const char*, int, const char*> rows[] = {
+        {"a.txt", 3, "x.\r\ny, z|x.\r\ny,\r\nz|x.\r\ny,\r\nz"},
+        {"b.txt", 1, "x.\r\ny, z|x.\r\ny,\r\nz|x.\r\ny,\r\nz"},
+        {"b.txt", 2, "x.\r\ny, z|x.\r\ny, z|x.\r\ny,\r\nz"},
     };
-    window.Click("PushButton2");
-    EXPECT_EQ(window.Said(), QStringList{"Done."});
-    EXPECT_EQ(ReadBytes(window / "Out/a.txt") + ReadBytes(window / "Out/a-Pellnor.txt"),
-              "my own a.txt, now in the listHi.\r\nBye!\r\nOk?\r\n");
-    EXPECT_EQ(window.desktop.processEventsCount, 3);
+    for (const auto& [file, pause, results] : rows) {
+        RunWindow window;
+        window.Inputs({"a.txt", "b.txt", "c.txt"}, "x. y, z");
+        window.SaveOption(2);
+        window.AtPause(file, pause, [&] { window.Characters().Append(","); });
+        window.Click("PushButton2");
+        EXPECT_EQ(ReadBytes(window / "Docs/a-Pellnor.txt") + "|" + ReadBytes(window / "Docs/b-Pellnor.txt") +
+                      "|" + ReadBytes(window / "Docs/c-Pellnor.txt"),
+                  results)
+            << file << " " << pause;
+    }
+}
+
+// Entries added during the run lie beyond its count but are inputs all the same, added at any pause (at the
+// last, before the old result is deleted, such a file was once overwritten). A second click does nothing.
+TEST(StartAddingTest, FilesAddedDuringTheRunAreNeitherConvertedNorReplacedAndClicksWait) {
+    for (const auto& [shown, pause] : {std::pair{"Progress Bar", 1}, {"a.txt", 1}, {"a.txt", 2}}) {
+        RunWindow window;
+        WriteBytes(window / "Out/a.txt", "my own a.txt, now in the list");
+        window.Inputs({"a.txt"});
+        window.SaveOption(1, "Out");
+        window.AtPause(shown, pause,
+                       [&] { window.Files().Append(QString::fromStdString(window / "Out/a.txt")); });
+        window.everyPause = [&] { window.Click("PushButton2"); };
+        window.Click("PushButton2");
+        EXPECT_EQ(window.Said(), QStringList{"Done."});
+        EXPECT_EQ(ReadBytes(window / "Out/a.txt") + ReadBytes(window / "Out/a-Pellnor.txt"),
+                  "my own a.txt, now in the listHi.\r\nBye!\r\nOk?\r\n")
+            << shown << " " << pause;
+    }
 }
 
 // Closing the window ends the program; the run stops at the yield where that happened. A window destroyed
