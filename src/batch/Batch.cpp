@@ -324,10 +324,11 @@ bool Batch::ConvertAt(BatchListener& listener, std::size_t position, BatchSummar
         if (const auto aheadCounts = CommitAhead(namer_, ahead, output, inputId)) {
             counts = *aheadCounts;
         } else {
+            FileStamp written;
             ConvertHere(listener, input, [&](std::atomic<std::uint64_t>* bytesRead) {
-                counts = ConvertFile(input, output, settings.conversion, bytesRead);
+                counts = ConvertFile(input, output, settings.conversion, bytesRead, &written);
             });
-            namer_.Written(input, output);
+            namer_.Written(IdOf(input), written);
         }
     });
     if (converted) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // brantlewick-cli: the sentence-break conversion for scripts and servers.
 #include "CommandLine.h"
+#include "TemporaryFiles.h"
 #include "Version.h"
 
 #include <malloc.h>
@@ -10,6 +11,8 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
+    // First, so that no temporary file can be made before an interruption would remove it.
+    brantlewick::EndCleanlyOnSignals();
     // The numeric test of --enters follows the user's locale, as the window's does.
     std::setlocale(LC_ALL, "");
     // Each file's buffers are freed before the next file's are taken: kept, rather than handed back to the
