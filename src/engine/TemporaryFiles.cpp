@@ -27,9 +27,25 @@
 namespace brantlewick {
 namespace {
 
-constexpr std::string_view kPrefix = ".brantlewick-";
 constexpr std::string_view kSuffix = ".part";
 constexpr std::size_t kTagDigits = 16;
+
+// ".brantlewick-" and a digest of the host's name: a run removes only what runs on its own host left, whose
+// liveness its own kernel's locks tell for sure, whatever a network file system does with locks.
+const std::string& OwnPrefix() {
+    static const std::string prefix = [] {
+        char host[256] = {};
+        ::gethostname(host, sizeof host - 1);
+        std::uint32_t digest = 2166136261u; // FNV-1a: the same in every build, unlike std::hash
+        for (const char* c = host; *c != '\0'; ++c) {
+            digest = (digest ^ static_cast<unsigned char>(*c)) * 16777619u;
+        }
+        char text[9];
+        std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(digest));
+        return ".brantlewick-" + std::string(text) + "-";
+    }();
+    return prefix;
+}
 
 // Names only need to differ; O_EXCL keeps them safe. Seeding once per thread matters: seeding from the
 // system's entropy for each file cost more than converting a small one.
@@ -37,15 +53,16 @@ std::string NewName(const std::string& folder) {
     thread_local std::mt19937_64 random{std::random_device{}()};
     char tag[kTagDigits + 1];
     std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(random()));
-    return folder + std::string(kPrefix) + tag + std::string(kSuffix);
+    return folder + OwnPrefix() + tag + std::string(kSuffix);
 }
 
-bool IsTemporaryName(std::string_view name) {
-    if (name.size() != kPrefix.size() + kTagDigits + kSuffix.size() || !name.starts_with(kPrefix) ||
+bool IsOwnHostsName(std::string_view name) {
+    const std::string& prefix = OwnPrefix();
+    if (name.size() != prefix.size() + kTagDigits + kSuffix.size() || !name.starts_with(prefix) ||
         !name.ends_with(kSuffix)) {
         return false;
     }
-    const std::string_view tag = name.substr(kPrefix.size(), kTagDigits);
+    const std::string_view tag = name.substr(prefix.size(), kTagDigits);
     return tag.find_first_not_of("0123456789abcdef") == std::string_view::npos;
 }
 
@@ -139,8 +156,8 @@ template <typename Make> bool MakeName(const std::string& folder, std::string& n
     return false;
 }
 
-// Removes the temporaries of the user's that `folder` holds. The caller holds the folder's lock
-// exclusively, so no run that lives has one there.
+// Removes the temporaries of this user and host that `folder` holds. The caller holds the folder's lock
+// exclusively, so no run of this host that lives has one there.
 void RemoveStale(int folder) {
     DIR* const listing = ::fdopendir(::dup(folder));
     if (listing == nullptr) {
@@ -149,7 +166,7 @@ void RemoveStale(int folder) {
     const uid_t user = ::geteuid();
     while (const dirent* entry = ::readdir(listing)) {
         struct stat info {};
-        if (IsTemporaryName(entry->d_name) &&
+        if (IsOwnHostsName(entry->d_name) &&
             ::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
             info.st_uid == user) {
             ::unlinkat(folder, entry->d_name, 0);

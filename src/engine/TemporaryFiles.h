@@ -17,10 +17,11 @@ void AbandonTemporaryFiles() noexcept;
 
 // For SafeOutputFile. A temporary file mostly has no name (O_TMPFILE); one gets a name only where the file
 // system cannot do without, or while a finished result waits its turn and open files run short. Such a
-// name is recognisable, and the process holds a shared lock on its folder for as long as it has one
-// there. The first output of a process into a folder removes the temporaries that killed runs of the same
-// user left there, and only when it gets the folder's lock exclusively: while any run that may still hold
-// a temporary there lives, on this host or another, nothing is removed.
+// name is recognisable (".brantlewick-", a digest of the host's name, a random part, ".part"), and the
+// process holds a shared lock on its folder for as long as it has one there. The first output of a process
+// into a folder removes what killed runs of the same user on the same host left there, and only when it
+// gets the folder's lock exclusively: while any run of the host that may still use a temporary there
+// lives, nothing is removed. Another host's are never touched, since its runs cannot be seen from here.
 namespace temporary {
 
 // Removes what killed runs left in `folder` ("" for the working folder, else with its trailing separator),

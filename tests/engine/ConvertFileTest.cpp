@@ -173,25 +173,31 @@ std::map<std::string, mode_t> WriteOnceMore(const std::string& folder) {
 }
 
 // Named temporaries are their owner's alone. Those a killed run left go with the next process that writes
-// into the folder, but never while a run that may own them lives, and never another user's.
+// into the folder, but never while a run that may own them lives, nor another user's or another host's.
 TEST(ConvertFileTest, WhatAKilledRunLeftGoesWithTheNextRunButNeverWhatALiveOneHolds) {
     TempDir dir;
-    const std::string foreign = ".brantlewick-00000000000000aa.part";
-    const std::string stale = ".brantlewick-00000000000000bb.part";
-    std::map<std::string, mode_t> leftAlone;
-    if (::geteuid() == 0) {
-        testing::WriteBytes(dir / foreign, "another user's");
-        ASSERT_EQ(::chown((dir / foreign).c_str(), 65534, 65534), 0);
-        leftAlone[foreign] = ModeOf(dir / foreign);
-    }
     const pid_t live = StartWaitingWriter(dir.Path());
+    const std::string host = testing::ListNames(dir.Path()).substr(13, 8); // after ".brantlewick-"
+    const auto named = [](const std::string& from, const char* tag) {
+        return ".brantlewick-" + from + "-" + tag + ".part";
+    };
+    const std::string stale = named(host, "00000000000000bb");
+    const std::string otherHost = named(host == "00000000" ? "ffffffff" : "00000000", "00000000000000cc");
+    const std::string otherUser = named(host, "00000000000000aa");
     testing::WriteBytes(dir / stale, "left by a killed run");
-    const auto named = WriteOnceMore(dir.Path());
-    EXPECT_GT(named.size(), leftAlone.size() + 3);
-    for (const auto& [name, mode] : named) {
-        EXPECT_EQ(mode, leftAlone.contains(name) || name == stale ? ModeOf(dir / name) : 0600) << name;
+    testing::WriteBytes(dir / otherHost, "left by a killed run on another host, or one that lives there");
+    std::map<std::string, mode_t> leftAlone{{otherHost, ModeOf(dir / otherHost)}};
+    if (::geteuid() == 0) { // only root can make another user's
+        testing::WriteBytes(dir / otherUser, "another user's");
+        ASSERT_EQ(::chown((dir / otherUser).c_str(), 65534, 65534), 0);
+        leftAlone[otherUser] = ModeOf(dir / otherUser);
     }
-    EXPECT_TRUE(named.contains(stale));
+    const auto found = WriteOnceMore(dir.Path());
+    EXPECT_GT(found.size(), leftAlone.size() + 4);
+    for (const auto& [name, mode] : found) {
+        EXPECT_TRUE(mode == 0600 || leftAlone.contains(name) || name == stale) << name;
+    }
+    EXPECT_TRUE(found.contains(stale));
     ::kill(live, SIGKILL);
     ::waitpid(live, nullptr, 0);
     EXPECT_EQ(WriteOnceMore(dir.Path()), leftAlone);
