@@ -48,7 +48,8 @@ private:
 // Writes a file so that it appears whole or not at all: the bytes go to a temporary file in the target's
 // folder, which Commit() gives the target's name. The temporary has no name where the file system allows
 // (see TemporaryFiles.h), and is readable by its owner alone. The result gets `permissions`, its input's,
-// less the umask (or its folder's default ACL), as `cp` gives them. Destroying an uncommitted file removes
+// less the umask, as `cp` gives them (where the file has no name while written, its folder's default ACL
+// takes the umask's place, as for cp). Destroying an uncommitted file removes
 // the temporary.
 class SafeOutputFile {
 public:
