@@ -55,7 +55,7 @@ ConversionCounts ConvertFile(const std::string& inputPath, const std::string& ou
     const ConversionCounts counts = ConvertStream(
         input, options, [&output](std::string_view bytes) { output.Write(bytes); }, bytesRead);
     if (written) {
-        *written = output.Finish();
+        *written = output.Stamp();
     }
     output.Commit();
     return counts;

@@ -7,11 +7,9 @@
 #include "TemporaryFiles.h"
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -122,23 +120,6 @@ mode_t CreationMask() {
     return static_cast<mode_t>(mask) & kPermissionBits;
 }
 
-// Finished results that keep their descriptor rather than take a name: at most half of what the process
-// may open, so that a run converting far ahead never runs out.
-std::atomic<std::uint64_t> heldOpen{0};
-
-bool HoldOpen() {
-    constexpr std::uint64_t kWithoutLimit = 1 << 16;
-    rlimit limit{};
-    const std::uint64_t most = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
-                                   ? limit.rlim_cur / 2
-                                   : kWithoutLimit;
-    if (heldOpen.fetch_add(1) < most) {
-        return true;
-    }
-    heldOpen.fetch_sub(1);
-    return false;
-}
-
 const char* Spelled(const std::string& folder) {
     return folder.empty() ? "." : folder.c_str();
 }
@@ -202,7 +183,7 @@ void SafeOutputFile::ReleaseDescriptor() noexcept {
         fd_ = -1;
     }
     if (held_) {
-        heldOpen.fetch_sub(1);
+        temporary::Unkeep();
         held_ = false;
     }
 }
@@ -233,19 +214,23 @@ void SafeOutputFile::Close() {
     }
 }
 
-FileStamp SafeOutputFile::Finish() {
+FileStamp SafeOutputFile::Stamp() const {
     if (fd_ < 0 || finished_) {
         throw EngineError(path_, "output already finished");
     }
+    return StampOf(fd_, id_);
+}
+
+FileStamp SafeOutputFile::Finish() {
+    FileStamp stamp = Stamp();
     finished_ = true;
-    FileStamp stamp = StampOf(fd_, id_);
     if (temporary_.empty()) {
-        held_ = HoldOpen();
+        held_ = temporary::Keep();
         if (held_) {
             return stamp;
         }
         // Too many files wait already: this one waits under a name, and gives its descriptor back.
-        if (!temporary::Link(fd_, FolderOf(path_), temporary_)) {
+        if (!temporary::Link(fd_, FolderOf(path_), temporary_, true)) {
             Fail(errno, "cannot create the output file", path_);
         }
     }
@@ -313,7 +298,7 @@ bool SafeOutputFile::Publish(const std::string& path, bool replace) {
             return false;
         }
         // Something is in the way: the file takes a temporary name, which a rename puts in its place at once.
-        if (errno != EEXIST || !temporary::Link(fd_, FolderOf(path), temporary_)) {
+        if (errno != EEXIST || !temporary::Link(fd_, FolderOf(path), temporary_, false)) {
             Fail(errno, "cannot replace the output file", path);
         }
     }

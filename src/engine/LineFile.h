@@ -59,8 +59,9 @@ public:
     SafeOutputFile& operator=(const SafeOutputFile&) = delete;
 
     void Write(std::string_view bytes);
-    // Ends the writing: the bytes wait, complete, for Commit(). Returns the stamp that the output will have
-    // once committed.
+    // The stamp that the output will have once committed; while it is written.
+    FileStamp Stamp() const;
+    // Ends the writing: the bytes wait, complete, for Commit(), which may be long. Returns Stamp().
     FileStamp Finish();
     void Commit();
     // Commits under another name, which must lie in the same folder as the target it was made for.

@@ -9,9 +9,11 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -94,28 +96,71 @@ int OpenFolder(const std::string& folder) {
     return ::open(Spelled(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
 }
 
-// Counts one more name in `folder`, taking the shared lock first if this is the only one. The lock may
-// have to wait for a sweep elsewhere, so the register is not held meanwhile.
-void EnterFolder(Register& temporaries, std::unique_lock<std::mutex>& held, const std::string& folder) {
+// Descriptors kept open for later: finished results without a name, and the locks on folders with named
+// temporaries. Results take at most a sixteenth of what the process may open, and locks the next
+// sixteenth, so that a run converting far ahead keeps enough for the files it reads and writes meanwhile:
+// two for each of up to 256 jobs with the usual limit of 1024.
+std::atomic<std::uint64_t> kept{0};
+
+bool KeepWithin(std::uint64_t sixteenths) {
+    constexpr std::uint64_t kWithoutLimit = 1 << 16;
+    rlimit limit{};
+    const std::uint64_t most = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+                                   ? limit.rlim_cur / 16 * sixteenths
+                                   : kWithoutLimit;
+    if (kept.fetch_add(1) < most) {
+        return true;
+    }
+    kept.fetch_sub(1);
+    return false;
+}
+
+bool LockShared(int folder) {
+    int locked = 0;
+    while ((locked = ::flock(folder, LOCK_SH)) != 0 && errno == EINTR) {
+    }
+    return locked == 0;
+}
+
+// Counts one more name in `folder`, taking the shared lock first if this is the only one. With
+// `withinBudget`, false with errno when the lock would take a descriptor beyond the budget or none is left:
+// a file that may wait long is named only under the lock, which keeps a sweep off it. A folder that cannot
+// be opened for another reason, or locked, cannot be swept either. The lock may have to wait for a sweep
+// elsewhere, so the register is not held meanwhile.
+bool EnterFolder(Register& temporaries, std::unique_lock<std::mutex>& held, const std::string& folder,
+                 bool withinBudget) {
     if (const auto known = temporaries.folders.find(folder); known != temporaries.folders.end()) {
         ++known->second.names;
-        return;
+        return true;
+    }
+    if (!withinBudget) {
+        kept.fetch_add(1);
+    } else if (!KeepWithin(2)) {
+        errno = EMFILE;
+        return false;
     }
     held.unlock();
     int descriptor = OpenFolder(folder);
-    int locked = -1;
-    while (descriptor >= 0 && (locked = ::flock(descriptor, LOCK_SH)) != 0 && errno == EINTR) {
-    }
-    if (descriptor >= 0 && locked != 0) {
+    const int openError = descriptor < 0 ? errno : 0;
+    if (descriptor >= 0 && !LockShared(descriptor)) {
         ::close(descriptor);
         descriptor = -1;
     }
     held.lock();
+    if (descriptor < 0) {
+        temporary::Unkeep();
+        if (withinBudget && (openError == EMFILE || openError == ENFILE)) {
+            errno = openError;
+            return false;
+        }
+    }
     const auto [entry, added] = temporaries.folders.try_emplace(folder, FolderLock{descriptor, 0});
     if (!added && descriptor >= 0) {
         ::close(descriptor); // another thread locked it meanwhile
+        temporary::Unkeep();
     }
     ++entry->second.names;
+    return true;
 }
 
 void LeaveFolder(Register& temporaries, const std::string& folder) {
@@ -125,6 +170,7 @@ void LeaveFolder(Register& temporaries, const std::string& folder) {
     }
     if (entry->second.descriptor >= 0) {
         ::close(entry->second.descriptor);
+        temporary::Unkeep();
     }
     temporaries.folders.erase(entry);
 }
@@ -136,10 +182,13 @@ void Forget(Register& temporaries, const std::string& name) {
 }
 
 // Makes a new name in `folder` with `make`, which answers false with errno; retried while a name is taken.
-template <typename Make> bool MakeName(const std::string& folder, std::string& name, const Make& make) {
+template <typename Make>
+bool MakeName(const std::string& folder, std::string& name, bool withinBudget, const Make& make) {
     Register& temporaries = TheRegister();
     std::unique_lock held(temporaries.mutex);
-    EnterFolder(temporaries, held, folder);
+    if (!EnterFolder(temporaries, held, folder, withinBudget)) {
+        return false;
+    }
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = NewName(folder);
         if (make(name)) {
@@ -256,7 +305,7 @@ void SweepBeforeFirstUse(const std::string& folder) {
 
 int Create(const std::string& folder, std::string& name) {
     int descriptor = -1;
-    MakeName(folder, name, [&descriptor](const std::string& candidate) {
+    MakeName(folder, name, false, [&descriptor](const std::string& candidate) {
         descriptor =
             ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0600);
         return descriptor >= 0;
@@ -264,10 +313,18 @@ int Create(const std::string& folder, std::string& name) {
     return descriptor;
 }
 
-bool Link(int descriptor, const std::string& folder, std::string& name) {
-    return MakeName(folder, name, [descriptor](const std::string& candidate) {
+bool Link(int descriptor, const std::string& folder, std::string& name, bool toWait) {
+    return MakeName(folder, name, toWait, [descriptor](const std::string& candidate) {
         return LinkOpenFile(descriptor, candidate);
     });
+}
+
+bool Keep() {
+    return KeepWithin(1);
+}
+
+void Unkeep() {
+    kept.fetch_sub(1);
 }
 
 bool Rename(const std::string& name, const std::string& target, bool replace) {

@@ -31,7 +31,13 @@ void SweepBeforeFirstUse(const std::string& folder);
 // path in `name`; -1 with errno on failure.
 int Create(const std::string& folder, std::string& name);
 // Gives the open file `descriptor`, which has no name yet, a temporary name in `folder`; false with errno.
-bool Link(int descriptor, const std::string& folder, std::string& name);
+// `toWait`: the file may wait long under that name; then it is not named without the folder's lock, nor
+// when the lock would not fit into the descriptors the process keeps (see Keep()).
+bool Link(int descriptor, const std::string& folder, std::string& name, bool toWait);
+// Counts a descriptor kept open for later, if the process keeps fewer than a sixteenth of what it may
+// open; else false, and nothing is counted. Unkeep() gives one back.
+bool Keep();
+void Unkeep();
 // Renames the temporary `name` to `target`, replacing what is there or, unless `replace`, failing then;
 // false with errno, and the temporary stays.
 bool Rename(const std::string& name, const std::string& target, bool replace);
