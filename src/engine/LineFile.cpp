@@ -148,11 +148,13 @@ SafeOutputFile::SafeOutputFile(std::string path, mode_t permissions) : path_(std
     temporaryMode_ = info.st_mode & kPermissionBits;
     if (temporary_.empty()) {
         mode_ = temporaryMode_;
-        if ((mode_ & ~kOwnerOnly) != 0) {
-            temporaryMode_ = mode_ & kOwnerOnly;
-            if (::fchmod(fd_, temporaryMode_) != 0) {
-                Fail(errno, "cannot create the output file", path_);
-            }
+    }
+    // Read and write for its owner alone, also from a read-only input: a folder scan passes over a dot-file
+    // only while it is writable.
+    if (temporaryMode_ != kOwnerOnly) {
+        temporaryMode_ = kOwnerOnly;
+        if (::fchmod(fd_, temporaryMode_) != 0) {
+            Fail(errno, "cannot create the output file", path_);
         }
     }
 }

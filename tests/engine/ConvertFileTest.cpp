@@ -98,7 +98,7 @@ TEST(ConvertFileTest, AResultHasItsInputsPermissionsLessTheUmask) {
     const struct {
         mode_t input, umask, temporary, result;
     } rows[] = {{0600, 022, 0600, 0600}, {0644, 077, 0600, 0600}, {0755, 022, 0600, 0755},
-                {0444, 002, 0400, 0444}, {0666, 002, 0600, 0664}, {04755, 0, 0600, 0755}};
+                {0444, 002, 0600, 0444}, {0666, 002, 0600, 0664}, {04755, 0, 0600, 0755}};
     TempDir dir;
     const mode_t usual = ::umask(022);
     for (const auto& row : rows) {
