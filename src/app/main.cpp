@@ -3,10 +3,13 @@
 #include "Form1.h"
 #include "QtDesktopServices.h"
 #include "SettingsStore.h"
+#include "TemporaryFiles.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // Ended by a signal (a logout sends SIGHUP or SIGTERM), the program leaves no temporary file behind.
+    brantlewick::EndCleanlyOnSignals();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brantlewick"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Brantlewick"));

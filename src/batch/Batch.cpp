@@ -439,9 +439,10 @@ void Batch::ConvertInTurn(FileInHand& file) {
         file.counts = ConvertStandardStreams(file);
         return;
     }
+    FileStamp written;
     const auto convert = [&] {
         return ConvertHere(*scheduler_, file.input, [&](std::atomic<std::uint64_t>* bytesRead) {
-            return ConvertFile(file.input, file.output, file.settings.conversion, bytesRead);
+            return ConvertFile(file.input, file.output, file.settings.conversion, bytesRead, &written);
         });
     };
     try {
@@ -453,7 +454,7 @@ void Batch::ConvertInTurn(FileInHand& file) {
         }
         file.counts = convert();
     }
-    namer_.Written(file.input, file.output);
+    namer_.Written(IdOf(file.input), written);
 }
 
 ConversionCounts Batch::ConvertStandardStreams(FileInHand& file) {

@@ -17,11 +17,11 @@ std::optional<AheadResult> Convert(const AheadJob& job) noexcept {
                 ConvertStream(input, job.settings.conversion, [](std::string_view) {});
             return AheadResult{nullptr, *input.Id(), {}, counts};
         }
-        auto output = std::make_unique<SafeOutputFile>(job.plainOutput);
+        auto output = std::make_unique<SafeOutputFile>(job.plainOutput, input.Permissions());
         const ConversionCounts counts = ConvertStream(
             input, job.settings.conversion, [&output](std::string_view bytes) { output->Write(bytes); });
-        const FileId outputId = output->Finish();
-        return AheadResult{std::move(output), *input.Id(), outputId, counts};
+        FileStamp outputId = output->Finish();
+        return AheadResult{std::move(output), *input.Id(), std::move(outputId), counts};
     } catch (...) {
         // Whatever went wrong happens again when the run converts the file in its turn, and is reported
         // there, in order.

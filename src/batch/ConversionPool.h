@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Converting the files ahead of a batch run on worker threads. A file converted ahead waits, complete, under
-// a temporary name in the folder its result goes to; the run, reaching the file in list order, decides the
-// name as it always does and only renames the file. Nothing here chooses a name, deletes or replaces a
-// file, so a run with workers leaves exactly what a run without them does.
+// Converting the files ahead of a batch run on worker threads. A file converted ahead waits, complete, as a
+// temporary file in the folder its result goes to; the run, reaching the file in list order, decides the
+// name as it always does and only gives the file that name. Nothing here chooses a name, deletes or replaces
+// a file, so a run with workers leaves exactly what a run without them does.
 #pragma once
 
 #include "Batch.h"
@@ -33,7 +33,7 @@ struct AheadJob {
 struct AheadResult {
     std::unique_ptr<SafeOutputFile> output; // finished, not committed; none in a dry run
     FileId inputId;                         // the file that was read
-    FileId outputId;                        // the result, also once it is renamed
+    FileStamp outputId;                     // the result, also once it is renamed
     ConversionCounts counts;
 };
 

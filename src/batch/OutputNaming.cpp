@@ -60,14 +60,8 @@ void OutputNamer::Protect(const std::vector<std::string>& inputs,
     }
 }
 
-void OutputNamer::Written(const std::string& input, const std::string& output) {
-    if (const auto outputId = IdOf(output)) {
-        Written(IdOf(input), *outputId);
-    }
-}
-
-void OutputNamer::Written(const std::optional<FileId>& inputId, const FileId& outputId) {
-    writtenFrom_[outputId] = inputId;
+void OutputNamer::Written(const std::optional<FileId>& inputId, const FileStamp& output) {
+    writtenFrom_[output.id] = Result{inputId, output};
 }
 
 void OutputNamer::WouldWrite(const std::string& input, const std::string& output) {
@@ -134,7 +128,8 @@ bool OutputNamer::IsTaken(const std::string& output, const std::string& input,
             return true;
         }
         const auto written = writtenFrom_.find(*outputId);
-        return written != writtenFrom_.end() && (!inputId || written->second != inputId);
+        return written != writtenFrom_.end() && (!inputId || written->second.input != inputId) &&
+               StillTheFile(output, written->second.stamp);
     }
     // An output that does not exist cannot be an input that does.
     if (inputId) {

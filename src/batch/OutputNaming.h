@@ -43,9 +43,9 @@ public:
     std::string OutputPathIfFree(const std::string& input,
                                  const std::optional<std::string>& outputFolder) const;
 
-    // Notes that `output` now holds the result for `input`, so that no later file of the batch replaces it.
-    void Written(const std::string& input, const std::string& output);
-    void Written(const std::optional<FileId>& inputId, const FileId& outputId);
+    // Notes that the file `output` is the result for the input `inputId`, so that no later file of the batch
+    // replaces it.
+    void Written(const std::optional<FileId>& inputId, const FileStamp& output);
 
     // A dry run's record of what the run would have done, where nothing is written or deleted: later files
     // are named, and told whether they replace a file, as if it had been.
@@ -64,7 +64,12 @@ private:
     // Listed names that named nothing when they were protected, as the file system resolves them.
     std::unordered_set<std::string> missingInputs_;
     // Each result of the batch and the input it came from (nothing when that input could not be examined).
-    std::unordered_map<FileId, std::optional<FileId>, FileIdHash> writtenFrom_;
+    // Another run may delete a result and make a file that takes over its inode number: the stamp tells.
+    struct Result {
+        std::optional<FileId> input;
+        FileStamp stamp;
+    };
+    std::unordered_map<FileId, Result, FileIdHash> writtenFrom_;
     // The same for a dry run, by the result's path as the file system resolves it, and the old files it
     // would have deleted.
     std::unordered_map<std::string, std::optional<FileId>> wouldWriteFrom_;

@@ -374,7 +374,9 @@ std::string UsageText() {
            "\n"
            "At the end a line on standard error sums the run up: files converted and failed, bytes in and\n"
            "out, breaks inserted and the time taken.\n"
-           "Exit status: 0 when every file was converted, 1 when any failed, 2 for a usage error.\n";
+           "Exit status: 0 when every file was converted, 1 when any failed, 2 for a usage error; 130,\n"
+           "143 or 129 when SIGINT, SIGTERM or SIGHUP ended the run, leaving no temporary file.\n"
+           "A result gets its input's permission bits less the umask.\n";
 }
 
 } // namespace brantlewick::cli

@@ -1,15 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // brantlewick-cli: the sentence-break conversion for scripts and servers.
 #include "CommandLine.h"
+#include "TemporaryFiles.h"
 #include "Version.h"
 
 #include <malloc.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <clocale>
 #include <iostream>
 
 int main(int argc, char** argv) {
+    // First, so that no temporary file can be made before an interruption would remove it.
+    brantlewick::EndCleanlyOnSignals();
+    // Files converted ahead wait open, as many as the limit on open files allows; nothing here uses
+    // select(), which is why the limit is low by default.
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &files);
+    }
     // The numeric test of --enters follows the user's locale, as the window's does.
     std::setlocale(LC_ALL, "");
     // Each file's buffers are freed before the next file's are taken: kept, rather than handed back to the

@@ -21,6 +21,7 @@
 namespace brantlewick {
 
 class InputFile;
+struct FileStamp;
 
 // The entries a new character list starts with, in this order.
 inline constexpr std::array<std::string_view, 3> kDefaultEntries = {".", "!", "?"};
@@ -123,12 +124,13 @@ ConversionCounts ConvertStream(InputFile& input, const ConversionOptions& option
                                const std::function<void(std::string_view)>& write,
                                std::atomic<std::uint64_t>* bytesRead = nullptr);
 
-// Converts one input file into one output file. The output appears whole or not at all; a failure
-// (unreadable or non-regular input, missing or read-only output folder, full disk) throws one EngineError
-// naming the file.
+// Converts one input file into one output file. The output appears whole or not at all, with the input's
+// permissions less the umask; a failure (unreadable or non-regular input, missing or read-only output
+// folder, full disk) throws one EngineError naming the file. With `written`, the stamp of the file written
+// is kept there, whatever comes under its name afterwards.
 ConversionCounts ConvertFile(const std::string& inputPath, const std::string& outputPath,
                              const ConversionOptions& options,
-                             std::atomic<std::uint64_t>* bytesRead = nullptr);
+                             std::atomic<std::uint64_t>* bytesRead = nullptr, FileStamp* written = nullptr);
 
 // ConvertFile without the writing, for a dry run: the input is read and converted, the result counted
 // and dropped. The failures ConvertFile would meet are met too, as far as they can be foreseen without

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion between files: bounded reads in, a draining buffer out, the output replaced whole.
 #include "Conversion.h"
+#include "FileSystem.h"
 #include "LineFile.h"
 #include "TextEncoding.h"
 
@@ -12,8 +13,8 @@ namespace {
 
 // Small enough that the read buffer and the output buffer stay in the processor's second-level cache,
 // through which both the kernel's copies and the conversion pass.
-constexpr std::size_t kReadChunk = 64 * 1024;
-constexpr std::size_t kOutputBuffer = 128 * 1024;
+constexpr std::size_t kReadChunk = std::size_t{64} * 1024;
+constexpr std::size_t kOutputBuffer = std::size_t{128} * 1024;
 
 } // namespace
 
@@ -47,11 +48,15 @@ ConversionCounts ConvertStream(InputFile& input, const ConversionOptions& option
 }
 
 ConversionCounts ConvertFile(const std::string& inputPath, const std::string& outputPath,
-                             const ConversionOptions& options, std::atomic<std::uint64_t>* bytesRead) {
+                             const ConversionOptions& options, std::atomic<std::uint64_t>* bytesRead,
+                             FileStamp* written) {
     InputFile input(inputPath);
-    SafeOutputFile output(outputPath);
+    SafeOutputFile output(outputPath, input.Permissions());
     const ConversionCounts counts = ConvertStream(
         input, options, [&output](std::string_view bytes) { output.Write(bytes); }, bytesRead);
+    if (written) {
+        *written = output.Stamp();
+    }
     output.Commit();
     return counts;
 }

@@ -43,6 +43,25 @@ struct FileIdHash {
 };
 std::optional<FileId> IdOf(const std::string& path);
 
+// A file as one of its kind: once it is deleted, a new file may take over its device and inode number, but
+// not its stamp, which adds the file system's handle for it (the handle carries the inode's generation, the
+// way a network file system tells a reused inode from the old one). The handle is empty where the file
+// system gives none; then only the device and inode number are known.
+struct FileStamp {
+    FileId id;
+    std::string handle;
+};
+std::optional<FileStamp> StampOf(const std::string& path);
+// The stamp of an open file whose identity the caller has.
+FileStamp StampOf(int descriptor, const FileId& id);
+// Whether `path` still names the file `stamp` was taken of; where either lacks a handle, whether it names
+// the same device and inode number.
+bool StillTheFile(const std::string& path, const FileStamp& stamp);
+
+// Gives `path` to the open file `descriptor`, made without a name (O_TMPFILE); never replaces what is
+// there. False with errno.
+bool LinkOpenFile(int descriptor, const std::string& path);
+
 // A regular file after following links; FIFOs, sockets and devices never count.
 bool IsRegularFile(const std::string& path);
 

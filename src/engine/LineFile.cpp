@@ -4,15 +4,15 @@
 
 #include "EngineError.h"
 #include "PathHelpers.h"
+#include "TemporaryFiles.h"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
-#include <random>
 
 namespace brantlewick {
 
@@ -20,13 +20,6 @@ namespace {
 
 // Larger files are read in order with a wider read-ahead.
 constexpr off_t kSmallFile = off_t{128} * 1024;
-
-// Temporary names only need to differ; O_EXCL keeps them safe. Seeding once per thread matters: a batch
-// makes one per file, and seeding from the system's entropy each time cost more than a small conversion.
-std::uint64_t TemporaryTag() {
-    thread_local std::mt19937_64 random{std::random_device{}()};
-    return random();
-}
 
 } // namespace
 
@@ -49,6 +42,7 @@ InputFile::InputFile(const std::string& path) : owned_(true), name_(path) {
                                                       : "is not a regular file (a device, FIFO or socket)");
     }
     id_ = FileId{info.st_dev, info.st_ino};
+    permissions_ = info.st_mode & 07777;
     sizeAtOpen_ = static_cast<std::uint64_t>(info.st_size);
     // A batch of small files pays for every call here. O_NONBLOCK stays set: a regular file's reads do not
     // heed it. Nor is the default read-ahead, which covers a small file whole, widened.
@@ -98,24 +92,71 @@ void WriteAll(int descriptor, std::string_view bytes, const std::string& name) {
     }
 }
 
-SafeOutputFile::SafeOutputFile(std::string path) : path_(std::move(path)) {
+namespace {
+
+constexpr mode_t kPermissionBits = 0777;
+constexpr mode_t kOwnerOnly = 0600;
+
+// The umask, read without changing it: umask() would change it for every thread for a moment. Where it
+// cannot be read, the strictest one.
+mode_t CreationMask() {
+    constexpr mode_t kStrictest = 077;
+    const int status = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+    if (status < 0) {
+        return kStrictest;
+    }
+    char text[4096];
+    const ssize_t got = ::read(status, text, sizeof text);
+    ::close(status);
+    const std::string_view lines(text, got > 0 ? static_cast<std::size_t>(got) : 0);
+    constexpr std::string_view kLine = "\nUmask:\t";
+    const auto at = lines.find(kLine);
+    unsigned mask = kStrictest;
+    if (at == std::string_view::npos ||
+        std::from_chars(lines.data() + at + kLine.size(), lines.data() + lines.size(), mask, 8).ec !=
+            std::errc()) {
+        return kStrictest;
+    }
+    return static_cast<mode_t>(mask) & kPermissionBits;
+}
+
+const char* Spelled(const std::string& folder) {
+    return folder.empty() ? "." : folder.c_str();
+}
+
+} // namespace
+
+SafeOutputFile::SafeOutputFile(std::string path, mode_t permissions) : path_(std::move(path)) {
     const std::string folder = FolderOf(path_);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char tag[17];
-        std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(TemporaryTag()));
-        temporary_ = folder + ".brantlewick-" + tag + ".tmp";
-        // Created like any new file, so the umask decides its mode as it would for the output itself.
-        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        if (fd_ >= 0) {
-            return;
+    temporary::SweepBeforeFirstUse(folder);
+    // Made with the input's permissions, the file gets them less the umask or the folder's default ACL, as
+    // a copy by cp would; it is restricted to its owner below until it becomes the result.
+    fd_ = ::open(Spelled(folder), O_TMPFILE | O_WRONLY | O_CLOEXEC | O_NOCTTY, permissions & kPermissionBits);
+    if (fd_ < 0) {
+        // The file system cannot make a file without a name.
+        fd_ = temporary::Create(folder, temporary_);
+        if (fd_ < 0) {
+            Fail(errno, "cannot create the output file", path_);
         }
-        if (errno != EEXIST) {
-            break;
+        mode_ = permissions & kPermissionBits & ~CreationMask();
+    }
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        Fail(errno, "cannot create the output file", path_);
+    }
+    id_ = FileId{info.st_dev, info.st_ino};
+    temporaryMode_ = info.st_mode & kPermissionBits;
+    if (temporary_.empty()) {
+        mode_ = temporaryMode_;
+    }
+    // Read and write for its owner alone, also from a read-only input: a folder scan passes over a dot-file
+    // only while it is writable.
+    if (temporaryMode_ != kOwnerOnly) {
+        temporaryMode_ = kOwnerOnly;
+        if (::fchmod(fd_, temporaryMode_) != 0) {
+            Fail(errno, "cannot create the output file", path_);
         }
     }
-    const int error = errno;
-    temporary_.clear();
-    ThrowSystemError(error, "cannot create the output file", path_);
 }
 
 void CheckOutputPlace(const std::string& path) {
@@ -135,19 +176,32 @@ SafeOutputFile::~SafeOutputFile() {
     Discard();
 }
 
-void SafeOutputFile::Discard() noexcept {
+void SafeOutputFile::Fail(int error, const std::string& action, const std::string& path) {
+    Discard();
+    ThrowSystemError(error, action, path);
+}
+
+void SafeOutputFile::ReleaseDescriptor() noexcept {
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
     }
+    if (held_) {
+        temporary::Unkeep();
+        held_ = false;
+    }
+}
+
+void SafeOutputFile::Discard() noexcept {
+    ReleaseDescriptor();
     if (!temporary_.empty()) {
-        ::unlink(temporary_.c_str());
+        temporary::Remove(temporary_);
         temporary_.clear();
     }
 }
 
 void SafeOutputFile::Write(std::string_view bytes) {
-    if (fd_ < 0) {
+    if (fd_ < 0 || finished_) {
         throw EngineError(path_, "output already finished");
     }
     WriteAll(fd_, bytes, path_);
@@ -156,56 +210,113 @@ void SafeOutputFile::Write(std::string_view bytes) {
 void SafeOutputFile::Close() {
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) {
-        const int error = errno;
-        Discard();
-        ThrowSystemError(error, "cannot write", path_);
+    const int closed = ::close(fd);
+    const int error = errno;
+    ReleaseDescriptor();
+    if (closed != 0) {
+        Fail(error, "cannot write", path_);
     }
 }
 
-FileId SafeOutputFile::Finish() {
-    if (fd_ < 0) {
+FileStamp SafeOutputFile::Stamp() const {
+    if (fd_ < 0 || finished_) {
         throw EngineError(path_, "output already finished");
     }
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0) {
-        const int error = errno;
-        Discard();
-        ThrowSystemError(error, "cannot examine", path_);
+    return StampOf(fd_, id_);
+}
+
+FileStamp SafeOutputFile::Finish() {
+    FileStamp stamp = Stamp();
+    finished_ = true;
+    if (temporary_.empty()) {
+        held_ = temporary::Keep();
+        if (held_) {
+            return stamp;
+        }
+        // Too many files wait already: this one waits under a name, and gives its descriptor back.
+        if (!temporary::Link(fd_, FolderOf(path_), temporary_, true)) {
+            Fail(errno, "cannot create the output file", path_);
+        }
     }
     Close();
-    return FileId{info.st_dev, info.st_ino};
+    return stamp;
+}
+
+// Given just before the file gets the result's name; a file that waits closed under its temporary name is
+// opened again for it, and must still be the one written.
+void SafeOutputFile::GiveResultMode() {
+    if (temporaryMode_ == mode_) {
+        return;
+    }
+    int fd = fd_;
+    if (fd < 0) {
+        fd = ::open(temporary_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        struct stat info {};
+        if (fd < 0 || ::fstat(fd, &info) != 0 || FileId{info.st_dev, info.st_ino} != id_) {
+            const int error = fd < 0 ? errno : ESTALE;
+            if (fd >= 0) {
+                ::close(fd);
+            }
+            Fail(error, "cannot replace the output file", path_);
+        }
+    }
+    const int changed = ::fchmod(fd, mode_);
+    const int error = errno;
+    if (fd != fd_) {
+        ::close(fd);
+    }
+    if (changed != 0) {
+        Fail(error, "cannot replace the output file", path_);
+    }
+    temporaryMode_ = mode_;
 }
 
 void SafeOutputFile::Commit() {
     Commit(path_);
 }
 
+void SafeOutputFile::Commit(const std::string& path) {
+    Publish(path, true);
+}
+
 bool SafeOutputFile::CommitIfFree(const std::string& path) {
-    if (fd_ >= 0) {
-        Close();
-    } else if (temporary_.empty()) {
+    return Publish(path, false);
+}
+
+bool SafeOutputFile::Publish(const std::string& path, bool replace) {
+    if (fd_ < 0 && temporary_.empty()) {
         throw EngineError(path, "output already finished");
     }
-    if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) != 0) {
-        return false;
+    GiveResultMode();
+    if (temporary_.empty()) {
+        if (LinkOpenFile(fd_, path)) {
+            try {
+                Close();
+            } catch (...) {
+                ::unlink(path.c_str());
+                throw;
+            }
+            return true;
+        }
+        if (!replace) {
+            return false;
+        }
+        // Something is in the way: the file takes a temporary name, which a rename puts in its place at once.
+        if (errno != EEXIST || !temporary::Link(fd_, FolderOf(path), temporary_, false)) {
+            Fail(errno, "cannot replace the output file", path);
+        }
+    }
+    if (fd_ >= 0) {
+        Close();
+    }
+    if (!temporary::Rename(temporary_, path, replace)) {
+        if (!replace) {
+            return false;
+        }
+        Fail(errno, "cannot replace the output file", path);
     }
     temporary_.clear();
     return true;
-}
-
-void SafeOutputFile::Commit(const std::string& path) {
-    if (fd_ >= 0) {
-        Close();
-    } else if (temporary_.empty()) {
-        throw EngineError(path, "output already finished");
-    }
-    if (::rename(temporary_.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        Discard();
-        ThrowSystemError(error, "cannot replace the output file", path);
-    }
-    temporary_.clear();
 }
 
 } // namespace brantlewick

@@ -4,6 +4,8 @@
 
 #include "FileSystem.h"
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -29,6 +31,8 @@ public:
     std::uint64_t BytesRead() const noexcept { return bytesRead_; }
     // The file that was opened, as it was found then; nothing for a descriptor handed in.
     const std::optional<FileId>& Id() const noexcept { return id_; }
+    // Its permission bits; those of a new file (0666) for a descriptor handed in.
+    mode_t Permissions() const noexcept { return permissions_; }
 
 private:
     int fd_ = -1;
@@ -36,37 +40,53 @@ private:
     std::string name_;
     std::uint64_t bytesRead_ = 0;
     std::optional<FileId> id_;
+    mode_t permissions_ = 0666;
     std::optional<std::uint64_t> sizeAtOpen_; // a regular file's, opened by name
     bool atEnd_ = false;
 };
 
 // Writes a file so that it appears whole or not at all: the bytes go to a temporary file in the target's
-// folder, which Commit() renames over the target. Destroying an uncommitted file removes the temporary.
+// folder, which Commit() gives the target's name. The temporary has no name where the file system allows
+// (see TemporaryFiles.h), and is readable by its owner alone. The result gets `permissions`, its input's,
+// less the umask, as `cp` gives them (where the file has no name while written, its folder's default ACL
+// takes the umask's place, as for cp). Destroying an uncommitted file removes
+// the temporary.
 class SafeOutputFile {
 public:
-    explicit SafeOutputFile(std::string path);
+    SafeOutputFile(std::string path, mode_t permissions);
     ~SafeOutputFile();
     SafeOutputFile(const SafeOutputFile&) = delete;
     SafeOutputFile& operator=(const SafeOutputFile&) = delete;
 
     void Write(std::string_view bytes);
-    // Ends the writing: the bytes wait, complete, under the temporary name. Returns the identity that the
-    // output will have once committed.
-    FileId Finish();
+    // The stamp that the output will have once committed; while it is written.
+    FileStamp Stamp() const;
+    // Ends the writing: the bytes wait, complete, for Commit(), which may be long. Returns Stamp().
+    FileStamp Finish();
     void Commit();
     // Commits under another name, which must lie in the same folder as the target it was made for.
     void Commit(const std::string& path);
-    // The same unless something is found under `path`, or the file system cannot rename without
-    // replacing: then answers false and the file stays as it was.
+    // The same unless something is found under `path`, or the file system cannot name the file without
+    // replacing: then answers false and the file waits as before.
     bool CommitIfFree(const std::string& path);
 
 private:
+    bool Publish(const std::string& path, bool replace);
+    void GiveResultMode();
+    // Closes the descriptor; a failure discards the file and throws.
     void Close();
     void Discard() noexcept;
+    void ReleaseDescriptor() noexcept;
+    [[noreturn]] void Fail(int error, const std::string& action, const std::string& path);
 
     std::string path_;
-    std::string temporary_;
+    std::string temporary_; // the temporary's name; empty while it has none
     int fd_ = -1;
+    FileId id_;
+    mode_t mode_ = 0;          // the result's
+    mode_t temporaryMode_ = 0; // the file's until it becomes the result
+    bool finished_ = false;
+    bool held_ = false; // finished without a name, its descriptor counted against the process's
 };
 
 // Throws the EngineError that SafeOutputFile would throw for `path` when its folder is missing or not

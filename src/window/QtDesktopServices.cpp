@@ -4,6 +4,7 @@
 
 #include "PathHelpers.h"
 #include "PreviewWindow.h"
+#include "TemporaryFiles.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -133,8 +134,10 @@ void QtDesktopServices::ProcessEvents() {
 }
 
 void QtDesktopServices::EndProgram() {
-    // Every setting is already on disk and no output file is half written between events, so nothing is
-    // lost by leaving without unwinding a run that may still be on the stack.
+    // Every setting is already on disk, and an output file is never half written under its own name, so
+    // nothing is lost by leaving without unwinding a run that may still be on the stack; but a large file
+    // may be in the middle of its conversion, and its temporary file, where it has a name, must go.
+    AbandonTemporaryFiles();
     std::fflush(nullptr);
     std::_Exit(EXIT_SUCCESS);
 }

@@ -137,6 +137,24 @@ TEST(BatchTest, NamesResultsBesideOrInTheFolderAndNeverOnAnInput) {
               dir / "docs/new-Pellnor-Pellnor.txt");
 }
 
+// A result of this batch keeps later files off its name; a file that another run made there since, under
+// the inode number of a result it deleted, is not one, and is replaced like any older file. Taken for one,
+// it gave two runs into one folder spurious -Pellnor results.
+TEST(BatchTest, OnlyThisBatchsOwnResultsAreKept) {
+    TempDir dir;
+    WriteBytes(dir / "a.txt", "A");
+    WriteBytes(dir / "b", "a result of a.txt, or a file in its place");
+    const FileStamp result = *StampOf(dir / "b");
+    if (result.handle.empty()) {
+        GTEST_SKIP() << "the file system tells files apart by their inode numbers alone";
+    }
+    OutputNamer namer({dir / "a.txt"});
+    namer.Written(IdOf(dir / "a.txt"), result);
+    EXPECT_EQ(namer.OutputPathFor("/elsewhere/b", dir.Path()), dir / "b-Pellnor.");
+    namer.Written(IdOf(dir / "a.txt"), FileStamp{result.id, "the handle of the file deleted there"});
+    EXPECT_EQ(namer.OutputPathFor("/elsewhere/b", dir.Path()), dir / "b");
+}
+
 // A result that cannot be deleted is reported by the write that follows; its mode stays as it was. The
 // forced delete used to make it writable first and leave it so.
 TEST(BatchTest, AResultThatCannotBeDeletedKeepsItsModeAndTheWriteFails) {

@@ -1,39 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Converting real files: the output appears whole or not at all, and every failure is one named error.
 #include "Conversion.h"
+#include "EngineError.h"
 #include "ExactError.h"
+#include "LineFile.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
 
 namespace brantlewick {
 namespace {
 
 using testing::TempDir;
-
-// The bytes counted are the file's, before decoding and after encoding.
-TEST(ConvertFileTest, ReplacesAnOldOutputWholeAndLeavesNothingElse) {
-    TempDir dir;
-    using namespace std::string_literals;
-    for (const auto& [input, expected] : {std::pair{"Hi. Bye! Ok?"s, "Hi.\r\nBye!\r\nOk?\r\n"s},
-                                          {""s, ""s},
-                                          {"\xFF\xFEH\0i\0.\0"s, "\xFF\xFEH\0i\0.\0\r\0\n\0"s}}) {
-        testing::WriteBytes(dir / "in.txt", input);
-        testing::WriteBytes(dir / "out.txt", "an older, much longer output that must vanish");
-        const ConversionCounts counts = ConvertFile(dir / "in.txt", dir / "out.txt", {});
-        EXPECT_EQ(testing::ReadBytes(dir / "out.txt"), expected);
-        EXPECT_EQ(counts.bytesIn, input.size());
-        EXPECT_EQ(counts.bytesOut, expected.size());
-        EXPECT_EQ(testing::ListNames(dir.Path()), "in.txt|out.txt"); // no temporary file left
-    }
-}
 
 TEST(ConvertFileTest, FailuresLeaveNoOutputAndNameTheFile) {
     TempDir dir;
@@ -85,6 +74,133 @@ TEST(ConvertFileTest, WriteFailureHalfWayLeavesNoPartialFile) {
     EXPECT_EXIT(ConvertUnderFileSizeLimit(dir / "in.txt", dir / "out.txt"), ::testing::ExitedWithCode(3), "");
     EXPECT_EQ(testing::ListNames(dir.Path()), "in.txt|out.txt");
     EXPECT_EQ(testing::ReadBytes(dir / "out.txt"), "previous");
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// The modes of the files without a name (O_TMPFILE) that this process holds open in `folder`.
+std::string OpenTemporaryModes(const std::string& folder) {
+    std::string modes;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        if (std::filesystem::read_symlink(entry.path()).string().starts_with(folder + "/#")) {
+            modes += std::to_string(ModeOf(entry.path())) + " ";
+        }
+    }
+    return modes;
+}
+
+// A result gets its input's permission bits less the umask, as cp gives them, and its temporary file is its
+// owner's alone meanwhile. Results used to get 0666 less the umask: a private diary came out world-readable.
+TEST(ConvertFileTest, AResultHasItsInputsPermissionsLessTheUmask) {
+    const struct {
+        mode_t input, umask, temporary, result;
+    } rows[] = {{0600, 022, 0600, 0600}, {0644, 077, 0600, 0600}, {0755, 022, 0600, 0755},
+                {0444, 002, 0600, 0444}, {0666, 002, 0600, 0664}, {04755, 0, 0600, 0755}};
+    TempDir dir;
+    const mode_t usual = ::umask(022);
+    for (const auto& row : rows) {
+        for (const bool waited : {false, true}) { // converted over an old file, or finished and committed
+            SCOPED_TRACE(std::to_string(row.input) + (waited ? " waited" : ""));
+            ::umask(row.umask);
+            testing::WriteBytes(dir / "in.txt", "A. B.");
+            ::chmod((dir / "in.txt").c_str(), row.input);
+            testing::WriteBytes(dir / "out.txt", "an older, much longer output that must vanish");
+            if (waited) {
+                SafeOutputFile output(dir / "out.txt", InputFile(dir / "in.txt").Permissions());
+                output.Write("A.\r\nB.\r\n");
+                EXPECT_EQ(OpenTemporaryModes(dir.Path()), std::to_string(row.temporary) + " ");
+                std::filesystem::remove(dir / "out.txt");
+                output.Finish();
+                EXPECT_TRUE(output.CommitIfFree(dir / "out.txt"));
+            } else {
+                const ConversionCounts counts = ConvertFile(dir / "in.txt", dir / "out.txt", {});
+                EXPECT_EQ(std::to_string(counts.bytesIn) + " in, " + std::to_string(counts.bytesOut),
+                          "5 in, 8");
+            }
+            EXPECT_EQ(testing::ReadBytes(dir / "out.txt"), "A.\r\nB.\r\n");
+            EXPECT_EQ(ModeOf(dir / "out.txt"), row.result);
+            EXPECT_EQ(testing::ListNames(dir.Path()), "in.txt|out.txt"); // no temporary file left
+        }
+    }
+    ::umask(usual);
+}
+
+// A child that writes results into `folder` and leaves them finished, waiting to be committed: with few
+// open files to spare, most wait under a temporary name. Returns once they are written.
+pid_t StartWaitingWriter(const std::string& folder) {
+    int ready[2];
+    EXPECT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit few{24, 24};
+        ::setrlimit(RLIMIT_NOFILE, &few);
+        std::vector<std::unique_ptr<SafeOutputFile>> waiting;
+        for (int i = 0; i < 40; ++i) {
+            waiting.push_back(std::make_unique<SafeOutputFile>(folder + "/r" + std::to_string(i), 0644));
+            waiting.back()->Finish();
+        }
+        if (::write(ready[1], "!", 1) == 1) {
+            ::pause(); // until killed
+        }
+        std::_Exit(1);
+    }
+    char done = 0;
+    EXPECT_EQ(::read(ready[0], &done, 1), 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    return child;
+}
+
+// Another process writes into `folder`, as the next run would, and answers the temporary files it finds
+// there afterwards, by name, with their modes.
+std::map<std::string, mode_t> WriteOnceMore(const std::string& folder) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        SafeOutputFile(folder + "/next.txt", 0644).Commit();
+        std::_Exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    std::map<std::string, mode_t> found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().filename().string().starts_with(".brantlewick-")) {
+            found[entry.path().filename()] = ModeOf(entry.path());
+        }
+    }
+    return found;
+}
+
+// Named temporaries are their owner's alone. Those a killed run left go with the next process that writes
+// into the folder, but never while a run that may own them lives, nor another user's or another host's.
+TEST(ConvertFileTest, WhatAKilledRunLeftGoesWithTheNextRunButNeverWhatALiveOneHolds) {
+    TempDir dir;
+    const pid_t live = StartWaitingWriter(dir.Path());
+    const std::string host = testing::ListNames(dir.Path()).substr(13, 8); // after ".brantlewick-"
+    const auto named = [](const std::string& from, const char* tag) {
+        return ".brantlewick-" + from + "-" + tag + ".part";
+    };
+    const std::string stale = named(host, "00000000000000bb");
+    const std::string otherHost = named(host == "00000000" ? "ffffffff" : "00000000", "00000000000000cc");
+    const std::string otherUser = named(host, "00000000000000aa");
+    testing::WriteBytes(dir / stale, "left by a killed run");
+    testing::WriteBytes(dir / otherHost, "left by a killed run on another host, or one that lives there");
+    std::map<std::string, mode_t> leftAlone{{otherHost, ModeOf(dir / otherHost)}};
+    if (::geteuid() == 0) { // only root can make another user's
+        testing::WriteBytes(dir / otherUser, "another user's");
+        ASSERT_EQ(::chown((dir / otherUser).c_str(), 65534, 65534), 0);
+        leftAlone[otherUser] = ModeOf(dir / otherUser);
+    }
+    const auto found = WriteOnceMore(dir.Path());
+    EXPECT_GT(found.size(), leftAlone.size() + 4);
+    for (const auto& [name, mode] : found) {
+        EXPECT_TRUE(mode == 0600 || leftAlone.contains(name) || name == stale) << name;
+    }
+    EXPECT_TRUE(found.contains(stale));
+    ::kill(live, SIGKILL);
+    ::waitpid(live, nullptr, 0);
+    EXPECT_EQ(WriteOnceMore(dir.Path()), leftAlone);
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Start Adding" on real files in a temporary folder, with the boxes and the yields scripted.
+#include "LineFile.h"
 #include "PaintingWait.h"
 #include "ProgressBar.h"
+#include "QtDesktopServices.h"
 #include "TestWindow.h"
 
 #include <QLineEdit>
@@ -9,6 +11,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <functional>
@@ -93,6 +96,7 @@ TEST(StartAddingTest, ResultsFollowTheSaveOptionReplaceOldOnesAndNeverTheInput) 
         RunWindow window;
         ::symlink((window / "Docs").c_str(), (window / "DocsLink").c_str());
         window.Inputs({"a.txt"});
+        ::chmod((window / "Docs/a.txt").c_str(), 0600); // a private input gives a private result
         const std::string result = window / (beside ? "Docs/a-Pellnor.txt" : "Out/a.txt");
         WriteBytes(result, "old read-only result");
         ::chmod(result.c_str(), 0444);
@@ -100,6 +104,8 @@ TEST(StartAddingTest, ResultsFollowTheSaveOptionReplaceOldOnesAndNeverTheInput) 
         window.Click("PushButton2");
         EXPECT_EQ(window.Said(), QStringList{"Done."}) << folder;
         EXPECT_EQ(ReadBytes(result), "Hi.\r\nBye!\r\nOk?\r\n");
+        struct stat info {};
+        EXPECT_EQ(::stat(result.c_str(), &info) == 0 ? info.st_mode & 0777 : 0, 0600u);
         EXPECT_EQ(ListNames(window / "Docs") + " " + ListNames(window / "Out"),
                   beside ? "a-Pellnor.txt|a.txt " : "a.txt a.txt");
     }
@@ -265,6 +271,27 @@ TEST(StartAddingTest, AWindowClosedOrDestroyedDuringTheRunStopsIt) {
             << at;
         EXPECT_EQ(window.desktop.processEventsCount, at > 0 ? at : 6); // closing yields twice itself
     }
+}
+
+// Closing the window ends the program at once, also in the middle of a run: the temporary files that have
+// a name (here finished results waiting while open files ran short) go with it. They used to stay.
+TEST(StartAddingTest, TheProgramEndedMidRunLeavesNoTemporaryFile) {
+    const TempDir dir;
+    QtDesktopServices desktop;
+    const auto endMidRun = [&] {
+        const rlimit few{64, 64};
+        ::setrlimit(RLIMIT_NOFILE, &few);
+        std::vector<std::unique_ptr<SafeOutputFile>> waiting;
+        for (int i = 0; i < 40; ++i) {
+            waiting.push_back(std::make_unique<SafeOutputFile>(dir / std::to_string(i), 0644));
+            waiting.back()->Finish();
+        }
+        if (ListNames(dir.Path()).starts_with(".brantlewick-")) {
+            desktop.EndProgram();
+        }
+    };
+    EXPECT_EXIT(endMidRun(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(ListNames(dir.Path()), "");
 }
 
 // A box keeps the run waiting while it is open: the bar shows the file it is about, not the one it was
