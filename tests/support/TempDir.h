@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace brantlewick::testing {
 
@@ -21,6 +22,22 @@ public:
 
 private:
     std::string path_;
+};
+
+// A descriptor whose reads give `bytes` in pieces of `pieceSize` (at most 32 KiB), one a read, the way a
+// pipe does when its writer is slow; then the end.
+class PiecesDescriptor {
+public:
+    PiecesDescriptor(std::string_view bytes, std::size_t pieceSize);
+    ~PiecesDescriptor();
+    PiecesDescriptor(const PiecesDescriptor&) = delete;
+    PiecesDescriptor& operator=(const PiecesDescriptor&) = delete;
+
+    int Descriptor() const { return reader_; }
+
+private:
+    int reader_ = -1;
+    std::thread writer_;
 };
 
 void WriteBytes(const std::string& path, std::string_view bytes);
