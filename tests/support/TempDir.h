@@ -2,6 +2,11 @@
 // A real temporary folder per test, removed with everything in it afterwards, plus small file helpers.
 #pragma once
 
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -24,15 +29,27 @@ private:
     std::string path_;
 };
 
-// A descriptor whose reads give `bytes` in pieces of `pieceSize` (at most 32 KiB), one a read, the way a
-// pipe does when its writer is slow; then the end.
+// A descriptor whose reads give `bytes` in pieces of `pieceSize` (at most 32 KiB), one a read, as a pipe's
+// do when its writer is slow; then the end. A thread writes them, blocked while the reader is behind.
 class PiecesDescriptor {
 public:
-    PiecesDescriptor(std::string_view bytes, std::size_t pieceSize);
-    ~PiecesDescriptor();
-    PiecesDescriptor(const PiecesDescriptor&) = delete;
-    PiecesDescriptor& operator=(const PiecesDescriptor&) = delete;
-
+    PiecesDescriptor(std::string_view bytes, std::size_t pieceSize) {
+        int ends[2];
+        if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) {
+            throw std::runtime_error("cannot create a socket pair");
+        }
+        reader_ = ends[0];
+        writer_ = std::thread([writer = ends[1], bytes = std::string(bytes), pieceSize] {
+            for (std::size_t at = 0; at < bytes.size(); at += pieceSize) { // fails once the reader is gone
+                (void)::send(writer, bytes.data() + at, std::min(pieceSize, bytes.size() - at), MSG_NOSIGNAL);
+            }
+            ::close(writer);
+        });
+    }
+    ~PiecesDescriptor() {
+        ::close(reader_);
+        writer_.join();
+    }
     int Descriptor() const { return reader_; }
 
 private:
