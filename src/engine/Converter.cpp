@@ -188,7 +188,6 @@ std::string_view Converter::SetMarkAside(std::string_view chunk, OutputSink& out
         lookingForMark_ = false;
         out.Append(kUtf8Mark);
     } else if (end) {
-        lookingForMark_ = false;
         FeedStages(kUtf8Mark.substr(0, markHeld_), out);
     }
     return chunk;

@@ -123,20 +123,19 @@ std::optional<Utf8Character> ReadUtf8(std::string_view data) {
 }
 
 // A file without a name in the temporary folder, readable by nobody else: nothing of it outlives the
-// process, however the process ends. Where the file system cannot make one, a named file is unlinked at once.
+// process, however the process ends.
 int OpenUnnamedTemporary(const std::string& name) {
     const char* variable = std::getenv("TMPDIR");
     const std::string folder = variable != nullptr && *variable != '\0' ? variable : "/tmp";
     int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+    if (fd < 0) {
+        // Not every file system makes unnamed files; a named one unlinked at once serves nearly as well.
         std::string path = folder + "/.brantlewick-XXXXXX";
         fd = ::mkostemp(path.data(), O_CLOEXEC);
-        if (fd >= 0) {
-            ::unlink(path.c_str());
+        if (fd < 0) {
+            ThrowSystemError(errno, "cannot create a temporary file in " + folder, name);
         }
-    }
-    if (fd < 0) {
-        ThrowSystemError(errno, "cannot create a temporary file in " + folder, name);
+        ::unlink(path.c_str());
     }
     return fd;
 }
@@ -383,19 +382,10 @@ void TextInput::WriteHeld() {
     if (::lseek(held_, 0, SEEK_SET) != 0) {
         ThrowSystemError(errno, "cannot read back the temporary file", input_.Name());
     }
+    InputFile held(held_, input_.Name());
     raw_.resize(kRawPiece);
-    for (;;) {
-        const ssize_t got = ::read(held_, raw_.data(), raw_.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            ThrowSystemError(errno, "cannot read back the temporary file", input_.Name());
-        }
-        if (got == 0) {
-            return;
-        }
-        write_(std::string_view(raw_.data(), static_cast<std::size_t>(got)));
+    while (const std::size_t got = held.Read(raw_.data(), raw_.size())) {
+        write_(std::string_view(raw_.data(), got));
     }
 }
 

@@ -12,6 +12,7 @@
 #include <iconv.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -29,6 +30,7 @@ const struct {
     bool refused = false;
     std::size_t piece = 1; // read from a descriptor, each read gives so many bytes
 } kRows[] = {
+    {"an empty file", "", ""},
     {"UTF-16 LE", "\xFF\xFEH\0i\0.\0 \0B\0\r\0\n\0"s, "\xFF\xFEH\0i\0.\0\r\0\n\0B\0"s},
     {"UTF-16 BE", "\xFE\xFF\0A\xD8\x3D\xDE\0\0!\0 \x01\0"s, "\xFE\xFF\0A\xD8\x3D\xDE\0\0!\0\r\0\n\x01\0"s},
     {"UTF-32 LE", "\xFF\xFE\0\0?\0\0\0 \0\0\0x\0\0\0"s, "\xFF\xFE\0\0?\0\0\0\r\0\0\0\n\0\0\0x\0\0\0"s},
@@ -39,7 +41,7 @@ const struct {
      "not valid UTF-16 text (a last character cut short at byte 6)", true},
     {"a lone surrogate at the end", "\xFE\xFF\0\x41\xD8\0"s,
      "not valid UTF-16 text (a lone surrogate at byte 4)", true},
-    {"an ending inside a character", "\xFF\xFE\xE9\0"s, "cannot be written back as UTF-16", true},
+    {"an ending inside a character", "\xFF\xFE\xC0\0"s, "cannot be written back as UTF-16", true},
     // FF FE 00 00 was once read as UTF-16 LE when a unit in the first read was no character: garbage.
     {"the UTF-32 LE mark decides", "\xFF\xFE\0\0A\0\0\0\0\0\x11\0"s,
      "not valid UTF-32 text (a value that is no character at byte 8)", true},
@@ -51,31 +53,48 @@ const struct {
 };
 
 // From a file, and from a descriptor read a few bytes at a time: one result, or one refusal writing nothing.
+// An older output (the row's name) is replaced whole or left whole; the bytes counted are the files'.
 TEST(TextEncodingTest, MarkedUnicodeIsConvertedInItsOwnEncodingOrRefusedWhole) {
     const ConversionOptions options{{".", "!", "?", "\xC3"}, 1};
     for (const auto& row : kRows) {
         SCOPED_TRACE(row.name);
         testing::TempDir dir;
         testing::WriteBytes(dir / "in", row.in);
+        testing::WriteBytes(dir / "out", row.name);
         const testing::PiecesDescriptor pipe(row.in, row.piece);
         InputFile input(pipe.Descriptor(), "-");
         std::string piped;
+        const auto pipeOut = [&piped](std::string_view bytes) { piped += bytes; };
         for (const bool fromFile : {true, false}) {
             try {
-                if (fromFile) {
-                    ConvertFile(dir / "in", dir / "out", options);
-                } else {
-                    ConvertStream(input, options, [&piped](std::string_view bytes) { piped += bytes; });
-                }
+                const ConversionCounts counts = fromFile ? ConvertFile(dir / "in", dir / "out", options)
+                                                         : ConvertStream(input, options, pipeOut);
                 EXPECT_EQ(fromFile ? testing::ReadBytes(dir / "out") : piped, row.out);
+                EXPECT_EQ(counts.bytesIn, row.in.size());
+                EXPECT_EQ(counts.bytesOut, row.out.size());
             } catch (const EngineError& error) {
                 EXPECT_TRUE(row.refused) << error.what();
                 EXPECT_NE(error.Reason().find(row.out), std::string::npos) << error.Reason();
             }
         }
-        EXPECT_EQ(testing::ListNames(dir.Path()), row.refused ? "in" : "in|out");
-        EXPECT_TRUE(!row.refused || piped.empty()) << piped.size() << " bytes written";
+        EXPECT_EQ(testing::ListNames(dir.Path()), "in|out"); // no temporary file left
+        EXPECT_TRUE(!row.refused || (piped.empty() && testing::ReadBytes(dir / "out") == row.name));
     }
+}
+
+// The result of an encoded stream waits in $TMPDIR; where nothing can be made there, nothing is converted.
+TEST(TextEncodingTest, AnEncodedStreamWaitsInTheTemporaryFolder) {
+    testing::TempDir dir;
+    const std::string tmp = dir / "missing";
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+    const testing::PiecesDescriptor pipe("\xFF\xFEH\0"s, 4);
+    InputFile input(pipe.Descriptor(), "-");
+    try {
+        ConvertStream(input, {}, [](std::string_view) { ADD_FAILURE() << "written"; });
+    } catch (const EngineError& error) {
+        EXPECT_EQ(error.Reason(), "cannot create a temporary file in " + tmp + ": No such file or directory");
+    }
+    ::unsetenv("TMPDIR"); // each test runs in a process of its own
 }
 
 // The reference: glibc's iconv; nothing when it refuses the text.
@@ -140,6 +159,10 @@ TEST(TextEncodingTest, AgreesWithIconvOnEveryCharacterAndOnMalformedUnits) {
         // Cut inside a unit, or between the halves of the first pair; and inside the last UTF-8 character.
         EXPECT_EQ(Ours<TextDecoder>(encoding, units, wide ? 4 * 0xF000 + 2 : 2 * 0xF800 + 2), utf8);
         EXPECT_EQ(Ours<TextEncoder>(encoding, utf8, utf8.size() - 2), units);
+        for (const char* bad :
+             {"\x80", "\xC1\xBF", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5"}) {
+            EXPECT_EQ(Ours<TextEncoder>(encoding, bad), Iconv(name, "UTF-8", bad)) << bad;
+        }
         for (int n = 0; n < 9 * 9 * 9; ++n) {
             const std::string in = ThreeUnits(encoding, n);
             EXPECT_EQ(Ours<TextDecoder>(encoding, in, 1), Iconv("UTF-8", name, in)) << n;

@@ -64,8 +64,8 @@ std::string Rewrite(std::string line, const std::vector<std::string>& entries, c
                     ConversionCounts& counts) {
     for (const std::string& entry : entries) {
         std::uint64_t matches = 0;
-        line = ReplaceAll(line, std::string(entry).append(" "), entry, counts.spacesDropped);
-        line = ReplaceAll(line, entry, std::string(entry).append(breaks), matches);
+        line = ReplaceAll(line, entry + " ", entry, counts.spacesDropped);
+        line = ReplaceAll(line, entry, entry + breaks, matches);
         counts.breaksInserted += matches * breaks.size() / 2;
     }
     return line;
@@ -131,10 +131,32 @@ std::vector<std::string> Paragraphs(const std::vector<Line>& lines) {
     return paragraphs;
 }
 
-// The paragraphs rewritten, each ending its line, with one empty line between two.
-std::string Reflow(const std::vector<std::string>& paragraphs, const std::vector<std::string>& entries,
-                   const std::string& breaks, ConversionCounts& tally) {
+} // namespace
+
+std::string ReferenceConvert(const std::string& text, const std::vector<std::string>& allEntries,
+                             int enterCount, LineBreaks lineBreaks, ConversionCounts* counts) {
+    ConversionCounts ignored;
+    ConversionCounts& tally = counts != nullptr ? *counts : ignored;
+    std::string breaks;
+    for (int i = 0; i < enterCount; ++i) {
+        breaks += "\r\n";
+    }
+    std::vector<std::string> entries;
+    for (const std::string& entry : allEntries) {
+        if (!entry.empty() &&
+            (lineBreaks == LineBreaks::Join || entry.find_first_of("\r\n") == std::string::npos)) {
+            entries.push_back(entry);
+        }
+    }
     std::string out;
+    if (lineBreaks != LineBreaks::Reflow) {
+        for (const Line& line : SplitLines(text)) {
+            out += Rewrite(line.text, entries, breaks, tally) +
+                   (lineBreaks == LineBreaks::Keep ? line.terminator : "");
+        }
+        return out;
+    }
+    const std::vector<std::string> paragraphs = Paragraphs(SplitLines(text));
     for (std::size_t i = 0; i < paragraphs.size(); ++i) {
         // A list item starts on a line of its own, on the breaks inserted before it if there are any.
         std::string converted;
@@ -147,6 +169,7 @@ std::string Reflow(const std::vector<std::string>& paragraphs, const std::vector
             converted += converted.ends_with("\r\n") ? "" : "\r\n";
             start = mark + 1;
         }
+        // Every paragraph ends its line, and one empty line follows all but the last.
         std::size_t pairs = 0;
         while (converted.size() >= 2 * (pairs + 1) &&
                converted.compare(converted.size() - 2 * (pairs + 1), 2, "\r\n") == 0) {
@@ -160,42 +183,10 @@ std::string Reflow(const std::vector<std::string>& paragraphs, const std::vector
     return out;
 }
 
-} // namespace
-
-std::string ReferenceConvert(const std::string& text, const std::vector<std::string>& entries, int enterCount,
-                             LineBreaks lines, ConversionCounts* counts) {
-    // A UTF-8 mark at the start is set apart from the text, except by the classic joined lines.
-    if (lines != LineBreaks::Join && text.starts_with("\xEF\xBB\xBF")) {
-        return "\xEF\xBB\xBF" + ReferenceConvert(text.substr(3), entries, enterCount, lines, counts);
-    }
-    ConversionCounts ignored;
-    ConversionCounts& tally = counts != nullptr ? *counts : ignored;
-    std::string breaks;
-    for (int i = 0; i < enterCount; ++i) {
-        breaks += "\r\n";
-    }
-    std::vector<std::string> usable;
-    for (const std::string& entry : entries) {
-        if (!entry.empty() &&
-            (lines == LineBreaks::Join || entry.find_first_of("\r\n") == std::string::npos)) {
-            usable.push_back(entry);
-        }
-    }
-    if (lines == LineBreaks::Reflow) {
-        return Reflow(Paragraphs(SplitLines(text)), usable, breaks, tally);
-    }
-    std::string out;
-    for (const Line& line : SplitLines(text)) {
-        out += Rewrite(line.text, usable, breaks, tally);
-        out += lines == LineBreaks::Keep ? line.terminator : "";
-    }
-    return out;
-}
-
 std::uint64_t EditorLines(std::string_view text) {
-    std::uint64_t lines = !text.empty() && text.back() != '\n' && text.back() != '\r' ? 1 : 0;
+    std::uint64_t lines = !text.empty() && text.back() != '\n' && text.back() != '\r';
     for (std::size_t i = 0; i < text.size(); ++i) {
-        lines += text[i] == '\n' || (text[i] == '\r' && text.substr(i + 1, 1) != "\n") ? 1 : 0;
+        lines += text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
     }
     return lines;
 }
