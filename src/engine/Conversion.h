@@ -86,9 +86,14 @@ struct ConversionCounts {
 class Stage;
 
 // Converts one stream of bytes. The output is the same however the input is cut into pieces.
+//
+// A UTF-8 byte-order mark at the start is no part of the text: it goes to the output as it is, before
+// anything else, and the stages see the text after it, so that it neither hides the start of the first
+// sentence nor counts as a line's first word. The classic conversion alone (line ends joined, no sentence
+// mode) reads it as three ordinary bytes, as it always has.
 class Converter {
 public:
-    explicit Converter(ConversionOptions options);
+    explicit Converter(const ConversionOptions& options);
     ~Converter();
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
@@ -104,6 +109,9 @@ public:
 private:
     class Link;
     void Connect(OutputSink& out);
+    // What the stages are to see of `chunk` while the start may still be a mark; `end` when none follows.
+    std::string_view SetMarkAside(std::string_view chunk, OutputSink& out, bool end);
+    void FeedStages(std::string_view chunk, OutputSink& out);
 
     std::vector<std::unique_ptr<Stage>> stages_;
     std::vector<std::unique_ptr<Link>> links_; // links_[i] carries the output of stages_[i] on
@@ -111,6 +119,8 @@ private:
     std::uint64_t writtenBefore_ = 0;
     bool started_ = false;
     char lastIn_ = '\0';
+    bool lookingForMark_;
+    std::size_t markHeld_ = 0; // bytes of the mark read and not yet passed on
 };
 
 // The whole text at once (previews, tests). With `edits`, they come back in order of position.

@@ -17,7 +17,9 @@ namespace brantlewick {
 namespace {
 
 // Between two stages text travels in slices of this size.
-constexpr std::size_t kLinkBuffer = 16 * 1024;
+constexpr std::size_t kLinkBuffer = std::size_t{16} * 1024;
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 std::unique_ptr<Stage> EntriesStage(const ConversionOptions& options, bool dropTerminators) {
     // Only the classic rule, which drops the line ends, lets an entry holding CR or LF match.
@@ -79,9 +81,9 @@ std::string BreaksOf(int enterCount) {
     return breaks;
 }
 
-std::vector<std::string> UsableEntries(std::vector<std::string> entries, bool lineEndEntries) {
-    std::erase_if(entries, [lineEndEntries](const std::string& entry) {
-        return entry.empty() || (!lineEndEntries && entry.find_first_of("\r\n") != std::string::npos);
+std::vector<std::string> UsableEntries(std::vector<std::string> entries, bool terminatorsMatch) {
+    std::erase_if(entries, [terminatorsMatch](const std::string& entry) {
+        return entry.empty() || (!terminatorsMatch && entry.find_first_of("\r\n") != std::string::npos);
     });
     return entries;
 }
@@ -146,7 +148,8 @@ private:
     std::size_t capacity_ = kLinkBuffer;
 };
 
-Converter::Converter(ConversionOptions options) : stages_(Pipeline(options)) {
+Converter::Converter(const ConversionOptions& options)
+    : stages_(Pipeline(options)), lookingForMark_(options.sentences || options.lines != LineBreaks::Join) {
     for (std::size_t i = 1; i < stages_.size(); ++i) {
         links_.push_back(std::make_unique<Link>(*stages_[i]));
     }
@@ -164,7 +167,30 @@ void Converter::Feed(std::string_view chunk, OutputSink& out) {
         lastIn_ = chunk.back();
     }
     Connect(out);
+    FeedStages(lookingForMark_ ? SetMarkAside(chunk, out, false) : chunk, out);
+}
+
+void Converter::FeedStages(std::string_view chunk, OutputSink& out) {
     stages_.front()->Feed(chunk, links_.empty() ? out : *links_.front());
+}
+
+std::string_view Converter::SetMarkAside(std::string_view chunk, OutputSink& out, bool end) {
+    const std::size_t take = std::min(chunk.size(), kUtf8Mark.size() - markHeld_);
+    if (chunk.substr(0, take) != kUtf8Mark.substr(markHeld_, take)) {
+        // Not the mark after all: what was held is text.
+        lookingForMark_ = false;
+        FeedStages(kUtf8Mark.substr(0, markHeld_), out);
+        return chunk;
+    }
+    markHeld_ += take;
+    chunk.remove_prefix(take);
+    if (markHeld_ == kUtf8Mark.size()) {
+        lookingForMark_ = false;
+        out.Append(kUtf8Mark);
+    } else if (end) {
+        FeedStages(kUtf8Mark.substr(0, markHeld_), out);
+    }
+    return chunk;
 }
 
 void Converter::Connect(OutputSink& out) {
@@ -180,6 +206,9 @@ void Converter::Finish(OutputSink& out) {
         writtenBefore_ = out.Written();
     }
     Connect(out);
+    if (lookingForMark_) {
+        SetMarkAside({}, out, true);
+    }
     for (std::size_t i = 0; i < stages_.size(); ++i) {
         if (i < links_.size()) {
             stages_[i]->Finish(*links_[i]);
@@ -193,10 +222,11 @@ void Converter::Finish(OutputSink& out) {
         counts_.spacesDropped += stage->Tally().spacesDropped;
     }
     // The first stage reads the input's line ends, the last one writes the output's.
-    counts_.linesIn = stages_.front()->Tally().terminatorsIn + (counts_.bytesIn > 0 && !IsLineEnd(lastIn_));
+    counts_.linesIn =
+        stages_.front()->Tally().terminatorsIn + (counts_.bytesIn > 0 && !IsLineEnd(lastIn_) ? 1 : 0);
     counts_.bytesOut = out.Written() - writtenBefore_;
     counts_.linesOut =
-        stages_.back()->Tally().terminatorsOut + (counts_.bytesOut > 0 && !IsLineEnd(out.LastByte()));
+        stages_.back()->Tally().terminatorsOut + (counts_.bytesOut > 0 && !IsLineEnd(out.LastByte()) ? 1 : 0);
 }
 
 namespace {

@@ -5,7 +5,12 @@
 #include "EngineError.h"
 #include "LineFile.h"
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -13,10 +18,10 @@ namespace brantlewick {
 namespace {
 
 // Enough to tell text from a binary file by its NUL bytes, small enough to look at before every file.
-constexpr std::size_t kFirstBlock = 8 * 1024;
+constexpr std::size_t kFirstBlock = std::size_t{8} * 1024;
 // The first read is as large as the conversion's own, so that a file's bytes reach it in the same pieces
 // as they would straight from the file.
-constexpr std::size_t kRawPiece = 64 * 1024;
+constexpr std::size_t kRawPiece = std::size_t{64} * 1024;
 
 bool IsUtf16(TextEncoding encoding) {
     return encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE;
@@ -75,22 +80,73 @@ bool IsSurrogate(std::uint32_t c) {
     return c >= 0xD800 && c <= 0xDFFF;
 }
 
+struct Utf8Character {
+    std::uint32_t value = 0;
+    std::size_t length = 0; // 0 when the bytes end inside the character
+};
+
+// The character that `data` (not empty) starts with; nothing when its bytes are not UTF-8.
+std::optional<Utf8Character> ReadUtf8(std::string_view data) {
+    const auto lead = static_cast<unsigned char>(data[0]);
+    Utf8Character character;
+    // The smallest and largest second byte keep out overlong forms, surrogates and values past U+10FFFF.
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead < 0x80) {
+        return Utf8Character{lead, 1};
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        character = {lead & 0x1Fu, 2};
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        character = {lead & 0x0Fu, 3};
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        character = {lead & 0x07u, 4};
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return std::nullopt;
+    }
+    const std::size_t available = std::min(character.length, data.size());
+    for (std::size_t i = 1; i < available; ++i) {
+        const auto next = static_cast<unsigned char>(data[i]);
+        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) {
+            return std::nullopt;
+        }
+        character.value = character.value << 6 | (next & 0x3F);
+    }
+    if (available < character.length) {
+        character.length = 0;
+    }
+    return character;
+}
+
+// A file without a name in the temporary folder, readable by nobody else: nothing of it outlives the
+// process, however the process ends.
+int OpenUnnamedTemporary(const std::string& name) {
+    const char* variable = std::getenv("TMPDIR");
+    const std::string folder = variable != nullptr && *variable != '\0' ? variable : "/tmp";
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        // Not every file system makes unnamed files; a named one unlinked at once serves nearly as well.
+        std::string path = folder + "/.brantlewick-XXXXXX";
+        fd = ::mkostemp(path.data(), O_CLOEXEC);
+        if (fd < 0) {
+            ThrowSystemError(errno, "cannot create a temporary file in " + folder, name);
+        }
+        ::unlink(path.c_str());
+    }
+    return fd;
+}
+
 } // namespace
 
 TextEncoding EncodingOf(std::string_view start) {
-    // The UTF-32 LE mark is also the UTF-16 LE one followed by U+0000: it means UTF-32 only when the units
-    // after it read as UTF-32.
-    if (start.starts_with(ByteOrderMark(TextEncoding::Utf32LE))) {
-        for (std::size_t at = 4; at + 4 <= start.size(); at += 4) {
-            const std::uint32_t c = UnitAt(start, at, TextEncoding::Utf32LE);
-            if (c > 0x10FFFF || IsSurrogate(c)) {
-                return TextEncoding::Utf16LE;
-            }
-        }
-        return TextEncoding::Utf32LE;
-    }
+    // FF FE 00 00 could also be UTF-16 LE text that begins with U+0000, but no text does: the UTF-32 mark
+    // wins, so that one file is never read in two encodings depending on what follows its mark.
     for (const TextEncoding encoding :
-         {TextEncoding::Utf32BE, TextEncoding::Utf16LE, TextEncoding::Utf16BE}) {
+         {TextEncoding::Utf32LE, TextEncoding::Utf32BE, TextEncoding::Utf16LE, TextEncoding::Utf16BE}) {
         if (start.starts_with(ByteOrderMark(encoding))) {
             return encoding;
         }
@@ -188,49 +244,21 @@ void TextEncoder::Feed(std::string_view piece, std::string& out) {
 void TextEncoder::EncodeCharacters(std::string_view data, std::string& out) {
     std::size_t at = 0;
     while (at < data.size()) {
-        const auto lead = static_cast<unsigned char>(data[at]);
-        std::size_t length = 0;
-        std::uint32_t c = 0;
-        // The smallest and largest second byte keep out overlong forms, surrogates and values past U+10FFFF.
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (lead < 0x80) {
-            length = 1;
-            c = lead;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            c = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            c = lead & 0x0F;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            c = lead & 0x07;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
+        const std::optional<Utf8Character> character = ReadUtf8(data.substr(at));
+        if (!character) {
             Fail();
         }
-        const std::size_t available = std::min(length, data.size() - at);
-        for (std::size_t i = 1; i < available; ++i) {
-            const auto next = static_cast<unsigned char>(data[at + i]);
-            if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) {
-                Fail();
-            }
-            c = c << 6 | (next & 0x3F);
-        }
-        if (available < length) {
+        if (character->length == 0) {
             break; // the rest of the character comes with the next piece
         }
+        const std::uint32_t c = character->value;
         if (IsUtf16(encoding_) && c >= 0x10000) {
             AppendUnit(0xD800 + ((c - 0x10000) >> 10), encoding_, out);
             AppendUnit(0xDC00 + ((c - 0x10000) & 0x3FF), encoding_, out);
         } else {
             AppendUnit(c, encoding_, out);
         }
-        at += length;
+        at += character->length;
     }
     carry_.assign(data.substr(at));
 }
@@ -249,8 +277,9 @@ void TextEncoder::Fail() const {
 
 TextInput::TextInput(InputFile& input)
     : input_(input), first_(std::make_unique_for_overwrite<char[]>(kRawPiece)) {
-    // A pipe may hand over less than a mark at first: read on until the mark is decided or the input ends.
-    while (firstSize_ < 4) {
+    // A pipe may hand over a few bytes at a time: whatever the reads give, the mark and the NUL bytes are
+    // looked for in the same first block as in a file.
+    while (firstSize_ < kFirstBlock) {
         const std::size_t more = input.Read(first_.get() + firstSize_, kRawPiece - firstSize_);
         if (more == 0) {
             break;
@@ -308,11 +337,20 @@ std::size_t TextInput::Read(char* buffer, std::size_t size) {
     return count;
 }
 
+TextInput::~TextInput() {
+    if (held_ >= 0) {
+        ::close(held_);
+    }
+}
+
 std::function<void(std::string_view)> TextInput::Output(std::function<void(std::string_view)> write) {
     if (encoding_ == TextEncoding::Bytes) {
         return write;
     }
     write_ = std::move(write);
+    if (!input_.Id()) {
+        held_ = OpenUnnamedTemporary(input_.Name());
+    }
     return [this](std::string_view utf8) { WriteEncoded(utf8); };
 }
 
@@ -323,7 +361,32 @@ void TextInput::WriteEncoded(std::string_view utf8) {
         markWritten_ = true;
     }
     encoder_->Feed(utf8, encoded_);
-    write_(encoded_);
+    if (held_ >= 0) {
+        Hold(encoded_);
+    } else {
+        write_(encoded_);
+    }
+}
+
+void TextInput::Hold(std::string_view encoded) {
+    try {
+        WriteAll(held_, encoded, input_.Name());
+    } catch (const EngineError& error) {
+        throw EngineError(input_.Name(), "cannot keep the result in a temporary file until the input is "
+                                         "read whole (" +
+                                             error.Reason() + ")");
+    }
+}
+
+void TextInput::WriteHeld() {
+    if (::lseek(held_, 0, SEEK_SET) != 0) {
+        ThrowSystemError(errno, "cannot read back the temporary file", input_.Name());
+    }
+    InputFile held(held_, input_.Name());
+    raw_.resize(kRawPiece);
+    while (const std::size_t got = held.Read(raw_.data(), raw_.size())) {
+        write_(std::string_view(raw_.data(), got));
+    }
 }
 
 void TextInput::Finish() {
@@ -333,6 +396,9 @@ void TextInput::Finish() {
     encoder_->Finish();
     if (!markWritten_) {
         WriteEncoded({});
+    }
+    if (held_ >= 0) {
+        WriteHeld();
     }
 }
 

@@ -18,8 +18,7 @@ class InputFile;
 // other file, UTF-8 with or without its mark and single-byte text alike, is converted as bytes.
 enum class TextEncoding { Bytes, Utf16LE, Utf16BE, Utf32LE, Utf32BE };
 
-// The encoding shown by the first bytes of a file: its mark, and for FF FE 00 00 (UTF-32 LE, or UTF-16 LE
-// text that begins with U+0000) whether the units in `start` read as UTF-32.
+// The encoding that the mark at the start of a file names; at least four bytes, or the whole file.
 TextEncoding EncodingOf(std::string_view start);
 
 // The byte-order mark of an encoding; empty for Bytes.
@@ -70,6 +69,7 @@ public:
     // Reads the input's first block. Throws an EngineError when the input is plainly not text: NUL bytes
     // in its first block and no UTF-16 or UTF-32 mark.
     explicit TextInput(InputFile& input);
+    ~TextInput();
     TextInput(const TextInput&) = delete;
     TextInput& operator=(const TextInput&) = delete;
 
@@ -77,14 +77,19 @@ public:
     // Like InputFile::Read: the bytes as they are, or the text decoded into UTF-8 without its mark.
     std::size_t Read(char* buffer, std::size_t size);
     // Where the converted output goes: `write` itself for bytes, otherwise an encoder back into the
-    // input's encoding that writes the mark first. The returned writer uses this object.
+    // input's encoding that writes the mark first. The returned writer uses this object. An encoded
+    // input read from a descriptor (standard input) may yet prove invalid after much of its result is
+    // out, and that result cannot be taken back from a pipe: it waits in an unnamed temporary file
+    // until Finish(), so that a refused input writes nothing.
     std::function<void(std::string_view)> Output(std::function<void(std::string_view)> write);
-    // After the last output: the mark alone for an empty result; throws when the result ended inside a
-    // character.
+    // After the last output: the mark alone for an empty result, and what waited; throws when the result
+    // ended inside a character.
     void Finish();
 
 private:
     void WriteEncoded(std::string_view utf8);
+    void Hold(std::string_view encoded);
+    void WriteHeld();
 
     InputFile& input_;
     TextEncoding encoding_ = TextEncoding::Bytes;
@@ -101,6 +106,7 @@ private:
     std::function<void(std::string_view)> write_;
     std::string encoded_;
     bool markWritten_ = false;
+    int held_ = -1; // the temporary file the result waits in, when it waits
 };
 
 } // namespace brantlewick

@@ -44,6 +44,8 @@ TEST(PreviewTest, ConvertsTheStartOfTheFileAndMarksItsEdits) {
          "One.¶¶\r\n\r\n·Two three.¶¶\r\n\r\nFour\r\n",
          {4, 1, 4, 5}},
         {"\xFF\xFE\x41\0.\0 \0B\0"s, {}, 99, "A. B", "A.¶\r\n·B", {1, 1, 1, 2}},
+        // A UTF-8 mark once kept the blanks that start the first line.
+        {"\xEF\xBB\xBF  A. B", reflow, 99, "", "\xEF\xBB\xBF\x41.¶¶\r\n\r\n·B\r\n", {2, 1, 1, 3}},
         // Cut after the last line end within the limit, a CR LF pair kept whole, else between characters.
         {"ab.\ncd. ef\ngh", {}, 11, "ab.\ncd. ef\n", "ab.¶\r\ncd.¶\r\n·ef", {2, 1, 2, 3}, true},
         {"a.\r\nb", {}, 3, "a.\r\n", "a.¶\r\n", {1, 0, 1, 1}, true},

@@ -4,6 +4,7 @@
 #include "TextEncoding.h"
 #include "Conversion.h"
 #include "EngineError.h"
+#include "LineFile.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <iconv.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -26,7 +28,9 @@ const struct {
     std::string in;
     std::string out; // the result, or a part of the error when `refused`
     bool refused = false;
+    std::size_t piece = 1; // read from a descriptor, each read gives so many bytes
 } kRows[] = {
+    {"an empty file", "", ""},
     {"UTF-16 LE", "\xFF\xFEH\0i\0.\0 \0B\0\r\0\n\0"s, "\xFF\xFEH\0i\0.\0\r\0\n\0B\0"s},
     {"UTF-16 BE", "\xFE\xFF\0A\xD8\x3D\xDE\0\0!\0 \x01\0"s, "\xFE\xFF\0A\xD8\x3D\xDE\0\0!\0\r\0\n\x01\0"s},
     {"UTF-32 LE", "\xFF\xFE\0\0?\0\0\0 \0\0\0x\0\0\0"s, "\xFF\xFE\0\0?\0\0\0\r\0\0\0\n\0\0\0x\0\0\0"s},
@@ -37,24 +41,60 @@ const struct {
      "not valid UTF-16 text (a last character cut short at byte 6)", true},
     {"a lone surrogate at the end", "\xFE\xFF\0\x41\xD8\0"s,
      "not valid UTF-16 text (a lone surrogate at byte 4)", true},
-    {"an ending inside a character", "\xFF\xFE\xE9\0"s, "cannot be written back as UTF-16", true},
+    {"an ending inside a character", "\xFF\xFE\xC0\0"s, "cannot be written back as UTF-16", true},
+    // FF FE 00 00 was once read as UTF-16 LE when a unit in the first read was no character: garbage.
+    {"the UTF-32 LE mark decides", "\xFF\xFE\0\0A\0\0\0\0\0\x11\0"s,
+     "not valid UTF-32 text (a value that is no character at byte 8)", true},
+    // A NUL after a short first read from a pipe was once let through.
+    {"a NUL after a short read", "abcdxxxx\0yy. zz"s, "not a text file: it holds NUL bytes", true, 4},
+    // Read from a pipe, the result of the part before a late invalid unit was once written out.
+    {"a lone surrogate after much text", "\xFF\xFE"s + std::string(400000, '.') + "\0\xDC"s, // U+2E2E
+     "not valid UTF-16 text (a lone surrogate at byte 400002)", true, std::size_t{32} * 1024},
 };
 
+// From a file, and from a descriptor read a few bytes at a time: one result, or one refusal writing nothing.
+// An older output (the row's name) is replaced whole or left whole; the bytes counted are the files'.
 TEST(TextEncodingTest, MarkedUnicodeIsConvertedInItsOwnEncodingOrRefusedWhole) {
+    const ConversionOptions options{{".", "!", "?", "\xC3"}, 1};
     for (const auto& row : kRows) {
         SCOPED_TRACE(row.name);
         testing::TempDir dir;
         testing::WriteBytes(dir / "in", row.in);
-        try {
-            ConvertFile(dir / "in", dir / "out", {{".", "!", "?", "\xC3"}, 1});
-            EXPECT_FALSE(row.refused);
-            EXPECT_EQ(testing::ReadBytes(dir / "out"), row.out);
-        } catch (const EngineError& error) {
-            EXPECT_TRUE(row.refused) << error.what();
-            EXPECT_NE(error.Reason().find(row.out), std::string::npos) << error.Reason();
-            EXPECT_EQ(testing::ListNames(dir.Path()), "in");
+        testing::WriteBytes(dir / "out", row.name);
+        const testing::PiecesDescriptor pipe(row.in, row.piece);
+        InputFile input(pipe.Descriptor(), "-");
+        std::string piped;
+        const auto pipeOut = [&piped](std::string_view bytes) { piped += bytes; };
+        for (const bool fromFile : {true, false}) {
+            try {
+                const ConversionCounts counts = fromFile ? ConvertFile(dir / "in", dir / "out", options)
+                                                         : ConvertStream(input, options, pipeOut);
+                EXPECT_EQ(fromFile ? testing::ReadBytes(dir / "out") : piped, row.out);
+                EXPECT_EQ(counts.bytesIn, row.in.size());
+                EXPECT_EQ(counts.bytesOut, row.out.size());
+            } catch (const EngineError& error) {
+                EXPECT_TRUE(row.refused) << error.what();
+                EXPECT_NE(error.Reason().find(row.out), std::string::npos) << error.Reason();
+            }
         }
+        EXPECT_EQ(testing::ListNames(dir.Path()), "in|out"); // no temporary file left
+        EXPECT_TRUE(!row.refused || (piped.empty() && testing::ReadBytes(dir / "out") == row.name));
     }
+}
+
+// The result of an encoded stream waits in $TMPDIR; where nothing can be made there, nothing is converted.
+TEST(TextEncodingTest, AnEncodedStreamWaitsInTheTemporaryFolder) {
+    testing::TempDir dir;
+    const std::string tmp = dir / "missing";
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+    const testing::PiecesDescriptor pipe("\xFF\xFEH\0"s, 4);
+    InputFile input(pipe.Descriptor(), "-");
+    try {
+        ConvertStream(input, {}, [](std::string_view) { ADD_FAILURE() << "written"; });
+    } catch (const EngineError& error) {
+        EXPECT_EQ(error.Reason(), "cannot create a temporary file in " + tmp + ": No such file or directory");
+    }
+    ::unsetenv("TMPDIR"); // each test runs in a process of its own
 }
 
 // The reference: glibc's iconv; nothing when it refuses the text.
@@ -88,6 +128,20 @@ std::optional<std::string> Ours(TextEncoding encoding, std::string_view in, std:
     }
 }
 
+// Three units in `encoding`, picked from a list of valid and invalid values by the base-9 digits of `n`.
+std::string ThreeUnits(TextEncoding encoding, int n) {
+    const std::uint32_t values[] = {0x41, 0xD7FF, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFF, 0x10FFFF, 0x110000};
+    const int size = encoding == TextEncoding::Utf32LE || encoding == TextEncoding::Utf32BE ? 4 : 2;
+    const bool little = encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf32LE;
+    std::string in;
+    for (int k = n, i = 0; i < 3; ++i, k /= 9) {
+        for (int b = 0; b < size; ++b) {
+            in += char(values[k % 9] >> 8 * (little ? b : size - 1 - b) & 0xFF);
+        }
+    }
+    return in;
+}
+
 // Every character, and every short run of units (lone surrogates, values past U+10FFFF, a cut unit), comes
 // out as iconv gives it, or is refused as iconv refuses it.
 TEST(TextEncodingTest, AgreesWithIconvOnEveryCharacterAndOnMalformedUnits) {
@@ -96,34 +150,21 @@ TEST(TextEncodingTest, AgreesWithIconvOnEveryCharacterAndOnMalformedUnits) {
         every += {char(c >> 24), char(c >> 16 & 0xFF), char(c >> 8 & 0xFF), char(c & 0xFF)};
     }
     const std::string utf8 = Iconv("UTF-8", "UTF-32BE", every).value();
-    const std::uint32_t values[] = {0x41, 0xD7FF, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFF, 0x10FFFF, 0x110000};
     for (const auto& [encoding, name] :
          {std::pair(TextEncoding::Utf16LE, "UTF-16LE"), std::pair(TextEncoding::Utf16BE, "UTF-16BE"),
           std::pair(TextEncoding::Utf32LE, "UTF-32LE"), std::pair(TextEncoding::Utf32BE, "UTF-32BE")}) {
         SCOPED_TRACE(name);
         const bool wide = encoding == TextEncoding::Utf32LE || encoding == TextEncoding::Utf32BE;
-        const bool little = encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf32LE;
         const std::string units = Iconv(name, "UTF-32BE", every).value();
         // Cut inside a unit, or between the halves of the first pair; and inside the last UTF-8 character.
         EXPECT_EQ(Ours<TextDecoder>(encoding, units, wide ? 4 * 0xF000 + 2 : 2 * 0xF800 + 2), utf8);
         EXPECT_EQ(Ours<TextEncoder>(encoding, utf8, utf8.size() - 2), units);
-        // As a file, read in many pieces that cut pairs and units anywhere: CR and LF go, "." gains a break.
-        testing::TempDir dir;
-        testing::WriteBytes(dir / "in", std::string(ByteOrderMark(encoding)) + units);
-        ConvertFile(dir / "in", dir / "out", {{"."}, 1});
-        std::string converted;
-        for (const char c : utf8) {
-            converted += c == '.' ? ".\r\n" : c == '\r' || c == '\n' ? "" : std::string(1, c);
+        for (const char* bad :
+             {"\x80", "\xC1\xBF", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80"}) {
+            EXPECT_EQ(Ours<TextEncoder>(encoding, bad), Iconv(name, "UTF-8", bad)) << bad;
         }
-        EXPECT_EQ(testing::ReadBytes(dir / "out"),
-                  std::string(ByteOrderMark(encoding)) + Iconv(name, "UTF-8", converted).value());
         for (int n = 0; n < 9 * 9 * 9; ++n) {
-            std::string in;
-            for (int k = n, i = 0; i < 3; ++i, k /= 9) {
-                for (int b = 0; b < (wide ? 4 : 2); ++b) {
-                    in += char(values[k % 9] >> 8 * (little ? b : (wide ? 3 : 1) - b) & 0xFF);
-                }
-            }
+            const std::string in = ThreeUnits(encoding, n);
             EXPECT_EQ(Ours<TextDecoder>(encoding, in, 1), Iconv("UTF-8", name, in)) << n;
             EXPECT_EQ(Ours<TextDecoder>(encoding, in + "A"), std::nullopt) << n;
         }
