@@ -1,0 +1,417 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Re-breaking a paragraph: the sentence stage finds the ends in a view of the text without its markup;
+// each end becomes a line break only where it replaces blanks outside every shielded span and the new
+// line cannot be read as the start of another block.
+#include "markdown/ParagraphBreaker.h"
+
+#include "markdown/Syntax.h"
+
+#include <algorithm>
+
+namespace brantlewick::markdown {
+
+namespace {
+
+// The last code point of `text` before `at` that is not blank, or 0.
+char32_t LastLetter(std::string_view text) {
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    if (text.empty()) {
+        return 0;
+    }
+    std::size_t start = text.size() - 1;
+    while (start > 0 && text.size() - start < 4 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) {
+        --start;
+    }
+    text.remove_prefix(start);
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0xC0 || text.size() < 2) {
+        return lead;
+    }
+    char32_t code = lead & (0x7F >> text.size());
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        code = (code << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
+    }
+    return code;
+}
+
+char32_t FirstLetter(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    if (text.empty()) {
+        return 0;
+    }
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    return LastLetter(text.substr(0, std::min(length, text.size())));
+}
+
+// Scripts written without spaces between words: a line end between two of their characters reads as
+// nothing, where a space would show.
+bool IsWide(char32_t c) {
+    return (c >= 0x1100 && c < 0x1200) || (c >= 0x2E80 && c < 0xA000) || (c >= 0xAC00 && c < 0xD7A4) ||
+           (c >= 0xF900 && c < 0xFB00) || (c >= 0xFE30 && c < 0xFE50) || (c >= 0xFF00 && c < 0xFFF0) ||
+           (c >= 0x20000 && c < 0x40000);
+}
+
+std::size_t Run(std::string_view text, char c) {
+    std::size_t n = 0;
+    while (n < text.size() && text[n] == c) {
+        ++n;
+    }
+    return n;
+}
+
+bool BlankOrEnd(std::string_view text, std::size_t at) {
+    return at >= text.size() || IsBlank(text[at]) || text[at] == '\n';
+}
+
+// A paragraph that starts with "[label]:" may be link reference definitions, which must stay as they
+// are; so may a footnote's text.
+bool MayDefineLinks(std::string_view text) {
+    const std::size_t open = text.find_first_not_of(" \t");
+    if (open == std::string_view::npos || text[open] != '[') {
+        return false;
+    }
+    for (std::size_t i = open + 1; i < text.size(); ++i) {
+        if (text[i] == '\\') {
+            ++i;
+        } else if (text[i] == ']') {
+            return i + 1 < text.size() && text[i + 1] == ':';
+        }
+    }
+    return false;
+}
+
+bool HasDelimiterRow(std::string_view text) {
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        if (IsDelimiterRow(text.substr(start, end - start))) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+bool Overlaps(const std::vector<Span>& spans, std::size_t from, std::size_t to) {
+    // The spans are in order and apart: the last one starting before `to` is the only candidate.
+    const auto after = std::lower_bound(spans.begin(), spans.end(), to,
+                                        [](const Span& s, std::size_t at) { return s.from < at; });
+    return after != spans.begin() && std::prev(after)->to > from;
+}
+
+} // namespace
+
+bool MayStartBlock(std::string_view line) {
+    if (line.empty()) {
+        return true;
+    }
+    const char c = line[0];
+    switch (c) {
+    case '>':
+    case '|':
+        return true;
+    case '#':
+        return BlankOrEnd(line, Run(line, '#'));
+    case '-':
+        return BlankOrEnd(line, Run(line, '-')) || line[Run(line, '-')] == '|' || line[Run(line, '-')] == ':';
+    case '*':
+    case '+':
+    case '_':
+    case '=':
+        return BlankOrEnd(line, Run(line, c));
+    case '`':
+    case '~':
+        return Run(line, c) >= 3;
+    case ':':
+        return line.size() > 1 && (line[1] == '-' || IsBlank(line[1]));
+    case '<':
+        return line.size() > 1 &&
+               (IsAsciiLetter(line[1]) || line[1] == '/' || line[1] == '!' || line[1] == '?');
+    case '[':
+        return line.size() > 1 && line[1] == '^';
+    default:
+        break;
+    }
+    std::size_t digits = 0;
+    while (digits < line.size() && IsAsciiDigit(line[digits])) {
+        ++digits;
+    }
+    return digits > 0 && digits < line.size() && (line[digits] == '.' || line[digits] == ')') &&
+           BlankOrEnd(line, digits + 1);
+}
+
+ParagraphBreaker::ParagraphBreaker(SentenceOptions sentences, BreakChoices choices)
+    : choices_(choices), sentences_(std::move(sentences)) {}
+
+void ParagraphBreaker::ReadText(const Paragraph& paragraph) {
+    text_.clear();
+    lineStart_.clear();
+    for (const Paragraph::Line& line : paragraph.lines) {
+        if (!lineStart_.empty()) {
+            text_ += '\n';
+        }
+        lineStart_.push_back(text_.size());
+        text_.append(paragraph.raw, line.text, line.end - line.text);
+    }
+}
+
+bool ParagraphBreaker::Joinable(std::size_t line) const {
+    const std::size_t end = lineStart_[line + 1] - 1;
+    const std::string_view before(text_.data() + lineStart_[line], end - lineStart_[line]);
+    const std::size_t nextEnd = line + 2 < lineStart_.size() ? lineStart_[line + 2] - 1 : text_.size();
+    const std::string_view after(text_.data() + end + 1, nextEnd - end - 1);
+    // Two spaces or a backslash before a line end make a hard break, which stays.
+    if (before.ends_with("  ") || before.ends_with("\t ") || before.ends_with(" \t") ||
+        before.ends_with("\\")) {
+        return false;
+    }
+    if (IsWide(LastLetter(before)) && IsWide(FirstLetter(after))) {
+        return false;
+    }
+    return !Overlaps(marks_.verbatim, end, end + 1);
+}
+
+void ParagraphBreaker::BuildView() {
+    view_.clear();
+    viewMap_.clear();
+    std::size_t at = 0;
+    auto hidden = marks_.hidden.begin();
+    while (at < text_.size()) {
+        const std::size_t stop = hidden == marks_.hidden.end() ? text_.size() : hidden->from;
+        if (stop > at) {
+            viewMap_.emplace_back(view_.size(), at);
+            view_.append(text_, at, stop - at);
+        }
+        if (hidden == marks_.hidden.end()) {
+            break;
+        }
+        at = std::max(at, hidden->to);
+        ++hidden;
+    }
+    // Line ends: a joined one reads as the space it becomes, one inside a shielded span as a space too
+    // (no end goes there), any other as the line end it stays.
+    for (std::size_t v = view_.find('\n'); v != std::string::npos; v = view_.find('\n', v + 1)) {
+        const auto run =
+            std::prev(std::upper_bound(viewMap_.begin(), viewMap_.end(), std::make_pair(v, text_.size())));
+        const std::size_t t = run->second + (v - run->first);
+        const auto line = static_cast<std::size_t>(std::upper_bound(lineStart_.begin(), lineStart_.end(), t) -
+                                                   lineStart_.begin() - 1);
+        if (joinable_[line] || Overlaps(marks_.shielded, t, t + 1)) {
+            view_[v] = ' ';
+        }
+    }
+}
+
+void ParagraphBreaker::FindSentenceEnds() {
+    ends_.clear();
+    found_.clear();
+    StringSink sink(found_);
+    sentences_.Feed(view_, sink);
+    sentences_.Finish(sink);
+    sink.Close();
+    // The stage writes the view back with CR LF pairs at each end (the view holds no CR) and without
+    // the blanks after some ends. Walk both; a difference that is no CR is a dropped character.
+    std::size_t v = 0;
+    std::size_t f = 0;
+    while (f < found_.size()) {
+        const std::size_t same =
+            static_cast<std::size_t>(
+                std::mismatch(view_.begin() + static_cast<std::ptrdiff_t>(v), view_.end(),
+                              found_.begin() + static_cast<std::ptrdiff_t>(f), found_.end())
+                    .first -
+                view_.begin()) -
+            v;
+        v += same;
+        f += same;
+        // Back to the start of the character the difference is in.
+        while (v > 0 && f > 0 && v < view_.size() && (static_cast<unsigned char>(view_[v]) & 0xC0) == 0x80) {
+            --v;
+            --f;
+        }
+        if (f >= found_.size()) {
+            break;
+        }
+        if (found_[f] == '\r') {
+            ends_.push_back(v);
+            f = found_.find_first_not_of("\r\n", f);
+            f = f == std::string::npos ? found_.size() : f;
+            continue;
+        }
+        if (v >= view_.size()) {
+            break;
+        }
+        const auto lead = static_cast<unsigned char>(view_[v]);
+        v += lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    }
+}
+
+bool ParagraphBreaker::Soft(std::size_t at) const {
+    if (IsBlank(text_[at])) {
+        return true;
+    }
+    if (text_[at] != '\n') {
+        return false;
+    }
+    const auto line = static_cast<std::size_t>(std::upper_bound(lineStart_.begin(), lineStart_.end(), at) -
+                                               lineStart_.begin() - 1);
+    return joinable_[line];
+}
+
+bool ParagraphBreaker::Accept(std::size_t from, std::size_t to) const {
+    if (from == to || from == 0 || to >= text_.size()) {
+        return false;
+    }
+    // The line before must not end in a backslash (a hard break), nor the new one start on a line end.
+    if (text_[from - 1] == '\\' || text_[from - 1] == '\n' || text_[to] == '\n') {
+        return false;
+    }
+    if (Overlaps(marks_.shielded, from, to)) {
+        return false;
+    }
+    const std::size_t lineEnd = std::min(text_.find('\n', to), text_.size());
+    return !MayStartBlock(std::string_view(text_).substr(to, lineEnd - to));
+}
+
+void ParagraphBreaker::PlanChanges() {
+    changes_.clear();
+    std::size_t done = 0;
+    for (const std::size_t v : ends_) {
+        if (!choices_.breaks || v >= view_.size()) {
+            break;
+        }
+        const auto run =
+            std::prev(std::upper_bound(viewMap_.begin(), viewMap_.end(), std::make_pair(v, text_.size())));
+        std::size_t from = run->second + (v - run->first);
+        std::size_t to = from;
+        while (from > done && Soft(from - 1)) {
+            --from;
+        }
+        while (to < text_.size() && Soft(to)) {
+            ++to;
+        }
+        if (from >= done && Accept(from, to)) {
+            changes_.push_back({from, to, true});
+            done = to;
+        }
+    }
+    if (!choices_.join) {
+        return;
+    }
+    // The joined line ends outside the breaks, each with the blanks around it, become one space.
+    std::vector<Change> joins;
+    auto lineBreak = changes_.begin();
+    for (std::size_t line = 0; line + 1 < lineStart_.size(); ++line) {
+        const std::size_t end = lineStart_[line + 1] - 1;
+        while (lineBreak != changes_.end() && lineBreak->to <= end) {
+            ++lineBreak;
+        }
+        if (!joinable_[line] || (lineBreak != changes_.end() && lineBreak->from <= end)) {
+            continue;
+        }
+        std::size_t from = end;
+        std::size_t to = end + 1;
+        while (from > lineStart_[line] && IsBlank(text_[from - 1])) {
+            --from;
+        }
+        while (to < text_.size() && IsBlank(text_[to])) {
+            ++to;
+        }
+        joins.push_back({from, to, false});
+    }
+    changes_.insert(changes_.end(), joins.begin(), joins.end());
+    std::sort(changes_.begin(), changes_.end(),
+              [](const Change& a, const Change& b) { return a.from < b.from; });
+}
+
+std::string_view ParagraphBreaker::LineEndOf(std::size_t line, std::string_view otherEnd) const {
+    for (std::size_t l = line + 1; l-- > 0;) {
+        const Paragraph::Line& at = paragraph_->lines[l];
+        if (at.terminator > 0) {
+            return std::string_view(paragraph_->raw).substr(at.end, at.terminator);
+        }
+    }
+    return otherEnd;
+}
+
+void ParagraphBreaker::WriteText(std::size_t from, std::size_t to, OutputSink& out) {
+    // A line's text is in `raw` as it is; the "\n" after it stands for its line end and the next
+    // line's quote markers and indentation.
+    auto line = static_cast<std::size_t>(std::upper_bound(lineStart_.begin(), lineStart_.end(), from) -
+                                         lineStart_.begin() - 1);
+    const std::string_view raw(paragraph_->raw);
+    while (from < to) {
+        const Paragraph::Line& l = paragraph_->lines[line];
+        const std::size_t lineEnd = line + 1 < lineStart_.size() ? lineStart_[line + 1] - 1 : text_.size();
+        const std::size_t upTo = std::min(to, lineEnd);
+        out.Append(raw.substr(l.text + (from - lineStart_[line]), upTo - from));
+        from = upTo;
+        if (from < to && from == lineEnd) {
+            const std::size_t next = paragraph_->lines[line + 1].text;
+            out.Append(raw.substr(l.end, next - l.end));
+            ++from;
+            ++line;
+        }
+    }
+}
+
+void ParagraphBreaker::Write(const Paragraph& paragraph, std::string_view otherEnd, OutputSink& out,
+                             Stage::Counts& counts) {
+    counts.terminatorsOut += paragraph.lines.size() - (paragraph.lines.back().terminator == 0 ? 1 : 0);
+    if (paragraph.keep || (!choices_.join && !choices_.breaks)) {
+        out.Append(paragraph.raw);
+        return;
+    }
+    paragraph_ = &paragraph;
+    ReadText(paragraph);
+    if (MayDefineLinks(text_) || HasDelimiterRow(text_)) {
+        out.Append(paragraph.raw);
+        return;
+    }
+    ReadInlines(text_, marks_);
+    joinable_.assign(lineStart_.size(), false);
+    for (std::size_t line = 0; choices_.join && line + 1 < lineStart_.size(); ++line) {
+        joinable_[line] = Joinable(line);
+    }
+    BuildView();
+    if (choices_.breaks) {
+        FindSentenceEnds();
+    } else {
+        ends_.clear();
+    }
+    PlanChanges();
+
+    out.Append(std::string_view(paragraph.raw).substr(0, paragraph.lines.front().text));
+    std::size_t at = 0;
+    for (const Change& change : changes_) {
+        WriteText(at, change.from, out);
+        if (change.lineBreak) {
+            const auto line = static_cast<std::size_t>(
+                std::upper_bound(lineStart_.begin(), lineStart_.end(), change.from) - lineStart_.begin() - 1);
+            if (out.Marking()) {
+                out.Mark(Edit::Kind::Breaks, out.Written(), 1);
+            }
+            out.Append(LineEndOf(line, otherEnd));
+            out.Append(paragraph.continuation);
+            ++counts.breaksInserted;
+            ++counts.terminatorsOut;
+            counts.spacesDropped += static_cast<std::uint64_t>(
+                std::count_if(text_.begin() + static_cast<std::ptrdiff_t>(change.from),
+                              text_.begin() + static_cast<std::ptrdiff_t>(change.to), IsBlank));
+        } else {
+            out.Append(" ");
+        }
+        counts.terminatorsOut -= static_cast<std::uint64_t>(
+            std::count(text_.begin() + static_cast<std::ptrdiff_t>(change.from),
+                       text_.begin() + static_cast<std::ptrdiff_t>(change.to), '\n'));
+        at = change.to;
+    }
+    WriteText(at, text_.size(), out);
+    const Paragraph::Line& last = paragraph.lines.back();
+    out.Append(std::string_view(paragraph.raw).substr(last.end, last.terminator));
+}
+
+} // namespace brantlewick::markdown

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Small pieces of Markdown syntax that both the block scanner and the paragraph reader need.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace brantlewick::markdown {
+
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+inline bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+inline bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+inline bool IsAsciiPunctuation(char c) {
+    return (c >= '!' && c <= '/') || (c >= ':' && c <= '@') || (c >= '[' && c <= '`') ||
+           (c >= '{' && c <= '~');
+}
+
+// A GitHub table's delimiter row: "|", ":" and "-" and blanks only, with a "-", and a "|" or ":" (a
+// row of dashes alone underlines a heading instead).
+bool IsDelimiterRow(std::string_view line);
+
+// The length of an HTML open tag (`<a href="x">`, `<br/>`) or closing tag (`</a>`) at the start of
+// `text`, as CommonMark reads raw HTML; 0 when there is none. Line ends count as white space.
+std::size_t HtmlTagLength(std::string_view text);
+
+} // namespace brantlewick::markdown
