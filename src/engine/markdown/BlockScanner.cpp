@@ -61,6 +61,15 @@ bool IsThematicBreak(std::string_view rest) {
     return count >= 3;
 }
 
+// "[^label]:", which starts a footnote's definition.
+bool IsFootnote(std::string_view rest) {
+    if (!rest.starts_with("[^")) {
+        return false;
+    }
+    const std::size_t close = rest.find(']');
+    return close != std::string_view::npos && close > 2 && close + 1 < rest.size() && rest[close + 1] == ':';
+}
+
 bool IsAtxHeading(std::string_view rest) {
     const std::size_t hashes = RunOf(rest, '#');
     return hashes >= 1 && hashes <= 6 && (hashes == rest.size() || IsBlank(rest[hashes]));
@@ -168,7 +177,123 @@ bool IsAttributeNameChar(char c, bool first) {
     return IsAsciiLetter(c) || c == '_' || c == ':' || (!first && (IsAsciiDigit(c) || c == '.' || c == '-'));
 }
 
+// Spaces and tabs, and at most one line end, from `at` on; `npos` past a blank line.
+std::size_t SkipOneLineEnd(std::string_view text, std::size_t at) {
+    bool lineEnd = false;
+    for (; at < text.size(); ++at) {
+        if (text[at] == '\n') {
+            if (lineEnd) {
+                return std::string_view::npos;
+            }
+            lineEnd = true;
+        } else if (!IsBlank(text[at])) {
+            break;
+        }
+    }
+    return at;
+}
+
+// One past a link destination starting at `at`, or npos.
+std::size_t SkipDestination(std::string_view text, std::size_t at) {
+    if (at < text.size() && text[at] == '<') {
+        for (++at; at < text.size() && text[at] != '>'; ++at) {
+            if (text[at] == '\n' || text[at] == '<') {
+                return std::string_view::npos;
+            }
+            at += text[at] == '\\' ? 1 : 0;
+        }
+        return at < text.size() ? at + 1 : std::string_view::npos;
+    }
+    const std::size_t start = at;
+    int depth = 0;
+    for (; at < text.size() && static_cast<unsigned char>(text[at]) > ' '; ++at) {
+        if (text[at] == '\\') {
+            ++at;
+        } else if (text[at] == '(') {
+            ++depth;
+        } else if (text[at] == ')' && depth-- == 0) {
+            break;
+        }
+    }
+    return at > start && depth <= 0 ? std::min(at, text.size()) : std::string_view::npos;
+}
+
+// One past a link title starting at `at`, or npos.
+std::size_t SkipTitle(std::string_view text, std::size_t at) {
+    if (at >= text.size() || (text[at] != '"' && text[at] != '\'' && text[at] != '(')) {
+        return std::string_view::npos;
+    }
+    const char close = text[at] == '(' ? ')' : text[at];
+    for (++at; at < text.size() && text[at] != close; ++at) {
+        if (text[at] == '\\') {
+            ++at;
+        } else if (text[at] == '\n' && SkipOneLineEnd(text, at) == std::string_view::npos) {
+            return std::string_view::npos;
+        }
+    }
+    return at < text.size() ? at + 1 : std::string_view::npos;
+}
+
+// One past the line end (or the text's end) if only blanks come before it from `at`, or npos.
+std::size_t EndOfLine(std::string_view text, std::size_t at) {
+    while (at < text.size() && IsBlank(text[at])) {
+        ++at;
+    }
+    if (at == text.size()) {
+        return at;
+    }
+    return text[at] == '\n' ? at + 1 : std::string_view::npos;
+}
+
+// One past the link reference definition at the start of `text`, or npos.
+std::size_t SkipDefinition(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size() && at < 3 && text[at] == ' ') {
+        ++at;
+    }
+    if (at >= text.size() || text[at] != '[') {
+        return std::string_view::npos;
+    }
+    const std::size_t labelStart = ++at;
+    for (; at < text.size() && text[at] != ']'; ++at) {
+        if (text[at] == '[' || at - labelStart > 999) {
+            return std::string_view::npos;
+        }
+        at += text[at] == '\\' ? 1 : 0;
+    }
+    const std::string_view label = text.substr(labelStart, at - labelStart);
+    if (at + 1 >= text.size() || text[at + 1] != ':' ||
+        label.find_first_not_of(" \t\n") == std::string_view::npos) {
+        return std::string_view::npos;
+    }
+    at = SkipOneLineEnd(text, at + 2);
+    at = at == std::string_view::npos ? at : SkipDestination(text, at);
+    if (at == std::string_view::npos) {
+        return at;
+    }
+    // A title, if one follows after white space; else the destination must end its line.
+    const std::size_t titleStart = SkipOneLineEnd(text, at);
+    if (titleStart != std::string_view::npos && titleStart > at) {
+        const std::size_t title = SkipTitle(text, titleStart);
+        if (title != std::string_view::npos && EndOfLine(text, title) != std::string_view::npos) {
+            return EndOfLine(text, title);
+        }
+    }
+    return EndOfLine(text, at);
+}
+
 } // namespace
+
+bool OnlyLinkDefinitions(std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t end = SkipDefinition(text);
+        if (end == std::string_view::npos || end == 0) {
+            return false;
+        }
+        text.remove_prefix(end);
+    }
+    return true;
+}
 
 std::size_t HtmlTagLength(std::string_view text) {
     if (text.size() < 3 || text[0] != '<') {
@@ -302,7 +427,7 @@ struct BlockScanner::Cursor {
     }
 };
 
-bool BlockScanner::Continues(Cursor& cursor, const Container& container, bool blank) const {
+bool BlockScanner::Continues(Cursor& cursor, Container& container, bool blank) {
     if (container.quote) {
         if (cursor.Indent() > 3 || cursor.FirstNonBlank() >= cursor.line.size() ||
             cursor.line[cursor.FirstNonBlank()] != '>') {
@@ -310,7 +435,8 @@ bool BlockScanner::Continues(Cursor& cursor, const Container& container, bool bl
         }
         cursor.Advance(cursor.Indent());
         cursor.SkipBytes(1);
-        if (cursor.at < cursor.line.size() && IsBlank(cursor.line[cursor.at])) {
+        container.spaced = cursor.at < cursor.line.size() && IsBlank(cursor.line[cursor.at]);
+        if (container.spaced) {
             cursor.Advance(1); // the one optional space after ">"
         }
         return true;
@@ -371,11 +497,12 @@ bool BlockScanner::OpenBlocks(Cursor& cursor, bool interrupting, std::size_t mat
         if (rest[0] == '>') {
             cursor.Advance(indent);
             cursor.SkipBytes(1);
-            if (cursor.at < cursor.line.size() && IsBlank(cursor.line[cursor.at])) {
+            const bool spaced = cursor.at < cursor.line.size() && IsBlank(cursor.line[cursor.at]);
+            if (spaced) {
                 cursor.Advance(1);
             }
             containers_.resize(matched);
-            containers_.push_back({true, 0, false});
+            containers_.push_back({true, 0, false, spaced, ++containersOpened_});
             matched = containers_.size();
             opened = true;
             interrupting = false;
@@ -397,7 +524,8 @@ bool BlockScanner::OpenBlocks(Cursor& cursor, bool interrupting, std::size_t mat
             htmlKind_ = html;
             return true;
         }
-        if (interrupting && leaf_ == Leaf::Paragraph && IsUnderline(rest)) {
+        if (interrupting && leaf_ == Leaf::Paragraph && IsUnderline(rest) &&
+            !(maybeDefinitions_ && OnlyLinkDefinitions(definitions_))) {
             reading.role = LineRole::Closes; // a setext heading
             leaf_ = Leaf::None;
             return true;
@@ -439,14 +567,13 @@ bool BlockScanner::OpenBlocks(Cursor& cursor, bool interrupting, std::size_t mat
             return false;
         }
         cursor.Advance(indent);
-        const std::size_t markerAt = cursor.at;
         cursor.SkipBytes(marker);
         const int spaces = cursor.Indent();
         const int padding = empty || spaces >= 5 ? 1 : spaces;
         cursor.Advance(padding);
-        markers_.emplace_back(markerAt, markerAt + marker);
         containers_.resize(matched);
-        containers_.push_back({false, indent + static_cast<int>(marker) + padding, !empty});
+        containers_.push_back(
+            {false, indent + static_cast<int>(marker) + padding, !empty, true, ++containersOpened_});
         matched = containers_.size();
         opened = true;
         interrupting = false;
@@ -463,9 +590,9 @@ void BlockScanner::ReadFrontMatter(std::string_view line, LineReading& reading) 
     }
     if (lines_ == 0 && (trimmed == "---" || trimmed == "+++")) {
         frontMatterEnd_ = trimmed;
-        reading.frontMatter = true;
+        reading.keep = true;
     } else if (!frontMatterEnd_.empty()) {
-        reading.frontMatter = true;
+        reading.keep = true;
         if (trimmed == frontMatterEnd_ || (frontMatterEnd_ == "---" && trimmed == "...")) {
             frontMatterEnd_.clear();
         }
@@ -473,20 +600,46 @@ void BlockScanner::ReadFrontMatter(std::string_view line, LineReading& reading) 
 }
 
 LineReading BlockScanner::Read(std::string_view line) {
+    const bool paragraphBefore = leaf_ == Leaf::Paragraph;
+    LineReading reading = ReadLine(line);
+    if (reading.role == LineRole::Continuation && maybeDefinitions_) {
+        definitions_ += '\n';
+        definitions_.append(line.substr(reading.textStart));
+        maybeDefinitions_ = definitions_.size() <= kLongestDefinitions;
+    } else if (paragraphBefore && reading.role != LineRole::Continuation) {
+        // A paragraph of link reference definitions alone vanishes: the list item it was in holds
+        // nothing again, and so ends at a blank line.
+        if (maybeDefinitions_ && OnlyLinkDefinitions(definitions_)) {
+            for (std::size_t i = 0; i < containers_.size() && i < contentBefore_.size(); ++i) {
+                if (containers_[i].id == contentBefore_[i].first) {
+                    containers_[i].hasContent = contentBefore_[i].second;
+                }
+            }
+        }
+        maybeDefinitions_ = false;
+    }
+    if (reading.role == LineRole::ParagraphStart) {
+        contentBefore_.swap(startContent_);
+        const std::string_view text = line.substr(reading.textStart);
+        maybeDefinitions_ = text.find_first_not_of(" \t") != std::string_view::npos &&
+                            text[text.find_first_not_of(" \t")] == '[';
+        definitions_.assign(maybeDefinitions_ ? text : std::string_view());
+    }
+    return reading;
+}
+
+LineReading BlockScanner::ReadLine(std::string_view line) {
     LineReading reading;
     ReadFrontMatter(line, reading);
     Cursor cursor{line};
     if (lines_++ == 0 && line.starts_with("\xEF\xBB\xBF")) {
         cursor.at = 3; // a byte order mark is no part of the text
     }
-    const std::size_t lineStart = cursor.at;
-    markers_.clear();
-    const bool blank = IsBlankText(line.substr(cursor.at));
-
     std::size_t matched = 0;
-    while (matched < containers_.size() && Continues(cursor, containers_[matched], blank)) {
+    while (matched < containers_.size() && Continues(cursor, containers_[matched], cursor.Rest().empty())) {
         ++matched;
     }
+    const bool blank = cursor.Rest().empty();
     const bool allMatched = matched == containers_.size();
     if (LeafGoesOn(cursor, allMatched, blank)) {
         return reading;
@@ -516,7 +669,9 @@ LineReading BlockScanner::Read(std::string_view line) {
         }
         return reading;
     }
-    if (!opened && paragraphOpen && !lineBlank) {
+    // A footnote's definition cuts a paragraph short, as GitHub's reader has it.
+    const bool footnote = IsFootnote(line.substr(cursor.FirstNonBlank())) && cursor.Indent() <= 3;
+    if (!opened && paragraphOpen && !lineBlank && !footnote) {
         reading.role = LineRole::Continuation; // lazily, when not every container went on
         reading.textStart = cursor.at;
         lastCells_ = TableCells(line.substr(cursor.at));
@@ -528,8 +683,12 @@ LineReading BlockScanner::Read(std::string_view line) {
     if (!opened) {
         containers_.resize(matched);
     }
-    for (Container& container : containers_) {
-        container.hasContent = container.hasContent || !lineBlank;
+    startContent_.clear();
+    for (std::size_t i = 0; i < containers_.size(); ++i) {
+        // An outer container holds the next one whatever becomes of the paragraph.
+        startContent_.emplace_back(containers_[i].id,
+                                   i + 1 < containers_.size() || (i < matched && containers_[i].hasContent));
+        containers_[i].hasContent = containers_[i].hasContent || !lineBlank;
     }
     if (lineBlank) {
         leaf_ = Leaf::None;
@@ -538,13 +697,16 @@ LineReading BlockScanner::Read(std::string_view line) {
     leaf_ = Leaf::Paragraph;
     reading.role = LineRole::ParagraphStart;
     reading.textStart = cursor.at;
+    reading.keep = reading.keep || IsFootnote(line.substr(cursor.FirstNonBlank()));
     lastCells_ = TableCells(line.substr(cursor.at));
-    // Further lines start like this one, its list markers turned into spaces; a tab used up in part
-    // stays out, and the paragraph's own indentation is no part of it.
-    reading.continuation.assign(line.substr(lineStart, cursor.at - lineStart));
-    for (const auto& [from, to] : markers_) {
-        std::fill(reading.continuation.begin() + static_cast<std::ptrdiff_t>(from - lineStart),
-                  reading.continuation.begin() + static_cast<std::ptrdiff_t>(to - lineStart), ' ');
+    // Further lines get the columns every container needs, in spaces: a list marker or a tab there
+    // could read differently once the first line's text is not beside it.
+    for (std::size_t i = 0; i < containers_.size(); ++i) {
+        if (!containers_[i].quote) {
+            reading.continuation.append(static_cast<std::size_t>(containers_[i].indent), ' ');
+        } else {
+            reading.continuation += containers_[i].spaced || i + 1 < containers_.size() ? "> " : ">";
+        }
     }
     return reading;
 }

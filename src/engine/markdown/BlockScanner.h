@@ -24,11 +24,11 @@ struct LineReading {
     LineRole role = LineRole::Other;
     // Where paragraph text starts in the line, after its block quote markers and list indentation.
     std::size_t textStart = 0;
-    // For a ParagraphStart: what starts each further line of the paragraph, its block quote markers
-    // and list items' indentation as this line has them, list markers turned into spaces.
+    // For a ParagraphStart: what starts each further line of the paragraph: "> " for each block quote
+    // (">" for a last one written so) and spaces for each list item's indentation.
     std::string continuation;
-    // The line belongs to front matter: its paragraph must stay as it is.
-    bool frontMatter = false;
+    // The paragraph this line belongs to must stay as it is: front matter, a footnote's text.
+    bool keep = false;
 };
 
 // Fed every line of a document in order, without its line end. Memory is one entry per open block
@@ -38,15 +38,21 @@ public:
     LineReading Read(std::string_view line);
 
 private:
+    // Longest paragraph looked at to tell whether it is link reference definitions alone.
+    static constexpr std::size_t kLongestDefinitions = 64 * 1024;
+
+    LineReading ReadLine(std::string_view line);
     enum class Leaf : std::uint8_t { None, Paragraph, Fence, IndentedCode, Html, Table };
     struct Container {
         bool quote = false;
         int indent = 0; // a list item: the columns its content is indented by, from its container's
         bool hasContent = false;
+        bool spaced = true; // a block quote: its ">" had a blank after it on the line read last
+        std::uint64_t id = 0;
     };
     struct Cursor;
 
-    bool Continues(Cursor& cursor, const Container& container, bool blank) const;
+    bool Continues(Cursor& cursor, Container& container, bool blank);
     bool LeafGoesOn(Cursor& cursor, bool allMatched, bool blank);
     // Looks for block starts at the cursor; opens the containers it finds and returns true when a leaf
     // block other than a paragraph starts (the line is then Other).
@@ -61,9 +67,17 @@ private:
     int htmlKind_ = 0;
     std::size_t lastCells_ = 0; // cells of the paragraph's last line, were it a table's header
     std::uint64_t lines_ = 0;
-    std::string frontMatterEnd_;                               // while inside front matter, its closing line
-    std::vector<std::pair<std::size_t, std::size_t>> markers_; // list markers found on this line
+    bool maybeDefinitions_ = false; // the open paragraph may be link reference definitions alone
+    std::string definitions_;       // ... and its text so far
+    // Whether each container held something before the paragraph, by id.
+    std::vector<std::pair<std::uint64_t, bool>> contentBefore_;
+    std::vector<std::pair<std::uint64_t, bool>> startContent_; // ... the same for a paragraph starting
+    std::uint64_t containersOpened_ = 0;
+    std::string frontMatterEnd_; // while inside front matter, its closing line
 };
+
+// Whether `text`, a paragraph's text, is link reference definitions and nothing else.
+bool OnlyLinkDefinitions(std::string_view text);
 
 // Cells of a table row as the GitHub tables count them: split at each unescaped "|", the ones at
 // either end not counted.

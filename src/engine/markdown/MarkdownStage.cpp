@@ -110,7 +110,7 @@ void MarkdownStage::TakeLine(std::string_view line, std::size_t terminator, Outp
     const std::size_t start = paragraph_.raw.size();
     paragraph_.raw.append(line);
     paragraph_.lines.push_back({start + reading.textStart, start + text.size(), terminator});
-    paragraph_.keep = paragraph_.keep || reading.frontMatter;
+    paragraph_.keep = paragraph_.keep || reading.keep;
     if (paragraph_.raw.size() > kLongestParagraph) {
         paragraph_.keep = true;
         EndParagraph(out);

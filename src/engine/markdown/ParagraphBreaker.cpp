@@ -261,7 +261,7 @@ bool ParagraphBreaker::Soft(std::size_t at) const {
     return joinable_[line];
 }
 
-bool ParagraphBreaker::Accept(std::size_t from, std::size_t to) const {
+bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size_t to) const {
     if (from == to || from == 0 || to >= text_.size()) {
         return false;
     }
@@ -270,6 +270,18 @@ bool ParagraphBreaker::Accept(std::size_t from, std::size_t to) const {
         return false;
     }
     if (Overlaps(marks_.shielded, from, to)) {
+        return false;
+    }
+    // A line of three backticks and more is text only because a backtick follows later on it: cut
+    // before that, it would open a code block. The line is the one written: it starts after the last
+    // break or the last line end that stays.
+    auto line = static_cast<std::size_t>(std::upper_bound(lineStart_.begin(), lineStart_.end(), from) -
+                                         lineStart_.begin() - 1);
+    while (line > 0 && joinable_[line - 1] && lineStart_[line] > lineStart) {
+        --line;
+    }
+    const std::size_t first = text_.find_first_not_of(" \t", std::max(lineStart_[line], lineStart));
+    if (text_.compare(first, 3, "```") == 0) {
         return false;
     }
     const std::size_t lineEnd = std::min(text_.find('\n', to), text_.size());
@@ -293,7 +305,7 @@ void ParagraphBreaker::PlanChanges() {
         while (to < text_.size() && Soft(to)) {
             ++to;
         }
-        if (from >= done && Accept(from, to)) {
+        if (from >= done && Accept(done, from, to)) {
             changes_.push_back({from, to, true});
             done = to;
         }

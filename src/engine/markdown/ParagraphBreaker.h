@@ -59,7 +59,8 @@ private:
     void BuildView();
     void FindSentenceEnds();
     bool Soft(std::size_t at) const;
-    bool Accept(std::size_t from, std::size_t to) const;
+    // Whether the blanks from `from` to `to` may become a line break, on a line written from `lineStart`.
+    bool Accept(std::size_t lineStart, std::size_t from, std::size_t to) const;
     void PlanChanges();
     void WriteText(std::size_t from, std::size_t to, OutputSink& out);
     std::string_view LineEndOf(std::size_t line, std::string_view otherEnd) const;
