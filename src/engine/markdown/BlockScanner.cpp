@@ -61,6 +61,11 @@ bool IsThematicBreak(std::string_view rest) {
     return count >= 3;
 }
 
+// TableCells, quick for the many lines without a "|".
+std::size_t CellsOf(std::string_view row) {
+    return row.find('|') == std::string_view::npos ? 1 : TableCells(row);
+}
+
 // "[^label]:", which starts a footnote's definition.
 bool IsFootnote(std::string_view rest) {
     if (!rest.starts_with("[^")) {
@@ -674,7 +679,7 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
     if (!opened && paragraphOpen && !lineBlank && !footnote) {
         reading.role = LineRole::Continuation; // lazily, when not every container went on
         reading.textStart = cursor.at;
-        lastCells_ = TableCells(line.substr(cursor.at));
+        lastCells_ = CellsOf(line.substr(cursor.at));
         return reading;
     }
     if (!opened && leaf_ == Leaf::Table && allMatched) {
@@ -698,7 +703,7 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
     reading.role = LineRole::ParagraphStart;
     reading.textStart = cursor.at;
     reading.keep = reading.keep || IsFootnote(line.substr(cursor.FirstNonBlank()));
-    lastCells_ = TableCells(line.substr(cursor.at));
+    lastCells_ = CellsOf(line.substr(cursor.at));
     // Further lines get the columns every container needs, in spaces: a list marker or a tab there
     // could read differently once the first line's text is not beside it.
     for (std::size_t i = 0; i < containers_.size(); ++i) {

@@ -23,6 +23,18 @@ struct InlineMarks {
     // Markup the sentence rules do not see: emphasis delimiters, link brackets and destinations, HTML
     // tags, footnote markers, escaping backslashes. In order, not overlapping.
     std::vector<Span> hidden;
+
+    // Room the reading reuses from one paragraph to the next.
+    struct Delimiter {
+        std::size_t at;
+        std::size_t length;
+        char c;
+        bool canOpen;
+        bool canClose;
+    };
+    std::vector<Delimiter> delimiters;
+    std::vector<Delimiter> openers;
+    std::vector<std::size_t> brackets;
 };
 
 // Reads the inline markup of a paragraph's text, its lines joined by "\n" (block quote markers and

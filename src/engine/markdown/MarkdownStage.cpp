@@ -1,18 +1,69 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Cutting the text into lines, gathering paragraphs, and writing everything else through.
+//
+// Paragraphs are held and their sentence ends found many at a time. When to stop holding depends only
+// on what a conversion does not change (how many paragraphs, their bytes other than blanks and line
+// ends, the bytes between them), so that a converted text is held in the same groups again and stays
+// as it is; and never on where a chunk ends.
 #include "markdown/MarkdownStage.h"
 
 #include "StopScan.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace brantlewick::markdown {
 
+namespace {
+
+constexpr std::size_t kMostParagraphsHeld = 256;
+constexpr std::size_t kMostSubstanceHeld = 64 * 1024;
+constexpr std::size_t kMostPassedHeld = 64 * 1024;
+// Blanks do not count above, and a paragraph may hold many: this bounds memory whatever they hold.
+constexpr std::size_t kMostBytesHeld = 4 * 1024 * 1024;
+
+// How many bytes `a` and `b` start with alike, eight at a time.
+std::size_t CommonPrefix(std::string_view a, std::string_view b) {
+    const std::size_t size = std::min(a.size(), b.size());
+    std::size_t at = 0;
+    for (; at + 8 <= size; at += 8) {
+        std::uint64_t x = 0;
+        std::uint64_t y = 0;
+        std::memcpy(&x, a.data() + at, 8);
+        std::memcpy(&y, b.data() + at, 8);
+        if (x != y) {
+            break;
+        }
+    }
+    while (at < size && a[at] == b[at]) {
+        ++at;
+    }
+    return at;
+}
+
+} // namespace
+
 MarkdownStage::MarkdownStage(SentenceOptions sentences, BreakChoices choices)
-    : breaker_(std::move(sentences), choices) {}
+    : choices_(choices), sentences_(std::move(sentences)) {}
+
+MarkdownStage::~MarkdownStage() = default;
 
 void MarkdownStage::WriteAsIs(std::string_view bytes, OutputSink& out) {
-    out.Append(bytes);
+    if (held_ == 0) {
+        out.Append(bytes);
+        return;
+    }
+    if (!pieces_.empty() && pieces_.back().paragraph == nullptr) {
+        pieces_.back().to += bytes.size();
+    } else {
+        pieces_.push_back({nullptr, passed_.size(), passed_.size() + bytes.size()});
+    }
+    passed_.append(bytes);
+    heldBytes_ += bytes.size();
+    if (passed_.size() >= kMostPassedHeld) {
+        Flush(out);
+    }
 }
 
 void MarkdownStage::Feed(std::string_view chunk, OutputSink& out) {
@@ -22,7 +73,7 @@ void MarkdownStage::Feed(std::string_view chunk, OutputSink& out) {
             afterCarriageReturn_ = c == '\r';
         }
         counts_.terminatorsOut = counts_.terminatorsIn;
-        WriteAsIs(chunk, out);
+        out.Append(chunk);
         return;
     }
     const char* p = chunk.data();
@@ -39,7 +90,7 @@ void MarkdownStage::Feed(std::string_view chunk, OutputSink& out) {
         line_.clear();
         TakeLine(line, pair ? 2 : 1, out);
     }
-    while (p != end && !givenUp_) {
+    while (p != end) {
         const char* lineEnd = FindLineEnd(p, end);
         if (lineEnd == end || (*lineEnd == '\r' && lineEnd + 1 == end)) {
             line_.append(p, end);
@@ -61,20 +112,18 @@ void MarkdownStage::Feed(std::string_view chunk, OutputSink& out) {
         }
         p = next;
     }
-    if (givenUp_ && p != end) {
-        Feed(std::string_view(p, static_cast<std::size_t>(end - p)), out);
-    }
 }
 
 void MarkdownStage::GiveUp(OutputSink& out) {
     // A line this long is no Markdown anybody reads as such; what follows it may be anything.
     paragraph_.keep = true;
     EndParagraph(out);
+    Flush(out);
     for (const char c : line_) {
         counts_.terminatorsIn += c == '\r' || c == '\n';
     }
     counts_.terminatorsOut = counts_.terminatorsIn;
-    WriteAsIs(line_, out);
+    out.Append(line_);
     line_.clear();
     givenUp_ = true;
 }
@@ -120,10 +169,85 @@ void MarkdownStage::TakeLine(std::string_view line, std::size_t terminator, Outp
 
 void MarkdownStage::EndParagraph(OutputSink& out) {
     paragraphTooLong_ = false;
-    if (!paragraph_.lines.empty()) {
-        breaker_.Write(paragraph_, lastLineEnd_, out, counts_);
+    if (paragraph_.lines.empty()) {
+        return;
     }
-    paragraph_.Clear();
+    if (held_ == breakers_.size()) {
+        breakers_.push_back(std::make_unique<ParagraphBreaker>(choices_));
+    }
+    ParagraphBreaker& breaker = *breakers_[held_++];
+    breaker.Take(paragraph_, lastLineEnd_);
+    pieces_.push_back({&breaker, 0, 0});
+    heldSubstance_ += breaker.Substance();
+    heldBytes_ += breaker.Size();
+    if (held_ >= kMostParagraphsHeld || heldSubstance_ >= kMostSubstanceHeld ||
+        heldBytes_ >= kMostBytesHeld) {
+        Flush(out);
+    }
+}
+
+void MarkdownStage::FindSentenceEnds() {
+    view_.clear();
+    for (std::size_t i = 0; i < held_; ++i) {
+        breakers_[i]->AppendView(view_);
+        view_ += "\n\n"; // paragraphs apart, as they are in the text
+    }
+    found_.clear();
+    StringSink sink(found_);
+    sentences_.Feed(view_, sink);
+    sentences_.Finish(sink);
+    sink.Close();
+    // The stage writes the view back with CR LF pairs at each end (the view holds no CR) and without
+    // the blanks after some ends. Walk both; a difference that is no CR is a dropped character.
+    std::size_t v = 0;
+    std::size_t f = 0;
+    std::size_t paragraph = 0;
+    while (f < found_.size()) {
+        const std::size_t same =
+            CommonPrefix(std::string_view(view_).substr(v), std::string_view(found_).substr(f));
+        v += same;
+        f += same;
+        // Back to the start of the character the difference is in.
+        while (v > 0 && f > 0 && v < view_.size() && (static_cast<unsigned char>(view_[v]) & 0xC0) == 0x80) {
+            --v;
+            --f;
+        }
+        if (f >= found_.size() || v >= view_.size()) {
+            break;
+        }
+        if (found_[f] == '\r') {
+            while (paragraph < held_ && breakers_[paragraph]->ViewEnd() < v) {
+                ++paragraph;
+            }
+            if (paragraph < held_) {
+                breakers_[paragraph]->EndAt(v);
+            }
+            f = std::min(found_.find_first_not_of("\r\n", f), found_.size());
+            continue;
+        }
+        const auto lead = static_cast<unsigned char>(view_[v]);
+        v += lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    }
+}
+
+void MarkdownStage::Flush(OutputSink& out) {
+    if (held_ == 0) {
+        return;
+    }
+    if (choices_.breaks) {
+        FindSentenceEnds();
+    }
+    for (const Piece& piece : pieces_) {
+        if (piece.paragraph != nullptr) {
+            piece.paragraph->Write(out, counts_);
+        } else {
+            out.Append(std::string_view(passed_).substr(piece.from, piece.to - piece.from));
+        }
+    }
+    pieces_.clear();
+    passed_.clear();
+    held_ = 0;
+    heldSubstance_ = heldBytes_ = 0;
 }
 
 void MarkdownStage::Finish(OutputSink& out) {
@@ -132,8 +256,10 @@ void MarkdownStage::Finish(OutputSink& out) {
         TakeLine(line, afterCarriageReturn_ ? 1 : 0, out);
     }
     EndParagraph(out);
+    Flush(out);
     line_.clear();
-    afterCarriageReturn_ = false;
+    afterCarriageReturn_ = givenUp_ = false;
+    scanner_ = BlockScanner();
 }
 
 } // namespace brantlewick::markdown

@@ -144,18 +144,47 @@ bool MayStartBlock(std::string_view line) {
            BlankOrEnd(line, digits + 1);
 }
 
-ParagraphBreaker::ParagraphBreaker(SentenceOptions sentences, BreakChoices choices)
-    : choices_(choices), sentences_(std::move(sentences)) {}
-
-void ParagraphBreaker::ReadText(const Paragraph& paragraph) {
+void ParagraphBreaker::ReadText() {
     text_.clear();
     lineStart_.clear();
-    for (const Paragraph::Line& line : paragraph.lines) {
+    for (const Paragraph::Line& line : paragraph_.lines) {
         if (!lineStart_.empty()) {
             text_ += '\n';
         }
         lineStart_.push_back(text_.size());
-        text_.append(paragraph.raw, line.text, line.end - line.text);
+        text_.append(paragraph_.raw, line.text, line.end - line.text);
+    }
+}
+
+std::size_t ParagraphBreaker::LineOf(std::size_t at) const {
+    return static_cast<std::size_t>(std::upper_bound(lineStart_.begin(), lineStart_.end(), at) -
+                                    lineStart_.begin() - 1);
+}
+
+std::size_t ParagraphBreaker::TextAt(std::size_t viewAt) const {
+    const auto run =
+        std::prev(std::upper_bound(viewMap_.begin(), viewMap_.end(), std::make_pair(viewAt, text_.size())));
+    return run->second + (viewAt - run->first);
+}
+
+void ParagraphBreaker::Take(Paragraph& paragraph, std::string_view otherEnd) {
+    std::swap(paragraph_, paragraph);
+    paragraph.Clear();
+    otherEnd_.assign(otherEnd);
+    ends_.clear();
+    ReadText();
+    substance_ = text_.size() - static_cast<std::size_t>(std::count(text_.begin(), text_.end(), ' ') +
+                                                         std::count(text_.begin(), text_.end(), '\t') +
+                                                         std::count(text_.begin(), text_.end(), '\n'));
+    asIs_ = paragraph_.keep || (!choices_.join && !choices_.breaks) || MayDefineLinks(text_) ||
+            HasDelimiterRow(text_);
+    if (asIs_) {
+        return;
+    }
+    ReadInlines(text_, marks_);
+    joinable_.assign(lineStart_.size(), false);
+    for (std::size_t line = 0; choices_.join && line + 1 < lineStart_.size(); ++line) {
+        joinable_[line] = Joinable(line);
     }
 }
 
@@ -175,16 +204,20 @@ bool ParagraphBreaker::Joinable(std::size_t line) const {
     return !Overlaps(marks_.verbatim, end, end + 1);
 }
 
-void ParagraphBreaker::BuildView() {
-    view_.clear();
+void ParagraphBreaker::AppendView(std::string& view) {
     viewMap_.clear();
+    if (asIs_ || !choices_.breaks) {
+        viewEnd_ = view.size();
+        return;
+    }
+    const std::size_t viewStart = view.size();
     std::size_t at = 0;
     auto hidden = marks_.hidden.begin();
     while (at < text_.size()) {
         const std::size_t stop = hidden == marks_.hidden.end() ? text_.size() : hidden->from;
         if (stop > at) {
-            viewMap_.emplace_back(view_.size(), at);
-            view_.append(text_, at, stop - at);
+            viewMap_.emplace_back(view.size(), at);
+            view.append(text_, at, stop - at);
         }
         if (hidden == marks_.hidden.end()) {
             break;
@@ -192,60 +225,15 @@ void ParagraphBreaker::BuildView() {
         at = std::max(at, hidden->to);
         ++hidden;
     }
+    viewEnd_ = view.size();
     // Line ends: a joined one reads as the space it becomes, one inside a shielded span as a space too
     // (no end goes there), any other as the line end it stays.
-    for (std::size_t v = view_.find('\n'); v != std::string::npos; v = view_.find('\n', v + 1)) {
-        const auto run =
-            std::prev(std::upper_bound(viewMap_.begin(), viewMap_.end(), std::make_pair(v, text_.size())));
-        const std::size_t t = run->second + (v - run->first);
-        const auto line = static_cast<std::size_t>(std::upper_bound(lineStart_.begin(), lineStart_.end(), t) -
-                                                   lineStart_.begin() - 1);
-        if (joinable_[line] || Overlaps(marks_.shielded, t, t + 1)) {
-            view_[v] = ' ';
+    for (std::size_t v = view.find('\n', viewStart); v != std::string::npos && v < viewEnd_;
+         v = view.find('\n', v + 1)) {
+        const std::size_t t = TextAt(v);
+        if (joinable_[LineOf(t)] || Overlaps(marks_.shielded, t, t + 1)) {
+            view[v] = ' ';
         }
-    }
-}
-
-void ParagraphBreaker::FindSentenceEnds() {
-    ends_.clear();
-    found_.clear();
-    StringSink sink(found_);
-    sentences_.Feed(view_, sink);
-    sentences_.Finish(sink);
-    sink.Close();
-    // The stage writes the view back with CR LF pairs at each end (the view holds no CR) and without
-    // the blanks after some ends. Walk both; a difference that is no CR is a dropped character.
-    std::size_t v = 0;
-    std::size_t f = 0;
-    while (f < found_.size()) {
-        const std::size_t same =
-            static_cast<std::size_t>(
-                std::mismatch(view_.begin() + static_cast<std::ptrdiff_t>(v), view_.end(),
-                              found_.begin() + static_cast<std::ptrdiff_t>(f), found_.end())
-                    .first -
-                view_.begin()) -
-            v;
-        v += same;
-        f += same;
-        // Back to the start of the character the difference is in.
-        while (v > 0 && f > 0 && v < view_.size() && (static_cast<unsigned char>(view_[v]) & 0xC0) == 0x80) {
-            --v;
-            --f;
-        }
-        if (f >= found_.size()) {
-            break;
-        }
-        if (found_[f] == '\r') {
-            ends_.push_back(v);
-            f = found_.find_first_not_of("\r\n", f);
-            f = f == std::string::npos ? found_.size() : f;
-            continue;
-        }
-        if (v >= view_.size()) {
-            break;
-        }
-        const auto lead = static_cast<unsigned char>(view_[v]);
-        v += lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
     }
 }
 
@@ -292,12 +280,10 @@ void ParagraphBreaker::PlanChanges() {
     changes_.clear();
     std::size_t done = 0;
     for (const std::size_t v : ends_) {
-        if (!choices_.breaks || v >= view_.size()) {
-            break;
+        if (v >= viewEnd_ || viewMap_.empty() || v < viewMap_.front().first) {
+            continue;
         }
-        const auto run =
-            std::prev(std::upper_bound(viewMap_.begin(), viewMap_.end(), std::make_pair(v, text_.size())));
-        std::size_t from = run->second + (v - run->first);
+        std::size_t from = TextAt(v);
         std::size_t to = from;
         while (from > done && Soft(from - 1)) {
             --from;
@@ -339,14 +325,14 @@ void ParagraphBreaker::PlanChanges() {
               [](const Change& a, const Change& b) { return a.from < b.from; });
 }
 
-std::string_view ParagraphBreaker::LineEndOf(std::size_t line, std::string_view otherEnd) const {
+std::string_view ParagraphBreaker::LineEndOf(std::size_t line) const {
     for (std::size_t l = line + 1; l-- > 0;) {
-        const Paragraph::Line& at = paragraph_->lines[l];
+        const Paragraph::Line& at = paragraph_.lines[l];
         if (at.terminator > 0) {
-            return std::string_view(paragraph_->raw).substr(at.end, at.terminator);
+            return std::string_view(paragraph_.raw).substr(at.end, at.terminator);
         }
     }
-    return otherEnd;
+    return otherEnd_;
 }
 
 void ParagraphBreaker::WriteText(std::size_t from, std::size_t to, OutputSink& out) {
@@ -354,15 +340,15 @@ void ParagraphBreaker::WriteText(std::size_t from, std::size_t to, OutputSink& o
     // line's quote markers and indentation.
     auto line = static_cast<std::size_t>(std::upper_bound(lineStart_.begin(), lineStart_.end(), from) -
                                          lineStart_.begin() - 1);
-    const std::string_view raw(paragraph_->raw);
+    const std::string_view raw(paragraph_.raw);
     while (from < to) {
-        const Paragraph::Line& l = paragraph_->lines[line];
+        const Paragraph::Line& l = paragraph_.lines[line];
         const std::size_t lineEnd = line + 1 < lineStart_.size() ? lineStart_[line + 1] - 1 : text_.size();
         const std::size_t upTo = std::min(to, lineEnd);
         out.Append(raw.substr(l.text + (from - lineStart_[line]), upTo - from));
         from = upTo;
         if (from < to && from == lineEnd) {
-            const std::size_t next = paragraph_->lines[line + 1].text;
+            const std::size_t next = paragraph_.lines[line + 1].text;
             out.Append(raw.substr(l.end, next - l.end));
             ++from;
             ++line;
@@ -370,43 +356,23 @@ void ParagraphBreaker::WriteText(std::size_t from, std::size_t to, OutputSink& o
     }
 }
 
-void ParagraphBreaker::Write(const Paragraph& paragraph, std::string_view otherEnd, OutputSink& out,
-                             Stage::Counts& counts) {
+void ParagraphBreaker::Write(OutputSink& out, Stage::Counts& counts) {
+    const Paragraph& paragraph = paragraph_;
     counts.terminatorsOut += paragraph.lines.size() - (paragraph.lines.back().terminator == 0 ? 1 : 0);
-    if (paragraph.keep || (!choices_.join && !choices_.breaks)) {
+    if (asIs_) {
         out.Append(paragraph.raw);
         return;
-    }
-    paragraph_ = &paragraph;
-    ReadText(paragraph);
-    if (MayDefineLinks(text_) || HasDelimiterRow(text_)) {
-        out.Append(paragraph.raw);
-        return;
-    }
-    ReadInlines(text_, marks_);
-    joinable_.assign(lineStart_.size(), false);
-    for (std::size_t line = 0; choices_.join && line + 1 < lineStart_.size(); ++line) {
-        joinable_[line] = Joinable(line);
-    }
-    BuildView();
-    if (choices_.breaks) {
-        FindSentenceEnds();
-    } else {
-        ends_.clear();
     }
     PlanChanges();
-
     out.Append(std::string_view(paragraph.raw).substr(0, paragraph.lines.front().text));
     std::size_t at = 0;
     for (const Change& change : changes_) {
         WriteText(at, change.from, out);
         if (change.lineBreak) {
-            const auto line = static_cast<std::size_t>(
-                std::upper_bound(lineStart_.begin(), lineStart_.end(), change.from) - lineStart_.begin() - 1);
             if (out.Marking()) {
                 out.Mark(Edit::Kind::Breaks, out.Written(), 1);
             }
-            out.Append(LineEndOf(line, otherEnd));
+            out.Append(LineEndOf(LineOf(change.from)));
             out.Append(paragraph.continuation);
             ++counts.breaksInserted;
             ++counts.terminatorsOut;

@@ -4,7 +4,6 @@
 
 #include "Stage.h"
 #include "markdown/Inlines.h"
-#include "sentences/SentenceStage.h"
 
 #include <cstddef>
 #include <string>
@@ -38,14 +37,25 @@ struct BreakChoices {
     bool breaks = true; // each sentence end gets a line break
 };
 
+// One paragraph on its way through: read when it comes in, its sentence ends found later together with
+// those of other paragraphs (the sentence stage works best on long texts), then written.
 class ParagraphBreaker {
 public:
-    ParagraphBreaker(SentenceOptions sentences, BreakChoices choices);
+    explicit ParagraphBreaker(BreakChoices choices) : choices_(choices) {}
 
-    // Writes `paragraph`, re-broken. A break takes the line end of the line it falls in; on a last line
-    // without one, `otherEnd`. Breaks and blanks dropped are counted in `counts`, and so are the line
-    // ends written.
-    void Write(const Paragraph& paragraph, std::string_view otherEnd, OutputSink& out, Stage::Counts& counts);
+    // Takes `paragraph`'s bytes (it is left empty, with room to spare) and reads them. A break takes
+    // the line end of the line it falls in; on a last line without one, `otherEnd`.
+    void Take(Paragraph& paragraph, std::string_view otherEnd);
+    // Bytes other than blanks and line ends: a conversion leaves their number as it is.
+    std::size_t Substance() const { return substance_; }
+    std::size_t Size() const { return paragraph_.raw.size(); }
+    // Appends what the sentence rules read of the paragraph to `view`; nothing when it stays as it is.
+    void AppendView(std::string& view);
+    // A sentence ends before `at`, a place in `view` inside what AppendView() added.
+    void EndAt(std::size_t at) { ends_.push_back(at); }
+    std::size_t ViewEnd() const { return viewEnd_; }
+    // Writes the paragraph, re-broken; breaks, blanks dropped and line ends written are counted.
+    void Write(OutputSink& out, Stage::Counts& counts);
 
 private:
     struct Change {
@@ -54,29 +64,30 @@ private:
         bool lineBreak; // or a join: one space
     };
 
-    void ReadText(const Paragraph& paragraph);
+    void ReadText();
     bool Joinable(std::size_t line) const;
-    void BuildView();
-    void FindSentenceEnds();
     bool Soft(std::size_t at) const;
+    std::size_t LineOf(std::size_t at) const;
+    std::size_t TextAt(std::size_t viewAt) const;
     // Whether the blanks from `from` to `to` may become a line break, on a line written from `lineStart`.
     bool Accept(std::size_t lineStart, std::size_t from, std::size_t to) const;
     void PlanChanges();
     void WriteText(std::size_t from, std::size_t to, OutputSink& out);
-    std::string_view LineEndOf(std::size_t line, std::string_view otherEnd) const;
+    std::string_view LineEndOf(std::size_t line) const;
 
     BreakChoices choices_;
-    SentenceStage sentences_;
-    const Paragraph* paragraph_ = nullptr;
+    Paragraph paragraph_;
+    std::string otherEnd_;
+    bool asIs_ = false;
+    std::size_t substance_ = 0;
     std::string text_;                   // the lines' text joined by "\n"
     std::vector<std::size_t> lineStart_; // where each line starts in text_
     std::vector<bool> joinable_;         // whether the line end after line i is joined
     InlineMarks marks_;
-    std::string view_; // what the sentence rules read
     std::vector<std::pair<std::size_t, std::size_t>>
-        viewMap_;                   // (view position, text position) where a run starts
-    std::string found_;             // the sentence stage's output
-    std::vector<std::size_t> ends_; // sentence ends, as positions in text_
+        viewMap_; // (view position, text position) where a run starts
+    std::size_t viewEnd_ = 0;
+    std::vector<std::size_t> ends_; // sentence ends, as places in the view
     std::vector<Change> changes_;
 };
 
