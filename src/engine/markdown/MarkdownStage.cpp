@@ -244,6 +244,9 @@ void MarkdownStage::Flush(OutputSink& out) {
             out.Append(std::string_view(passed_).substr(piece.from, piece.to - piece.from));
         }
     }
+    for (std::size_t i = 0; i < held_; ++i) {
+        breakers_[i]->Trim();
+    }
     pieces_.clear();
     passed_.clear();
     held_ = 0;

@@ -167,17 +167,40 @@ std::size_t ParagraphBreaker::TextAt(std::size_t viewAt) const {
     return run->second + (viewAt - run->first);
 }
 
+void ParagraphBreaker::Trim() {
+    // A long paragraph's room is given back: a holder kept for every paragraph held would keep that
+    // much room each. (Assigning an empty string would keep the room.)
+    constexpr std::size_t kKeptRoom = 64 * 1024;
+    if (paragraph_.raw.capacity() > kKeptRoom) {
+        std::string().swap(paragraph_.raw);
+        std::vector<Paragraph::Line>().swap(paragraph_.lines);
+    }
+    if (text_.capacity() > kKeptRoom) {
+        std::string().swap(text_);
+        lineStart_ = std::vector<std::size_t>();
+        joinable_ = std::vector<bool>();
+        marks_ = InlineMarks();
+        viewMap_ = std::vector<std::pair<std::size_t, std::size_t>>();
+        ends_ = std::vector<std::size_t>();
+        changes_ = std::vector<Change>();
+    }
+}
+
 void ParagraphBreaker::Take(Paragraph& paragraph, std::string_view otherEnd) {
     std::swap(paragraph_, paragraph);
     paragraph.Clear();
     otherEnd_.assign(otherEnd);
     ends_.clear();
+    if (paragraph_.keep) {
+        asIs_ = true;
+        substance_ = paragraph_.raw.size(); // it stays as it is, so any measure does
+        return;
+    }
     ReadText();
     substance_ = text_.size() - static_cast<std::size_t>(std::count(text_.begin(), text_.end(), ' ') +
                                                          std::count(text_.begin(), text_.end(), '\t') +
                                                          std::count(text_.begin(), text_.end(), '\n'));
-    asIs_ = paragraph_.keep || (!choices_.join && !choices_.breaks) || MayDefineLinks(text_) ||
-            HasDelimiterRow(text_);
+    asIs_ = (!choices_.join && !choices_.breaks) || MayDefineLinks(text_) || HasDelimiterRow(text_);
     if (asIs_) {
         return;
     }

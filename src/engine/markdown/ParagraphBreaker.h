@@ -56,6 +56,8 @@ public:
     std::size_t ViewEnd() const { return viewEnd_; }
     // Writes the paragraph, re-broken; breaks, blanks dropped and line ends written are counted.
     void Write(OutputSink& out, Stage::Counts& counts);
+    // Gives back the room a long paragraph took.
+    void Trim();
 
 private:
     struct Change {
