@@ -42,6 +42,45 @@ std::size_t CommonPrefix(std::string_view a, std::string_view b) {
     return at;
 }
 
+// Whether `text` is well-formed UTF-8: no stray continuation byte, no overlong form, no surrogate, nothing
+// past U+10FFFF. ASCII goes eight bytes at a time.
+bool IsUtf8(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::uint64_t eight = 0;
+        if (at + 8 <= text.size() &&
+            (std::memcpy(&eight, text.data() + at, 8), (eight & 0x8080808080808080U) == 0)) {
+            at += 8;
+            continue;
+        }
+        const auto lead = static_cast<unsigned char>(text[at]);
+        if (lead < 0x80) {
+            ++at;
+            continue;
+        }
+        const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                                   : lead >= 0xE0 && lead <= 0xEF ? 3
+                                   : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                                  : 0;
+        if (length == 0 || at + length > text.size()) {
+            return false;
+        }
+        const auto second = static_cast<unsigned char>(text[at + 1]);
+        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        if (second < low || second > high) {
+            return false;
+        }
+        for (std::size_t i = 2; i < length; ++i) {
+            if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        at += length;
+    }
+    return true;
+}
+
 } // namespace
 
 MarkdownStage::MarkdownStage(SentenceOptions sentences, BreakChoices choices)
@@ -68,11 +107,7 @@ void MarkdownStage::WriteAsIs(std::string_view bytes, OutputSink& out) {
 
 void MarkdownStage::Feed(std::string_view chunk, OutputSink& out) {
     if (givenUp_) {
-        for (const char c : chunk) {
-            counts_.terminatorsIn += c == '\r' || (c == '\n' && !afterCarriageReturn_);
-            afterCarriageReturn_ = c == '\r';
-        }
-        counts_.terminatorsOut = counts_.terminatorsIn;
+        CountAsIs(chunk);
         out.Append(chunk);
         return;
     }
@@ -90,13 +125,16 @@ void MarkdownStage::Feed(std::string_view chunk, OutputSink& out) {
         line_.clear();
         TakeLine(line, pair ? 2 : 1, out);
     }
-    while (p != end) {
+    while (p != end && !givenUp_) {
         const char* lineEnd = FindLineEnd(p, end);
         if (lineEnd == end || (*lineEnd == '\r' && lineEnd + 1 == end)) {
             line_.append(p, end);
             afterCarriageReturn_ = lineEnd != end;
-            if (line_.size() > kLongestParagraph) {
-                GiveUp(out);
+            if (line_.size() - (afterCarriageReturn_ ? 1 : 0) > kLongestParagraph) {
+                // A line this long is no Markdown anybody reads as such; what follows may be anything.
+                const std::string line = std::move(line_);
+                line_.clear();
+                GiveUp(line, out);
             }
             return;
         }
@@ -112,23 +150,38 @@ void MarkdownStage::Feed(std::string_view chunk, OutputSink& out) {
         }
         p = next;
     }
+    if (givenUp_ && p != end) {
+        Feed(std::string_view(p, static_cast<std::size_t>(end - p)), out);
+    }
 }
 
-void MarkdownStage::GiveUp(OutputSink& out) {
-    // A line this long is no Markdown anybody reads as such; what follows it may be anything.
+void MarkdownStage::CountAsIs(std::string_view bytes) {
+    for (const char c : bytes) {
+        const bool end = c == '\r' || (c == '\n' && !afterCarriageReturn_);
+        counts_.terminatorsIn += end ? 1 : 0;
+        counts_.terminatorsOut += end ? 1 : 0;
+        afterCarriageReturn_ = c == '\r';
+    }
+}
+
+void MarkdownStage::GiveUp(std::string_view line, OutputSink& out) {
     paragraph_.keep = true;
     EndParagraph(out);
     Flush(out);
-    for (const char c : line_) {
-        counts_.terminatorsIn += c == '\r' || c == '\n';
-    }
-    counts_.terminatorsOut = counts_.terminatorsIn;
-    out.Append(line_);
-    line_.clear();
+    afterCarriageReturn_ = false;
+    CountAsIs(line);
+    out.Append(line);
     givenUp_ = true;
 }
 
 void MarkdownStage::TakeLine(std::string_view line, std::size_t terminator, OutputSink& out) {
+    if (line.size() - terminator > kLongestParagraph || !IsUtf8(line)) {
+        // A line this long is no Markdown anybody reads as such. And Markdown readers reject a code fence,
+        // a tag or a link whose text is no UTF-8 where they take it with the same bytes in UTF-8. Past
+        // either, the structure is no longer known for sure.
+        GiveUp(line, out);
+        return;
+    }
     if (terminator > 0) {
         ++counts_.terminatorsIn;
         lastLineEnd_.assign(line.substr(line.size() - terminator));

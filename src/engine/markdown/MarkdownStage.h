@@ -18,8 +18,8 @@ namespace brantlewick::markdown {
 
 // A paragraph is held whole until it ends, since its last line may turn it into a heading or a table
 // and a code span or link may close anywhere in it. Memory is bounded all the same: a paragraph longer
-// than this is written as it is, and so is the rest of the text after a line longer than this (whose
-// structure is no longer known for sure).
+// than this is written as it is, and so is the rest of the text from a line longer than this, or one that
+// is not UTF-8 (past either, the structure is no longer known for sure).
 inline constexpr std::size_t kLongestParagraph = 1024 * 1024;
 
 class MarkdownStage final : public Stage {
@@ -47,7 +47,10 @@ private:
     // Finds the sentence ends of every paragraph held, at once, and writes everything held.
     void Flush(OutputSink& out);
     void FindSentenceEnds();
-    void GiveUp(OutputSink& out);
+    // Counts the line ends of bytes written as they are (afterCarriageReturn_: the byte before was a CR).
+    void CountAsIs(std::string_view bytes);
+    // Writes `line` and everything after it as it is.
+    void GiveUp(std::string_view line, OutputSink& out);
 
     BreakChoices choices_;
     SentenceStage sentences_;

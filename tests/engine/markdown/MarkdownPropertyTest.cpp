@@ -3,6 +3,7 @@
 // of the corpus (through files, UTF-16 included) and on 10,000 random ones (in memory, in random pieces).
 #include "Conversion.h"
 #include "MarkdownDocuments.h"
+#include "MarkdownRender.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
