@@ -617,7 +617,8 @@ LineReading BlockScanner::Read(std::string_view line) {
         if (maybeDefinitions_ && OnlyLinkDefinitions(definitions_)) {
             for (std::size_t i = 0; i < containers_.size() && i < contentBefore_.size(); ++i) {
                 if (containers_[i].id == contentBefore_[i].first) {
-                    containers_[i].hasContent = contentBefore_[i].second;
+                    // What this line itself brought counts all the same.
+                    containers_[i].hasContent = contentBefore_[i].second || !blank_;
                 }
             }
         }
@@ -645,6 +646,7 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
         ++matched;
     }
     const bool blank = cursor.Rest().empty();
+    blank_ = blank;
     const bool allMatched = matched == containers_.size();
     if (LeafGoesOn(cursor, allMatched, blank)) {
         return reading;
@@ -703,7 +705,13 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
     reading.role = LineRole::ParagraphStart;
     reading.textStart = cursor.at;
     reading.keep = reading.keep || IsFootnote(line.substr(cursor.FirstNonBlank()));
-    lastCells_ = CellsOf(line.substr(cursor.at));
+    // GitHub's reader takes a task box off a list item's first line before it looks for a table there.
+    std::string_view first = line.substr(cursor.FirstNonBlank());
+    if (opened && !containers_.back().quote &&
+        (first.starts_with("[ ] ") || first.starts_with("[x] ") || first.starts_with("[X] "))) {
+        first.remove_prefix(4);
+    }
+    lastCells_ = CellsOf(first);
     // Further lines get the columns every container needs, in spaces: a list marker or a tab there
     // could read differently once the first line's text is not beside it.
     for (std::size_t i = 0; i < containers_.size(); ++i) {

@@ -67,6 +67,7 @@ private:
     int htmlKind_ = 0;
     std::size_t lastCells_ = 0; // cells of the paragraph's last line, were it a table's header
     std::uint64_t lines_ = 0;
+    bool blank_ = false;            // the line read last is blank once its containers' markers are taken off
     bool maybeDefinitions_ = false; // the open paragraph may be link reference definitions alone
     std::string definitions_;       // ... and its text so far
     // Whether each container held something before the paragraph, by id.

@@ -262,6 +262,8 @@ private:
         if (textStart < text_.size() && text_[textStart] == '^' && !image) {
             Shield(open, i + 1, true); // a footnote marker
             marks_.hidden.push_back({open, i + 1});
+            marks_.unsure =
+                marks_.unsure || text_.substr(open, i - open).find('\n') != std::string_view::npos;
             return i + 1;
         }
         std::size_t end = i + 1;
@@ -451,6 +453,7 @@ void ReadInlines(std::string_view text, InlineMarks& marks) {
     marks.shielded.clear();
     marks.verbatim.clear();
     marks.hidden.clear();
+    marks.unsure = false;
     InlineReader(text, marks).Read();
     Normalize(marks.shielded);
     Normalize(marks.verbatim);

@@ -23,6 +23,9 @@ struct InlineMarks {
     // Markup the sentence rules do not see: emphasis delimiters, link brackets and destinations, HTML
     // tags, footnote markers, escaping backslashes. In order, not overlapping.
     std::vector<Span> hidden;
+    // A footnote marker over a line end, which GitHub's reader renders differently depending on the
+    // bytes before it: the paragraph is best left as it is.
+    bool unsure = false;
 
     // Room the reading reuses from one paragraph to the next.
     struct Delimiter {

@@ -71,7 +71,13 @@ bool BlankOrEnd(std::string_view text, std::size_t at) {
 // A paragraph that starts with "[label]:" may be link reference definitions, which must stay as they
 // are; so may a footnote's text.
 bool MayDefineLinks(std::string_view text) {
-    const std::size_t open = text.find_first_not_of(" \t");
+    std::size_t open = text.find_first_not_of(" \t");
+    // GitHub's reader takes a task box off before it looks for definitions.
+    for (const std::string_view box : {"[ ] ", "[x] ", "[X] "}) {
+        if (open != std::string_view::npos && text.substr(open, box.size()) == box) {
+            open = text.find_first_not_of(" \t", open + box.size());
+        }
+    }
     if (open == std::string_view::npos || text[open] != '[') {
         return false;
     }
@@ -205,8 +211,14 @@ void ParagraphBreaker::Take(Paragraph& paragraph, std::string_view otherEnd) {
         return;
     }
     ReadInlines(text_, marks_);
+    asIs_ = marks_.unsure;
     joinable_.assign(lineStart_.size(), false);
-    for (std::size_t line = 0; choices_.join && line + 1 < lineStart_.size(); ++line) {
+    // GitHub's reader ticks a task box when an "[x]" follows anywhere on its line: that line stays whole
+    // and alone.
+    const std::size_t first = std::min(text_.find_first_not_of(" \t"), text_.size());
+    const std::string_view box = std::string_view(text_).substr(first, 4);
+    fixedLine_ = box == "[ ] " || box == "[x] " || box == "[X] ";
+    for (std::size_t line = fixedLine_ ? 1 : 0; choices_.join && line + 1 < lineStart_.size(); ++line) {
         joinable_[line] = Joinable(line);
     }
 }
@@ -233,14 +245,13 @@ void ParagraphBreaker::AppendView(std::string& view) {
         viewEnd_ = view.size();
         return;
     }
-    const std::size_t viewStart = view.size();
+    bool blank = false;
     std::size_t at = 0;
     auto hidden = marks_.hidden.begin();
     while (at < text_.size()) {
         const std::size_t stop = hidden == marks_.hidden.end() ? text_.size() : hidden->from;
         if (stop > at) {
-            viewMap_.emplace_back(view.size(), at);
-            view.append(text_, at, stop - at);
+            AppendRun(at, stop, blank, view);
         }
         if (hidden == marks_.hidden.end()) {
             break;
@@ -249,14 +260,40 @@ void ParagraphBreaker::AppendView(std::string& view) {
         ++hidden;
     }
     viewEnd_ = view.size();
-    // Line ends: a joined one reads as the space it becomes, one inside a shielded span as a space too
-    // (no end goes there), any other as the line end it stays.
-    for (std::size_t v = view.find('\n', viewStart); v != std::string::npos && v < viewEnd_;
-         v = view.find('\n', v + 1)) {
-        const std::size_t t = TextAt(v);
-        if (joinable_[LineOf(t)] || Overlaps(marks_.shielded, t, t + 1)) {
-            view[v] = ' ';
+}
+
+void ParagraphBreaker::AppendRun(std::size_t from, std::size_t to, bool& blank, std::string& view) {
+    // White space reads as one space however much there is: a result, its blanks made a break or its
+    // lines joined, must read as the text it came from. A line end that stays reads as a line end; one
+    // inside a shielded span reads as a space too, since no break goes there anyway.
+    bool mapped = false;
+    for (std::size_t t = from; t < to;) {
+        std::size_t word = t;
+        while (word < to && !IsBlank(text_[word]) && text_[word] != '\n') {
+            ++word;
         }
+        if (word == t) {
+            const bool soft = text_[t] != '\n' || joinable_[LineOf(t)] || Overlaps(marks_.shielded, t, t + 1);
+            if (soft && blank) {
+                ++t;
+                mapped = false;
+                continue;
+            }
+            blank = soft;
+            ++word;
+        } else {
+            blank = false;
+        }
+        if (!mapped) {
+            viewMap_.emplace_back(view.size(), t);
+            mapped = true;
+        }
+        if (word == t + 1 && (IsBlank(text_[t]) || text_[t] == '\n')) {
+            view += blank ? ' ' : '\n';
+        } else {
+            view.append(text_, t, word - t);
+        }
+        t = word;
     }
 }
 
@@ -280,6 +317,9 @@ bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size
     if (text_[from - 1] == '\\' || text_[from - 1] == '\n' || text_[to] == '\n') {
         return false;
     }
+    if (fixedLine_ && (lineStart_.size() == 1 || from < lineStart_[1])) {
+        return false;
+    }
     if (Overlaps(marks_.shielded, from, to)) {
         return false;
     }
@@ -295,6 +335,7 @@ bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size
     if (text_.compare(first, 3, "```") == 0) {
         return false;
     }
+
     const std::size_t lineEnd = std::min(text_.find('\n', to), text_.size());
     return !MayStartBlock(std::string_view(text_).substr(to, lineEnd - to));
 }

@@ -68,6 +68,8 @@ private:
 
     void ReadText();
     bool Joinable(std::size_t line) const;
+    // Appends text_ from `from` to `to` to the view; `blank`: the view ends in white space.
+    void AppendRun(std::size_t from, std::size_t to, bool& blank, std::string& view);
     bool Soft(std::size_t at) const;
     std::size_t LineOf(std::size_t at) const;
     std::size_t TextAt(std::size_t viewAt) const;
@@ -81,6 +83,7 @@ private:
     Paragraph paragraph_;
     std::string otherEnd_;
     bool asIs_ = false;
+    bool fixedLine_ = false; // the first line is written as it is
     std::size_t substance_ = 0;
     std::string text_;                   // the lines' text joined by "\n"
     std::vector<std::size_t> lineStart_; // where each line starts in text_

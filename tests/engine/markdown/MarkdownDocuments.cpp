@@ -236,6 +236,9 @@ private:
                 Append(inner, Block(depth + 1));
             }
             const std::string first = marker + padding;
+            if (Pick(5) == 0 && !inner.empty()) {
+                inner.front().insert(0, Pick(2) == 0 ? "[ ] 1\\. " : "[x] ");
+            }
             Append(out, Nest(inner, first, std::string(first.size(), ' ')));
             if (loose) {
                 out.emplace_back();
