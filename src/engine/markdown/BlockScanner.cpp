@@ -182,8 +182,26 @@ bool IsAttributeNameChar(char c, bool first) {
     return IsAsciiLetter(c) || c == '_' || c == ':' || (!first && (IsAsciiDigit(c) || c == '.' || c == '-'));
 }
 
-// Spaces and tabs, and at most one line end, from `at` on; `npos` past a blank line.
-std::size_t SkipOneLineEnd(std::string_view text, std::size_t at) {
+// One past an attribute (a name, and maybe "=" and a value) starting at `at`, or npos.
+std::size_t SkipAttribute(std::string_view text, std::size_t at) {
+    if (!IsAttributeNameChar(text[at], true)) {
+        return std::string_view::npos;
+    }
+    ++at;
+    while (at < text.size() && IsAttributeNameChar(text[at], false)) {
+        ++at;
+    }
+    const std::size_t equals = SkipSpace(text, at);
+    if (equals < text.size() && text[equals] == '=') {
+        at = SkipAttributeValue(text, SkipSpace(text, equals + 1));
+        return at == 0 ? std::string_view::npos : at;
+    }
+    return at;
+}
+
+} // namespace
+
+std::size_t SkipLinkSpace(std::string_view text, std::size_t at) {
     bool lineEnd = false;
     for (; at < text.size(); ++at) {
         if (text[at] == '\n') {
@@ -198,8 +216,7 @@ std::size_t SkipOneLineEnd(std::string_view text, std::size_t at) {
     return at;
 }
 
-// One past a link destination starting at `at`, or npos.
-std::size_t SkipDestination(std::string_view text, std::size_t at) {
+std::size_t LinkDestinationEnd(std::string_view text, std::size_t at) {
     if (at < text.size() && text[at] == '<') {
         for (++at; at < text.size() && text[at] != '>'; ++at) {
             if (text[at] == '\n' || text[at] == '<') {
@@ -223,8 +240,7 @@ std::size_t SkipDestination(std::string_view text, std::size_t at) {
     return at > start && depth <= 0 ? std::min(at, text.size()) : std::string_view::npos;
 }
 
-// One past a link title starting at `at`, or npos.
-std::size_t SkipTitle(std::string_view text, std::size_t at) {
+std::size_t LinkTitleEnd(std::string_view text, std::size_t at) {
     if (at >= text.size() || (text[at] != '"' && text[at] != '\'' && text[at] != '(')) {
         return std::string_view::npos;
     }
@@ -232,12 +248,14 @@ std::size_t SkipTitle(std::string_view text, std::size_t at) {
     for (++at; at < text.size() && text[at] != close; ++at) {
         if (text[at] == '\\') {
             ++at;
-        } else if (text[at] == '\n' && SkipOneLineEnd(text, at) == std::string_view::npos) {
+        } else if (text[at] == '\n' && SkipLinkSpace(text, at) == std::string_view::npos) {
             return std::string_view::npos;
         }
     }
     return at < text.size() ? at + 1 : std::string_view::npos;
 }
+
+namespace {
 
 // One past the line end (or the text's end) if only blanks come before it from `at`, or npos.
 std::size_t EndOfLine(std::string_view text, std::size_t at) {
@@ -271,15 +289,15 @@ std::size_t SkipDefinition(std::string_view text) {
         label.find_first_not_of(" \t\n") == std::string_view::npos) {
         return std::string_view::npos;
     }
-    at = SkipOneLineEnd(text, at + 2);
-    at = at == std::string_view::npos ? at : SkipDestination(text, at);
+    at = SkipLinkSpace(text, at + 2);
+    at = at == std::string_view::npos ? at : LinkDestinationEnd(text, at);
     if (at == std::string_view::npos) {
         return at;
     }
     // A title, if one follows after white space; else the destination must end its line.
-    const std::size_t titleStart = SkipOneLineEnd(text, at);
+    const std::size_t titleStart = SkipLinkSpace(text, at);
     if (titleStart != std::string_view::npos && titleStart > at) {
-        const std::size_t title = SkipTitle(text, titleStart);
+        const std::size_t title = LinkTitleEnd(text, titleStart);
         if (title != std::string_view::npos && EndOfLine(text, title) != std::string_view::npos) {
             return EndOfLine(text, title);
         }
@@ -327,19 +345,10 @@ std::size_t HtmlTagLength(std::string_view text) {
         if (text.substr(spaced, 2) == "/>") {
             return spaced + 2;
         }
-        if (spaced == at || !IsAttributeNameChar(text[spaced], true)) {
-            return 0; // attributes need white space before them
-        }
-        at = spaced + 1;
-        while (at < text.size() && IsAttributeNameChar(text[at], false)) {
-            ++at;
-        }
-        const std::size_t equals = SkipSpace(text, at);
-        if (equals < text.size() && text[equals] == '=') {
-            at = SkipAttributeValue(text, SkipSpace(text, equals + 1));
-            if (at == 0) {
-                return 0;
-            }
+        // Attributes need white space before them.
+        at = spaced == at ? std::string_view::npos : SkipAttribute(text, spaced);
+        if (at == std::string_view::npos) {
+            return 0;
         }
     }
 }
@@ -484,15 +493,94 @@ bool BlockScanner::LeafGoesOn(Cursor& cursor, bool allMatched, bool blank) {
     }
 }
 
+// The length of a list item's marker at the start of `rest` ("-", "+", "*", or up to nine digits and
+// "." or ")"), followed by a blank or the line's end; 0 for none. `start` is whether an ordered list
+// would start at 1.
+std::size_t ListMarker(std::string_view rest, bool& one) {
+    one = true;
+    if (rest[0] == '-' || rest[0] == '+' || rest[0] == '*') {
+        return rest.size() == 1 || IsBlank(rest[1]) ? 1 : 0;
+    }
+    std::size_t n = 0;
+    while (n < rest.size() && n < 10 && IsAsciiDigit(rest[n])) {
+        ++n;
+    }
+    if (n == 0 || n > 9 || n >= rest.size() || (rest[n] != '.' && rest[n] != ')')) {
+        return 0;
+    }
+    one = rest[n - 1] == '1' && rest.substr(0, n - 1).find_first_not_of('0') == std::string_view::npos;
+    return n + 1 == rest.size() || IsBlank(rest[n + 1]) ? n + 1 : 0;
+}
+
+void BlockScanner::OpenQuote(Cursor& cursor, std::size_t& matched) {
+    cursor.Advance(cursor.Indent());
+    cursor.SkipBytes(1);
+    const bool spaced = cursor.at < cursor.line.size() && IsBlank(cursor.line[cursor.at]);
+    if (spaced) {
+        cursor.Advance(1);
+    }
+    containers_.resize(matched);
+    containers_.push_back({true, 0, false, spaced, ++containersOpened_});
+    matched = containers_.size();
+}
+
+bool BlockScanner::OpenItem(Cursor& cursor, std::size_t& matched, bool interrupting) {
+    const int indent = cursor.Indent();
+    const std::string_view rest = cursor.Rest();
+    bool one = true;
+    const std::size_t marker = ListMarker(rest, one);
+    const bool empty = marker > 0 && IsBlankText(rest.substr(marker));
+    // Only a list that starts at 1 and has text interrupts a paragraph.
+    if (marker == 0 || (interrupting && leaf_ == Leaf::Paragraph && (!one || empty))) {
+        return false;
+    }
+    cursor.Advance(indent);
+    cursor.SkipBytes(marker);
+    const int spaces = cursor.Indent();
+    const int padding = empty || spaces >= 5 ? 1 : spaces;
+    cursor.Advance(padding);
+    containers_.resize(matched);
+    containers_.push_back(
+        {false, indent + static_cast<int>(marker) + padding, !empty, true, ++containersOpened_});
+    matched = containers_.size();
+    return true;
+}
+
+bool BlockScanner::StartsLeaf(std::string_view rest, bool interrupting, LineReading& reading) {
+    const bool underParagraph = interrupting && leaf_ == Leaf::Paragraph;
+    const std::size_t fence = std::max(RunOf(rest, '`'), RunOf(rest, '~'));
+    if (IsAtxHeading(rest)) {
+        leaf_ = Leaf::None;
+    } else if (fence >= 3 && (rest[0] == '~' || rest.find('`', fence) == std::string_view::npos)) {
+        leaf_ = Leaf::Fence;
+        fenceChar_ = rest[0];
+        fenceLength_ = fence;
+    } else if (const int html = HtmlBlockStart(rest, interrupting)) {
+        leaf_ = HtmlBlockEnds(html, rest) ? Leaf::None : Leaf::Html;
+        htmlKind_ = html;
+    } else if (underParagraph && IsUnderline(rest) &&
+               !(maybeDefinitions_ && OnlyLinkDefinitions(definitions_))) {
+        reading.role = LineRole::Closes; // a setext heading
+        leaf_ = Leaf::None;
+    } else if (underParagraph && IsDelimiterRow(rest) && TableCells(rest) == lastCells_) {
+        reading.role = LineRole::Closes; // the paragraph's last line heads a table
+        leaf_ = Leaf::Table;
+    } else if (IsThematicBreak(rest)) {
+        leaf_ = Leaf::None;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 bool BlockScanner::OpenBlocks(Cursor& cursor, bool interrupting, std::size_t matched, bool& opened,
                               LineReading& reading) {
     for (;;) {
-        const int indent = cursor.Indent();
         const std::string_view rest = cursor.Rest();
         if (rest.empty()) {
             return false;
         }
-        if (indent >= 4) {
+        if (cursor.Indent() >= 4) {
             if (leaf_ == Leaf::Paragraph && !opened) {
                 return false; // indented code cannot interrupt a paragraph
             }
@@ -500,91 +588,19 @@ bool BlockScanner::OpenBlocks(Cursor& cursor, bool interrupting, std::size_t mat
             return true;
         }
         if (rest[0] == '>') {
-            cursor.Advance(indent);
-            cursor.SkipBytes(1);
-            const bool spaced = cursor.at < cursor.line.size() && IsBlank(cursor.line[cursor.at]);
-            if (spaced) {
-                cursor.Advance(1);
-            }
-            containers_.resize(matched);
-            containers_.push_back({true, 0, false, spaced, ++containersOpened_});
-            matched = containers_.size();
-            opened = true;
-            interrupting = false;
-            continue;
-        }
-        if (IsAtxHeading(rest)) {
-            leaf_ = Leaf::None;
+            OpenQuote(cursor, matched);
+        } else if (StartsLeaf(rest, interrupting, reading)) {
             return true;
-        }
-        const std::size_t fence = std::max(RunOf(rest, '`'), RunOf(rest, '~'));
-        if (fence >= 3 && (rest[0] == '~' || rest.find('`', fence) == std::string_view::npos)) {
-            leaf_ = Leaf::Fence;
-            fenceChar_ = rest[0];
-            fenceLength_ = fence;
-            return true;
-        }
-        if (const int html = HtmlBlockStart(rest, interrupting)) {
-            leaf_ = HtmlBlockEnds(html, rest) ? Leaf::None : Leaf::Html;
-            htmlKind_ = html;
-            return true;
-        }
-        if (interrupting && leaf_ == Leaf::Paragraph && IsUnderline(rest) &&
-            !(maybeDefinitions_ && OnlyLinkDefinitions(definitions_))) {
-            reading.role = LineRole::Closes; // a setext heading
-            leaf_ = Leaf::None;
-            return true;
-        }
-        if (interrupting && leaf_ == Leaf::Paragraph && IsDelimiterRow(rest) &&
-            TableCells(rest) == lastCells_) {
-            reading.role = LineRole::Closes; // the paragraph's last line heads a table
-            leaf_ = Leaf::Table;
-            return true;
-        }
-        if (IsThematicBreak(rest)) {
-            leaf_ = Leaf::None;
-            return true;
-        }
-        // A list item.
-        std::size_t marker = 0;
-        if (rest[0] == '-' || rest[0] == '+' || rest[0] == '*') {
-            marker = 1;
-        } else {
-            std::size_t n = 0;
-            while (n < rest.size() && n < 10 && IsAsciiDigit(rest[n])) {
-                ++n;
-            }
-            if (n == 0 || n > 9 || n >= rest.size() || (rest[n] != '.' && rest[n] != ')')) {
+        } else if (OpenItem(cursor, matched, interrupting)) {
+            if (IsBlankText(cursor.line.substr(cursor.at))) {
+                opened = true;
                 return false;
             }
-            const bool one =
-                rest[n - 1] == '1' && rest.substr(0, n - 1).find_first_not_of('0') == std::string_view::npos;
-            if (interrupting && leaf_ == Leaf::Paragraph && !one) {
-                return false; // only a list starting at 1 interrupts a paragraph
-            }
-            marker = n + 1;
-        }
-        if (marker < rest.size() && !IsBlank(rest[marker])) {
+        } else {
             return false;
         }
-        const bool empty = IsBlankText(rest.substr(marker));
-        if (empty && interrupting && leaf_ == Leaf::Paragraph) {
-            return false;
-        }
-        cursor.Advance(indent);
-        cursor.SkipBytes(marker);
-        const int spaces = cursor.Indent();
-        const int padding = empty || spaces >= 5 ? 1 : spaces;
-        cursor.Advance(padding);
-        containers_.resize(matched);
-        containers_.push_back(
-            {false, indent + static_cast<int>(marker) + padding, !empty, true, ++containersOpened_});
-        matched = containers_.size();
         opened = true;
         interrupting = false;
-        if (empty) {
-            return false;
-        }
     }
 }
 
@@ -645,10 +661,9 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
     while (matched < containers_.size() && Continues(cursor, containers_[matched], cursor.Rest().empty())) {
         ++matched;
     }
-    const bool blank = cursor.Rest().empty();
-    blank_ = blank;
+    blank_ = cursor.Rest().empty();
     const bool allMatched = matched == containers_.size();
-    if (LeafGoesOn(cursor, allMatched, blank)) {
+    if (LeafGoesOn(cursor, allMatched, blank_)) {
         return reading;
     }
     if (leaf_ == Leaf::Fence || leaf_ == Leaf::Html || leaf_ == Leaf::IndentedCode) {
@@ -656,7 +671,7 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
     }
     const bool paragraphOpen = leaf_ == Leaf::Paragraph;
     bool opened = false;
-    if (OpenBlocks(cursor, allMatched && (paragraphOpen || leaf_ == Leaf::Table) && !blank, matched, opened,
+    if (OpenBlocks(cursor, allMatched && (paragraphOpen || leaf_ == Leaf::Table) && !blank_, matched, opened,
                    reading)) {
         if (!opened) {
             containers_.resize(matched);
@@ -667,15 +682,6 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
         return reading;
     }
     const bool lineBlank = IsBlankText(line.substr(cursor.at));
-    if (!opened && lineBlank) {
-        if (!allMatched) {
-            containers_.resize(matched);
-        }
-        if (leaf_ != Leaf::Fence && leaf_ != Leaf::Html) {
-            leaf_ = Leaf::None;
-        }
-        return reading;
-    }
     // A footnote's definition cuts a paragraph short, as GitHub's reader has it.
     const bool footnote = IsFootnote(line.substr(cursor.FirstNonBlank())) && cursor.Indent() <= 3;
     if (!opened && paragraphOpen && !lineBlank && !footnote) {
@@ -684,29 +690,35 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
         lastCells_ = CellsOf(line.substr(cursor.at));
         return reading;
     }
-    if (!opened && leaf_ == Leaf::Table && allMatched) {
+    if (!opened && !lineBlank && leaf_ == Leaf::Table && allMatched) {
         return reading; // one more row
     }
-    if (!opened) {
+    if (!opened && (!lineBlank || !allMatched)) {
         containers_.resize(matched);
-    }
-    startContent_.clear();
-    for (std::size_t i = 0; i < containers_.size(); ++i) {
-        // An outer container holds the next one whatever becomes of the paragraph.
-        startContent_.emplace_back(containers_[i].id,
-                                   i + 1 < containers_.size() || (i < matched && containers_[i].hasContent));
-        containers_[i].hasContent = containers_[i].hasContent || !lineBlank;
     }
     if (lineBlank) {
         leaf_ = Leaf::None;
         return reading;
     }
+    StartParagraph(line, cursor, matched, opened, reading);
+    return reading;
+}
+
+void BlockScanner::StartParagraph(std::string_view line, const Cursor& cursor, std::size_t matched,
+                                  bool opened, LineReading& reading) {
+    startContent_.clear();
+    for (std::size_t i = 0; i < containers_.size(); ++i) {
+        // An outer container holds the next one whatever becomes of the paragraph.
+        startContent_.emplace_back(containers_[i].id,
+                                   i + 1 < containers_.size() || (i < matched && containers_[i].hasContent));
+        containers_[i].hasContent = true;
+    }
     leaf_ = Leaf::Paragraph;
     reading.role = LineRole::ParagraphStart;
     reading.textStart = cursor.at;
-    reading.keep = reading.keep || IsFootnote(line.substr(cursor.FirstNonBlank()));
-    // GitHub's reader takes a task box off a list item's first line before it looks for a table there.
     std::string_view first = line.substr(cursor.FirstNonBlank());
+    reading.keep = reading.keep || IsFootnote(first);
+    // GitHub's reader takes a task box off a list item's first line before it looks for a table there.
     if (opened && !containers_.back().quote &&
         (first.starts_with("[ ] ") || first.starts_with("[x] ") || first.starts_with("[X] "))) {
         first.remove_prefix(4);
@@ -721,7 +733,6 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
             reading.continuation += containers_[i].spaced || i + 1 < containers_.size() ? "> " : ">";
         }
     }
-    return reading;
 }
 
 } // namespace brantlewick::markdown

@@ -39,7 +39,7 @@ public:
 
 private:
     // Longest paragraph looked at to tell whether it is link reference definitions alone.
-    static constexpr std::size_t kLongestDefinitions = 64 * 1024;
+    static constexpr std::size_t kLongestDefinitions = std::size_t{64} * 1024;
 
     LineReading ReadLine(std::string_view line);
     enum class Leaf : std::uint8_t { None, Paragraph, Fence, IndentedCode, Html, Table };
@@ -58,7 +58,13 @@ private:
     // block other than a paragraph starts (the line is then Other).
     bool OpenBlocks(Cursor& cursor, bool interrupting, std::size_t matched, bool& opened,
                     LineReading& reading);
+    void OpenQuote(Cursor& cursor, std::size_t& matched);
+    bool OpenItem(Cursor& cursor, std::size_t& matched, bool interrupting);
+    // A leaf block other than a paragraph starting at `rest` (or a line that closes the paragraph).
+    bool StartsLeaf(std::string_view rest, bool interrupting, LineReading& reading);
     void ReadFrontMatter(std::string_view line, LineReading& reading);
+    void StartParagraph(std::string_view line, const Cursor& cursor, std::size_t matched, bool opened,
+                        LineReading& reading);
 
     std::vector<Container> containers_;
     Leaf leaf_ = Leaf::None;

@@ -287,49 +287,23 @@ private:
         return end;
     }
 
-    std::size_t SkipSpaces(std::size_t at, bool& lineEnd) const {
-        lineEnd = false;
-        while (at < text_.size() && (IsBlank(text_[at]) || (text_[at] == '\n' && !lineEnd))) {
-            lineEnd = lineEnd || text_[at] == '\n';
-            ++at;
-        }
-        return at;
-    }
-
     // One past the ")" of an inline link's destination and title starting at "(", or 0.
     std::size_t Destination(std::size_t open) const {
-        const std::size_t limit = std::min(text_.size(), open + kLongestDestination);
-        bool lineEnd = false;
-        std::size_t at = SkipSpaces(open + 1, lineEnd);
-        if (at < limit && text_[at] == '<') {
-            for (++at; at < limit && text_[at] != '>'; ++at) {
-                if (text_[at] == '\n' || text_[at] == '<') {
-                    return 0;
-                }
-                at += text_[at] == '\\' ? 1 : 0;
-            }
-            ++at;
-        } else {
-            int depth = 0;
-            for (; at < limit && !IsBlank(text_[at]) && text_[at] != '\n'; ++at) {
-                if (text_[at] == '\\') {
-                    ++at;
-                } else if (text_[at] == '(') {
-                    ++depth;
-                } else if (text_[at] == ')' && depth-- == 0) {
-                    return at + 1;
-                }
+        const std::string_view text = text_.substr(0, std::min(text_.size(), open + kLongestDestination));
+        std::size_t at = SkipLinkSpace(text, open + 1);
+        if (at != std::string_view::npos && at < text.size() && text[at] != ')') {
+            at = LinkDestinationEnd(text, at);
+            const std::size_t spaced = at == std::string_view::npos ? at : SkipLinkSpace(text, at);
+            // A title needs white space before it.
+            if (spaced != std::string_view::npos && spaced > at && spaced < text.size() &&
+                text[spaced] != ')') {
+                at = LinkTitleEnd(text, spaced);
+                at = at == std::string_view::npos ? at : SkipLinkSpace(text, at);
+            } else {
+                at = spaced;
             }
         }
-        at = SkipSpaces(at, lineEnd);
-        if (at < limit && (text_[at] == '"' || text_[at] == '\'' || text_[at] == '(')) {
-            const char close = text_[at] == '(' ? ')' : text_[at];
-            for (++at; at < limit && text_[at] != close; ++at) {
-                at += text_[at] == '\\' ? 1 : 0;
-            }
-            at = SkipSpaces(at + 1, lineEnd);
-        }
-        return at < limit && text_[at] == ')' ? at + 1 : 0;
+        return at != std::string_view::npos && at < text.size() && text[at] == ')' ? at + 1 : 0;
     }
 
     std::size_t DelimiterRun(std::size_t i) {

@@ -18,10 +18,10 @@ namespace brantlewick::markdown {
 namespace {
 
 constexpr std::size_t kMostParagraphsHeld = 256;
-constexpr std::size_t kMostSubstanceHeld = 64 * 1024;
-constexpr std::size_t kMostPassedHeld = 64 * 1024;
+constexpr std::size_t kMostSubstanceHeld = std::size_t{64} * 1024;
+constexpr std::size_t kMostPassedHeld = std::size_t{64} * 1024;
 // Blanks do not count above, and a paragraph may hold many: this bounds memory whatever they hold.
-constexpr std::size_t kMostBytesHeld = 4 * 1024 * 1024;
+constexpr std::size_t kMostBytesHeld = std::size_t{4} * 1024 * 1024;
 
 // How many bytes `a` and `b` start with alike, eight at a time.
 std::size_t CommonPrefix(std::string_view a, std::string_view b) {
@@ -42,39 +42,54 @@ std::size_t CommonPrefix(std::string_view a, std::string_view b) {
     return at;
 }
 
-// Whether `text` is well-formed UTF-8: no stray continuation byte, no overlong form, no surrogate, nothing
-// past U+10FFFF. ASCII goes eight bytes at a time.
+// The length of the well-formed UTF-8 sequence at `at` (one that is not ASCII), or 0: no stray
+// continuation byte, no overlong form, no surrogate, nothing past U+10FFFF.
+std::size_t SequenceAt(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+    }
+    if (length == 0 || at + length > text.size()) {
+        return 0;
+    }
+    const auto second = static_cast<unsigned char>(text[at + 1]);
+    const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    if (second < low || second > high) {
+        return 0;
+    }
+    for (std::size_t i = 2; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// Whether `text` is well-formed UTF-8; ASCII goes eight bytes at a time.
 bool IsUtf8(std::string_view text) {
     std::size_t at = 0;
     while (at < text.size()) {
         std::uint64_t eight = 0;
-        if (at + 8 <= text.size() &&
-            (std::memcpy(&eight, text.data() + at, 8), (eight & 0x8080808080808080U) == 0)) {
-            at += 8;
-            continue;
+        if (at + 8 <= text.size()) {
+            std::memcpy(&eight, text.data() + at, 8);
+            if ((eight & 0x8080808080808080U) == 0) {
+                at += 8;
+                continue;
+            }
         }
-        const auto lead = static_cast<unsigned char>(text[at]);
-        if (lead < 0x80) {
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
             ++at;
             continue;
         }
-        const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
-                                   : lead >= 0xE0 && lead <= 0xEF ? 3
-                                   : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                                  : 0;
-        if (length == 0 || at + length > text.size()) {
+        const std::size_t length = SequenceAt(text, at);
+        if (length == 0) {
             return false;
-        }
-        const auto second = static_cast<unsigned char>(text[at + 1]);
-        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-        if (second < low || second > high) {
-            return false;
-        }
-        for (std::size_t i = 2; i < length; ++i) {
-            if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) {
-                return false;
-            }
         }
         at += length;
     }
@@ -114,16 +129,7 @@ void MarkdownStage::Feed(std::string_view chunk, OutputSink& out) {
     const char* p = chunk.data();
     const char* const end = p + chunk.size();
     if (afterCarriageReturn_ && p != end) {
-        // The CR that ended the last chunk: a line end of its own, or the start of a CR LF pair.
-        afterCarriageReturn_ = false;
-        const bool pair = *p == '\n';
-        if (pair) {
-            line_ += '\n';
-            ++p;
-        }
-        const std::string line = std::move(line_);
-        line_.clear();
-        TakeLine(line, pair ? 2 : 1, out);
+        p = EndPendingLine(*p == '\n', p, out);
     }
     while (p != end && !givenUp_) {
         const char* lineEnd = FindLineEnd(p, end);
@@ -153,6 +159,19 @@ void MarkdownStage::Feed(std::string_view chunk, OutputSink& out) {
     if (givenUp_ && p != end) {
         Feed(std::string_view(p, static_cast<std::size_t>(end - p)), out);
     }
+}
+
+const char* MarkdownStage::EndPendingLine(bool pair, const char* p, OutputSink& out) {
+    // The CR that ended the last chunk: a line end of its own, or the start of a CR LF pair.
+    afterCarriageReturn_ = false;
+    if (pair) {
+        line_ += '\n';
+        ++p;
+    }
+    const std::string line = std::move(line_);
+    line_.clear();
+    TakeLine(line, pair ? 2 : 1, out);
+    return p;
 }
 
 void MarkdownStage::CountAsIs(std::string_view bytes) {
@@ -255,19 +274,7 @@ void MarkdownStage::FindSentenceEnds() {
     std::size_t v = 0;
     std::size_t f = 0;
     std::size_t paragraph = 0;
-    while (f < found_.size()) {
-        const std::size_t same =
-            CommonPrefix(std::string_view(view_).substr(v), std::string_view(found_).substr(f));
-        v += same;
-        f += same;
-        // Back to the start of the character the difference is in.
-        while (v > 0 && f > 0 && v < view_.size() && (static_cast<unsigned char>(view_[v]) & 0xC0) == 0x80) {
-            --v;
-            --f;
-        }
-        if (f >= found_.size() || v >= view_.size()) {
-            break;
-        }
+    while (NextDifference(v, f)) {
         if (found_[f] == '\r') {
             while (paragraph < held_ && breakers_[paragraph]->ViewEnd() < v) {
                 ++paragraph;
@@ -281,6 +288,19 @@ void MarkdownStage::FindSentenceEnds() {
         const auto lead = static_cast<unsigned char>(view_[v]);
         v += lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
     }
+}
+
+bool MarkdownStage::NextDifference(std::size_t& v, std::size_t& f) const {
+    const std::size_t same =
+        CommonPrefix(std::string_view(view_).substr(v), std::string_view(found_).substr(f));
+    v += same;
+    f += same;
+    // Back to the start of the character the difference is in.
+    while (v > 0 && f > 0 && v < view_.size() && (static_cast<unsigned char>(view_[v]) & 0xC0) == 0x80) {
+        --v;
+        --f;
+    }
+    return f < found_.size() && v < view_.size();
 }
 
 void MarkdownStage::Flush(OutputSink& out) {

@@ -20,7 +20,7 @@ namespace brantlewick::markdown {
 // and a code span or link may close anywhere in it. Memory is bounded all the same: a paragraph longer
 // than this is written as it is, and so is the rest of the text from a line longer than this, or one that
 // is not UTF-8 (past either, the structure is no longer known for sure).
-inline constexpr std::size_t kLongestParagraph = 1024 * 1024;
+inline constexpr std::size_t kLongestParagraph = std::size_t{1024} * 1024;
 
 class MarkdownStage final : public Stage {
 public:
@@ -47,6 +47,11 @@ private:
     // Finds the sentence ends of every paragraph held, at once, and writes everything held.
     void Flush(OutputSink& out);
     void FindSentenceEnds();
+    // Moves `v` in view_ and `f` in found_ on to where they next differ; false at the end of either.
+    bool NextDifference(std::size_t& v, std::size_t& f) const;
+    // Ends the line held in line_, whose CR ended the last chunk; `p`, the next chunk's first byte, is
+    // taken if `pair`. Returns where the chunk goes on.
+    const char* EndPendingLine(bool pair, const char* p, OutputSink& out);
     // Counts the line ends of bytes written as they are (afterCarriageReturn_: the byte before was a CR).
     void CountAsIs(std::string_view bytes);
     // Writes `line` and everything after it as it is.

@@ -91,6 +91,22 @@ bool MayDefineLinks(std::string_view text) {
     return false;
 }
 
+// A line that is text only because nothing follows it on its line: a list marker alone ("-", "1."), or
+// "*", "-" and "_" that are no thematic break yet ("**"). Joined to the next line, it could become one.
+bool IsBareMarker(std::string_view line) {
+    const std::size_t start = std::min(line.find_first_not_of(" \t\n"), line.size());
+    const std::size_t end = line.find_last_not_of(" \t\n") + 1;
+    if (start >= end) {
+        return false;
+    }
+    const std::string_view text = line.substr(start, end - start);
+    if (text.find_first_not_of("*-_ \t\n") == std::string_view::npos || text == "+") {
+        return true;
+    }
+    const std::size_t digits = std::min(text.find_first_not_of("0123456789"), text.size());
+    return digits > 0 && digits + 1 == text.size() && (text.back() == '.' || text.back() == ')');
+}
+
 bool HasDelimiterRow(std::string_view text) {
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
@@ -176,7 +192,7 @@ std::size_t ParagraphBreaker::TextAt(std::size_t viewAt) const {
 void ParagraphBreaker::Trim() {
     // A long paragraph's room is given back: a holder kept for every paragraph held would keep that
     // much room each. (Assigning an empty string would keep the room.)
-    constexpr std::size_t kKeptRoom = 64 * 1024;
+    constexpr std::size_t kKeptRoom = std::size_t{64} * 1024;
     if (paragraph_.raw.capacity() > kKeptRoom) {
         std::string().swap(paragraph_.raw);
         std::vector<Paragraph::Line>().swap(paragraph_.lines);
@@ -184,6 +200,7 @@ void ParagraphBreaker::Trim() {
     if (text_.capacity() > kKeptRoom) {
         std::string().swap(text_);
         lineStart_ = std::vector<std::size_t>();
+        runStart_ = std::vector<std::size_t>();
         joinable_ = std::vector<bool>();
         marks_ = InlineMarks();
         viewMap_ = std::vector<std::pair<std::size_t, std::size_t>>();
@@ -218,8 +235,11 @@ void ParagraphBreaker::Take(Paragraph& paragraph, std::string_view otherEnd) {
     const std::size_t first = std::min(text_.find_first_not_of(" \t"), text_.size());
     const std::string_view box = std::string_view(text_).substr(first, 4);
     fixedLine_ = box == "[ ] " || box == "[x] " || box == "[X] ";
-    for (std::size_t line = fixedLine_ ? 1 : 0; choices_.join && line + 1 < lineStart_.size(); ++line) {
-        joinable_[line] = Joinable(line);
+    runStart_.assign(lineStart_.size(), 0);
+    for (std::size_t line = 0; line < lineStart_.size(); ++line) {
+        runStart_[line] = line > 0 && joinable_[line - 1] ? runStart_[line - 1] : line;
+        joinable_[line] =
+            choices_.join && line + 1 < lineStart_.size() && !(fixedLine_ && line == 0) && Joinable(line);
     }
 }
 
@@ -234,6 +254,11 @@ bool ParagraphBreaker::Joinable(std::size_t line) const {
         return false;
     }
     if (IsWide(LastLetter(before)) && IsWide(FirstLetter(after))) {
+        return false;
+    }
+    // The line written so far: this one, and the ones joined before it.
+    const std::size_t start = lineStart_[runStart_[line]];
+    if (IsBareMarker(std::string_view(text_).substr(start, end - start))) {
         return false;
     }
     return !Overlaps(marks_.verbatim, end, end + 1);
@@ -326,12 +351,8 @@ bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size
     // A line of three backticks and more is text only because a backtick follows later on it: cut
     // before that, it would open a code block. The line is the one written: it starts after the last
     // break or the last line end that stays.
-    auto line = static_cast<std::size_t>(std::upper_bound(lineStart_.begin(), lineStart_.end(), from) -
-                                         lineStart_.begin() - 1);
-    while (line > 0 && joinable_[line - 1] && lineStart_[line] > lineStart) {
-        --line;
-    }
-    const std::size_t first = text_.find_first_not_of(" \t", std::max(lineStart_[line], lineStart));
+    const std::size_t first =
+        text_.find_first_not_of(" \t", std::max(lineStart_[runStart_[LineOf(from)]], lineStart));
     if (text_.compare(first, 3, "```") == 0) {
         return false;
     }
@@ -342,11 +363,33 @@ bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size
 
 void ParagraphBreaker::PlanChanges() {
     changes_.clear();
+    PlanBreaks();
+    if (!choices_.join) {
+        return;
+    }
+    // The joined line ends outside the breaks, each with the blanks around it, become one space.
+    const std::size_t breaks = changes_.size();
+    std::size_t next = 0; // the first break that does not end before the line end
+    for (std::size_t line = 0; line + 1 < lineStart_.size(); ++line) {
+        const std::size_t end = lineStart_[line + 1] - 1;
+        while (next < breaks && changes_[next].to <= end) {
+            ++next;
+        }
+        if (joinable_[line] && (next == breaks || changes_[next].from > end)) {
+            changes_.push_back(JoinAt(line));
+        }
+    }
+    std::inplace_merge(changes_.begin(), changes_.begin() + static_cast<std::ptrdiff_t>(breaks),
+                       changes_.end(), [](const Change& a, const Change& b) { return a.from < b.from; });
+}
+
+void ParagraphBreaker::PlanBreaks() {
     std::size_t done = 0;
     for (const std::size_t v : ends_) {
         if (v >= viewEnd_ || viewMap_.empty() || v < viewMap_.front().first) {
             continue;
         }
+        // The blanks around the end, line ends that are joined included.
         std::size_t from = TextAt(v);
         std::size_t to = from;
         while (from > done && Soft(from - 1)) {
@@ -360,33 +403,19 @@ void ParagraphBreaker::PlanChanges() {
             done = to;
         }
     }
-    if (!choices_.join) {
-        return;
+}
+
+ParagraphBreaker::Change ParagraphBreaker::JoinAt(std::size_t line) const {
+    const std::size_t end = lineStart_[line + 1] - 1;
+    std::size_t from = end;
+    std::size_t to = end + 1;
+    while (from > lineStart_[line] && IsBlank(text_[from - 1])) {
+        --from;
     }
-    // The joined line ends outside the breaks, each with the blanks around it, become one space.
-    std::vector<Change> joins;
-    auto lineBreak = changes_.begin();
-    for (std::size_t line = 0; line + 1 < lineStart_.size(); ++line) {
-        const std::size_t end = lineStart_[line + 1] - 1;
-        while (lineBreak != changes_.end() && lineBreak->to <= end) {
-            ++lineBreak;
-        }
-        if (!joinable_[line] || (lineBreak != changes_.end() && lineBreak->from <= end)) {
-            continue;
-        }
-        std::size_t from = end;
-        std::size_t to = end + 1;
-        while (from > lineStart_[line] && IsBlank(text_[from - 1])) {
-            --from;
-        }
-        while (to < text_.size() && IsBlank(text_[to])) {
-            ++to;
-        }
-        joins.push_back({from, to, false});
+    while (to < text_.size() && IsBlank(text_[to])) {
+        ++to;
     }
-    changes_.insert(changes_.end(), joins.begin(), joins.end());
-    std::sort(changes_.begin(), changes_.end(),
-              [](const Change& a, const Change& b) { return a.from < b.from; });
+    return {from, to, false};
 }
 
 std::string_view ParagraphBreaker::LineEndOf(std::size_t line) const {

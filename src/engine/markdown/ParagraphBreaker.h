@@ -76,6 +76,9 @@ private:
     // Whether the blanks from `from` to `to` may become a line break, on a line written from `lineStart`.
     bool Accept(std::size_t lineStart, std::size_t from, std::size_t to) const;
     void PlanChanges();
+    void PlanBreaks();
+    // The line end after `line`, with the blanks either side of it.
+    Change JoinAt(std::size_t line) const;
     void WriteText(std::size_t from, std::size_t to, OutputSink& out);
     std::string_view LineEndOf(std::size_t line) const;
 
@@ -88,6 +91,7 @@ private:
     std::string text_;                   // the lines' text joined by "\n"
     std::vector<std::size_t> lineStart_; // where each line starts in text_
     std::vector<bool> joinable_;         // whether the line end after line i is joined
+    std::vector<std::size_t> runStart_;  // the first of the lines joined into the one line i ends up in
     InlineMarks marks_;
     std::vector<std::pair<std::size_t, std::size_t>>
         viewMap_; // (view position, text position) where a run starts

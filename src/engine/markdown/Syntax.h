@@ -24,6 +24,13 @@ inline bool IsAsciiPunctuation(char c) {
            (c >= '{' && c <= '~');
 }
 
+// Spaces and tabs, and at most one line end, from `at` on; npos past a blank line.
+std::size_t SkipLinkSpace(std::string_view text, std::size_t at);
+// One past a link's destination (`<...>`, or text with balanced parentheses) starting at `at`, or npos.
+std::size_t LinkDestinationEnd(std::string_view text, std::size_t at);
+// One past a link's title ("...", '...' or (...), no blank line inside) starting at `at`, or npos.
+std::size_t LinkTitleEnd(std::string_view text, std::size_t at);
+
 // A GitHub table's delimiter row: "|", ":" and "-" and blanks only, with a "-", and a "|" or ":" (a
 // row of dashes alone underlines a heading instead).
 bool IsDelimiterRow(std::string_view line);

@@ -85,6 +85,9 @@ TEST(Markdown, Documents) {
          "* [ ] 1\\. **Go:**\n* [ ] 2\\. **Send:**\n"},
         {"a task box keeps its line whole", "- [ ] Rain fell. Sun [x] rose.\n  Wind. Blew.\n",
          "- [ ] Rain fell. Sun [x] rose.\n  Wind.\n  Blew.\n"},
+        // Joined to the next line, a lone "**" would make a thematic break, a lone "1." a list item.
+        {"no thematic break made by a join", "**\n*\n", "**\n*\n"},
+        {"no list item made by a join", "Rain fell.  \n1.\nSun rose.\n", "Rain fell.  \n1.\nSun rose.\n"},
         {"setext heading", "Rain fell. Sun rose\n===\n", "Rain fell. Sun rose\n===\n"},
         {"setext heading over lines", "Rain fell. Sun\nrose. Wind blew\n---\n",
          "Rain fell. Sun\nrose. Wind blew\n---\n"},
