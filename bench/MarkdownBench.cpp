@@ -28,6 +28,9 @@ namespace {
 
 using brantlewick::OutputSink;
 
+constexpr std::size_t kPiece = std::size_t{64} * 1024;
+constexpr std::size_t kMiB = std::size_t{1024} * 1024;
+
 // Counts what it is given and keeps none of it, so that only the conversion is measured.
 class CountingSink final : public OutputSink {
 public:
@@ -42,7 +45,7 @@ private:
         cursor_ = buffer_.data();
         limit_ = cursor_ + buffer_.size();
     }
-    std::vector<char> buffer_ = std::vector<char>(64 * 1024);
+    std::vector<char> buffer_ = std::vector<char>(kPiece);
 };
 
 brantlewick::ConversionOptions Options(brantlewick::LineBreaks lines) {
@@ -65,29 +68,29 @@ int Memory(long megabytes) {
         "See [the report](https://example.com/a.b) and `code. Here` for more. It rained.\n\n"
         "- An item. With two sentences.\n  > A quote. In the item.\n\n```\ncode. More code.\n```\n\n";
     std::string chunk;
-    while (chunk.size() < 64 * 1024) {
+    while (chunk.size() < kPiece) {
         chunk += document;
     }
     // A paragraph of 4 MiB without a blank line, and a line of 4 MiB without a line end.
     std::string longParagraph;
-    while (longParagraph.size() < 4 * 1024 * 1024) {
+    while (longParagraph.size() < 4 * kMiB) {
         longParagraph += "A long paragraph. It never ends.\n";
     }
-    const std::string longLine(4 * 1024 * 1024, 'x');
+    const std::string longLine(4 * kMiB, 'x');
     brantlewick::Converter converter(Options(brantlewick::LineBreaks::Join));
     CountingSink sink;
     const std::uint64_t total = static_cast<std::uint64_t>(megabytes) * 1000 * 1000;
     std::uint64_t fed = 0;
     for (int round = 0; fed < total; ++round) {
         const std::string& piece = round % 500 == 250 ? longParagraph : chunk;
-        for (std::size_t at = 0; at < piece.size(); at += 64 * 1024) {
-            converter.Feed(std::string_view(piece).substr(at, 64 * 1024), sink);
+        for (std::size_t at = 0; at < piece.size(); at += kPiece) {
+            converter.Feed(std::string_view(piece).substr(at, kPiece), sink);
         }
         fed += piece.size();
     }
     // The long line comes last: after it the rest of a text goes through as it is.
-    for (std::size_t at = 0; at < longLine.size(); at += 64 * 1024) {
-        converter.Feed(std::string_view(longLine).substr(at, 64 * 1024), sink);
+    for (std::size_t at = 0; at < longLine.size(); at += kPiece) {
+        converter.Feed(std::string_view(longLine).substr(at, kPiece), sink);
     }
     converter.Finish(sink);
     std::printf("%.0f MB of Markdown: %llu breaks, peak resident memory %ld KiB\n",
@@ -147,7 +150,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::string text;
-    while (text.size() < mebibytes * 1024 * 1024) {
+    while (text.size() < mebibytes * kMiB) {
         text += once;
     }
 
@@ -159,8 +162,8 @@ int main(int argc, char** argv) {
         CountingSink sink;
         const auto start = std::chrono::steady_clock::now();
         const std::clock_t cpuStart = std::clock();
-        for (std::size_t at = 0; at < text.size(); at += 64 * 1024) {
-            converter.Feed(std::string_view(text).substr(at, 64 * 1024), sink);
+        for (std::size_t at = 0; at < text.size(); at += kPiece) {
+            converter.Feed(std::string_view(text).substr(at, kPiece), sink);
         }
         converter.Finish(sink);
         const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;

@@ -551,7 +551,9 @@ bool BlockScanner::StartsLeaf(std::string_view rest, bool interrupting, LineRead
     const std::size_t fence = std::max(RunOf(rest, '`'), RunOf(rest, '~'));
     if (IsAtxHeading(rest)) {
         leaf_ = Leaf::None;
-    } else if (fence >= 3 && (rest[0] == '~' || rest.find('`', fence) == std::string_view::npos)) {
+        return true;
+    }
+    if (fence >= 3 && (rest[0] == '~' || rest.find('`', fence) == std::string_view::npos)) {
         leaf_ = Leaf::Fence;
         fenceChar_ = rest[0];
         fenceLength_ = fence;
