@@ -607,6 +607,9 @@ bool BlockScanner::OpenBlocks(Cursor& cursor, bool interrupting, std::size_t mat
 }
 
 void BlockScanner::ReadFrontMatter(std::string_view line, LineReading& reading) {
+    if (lines_ > 0 && frontMatterEnd_.empty()) {
+        return;
+    }
     std::string_view trimmed = line;
     while (!trimmed.empty() && IsBlank(trimmed.back())) {
         trimmed.remove_suffix(1);

@@ -7,6 +7,11 @@
 #include "markdown/Syntax.h"
 
 #include <algorithm>
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace brantlewick::markdown {
 
@@ -105,6 +110,57 @@ bool IsBareMarker(std::string_view line) {
     }
     const std::size_t digits = std::min(text.find_first_not_of("0123456789"), text.size());
     return digits > 0 && digits + 1 == text.size() && (text.back() == '.' || text.back() == ')');
+}
+
+// The first tab, line end, or space followed by white space, from `p` on: where white space is more
+// than one space. Sixteen bytes at a time.
+const char* FindWhiteRun(const char* p, const char* end) {
+#if defined(__SSE2__)
+    const __m128i space = _mm_set1_epi8(' ');
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i lineEnd = _mm_set1_epi8('\n');
+    for (; end - p >= 17; p += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+        const __m128i other = _mm_or_si128(_mm_cmpeq_epi8(here, tab), _mm_cmpeq_epi8(here, lineEnd));
+        const __m128i white =
+            _mm_or_si128(_mm_cmpeq_epi8(next, space),
+                         _mm_or_si128(_mm_cmpeq_epi8(next, tab), _mm_cmpeq_epi8(next, lineEnd)));
+        const __m128i hits = _mm_or_si128(other, _mm_and_si128(_mm_cmpeq_epi8(here, space), white));
+        if (const int mask = _mm_movemask_epi8(hits)) {
+            return p + std::countr_zero(static_cast<unsigned>(mask));
+        }
+    }
+#endif
+    for (; p != end; ++p) {
+        if (*p == '\t' || *p == '\n' ||
+            (*p == ' ' && p + 1 != end && (p[1] == ' ' || p[1] == '\t' || p[1] == '\n'))) {
+            return p;
+        }
+    }
+    return end;
+}
+
+// Spaces, tabs and line ends in `text`, sixteen bytes at a time.
+std::size_t CountWhite(std::string_view text) {
+    std::size_t white = 0;
+    std::size_t at = 0;
+#if defined(__SSE2__)
+    const __m128i space = _mm_set1_epi8(' ');
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i lineEnd = _mm_set1_epi8('\n');
+    for (; at + 16 <= text.size(); at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+        const __m128i hits =
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, space),
+                         _mm_or_si128(_mm_cmpeq_epi8(bytes, tab), _mm_cmpeq_epi8(bytes, lineEnd)));
+        white += static_cast<std::size_t>(std::popcount(static_cast<unsigned>(_mm_movemask_epi8(hits))));
+    }
+#endif
+    for (; at < text.size(); ++at) {
+        white += IsBlank(text[at]) || text[at] == '\n' ? 1 : 0;
+    }
+    return white;
 }
 
 bool HasDelimiterRow(std::string_view text) {
@@ -220,9 +276,7 @@ void ParagraphBreaker::Take(Paragraph& paragraph, std::string_view otherEnd) {
         return;
     }
     ReadText();
-    substance_ = text_.size() - static_cast<std::size_t>(std::count(text_.begin(), text_.end(), ' ') +
-                                                         std::count(text_.begin(), text_.end(), '\t') +
-                                                         std::count(text_.begin(), text_.end(), '\n'));
+    substance_ = text_.size() - CountWhite(text_);
     asIs_ = (!choices_.join && !choices_.breaks) || MayDefineLinks(text_) || HasDelimiterRow(text_);
     if (asIs_) {
         return;
@@ -293,32 +347,35 @@ void ParagraphBreaker::AppendRun(std::size_t from, std::size_t to, bool& blank, 
     // inside a shielded span reads as a space too, since no break goes there anyway.
     bool mapped = false;
     for (std::size_t t = from; t < to;) {
-        std::size_t word = t;
-        while (word < to && !IsBlank(text_[word]) && text_[word] != '\n') {
-            ++word;
-        }
-        if (word == t) {
-            const bool soft = text_[t] != '\n' || joinable_[LineOf(t)] || Overlaps(marks_.shielded, t, t + 1);
-            if (soft && blank) {
-                ++t;
-                mapped = false;
-                continue;
+        // Prose is mostly words apart by single spaces, which go as they are.
+        const bool collapses = blank && (IsBlank(text_[t]) || text_[t] == '\n');
+        const std::size_t plain =
+            collapses
+                ? t
+                : static_cast<std::size_t>(FindWhiteRun(text_.data() + t, text_.data() + to) - text_.data());
+        if (plain > t) {
+            if (!mapped) {
+                viewMap_.emplace_back(view.size(), t);
+                mapped = true;
             }
-            blank = soft;
-            ++word;
-        } else {
-            blank = false;
+            view.append(text_, t, plain - t);
+            blank = text_[plain - 1] == ' ';
+            t = plain;
+            continue;
+        }
+        const bool soft = text_[t] != '\n' || joinable_[LineOf(t)] || Overlaps(marks_.shielded, t, t + 1);
+        if (soft && blank) {
+            ++t;
+            mapped = false;
+            continue;
         }
         if (!mapped) {
             viewMap_.emplace_back(view.size(), t);
             mapped = true;
         }
-        if (word == t + 1 && (IsBlank(text_[t]) || text_[t] == '\n')) {
-            view += blank ? ' ' : '\n';
-        } else {
-            view.append(text_, t, word - t);
-        }
-        t = word;
+        view += soft ? ' ' : '\n';
+        blank = soft;
+        ++t;
     }
 }
 
