@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Markdown mode on literal documents: what is re-broken, how, and what stays as it is.
 #include "Conversion.h"
+#include "markdown/ParagraphBreaker.h"
 
 #include <gtest/gtest.h>
 
@@ -111,7 +112,7 @@ TEST(Markdown, Documents) {
          "Rain fell. Sun [^a\nb] rose.\n"},
         {"footnote marker", "It is true.[^1] Next one.\n", "It is true.[^1]\nNext one.\n"},
         {"no blank to break at", "文です。次の文。\n", "文です。次の文。\n"},
-        {"no space put between wide characters", "雨。\n日。\n", "雨。\n日。\n"},
+        {"no space put between wide characters", "雨が降る\n日が出る。\n", "雨が降る\n日が出る。\n"},
         {"byte order mark",
          "\xEF\xBB\xBF"
          "Rain fell. Sun rose.\n",
@@ -157,6 +158,23 @@ TEST(Markdown, LongLine) {
     EXPECT_EQ(converter.Counts().linesOut, 6U);
 }
 
+// A break may only go where the line it starts cannot start a block of its own (nor underline or head
+// a table), whatever the sentence rules propose.
+TEST(Markdown, LinesThatWouldStartABlock) {
+    const std::pair<std::string_view, bool> cases[] = {
+        {"> x", true},   {"| x", true},   {"# x", true},       {"#5 x", false},   {"- x", true},
+        {"-5 x", false}, {"--|--", true}, {"-:", true},        {"** x", true},    {"**Bold**", false},
+        {"+ x", true},   {"_ x", true},   {"__init__", false}, {"= x", true},     {"==x", false},
+        {"``` x", true}, {"`` x", false}, {"~~~", true},       {"~~x~~", false},  {": x", true},
+        {":-", true},    {":x", false},   {"<div>", true},     {"</p>", true},    {"<!--", true},
+        {"<?x", true},   {"<3 x", false}, {"[^1]: x", true},   {"[a] x", false},  {"1. x", true},
+        {"1) x", true},  {"1.", true},    {"1.5 x", false},    {"1\\. x", false}, {"", true},
+    };
+    for (const auto& [line, starts] : cases) {
+        EXPECT_EQ(markdown::MayStartBlock(line), starts) << line;
+    }
+}
+
 TEST(Markdown, Counts) {
     ConversionCounts counts;
     EXPECT_EQ(Convert("Rain fell. Sun\nrose. Wind blew.\n", kJoin, 1, &counts),
@@ -165,6 +183,10 @@ TEST(Markdown, Counts) {
     EXPECT_EQ(counts.spacesDropped, 2U);
     EXPECT_EQ(counts.linesIn, 2U);
     EXPECT_EQ(counts.linesOut, 3U);
+    // A last line without a line end counts once, whatever it is.
+    EXPECT_EQ(Convert("Rain fell. Sun rose.\n\n# T", kJoin, 1, &counts), "Rain fell.\nSun rose.\n\n# T");
+    EXPECT_EQ(counts.linesIn, 3U);
+    EXPECT_EQ(counts.linesOut, 4U);
 }
 
 TEST(Markdown, ClassicConversionIgnoresTheFormat) {
