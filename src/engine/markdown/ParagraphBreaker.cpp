@@ -141,6 +141,29 @@ const char* FindWhiteRun(const char* p, const char* end) {
     return end;
 }
 
+// Whether `line` starts with list markers and a task box ("1. [x] ..."): GitHub's reader may tick its
+// list item's box for it even where the line only goes on with a paragraph.
+bool StartsWithMarkedBox(std::string_view line) {
+    bool marker = false;
+    for (;;) {
+        line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+        const std::size_t digits = std::min(line.find_first_not_of("0123456789"), line.size());
+        std::size_t length = 0;
+        if (!line.empty() && (line[0] == '-' || line[0] == '+' || line[0] == '*')) {
+            length = 1;
+        } else if (digits > 0 && digits < 10 && digits < line.size() &&
+                   (line[digits] == '.' || line[digits] == ')')) {
+            length = digits + 1;
+        }
+        if (length == 0 || length >= line.size() || !IsBlank(line[length])) {
+            break;
+        }
+        marker = true;
+        line.remove_prefix(length);
+    }
+    return marker && (line.starts_with("[ ]") || line.starts_with("[x]") || line.starts_with("[X]"));
+}
+
 // Spaces, tabs and line ends in `text`, sixteen bytes at a time.
 std::size_t CountWhite(std::string_view text) {
     std::size_t white = 0;
@@ -307,7 +330,7 @@ bool ParagraphBreaker::Joinable(std::size_t line) const {
         before.ends_with("\\")) {
         return false;
     }
-    if (IsWide(LastLetter(before)) && IsWide(FirstLetter(after))) {
+    if ((IsWide(LastLetter(before)) && IsWide(FirstLetter(after))) || StartsWithMarkedBox(after)) {
         return false;
     }
     // The line written so far: this one, and the ones joined before it.
