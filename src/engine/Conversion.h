@@ -43,6 +43,22 @@ enum class LineBreaks {
 std::optional<LineBreaks> LineBreaksFromName(std::string_view name);
 std::string_view LineBreaksName(LineBreaks lines);
 
+// How the sentence mode reads a text.
+enum class TextFormat {
+    Plain,
+    // Markdown: only paragraph prose is re-broken, one sentence a line, with the line end the file uses
+    // and the paragraph's quote markers and list indentation; everything else passes through as it is.
+    // One line break per sentence end whatever the Enter count (an empty line would split the
+    // paragraph), none with 0; Join and Reflow join a paragraph's lines first, Keep keeps them.
+    Markdown,
+};
+
+// The names the front ends use: "plain", "markdown" (any ASCII letter case when read).
+std::optional<TextFormat> TextFormatFromName(std::string_view name);
+std::string_view TextFormatName(TextFormat format);
+// Markdown for a file named *.md, *.markdown, *.mdown or *.mkd (any ASCII letter case), plain otherwise.
+TextFormat TextFormatOfFile(std::string_view path);
+
 struct ConversionOptions {
     // UTF-8, applied one after another in list order, duplicates included, ASCII letter case ignored and
     // each entry's own spelling written. Empty entries match nothing, and no entry ever matches the
@@ -56,6 +72,8 @@ struct ConversionOptions {
     bool sentences = false;
     // Whose abbreviations and punctuation the sentence mode knows.
     Language language = Language::English;
+    // How the sentence mode reads the text; the classic conversion reads every text as plain.
+    TextFormat format = TextFormat::Plain;
 
     friend bool operator==(const ConversionOptions&, const ConversionOptions&) = default;
 };

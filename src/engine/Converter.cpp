@@ -6,6 +6,7 @@
 #include "EntryRunStage.h"
 #include "LineStages.h"
 #include "SingleByteStage.h"
+#include "markdown/MarkdownStage.h"
 #include "sentences/SentenceStage.h"
 
 #include <algorithm>
@@ -37,6 +38,14 @@ std::unique_ptr<Stage> SentencesStage(const ConversionOptions& options, bool joi
 
 std::vector<std::unique_ptr<Stage>> SentencePipeline(const ConversionOptions& options) {
     std::vector<std::unique_ptr<Stage>> stages;
+    if (options.format == TextFormat::Markdown) {
+        // The stage finds the ends itself and writes the file's own line ends: it only needs to know
+        // where sentences end, not how the plain mode breaks them.
+        stages.push_back(std::make_unique<markdown::MarkdownStage>(
+            SentenceOptions{options.entries, 1, options.language, true, false},
+            markdown::BreakChoices{options.lines != LineBreaks::Keep, options.enterCount > 0}));
+        return stages;
+    }
     if (options.lines == LineBreaks::Reflow) {
         stages.push_back(std::make_unique<ReflowStage>());
         stages.push_back(SentencesStage(options, false));

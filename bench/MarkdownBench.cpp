@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The sentence mode for Markdown: throughput on Markdown prose, and memory on a long stream. Not a test:
+// it prints figures.
+//
+//   markdown_bench [--runs N] [--size MIB] [--lines join|keep] [FILE...]
+//       converts FILEs (default: every *.md file under /usr/share/doc) repeated to MIB (default 64) in
+//       memory in 64 KiB pieces, N times (default 5), and prints each run's MB/s and the median.
+//   markdown_bench --memory MB
+//       streams MB megabytes of Markdown through the conversion in 64 KiB pieces: paragraphs, lists,
+//       quotes and code, and now and then a paragraph and a line longer than any the mode holds. Prints
+//       the peak resident memory, which must not grow with MB.
+#include "Conversion.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+using brantlewick::OutputSink;
+
+constexpr std::size_t kPiece = std::size_t{64} * 1024;
+constexpr std::size_t kMiB = std::size_t{1024} * 1024;
+
+// Counts what it is given and keeps none of it, so that only the conversion is measured.
+class CountingSink final : public OutputSink {
+public:
+    std::uint64_t written = 0;
+
+private:
+    void MakeRoom(std::size_t size) override {
+        if (cursor_ != nullptr) {
+            written += static_cast<std::uint64_t>(cursor_ - buffer_.data());
+        }
+        buffer_.resize(std::max(size, buffer_.size()));
+        cursor_ = buffer_.data();
+        limit_ = cursor_ + buffer_.size();
+    }
+    std::vector<char> buffer_ = std::vector<char>(kPiece);
+};
+
+brantlewick::ConversionOptions Options(brantlewick::LineBreaks lines) {
+    brantlewick::ConversionOptions options;
+    options.sentences = true;
+    options.format = brantlewick::TextFormat::Markdown;
+    options.lines = lines;
+    return options;
+}
+
+long PeakResidentKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+int Memory(long megabytes) {
+    const std::string document =
+        "# A heading\n\nDr. Smith paid $1.50 for 3.14 kg of apples, i.e. the red ones. \"Why?\" he asked.\n"
+        "See [the report](https://example.com/a.b) and `code. Here` for more. It rained.\n\n"
+        "- An item. With two sentences.\n  > A quote. In the item.\n\n```\ncode. More code.\n```\n\n";
+    std::string chunk;
+    while (chunk.size() < kPiece) {
+        chunk += document;
+    }
+    // A paragraph of 4 MiB without a blank line, and a line of 4 MiB without a line end.
+    std::string longParagraph;
+    while (longParagraph.size() < 4 * kMiB) {
+        longParagraph += "A long paragraph. It never ends.\n";
+    }
+    const std::string longLine(4 * kMiB, 'x');
+    brantlewick::Converter converter(Options(brantlewick::LineBreaks::Join));
+    CountingSink sink;
+    const std::uint64_t total = static_cast<std::uint64_t>(megabytes) * 1000 * 1000;
+    std::uint64_t fed = 0;
+    for (int round = 0; fed < total; ++round) {
+        const std::string& piece = round % 500 == 250 ? longParagraph : chunk;
+        for (std::size_t at = 0; at < piece.size(); at += kPiece) {
+            converter.Feed(std::string_view(piece).substr(at, kPiece), sink);
+        }
+        fed += piece.size();
+    }
+    // The long line comes last: after it the rest of a text goes through as it is.
+    for (std::size_t at = 0; at < longLine.size(); at += kPiece) {
+        converter.Feed(std::string_view(longLine).substr(at, kPiece), sink);
+    }
+    converter.Finish(sink);
+    std::printf("%.0f MB of Markdown: %llu breaks, peak resident memory %ld KiB\n",
+                static_cast<double>(fed) / 1e6,
+                static_cast<unsigned long long>(converter.Counts().breaksInserted), PeakResidentKiB());
+    return 0;
+}
+
+std::vector<std::filesystem::path> DocumentationFiles() {
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator("/usr/share/doc", error);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        if (it->is_regular_file(error) && it->path().extension() == ".md") {
+            files.push_back(it->path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int runs = 5;
+    std::size_t mebibytes = 64;
+    auto lines = brantlewick::LineBreaks::Join;
+    std::vector<std::filesystem::path> files;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--memory" && i + 1 < argc) {
+            return Memory(std::atol(argv[++i]));
+        }
+        if (arg == "--runs" && i + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--size" && i + 1 < argc) {
+            mebibytes = static_cast<std::size_t>(std::max(1, std::atoi(argv[++i])));
+        } else if (arg == "--lines" && i + 1 < argc) {
+            lines = std::string(argv[++i]) == "keep" ? brantlewick::LineBreaks::Keep
+                                                     : brantlewick::LineBreaks::Join;
+        } else {
+            files.emplace_back(arg);
+        }
+    }
+    if (files.empty()) {
+        files = DocumentationFiles();
+    }
+    std::string once;
+    for (const auto& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        once.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        // Each file ends its last block, as it would on its own.
+        once += "\n\n";
+    }
+    if (once.size() <= 2 * files.size()) {
+        std::fprintf(stderr, "markdown_bench: no text to convert\n");
+        return 1;
+    }
+    std::string text;
+    while (text.size() < mebibytes * kMiB) {
+        text += once;
+    }
+
+    // Per second of wall time, and per second of this process's processor time, which other work on a
+    // busy machine disturbs far less.
+    std::vector<double> rates, cpuRates;
+    for (int run = 0; run < runs; ++run) {
+        brantlewick::Converter converter(Options(lines));
+        CountingSink sink;
+        const auto start = std::chrono::steady_clock::now();
+        const std::clock_t cpuStart = std::clock();
+        for (std::size_t at = 0; at < text.size(); at += kPiece) {
+            converter.Feed(std::string_view(text).substr(at, kPiece), sink);
+        }
+        converter.Finish(sink);
+        const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+        rates.push_back(static_cast<double>(text.size()) / 1e6 / seconds.count());
+        cpuRates.push_back(static_cast<double>(text.size()) / 1e6 / cpuSeconds);
+        std::printf("run %d: %.0f MB/s, %.0f MB per processor second (%llu breaks)\n", run + 1, rates.back(),
+                    cpuRates.back(), static_cast<unsigned long long>(converter.Counts().breaksInserted));
+    }
+    std::sort(rates.begin(), rates.end());
+    std::sort(cpuRates.begin(), cpuRates.end());
+    std::printf("median %.0f MB/s (%.0f MB per processor second) over %d runs, %.1f MB of Markdown from %zu "
+                "files, lines %s\n",
+                rates[rates.size() / 2], cpuRates[cpuRates.size() / 2], runs,
+                static_cast<double>(text.size()) / 1e6, files.size(),
+                lines == brantlewick::LineBreaks::Keep ? "keep" : "join");
+    return 0;
+}

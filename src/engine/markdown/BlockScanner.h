@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Reads a Markdown document's block structure line by line, as a CommonMark reader with the GitHub tables
+// would, and says for each line whether it is paragraph text and under which block quotes and list items.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brantlewick::markdown {
+
+// What a line is to the paragraph being gathered.
+enum class LineRole : std::uint8_t {
+    Other,          // anything but paragraph text; any open paragraph ended before it
+    ParagraphStart, // the first line of a paragraph (any open one ended before it)
+    Continuation,   // one more line of the open paragraph
+    Closes,         // turns the open paragraph into something else (a heading underline, a table's
+                    // delimiter row): the paragraph is written as it is, and so is this line
+};
+
+struct LineReading {
+    LineRole role = LineRole::Other;
+    // Where paragraph text starts in the line, after its block quote markers and list indentation.
+    std::size_t textStart = 0;
+    // For a ParagraphStart: what starts each further line of the paragraph: "> " for each block quote
+    // (">" for a last one written so) and spaces for each list item's indentation.
+    std::string continuation;
+    // The paragraph this line belongs to must stay as it is: front matter, a footnote's text.
+    bool keep = false;
+};
+
+// Fed every line of a document in order, without its line end. Memory is one entry per open block
+// quote or list item.
+class BlockScanner {
+public:
+    LineReading Read(std::string_view line);
+
+private:
+    // Longest paragraph looked at to tell whether it is link reference definitions alone.
+    static constexpr std::size_t kLongestDefinitions = std::size_t{64} * 1024;
+
+    LineReading ReadLine(std::string_view line);
+    enum class Leaf : std::uint8_t { None, Paragraph, Fence, IndentedCode, Html, Table };
+    struct Container {
+        bool quote = false;
+        int indent = 0; // a list item: the columns its content is indented by, from its container's
+        bool hasContent = false;
+        bool spaced = true; // a block quote: its ">" had a blank after it on the line read last
+        std::uint64_t id = 0;
+    };
+    struct Cursor;
+
+    bool Continues(Cursor& cursor, Container& container, bool blank);
+    bool LeafGoesOn(Cursor& cursor, bool allMatched, bool blank);
+    // Looks for block starts at the cursor; opens the containers it finds and returns true when a leaf
+    // block other than a paragraph starts (the line is then Other).
+    bool OpenBlocks(Cursor& cursor, bool interrupting, std::size_t matched, bool& opened,
+                    LineReading& reading);
+    void OpenQuote(Cursor& cursor, std::size_t& matched);
+    bool OpenItem(Cursor& cursor, std::size_t& matched, bool interrupting);
+    // A leaf block other than a paragraph starting at `rest` (or a line that closes the paragraph).
+    bool StartsLeaf(std::string_view rest, bool interrupting, LineReading& reading);
+    void ReadFrontMatter(std::string_view line, LineReading& reading);
+    void StartParagraph(std::string_view line, const Cursor& cursor, std::size_t matched, bool opened,
+                        LineReading& reading);
+
+    std::vector<Container> containers_;
+    Leaf leaf_ = Leaf::None;
+    char fenceChar_ = 0;
+    std::size_t fenceLength_ = 0;
+    int htmlKind_ = 0;
+    std::size_t lastCells_ = 0; // cells of the paragraph's last line, were it a table's header
+    std::uint64_t lines_ = 0;
+    bool blank_ = false;            // the line read last is blank once its containers' markers are taken off
+    bool maybeDefinitions_ = false; // the open paragraph may be link reference definitions alone
+    std::string definitions_;       // ... and its text so far
+    // Whether each container held something before the paragraph, by id.
+    std::vector<std::pair<std::uint64_t, bool>> contentBefore_;
+    std::vector<std::pair<std::uint64_t, bool>> startContent_; // ... the same for a paragraph starting
+    std::uint64_t containersOpened_ = 0;
+    std::string frontMatterEnd_; // while inside front matter, its closing line
+};
+
+// Whether `text`, a paragraph's text, is link reference definitions and nothing else.
+bool OnlyLinkDefinitions(std::string_view text);
+
+// Cells of a table row as the GitHub tables count them: split at each unescaped "|", the ones at
+// either end not counted.
+std::size_t TableCells(std::string_view row);
+
+} // namespace brantlewick::markdown

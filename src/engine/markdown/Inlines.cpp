@@ -1,0 +1,437 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// One pass over a paragraph's text, left to right as CommonMark reads inlines: code spans, raw HTML and
+// autolinks first, then links and emphasis. Where the reading is uncertain it shields more, never less:
+// a break that is not made costs a long line, a break in the wrong place could change the document.
+#include "markdown/Inlines.h"
+
+#include "StopScan.h"
+#include "markdown/Syntax.h"
+
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+#include <unordered_set>
+
+namespace brantlewick::markdown {
+
+namespace {
+
+// Longest link destination and title looked at; a longer one is read as no link (its text is still
+// shielded, and a destination has no blanks to break at).
+constexpr std::size_t kLongestDestination = 4096;
+
+// Where an inline construct may start.
+constexpr std::string_view kSpecialBytes = "\\`<$![]*_~";
+
+constexpr std::array<bool, 256> SpecialBytes() {
+    std::array<bool, 256> special{};
+    for (const unsigned char c : kSpecialBytes) {
+        special[c] = true;
+    }
+    return special;
+}
+constexpr std::array<bool, 256> kSpecial = SpecialBytes();
+
+// The code point starting at `at`, or at its lead byte for a broken sequence.
+char32_t DecodeAt(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (length == 1 || at + length > text.size()) {
+        return lead;
+    }
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        code = (code << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+    }
+    return code;
+}
+
+// The code point ending just before `at`.
+char32_t DecodeBefore(std::string_view text, std::size_t at) {
+    std::size_t start = at - 1;
+    while (start > 0 && at - start < 4 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) {
+        --start;
+    }
+    return DecodeAt(text, start);
+}
+
+bool IsWhite(char32_t c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
+bool IsPunct(char32_t c) {
+    if (c < 0x80) {
+        return IsAsciiPunctuation(static_cast<char>(c));
+    }
+    return (c >= 0xA1 && c <= 0xBF) || c == 0xD7 || c == 0xF7 || (c >= 0x2010 && c <= 0x2E7F) ||
+           (c >= 0x3001 && c <= 0x303F) || (c >= 0xFE30 && c <= 0xFE6F) || (c >= 0xFF01 && c <= 0xFF0F) ||
+           (c >= 0xFF1A && c <= 0xFF20) || (c >= 0xFF3B && c <= 0xFF40) || (c >= 0xFF5B && c <= 0xFF65);
+}
+
+using Delimiter = InlineMarks::Delimiter;
+
+class InlineReader {
+public:
+    InlineReader(std::string_view text, InlineMarks& marks)
+        : text_(text), marks_(marks), brackets_(marks.brackets), delimiters_(marks.delimiters) {
+        brackets_.clear();
+        delimiters_.clear();
+    }
+
+    void Read() {
+#if defined(__SSE2__)
+        const VectorStops<kSpecialBytes.size()> stops(kSpecialBytes);
+#else
+        const TableStops stops(kSpecial);
+#endif
+        const char* const begin = text_.data();
+        const char* const end = begin + text_.size();
+        for (std::size_t i = 0; i < text_.size();) {
+            i = static_cast<std::size_t>(FindStop(begin + i, end, stops, kSpecial) - begin);
+            if (i < text_.size()) {
+                i = ReadAt(i);
+            }
+        }
+        MatchEmphasis();
+        BareLinks("://");
+        BareLinks("www.");
+    }
+
+private:
+    // Reads the construct that may start at `i`; returns where reading goes on.
+    std::size_t ReadAt(std::size_t i) {
+        switch (text_[i]) {
+        case '\\':
+            if (i + 1 < text_.size() && IsAsciiPunctuation(text_[i + 1])) {
+                marks_.hidden.push_back({i, i + 1});
+                return i + 2;
+            }
+            return i + 1;
+        case '`':
+            return CodeSpan(i);
+        case '<':
+            return AngleBracket(i);
+        case '$':
+            return Math(i);
+        case '!':
+            if (i + 1 < text_.size() && text_[i + 1] == '[') {
+                brackets_.push_back(i);
+                return i + 2;
+            }
+            return i + 1;
+        case '[':
+            brackets_.push_back(i);
+            return i + 1;
+        case ']':
+            return CloseBracket(i);
+        case '*':
+        case '_':
+        case '~':
+            return DelimiterRun(i);
+        default:
+            return i + 1;
+        }
+    }
+
+    std::size_t RunLength(std::size_t i, char c) const {
+        std::size_t n = 0;
+        while (i + n < text_.size() && text_[i + n] == c) {
+            ++n;
+        }
+        return n;
+    }
+
+    void Shield(std::size_t from, std::size_t to, bool verbatim) {
+        marks_.shielded.push_back({from, to});
+        if (verbatim) {
+            marks_.verbatim.push_back({from, to});
+        }
+    }
+
+    std::size_t CodeSpan(std::size_t i) {
+        const std::size_t n = RunLength(i, '`');
+        if (!noCloser_.contains(n)) {
+            for (std::size_t j = text_.find('`', i + n); j != std::string_view::npos;
+                 j = text_.find('`', j)) {
+                const std::size_t m = RunLength(j, '`');
+                if (m == n) {
+                    Shield(i, j + m, true);
+                    return j + m;
+                }
+                j += m;
+            }
+            noCloser_.insert(n); // nor will any later run of this length find one
+        }
+        return i + n;
+    }
+
+    std::size_t AngleBracket(std::size_t i) {
+        const std::string_view rest = text_.substr(i);
+        std::size_t end = 0;
+        if (rest.starts_with("<!--")) {
+            end = Find(i + 4, "-->", 3);
+        } else if (rest.starts_with("<![CDATA[")) {
+            end = Find(i + 9, "]]>", 3);
+        } else if (rest.starts_with("<?")) {
+            end = Find(i + 2, "?>", 2);
+        } else if (rest.size() > 2 && rest[1] == '!' && IsAsciiLetter(rest[2])) {
+            end = Find(i + 2, ">", 1);
+        } else if (const std::size_t link = AutolinkLength(rest)) {
+            Shield(i, i + link, true);
+            marks_.hidden.push_back({i, i + 1});
+            marks_.hidden.push_back({i + link - 1, i + link});
+            return i + link;
+        } else if (const std::size_t tag = HtmlTagLength(rest)) {
+            end = i + tag;
+        }
+        if (end == 0) {
+            return i + 1;
+        }
+        Shield(i, end, true);
+        marks_.hidden.push_back({i, end});
+        return end;
+    }
+
+    // One past `needle` found from `from` on, or 0.
+    std::size_t Find(std::size_t from, std::string_view needle, std::size_t length) const {
+        const std::size_t at = text_.find(needle, from);
+        return at == std::string_view::npos ? 0 : at + length;
+    }
+
+    static std::size_t AutolinkLength(std::string_view rest) {
+        std::size_t at = 1;
+        while (at < rest.size() && at < 34 &&
+               (IsAsciiLetter(rest[at]) || (at > 1 && (IsAsciiDigit(rest[at]) || rest[at] == '+' ||
+                                                       rest[at] == '.' || rest[at] == '-')))) {
+            ++at;
+        }
+        const bool uri = at >= 3 && at < rest.size() && rest[at] == ':';
+        bool email = false;
+        for (at = 1; at < rest.size() && rest[at] != '>'; ++at) {
+            const auto c = static_cast<unsigned char>(rest[at]);
+            if (c <= ' ' || c == '<') {
+                return 0;
+            }
+            email = email || c == '@';
+        }
+        return (uri || email) && at < rest.size() ? at + 1 : 0;
+    }
+
+    // Dollar math: "$$" to the next "$$"; "$" to a "$" that follows a non-blank and no digit follows,
+    // when a non-blank follows the first (so "$5 and $6" is no math).
+    std::size_t Math(std::size_t i) {
+        if (text_.substr(i, 2) == "$$") {
+            const std::size_t end = noDisplayCloser_ ? 0 : Find(i + 2, "$$", 2);
+            if (end == 0) {
+                noDisplayCloser_ = true;
+                return i + 2;
+            }
+            Shield(i, end, true);
+            return end;
+        }
+        if (noInlineCloser_ || i + 1 >= text_.size() || IsWhite(static_cast<unsigned char>(text_[i + 1]))) {
+            return i + 1;
+        }
+        for (std::size_t j = text_.find('$', i + 1); j != std::string_view::npos;
+             j = text_.find('$', j + 1)) {
+            if (!IsBlank(text_[j - 1]) && text_[j - 1] != '\n' && text_[j - 1] != '\\' &&
+                (j + 1 >= text_.size() || !IsAsciiDigit(text_[j + 1]))) {
+                Shield(i, j + 1, true);
+                return j + 1;
+            }
+        }
+        noInlineCloser_ = true;
+        return i + 1;
+    }
+
+    std::size_t CloseBracket(std::size_t i) {
+        if (brackets_.empty()) {
+            return i + 1;
+        }
+        const std::size_t open = brackets_.back();
+        brackets_.pop_back();
+        const bool image = text_[open] == '!';
+        const std::size_t textStart = open + (image ? 2 : 1);
+        if (textStart < text_.size() && text_[textStart] == '^' && !image) {
+            Shield(open, i + 1, true); // a footnote marker
+            marks_.hidden.push_back({open, i + 1});
+            marks_.unsure =
+                marks_.unsure || text_.substr(open, i - open).find('\n') != std::string_view::npos;
+            return i + 1;
+        }
+        std::size_t end = i + 1;
+        if (end < text_.size() && text_[end] == '(') {
+            end = Destination(end);
+        } else if (end < text_.size() && text_[end] == '[') {
+            const std::size_t close = text_.find(']', end);
+            end = close == std::string_view::npos || close - end > 1000 ? 0 : close + 1;
+        } else {
+            Shield(open, i + 1, false); // brackets without a destination: maybe a link, maybe "[sic]"
+            return i + 1;
+        }
+        if (end == 0) {
+            Shield(open, i + 1, false);
+            return i + 1;
+        }
+        Shield(open, end, false);
+        marks_.verbatim.push_back({i, end});
+        marks_.hidden.push_back({open, textStart});
+        marks_.hidden.push_back({i, end});
+        return end;
+    }
+
+    // One past the ")" of an inline link's destination and title starting at "(", or 0.
+    std::size_t Destination(std::size_t open) const {
+        const std::string_view text = text_.substr(0, std::min(text_.size(), open + kLongestDestination));
+        std::size_t at = SkipLinkSpace(text, open + 1);
+        if (at != std::string_view::npos && at < text.size() && text[at] != ')') {
+            at = LinkDestinationEnd(text, at);
+            const std::size_t spaced = at == std::string_view::npos ? at : SkipLinkSpace(text, at);
+            // A title needs white space before it.
+            if (spaced != std::string_view::npos && spaced > at && spaced < text.size() &&
+                text[spaced] != ')') {
+                at = LinkTitleEnd(text, spaced);
+                at = at == std::string_view::npos ? at : SkipLinkSpace(text, at);
+            } else {
+                at = spaced;
+            }
+        }
+        return at != std::string_view::npos && at < text.size() && text[at] == ')' ? at + 1 : 0;
+    }
+
+    std::size_t DelimiterRun(std::size_t i) {
+        const char c = text_[i];
+        const std::size_t n = RunLength(i, c);
+        const char32_t before = i == 0 ? U'\n' : DecodeBefore(text_, i);
+        const char32_t after = i + n >= text_.size() ? U'\n' : DecodeAt(text_, i + n);
+        const bool left = !IsWhite(after) && (!IsPunct(after) || IsWhite(before) || IsPunct(before));
+        const bool right = !IsWhite(before) && (!IsPunct(before) || IsWhite(after) || IsPunct(after));
+        if (c == '_') {
+            delimiters_.push_back(
+                {i, n, c, left && (!right || IsPunct(before)), right && (!left || IsPunct(after))});
+        } else {
+            delimiters_.push_back({i, n, c, left, right});
+        }
+        if (left || right) {
+            marks_.hidden.push_back({i, i + n});
+        }
+        return i + n;
+    }
+
+    // The next `needle` (up to four bytes) from `from` on: 16 places at a time, one compare per byte of
+    // the needle, where a search for its first byte would stop at every "w" of a text.
+    std::size_t Search(std::string_view needle, std::size_t from) const {
+#if defined(__SSE2__)
+        for (; from + 16 + needle.size() <= text_.size(); from += 16) {
+            __m128i hits = _mm_set1_epi8(-1);
+            for (std::size_t k = 0; k < needle.size(); ++k) {
+                const __m128i bytes =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + from + k));
+                hits = _mm_and_si128(hits, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(needle[k])));
+            }
+            if (const int mask = _mm_movemask_epi8(hits)) {
+                return from + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+            }
+        }
+#endif
+        return text_.find(needle, from);
+    }
+
+    // Bare links as the GitHub reader finds them: "www.", "http://", "https://" up to a blank or "<".
+    // Found after the rest, by their few fixed bytes; shielding twice does no harm.
+    void BareLinks(std::string_view mark) {
+        for (std::size_t at = Search(mark, 0); at != std::string_view::npos; at = Search(mark, at + 1)) {
+            std::size_t start = at;
+            if (mark == "://") {
+                while (start > 0 && IsAsciiLetter(text_[start - 1])) {
+                    --start;
+                }
+                const std::string_view scheme = text_.substr(start, at - start);
+                if (scheme != "http" && scheme != "https" && scheme != "HTTP" && scheme != "HTTPS") {
+                    continue;
+                }
+            }
+            if (start > 0 && !IsWhite(static_cast<unsigned char>(text_[start - 1])) &&
+                std::string_view("*_~(").find(text_[start - 1]) == std::string_view::npos) {
+                continue;
+            }
+            std::size_t end = at;
+            while (end < text_.size() && !IsBlank(text_[end]) && text_[end] != '\n' && text_[end] != '<') {
+                ++end;
+            }
+            Shield(start, end, true);
+            at = end;
+        }
+    }
+
+    // Pairs openers with closers as CommonMark does, nearest first, the rule of three included; each
+    // pair shields what lies between, so no sentence ends inside emphasis that goes on.
+    void MatchEmphasis() {
+        std::vector<Delimiter>& openers = marks_.openers;
+        openers.clear();
+        for (const Delimiter& d : delimiters_) {
+            if (d.canClose) {
+                const auto match = std::find_if(openers.rbegin(), openers.rend(), [&d](const Delimiter& o) {
+                    const bool ruleOfThree = (o.canClose || d.canOpen) && (o.length + d.length) % 3 == 0 &&
+                                             (o.length % 3 != 0 || d.length % 3 != 0);
+                    return o.c == d.c && !ruleOfThree;
+                });
+                if (match != openers.rend()) {
+                    marks_.shielded.push_back({match->at, d.at + d.length});
+                    openers.erase(std::prev(match.base()), openers.end());
+                    continue;
+                }
+            }
+            if (d.canOpen) {
+                openers.push_back(d);
+            }
+        }
+    }
+
+    std::string_view text_;
+    InlineMarks& marks_;
+    std::vector<std::size_t>& brackets_;
+    std::vector<Delimiter>& delimiters_;
+    std::unordered_set<std::size_t> noCloser_;
+    bool noDisplayCloser_ = false;
+    bool noInlineCloser_ = false;
+};
+
+// In order of start, those that overlap or touch made one.
+void Normalize(std::vector<Span>& spans) {
+    if (!std::is_sorted(spans.begin(), spans.end(),
+                        [](const Span& a, const Span& b) { return a.from < b.from; })) {
+        std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.from < b.from; });
+    }
+    std::size_t kept = 0;
+    for (const Span& s : spans) {
+        if (kept > 0 && s.from <= spans[kept - 1].to) {
+            spans[kept - 1].to = std::max(spans[kept - 1].to, s.to);
+        } else if (s.to > s.from) {
+            spans[kept++] = s;
+        }
+    }
+    spans.resize(kept);
+}
+
+} // namespace
+
+void ReadInlines(std::string_view text, InlineMarks& marks) {
+    marks.shielded.clear();
+    marks.verbatim.clear();
+    marks.hidden.clear();
+    marks.unsure = false;
+    InlineReader(text, marks).Read();
+    Normalize(marks.shielded);
+    Normalize(marks.verbatim);
+    Normalize(marks.hidden);
+}
+
+} // namespace brantlewick::markdown

@@ -1,0 +1,568 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Re-breaking a paragraph: the sentence stage finds the ends in a view of the text without its markup;
+// each end becomes a line break only where it replaces blanks outside every shielded span and the new
+// line cannot be read as the start of another block.
+#include "markdown/ParagraphBreaker.h"
+
+#include "markdown/Syntax.h"
+
+#include <algorithm>
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace brantlewick::markdown {
+
+namespace {
+
+// The last code point of `text` before `at` that is not blank, or 0.
+char32_t LastLetter(std::string_view text) {
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    if (text.empty()) {
+        return 0;
+    }
+    std::size_t start = text.size() - 1;
+    while (start > 0 && text.size() - start < 4 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) {
+        --start;
+    }
+    text.remove_prefix(start);
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0xC0 || text.size() < 2) {
+        return lead;
+    }
+    char32_t code = lead & (0x7F >> text.size());
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        code = (code << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
+    }
+    return code;
+}
+
+char32_t FirstLetter(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    if (text.empty()) {
+        return 0;
+    }
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    return LastLetter(text.substr(0, std::min(length, text.size())));
+}
+
+// Scripts written without spaces between words: a line end between two of their characters reads as
+// nothing, where a space would show.
+bool IsWide(char32_t c) {
+    return (c >= 0x1100 && c < 0x1200) || (c >= 0x2E80 && c < 0xA000) || (c >= 0xAC00 && c < 0xD7A4) ||
+           (c >= 0xF900 && c < 0xFB00) || (c >= 0xFE30 && c < 0xFE50) || (c >= 0xFF00 && c < 0xFFF0) ||
+           (c >= 0x20000 && c < 0x40000);
+}
+
+std::size_t Run(std::string_view text, char c) {
+    std::size_t n = 0;
+    while (n < text.size() && text[n] == c) {
+        ++n;
+    }
+    return n;
+}
+
+bool BlankOrEnd(std::string_view text, std::size_t at) {
+    return at >= text.size() || IsBlank(text[at]) || text[at] == '\n';
+}
+
+// A paragraph that starts with "[label]:" may be link reference definitions, which must stay as they
+// are; so may a footnote's text.
+bool MayDefineLinks(std::string_view text) {
+    std::size_t open = text.find_first_not_of(" \t");
+    // GitHub's reader takes a task box off before it looks for definitions.
+    for (const std::string_view box : {"[ ] ", "[x] ", "[X] "}) {
+        if (open != std::string_view::npos && text.substr(open, box.size()) == box) {
+            open = text.find_first_not_of(" \t", open + box.size());
+        }
+    }
+    if (open == std::string_view::npos || text[open] != '[') {
+        return false;
+    }
+    for (std::size_t i = open + 1; i < text.size(); ++i) {
+        if (text[i] == '\\') {
+            ++i;
+        } else if (text[i] == ']') {
+            return i + 1 < text.size() && text[i + 1] == ':';
+        }
+    }
+    return false;
+}
+
+// A line that is text only because nothing follows it on its line: a list marker alone ("-", "1."), or
+// "*", "-" and "_" that are no thematic break yet ("**"). Joined to the next line, it could become one.
+bool IsBareMarker(std::string_view line) {
+    const std::size_t start = std::min(line.find_first_not_of(" \t\n"), line.size());
+    const std::size_t end = line.find_last_not_of(" \t\n") + 1;
+    if (start >= end) {
+        return false;
+    }
+    const std::string_view text = line.substr(start, end - start);
+    if (text.find_first_not_of("*-_ \t\n") == std::string_view::npos || text == "+") {
+        return true;
+    }
+    const std::size_t digits = std::min(text.find_first_not_of("0123456789"), text.size());
+    return digits > 0 && digits + 1 == text.size() && (text.back() == '.' || text.back() == ')');
+}
+
+// The first tab, line end, or space followed by white space, from `p` on: where white space is more
+// than one space. Sixteen bytes at a time.
+const char* FindWhiteRun(const char* p, const char* end) {
+#if defined(__SSE2__)
+    const __m128i space = _mm_set1_epi8(' ');
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i lineEnd = _mm_set1_epi8('\n');
+    for (; end - p >= 17; p += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+        const __m128i other = _mm_or_si128(_mm_cmpeq_epi8(here, tab), _mm_cmpeq_epi8(here, lineEnd));
+        const __m128i white =
+            _mm_or_si128(_mm_cmpeq_epi8(next, space),
+                         _mm_or_si128(_mm_cmpeq_epi8(next, tab), _mm_cmpeq_epi8(next, lineEnd)));
+        const __m128i hits = _mm_or_si128(other, _mm_and_si128(_mm_cmpeq_epi8(here, space), white));
+        if (const int mask = _mm_movemask_epi8(hits)) {
+            return p + std::countr_zero(static_cast<unsigned>(mask));
+        }
+    }
+#endif
+    for (; p != end; ++p) {
+        if (*p == '\t' || *p == '\n' ||
+            (*p == ' ' && p + 1 != end && (p[1] == ' ' || p[1] == '\t' || p[1] == '\n'))) {
+            return p;
+        }
+    }
+    return end;
+}
+
+// Whether `line` starts with list markers and a task box ("1. [x] ..."): GitHub's reader may tick its
+// list item's box for it even where the line only goes on with a paragraph.
+bool StartsWithMarkedBox(std::string_view line) {
+    bool marker = false;
+    for (;;) {
+        line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+        const std::size_t digits = std::min(line.find_first_not_of("0123456789"), line.size());
+        std::size_t length = 0;
+        if (!line.empty() && (line[0] == '-' || line[0] == '+' || line[0] == '*')) {
+            length = 1;
+        } else if (digits > 0 && digits < 10 && digits < line.size() &&
+                   (line[digits] == '.' || line[digits] == ')')) {
+            length = digits + 1;
+        }
+        if (length == 0 || length >= line.size() || !IsBlank(line[length])) {
+            break;
+        }
+        marker = true;
+        line.remove_prefix(length);
+    }
+    return marker && (line.starts_with("[ ]") || line.starts_with("[x]") || line.starts_with("[X]"));
+}
+
+// Spaces, tabs and line ends in `text`, sixteen bytes at a time.
+std::size_t CountWhite(std::string_view text) {
+    std::size_t white = 0;
+    std::size_t at = 0;
+#if defined(__SSE2__)
+    const __m128i space = _mm_set1_epi8(' ');
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i lineEnd = _mm_set1_epi8('\n');
+    for (; at + 16 <= text.size(); at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+        const __m128i hits =
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, space),
+                         _mm_or_si128(_mm_cmpeq_epi8(bytes, tab), _mm_cmpeq_epi8(bytes, lineEnd)));
+        white += static_cast<std::size_t>(std::popcount(static_cast<unsigned>(_mm_movemask_epi8(hits))));
+    }
+#endif
+    for (; at < text.size(); ++at) {
+        white += IsBlank(text[at]) || text[at] == '\n' ? 1 : 0;
+    }
+    return white;
+}
+
+bool HasDelimiterRow(std::string_view text) {
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        if (IsDelimiterRow(text.substr(start, end - start))) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+bool Overlaps(const std::vector<Span>& spans, std::size_t from, std::size_t to) {
+    // The spans are in order and apart: the last one starting before `to` is the only candidate.
+    const auto after = std::lower_bound(spans.begin(), spans.end(), to,
+                                        [](const Span& s, std::size_t at) { return s.from < at; });
+    return after != spans.begin() && std::prev(after)->to > from;
+}
+
+} // namespace
+
+bool MayStartBlock(std::string_view line) {
+    if (line.empty()) {
+        return true;
+    }
+    const char c = line[0];
+    switch (c) {
+    case '>':
+    case '|':
+        return true;
+    case '#':
+        return BlankOrEnd(line, Run(line, '#'));
+    case '-':
+        return BlankOrEnd(line, Run(line, '-')) || line[Run(line, '-')] == '|' || line[Run(line, '-')] == ':';
+    case '*':
+    case '+':
+    case '_':
+    case '=':
+        return BlankOrEnd(line, Run(line, c));
+    case '`':
+    case '~':
+        return Run(line, c) >= 3;
+    case ':':
+        return line.size() > 1 && (line[1] == '-' || IsBlank(line[1]));
+    case '<':
+        return line.size() > 1 &&
+               (IsAsciiLetter(line[1]) || line[1] == '/' || line[1] == '!' || line[1] == '?');
+    case '[':
+        return line.size() > 1 && line[1] == '^';
+    default:
+        break;
+    }
+    std::size_t digits = 0;
+    while (digits < line.size() && IsAsciiDigit(line[digits])) {
+        ++digits;
+    }
+    return digits > 0 && digits < line.size() && (line[digits] == '.' || line[digits] == ')') &&
+           BlankOrEnd(line, digits + 1);
+}
+
+void ParagraphBreaker::ReadText() {
+    text_.clear();
+    lineStart_.clear();
+    for (const Paragraph::Line& line : paragraph_.lines) {
+        if (!lineStart_.empty()) {
+            text_ += '\n';
+        }
+        lineStart_.push_back(text_.size());
+        text_.append(paragraph_.raw, line.text, line.end - line.text);
+    }
+}
+
+std::size_t ParagraphBreaker::LineOf(std::size_t at) const {
+    return static_cast<std::size_t>(std::upper_bound(lineStart_.begin(), lineStart_.end(), at) -
+                                    lineStart_.begin() - 1);
+}
+
+std::size_t ParagraphBreaker::TextAt(std::size_t viewAt) const {
+    const auto run =
+        std::prev(std::upper_bound(viewMap_.begin(), viewMap_.end(), std::make_pair(viewAt, text_.size())));
+    return run->second + (viewAt - run->first);
+}
+
+void ParagraphBreaker::Trim() {
+    // A long paragraph's room is given back: a holder kept for every paragraph held would keep that
+    // much room each. (Assigning an empty string would keep the room.)
+    constexpr std::size_t kKeptRoom = std::size_t{64} * 1024;
+    if (paragraph_.raw.capacity() > kKeptRoom) {
+        std::string().swap(paragraph_.raw);
+        std::vector<Paragraph::Line>().swap(paragraph_.lines);
+    }
+    if (text_.capacity() > kKeptRoom) {
+        std::string().swap(text_);
+        lineStart_ = std::vector<std::size_t>();
+        runStart_ = std::vector<std::size_t>();
+        joinable_ = std::vector<bool>();
+        marks_ = InlineMarks();
+        viewMap_ = std::vector<std::pair<std::size_t, std::size_t>>();
+        ends_ = std::vector<std::size_t>();
+        changes_ = std::vector<Change>();
+    }
+}
+
+void ParagraphBreaker::Take(Paragraph& paragraph, std::string_view otherEnd) {
+    std::swap(paragraph_, paragraph);
+    paragraph.Clear();
+    otherEnd_.assign(otherEnd);
+    ends_.clear();
+    if (paragraph_.keep) {
+        asIs_ = true;
+        substance_ = paragraph_.raw.size(); // it stays as it is, so any measure does
+        return;
+    }
+    ReadText();
+    substance_ = text_.size() - CountWhite(text_);
+    asIs_ = (!choices_.join && !choices_.breaks) || MayDefineLinks(text_) || HasDelimiterRow(text_);
+    if (asIs_) {
+        return;
+    }
+    ReadInlines(text_, marks_);
+    asIs_ = marks_.unsure;
+    joinable_.assign(lineStart_.size(), false);
+    // GitHub's reader ticks a task box when an "[x]" follows anywhere on its line: that line stays whole
+    // and alone.
+    const std::size_t first = std::min(text_.find_first_not_of(" \t"), text_.size());
+    const std::string_view box = std::string_view(text_).substr(first, 4);
+    fixedLine_ = box == "[ ] " || box == "[x] " || box == "[X] ";
+    runStart_.assign(lineStart_.size(), 0);
+    for (std::size_t line = 0; line < lineStart_.size(); ++line) {
+        runStart_[line] = line > 0 && joinable_[line - 1] ? runStart_[line - 1] : line;
+        joinable_[line] =
+            choices_.join && line + 1 < lineStart_.size() && !(fixedLine_ && line == 0) && Joinable(line);
+    }
+}
+
+bool ParagraphBreaker::Joinable(std::size_t line) const {
+    const std::size_t end = lineStart_[line + 1] - 1;
+    const std::string_view before(text_.data() + lineStart_[line], end - lineStart_[line]);
+    const std::size_t nextEnd = line + 2 < lineStart_.size() ? lineStart_[line + 2] - 1 : text_.size();
+    const std::string_view after(text_.data() + end + 1, nextEnd - end - 1);
+    // Two spaces or a backslash before a line end make a hard break, which stays.
+    if (before.ends_with("  ") || before.ends_with("\t ") || before.ends_with(" \t") ||
+        before.ends_with("\\")) {
+        return false;
+    }
+    if ((IsWide(LastLetter(before)) && IsWide(FirstLetter(after))) || StartsWithMarkedBox(after)) {
+        return false;
+    }
+    // The line written so far: this one, and the ones joined before it.
+    const std::size_t start = lineStart_[runStart_[line]];
+    if (IsBareMarker(std::string_view(text_).substr(start, end - start))) {
+        return false;
+    }
+    return !Overlaps(marks_.verbatim, end, end + 1);
+}
+
+void ParagraphBreaker::AppendView(std::string& view) {
+    viewMap_.clear();
+    if (asIs_ || !choices_.breaks) {
+        viewEnd_ = view.size();
+        return;
+    }
+    bool blank = false;
+    std::size_t at = 0;
+    auto hidden = marks_.hidden.begin();
+    while (at < text_.size()) {
+        const std::size_t stop = hidden == marks_.hidden.end() ? text_.size() : hidden->from;
+        if (stop > at) {
+            AppendRun(at, stop, blank, view);
+        }
+        if (hidden == marks_.hidden.end()) {
+            break;
+        }
+        at = std::max(at, hidden->to);
+        ++hidden;
+    }
+    viewEnd_ = view.size();
+}
+
+void ParagraphBreaker::AppendRun(std::size_t from, std::size_t to, bool& blank, std::string& view) {
+    // White space reads as one space however much there is: a result, its blanks made a break or its
+    // lines joined, must read as the text it came from. A line end that stays reads as a line end; one
+    // inside a shielded span reads as a space too, since no break goes there anyway.
+    bool mapped = false;
+    for (std::size_t t = from; t < to;) {
+        // Prose is mostly words apart by single spaces, which go as they are.
+        const bool collapses = blank && (IsBlank(text_[t]) || text_[t] == '\n');
+        const std::size_t plain =
+            collapses
+                ? t
+                : static_cast<std::size_t>(FindWhiteRun(text_.data() + t, text_.data() + to) - text_.data());
+        if (plain > t) {
+            if (!mapped) {
+                viewMap_.emplace_back(view.size(), t);
+                mapped = true;
+            }
+            view.append(text_, t, plain - t);
+            blank = text_[plain - 1] == ' ';
+            t = plain;
+            continue;
+        }
+        const bool soft = text_[t] != '\n' || joinable_[LineOf(t)] || Overlaps(marks_.shielded, t, t + 1);
+        if (soft && blank) {
+            ++t;
+            mapped = false;
+            continue;
+        }
+        if (!mapped) {
+            viewMap_.emplace_back(view.size(), t);
+            mapped = true;
+        }
+        view += soft ? ' ' : '\n';
+        blank = soft;
+        ++t;
+    }
+}
+
+bool ParagraphBreaker::Soft(std::size_t at) const {
+    if (IsBlank(text_[at])) {
+        return true;
+    }
+    if (text_[at] != '\n') {
+        return false;
+    }
+    const auto line = static_cast<std::size_t>(std::upper_bound(lineStart_.begin(), lineStart_.end(), at) -
+                                               lineStart_.begin() - 1);
+    return joinable_[line];
+}
+
+bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size_t to) const {
+    if (from == to || from == 0 || to >= text_.size()) {
+        return false;
+    }
+    // The line before must not end in a backslash (a hard break), nor the new one start on a line end.
+    if (text_[from - 1] == '\\' || text_[from - 1] == '\n' || text_[to] == '\n') {
+        return false;
+    }
+    if (fixedLine_ && (lineStart_.size() == 1 || from < lineStart_[1])) {
+        return false;
+    }
+    if (Overlaps(marks_.shielded, from, to)) {
+        return false;
+    }
+    // A line of three backticks and more is text only because a backtick follows later on it: cut
+    // before that, it would open a code block. The line is the one written: it starts after the last
+    // break or the last line end that stays.
+    const std::size_t first =
+        text_.find_first_not_of(" \t", std::max(lineStart_[runStart_[LineOf(from)]], lineStart));
+    if (text_.compare(first, 3, "```") == 0) {
+        return false;
+    }
+
+    const std::size_t lineEnd = std::min(text_.find('\n', to), text_.size());
+    return !MayStartBlock(std::string_view(text_).substr(to, lineEnd - to));
+}
+
+void ParagraphBreaker::PlanChanges() {
+    changes_.clear();
+    PlanBreaks();
+    if (!choices_.join) {
+        return;
+    }
+    // The joined line ends outside the breaks, each with the blanks around it, become one space.
+    const std::size_t breaks = changes_.size();
+    std::size_t next = 0; // the first break that does not end before the line end
+    for (std::size_t line = 0; line + 1 < lineStart_.size(); ++line) {
+        const std::size_t end = lineStart_[line + 1] - 1;
+        while (next < breaks && changes_[next].to <= end) {
+            ++next;
+        }
+        if (joinable_[line] && (next == breaks || changes_[next].from > end)) {
+            changes_.push_back(JoinAt(line));
+        }
+    }
+    std::inplace_merge(changes_.begin(), changes_.begin() + static_cast<std::ptrdiff_t>(breaks),
+                       changes_.end(), [](const Change& a, const Change& b) { return a.from < b.from; });
+}
+
+void ParagraphBreaker::PlanBreaks() {
+    std::size_t done = 0;
+    for (const std::size_t v : ends_) {
+        if (v >= viewEnd_ || viewMap_.empty() || v < viewMap_.front().first) {
+            continue;
+        }
+        // The blanks around the end, line ends that are joined included.
+        std::size_t from = TextAt(v);
+        std::size_t to = from;
+        while (from > done && Soft(from - 1)) {
+            --from;
+        }
+        while (to < text_.size() && Soft(to)) {
+            ++to;
+        }
+        if (from >= done && Accept(done, from, to)) {
+            changes_.push_back({from, to, true});
+            done = to;
+        }
+    }
+}
+
+ParagraphBreaker::Change ParagraphBreaker::JoinAt(std::size_t line) const {
+    const std::size_t end = lineStart_[line + 1] - 1;
+    std::size_t from = end;
+    std::size_t to = end + 1;
+    while (from > lineStart_[line] && IsBlank(text_[from - 1])) {
+        --from;
+    }
+    while (to < text_.size() && IsBlank(text_[to])) {
+        ++to;
+    }
+    return {from, to, false};
+}
+
+std::string_view ParagraphBreaker::LineEndOf(std::size_t line) const {
+    for (std::size_t l = line + 1; l-- > 0;) {
+        const Paragraph::Line& at = paragraph_.lines[l];
+        if (at.terminator > 0) {
+            return std::string_view(paragraph_.raw).substr(at.end, at.terminator);
+        }
+    }
+    return otherEnd_;
+}
+
+void ParagraphBreaker::WriteText(std::size_t from, std::size_t to, OutputSink& out) {
+    // A line's text is in `raw` as it is; the "\n" after it stands for its line end and the next
+    // line's quote markers and indentation.
+    auto line = static_cast<std::size_t>(std::upper_bound(lineStart_.begin(), lineStart_.end(), from) -
+                                         lineStart_.begin() - 1);
+    const std::string_view raw(paragraph_.raw);
+    while (from < to) {
+        const Paragraph::Line& l = paragraph_.lines[line];
+        const std::size_t lineEnd = line + 1 < lineStart_.size() ? lineStart_[line + 1] - 1 : text_.size();
+        const std::size_t upTo = std::min(to, lineEnd);
+        out.Append(raw.substr(l.text + (from - lineStart_[line]), upTo - from));
+        from = upTo;
+        if (from < to && from == lineEnd) {
+            const std::size_t next = paragraph_.lines[line + 1].text;
+            out.Append(raw.substr(l.end, next - l.end));
+            ++from;
+            ++line;
+        }
+    }
+}
+
+void ParagraphBreaker::Write(OutputSink& out, Stage::Counts& counts) {
+    const Paragraph& paragraph = paragraph_;
+    counts.terminatorsOut += paragraph.lines.size() - (paragraph.lines.back().terminator == 0 ? 1 : 0);
+    if (asIs_) {
+        out.Append(paragraph.raw);
+        return;
+    }
+    PlanChanges();
+    out.Append(std::string_view(paragraph.raw).substr(0, paragraph.lines.front().text));
+    std::size_t at = 0;
+    for (const Change& change : changes_) {
+        WriteText(at, change.from, out);
+        if (change.lineBreak) {
+            if (out.Marking()) {
+                out.Mark(Edit::Kind::Breaks, out.Written(), 1);
+            }
+            out.Append(LineEndOf(LineOf(change.from)));
+            out.Append(paragraph.continuation);
+            ++counts.breaksInserted;
+            ++counts.terminatorsOut;
+            counts.spacesDropped += static_cast<std::uint64_t>(
+                std::count_if(text_.begin() + static_cast<std::ptrdiff_t>(change.from),
+                              text_.begin() + static_cast<std::ptrdiff_t>(change.to), IsBlank));
+        } else {
+            out.Append(" ");
+        }
+        counts.terminatorsOut -= static_cast<std::uint64_t>(
+            std::count(text_.begin() + static_cast<std::ptrdiff_t>(change.from),
+                       text_.begin() + static_cast<std::ptrdiff_t>(change.to), '\n'));
+        at = change.to;
+    }
+    WriteText(at, text_.size(), out);
+    const Paragraph::Line& last = paragraph.lines.back();
+    out.Append(std::string_view(paragraph.raw).substr(last.end, last.terminator));
+}
+
+} // namespace brantlewick::markdown

@@ -1,0 +1,269 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Random Markdown: blocks nested in lists and quotes, prose wrapped at random widths, and sentences that
+// start with what would start a block at a line's start.
+#include "MarkdownDocuments.h"
+
+#include <array>
+#include <random>
+#include <vector>
+
+namespace brantlewick::testing {
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr std::array<std::string_view, 24> kWords = {
+    "the",   "file", "keeps", "every", "line",    "Brantlewick", "reads", "Dr.",
+    "e.g.",  "U.S.", "3.14",  "v2.0",  "mind",    "one",         "more",  "café",
+    "naïve", "Mr.",  "etc.",  "no.",   "approx.", "ok",          "i.e.",  "St."};
+
+// What a sentence may start with; many of these would start a block at the start of a line.
+constexpr std::array<std::string_view, 30> kStarts = {"The",         "Then",
+                                                      "A",           "- dash",
+                                                      "+ plus",      "* star",
+                                                      "1. one",      "2) two",
+                                                      "# hash",      "> quote",
+                                                      "=",           "---",
+                                                      "***",         "___",
+                                                      "```",         "~~~",
+                                                      "<div>",       "| a |",
+                                                      "[^1]: x",     "[a]: /u",
+                                                      "| --- |",     ":--",
+                                                      "10.",         "`code`",
+                                                      "*Em* word",   "[Link](/u) here",
+                                                      "<b>bold</b>", "$x$ is",
+                                                      "\\* x",       "«Quoted»"};
+
+constexpr std::array<std::string_view, 8> kEnds = {".", "!", "?", "...", ".)", ".\"", "?!", ".*"};
+
+class Maker {
+public:
+    explicit Maker(std::uint32_t seed) : random_(seed) {}
+
+    std::string Document() {
+        Lines lines;
+        if (Pick(10) == 0) {
+            lines = {"---", "title: A title. With two sentences.", "", "summary: More. Text.", "---", ""};
+        }
+        const int blocks = 1 + Pick(8);
+        for (int i = 0; i < blocks; ++i) {
+            Append(lines, Block(0));
+            if (Pick(6) != 0) {
+                lines.emplace_back();
+            }
+        }
+        const std::string_view end = Pick(4) == 0 ? "\r\n" : Pick(8) == 0 ? "\r" : "\n";
+        std::string text;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            text += lines[i];
+            if (i + 1 < lines.size() || Pick(3) != 0) {
+                text += end;
+            }
+        }
+        return text;
+    }
+
+private:
+    int Pick(int n) { return static_cast<int>(random_() % static_cast<std::uint32_t>(n)); }
+    template <std::size_t N> std::string_view From(const std::array<std::string_view, N>& list) {
+        return list[static_cast<std::size_t>(Pick(static_cast<int>(N)))];
+    }
+
+    static void Append(Lines& to, const Lines& from) { to.insert(to.end(), from.begin(), from.end()); }
+
+    std::string Inline() {
+        switch (Pick(22)) {
+        case 0:
+            return "`code. Span`";
+        case 1:
+            return "[link text. More](https://example.com/a.b \"Title. Here\")";
+        case 2:
+            return "![alt. Text](img.png)";
+        case 3:
+            return "*emphasis. Goes on*";
+        case 4:
+            return "**strong. Text**";
+        case 5:
+            return "~~gone. Text~~";
+        case 6:
+            return "<https://example.com/x.y>";
+        case 7:
+            return "<span class=\"a. B\">inline. Html</span>";
+        case 8:
+            return "$a. B$";
+        case 9:
+            return "[^1]";
+        case 10:
+            return "www.example.com/a. b";
+        case 11:
+            return "\\*not emphasis\\*";
+        case 12:
+            return "&amp; x";
+        case 13:
+            return "日本語の文です。次の文";
+        case 14:
+            return "[ref. Link][a]";
+        case 15:
+            return "``tick ` tick. X``";
+        case 16:
+            return "<!-- a comment. Here -->";
+        case 17:
+            return "_under. Score_";
+        case 18:
+            return "snake_case_name";
+        case 19:
+            return "2 * 3";
+        case 20:
+            return "(see [1]. Also)";
+        default:
+            return std::string(From(kWords));
+        }
+    }
+
+    std::string Sentence() {
+        std::string s(Pick(3) == 0 ? From(kStarts) : std::string_view("The"));
+        const int words = 1 + Pick(7);
+        for (int i = 0; i < words; ++i) {
+            s += ' ';
+            s += Pick(4) == 0 ? Inline() : std::string(From(kWords));
+        }
+        s += From(kEnds);
+        return s;
+    }
+
+    // A paragraph's lines, wrapped at a random width, with hard breaks now and then.
+    Lines Paragraph() {
+        std::string text = Sentence();
+        for (int i = Pick(5); i > 0; --i) {
+            text += Pick(10) == 0 ? "  " : " ";
+            text += Sentence();
+        }
+        const std::size_t width = 20 + static_cast<std::size_t>(Pick(80));
+        Lines lines;
+        std::string line;
+        std::size_t start = 0;
+        while (start < text.size()) {
+            std::size_t space = text.find(' ', start);
+            space = space == std::string::npos ? text.size() : space;
+            line += text.substr(start, space - start);
+            start = space + 1;
+            if (line.size() >= width && start < text.size()) {
+                if (Pick(12) == 0) {
+                    line += Pick(2) == 0 ? "  " : "\\";
+                }
+                lines.push_back(line);
+                line = std::string(static_cast<std::size_t>(Pick(8) == 0 ? Pick(3) : 0), ' ');
+            } else if (start <= text.size()) {
+                line += ' ';
+            }
+        }
+        while (!line.empty() && line.back() == ' ') {
+            line.pop_back();
+        }
+        if (!line.empty()) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    Lines Leaf() {
+        switch (Pick(14)) {
+        case 0:
+            return {"# Heading. With two sentences. Here"};
+        case 1:
+            return {"Setext heading. With text.", "Second line. More.", Pick(2) == 0 ? "===" : "---"};
+        case 2:
+            return {"```text", "code. Code. More code.", "", "Still code. Yes.", "```"};
+        case 3:
+            return {"    indented code. More code.", "    and more. Yes."};
+        case 4:
+            return {"<div>", "HTML block. Text here. More.", "</div>"};
+        case 5:
+            return {"| Head. One | Two. Three |", "| --- | :-: |", "| Cell. A | Cell. B |",
+                    "More row. Text."};
+        case 6:
+            return {Pick(2) == 0 ? "***" : "- - -"};
+        case 7:
+            return {"[a]: https://example.com/a.b \"A title. Here\""};
+        case 8:
+            return {"[^1]: A footnote. With two sentences."};
+        case 9:
+            return {"$$", "x = 1. Y = 2.", "$$"};
+        default:
+            return Paragraph();
+        }
+    }
+
+    Lines Block(int depth) {
+        const int kind = depth > 3 ? 9 : Pick(10);
+        if (kind == 0 || kind == 1) {
+            return List(depth);
+        }
+        if (kind == 2) {
+            return Quote(depth);
+        }
+        return Leaf();
+    }
+
+    // Each line of `inner` under `first` (on the first line) and `rest` (on the others); some paragraph
+    // lines go without, lazily.
+    Lines Nest(const Lines& inner, const std::string& first, const std::string& rest) {
+        Lines out;
+        for (std::size_t i = 0; i < inner.size(); ++i) {
+            if (i == 0) {
+                out.push_back(first + inner[i]);
+            } else if (inner[i].empty()) {
+                out.push_back(Pick(2) == 0 ? std::string() : rest.substr(0, rest.find_last_not_of(' ') + 1));
+            } else {
+                out.push_back((Pick(10) == 0 ? std::string() : rest) + inner[i]);
+            }
+        }
+        return out;
+    }
+
+    Lines List(int depth) {
+        const bool ordered = Pick(2) == 0;
+        const std::string marker = ordered ? (Pick(3) == 0 ? "1)" : "1.") : std::string(1, "-+*"[Pick(3)]);
+        const std::string padding(static_cast<std::size_t>(1 + Pick(3)), Pick(12) == 0 ? '\t' : ' ');
+        Lines out;
+        const int items = 1 + Pick(3);
+        const bool loose = Pick(3) == 0;
+        for (int i = 0; i < items; ++i) {
+            Lines inner = Block(depth + 1);
+            if (Pick(3) == 0) {
+                inner.emplace_back();
+                Append(inner, Block(depth + 1));
+            }
+            const std::string first = marker + padding;
+            if (Pick(5) == 0 && !inner.empty()) {
+                inner.front().insert(0, Pick(2) == 0 ? "[ ] 1\\. " : "[x] ");
+            }
+            Append(out, Nest(inner, first, std::string(first.size(), ' ')));
+            if (loose) {
+                out.emplace_back();
+            }
+        }
+        return out;
+    }
+
+    Lines Quote(int depth) {
+        Lines inner = Block(depth + 1);
+        if (Pick(2) == 0) {
+            inner.emplace_back();
+            Append(inner, Block(depth + 1));
+        }
+        const std::string marker = Pick(4) == 0 ? ">" : "> ";
+        return Nest(inner, marker, marker);
+    }
+
+    std::mt19937 random_;
+};
+
+} // namespace
+
+std::string RandomMarkdown(std::uint32_t seed) {
+    return Maker(seed).Document();
+}
+
+} // namespace brantlewick::testing

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The Markdown mode never changes what a document means and is its own fixed point: on the documents
+// of the corpus (through files, UTF-16 included) and on 10,000 random ones (in memory, in random pieces).
+#include "Conversion.h"
+#include "MarkdownDocuments.h"
+#include "MarkdownRender.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <random>
+
+namespace brantlewick {
+namespace {
+
+ConversionOptions Markdown(LineBreaks lines = LineBreaks::Join) {
+    ConversionOptions options;
+    options.sentences = true;
+    options.format = TextFormat::Markdown;
+    options.lines = lines;
+    return options;
+}
+
+// In pieces of random sizes, each in a heap buffer of exactly its size.
+std::string ConvertInPieces(std::string_view text, const ConversionOptions& options, std::mt19937& random) {
+    Converter converter(options);
+    std::string out;
+    StringSink sink(out);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t size = std::min<std::size_t>(1 + random() % 97, text.size() - at);
+        const auto piece = std::make_unique_for_overwrite<char[]>(size);
+        std::copy_n(text.data() + at, size, piece.get());
+        converter.Feed(std::string_view(piece.get(), size), sink);
+        at += size;
+    }
+    converter.Finish(sink);
+    sink.Close();
+    return out;
+}
+
+// Where two renderings part, with some context.
+std::string Difference(const std::string& a, const std::string& b) {
+    const auto at =
+        static_cast<std::size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
+    const std::size_t from = at > 80 ? at - 80 : 0;
+    return "\n--- rendered before\n" + a.substr(from, 200) + "\n--- rendered after\n" + b.substr(from, 200);
+}
+
+TEST(MarkdownProperty, RandomDocumentsRenderTheSameAndStayFixed) {
+    std::mt19937 random(7);
+    int failures = 0;
+    for (std::uint32_t seed = 0; seed < 10000 && failures < 3; ++seed) {
+        const std::string document = testing::RandomMarkdown(seed);
+        const ConversionOptions options = Markdown(seed % 4 == 0 ? LineBreaks::Keep : LineBreaks::Join);
+        const std::string once = ConvertInPieces(document, options, random);
+        const std::string twice = ConvertInPieces(once, options, random);
+        const std::string before = testing::RenderCollapsed(document);
+        const std::string after = testing::RenderCollapsed(once);
+        if (before != after || twice != once) {
+            ++failures;
+            ADD_FAILURE() << "seed " << seed
+                          << (before == after ? " changes again" : Difference(before, after))
+                          << "\n--- document\n"
+                          << document << "\n--- converted\n"
+                          << once << "\n--- converted again\n"
+                          << twice;
+        }
+    }
+}
+
+// UTF-16 with its mark as UTF-8, for the renderer; anything else as it is.
+std::string AsUtf8(const std::string& bytes) {
+    const bool little = bytes.starts_with("\xFF\xFE");
+    if (!little && !bytes.starts_with("\xFE\xFF")) {
+        return bytes;
+    }
+    std::string out;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        const auto lo = static_cast<unsigned char>(bytes[little ? i : i + 1]);
+        const auto hi = static_cast<unsigned char>(bytes[little ? i + 1 : i]);
+        char32_t c = static_cast<char32_t>(hi << 8 | lo);
+        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
+            i += 2;
+            const auto lo2 = static_cast<unsigned char>(bytes[little ? i : i + 1]);
+            const auto hi2 = static_cast<unsigned char>(bytes[little ? i + 1 : i]);
+            c = 0x10000 + ((c - 0xD800) << 10) + ((static_cast<char32_t>(hi2 << 8 | lo2)) - 0xDC00);
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+TEST(MarkdownProperty, CorpusRendersTheSameAndStaysFixed) {
+    const std::filesystem::path corpus = BRANTLEWICK_SOURCE_DIR "/tests/engine/markdown/corpus";
+    const testing::TempDir dir;
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        ++files;
+        const std::string once = dir / "once";
+        const std::string twice = dir / "twice";
+        const ConversionOptions options = Markdown(
+            entry.path().filename().string().starts_with("keep") ? LineBreaks::Keep : LineBreaks::Join);
+        ConvertFile(entry.path().string(), once, options);
+        ConvertFile(once, twice, options);
+        const std::string before = testing::ReadBytes(entry.path().string());
+        const std::string after = testing::ReadBytes(once);
+        EXPECT_EQ(testing::RenderCollapsed(AsUtf8(before)), testing::RenderCollapsed(AsUtf8(after)))
+            << entry.path().filename() << "\n"
+            << AsUtf8(after);
+        EXPECT_EQ(testing::ReadBytes(twice), after) << entry.path().filename();
+        EXPECT_NE(after, before) << entry.path().filename() << ": nothing was re-broken";
+    }
+    EXPECT_GE(files, 6);
+}
+
+} // namespace
+} // namespace brantlewick

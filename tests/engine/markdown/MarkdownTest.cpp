@@ -1,0 +1,223 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The Markdown mode on literal documents: what is re-broken, how, and what stays as it is.
+#include "Conversion.h"
+#include "markdown/ParagraphBreaker.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace brantlewick {
+namespace {
+
+constexpr LineBreaks kJoin = LineBreaks::Join;
+constexpr LineBreaks kKeep = LineBreaks::Keep;
+
+std::string Convert(std::string_view text, LineBreaks lines = kJoin, int enterCount = 1,
+                    ConversionCounts* counts = nullptr) {
+    ConversionOptions options;
+    options.sentences = true;
+    options.format = TextFormat::Markdown;
+    options.lines = lines;
+    options.enterCount = enterCount;
+    // A heap block of exactly the text's size: a read past it trips the address sanitizer.
+    const auto copy = std::make_unique_for_overwrite<char[]>(text.size());
+    std::copy(text.begin(), text.end(), copy.get());
+    return ConvertText(std::string_view(copy.get(), text.size()), options, counts);
+}
+
+struct Case {
+    const char* what;
+    std::string_view in;
+    std::string_view out;
+    LineBreaks lines = kJoin;
+    int enterCount = 1;
+};
+
+TEST(Markdown, Documents) {
+    const Case cases[] = {
+        {"prose", "One. Two.\n", "One.\nTwo.\n"},
+        {"wrapped lines joined", "Hello there. This is\none sentence.\n",
+         "Hello there.\nThis is one sentence.\n"},
+        {"CR LF kept", "Rain fell. Sun\r\nrose.\r\n", "Rain fell.\r\nSun rose.\r\n"},
+        {"lone CR kept", "Rain fell. Sun\rrose.\r", "Rain fell.\rSun rose.\r"},
+        {"last line without an end takes LF", "Rain fell. Sun rose.", "Rain fell.\nSun rose."},
+        {"... or the line end the file used", "# T\r\n\r\nRain fell. Sun rose.",
+         "# T\r\n\r\nRain fell.\r\nSun rose."},
+        {"code span", "Run `it. Now` here. Then stop.\n", "Run `it. Now` here.\nThen stop.\n"},
+        {"code span over a line end", "Use `it.\nNow` here. Then stop.\n",
+         "Use `it.\nNow` here.\nThen stop.\n"},
+        {"link text", "See [the end. Then](u) now. Next one.\n", "See [the end. Then](u) now.\nNext one.\n"},
+        {"link title", "See [x](/u \"The end. Then\n more\"). Next one.\n",
+         "See [x](/u \"The end. Then\n more\").\nNext one.\n"},
+        {"emphasis that goes on", "*Rain fell. Sun rose.* Wind blew.\n",
+         "*Rain fell. Sun rose.*\nWind blew.\n"},
+        {"emphasis that ends with the sentence", "It is *done.* Next one.\n", "It is *done.*\nNext one.\n"},
+        {"list item", "- Rain fell. Sun rose.\n", "- Rain fell.\n  Sun rose.\n"},
+        {"ordered list item", "10. Rain fell. Sun rose.\n", "10. Rain fell.\n    Sun rose.\n"},
+        {"block quote", "> Rain fell. Sun rose.\n", "> Rain fell.\n> Sun rose.\n"},
+        {"block quote without a space", ">Rain fell. Sun rose.\n", ">Rain fell.\n>Sun rose.\n"},
+        {"list in a quote", "> - Rain fell. Sun rose.\n", "> - Rain fell.\n>   Sun rose.\n"},
+        {"list marker beside the quote marker", ">- Rain fell. Sun rose.\n",
+         ">- Rain fell.\n>   Sun rose.\n"},
+        {"tab after the list marker", "-\tRain fell. Sun rose.\n", "-\tRain fell.\n    Sun rose.\n"},
+        {"lazy line in a quote", "> Rain fell. Sun\nrose. Wind blew.\n",
+         "> Rain fell.\n> Sun rose.\n> Wind blew.\n"},
+        {"two spaces: a hard break", "Rain fell.  \nSun rose. Wind blew.\n",
+         "Rain fell.  \nSun rose.\nWind blew.\n"},
+        {"backslash: a hard break", "Rain fell.\\\nSun rose. Wind blew.\n",
+         "Rain fell.\\\nSun rose.\nWind blew.\n"},
+        {"no list item made", "It ends. - Not a list.\n", "It ends. - Not a list.\n"},
+        {"no numbered item made (the end after the number is fine)", "It ends. 1. Not a list.\n",
+         "It ends. 1.\nNot a list.\n"},
+        {"no heading made", "It ends. # Not a heading.\n", "It ends. # Not a heading.\n"},
+        {"no quote made", "It ends. > Not a quote.\n", "It ends. > Not a quote.\n"},
+        {"no underline made", "It ends. === Not a line.\n", "It ends. === Not a line.\n"},
+        {"no fence made", "It ends. ``` Not code.\n", "It ends. ``` Not code.\n"},
+        {"no HTML made", "It ends. <div> Not HTML.\n", "It ends. <div> Not HTML.\n"},
+        {"no table row made", "It ends. | Not a row.\n", "It ends. | Not a row.\n"},
+        {"no footnote made", "It ends. [^1]: Not a note.\n", "It ends. [^1]: Not a note.\n"},
+        {"no fence made of a line's start", "``` `x` rain fell. Sun rose.\n",
+         "``` `x` rain fell. Sun rose.\n"},
+        // A task box is one only with text after it on its line (the sentence rules put a break before a
+        // numbered item in running text, here after the box), and it is ticked when an "[x]" follows
+        // anywhere on its line.
+        {"a task box keeps its line", "* [ ] 1\\. **Go:**\n* [ ] 2\\. **Send:**\n",
+         "* [ ] 1\\. **Go:**\n* [ ] 2\\. **Send:**\n"},
+        {"a task box keeps its line whole", "- [ ] Rain fell. Sun [x] rose.\n  Wind. Blew.\n",
+         "- [ ] Rain fell. Sun [x] rose.\n  Wind.\n  Blew.\n"},
+        // Joined to the next line, a lone "**" would make a thematic break, a lone "1." a list item.
+        {"no thematic break made by a join", "**\n*\n", "**\n*\n"},
+        {"no list item made by a join", "Rain fell.  \n1.\nSun rose.\n", "Rain fell.  \n1.\nSun rose.\n"},
+        {"setext heading", "Rain fell. Sun rose\n===\n", "Rain fell. Sun rose\n===\n"},
+        {"setext heading over lines", "Rain fell. Sun\nrose. Wind blew\n---\n",
+         "Rain fell. Sun\nrose. Wind blew\n---\n"},
+        {"table", "| Rain fell. Sun rose | x |\n|---|---|\n| Wind blew. Snow fell | y |\n",
+         "| Rain fell. Sun rose | x |\n|---|---|\n| Wind blew. Snow fell | y |\n"},
+        {"front matter", "---\ntitle: Rain fell. Sun rose\n---\n\nWind blew. Snow fell.\n",
+         "---\ntitle: Rain fell. Sun rose\n---\n\nWind blew.\nSnow fell.\n"},
+        {"link definitions", "[a]: /u\nRain fell. Sun rose.\n", "[a]: /u\nRain fell. Sun rose.\n"},
+        {"link definitions after a task box", "- [x] [a]: /u \"Rain fell. Sun rose\"\n",
+         "- [x] [a]: /u \"Rain fell. Sun rose\"\n"},
+        {"fenced code", "```\nRain fell. Sun rose.\n```\n", "```\nRain fell. Sun rose.\n```\n"},
+        {"indented code", "    Rain fell. Sun rose.\n", "    Rain fell. Sun rose.\n"},
+        {"HTML block", "<div>\nRain fell. Sun rose.\n</div>\n", "<div>\nRain fell. Sun rose.\n</div>\n"},
+        {"math", "Let $x. Then$ hold. Next one.\n", "Let $x. Then$ hold.\nNext one.\n"},
+        {"prices are no math", "It costs $5. Then it costs $6.\n", "It costs $5.\nThen it costs $6.\n"},
+        {"autolink", "Mail <a@b.c>. Next one.\n", "Mail <a@b.c>.\nNext one.\n"},
+        {"inline HTML", "A <b title=\"The end. Then\">b</b> here. Next one.\n",
+         "A <b title=\"The end. Then\">b</b> here.\nNext one.\n"},
+        // GitHub's reader loses text of such a marker, more or less depending on the bytes before it.
+        {"footnote marker over a line end", "Rain fell. Sun [^a\nb] rose.\n",
+         "Rain fell. Sun [^a\nb] rose.\n"},
+        {"footnote marker", "It is true.[^1] Next one.\n", "It is true.[^1]\nNext one.\n"},
+        {"no blank to break at", "文です。次の文。\n", "文です。次の文。\n"},
+        {"no space put between wide characters", "雨が降る\n日が出る。\n", "雨が降る\n日が出る。\n"},
+        {"byte order mark",
+         "\xEF\xBB\xBF"
+         "Rain fell. Sun rose.\n",
+         "\xEF\xBB\xBF"
+         "Rain fell.\nSun rose.\n"},
+        // A code fence whose info string is no UTF-8 is no fence to CommonMark readers: past such a line,
+        // the structure is unsure, and nothing more is changed.
+        {"not UTF-8", "Rain fell. Sun rose.\n\n```\xED\nWind blew. Snow fell.\n```\n\nSky. Sea.\n",
+         "Rain fell.\nSun rose.\n\n```\xED\nWind blew. Snow fell.\n```\n\nSky. Sea.\n"},
+        {"kept lines", "Rain fell. Sun\nrose. Wind blew.\n", "Rain fell.\nSun\nrose.\nWind blew.\n", kKeep},
+        {"Enter count 0: lines joined, no breaks", "Rain fell. Sun\nrose.\n", "Rain fell. Sun rose.\n", kJoin,
+         0},
+        {"Enter count 3: one break, no empty line", "Rain fell. Sun rose.\n", "Rain fell.\nSun rose.\n",
+         kJoin, 3},
+        {"Reflow reads as Join", "Rain fell. Sun\nrose.\n\n\n\nWind.\n",
+         "Rain fell.\nSun rose.\n\n\n\nWind.\n", LineBreaks::Reflow},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Convert(c.in, c.lines, c.enterCount), c.out) << c.what;
+    }
+}
+
+// A line longer than any the mode holds: it and everything after it go through as they are, whatever the
+// pieces the text comes in.
+TEST(Markdown, LongLine) {
+    const std::string line(1024 * 1024 + 1, 'x');
+    const std::string text = "Rain fell. Sun rose.\n\n" + line + "\n\nWind blew. Snow fell.\n";
+    const std::string expected = "Rain fell.\nSun rose.\n\n" + line + "\n\nWind blew. Snow fell.\n";
+    EXPECT_TRUE(Convert(text) == expected); // not EXPECT_EQ: it would print a megabyte
+    ConversionOptions options;
+    options.sentences = true;
+    options.format = TextFormat::Markdown;
+    Converter converter(options);
+    std::string out;
+    StringSink sink(out);
+    for (std::size_t at = 0; at < text.size(); at += 4096) {
+        converter.Feed(std::string_view(text).substr(at, 4096), sink);
+    }
+    converter.Finish(sink);
+    sink.Close();
+    EXPECT_TRUE(out == expected);
+    EXPECT_EQ(converter.Counts().linesIn, 5U);
+    EXPECT_EQ(converter.Counts().linesOut, 6U);
+}
+
+// A break may only go where the line it starts cannot start a block of its own (nor underline or head
+// a table), whatever the sentence rules propose.
+TEST(Markdown, LinesThatWouldStartABlock) {
+    const std::pair<std::string_view, bool> cases[] = {
+        {"> x", true},   {"| x", true},   {"# x", true},       {"#5 x", false},   {"- x", true},
+        {"-5 x", false}, {"--|--", true}, {"-:", true},        {"** x", true},    {"**Bold**", false},
+        {"+ x", true},   {"_ x", true},   {"__init__", false}, {"= x", true},     {"==x", false},
+        {"``` x", true}, {"`` x", false}, {"~~~", true},       {"~~x~~", false},  {": x", true},
+        {":-", true},    {":x", false},   {"<div>", true},     {"</p>", true},    {"<!--", true},
+        {"<?x", true},   {"<3 x", false}, {"[^1]: x", true},   {"[a] x", false},  {"1. x", true},
+        {"1) x", true},  {"1.", true},    {"1.5 x", false},    {"1\\. x", false}, {"", true},
+    };
+    for (const auto& [line, starts] : cases) {
+        EXPECT_EQ(markdown::MayStartBlock(line), starts) << line;
+    }
+}
+
+TEST(Markdown, Counts) {
+    ConversionCounts counts;
+    EXPECT_EQ(Convert("Rain fell. Sun\nrose. Wind blew.\n", kJoin, 1, &counts),
+              "Rain fell.\nSun rose.\nWind blew.\n");
+    EXPECT_EQ(counts.breaksInserted, 2U);
+    EXPECT_EQ(counts.spacesDropped, 2U);
+    EXPECT_EQ(counts.linesIn, 2U);
+    EXPECT_EQ(counts.linesOut, 3U);
+    // A last line without a line end counts once, whatever it is.
+    EXPECT_EQ(Convert("Rain fell. Sun rose.\n\n# T", kJoin, 1, &counts), "Rain fell.\nSun rose.\n\n# T");
+    EXPECT_EQ(counts.linesIn, 3U);
+    EXPECT_EQ(counts.linesOut, 4U);
+}
+
+TEST(Markdown, ClassicConversionIgnoresTheFormat) {
+    ConversionOptions options;
+    options.format = TextFormat::Markdown;
+    EXPECT_EQ(ConvertText("- Rain fell. Sun rose.\n", options), "- Rain fell.\r\nSun rose.\r\n");
+}
+
+TEST(Markdown, FormatOfFile) {
+    const std::pair<std::string_view, TextFormat> cases[] = {
+        {"README.md", TextFormat::Markdown},
+        {"notes.MD", TextFormat::Markdown},
+        {"a/b.markdown", TextFormat::Markdown},
+        {"x.Mdown", TextFormat::Markdown},
+        {"x.mkd", TextFormat::Markdown},
+        {"x.txt", TextFormat::Plain},
+        {"x.md.txt", TextFormat::Plain},
+        {"x.mdx", TextFormat::Plain},
+        {"dir.md/notes", TextFormat::Plain},
+        {".md", TextFormat::Plain},
+        {"md", TextFormat::Plain},
+        {"", TextFormat::Plain},
+    };
+    for (const auto& [path, format] : cases) {
+        EXPECT_EQ(TextFormatOfFile(path), format) << path;
+    }
+    EXPECT_EQ(TextFormatFromName("MarkDown"), TextFormat::Markdown);
+    EXPECT_EQ(TextFormatFromName("plain"), TextFormat::Plain);
+    EXPECT_EQ(TextFormatFromName("md"), std::nullopt);
+    EXPECT_EQ(TextFormatName(TextFormat::Markdown), "markdown");
+}
+
+} // namespace
+} // namespace brantlewick
