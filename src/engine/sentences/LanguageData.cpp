@@ -174,6 +174,7 @@ void LanguageData::Add(std::string_view section, std::string_view line) {
     } else if (section == "options") {
         ordinalNumbers_ = ordinalNumbers_ || line == "ordinal-numbers";
         quotesStandAlone_ = quotesStandAlone_ || line == "quotes-stand-alone";
+        capitalizedNouns_ = capitalizedNouns_ || line == "capitalized-nouns";
     }
 }
 

@@ -57,6 +57,8 @@ public:
     // Whether a quote that ends with a mark is a sentence of its own unless a particle carries it on
     // (Japanese 「すごい！」彼は…), rather than one the speaker's words after it go on (Chinese “好！”他说).
     bool QuotesStandAlone() const { return quotesStandAlone_; }
+    // Whether nouns are written with a capital, so that a sentence may end in one ("Version.Wenn").
+    bool CapitalizedNouns() const { return capitalizedNouns_; }
 
 private:
     void Add(std::string_view section, std::string_view line);
@@ -68,6 +70,7 @@ private:
     std::vector<std::string> quoting_;                       // longest first
     bool ordinalNumbers_ = false;
     bool quotesStandAlone_ = false;
+    bool capitalizedNouns_ = false;
 };
 
 } // namespace brantlewick::sentences

@@ -151,16 +151,18 @@ std::string_view WordAt(const Window& w, const char* p, const char*& apostrophe)
     return {p, static_cast<std::size_t>(end - p)};
 }
 
-bool IsLowerWord(std::string_view token) {
+// Whether `token` is a word of lower-case letters ("school"), or with `capital`, one that starts with a
+// capital ("Version").
+bool IsPlainWord(std::string_view token, bool capital) {
     std::size_t letters = 0;
     for (const char* p = token.data(); p < token.data() + token.size(); ++letters) {
         const Char c = DecodeAt(p, token.data() + token.size());
-        if (CaseOf(c.code) != Case::Lower) {
+        if (CaseOf(c.code) != (capital && letters == 0 ? Case::Upper : Case::Lower)) {
             return false;
         }
         p += c.size;
     }
-    return letters >= 2;
+    return letters >= (capital ? 3U : 2U);
 }
 
 } // namespace
@@ -419,7 +421,7 @@ bool SentenceRules::MissingSpaceEnds(const Window& w, const char* runStart, cons
         return false;
     }
     const std::string_view left = TokenBefore(w, runStart);
-    if (!IsLowerWord(left)) {
+    if (!IsPlainWord(left, false) && !(language_.CapitalizedNouns() && IsPlainWord(left, true))) {
         return false;
     }
     // The word must stand apart: not the end of a path, an address or a name ("a/b.The", "x_y.The").
