@@ -432,7 +432,9 @@ bool SentenceRules::EndsBeforeSpace(const Window& w, const char* runStart, const
     if (next.dash && !closers.quoted && InsideOpenQuote(w, runStart)) {
         return false;
     }
-    if (closers.quoted && SpeakerFollows(w, next) && QuoteOpensSentence(w, runStart).opens) {
+    // Only after "?" and "!": after a period the quote would end with a comma if the speaker followed.
+    if (shape.questionOrExclamation && closers.quoted && SpeakerFollows(w, next) &&
+        QuoteOpensSentence(w, runStart).opens) {
         return false;
     }
     if (shape.questionOrExclamation) {

@@ -70,7 +70,7 @@ private:
     WordKind KindOfWordBefore(const Window& w, const char* runStart, const Next& next) const;
     std::optional<WordKind> ListedKind(const Window& w, std::string_view token, const Next& next) const;
     bool NumberEnds(const Window& w, std::string_view number, const Next& next) const;
-    // Whether the last sentence end put its boundary right before the blanks before `p`.
+    // Whether the last sentence end was a period and put its boundary right before the blanks before `p`.
     bool FollowsEnd(const Window& w, const char* p) const;
     // "at school.But then": a lower-case word, the mark and a capitalised typical first word.
     bool MissingSpaceEnds(const Window& w, const char* runStart, const char* after) const;

@@ -399,8 +399,10 @@ bool SentenceRules::NumberEnds(const Window& w, std::string_view number, const N
 }
 
 bool SentenceRules::FollowsEnd(const Window& w, const char* p) const {
+    // After a period only: after "?" a number is as often the answer ("How many? 12. Maybe 13.").
     const char* gap = SpaceStartBefore(w, p);
-    return gap < p && w.position + static_cast<std::uint64_t>(gap - w.begin) == lastEnd_;
+    return gap < p && DecodeBefore(w.begin, gap).code == '.' &&
+           w.position + static_cast<std::uint64_t>(gap - w.begin) == lastEnd_;
 }
 
 bool SentenceRules::NameParticleFollows(const Window& w, const Next& next) const {
