@@ -96,8 +96,10 @@ std::pair<Opener, const char*> OpenerAt(const Window& w, const char* p) {
         if (IsBlank(after.code)) {
             return {Opener::Dash, SkipBlanks(p + c.size, w.end)};
         }
-        if (c.code != '-' && (IsWordChar(after.code) || after.code == kInvertedQuestionMark ||
-                              after.code == kInvertedExclamationMark)) {
+        // Not before a digit: "–5 °C" is a number.
+        if (c.code != '-' &&
+            ((IsWordChar(after.code) && !IsDigit(after.code)) || after.code == kInvertedQuestionMark ||
+             after.code == kInvertedExclamationMark)) {
             return {Opener::Dash, p + c.size};
         }
     }
