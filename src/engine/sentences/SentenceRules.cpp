@@ -179,7 +179,7 @@ RunShape ShapeOf(const char* runStart, const char* runEnd) {
     return shape;
 }
 
-// A footnote mark after an end: "shown.[12] Then". The position after it, or null.
+// A footnote mark after an end, "[1]" to "[999]": "shown.[12] Then". The position after it, or null.
 const char* FootnoteEnd(const Window& w, const char* p) {
     if (*p != '[') {
         return nullptr;
@@ -188,7 +188,10 @@ const char* FootnoteEnd(const Window& w, const char* p) {
     while (q < w.end && q - p <= 3 && IsAsciiDigit(*q)) {
         ++q;
     }
-    return q > p + 1 && q < w.end && *q == ']' ? q + 1 : nullptr;
+    if (q == p + 1 || DecodeAt(q, w.end).code != ']') {
+        return nullptr;
+    }
+    return q + 1;
 }
 
 // French sets a closing » apart with a blank: "« Oui ! » dit-il". The position after it, or null; a »

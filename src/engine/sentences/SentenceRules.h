@@ -28,8 +28,8 @@ struct Window {
 // A break between two sentences: the breaks go at `at` (unless a line end between the two stays and
 // is break enough), and every blank from there up to the next sentence's first character is dropped.
 struct Boundary {
-    const char* at = nullptr;
-    bool breaks = true;
+    const char* at;
+    bool breaks;
 };
 
 struct Decision {

@@ -104,11 +104,12 @@ std::pair<Opener, const char*> OpenerAt(const Window& w, const char* p) {
         }
     }
     // Quotes typed as two characters: ``Wir kommen.'' and ,,Kom je?''
-    if ((c.code == '`' || c.code == ',') && p + 1 < w.end && p[1] == *p) {
+    const Char second = DecodeAt(p + c.size, w.end);
+    if ((c.code == '`' || c.code == ',') && second.code == c.code) {
         return {Opener::Mark, p + 2};
     }
     // A note or emphasis in web text: "*Edit:", "**Update:**".
-    if (c.code == '*' && p + 1 < w.end && (p[1] == '*' || IsWordChar(DecodeAt(p + 1, w.end).code))) {
+    if (c.code == '*' && (second.code == '*' || IsWordChar(second.code))) {
         return {Opener::Mark, p + 1};
     }
     return {Opener::None, p};
@@ -154,17 +155,17 @@ std::string_view WordAt(const Window& w, const char* p, const char*& apostrophe)
 }
 
 // Whether `token` is a word of lower-case letters ("school"), or with `capital`, one that starts with a
-// capital ("Version").
+// capital ("Version"): no digits, inner marks or capitals inside, as names, paths and code have.
 bool IsPlainWord(std::string_view token, bool capital) {
-    std::size_t letters = 0;
-    for (const char* p = token.data(); p < token.data() + token.size(); ++letters) {
-        const Char c = DecodeAt(p, token.data() + token.size());
-        if (CaseOf(c.code) != (capital && letters == 0 ? Case::Upper : Case::Lower)) {
+    const char* const end = token.data() + token.size();
+    for (const char* p = token.data(); p < end;) {
+        const Char c = DecodeAt(p, end);
+        if (CaseOf(c.code) != (capital && p == token.data() ? Case::Upper : Case::Lower)) {
             return false;
         }
         p += c.size;
     }
-    return letters >= (capital ? 3U : 2U);
+    return !token.empty();
 }
 
 } // namespace
