@@ -456,12 +456,11 @@ bool SentenceRules::SpeakerFollows(const Window& w, const Next& next) const {
         if (CaseOf(DecodeAt(p, w.end).code) != Case::Upper) {
             return words > 0 && language_.Lists(WordList::SpeechVerbs, FoldedKey(word));
         }
-        const char* end = word.data() + word.size();
-        if ((word != "I" && language_.Lists(WordList::Starters, FoldedKey(word))) || end >= w.end ||
-            !IsBlank(DecodeAt(end, w.end).code)) {
+        if (word != "I" && language_.Lists(WordList::Starters, FoldedKey(word))) {
             return false;
         }
-        p = SkipBlanks(end, w.end);
+        // A mark after the name leaves no word to read next: "Jenny, asked" is no speaker.
+        p = SkipBlanks(word.data() + word.size(), w.end);
     }
     return false;
 }
