@@ -70,8 +70,12 @@ OpeningQuote QuoteOpensSentence(const Window& w, const char* p) {
             return {};
         }
         kana = kana || IsKana(c.code);
-        if (c.code == kLeftDoubleQuote || c.code == kLeftCornerBracket || c.code == kLeftWhiteCornerBracket ||
-            c.code == kLeftGuillemet || c.code == '"' || c.code == '`') {
+        if (c.code == '\'' && IsWordChar(DecodeBefore(w.begin, p).code)) {
+            continue; // an apostrophe: "Who's"
+        }
+        if (c.code == kLeftDoubleQuote || c.code == kLeftSingleQuote || c.code == kLeftCornerBracket ||
+            c.code == kLeftWhiteCornerBracket || c.code == kLeftGuillemet || c.code == '"' ||
+            c.code == '\'' || c.code == '`') {
             const char* before = SpaceStartBefore(w, p);
             const Char b = DecodeBefore(w.begin, before);
             return {before == w.begin ? w.beginIsTextStart : IsEndMark(b.code) || IsCloser(b.code), kana};
@@ -145,12 +149,9 @@ bool InsideOpenQuote(const Window& w, const char* p) {
     return false;
 }
 
-// The first of the three dots of a spaced ellipsis whose last dot ends at `runEnd` ("so . . . Then"),
-// or null.
-const char* SpacedEllipsisStart(const Window& w, const char* runStart, const char* runEnd) {
-    if (runEnd - runStart != 1 || *runStart != '.') {
-        return nullptr;
-    }
+// The first of the three dots of a spaced ellipsis whose last dot is the period at `runStart` ("so . . .
+// Then"), or null.
+const char* SpacedEllipsisStart(const Window& w, const char* runStart) {
     const char* p = runStart;
     for (int dots = 1; dots < 3; ++dots) {
         if (p - w.begin < 2 || p[-1] != ' ' || p[-2] != '.') {
@@ -446,7 +447,8 @@ bool SentenceRules::EndsBeforeSpace(const Window& w, const char* runStart, const
         }
         return next.kind != Next::Lower && next.kind != Next::Other;
     }
-    const char* const spaced = SpacedEllipsisStart(w, runStart, runEnd);
+    // What is left is one period of some form.
+    const char* const spaced = SpacedEllipsisStart(w, runStart);
     if (shape.periods >= 2 || spaced != nullptr) {
         // An ellipsis ends a sentence before a capital; "[...]" stands for words left out.
         const Char before = DecodeBefore(w.begin, spaced != nullptr ? spaced : runStart);

@@ -240,7 +240,7 @@ bool SentenceRules::StartsWithElidedArticle(const Window& w, const char* p) cons
     while (q < w.end && q - p < 6 && IsWordChar(DecodeAt(q, w.end).code)) {
         q += DecodeAt(q, w.end).size;
     }
-    return q < w.end && IsBlank(DecodeAt(q, w.end).code) &&
+    return IsBlank(DecodeAt(q, w.end).code) &&
            language_.Lists(WordList::Starters, FoldedKey({p, static_cast<std::size_t>(q - p)}));
 }
 
@@ -265,9 +265,8 @@ bool AfterNumeroSign(const Window& w, const char* runStart) {
     if (sign.code != kDegreeSign) {
         return false;
     }
-    const char* letter = runStart - sign.size;
-    return letter > w.begin && (letter[-1] == 'N' || letter[-1] == 'n') &&
-           (letter - 1 == w.begin || !IsWordChar(DecodeBefore(w.begin, letter - 1).code));
+    const std::string_view letter = TokenBefore(w, runStart - sign.size);
+    return letter == "N" || letter == "n";
 }
 
 } // namespace
@@ -445,12 +444,13 @@ bool SentenceRules::SpeakerFollows(const Window& w, const Next& next) const {
     if (next.kind != Next::Upper || next.word.empty()) {
         return false;
     }
-    // One or two names, or "I", then a verb of saying: "Jenny asked", "Aunt Polly said", "I whispered".
+    // One or two names, or "I", then a verb of saying: "Jenny asked", "Mrs. Weasley whispered",
+    // "O'Brien said", "I asked".
     const char* p = next.word.data();
     for (int words = 0; words < 3; ++words) {
         const char* apostrophe = nullptr;
         const std::string_view word = WordAt(w, p, apostrophe);
-        if (word.empty() || apostrophe != nullptr) {
+        if (word.empty()) {
             return false;
         }
         if (CaseOf(DecodeAt(p, w.end).code) != Case::Upper) {
@@ -459,8 +459,13 @@ bool SentenceRules::SpeakerFollows(const Window& w, const Next& next) const {
         if (word != "I" && language_.Lists(WordList::Starters, FoldedKey(word))) {
             return false;
         }
-        // A mark after the name leaves no word to read next: "Jenny, asked" is no speaker.
-        p = SkipBlanks(word.data() + word.size(), w.end);
+        // A title's period goes with the name; any other mark leaves no word to read next ("Jenny, asked").
+        const char* end = word.data() + word.size();
+        const Abbreviation* title = language_.FindAbbreviation(FoldedKey(word), true);
+        end += DecodeAt(end, w.end).code == '.' && title != nullptr && title->kind == AbbreviationKind::Never
+                   ? 1
+                   : 0;
+        p = SkipBlanks(end, w.end);
     }
     return false;
 }
