@@ -4,6 +4,7 @@
 #include "sentences/RuleBasics.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace brantlewick::sentences {
@@ -35,12 +36,16 @@ bool IsRomanDigit(char32_t c) {
 // blank line or follows a line that ends a sentence; null otherwise.
 const char* StartOfLoneShortLine(const Window& w, const char* lineEnd) {
     constexpr std::ptrdiff_t kShortLine = 60;
-    const char* start = lineEnd;
-    while (start > w.begin && !IsLineEnd(static_cast<unsigned char>(start[-1]))) {
-        if (lineEnd - --start > kShortLine) {
-            return nullptr;
-        }
+    // Searched for from the end at once: most lines are longer, and this runs at every line end.
+    const char* const from = lineEnd - std::min(lineEnd - w.begin, kShortLine + 1);
+    const auto length = static_cast<std::size_t>(lineEnd - from);
+    const auto* lf = static_cast<const char*>(memrchr(from, '\n', length));
+    const auto* cr = static_cast<const char*>(memrchr(from, '\r', length));
+    const char* const lastEnd = lf == nullptr || (cr != nullptr && cr > lf) ? cr : lf;
+    if (lastEnd == nullptr && lineEnd - w.begin > kShortLine) {
+        return nullptr;
     }
+    const char* const start = lastEnd == nullptr ? w.begin : lastEnd + 1;
     int lineEnds = 0;
     const char* before = SpaceStartBefore(w, start);
     SkipSpaces(before, start, lineEnds);
