@@ -9,8 +9,9 @@
 //       streams MB megabytes of prose without a single line end through the conversion in 64 KiB chunks
 //       and prints the peak resident memory, which must not grow with MB.
 //   sentence_bench --score FILE
-//       converts each case of FILE (see bench/sentences/quality.txt) with one Enter and counts the
-//       cases whose output lines are exactly the expected sentences, per language.
+//       converts each case of FILE (see bench/sentences/quality.txt) with one Enter and counts, per
+//       language, the cases whose output lines are exactly the expected sentences, and the precision,
+//       recall and F1 of the boundaries between sentences; last the mean F1 of the languages.
 #include "Conversion.h"
 
 #include <sys/resource.h>
@@ -30,6 +31,9 @@ namespace {
 
 using brantlewick::OutputSink;
 
+// The piece of text handed to the conversion at a time, as the batch run reads files.
+constexpr std::size_t kChunk = std::size_t{64} * 1024;
+
 // Counts what it is given and keeps none of it, so that only the conversion is measured.
 class CountingSink final : public OutputSink {
 public:
@@ -44,7 +48,7 @@ private:
         cursor_ = buffer_.data();
         limit_ = cursor_ + buffer_.size();
     }
-    std::vector<char> buffer_ = std::vector<char>(64 * 1024);
+    std::vector<char> buffer_ = std::vector<char>(kChunk);
 };
 
 brantlewick::ConversionOptions Options(brantlewick::LineBreaks lines,
@@ -62,7 +66,7 @@ int OneLine(long megabytes) {
     const std::string prose = "Dr. Smith paid $1.50 for 3.14 kg of apples, i.e. the red ones, on Jan. 5 at "
                               "10.30 a.m. \"Why?\" he asked. See p. 55 of the U.S. report... It rained. ";
     std::string chunk;
-    while (chunk.size() < 64 * 1024) {
+    while (chunk.size() < kChunk) {
         chunk += prose;
     }
     brantlewick::Converter converter(Options(brantlewick::LineBreaks::Join));
@@ -79,18 +83,76 @@ int OneLine(long megabytes) {
     return 0;
 }
 
+// Where the sentences of `sentences` end, counted in characters other than blanks and line ends, so
+// that the dropped blanks and joined lines do not move a boundary. The text's own end is no boundary.
+std::vector<std::size_t> Boundaries(const std::vector<std::string>& sentences) {
+    std::vector<std::size_t> ends;
+    std::size_t count = 0;
+    for (const std::string& sentence : sentences) {
+        for (const char c : sentence) {
+            count += c != ' ' && c != '\t' && c != '\r' && c != '\n' ? 1 : 0;
+        }
+        ends.push_back(count);
+    }
+    if (!ends.empty()) {
+        ends.pop_back();
+    }
+    return ends;
+}
+
+struct Tally {
+    std::string language;
+    int passed = 0, cases = 0;
+    std::size_t found = 0, made = 0, marked = 0; // right boundaries, boundaries made, boundaries expected
+    double Precision() const {
+        return made == 0 ? 100.0 : 100.0 * static_cast<double>(found) / static_cast<double>(made);
+    }
+    double Recall() const {
+        return marked == 0 ? 100.0 : 100.0 * static_cast<double>(found) / static_cast<double>(marked);
+    }
+    double F1() const {
+        const double p = Precision(), r = Recall();
+        return p + r == 0 ? 0 : 2 * p * r / (p + r);
+    }
+};
+
+std::vector<std::string> OutputSentences(const std::string& out) {
+    std::vector<std::string> got;
+    std::string current;
+    for (char c : out) {
+        if (c == '\n' && !current.empty() && current.back() == '\r') {
+            current.pop_back();
+            got.push_back(current);
+            current.clear();
+        } else if (c != '\n') {
+            current += c;
+        }
+    }
+    if (!current.empty()) {
+        got.push_back(current);
+    }
+    return got;
+}
+
 int Score(const char* path) {
     std::ifstream in(path);
     std::string line;
-    std::string code = "en";
-    std::vector<std::pair<std::string, std::pair<int, int>>> totals; // language, passed and cases
+    std::vector<Tally> totals{{"en"}};
+    std::size_t current = 0;
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#') {
             continue;
         }
         if (line.front() == '[') {
-            code = line.substr(1, line.find(']') - 1);
-            totals.push_back({code, {0, 0}});
+            // A language may come back later in the file: its cases count together.
+            const std::string code = line.substr(1, line.find(']') - 1);
+            current =
+                static_cast<std::size_t>(std::find_if(totals.begin(), totals.end(),
+                                                      [&](const Tally& t) { return t.language == code; }) -
+                                         totals.begin());
+            if (current == totals.size()) {
+                totals.push_back({code});
+            }
             continue;
         }
         const std::size_t tab = line.find('\t');
@@ -105,43 +167,97 @@ int Score(const char* path) {
         }
         expected.push_back(rest);
 
+        Tally& total = totals[current];
         const std::string out = brantlewick::ConvertText(
-            input, Options(brantlewick::LineBreaks::Join, *brantlewick::LanguageFromCode(code)));
-        std::vector<std::string> got;
-        std::string current;
-        for (char c : out) {
-            if (c == '\n') {
-                if (!current.empty() && current.back() == '\r') {
-                    current.pop_back();
-                    got.push_back(current);
-                    current.clear();
-                }
-            } else {
-                current += c;
-            }
-        }
-        if (!current.empty()) {
-            got.push_back(current);
-        }
-        auto& total = totals.back().second;
-        ++total.second;
+            input, Options(brantlewick::LineBreaks::Join, *brantlewick::LanguageFromCode(total.language)));
+        const std::vector<std::string> got = OutputSentences(out);
+        const std::vector<std::size_t> made = Boundaries(got), marked = Boundaries(expected);
+        std::vector<std::size_t> right;
+        std::set_intersection(made.begin(), made.end(), marked.begin(), marked.end(),
+                              std::back_inserter(right));
+        total.found += right.size();
+        total.made += made.size();
+        total.marked += marked.size();
+        ++total.cases;
         if (got == expected) {
-            ++total.first;
+            ++total.passed;
         } else {
-            std::printf("[%s] %s\n", code.c_str(), input.c_str());
+            std::printf("[%s] %s\n", total.language.c_str(), input.c_str());
             for (const auto& sentence : got) {
                 std::printf("      got: %s\n", sentence.c_str());
             }
         }
     }
-    int passed = 0, cases = 0;
-    for (const auto& [language, total] : totals) {
-        std::printf("%s %d/%d\n", language.c_str(), total.first, total.second);
-        passed += total.first;
-        cases += total.second;
+    Tally all{"all"};
+    double macro = 0;
+    int languages = 0;
+    for (const Tally& total : totals) {
+        if (total.cases == 0) {
+            continue;
+        }
+        std::printf("%s %d/%d cases, boundaries: precision %.1f, recall %.1f, F1 %.1f\n",
+                    total.language.c_str(), total.passed, total.cases, total.Precision(), total.Recall(),
+                    total.F1());
+        all.passed += total.passed;
+        all.cases += total.cases;
+        macro += total.F1();
+        ++languages;
     }
-    std::printf("all %d/%d\n", passed, cases);
+    std::printf("all %d/%d cases, macro F1 %.1f\n", all.passed, all.cases,
+                languages == 0 ? 0.0 : macro / languages);
     return 0;
+}
+
+// The files' text, repeated to at least `mebibytes`; the licence texts when no file is named.
+std::string ReadText(std::vector<std::filesystem::path> files, std::size_t mebibytes) {
+    if (files.empty()) {
+        for (const auto& entry : std::filesystem::directory_iterator("/usr/share/common-licenses")) {
+            if (entry.is_regular_file()) {
+                files.push_back(entry.path());
+            }
+        }
+        std::sort(files.begin(), files.end());
+    }
+    std::string once;
+    for (const auto& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        once.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::string text;
+    while (!once.empty() && text.size() < mebibytes * 1024 * 1024) {
+        text += once;
+    }
+    return text;
+}
+
+void Throughput(const std::string& text, brantlewick::LineBreaks lines, int runs) {
+    // Per second of wall time, and per second of this process's processor time, which other work on a
+    // busy machine disturbs far less.
+    std::vector<double> rates, cpuRates;
+    for (int run = 0; run < runs; ++run) {
+        brantlewick::Converter converter(Options(lines));
+        CountingSink sink;
+        const auto start = std::chrono::steady_clock::now();
+        const std::clock_t cpuStart = std::clock();
+        for (std::size_t at = 0; at < text.size(); at += kChunk) {
+            converter.Feed(std::string_view(text).substr(at, kChunk), sink);
+        }
+        converter.Finish(sink);
+        const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+        rates.push_back(static_cast<double>(text.size()) / 1e6 / seconds.count());
+        cpuRates.push_back(static_cast<double>(text.size()) / 1e6 / cpuSeconds);
+        std::printf("run %d: %.0f MB/s, %.0f MB per processor second (%llu breaks)\n", run + 1, rates.back(),
+                    cpuRates.back(), static_cast<unsigned long long>(converter.Counts().breaksInserted));
+    }
+    std::sort(rates.begin(), rates.end());
+    std::sort(cpuRates.begin(), cpuRates.end());
+    std::printf("median %.0f MB/s (%.0f MB per processor second) over %d runs, %.1f MB of text, lines %s\n",
+                rates[rates.size() / 2], cpuRates[cpuRates.size() / 2], runs,
+                static_cast<double>(text.size()) / 1e6,
+                lines == brantlewick::LineBreaks::Keep     ? "keep"
+                : lines == brantlewick::LineBreaks::Reflow ? "reflow"
+                                                           : "join");
 }
 
 } // namespace
@@ -172,54 +288,11 @@ int main(int argc, char** argv) {
             files.emplace_back(arg);
         }
     }
-    if (files.empty()) {
-        for (const auto& entry : std::filesystem::directory_iterator("/usr/share/common-licenses")) {
-            if (entry.is_regular_file()) {
-                files.push_back(entry.path());
-            }
-        }
-        std::sort(files.begin(), files.end());
-    }
-    std::string once;
-    for (const auto& file : files) {
-        std::ifstream in(file, std::ios::binary);
-        once.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    if (once.empty()) {
+    const std::string text = ReadText(std::move(files), mebibytes);
+    if (text.empty()) {
         std::fprintf(stderr, "sentence_bench: no text to convert\n");
         return 1;
     }
-    std::string text;
-    while (text.size() < mebibytes * 1024 * 1024) {
-        text += once;
-    }
-
-    // Per second of wall time, and per second of this process's processor time, which other work on a
-    // busy machine disturbs far less.
-    std::vector<double> rates, cpuRates;
-    for (int run = 0; run < runs; ++run) {
-        brantlewick::Converter converter(Options(lines));
-        CountingSink sink;
-        const auto start = std::chrono::steady_clock::now();
-        const std::clock_t cpuStart = std::clock();
-        for (std::size_t at = 0; at < text.size(); at += 64 * 1024) {
-            converter.Feed(std::string_view(text).substr(at, 64 * 1024), sink);
-        }
-        converter.Finish(sink);
-        const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-        rates.push_back(static_cast<double>(text.size()) / 1e6 / seconds.count());
-        cpuRates.push_back(static_cast<double>(text.size()) / 1e6 / cpuSeconds);
-        std::printf("run %d: %.0f MB/s, %.0f MB per processor second (%llu breaks)\n", run + 1, rates.back(),
-                    cpuRates.back(), static_cast<unsigned long long>(converter.Counts().breaksInserted));
-    }
-    std::sort(rates.begin(), rates.end());
-    std::sort(cpuRates.begin(), cpuRates.end());
-    std::printf("median %.0f MB/s (%.0f MB per processor second) over %d runs, %.1f MB of text, lines %s\n",
-                rates[rates.size() / 2], cpuRates[cpuRates.size() / 2], runs,
-                static_cast<double>(text.size()) / 1e6,
-                lines == brantlewick::LineBreaks::Keep     ? "keep"
-                : lines == brantlewick::LineBreaks::Reflow ? "reflow"
-                                                           : "join");
+    Throughput(text, lines, runs);
     return 0;
 }

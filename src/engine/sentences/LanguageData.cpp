@@ -79,6 +79,34 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
+struct AbbreviationSection {
+    std::string_view name;
+    AbbreviationKind kind;
+    bool capital;
+};
+
+constexpr AbbreviationSection kAbbreviationSections[] = {
+    {"never", AbbreviationKind::Never, false},
+    {"final", AbbreviationKind::Final, false},
+    {"abbreviations", AbbreviationKind::General, false},
+    {"capitalized", AbbreviationKind::General, true},
+    {"numeric", AbbreviationKind::Numeric, false},
+    {"numeric-capitalized", AbbreviationKind::Numeric, true},
+    {"units", AbbreviationKind::Unit, false},
+    {"endings", AbbreviationKind::General, false},
+};
+
+constexpr std::pair<std::string_view, WordList> kWordSections[] = {
+    {"starters", WordList::Starters},         {"ordinal-nouns", WordList::OrdinalNouns},
+    {"conjunctions", WordList::Conjunctions}, {"marked-names", WordList::MarkedNames},
+    {"speech-verbs", WordList::SpeechVerbs},  {"name-particles", WordList::NameParticles},
+};
+
+void SortLongestFirst(std::vector<std::string>& list) {
+    std::stable_sort(list.begin(), list.end(),
+                     [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+}
+
 } // namespace
 
 const LanguageData& LanguageData::For(Language language) {
@@ -105,28 +133,8 @@ LanguageData::LanguageData(const std::vector<std::string_view>& files) {
             }
             if (line.front() == '[') {
                 section = line.substr(1, line.find(']') - 1);
-                continue;
-            }
-            if (section == "starters") {
-                starters_.push_back(FoldedKey(line));
-            } else if (section == "ordinal-nouns") {
-                ordinalNouns_.push_back(FoldedKey(line));
-            } else if (section == "particles") {
-                particles_.emplace_back(line);
-            } else if (section == "quoting") {
-                quoting_.emplace_back(line);
-            } else if (section == "options") {
-                ordinalNumbers_ = ordinalNumbers_ || line == "ordinal-numbers";
-            } else if (section == "never" || section == "final" || section == "abbreviations" ||
-                       section == "capitalized" || section == "endings" || section == "numeric") {
-                const std::string_view word = line.back() == '.' ? line.substr(0, line.size() - 1) : line;
-                Abbreviation entry{FoldedKey(word),
-                                   section == "never"     ? AbbreviationKind::Never
-                                   : section == "final"   ? AbbreviationKind::Final
-                                   : section == "numeric" ? AbbreviationKind::Numeric
-                                                          : AbbreviationKind::General,
-                                   section == "capitalized"};
-                (section == "endings" ? endings_ : abbreviations_).push_back(std::move(entry));
+            } else {
+                Add(section, line);
             }
         }
     }
@@ -137,11 +145,36 @@ LanguageData::LanguageData(const std::vector<std::string_view>& files) {
         std::unique(abbreviations_.begin(), abbreviations_.end(),
                     [](const Abbreviation& a, const Abbreviation& b) { return a.key == b.key; }),
         abbreviations_.end());
-    std::sort(starters_.begin(), starters_.end());
-    std::sort(ordinalNouns_.begin(), ordinalNouns_.end());
-    for (auto* list : {&particles_, &quoting_}) {
-        std::sort(list->begin(), list->end(),
-                  [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    for (std::vector<std::string>& list : words_) {
+        std::sort(list.begin(), list.end());
+    }
+    SortLongestFirst(particles_);
+    SortLongestFirst(quoting_);
+}
+
+void LanguageData::Add(std::string_view section, std::string_view line) {
+    for (const auto& [name, list] : kWordSections) {
+        if (section == name) {
+            words_[static_cast<std::size_t>(list)].push_back(FoldedKey(line));
+            return;
+        }
+    }
+    for (const AbbreviationSection& kind : kAbbreviationSections) {
+        if (section == kind.name) {
+            const std::string_view word = line.back() == '.' ? line.substr(0, line.size() - 1) : line;
+            (section == "endings" ? endings_ : abbreviations_)
+                .push_back({FoldedKey(word), kind.kind, kind.capital});
+            return;
+        }
+    }
+    if (section == "particles") {
+        particles_.emplace_back(line);
+    } else if (section == "quoting") {
+        quoting_.emplace_back(line);
+    } else if (section == "options") {
+        ordinalNumbers_ = ordinalNumbers_ || line == "ordinal-numbers";
+        quotesStandAlone_ = quotesStandAlone_ || line == "quotes-stand-alone";
+        capitalizedNouns_ = capitalizedNouns_ || line == "capitalized-nouns";
     }
 }
 
@@ -159,13 +192,9 @@ const Abbreviation* LanguageData::FindAbbreviation(std::string_view key, bool ca
     return nullptr;
 }
 
-bool LanguageData::IsStarter(std::string_view key) const {
-    return std::binary_search(starters_.begin(), starters_.end(), key,
-                              [](std::string_view a, std::string_view b) { return a < b; });
-}
-
-bool LanguageData::IsOrdinalNoun(std::string_view key) const {
-    return std::binary_search(ordinalNouns_.begin(), ordinalNouns_.end(), key,
+bool LanguageData::Lists(WordList list, std::string_view key) const {
+    const std::vector<std::string>& words = words_[static_cast<std::size_t>(list)];
+    return std::binary_search(words.begin(), words.end(), key,
                               [](std::string_view a, std::string_view b) { return a < b; });
 }
 

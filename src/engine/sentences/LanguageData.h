@@ -4,6 +4,7 @@
 
 #include "sentences/Language.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,7 @@ enum class AbbreviationKind : unsigned char {
     Final,   // often the last word of a sentence: a capital after it starts the next one
     General, // a capital after it starts a sentence only when it is a typical first word
     Numeric, // an abbreviation only before a number ("no. 5"); a word otherwise
+    Unit,    // a unit: after a number, a capital starts a sentence ("40 min. Great"); General otherwise
 };
 
 struct Abbreviation {
@@ -25,6 +27,17 @@ struct Abbreviation {
     AbbreviationKind kind = AbbreviationKind::General;
     bool capital = false; // counts only with a capital: "No." is an abbreviation, "no." a word
 };
+
+// Lists of whole words, looked up by their folded spelling.
+enum class WordList : unsigned char {
+    Starters,      // words that typically start a sentence
+    OrdinalNouns,  // words after an ordinal number written with a period: "5. Mai"
+    Conjunctions,  // words that join two items of a list into one sentence: "(1) and (2)"
+    MarkedNames,   // names with a "!" or "?" in them, the mark included: "Yahoo!"
+    SpeechVerbs,   // verbs that say who spoke after a quote: "Why?" Jenny asked.
+    NameParticles, // particles of surnames after an initial: "G. Di Maio"
+};
+inline constexpr std::size_t kWordLists = 6;
 
 class LanguageData {
 public:
@@ -34,23 +47,30 @@ public:
 
     // `key` as FoldedKey makes it, without the final period.
     const Abbreviation* FindAbbreviation(std::string_view key, bool capitalized) const;
-    bool IsStarter(std::string_view key) const;
-    // Words that follow ordinal numbers: months, "Jahrhundert".
-    bool IsOrdinalNoun(std::string_view key) const;
+    // Whether `list` holds `key`, as FoldedKey makes it.
+    bool Lists(WordList list, std::string_view key) const;
     // The length of a listed particle that `text` begins with, 0 when none does; `quotingOnly` asks only
     // for the particles that quote what came before.
     std::size_t ParticleLength(std::string_view text, bool quotingOnly = false) const;
     // Whether "am 3. Oktober" writes ordinal numbers with a period.
     bool OrdinalNumbers() const { return ordinalNumbers_; }
+    // Whether a quote that ends with a mark is a sentence of its own unless a particle carries it on
+    // (Japanese 「すごい！」彼は…), rather than one the speaker's words after it go on (Chinese “好！”他说).
+    bool QuotesStandAlone() const { return quotesStandAlone_; }
+    // Whether nouns are written with a capital, so that a sentence may end in one ("Version.Wenn").
+    bool CapitalizedNouns() const { return capitalizedNouns_; }
 
 private:
-    std::vector<Abbreviation> abbreviations_; // sorted by key
-    std::vector<Abbreviation> endings_;       // the last parts of compounds: "Hauptstr."
-    std::vector<std::string> starters_;       // folded, sorted
-    std::vector<std::string> ordinalNouns_;   // folded, sorted
-    std::vector<std::string> particles_;      // longest first
-    std::vector<std::string> quoting_;        // longest first
+    void Add(std::string_view section, std::string_view line);
+
+    std::vector<Abbreviation> abbreviations_;                // sorted by key
+    std::vector<Abbreviation> endings_;                      // the last parts of compounds: "Hauptstr."
+    std::array<std::vector<std::string>, kWordLists> words_; // by WordList, folded, sorted
+    std::vector<std::string> particles_;                     // longest first
+    std::vector<std::string> quoting_;                       // longest first
     bool ordinalNumbers_ = false;
+    bool quotesStandAlone_ = false;
+    bool capitalizedNouns_ = false;
 };
 
 } // namespace brantlewick::sentences

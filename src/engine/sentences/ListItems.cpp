@@ -4,6 +4,7 @@
 #include "sentences/RuleBasics.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace brantlewick::sentences {
@@ -32,15 +33,19 @@ bool IsRomanDigit(char32_t c) {
 }
 
 // The start of the line ending at `lineEnd` when that line is short and starts the text, follows a
-// blank line or follows a line that ends a sentence; nothing otherwise.
-const char* StandsAlone(const Window& w, const char* lineEnd) {
+// blank line or follows a line that ends a sentence; null otherwise.
+const char* StartOfLoneShortLine(const Window& w, const char* lineEnd) {
     constexpr std::ptrdiff_t kShortLine = 60;
-    const char* start = lineEnd;
-    while (start > w.begin && !IsLineEnd(static_cast<unsigned char>(start[-1]))) {
-        if (lineEnd - --start > kShortLine) {
-            return nullptr;
-        }
+    // Searched for from the end at once: most lines are longer, and this runs at every line end.
+    const char* const from = lineEnd - std::min(lineEnd - w.begin, kShortLine + 1);
+    const auto length = static_cast<std::size_t>(lineEnd - from);
+    const auto* lf = static_cast<const char*>(memrchr(from, '\n', length));
+    const auto* cr = static_cast<const char*>(memrchr(from, '\r', length));
+    const char* const lastEnd = lf == nullptr || (cr != nullptr && cr > lf) ? cr : lf;
+    if (lastEnd == nullptr && lineEnd - w.begin > kShortLine) {
+        return nullptr;
     }
+    const char* const start = lastEnd == nullptr ? w.begin : lastEnd + 1;
     int lineEnds = 0;
     const char* before = SpaceStartBefore(w, start);
     SkipSpaces(before, start, lineEnds);
@@ -51,59 +56,62 @@ const char* StandsAlone(const Window& w, const char* lineEnd) {
     return alone ? SkipBlanks(start, lineEnd) : nullptr;
 }
 
+// A list item's label: a number of up to three digits, one letter, or a Roman numeral of up to six
+// letters. Where it ends, or null when there is none at `p`.
+const char* ParseLabel(const Window& w, const char* p, Marker& marker) {
+    if (IsAsciiDigit(*p)) {
+        const char* const first = p;
+        for (; p < w.end && IsAsciiDigit(*p); ++p) {
+            if (p - first >= 3) {
+                return nullptr; // a year or an amount, not an item number
+            }
+            marker.value = marker.value * 10 + (*p - '0');
+        }
+        return p;
+    }
+    const char* const labelStart = p;
+    std::size_t letters = 0;
+    bool roman = true;
+    for (Char c = DecodeAt(p, w.end); IsWordChar(c.code) && letters < 6; c = DecodeAt(p, w.end)) {
+        if (CaseOf(c.code) != Case::Upper && CaseOf(c.code) != Case::Lower) {
+            return nullptr;
+        }
+        roman = roman && IsRomanDigit(c.code);
+        ++letters;
+        p += c.size;
+    }
+    const Char first = DecodeAt(labelStart, w.end);
+    marker.upper = CaseOf(first.code) == Case::Upper;
+    if (letters == 1) {
+        marker.label = Marker::Letter;
+        const char32_t folded = Fold(first.code);
+        marker.value = folded >= kCyrillicSmallA ? static_cast<int>(folded - kCyrillicSmallA + 1)
+                                                 : static_cast<int>(folded) - 'a' + 1;
+        return p;
+    }
+    marker.label = Marker::Roman;
+    marker.value = 0; // numerals only count at the start of a line, where no order is needed
+    return letters > 1 && roman ? p : nullptr;
+}
+
 } // namespace
 
-std::optional<SentenceRules::Marker> SentenceRules::ParseMarker(const Window& w, const char* start) const {
+std::optional<Marker> SentenceRules::ParseMarker(const Window& w, const char* start) const {
     // Most lines start with a word: no "." or ")" among the first bytes rules them out cheaply.
     const std::size_t head = std::min<std::size_t>(static_cast<std::size_t>(w.end - start), 14);
     if (std::none_of(start, start + head, [](char c) { return c == '.' || c == ')'; })) {
         return std::nullopt;
     }
-    const char* p = start;
-    const bool paren = p < w.end && *p == '(';
-    p += paren ? 1 : 0;
+    const bool paren = *start == '(';
     Marker marker{Marker::Number, 0, 0, false, start, nullptr, nullptr};
-    if (p < w.end && IsAsciiDigit(*p)) {
-        while (p < w.end && IsAsciiDigit(*p)) {
-            if (p - start >= 3 + (paren ? 1 : 0)) {
-                return std::nullopt; // a year or an amount, not an item number
-            }
-            marker.value = marker.value * 10 + (*p++ - '0');
-        }
-    } else {
-        const char* labelStart = p;
-        std::size_t letters = 0;
-        bool roman = true;
-        Char c = DecodeAt(p, w.end);
-        while (IsWordChar(c.code) && letters < 6) {
-            if (CaseOf(c.code) != Case::Upper && CaseOf(c.code) != Case::Lower) {
-                return std::nullopt;
-            }
-            roman = roman && IsRomanDigit(c.code);
-            ++letters;
-            p += c.size;
-            c = DecodeAt(p, w.end);
-        }
-        const Char first = DecodeAt(labelStart, w.end);
-        marker.upper = CaseOf(first.code) == Case::Upper;
-        if (letters == 1) {
-            marker.label = Marker::Letter;
-            const char32_t folded = Fold(first.code);
-            marker.value =
-                folded >= 0x0430 ? static_cast<int>(folded - 0x0430 + 1) : static_cast<int>(folded) - 'a' + 1;
-        } else if (letters > 1 && roman) {
-            marker.label = Marker::Roman;
-            marker.value = 0; // numerals only count at the start of a line, where no order is needed
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (p >= w.end || (*p != '.' && *p != ')') || (paren && *p != ')')) {
+    const char* p = start + (paren ? 1 : 0);
+    p = p < w.end ? ParseLabel(w, p, marker) : nullptr;
+    if (p == nullptr || p >= w.end || (*p != '.' && *p != ')') || (paren && *p != ')')) {
         return std::nullopt;
     }
     marker.punctuation = p++;
-    const bool dotParen = *marker.punctuation == '.' && p < w.end && *p == ')';
-    p += dotParen ? 1 : 0;
+    // "1.)" is one marker.
+    p += *marker.punctuation == '.' && p < w.end && *p == ')' ? 1 : 0;
     marker.style = static_cast<int>(marker.label) * 3 + (paren ? 2 : *marker.punctuation == ')' ? 1 : 0);
     if (p >= w.end || !IsBlank(DecodeAt(p, w.end).code)) {
         return std::nullopt;
@@ -128,20 +136,47 @@ SentenceRules::Successor SentenceRules::FindSuccessor(const Window& w, const Mar
         const Char c = DecodeAt(marker.start + (*marker.start == '(' ? 1 : 0), w.end);
         AppendUtf8(label, c.code + 1);
     }
-    const std::size_t opening = *marker.start == '(' ? 1 : 0;
-    std::string pattern = opening ? "(" + label : label;
+    std::string pattern = *marker.start == '(' ? "(" + label : label;
     pattern += *marker.punctuation;
     const std::string_view text(marker.text, static_cast<std::size_t>(w.end - marker.text));
     for (std::size_t at = text.find(pattern); at != std::string_view::npos; at = text.find(pattern, at + 1)) {
         const char* p = marker.text + at;
         const char* after = p + pattern.size();
         if (after < w.end && IsBlank(DecodeAt(after, w.end).code) && IsBlank(DecodeBefore(w.begin, p).code)) {
-            // "(a) paper, (b) pens": items joined by commas belong to one sentence.
-            const Char before = DecodeBefore(w.begin, SpaceStartBefore(w, p));
-            return before.code == ',' || before.code == ';' ? Successor::Joined : Successor::Separate;
+            // "(a) paper, (b) pens", "(1) and (2) apply": items joined by commas or a conjunction belong
+            // to one sentence.
+            const char* gap = SpaceStartBefore(w, p);
+            const Char before = DecodeBefore(w.begin, gap);
+            const bool joined = before.code == ',' || before.code == ';' ||
+                                language_.Lists(WordList::Conjunctions, FoldedKey(TokenBefore(w, gap)));
+            return joined ? Successor::Joined : Successor::Separate;
         }
     }
     return Successor::None;
+}
+
+bool SentenceRules::StartsRunningItem(const Window& w, const Marker& marker, std::uint64_t position,
+                                      char32_t before) const {
+    // Chinese and Japanese set no blank after a colon: "我们需要：1. 面包".
+    const bool introduced = before == ':' || before == kFullwidthColon;
+    if (marker.label == Marker::Roman ||
+        (marker.label == Marker::Letter && *marker.punctuation == '.' && marker.upper) ||
+        !(IsBlank(DecodeBefore(w.begin, marker.start).code) || before == kFullwidthColon)) {
+        return false;
+    }
+    if (lastItemStyle_ == marker.style && lastItemValue_ + 1 == marker.value &&
+        position - lastItemPosition_ <= kListSpan) {
+        return true; // the next item of the list seen last
+    }
+    if (marker.value != 1) {
+        return false;
+    }
+    // Not a list where the item would start like a sentence ("1. Then"), or where an ordinal stands
+    // ("am 1. Mai").
+    const Next item = ReadNext(w, marker.text);
+    const Successor successor = FindSuccessor(w, marker);
+    return successor != Successor::Joined && !language_.Lists(WordList::OrdinalNouns, FoldedKey(item.word)) &&
+           (introduced || (successor != Successor::None && !item.starter));
 }
 
 bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optional<Boundary>& boundary) {
@@ -172,34 +207,9 @@ bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optiona
         gap < start &&
         (IsBullet(mark.code) || ((IsDash(mark.code) || mark.code == '*') && AtLineStart(w, gap - mark.size)));
     const bool lineStart = afterBullet || AtLineStart(w, start);
-    if (lineStart) {
-        if (!StartsLineItem(*marker)) {
-            return false;
-        }
-    } else {
-        // In running text: "Steps: 1. open 2. close", "a) red b) blue".
-        // Chinese and Japanese set no blank after a colon: "我们需要：1. 面包".
-        const bool introduced = mark.code == ':' || mark.code == 0xFF1A;
-        if (marker->label == Marker::Roman ||
-            (marker->label == Marker::Letter && *at == '.' && marker->upper) ||
-            !(IsBlank(DecodeBefore(w.begin, start).code) || mark.code == 0xFF1A)) {
-            return false;
-        }
-        const bool continues = lastItemStyle_ == marker->style && lastItemValue_ + 1 == marker->value &&
-                               position - lastItemPosition_ <= kListSpan;
-        if (!continues) {
-            if (marker->value != 1) {
-                return false;
-            }
-            // Not a list where the item would start like a sentence ("1. Then"), or where an ordinal
-            // stands ("am 1. Mai").
-            const Next item = ReadNext(w, marker->text);
-            const Successor successor = FindSuccessor(w, *marker);
-            if (successor == Successor::Joined || language_.IsOrdinalNoun(FoldedKey(item.word)) ||
-                (!introduced && (successor == Successor::None || item.starter))) {
-                return false;
-            }
-        }
+    // In running text: "Steps: 1. open 2. close", "a) red b) blue".
+    if (lineStart ? !StartsLineItem(*marker) : !StartsRunningItem(w, *marker, position, mark.code)) {
+        return false;
     }
     lastItemStyle_ = marker->style;
     lastItemValue_ = marker->value;
@@ -226,22 +236,28 @@ std::optional<Boundary> SentenceRules::LineEndAt(const Window& w, const char* at
         const std::optional<Marker> marker = ParseMarker(w, start);
         item = marker && StartsLineItem(*marker);
     }
-    if (!item) {
-        // The lines run together here, so a heading ("Introduction" over "This paper ...") would be glued
-        // to the text after it: a short line that ends without a mark, stands on its own (after the
-        // text's start, a blank line or a finished sentence) and is followed by a capital.
-        const char* lineEnd = SpaceStartBefore(w, at);
-        const Char last = DecodeBefore(w.begin, lineEnd);
-        if ((IsWordChar(last.code) && !IsCjk(last.code)) || IsCloser(last.code) || last.code == ':') {
-            const Next next = ReadNext(w, start, false);
-            const char* line =
-                next.kind == Next::Upper || next.kind == Next::Opening ? StandsAlone(w, lineEnd) : nullptr;
-            // A list item that goes on over the next line is no heading.
-            const Char first = line != nullptr ? DecodeAt(line, lineEnd) : Char{};
-            item = line != nullptr && !ParseMarker(w, line) && !IsBullet(first.code) && !IsDash(first.code);
-        }
+    return item || EndsHeading(w, SpaceStartBefore(w, at), start) ? BoundaryBefore(w, at) : std::nullopt;
+}
+
+bool SentenceRules::EndsHeading(const Window& w, const char* lineEnd, const char* next) const {
+    // The lines run together here, so a heading ("Introduction" over "This paper ...") would be glued to
+    // the text after it: a short line that ends without a mark, stands on its own (after the text's
+    // start, a blank line or a finished sentence) and is followed by a capital.
+    const Char last = DecodeBefore(w.begin, lineEnd);
+    if (!(IsWordChar(last.code) && !IsCjk(last.code)) && !IsCloser(last.code) && last.code != ':') {
+        return false;
     }
-    return item ? BoundaryBefore(w, at) : std::nullopt;
+    const Next following = ReadNext(w, next, false);
+    if (following.kind != Next::Upper && following.kind != Next::Opening) {
+        return false;
+    }
+    const char* line = StartOfLoneShortLine(w, lineEnd);
+    if (line == nullptr) {
+        return false;
+    }
+    // A list item that goes on over the next line is no heading.
+    const Char first = DecodeAt(line, lineEnd);
+    return !ParseMarker(w, line) && !IsBullet(first.code) && !IsDash(first.code);
 }
 
 std::optional<Boundary> SentenceRules::BulletAt(const Window& w, const char* at, std::size_t length) const {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "sentences/Characters.h"
+#include "sentences/CodePoints.h"
 #include "sentences/SentenceRules.h"
 
 #include <string_view>
@@ -44,7 +45,12 @@ inline const char* SpaceStartBefore(const Window& w, const char* p) {
     return p;
 }
 
-enum class SentenceRules::Kind : unsigned char {
+// The word or number that ends right before `end`: letters, digits and the marks inside abbreviations
+// and numbers ("U.S", "1.000", "c.-à-d", "AT&T"), without marks at its start.
+std::string_view TokenBefore(const Window& w, const char* end);
+
+// What the word before a period is. Never to Unit follow the order of AbbreviationKind.
+enum class WordKind : unsigned char {
     Empty,
     Number,
     Initial,
@@ -52,10 +58,13 @@ enum class SentenceRules::Kind : unsigned char {
     Final,
     General,
     Numeric,
+    Unit,
+    Unlisted, // no listed abbreviation, but written like one: "Mgmt", "B.Sc"
     Word
 };
 
-struct SentenceRules::Marker {
+// A list item's number, letter or numeral and its punctuation.
+struct Marker {
     enum Label { Number, Letter, Roman } label;
     int value;
     int style; // label and punctuation together: "1." and "1)" are different lists
@@ -65,11 +74,30 @@ struct SentenceRules::Marker {
     const char* text; // the item's first character
 };
 
-struct SentenceRules::Next {
+// What follows the blanks after an end.
+struct Next {
     enum Kind { Upper, Lower, Digit, Cjk, Opening, Symbol, Other } kind = Other;
     bool starter = false; // a word that typically starts a sentence
     bool initial = false; // a single letter followed by a period
+    bool dash = false;    // a dash opened it, as a reply in dialogue does
     std::string_view word;
+};
+
+// What a run of ending marks ("?!", "...", "。") is made of.
+struct RunShape {
+    bool wide = false; // a wide end other than the full-width period
+    bool questionOrExclamation = false;
+    bool other = false;    // an entry that is no sentence mark
+    int periods = 0;       // an ellipsis counts as two
+    bool wideLast = false; // a wide end closes the run: the next sentence may follow directly
+    bool ellipsisLast = false;
+};
+
+// The quotes and brackets after a run that close its sentence.
+struct Closers {
+    const char* after = nullptr; // the first character after them
+    bool closed = false;         // there are any
+    bool quoted = false;         // a quote mark is among them, not only brackets
 };
 
 } // namespace brantlewick::sentences

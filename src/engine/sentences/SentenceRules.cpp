@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The sentence rules. A run of endings (". ", "?!", "...", "。") ends a sentence unless what stands around
-// it says otherwise: a letter or digit right after it (3.14, a.txt, e.g), a lower-case word after it, or
-// a word before it that is an abbreviation, an initial or an ordinal number and a following capital that
-// does not look like the start of a sentence. List items start sentences of their own.
+// it says otherwise: a letter or digit right after it (3.14, a.txt, e.g; but not between two words whose
+// space was forgotten, "school.But"), a lower-case word after it, a word before it that is an
+// abbreviation, an initial or an ordinal number and a following capital that does not look like the
+// start of a sentence, or a quotation or title that goes on after it. List items start sentences of
+// their own.
 #include "sentences/SentenceRules.h"
 
 #include "AsciiCase.h"
@@ -19,13 +21,16 @@ constexpr std::size_t kReach = 256;
 
 // The full-width and compatibility forms that stand for ".", "!" and "?" when those are entries.
 bool IsPeriodForm(char32_t c) {
-    return c == 0x3002 || c == 0xFF0E || c == 0xFF61 || c == 0x2026 || c == 0x2025 || c == 0xFE52;
+    return c == kIdeographicFullStop || c == kFullwidthFullStop || c == kHalfwidthIdeographicFullStop ||
+           c == kHorizontalEllipsis || c == kTwoDotLeader || c == kSmallFullStop;
 }
 bool IsQuestionForm(char32_t c) {
-    return c == 0xFF1F || c == 0x2047 || c == 0x2048 || c == 0x2049 || c == 0x203D || c == 0xFE56;
+    return c == kFullwidthQuestionMark || c == kDoubleQuestionMark || c == kQuestionExclamationMark ||
+           c == kExclamationQuestionMark || c == kInterrobang || c == kSmallQuestionMark;
 }
 bool IsExclamationForm(char32_t c) {
-    return c == 0xFF01 || c == 0x203C || c == 0x2048 || c == 0x2049 || c == 0x203D || c == 0xFE57;
+    return c == kFullwidthExclamationMark || c == kDoubleExclamationMark || c == kQuestionExclamationMark ||
+           c == kExclamationQuestionMark || c == kInterrobang || c == kSmallExclamationMark;
 }
 
 // Whether [first, last) starts and ends between characters: an entry that is part of a character
@@ -44,23 +49,195 @@ bool CoversWholeCharacters(const Window& w, const char* first, const char* last)
 }
 
 bool IsKana(char32_t c) {
-    return (c >= 0x3040 && c <= 0x30FF) || (c >= 0xFF66 && c <= 0xFF9F);
+    return (c >= kFirstHiragana && c <= kLastKatakana) ||
+           (c >= kFirstHalfwidthKatakana && c <= kLastHalfwidthKatakana);
 }
 
-// Whether the quote that `p` lies in was opened at the start of a sentence, not after "：" or a word.
-bool QuoteOpensSentence(const Window& w, const char* p) {
+// A quote that stands at the start of a sentence: `opens` when there is one, `kana` when what it
+// quotes so far is written in kana, which makes it Japanese.
+struct OpeningQuote {
+    bool opens = false;
+    bool kana = false;
+};
+
+// Whether the quote that `p` lies in was opened at the start of a sentence, not after "：" or a word,
+// and whether it is Japanese.
+OpeningQuote QuoteOpensSentence(const Window& w, const char* p) {
+    bool kana = false;
     for (Char c = DecodeBefore(w.begin, p); p > w.begin; c = DecodeBefore(w.begin, p)) {
         p -= c.size;
         if (IsEndMark(c.code)) {
-            return false;
+            return {};
         }
-        if (c.code == 0x201C || c.code == 0x300C || c.code == 0x300E || c.code == 0xAB || c.code == '"') {
+        kana = kana || IsKana(c.code);
+        if (c.code == '\'' && IsWordChar(DecodeBefore(w.begin, p).code)) {
+            continue; // an apostrophe: "Who's"
+        }
+        if (c.code == kLeftDoubleQuote || c.code == kLeftSingleQuote || c.code == kLeftCornerBracket ||
+            c.code == kLeftWhiteCornerBracket || c.code == kLeftGuillemet || c.code == '"' ||
+            c.code == '\'' || c.code == '`') {
             const char* before = SpaceStartBefore(w, p);
             const Char b = DecodeBefore(w.begin, before);
-            return before == w.begin ? w.beginIsTextStart : IsEndMark(b.code) || IsCloser(b.code);
+            return {before == w.begin ? w.beginIsTextStart : IsEndMark(b.code) || IsCloser(b.code), kana};
         }
     }
+    return {};
+}
+
+bool IsTitleOpener(char32_t c) {
+    return c == kLeftDoubleAngleBracket || c == kLeftAngleBracket;
+}
+bool IsTitleCloser(char32_t c) {
+    return c == kRightDoubleAngleBracket || c == kRightAngleBracket;
+}
+
+// Whether the run stands inside title marks that close after it: 《你好！世界》是一本书。
+bool InsideTitleMarks(const Window& w, const char* runStart, const char* runEnd) {
+    constexpr std::ptrdiff_t kLongestTitle = 96;
+    const char* p = runStart;
+    for (Char c = DecodeBefore(w.begin, p); !IsTitleOpener(c.code); c = DecodeBefore(w.begin, p)) {
+        if (p == w.begin || runStart - p > kLongestTitle || IsTitleCloser(c.code) || IsLineEnd(c.code)) {
+            return false;
+        }
+        p -= c.size;
+    }
+    for (p = runEnd; p < w.end && p - runEnd <= kLongestTitle;) {
+        const Char c = DecodeAt(p, w.end);
+        if (IsTitleCloser(c.code)) {
+            return true;
+        }
+        if (IsTitleOpener(c.code) || IsLineEnd(c.code)) {
+            return false;
+        }
+        p += c.size;
+    }
     return false;
+}
+
+// Whether the quote mark `c` at `p` opens a quotation rather than closes one. « and » point either way:
+// French and Russian open with «, German with »Wort«; “ closes German „…“ and opens English “…”.
+bool QuoteMarkOpens(const Window& w, const char* p, Char c) {
+    const Char before = DecodeBefore(w.begin, p);
+    const bool afterText = IsWordChar(before.code) || IsEndMark(before.code) || IsContinuation(before.code) ||
+                           IsCloser(before.code);
+    switch (c.code) {
+    case kLowDoubleQuote:
+        return true;
+    case kLeftGuillemet:
+        return !afterText;
+    case kRightGuillemet:
+        return IsWordChar(DecodeAt(p + c.size, w.end).code);
+    case kLeftDoubleQuote:
+        return !afterText && IsWordChar(DecodeAt(p + c.size, w.end).code);
+    default:
+        return false;
+    }
+}
+
+// Whether the end before `p` stands inside a quotation that is still open, as the dialogue dash in
+// «Куда ты? – спросила она. – Уже поздно». carries the quoted sentence on. A blank line closes all.
+bool InsideOpenQuote(const Window& w, const char* p) {
+    int lineEnds = 0;
+    for (Char c = DecodeBefore(w.begin, p); p > w.begin && lineEnds < 2; c = DecodeBefore(w.begin, p)) {
+        p -= c.size;
+        if (c.code == kLowDoubleQuote || c.code == kLeftGuillemet || c.code == kRightGuillemet ||
+            c.code == kLeftDoubleQuote || c.code == kRightDoubleQuote) {
+            return QuoteMarkOpens(w, p, c);
+        }
+        lineEnds += c.code == '\n' ? 1 : 0;
+    }
+    return false;
+}
+
+// The first of the three dots of a spaced ellipsis whose last dot is the period at `runStart` ("so . . .
+// Then"), or null.
+const char* SpacedEllipsisStart(const Window& w, const char* runStart) {
+    const char* p = runStart;
+    for (int dots = 1; dots < 3; ++dots) {
+        if (p - w.begin < 2 || p[-1] != ' ' || p[-2] != '.') {
+            return nullptr;
+        }
+        p -= 2;
+    }
+    return p;
+}
+
+RunShape ShapeOf(const char* runStart, const char* runEnd) {
+    RunShape shape;
+    for (const char* p = runStart; p < runEnd;) {
+        const Char c = DecodeAt(p, runEnd);
+        p += c.size;
+        shape.wide = shape.wide || (IsWideEnd(c.code) && c.code != kFullwidthFullStop);
+        shape.questionOrExclamation = shape.questionOrExclamation || IsQuestionOrExclamation(c.code);
+        shape.periods += c.code == '.' || c.code == kFullwidthFullStop || c.code == kSmallFullStop ? 1
+                         : IsEllipsis(c.code)                                                      ? 2
+                                                                                                   : 0;
+        shape.other = shape.other || !IsEndMark(c.code);
+    }
+    const Char last = DecodeBefore(runStart, runEnd);
+    shape.wideLast = IsWideEnd(last.code) && last.code != kFullwidthFullStop;
+    shape.ellipsisLast = IsEllipsis(last.code);
+    return shape;
+}
+
+// A footnote mark after an end, "[1]" to "[999]": "shown.[12] Then". The position after it, or null.
+const char* FootnoteEnd(const Window& w, const char* p) {
+    if (*p != '[') {
+        return nullptr;
+    }
+    const char* q = p + 1;
+    while (q < w.end && q - p <= 3 && IsAsciiDigit(*q)) {
+        ++q;
+    }
+    if (q == p + 1 || DecodeAt(q, w.end).code != ']') {
+        return nullptr;
+    }
+    return q + 1;
+}
+
+// French sets a closing » apart with a blank: "« Oui ! » dit-il". The position after it, or null; a »
+// with a word right after it opens German »Wort« instead.
+const char* SetApartGuillemetEnd(const Window& w, const char* p) {
+    if (!IsBlank(DecodeAt(p, w.end).code)) {
+        return nullptr;
+    }
+    const char* q = SkipBlanks(p, std::min(w.end, p + 8));
+    const Char mark = DecodeAt(q, w.end);
+    if (mark.code != kRightGuillemet && mark.code != kSingleRightGuillemet) {
+        return nullptr;
+    }
+    return IsWordChar(DecodeAt(q + mark.size, w.end).code) ? nullptr : q + mark.size;
+}
+
+// Closing quotes and brackets belong to the sentence they close.
+Closers SkipClosers(const Window& w, const char* p) {
+    Closers closers;
+    for (int i = 0; i < 8 && p < w.end; ++i) {
+        const Char c = DecodeAt(p, w.end);
+        // A quote that opens as well as closes (“ closes German „…“, opens Chinese “…”) opens the next
+        // sentence when a word follows it directly; ” and ’ always close.
+        const bool opensNext = IsOpener(c.code) && c.code != kRightDoubleQuote &&
+                               c.code != kRightSingleQuote && IsWordChar(DecodeAt(p + c.size, w.end).code);
+        if (IsCloser(c.code) && !opensNext) {
+            // Brackets close asides; everything else that closes is a quote.
+            closers.quoted = closers.quoted || (c.code != ')' && c.code != ']' && c.code != '}');
+            closers.closed = true;
+            p += c.size;
+            continue;
+        }
+        if (const char* guillemet = SetApartGuillemetEnd(w, p)) {
+            closers.quoted = closers.closed = true;
+            p = guillemet;
+            continue;
+        }
+        if (const char* footnote = FootnoteEnd(w, p)) {
+            p = footnote;
+            continue;
+        }
+        break;
+    }
+    closers.after = p;
+    return closers;
 }
 
 } // namespace
@@ -172,123 +349,113 @@ std::optional<Boundary> SentenceRules::EndAt(const Window& w, const char* at, st
          c = DecodeBefore(w.begin, runStart)) {
         runStart -= c.size;
     }
-    return DecideRun(w, runStart, runEnd);
+    std::optional<Boundary> boundary = DecideRun(w, runStart, runEnd);
+    if (boundary) {
+        lastEnd_ = w.position + static_cast<std::uint64_t>(boundary->at - w.begin);
+    }
+    return boundary;
 }
 
-std::optional<Boundary> SentenceRules::DecideRun(const Window& w, const char* runStart, const char* runEnd) {
-    bool wide = false, questionOrExclamation = false, other = false;
-    int periods = 0;
-    for (const char* p = runStart; p < runEnd;) {
-        const Char c = DecodeAt(p, runEnd);
-        p += c.size;
-        wide = wide || (IsWideEnd(c.code) && c.code != 0xFF0E);
-        questionOrExclamation = questionOrExclamation || IsQuestionOrExclamation(c.code);
-        periods += c.code == '.' || c.code == 0xFF0E || c.code == 0xFE52 ? 1 : IsEllipsis(c.code) ? 2 : 0;
-        other = other || !IsEndMark(c.code);
-    }
-    const Char last = DecodeBefore(runStart, runEnd);
-    // What may follow without a space: only a wide mark at the very end of the run allows it.
-    const bool wideLast = IsWideEnd(last.code) && last.code != 0xFF0E;
+std::optional<Boundary> SentenceRules::BoundaryAtTextEnd(const Window& w, const char* at) const {
+    return w.endIsTextEnd ? std::optional(BoundaryAt(w, at)) : std::nullopt;
+}
 
-    // Closing quotes and brackets belong to the sentence they close; French sets » apart with a blank.
-    bool closed = false;
-    const char* after = runEnd;
-    for (int i = 0; i < 8 && after < w.end; ++i) {
-        const Char c = DecodeAt(after, w.end);
-        // A quote that opens as well as closes (“ closes German „…“, opens Chinese “…”) opens the next
-        // sentence when a word follows it directly; ” and ’ always close.
-        const bool opensNext = IsOpener(c.code) && c.code != 0x201D && c.code != 0x2019 &&
-                               IsWordChar(DecodeAt(after + c.size, w.end).code);
-        if (IsCloser(c.code) && !opensNext) {
-            after += c.size;
-            closed = true;
-            continue;
-        }
-        if (c.code == '[') { // a footnote mark: "shown.[12] Then"
-            const char* p = after + 1;
-            while (p < w.end && p - after <= 3 && IsAsciiDigit(*p)) {
-                ++p;
-            }
-            if (p > after + 1 && p < w.end && *p == ']') {
-                after = p + 1;
-                continue;
-            }
-        }
-        if (IsBlank(c.code)) {
-            const char* p = SkipBlanks(after, std::min(w.end, after + 8));
-            const Char mark = DecodeAt(p, w.end);
-            if (mark.code == 0xBB || mark.code == 0x203A) {
-                after = p + mark.size;
-                closed = true;
-                continue;
-            }
-        }
-        break;
+std::optional<Boundary> SentenceRules::DecideRun(const Window& w, const char* runStart,
+                                                 const char* runEnd) const {
+    const RunShape shape = ShapeOf(runStart, runEnd);
+    if (shape.wideLast && InsideTitleMarks(w, runStart, runEnd)) {
+        return std::nullopt;
     }
+    const Closers closers = SkipClosers(w, runEnd);
+    const char* const after = closers.after;
     if (after >= w.end) {
-        return w.endIsTextEnd ? std::optional(BoundaryAt(w, after)) : std::nullopt;
+        return BoundaryAtTextEnd(w, after);
     }
-
     const Char next = DecodeAt(after, w.end);
-    const std::string_view rest(after, static_cast<std::size_t>(w.end - after));
     if (IsWordChar(next.code)) {
         if (IsCjk(next.code)) {
-            // 「はい。」と言った: a particle carries the sentence on past the quote. After a bare "？" only
-            // a quoting one followed by a word that is not kana does (本当？と聞いた), since ですか？はい
-            // and 本当？とても are new sentences.
-            if (closed && language_.ParticleLength(rest) != 0) {
-                return std::nullopt;
-            }
-            if (!closed && questionOrExclamation) {
-                const std::size_t particle = language_.ParticleLength(rest, true);
-                if (particle != 0 &&
-                    (particle == rest.size() || !IsKana(DecodeAt(after + particle, w.end).code))) {
-                    return std::nullopt;
-                }
-            }
-            if (!closed && IsEllipsis(last.code)) {
-                return std::nullopt;
-            }
-            // “你好！”他说。: the words after a quote that opened the sentence say who spoke.
-            if (closed && !IsKana(next.code) && QuoteOpensSentence(w, runStart)) {
-                return std::nullopt;
-            }
-            return BoundaryAt(w, after);
+            return EndBeforeCjk(w, runStart, shape, closers);
         }
-        // A letter or digit right after the run: 3.14, a.txt, e.g, Jr.'s; a wide end still ends.
-        return wideLast ? std::optional(BoundaryAt(w, after)) : std::nullopt;
+        // A letter or digit right after the run: 3.14, a.txt, e.g, Jr.'s; a wide end still ends, and so
+        // does a plain one between two words where the space was forgotten.
+        const bool ends = shape.wideLast || (!shape.other && shape.periods <= 1 && !closers.closed &&
+                                             MissingSpaceEnds(w, runStart, after));
+        return ends ? std::optional(BoundaryAt(w, after)) : std::nullopt;
     }
     if (!IsSpace(next.code)) {
-        if (IsContinuation(next.code) || IsEndMark(next.code)) {
-            return std::nullopt;
-        }
-        return wideLast ? std::optional(BoundaryAt(w, after)) : std::nullopt;
+        const bool ends = shape.wideLast && !IsContinuation(next.code) && !IsEndMark(next.code);
+        return ends ? std::optional(BoundaryAt(w, after)) : std::nullopt;
     }
-
     int lineEnds = 0;
     const char* const start = SkipSpaces(after, w.end, lineEnds);
     if (start >= w.end) {
-        return w.endIsTextEnd ? std::optional(BoundaryAt(w, after)) : std::nullopt;
+        return BoundaryAtTextEnd(w, after);
     }
-    if (lineEnds >= 2 || wide) {
+    if (lineEnds >= 2 || shape.wide) {
         return BoundaryAt(w, after);
     }
-    const Next following = ReadNext(w, start);
-    bool ends = false;
-    if (other) {
-        ends = true; // an entry that is no sentence mark ends wherever it stands apart, as the user asked
-    } else if (questionOrExclamation) {
-        ends = following.kind != Next::Lower && following.kind != Next::Other;
-    } else if (periods >= 2) {
-        // An ellipsis ends a sentence before a capital; "[...]" stands for words left out.
-        const Char before = DecodeBefore(w.begin, runStart);
-        ends =
-            before.code != '[' && before.code != '(' &&
-            (following.kind == Next::Upper || following.kind == Next::Opening || following.kind == Next::Cjk);
-    } else {
-        ends = PeriodEnds(w, runStart, following);
-    }
+    const bool ends = EndsBeforeSpace(w, runStart, runEnd, shape, closers, ReadNext(w, start));
     return ends ? std::optional(BoundaryAt(w, after)) : std::nullopt;
+}
+
+std::optional<Boundary> SentenceRules::EndBeforeCjk(const Window& w, const char* runStart,
+                                                    const RunShape& shape, const Closers& closers) const {
+    const char* const after = closers.after;
+    const std::string_view rest(after, static_cast<std::size_t>(w.end - after));
+    // 「はい。」と言った: a particle carries the sentence on past the quote. After a bare "？" only a
+    // quoting one followed by a word that is not kana does (本当？と聞いた), since ですか？はい and
+    // 本当？とても are new sentences.
+    if (closers.closed && language_.ParticleLength(rest) != 0) {
+        return std::nullopt;
+    }
+    if (!closers.closed && shape.questionOrExclamation) {
+        const std::size_t particle = language_.ParticleLength(rest, true);
+        if (particle != 0 && (particle == rest.size() || !IsKana(DecodeAt(after + particle, w.end).code))) {
+            return std::nullopt;
+        }
+    }
+    if (!closers.closed && shape.ellipsisLast) {
+        return std::nullopt;
+    }
+    // “你好！”他说。: the words after a quote that opened the sentence say who spoke. Not in Japanese,
+    // where such a quote stands alone: 「すごい！」彼は驚いた。
+    if (closers.closed && !IsKana(DecodeAt(after, w.end).code)) {
+        const OpeningQuote quote = QuoteOpensSentence(w, runStart);
+        if (quote.opens && !quote.kana && !language_.QuotesStandAlone()) {
+            return std::nullopt;
+        }
+    }
+    return BoundaryAt(w, after);
+}
+
+bool SentenceRules::EndsBeforeSpace(const Window& w, const char* runStart, const char* runEnd,
+                                    const RunShape& shape, const Closers& closers, const Next& next) const {
+    if (shape.other) {
+        return true; // an entry that is no sentence mark ends wherever it stands apart, as the user asked
+    }
+    if (next.dash && !closers.quoted && InsideOpenQuote(w, runStart)) {
+        return false;
+    }
+    // Only after "?" and "!": after a period the quote would end with a comma if the speaker followed.
+    if (shape.questionOrExclamation && closers.quoted && SpeakerFollows(w, next) &&
+        QuoteOpensSentence(w, runStart).opens) {
+        return false;
+    }
+    if (shape.questionOrExclamation) {
+        if (IsMarkedName(w, runStart, runEnd)) { // "Yahoo! Mail", but "I used Yahoo! Then"
+            return next.kind == Next::Opening || (next.kind == Next::Upper && next.starter);
+        }
+        return next.kind != Next::Lower && next.kind != Next::Other;
+    }
+    // What is left is one period of some form.
+    const char* const spaced = SpacedEllipsisStart(w, runStart);
+    if (shape.periods >= 2 || spaced != nullptr) {
+        // An ellipsis ends a sentence before a capital; "[...]" stands for words left out.
+        const Char before = DecodeBefore(w.begin, spaced != nullptr ? spaced : runStart);
+        return before.code != '[' && before.code != '(' &&
+               (next.kind == Next::Upper || next.kind == Next::Opening || next.kind == Next::Cjk);
+    }
+    return PeriodEnds(w, runStart, next);
 }
 
 } // namespace brantlewick::sentences

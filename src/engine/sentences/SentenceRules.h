@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brantlewick::sentences {
@@ -27,14 +28,21 @@ struct Window {
 // A break between two sentences: the breaks go at `at` (unless a line end between the two stays and
 // is break enough), and every blank from there up to the next sentence's first character is dropped.
 struct Boundary {
-    const char* at = nullptr;
-    bool breaks = true;
+    const char* at;
+    bool breaks;
 };
 
 struct Decision {
     std::size_t length = 1; // bytes decided; scanning goes on after them
     std::optional<Boundary> boundary;
 };
+
+// The rules' own types, defined in RuleBasics.h.
+struct Marker;
+struct Next;
+struct RunShape;
+struct Closers;
+enum class WordKind : unsigned char;
 
 class SentenceRules {
 public:
@@ -50,17 +58,31 @@ public:
     Decision Decide(const Window& window, const char* at);
 
 private:
-    struct Marker; // a list item's number, letter or bullet
-    struct Next;   // what follows the blanks after an end
-    enum class Kind : unsigned char;
-
     std::size_t CandidateLength(const Window& w, const char* at) const;
     std::optional<Boundary> EndAt(const Window& w, const char* at, std::size_t length);
-    std::optional<Boundary> DecideRun(const Window& w, const char* runStart, const char* runEnd);
+    std::optional<Boundary> DecideRun(const Window& w, const char* runStart, const char* runEnd) const;
+    // What follows the run and its closers is a letter, a digit or a character of a script without spaces.
+    std::optional<Boundary> EndBeforeCjk(const Window& w, const char* runStart, const RunShape& shape,
+                                         const Closers& closers) const;
+    bool EndsBeforeSpace(const Window& w, const char* runStart, const char* runEnd, const RunShape& shape,
+                         const Closers& closers, const Next& next) const;
     bool PeriodEnds(const Window& w, const char* runStart, const Next& next) const;
-    Kind KindOfWordBefore(const Window& w, const char* runStart, const Next& next) const;
+    WordKind KindOfWordBefore(const Window& w, const char* runStart, const Next& next) const;
+    std::optional<WordKind> ListedKind(const Window& w, std::string_view token, const Next& next) const;
+    bool NumberEnds(const Window& w, std::string_view number, const Next& next) const;
+    // Whether the last sentence end was a period and put its boundary right before the blanks before `p`.
+    bool FollowsEnd(const Window& w, const char* p) const;
+    // "at school.But then": a lower-case word, the mark and a capitalised typical first word.
+    bool MissingSpaceEnds(const Window& w, const char* runStart, const char* after) const;
+    // "G. Di Maio": a surname's particle after an initial, before the rest of the name.
+    bool NameParticleFollows(const Window& w, const Next& next) const;
+    // "Why?" Jenny asked.: after a quote, a name (or "I") and a verb of saying carry the sentence on.
+    bool SpeakerFollows(const Window& w, const Next& next) const;
+    // "Yahoo!": the run is the mark of a name that is written with it.
+    bool IsMarkedName(const Window& w, const char* runStart, const char* runEnd) const;
     // `readWord`: also the word itself and whether it typically starts a sentence.
     Next ReadNext(const Window& w, const char* p, bool readWord = true) const;
+    bool StartsWithElidedArticle(const Window& w, const char* p) const;
     std::optional<Marker> ParseMarker(const Window& w, const char* start) const;
     static bool StartsLineItem(const Marker& marker);
     // Whether the next item of a list in running text follows within reach, and how.
@@ -68,11 +90,17 @@ private:
     Successor FindSuccessor(const Window& w, const Marker& marker) const;
     // Whether the "." or ")" at `at` closes a list item's marker; then its boundary, if it needs one.
     bool ListItemEndsAt(const Window& w, const char* at, std::optional<Boundary>& boundary);
+    // Whether a marker in the middle of a line starts an item of a list in running text.
+    bool StartsRunningItem(const Window& w, const Marker& marker, std::uint64_t position,
+                           char32_t before) const;
     std::optional<Boundary> LineEndAt(const Window& w, const char* at) const;
+    // Whether the line ending at `lineEnd` is a heading that joined lines would glue to the text after it.
+    bool EndsHeading(const Window& w, const char* lineEnd, const char* next) const;
     std::optional<Boundary> BulletAt(const Window& w, const char* at, std::size_t length) const;
     // The boundary before something that starts at `start`, unless nothing but spaces comes before it.
     std::optional<Boundary> BoundaryBefore(const Window& w, const char* start) const;
     Boundary BoundaryAt(const Window& w, const char* at) const;
+    std::optional<Boundary> BoundaryAtTextEnd(const Window& w, const char* at) const;
 
     std::vector<std::string> entries_; // longest first, ASCII letters folded
     bool period_ = false, question_ = false, exclamation_ = false;
@@ -83,6 +111,9 @@ private:
     // The list item seen last, so that "2." continues "1." in the middle of a line.
     int lastItemStyle_ = -1;
     int lastItemValue_ = 0;
+    // Where the last sentence end put its boundary, so that "Done. 2. The next part" knows its "2." opens
+    // a sentence: a period before it may be an abbreviation's.
+    std::uint64_t lastEnd_ = UINT64_MAX;
     std::uint64_t lastItemPosition_ = 0;
 };
 

@@ -56,28 +56,6 @@ bool IsDottedAbbreviation(std::string_view token) {
     return dotted && group > 0;
 }
 
-// The word or number that ends right before `end`: letters, digits and the marks inside abbreviations
-// and numbers ("U.S", "1.000", "c.-à-d", "AT&T"), without marks at its start.
-std::string_view TokenBefore(const Window& w, const char* end) {
-    const char* start = end;
-    for (Char c = DecodeBefore(w.begin, start); start > w.begin; c = DecodeBefore(w.begin, start)) {
-        const bool inner = c.code == '.' || c.code == '-' || c.code == '\'' || c.code == 0x2019 ||
-                           c.code == '&' || c.code == ',';
-        if (!IsWordChar(c.code) && !inner) {
-            break;
-        }
-        start -= c.size;
-    }
-    while (start < end) {
-        const Char c = DecodeAt(start, end);
-        if (IsWordChar(c.code)) {
-            break;
-        }
-        start += c.size;
-    }
-    return {start, static_cast<std::size_t>(end - start)};
-}
-
 bool AfterNumber(const Window& w, std::string_view token) {
     const Char blank = DecodeBefore(w.begin, token.data());
     if (!IsBlank(blank.code)) {
@@ -101,149 +79,257 @@ std::string_view PartBefore(const Window& w, std::string_view token) {
     return part;
 }
 
-} // namespace
+// The kind of mark that may stand before the first word of a sentence, and where it ends.
+enum class Opener : unsigned char { None, Mark, Dash, Inverted };
 
-SentenceRules::Next SentenceRules::ReadNext(const Window& w, const char* p, bool readWord) const {
-    Next next;
-    // Elided articles start Dutch sentences in lower case: "'s Morgens", "'t Is".
-    const Char first = DecodeAt(p, w.end);
-    if (first.code == '\'' || first.code == 0x2019) {
-        const char* q = p + first.size;
-        while (q < w.end && q - p < 6 && IsWordChar(DecodeAt(q, w.end).code)) {
-            q += DecodeAt(q, w.end).size;
-        }
-        if (q < w.end && IsBlank(DecodeAt(q, w.end).code) &&
-            language_.IsStarter(FoldedKey({p, static_cast<std::size_t>(q - p)}))) {
-            next.kind = Next::Upper;
-            next.starter = true;
-            return next;
-        }
-    }
-    for (int i = 0; i < 4 && p < w.end; ++i) {
-        const Char c = DecodeAt(p, w.end);
-        if (c.code == 0xBF || c.code == 0xA1) { // ¿ ¡
-            next.kind = Next::Opening;
-            return next;
-        }
-        if (IsOpener(c.code)) {
-            p = SkipBlanks(p + c.size, w.end); // French sets quotes apart: « Oui ! »
-            continue;
-        }
-        // A dash before a reply in dialogue: "— Да! — сказал он."
-        if (IsDash(c.code) && IsBlank(DecodeAt(p + c.size, w.end).code)) {
-            p = SkipBlanks(p + c.size, w.end);
-            continue;
-        }
-        break;
-    }
+std::pair<Opener, const char*> OpenerAt(const Window& w, const char* p) {
     const Char c = DecodeAt(p, w.end);
+    if (c.code == kInvertedQuestionMark || c.code == kInvertedExclamationMark) {
+        return {Opener::Inverted, p + c.size};
+    }
+    if (IsOpener(c.code)) {
+        return {Opener::Mark, SkipBlanks(p + c.size, w.end)}; // French sets quotes apart: « Oui ! »
+    }
+    // A dash before a reply in dialogue: "— Да! — сказал он.", and Spanish "—Llegas tarde —dijo—."
+    if (IsDash(c.code)) {
+        const Char after = DecodeAt(p + c.size, w.end);
+        if (IsBlank(after.code)) {
+            return {Opener::Dash, SkipBlanks(p + c.size, w.end)};
+        }
+        // Not before a digit: "–5 °C" is a number.
+        if (c.code != '-' &&
+            ((IsWordChar(after.code) && !IsDigit(after.code)) || after.code == kInvertedQuestionMark ||
+             after.code == kInvertedExclamationMark)) {
+            return {Opener::Dash, p + c.size};
+        }
+    }
+    // Quotes typed as two characters: ``Wir kommen.'' and ,,Kom je?''
+    const Char second = DecodeAt(p + c.size, w.end);
+    if ((c.code == '`' || c.code == ',') && second.code == c.code) {
+        return {Opener::Mark, p + 2};
+    }
+    // A note or emphasis in web text: "*Edit:", "**Update:**".
+    if (c.code == '*' && (second.code == '*' || IsWordChar(second.code))) {
+        return {Opener::Mark, p + 1};
+    }
+    return {Opener::None, p};
+}
+
+// What the first character of a word says about it, except for capitals, which need the word.
+Next::Kind KindOfFirst(Char c) {
     if (c.size == 0) {
-        return next;
+        return Next::Other;
     }
     if (IsDigit(c.code) || IsCurrency(c.code)) {
-        next.kind = Next::Digit;
-        return next;
+        return Next::Digit;
     }
     if (IsCjk(c.code)) {
-        next.kind = Next::Cjk;
-        return next;
+        return Next::Cjk;
     }
-    const Case letterCase = CaseOf(c.code);
-    if (letterCase == Case::Lower) {
-        next.kind = Next::Lower;
-        return next;
+    switch (CaseOf(c.code)) {
+    case Case::Lower:
+        return Next::Lower;
+    case Case::None:
+        return c.code >= 0x80 && !IsEndMark(c.code) && !IsDash(c.code) ? Next::Symbol : Next::Other;
+    case Case::Upper:
+    case Case::Uncased:
+        break;
     }
-    if (letterCase == Case::None) {
-        next.kind = c.code >= 0x80 && !IsEndMark(c.code) && !IsDash(c.code) ? Next::Symbol : Next::Other;
-        return next;
-    }
-    next.kind = Next::Upper;
-    if (!readWord) {
-        return next;
-    }
+    return Next::Upper;
+}
+
+// The word at `p`: letters and digits, and one apostrophe inside ("L'homme", "I'm").
+std::string_view WordAt(const Window& w, const char* p, const char*& apostrophe) {
     const char* end = p;
-    const char* apostrophe = nullptr;
+    apostrophe = nullptr;
     while (end < w.end) {
         const Char d = DecodeAt(end, w.end);
-        if ((d.code == '\'' || d.code == 0x2019) && apostrophe == nullptr) {
+        if ((d.code == '\'' || d.code == kRightSingleQuote) && apostrophe == nullptr) {
             apostrophe = end;
         } else if (!IsWordChar(d.code)) {
             break;
         }
         end += d.size;
     }
-    next.word = {p, static_cast<std::size_t>(end - p)};
-    next.initial = end - p == c.size && end < w.end && *end == '.';
-    next.starter = language_.IsStarter(FoldedKey(next.word));
+    return {p, static_cast<std::size_t>(end - p)};
+}
+
+// Whether `token` is a word of lower-case letters ("school"), or with `capital`, one that starts with a
+// capital ("Version"): no digits, inner marks or capitals inside, as names, paths and code have.
+bool IsPlainWord(std::string_view token, bool capital) {
+    const char* const end = token.data() + token.size();
+    for (const char* p = token.data(); p < end;) {
+        const Char c = DecodeAt(p, end);
+        if (CaseOf(c.code) != (capital && p == token.data() ? Case::Upper : Case::Lower)) {
+            return false;
+        }
+        p += c.size;
+    }
+    return !token.empty();
+}
+
+} // namespace
+
+std::string_view TokenBefore(const Window& w, const char* end) {
+    const char* start = end;
+    for (Char c = DecodeBefore(w.begin, start); start > w.begin; c = DecodeBefore(w.begin, start)) {
+        const bool inner = c.code == '.' || c.code == '-' || c.code == '\'' || c.code == kRightSingleQuote ||
+                           c.code == '&' || c.code == ',';
+        if (!IsWordChar(c.code) && !inner) {
+            break;
+        }
+        start -= c.size;
+    }
+    while (start < end) {
+        const Char c = DecodeAt(start, end);
+        if (IsWordChar(c.code)) {
+            break;
+        }
+        start += c.size;
+    }
+    return {start, static_cast<std::size_t>(end - start)};
+}
+
+Next SentenceRules::ReadNext(const Window& w, const char* p, bool readWord) const {
+    Next next;
+    if (StartsWithElidedArticle(w, p)) {
+        next.kind = Next::Upper;
+        next.starter = true;
+        return next;
+    }
+    for (int i = 0; i < 4; ++i) {
+        const auto [opener, after] = OpenerAt(w, p);
+        if (opener == Opener::None) {
+            break;
+        }
+        if (opener == Opener::Inverted) { // ¿ ¡
+            next.kind = Next::Opening;
+            return next;
+        }
+        next.dash = next.dash || opener == Opener::Dash;
+        p = after;
+    }
+    const Char first = DecodeAt(p, w.end);
+    next.kind = KindOfFirst(first);
+    if (next.kind != Next::Upper || !readWord) {
+        return next;
+    }
+    const char* apostrophe = nullptr;
+    next.word = WordAt(w, p, apostrophe);
+    const char* const end = next.word.data() + next.word.size();
+    next.initial = next.word.size() == static_cast<std::size_t>(first.size) && end < w.end && *end == '.';
+    next.starter = language_.Lists(WordList::Starters, FoldedKey(next.word));
     if (!next.starter && apostrophe != nullptr) {
         // "L'homme", "C'est", "I'm": the part before the apostrophe, with or without it.
         const std::string_view head(p, static_cast<std::size_t>(apostrophe - p));
         const Char mark = DecodeAt(apostrophe, w.end);
-        next.starter = language_.IsStarter(FoldedKey(head)) ||
-                       language_.IsStarter(FoldedKey({p, head.size() + static_cast<std::size_t>(mark.size)}));
+        next.starter = language_.Lists(WordList::Starters, FoldedKey(head)) ||
+                       language_.Lists(WordList::Starters,
+                                       FoldedKey({p, head.size() + static_cast<std::size_t>(mark.size)}));
     }
     return next;
 }
 
-SentenceRules::Kind SentenceRules::KindOfWordBefore(const Window& w, const char* runStart,
-                                                    const Next& next) const {
-    const std::string_view token = TokenBefore(w, runStart);
-    if (token.empty()) {
-        return Kind::Empty;
+bool SentenceRules::StartsWithElidedArticle(const Window& w, const char* p) const {
+    // Elided articles start Dutch sentences in lower case: "'s Morgens", "'t Is".
+    const Char first = DecodeAt(p, w.end);
+    if (first.code != '\'' && first.code != kRightSingleQuote) {
+        return false;
     }
-    if (IsAsciiDigit(token.front()) && IsAsciiDigit(token.back()) &&
-        token.find_first_not_of("0123456789.,") == std::string_view::npos) {
-        return Kind::Number;
+    const char* q = p + first.size;
+    while (q < w.end && q - p < 6 && IsWordChar(DecodeAt(q, w.end).code)) {
+        q += DecodeAt(q, w.end).size;
     }
-    if (DecodeBefore(w.begin, token.data()).code == 0xB0) {
-        return Kind::Word; // a unit: "25 °C."
+    return IsBlank(DecodeAt(q, w.end).code) &&
+           language_.Lists(WordList::Starters, FoldedKey({p, static_cast<std::size_t>(q - p)}));
+}
+
+namespace {
+
+WordKind KindOf(const Abbreviation& a) {
+    return static_cast<WordKind>(static_cast<int>(WordKind::Never) + static_cast<int>(a.kind));
+}
+
+bool IsCapital(std::string_view word) {
+    return CaseOf(DecodeAt(word.data(), word.data() + word.size()).code) == Case::Upper;
+}
+
+bool IsNumberToken(std::string_view token) {
+    return IsAsciiDigit(token.front()) && IsAsciiDigit(token.back()) &&
+           token.find_first_not_of("0123456789.,") == std::string_view::npos;
+}
+
+// "N°. 12", "n°. 5": the number sign written with a degree sign, which no word takes in.
+bool AfterNumeroSign(const Window& w, const char* runStart) {
+    const Char sign = DecodeBefore(w.begin, runStart);
+    if (sign.code != kDegreeSign) {
+        return false;
     }
-    if (token.size() > 3 * kShortWord) {
-        return Kind::Word;
-    }
-    const bool capital = CaseOf(DecodeAt(token.data(), runStart).code) == Case::Upper;
+    const std::string_view letter = TokenBefore(w, runStart - sign.size);
+    return letter == "N" || letter == "n";
+}
+
+} // namespace
+
+std::optional<WordKind> SentenceRules::ListedKind(const Window& w, std::string_view token,
+                                                  const Next& next) const {
     const std::string key = FoldedKey(token);
     // Abbreviations written in parts with blanks between: "z. B.", "и т. д.", "p. ej.", "EE. UU."
-    const std::string_view part = PartBefore(w, token);
-    if (!part.empty()) {
-        const std::string_view earlier = PartBefore(w, part);
-        if (!earlier.empty()) {
+    if (const std::string_view part = PartBefore(w, token); !part.empty()) {
+        if (const std::string_view earlier = PartBefore(w, part); !earlier.empty()) {
             if (const Abbreviation* a = language_.FindAbbreviation(
-                    FoldedKey(earlier) + '.' + FoldedKey(part) + '.' + key,
-                    CaseOf(DecodeAt(earlier.data(), part.data()).code) == Case::Upper)) {
-                return static_cast<Kind>(static_cast<int>(Kind::Never) + static_cast<int>(a->kind));
+                    FoldedKey(earlier) + '.' + FoldedKey(part) + '.' + key, IsCapital(earlier))) {
+                return KindOf(*a);
             }
         }
         if (const Abbreviation* a =
-                language_.FindAbbreviation(FoldedKey(part) + '.' + key,
-                                           CaseOf(DecodeAt(part.data(), token.data()).code) == Case::Upper)) {
-            return static_cast<Kind>(static_cast<int>(Kind::Never) + static_cast<int>(a->kind));
+                language_.FindAbbreviation(FoldedKey(part) + '.' + key, IsCapital(part))) {
+            return KindOf(*a);
         }
     }
+    const bool capital = IsCapital(token);
     // The first part of one, seen from before the rest: "EE." before "UU.".
     if (!next.word.empty() && next.word.size() <= kShortWord && next.word.data() + next.word.size() < w.end &&
         next.word.data()[next.word.size()] == '.' &&
         language_.FindAbbreviation(key + '.' + FoldedKey(next.word), capital) != nullptr) {
-        return Kind::Never;
+        return WordKind::Never;
     }
     if (const Abbreviation* a = language_.FindAbbreviation(key, capital)) {
-        return static_cast<Kind>(static_cast<int>(Kind::Never) + static_cast<int>(a->kind));
+        return KindOf(*a);
     }
     // An elided article before it: "L'ing.", "l'av."
     if (const std::size_t apostrophe = key.rfind('\''); apostrophe != std::string::npos) {
         if (const Abbreviation* a = language_.FindAbbreviation(key.substr(apostrophe + 1), true)) {
-            return static_cast<Kind>(static_cast<int>(Kind::Never) + static_cast<int>(a->kind));
+            return KindOf(*a);
         }
+    }
+    return std::nullopt;
+}
+
+WordKind SentenceRules::KindOfWordBefore(const Window& w, const char* runStart, const Next& next) const {
+    const std::string_view token = TokenBefore(w, runStart);
+    if (token.empty()) {
+        return AfterNumeroSign(w, runStart) ? WordKind::Numeric : WordKind::Empty;
+    }
+    if (IsNumberToken(token)) {
+        return WordKind::Number;
+    }
+    // A unit after a degree sign ("25 °C."), or too long to be anything but a word.
+    if (DecodeBefore(w.begin, token.data()).code == kDegreeSign || token.size() > 3 * kShortWord) {
+        return WordKind::Word;
+    }
+    if (const std::optional<WordKind> listed = ListedKind(w, token, next)) {
+        return *listed;
     }
     const Char first = DecodeAt(token.data(), runStart);
     if (first.size == static_cast<int>(token.size()) &&
         (CaseOf(first.code) == Case::Upper || CaseOf(first.code) == Case::Lower)) {
-        return Kind::Initial;
+        return WordKind::Initial;
     }
     if (IsDottedAbbreviation(token) || LooksAbbreviated(token)) {
-        return Kind::General;
+        return WordKind::Unlisted;
     }
-    return Kind::Word;
+    return WordKind::Word;
 }
 
 bool SentenceRules::PeriodEnds(const Window& w, const char* runStart, const Next& next) const {
@@ -251,51 +337,144 @@ bool SentenceRules::PeriodEnds(const Window& w, const char* runStart, const Next
         return false;
     }
     const bool opens = next.kind == Next::Opening || next.kind == Next::Cjk;
-    switch (KindOfWordBefore(w, runStart, next)) {
-    case Kind::Never:
+    const bool starts = next.kind == Next::Upper && next.starter && !next.initial;
+    const WordKind kind = KindOfWordBefore(w, runStart, next);
+    switch (kind) {
+    case WordKind::Never:
         return false;
-    case Kind::Numeric:
-    case Kind::Final:
+    case WordKind::Numeric:
+    case WordKind::Final:
         return next.kind != Next::Digit;
-    case Kind::General:
-        // A unit after a number ("1,5 кг.", "5 km.") closes its sentence as often as not.
+    case WordKind::Unlisted:
+    case WordKind::Unit:
+        // A unit after a number ("1,5 кг.", "40 min.") closes its sentence as often as not; an unlisted
+        // word counts as one when it looks like one.
         if (const std::string_view token = TokenBefore(w, runStart);
-            next.kind == Next::Upper && LooksAbbreviated(token) && AfterNumber(w, token)) {
+            next.kind == Next::Upper && AfterNumber(w, token) &&
+            (kind == WordKind::Unit || LooksAbbreviated(token))) {
             return true;
         }
-        [[fallthrough]];
-    case Kind::Initial:
-        return opens || (next.kind == Next::Upper && next.starter && !next.initial);
-    case Kind::Number: {
-        // "am 3. Oktober", "im 19. Jahrhundert", "Am 24.12. Feiern": in some languages a short number or
-        // a day and month with a period after a lower-case or function word is an ordinal; after "Nr."
-        // or "Seite" it is a plain number.
-        const std::string_view number = TokenBefore(w, runStart);
-        const std::size_t dot = number.find('.');
-        const bool ordinal = dot == std::string_view::npos
-                                 ? number.size() <= 3
-                                 : dot <= 2 && number.size() - dot - 1 <= 2 &&
-                                       number.find_first_of(".,", dot + 1) == std::string_view::npos;
-        if (!language_.OrdinalNumbers() || !ordinal || number.find(',') != std::string_view::npos ||
-            next.kind != Next::Upper || next.starter) {
-            return true;
-        }
-        if (language_.IsOrdinalNoun(FoldedKey(next.word))) {
-            return false; // "5. Mai", "19. Jahrhundert"
-        }
-        const char* gap = number.data();
-        const Char blank = DecodeBefore(w.begin, gap);
-        const std::string_view word =
-            IsBlank(blank.code) ? TokenBefore(w, gap - blank.size) : std::string_view{};
-        return word.empty() || word.back() == '.' ||
-               (CaseOf(DecodeAt(word.data(), gap).code) != Case::Lower &&
-                !language_.IsStarter(FoldedKey(word)));
-    }
-    case Kind::Empty:
-    case Kind::Word:
+        return opens || starts;
+    case WordKind::General:
+        return opens || starts;
+    case WordKind::Initial:
+        return opens || (starts && !NameParticleFollows(w, next));
+    case WordKind::Number:
+        return NumberEnds(w, TokenBefore(w, runStart), next);
+    case WordKind::Empty:
+    case WordKind::Word:
         break;
     }
     return true;
+}
+
+bool SentenceRules::NumberEnds(const Window& w, std::string_view number, const Next& next) const {
+    if (next.kind != Next::Upper) {
+        return true;
+    }
+    // "Done. 2. The next part": a short number where a sentence starts is that sentence's item number.
+    if (number.size() <= 2 && number.find_first_of(".,") == std::string_view::npos &&
+        FollowsEnd(w, number.data())) {
+        return false;
+    }
+    // "am 3. Oktober", "im 19. Jahrhundert", "Am 24.12. Feiern": in some languages a short number or a
+    // day and month with a period after a lower-case or function word is an ordinal; after "Nr." or
+    // "Seite" it is a plain number.
+    const std::size_t dot = number.find('.');
+    const bool ordinal = dot == std::string_view::npos
+                             ? number.size() <= 3
+                             : dot <= 2 && number.size() - dot - 1 <= 2 &&
+                                   number.find_first_of(".,", dot + 1) == std::string_view::npos;
+    if (!language_.OrdinalNumbers() || !ordinal || number.find(',') != std::string_view::npos ||
+        next.starter) {
+        return true;
+    }
+    if (language_.Lists(WordList::OrdinalNouns, FoldedKey(next.word))) {
+        return false; // "5. Mai", "19. Jahrhundert"
+    }
+    const char* gap = number.data();
+    const Char blank = DecodeBefore(w.begin, gap);
+    const std::string_view word = IsBlank(blank.code) ? TokenBefore(w, gap - blank.size) : std::string_view{};
+    return word.empty() || word.back() == '.' ||
+           (CaseOf(DecodeAt(word.data(), gap).code) != Case::Lower &&
+            !language_.Lists(WordList::Starters, FoldedKey(word)));
+}
+
+bool SentenceRules::FollowsEnd(const Window& w, const char* p) const {
+    // After a period only: after "?" a number is as often the answer ("How many? 12. Maybe 13.").
+    const char* gap = SpaceStartBefore(w, p);
+    return gap < p && DecodeBefore(w.begin, gap).code == '.' &&
+           w.position + static_cast<std::uint64_t>(gap - w.begin) == lastEnd_;
+}
+
+bool SentenceRules::NameParticleFollows(const Window& w, const Next& next) const {
+    if (!language_.Lists(WordList::NameParticles, FoldedKey(next.word))) {
+        return false;
+    }
+    const char* p = next.word.data() + next.word.size();
+    if (p >= w.end || !IsBlank(DecodeAt(p, w.end).code)) {
+        return false;
+    }
+    return CaseOf(DecodeAt(SkipBlanks(p, w.end), w.end).code) == Case::Upper;
+}
+
+bool SentenceRules::MissingSpaceEnds(const Window& w, const char* runStart, const char* after) const {
+    // Cheapest first: most marks followed by a letter are inside numbers, names and addresses, with a
+    // lower-case letter or a digit after them.
+    if (CaseOf(DecodeAt(after, w.end).code) != Case::Upper) {
+        return false;
+    }
+    const std::string_view left = TokenBefore(w, runStart);
+    if (!IsPlainWord(left, false) && !(language_.CapitalizedNouns() && IsPlainWord(left, true))) {
+        return false;
+    }
+    // The word must stand apart: not the end of a path, an address or a name ("a/b.The", "x_y.The").
+    const char* before = left.data();
+    const Char c = DecodeBefore(w.begin, before);
+    if (before == w.begin ? !w.beginIsTextStart : !(IsSpace(c.code) || IsOpener(c.code))) {
+        return false;
+    }
+    const Next next = ReadNext(w, after);
+    const char* wordEnd = next.word.data() + next.word.size();
+    return next.kind == Next::Upper && next.starter && wordEnd < w.end &&
+           IsBlank(DecodeAt(wordEnd, w.end).code);
+}
+
+bool SentenceRules::SpeakerFollows(const Window& w, const Next& next) const {
+    if (next.kind != Next::Upper || next.word.empty()) {
+        return false;
+    }
+    // One or two names, or "I", then a verb of saying: "Jenny asked", "Mrs. Weasley whispered",
+    // "O'Brien said", "I asked".
+    const char* p = next.word.data();
+    for (int words = 0; words < 3; ++words) {
+        const char* apostrophe = nullptr;
+        const std::string_view word = WordAt(w, p, apostrophe);
+        if (word.empty()) {
+            return false;
+        }
+        if (CaseOf(DecodeAt(p, w.end).code) != Case::Upper) {
+            return words > 0 && language_.Lists(WordList::SpeechVerbs, FoldedKey(word));
+        }
+        if (word != "I" && language_.Lists(WordList::Starters, FoldedKey(word))) {
+            return false;
+        }
+        // A title's period goes with the name; any other mark leaves no word to read next ("Jenny, asked").
+        const char* end = word.data() + word.size();
+        const Abbreviation* title = language_.FindAbbreviation(FoldedKey(word), true);
+        end += DecodeAt(end, w.end).code == '.' && title != nullptr && title->kind == AbbreviationKind::Never
+                   ? 1
+                   : 0;
+        p = SkipBlanks(end, w.end);
+    }
+    return false;
+}
+
+bool SentenceRules::IsMarkedName(const Window& w, const char* runStart, const char* runEnd) const {
+    const std::string_view name = TokenBefore(w, runStart);
+    return !name.empty() && runEnd - runStart == 1 &&
+           language_.Lists(WordList::MarkedNames,
+                           FoldedKey({name.data(), static_cast<std::size_t>(runEnd - name.data())}));
 }
 
 } // namespace brantlewick::sentences

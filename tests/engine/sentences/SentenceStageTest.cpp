@@ -140,7 +140,8 @@ TEST(SentenceStageTest, KeepsEveryCharacterButBlanksInAnyChunking) {
         "Mr.|Dr|e.g.|U.S.|z. B.|т. д.|3.14|1.|2.|a)|(b)|1. |a) |• |- |...|…|?!|!|?|.|. |? "
         "|。|！|？|．|「|」|“|”|"
         "\"|'|«|» |(|)|[1]| |  |\t|\xC2\xA0|\xE3\x80\x80|\n|\r\n|\r|\n\n|The|Hi|he|Der|Он|は|と|日|"
-        "example.com|:|,|etc.|A.|x|\xFF|\xE3\x80|\xC2");
+        "example.com|:|,|etc.|A.|x|\xFF|\xE3\x80|\xC2|``|''|,,|*|„|“|《|》|— |—|– |and|und|said|Jenny|"
+        "Yahoo!|pop.|par.|Di|(1)|N°|. . .");
     for (std::string piece; std::getline(list, piece, '|');) {
         pieces.push_back(piece);
     }
