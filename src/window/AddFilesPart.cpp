@@ -116,7 +116,7 @@ ScanHooks AddFilesPart::FolderScanHooks() {
 }
 
 void AddFilesPart::AddFiles() {
-    ErrorTrap trap = shell_.Trap(location::kPushButton1Click);
+    ErrorTrap trap = shell_.Trap(location::kAddFiles);
     QStringList paths;
     bool tooManyFiles = false;
     // The start folder is a convenience: a store that cannot be read or written costs it, nothing more.
@@ -148,7 +148,7 @@ void AddFilesPart::AddFiles() {
 }
 
 void AddFilesPart::AddFolder() {
-    ErrorTrap trap = shell_.Trap(location::kPushButton3Click);
+    ErrorTrap trap = shell_.Trap(location::kAddFolder);
     SettingsStore& settings = shell_.Settings();
     QString extension;
     trap.Line(100,
@@ -186,7 +186,7 @@ void AddFilesPart::AddFolder() {
 }
 
 void AddFilesPart::LoadSamples() {
-    ErrorTrap trap = shell_.Trap(location::kPushButton5Click);
+    ErrorTrap trap = shell_.Trap(location::kLoadSamples);
     const QString samples = shell_.ProgramFolder() + QStringLiteral("/Samples/");
     const std::vector<std::string> names =
         trap.Line(100, [&] { return ListFilesInFolder(ToEngine(samples), "*.*"); })

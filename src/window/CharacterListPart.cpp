@@ -69,7 +69,7 @@ bool CharacterListPart::eventFilter(QObject* /*watched*/, QEvent* event) {
 
 void CharacterListPart::AddCharacters() {
     // Adding is allowed during a run: the entry takes effect from the next file the run converts.
-    ErrorTrap trap = shell_.Trap(location::kPushButton9Click);
+    ErrorTrap trap = shell_.Trap(location::kAddCharacters);
     const QString entry = trap.Line(100, [&] { return shell_.AskText(kAddPrompt); }).value_or(QString());
     if (!entry.isEmpty()) {
         trap.Line(102, [&] {
@@ -82,7 +82,7 @@ void CharacterListPart::AddCharacters() {
 }
 
 void CharacterListPart::DeleteSelected() {
-    ErrorTrap trap = shell_.Trap(location::kPushButton10Click);
+    ErrorTrap trap = shell_.Trap(location::kDeleteSelectedCharacter);
     const bool busy = trap.Line(100, [&] { return shell_.Busy(); }).value_or(false);
     if (busy) {
         return;
@@ -101,7 +101,7 @@ void CharacterListPart::ResetToDefault() {
 }
 
 void CharacterListPart::Help() {
-    ErrorTrap trap = shell_.Trap(location::kPushButton12Click);
+    ErrorTrap trap = shell_.Trap(location::kCharacterListHelp);
     trap.Line(100, [&] { shell_.ShowMessage(kHelpText); });
 }
 

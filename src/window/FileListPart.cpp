@@ -90,7 +90,7 @@ bool FileListPart::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FileListPart::ClearList() {
-    ErrorTrap trap = shell_.Trap(location::kPushButton4Click);
+    ErrorTrap trap = shell_.Trap(location::kClearList);
     const bool busy = trap.Line(100, [&] { return shell_.Busy(); }).value_or(false);
     if (!busy) {
         trap.Line(102, [&] { list_.clear(); });

@@ -9,6 +9,8 @@
 namespace brantlewick {
 
 class ListView : public QTreeWidget {
+    Q_OBJECT
+
 public:
     static constexpr int kShownCharacters = 4096;
 

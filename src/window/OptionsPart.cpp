@@ -291,7 +291,7 @@ void OptionsPart::CheckNumeric() {
 }
 
 void OptionsPart::PickOutputFolder() {
-    ErrorTrap trap = shell_.Trap(location::kPushButton7Click);
+    ErrorTrap trap = shell_.Trap(location::kPickOutputFolder);
     // When the store cannot be read, the picker opens where it did last time in this session.
     trap.Line(100, [&] {
         lastPicked_ = shell_.Settings().GetSetting(setting::kLastFolderDot, setting_default::kLastFolderDot);

@@ -24,6 +24,8 @@ class ErrorTrap;
 class WindowShell;
 
 class OptionsPart final : public QObject {
+    Q_OBJECT
+
 public:
     OptionsPart(QWidget& window, WindowShell& shell);
 

@@ -90,8 +90,8 @@ void PreviewPart::Show(bool toFront) {
     if (!options_.SavesBesideInputs()) {
         folder = ToEngine(options_.OutputFolderText());
     }
-    const PreviewPage page =
-        MakePreviewPage(files_.List().Texts(), entry_.row(), ConversionNow(characters_, options_), folder);
+    const PreviewPage page = MakePreviewPage(files_.List().Texts(), entry_.row(),
+                                             ConversionAsTheControlsStand(characters_, options_), folder);
     shell_.Desktop().ShowPreview(&window_, page, toFront);
 }
 

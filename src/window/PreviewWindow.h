@@ -13,6 +13,8 @@ namespace brantlewick {
 struct PreviewPage;
 
 class PreviewWindow final : public QWidget {
+    Q_OBJECT
+
 public:
     explicit PreviewWindow(QWidget* owner);
 

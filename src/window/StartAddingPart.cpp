@@ -39,6 +39,8 @@ const QString kBarAtRest = QStringLiteral("Progress Bar");
 // run must not go on with a window that is being taken down, or touch one that is gone. A file added to
 // the list is an input too, and no result may replace it.
 class RunWatch final : public QObject {
+    Q_OBJECT
+
 public:
     RunWatch(QWidget& window, const ListView& fileList) : window_(&window) {
         window.installEventFilter(this);
@@ -90,13 +92,13 @@ public:
     BarPainting& operator=(const BarPainting&) = delete;
 
     // Lets the coming yield paint the bar when that is due.
-    void Before(const std::string& input) {
+    void PaintAtNextYieldIfDue(const std::string& input) {
         if (!lastPainted_.isValid() || lastPainted_.elapsed() >= kFrameMilliseconds || IsLarge(input)) {
             bar_->setUpdatesEnabled(true);
             lastPainted_.start();
         }
     }
-    void After() {
+    void HoldPaintsUntilDue() {
         if (bar_) {
             bar_->setUpdatesEnabled(false);
         }
@@ -173,7 +175,7 @@ public:
                                             " is not converted.");
             }
         }
-        return FileSettings{folder, ConversionNow(characters_, options_)};
+        return FileSettings{folder, ConversionAsTheControlsStand(characters_, options_)};
     }
     void Progress(const FileProgress& progress) override {
         if (progress.stage != FileProgress::Stage::Started) {
@@ -187,18 +189,18 @@ public:
         });
         trap_.Line(118,
                    [&] { bar_.SetText(QStringLiteral("Processing: ") + FromEngine(FileNameOf(input))); });
-        painting_->Before(input);
+        painting_->PaintAtNextYieldIfDue(input);
     }
     void Failure(BatchStep step, std::string_view /*input*/, const std::exception& error) override {
         if (step == BatchStep::Convert) {
-            shell_.Trap(location::kInsertEnterInFile).ReportAt(100, error.what());
+            shell_.Trap(location::kConvertOneFile).ReportAt(100, error.what());
         } else {
             trap_.ReportAt(LineOf(step), error.what());
         }
     }
     void Yield() override {
         shell_.Desktop().ProcessEvents();
-        painting_->After();
+        painting_->HoldPaintsUntilDue();
     }
     bool MustStop() override { return watch_.WindowGone(); }
     bool ListChanged() override { return watch_.TakeListChange(); }
@@ -218,7 +220,7 @@ public:
         bar_.setUpdatesEnabled(true);
         const OnExit asBefore([this, shown] {
             bar_.setValue(shown);
-            painting_->After();
+            painting_->HoldPaintsUntilDue();
         });
         RunWhilePainting(convert, [&] {
             const double share =
@@ -262,7 +264,8 @@ private:
 
 } // namespace
 
-ConversionOptions ConversionNow(const CharacterListPart& characters, const OptionsPart& options) {
+ConversionOptions ConversionAsTheControlsStand(const CharacterListPart& characters,
+                                               const OptionsPart& options) {
     ConversionOptions conversion;
     conversion.entries = ToEngine(characters.Entries());
     options.ChooseSentenceOptions(conversion);
@@ -304,7 +307,7 @@ void StartAddingPart::StartAdding() {
         }
     });
 
-    ErrorTrap trap = shell_.Trap(location::kPushButton2Click);
+    ErrorTrap trap = shell_.Trap(location::kStartAdding);
     WindowRun run(shell_, trap, files_, characters_, options_, bar_);
     // The three refusals, in this order, come before anything is written or deleted.
     const auto refused = [&](int line, const QString& message, const auto& condition) {
@@ -349,3 +352,5 @@ void StartAddingPart::StartAdding() {
 }
 
 } // namespace brantlewick
+
+#include "StartAddingPart.moc"

@@ -18,9 +18,12 @@ class WindowShell;
 
 // The conversion as the controls stand now, as "Start Adding" would apply it; an Enter count it would
 // refuse gives no breaks, as in the run.
-ConversionOptions ConversionNow(const CharacterListPart& characters, const OptionsPart& options);
+ConversionOptions ConversionAsTheControlsStand(const CharacterListPart& characters,
+                                               const OptionsPart& options);
 
 class StartAddingPart final : public QObject {
+    Q_OBJECT
+
 public:
     StartAddingPart(QWidget& window, WindowShell& shell, FileListPart& files, CharacterListPart& characters,
                     OptionsPart& options);
