@@ -16,8 +16,8 @@
 namespace brantlewick {
 namespace {
 
-const QString kAddPrompt = QStringLiteral("Enter Character to add:");
-const QString kHelpText = QStringLiteral("These characters will be the ones that new lines are added after.");
+constexpr QLatin1StringView kAddPrompt("Enter Character to add:");
+constexpr QLatin1StringView kHelpText("These characters will be the ones that new lines are added after.");
 
 } // namespace
 

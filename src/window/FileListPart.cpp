@@ -18,8 +18,8 @@
 namespace brantlewick {
 namespace {
 
-const QString kTooltip = QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | "
-                                        "line to right and out of window to reveal full names.");
+constexpr QLatin1StringView kTooltip("Drag and drop files here. Double-click item to remove it. Move | "
+                                     "line to right and out of window to reveal full names.");
 
 // Screen rows that decide which neighbour of an exchanged entry is scrolled into view.
 constexpr int kScrollUpAboveRow = 305;

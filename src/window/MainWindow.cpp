@@ -134,10 +134,10 @@ void MainWindow::Load() {
     });
     trap.Line(108, [&] { OpenWebsiteOnceInAHundred(); });
     trap.Line(110, [&] { parts_->files.ShowColumn(); });
-    // A damaged settings file would fail every read below and every write after them: it is set aside
-    // and replaced by what could be read of it, and that is said once, here.
-    WithoutTrap([&] {
-        if (const std::optional<QString> recovered = shell.Settings().RecoverDamagedFile()) {
+    // The settings file is read here, once. One that cannot be used at all is reported once, with its
+    // reason, and every setting below takes its default; a damaged one set aside is said so.
+    trap.Line(112, [&] {
+        if (const std::optional<QString> recovered = shell.Settings().Open()) {
             shell.ShowMessage(*recovered);
         }
     });
@@ -158,7 +158,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing is never refused, not even during a run; the run stops where it is.
     WindowShell& shell = parts_->shell;
     ErrorTrap trap = shell.Trap(location::kClosing);
-    trap.Line(100, [&] { parts_->characters.Save(); });
+    // A store that refused a write before was told then; the list is not saved either, without a word.
+    trap.Line(100, [&] {
+        shell.SaveSettings([&] { parts_->characters.Save(); }, [](const std::exception&) { throw; });
+    });
     trap.Line(102, [&] {
         shell.Desktop().ProcessEvents();
         shell.Desktop().ProcessEvents();

@@ -255,17 +255,11 @@ void OptionsPart::SaveOptions() {
 }
 
 void OptionsPart::StoreChoice(const std::function<void()>& write) {
-    try {
-        write();
-    } catch (const std::exception& error) {
-        if (!unsavedChoicesTold_) {
-            unsavedChoicesTold_ = true;
-            shell_.ShowMessage(
-                QStringLiteral("Your settings cannot be saved for the next start.\r\r") +
-                QString::fromUtf8(error.what()) +
-                QStringLiteral("\r\rThe program goes on working with the choices you make now."));
-        }
-    }
+    shell_.SaveSettings(write, [this](const std::exception& error) {
+        shell_.ShowMessage(QStringLiteral("Your settings cannot be saved for the next start.\r\r") +
+                           QString::fromUtf8(error.what()) +
+                           QStringLiteral("\r\rThe program goes on working with the choices you make now."));
+    });
 }
 
 void OptionsPart::CheckNumeric() {

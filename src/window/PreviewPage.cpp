@@ -18,7 +18,7 @@ namespace brantlewick {
 namespace {
 
 // What "Start Adding" says when the output folder is not there; the run would not start.
-const QString kNoFolder = QStringLiteral("Folder does not exist. Please select another folder.");
+constexpr QLatin1StringView kNoFolder("Folder does not exist. Please select another folder.");
 
 bool IsUtf8(std::string_view bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8);

@@ -33,7 +33,7 @@
 namespace brantlewick {
 namespace {
 
-const QString kBarAtRest = QStringLiteral("Progress Bar");
+constexpr QLatin1StringView kBarAtRest("Progress Bar");
 
 // What happened to the window while the run let events through. A close request ends the program; the
 // run must not go on with a window that is being taken down, or touch one that is gone. A file added to
