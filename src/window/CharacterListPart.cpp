@@ -74,8 +74,8 @@ void CharacterListPart::AddCharacters() {
     if (!entry.isEmpty()) {
         trap.Line(102, [&] {
             list_.Append(entry);
-            // The new entry in sight, however long the list has grown.
-            list_.Select(list_.Count());
+            // The new entry in sight, however long the list has grown; the selection stays where the user
+            // put it, so that "Delete Selected" next removes what they chose.
             list_.EnsureVisible(list_.Count());
         });
     }

@@ -30,6 +30,7 @@ constexpr int kScrollDownFromRow = 365;
 FileListPart::FileListPart(QWidget& window, WindowShell& shell)
     : shell_(shell), list_(*MakeControl<ListView>(window, "ListView1", {120, 120, 7800, 4890})) {
     list_.setToolTip(kTooltip);
+    list_.ShowLongTextsWhole();
     list_.viewport()->setAcceptDrops(true);
     list_.UsePointerReorder();
     QPushButton* clear =
@@ -115,9 +116,9 @@ void FileListPart::ContextMenu(const QPoint& position) {
     }
     const QString entry = list_.Text(selected);
     const int chosen = shell_.Desktop().PopupMenu(&list_, list_.viewport()->mapToGlobal(position),
-                                                  {QStringLiteral("Preview Result..."),
-                                                   QStringLiteral("Open Containing Folder"),
-                                                   QStringLiteral("Remove From List")});
+                                                  {QStringLiteral("&Preview Result...\tCtrl+P"),
+                                                   QStringLiteral("Open &Containing Folder"),
+                                                   QStringLiteral("&Remove From List")});
     if (chosen == 0 && preview_) {
         preview_();
     } else if (chosen == 1) {

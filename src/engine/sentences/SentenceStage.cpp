@@ -193,8 +193,11 @@ void SentenceStage::Scan(std::size_t limit, bool atEnd) {
 }
 
 void SentenceStage::WriteBreaks(OutputSink& out) {
-    out.Append(breaks_);
     const auto pairs = static_cast<std::uint64_t>(std::max(options_.enterCount, 0));
+    if (out.Marking() && pairs > 0) {
+        out.Mark(Edit::Kind::Breaks, out.Written(), pairs);
+    }
+    out.Append(breaks_);
     counts_.breaksInserted += pairs;
     counts_.terminatorsOut += pairs;
 }
@@ -247,6 +250,9 @@ void SentenceStage::Emit(std::size_t upTo, bool atEnd, OutputSink& out) {
             if (sentences::IsBlank(c.code) && !keepBlanks_) {
                 emitted_ += static_cast<std::size_t>(c.size);
                 ++counts_.spacesDropped;
+                if (out.Marking()) {
+                    out.Mark(Edit::Kind::Blanks, out.Written(), 1);
+                }
                 continue;
             }
             if (sentences::IsSpace(c.code)) {
