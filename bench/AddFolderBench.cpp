@@ -5,8 +5,8 @@
 // Runs on the offscreen platform unless another one is chosen.
 #include "DesktopServices.h"
 #include "FolderScan.h"
-#include "Form1.h"
 #include "ListView.h"
+#include "MainWindow.h"
 #include "SettingsStore.h"
 
 #include <QApplication>
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     QTemporaryDir configFolder;
     brantlewick::SettingsStore settings(configFolder.filePath(QStringLiteral("Kestrova.ini")));
     BenchDesktop desktop(folder);
-    brantlewick::Form1 form(settings, desktop, QCoreApplication::applicationDirPath());
+    brantlewick::MainWindow form(settings, desktop, QCoreApplication::applicationDirPath());
     form.Load();
     form.show();
     brantlewick::ListView& list = *form.findChild<brantlewick::ListView*>(QStringLiteral("ListView1"));

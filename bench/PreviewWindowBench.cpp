@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// How long the window's preview of a very large file takes to open: the page (the start of the file
-// converted, its edits turned into markers, the result's name) and the preview window filled with it, in
-// the real window classes on an offscreen display.
+// How long the window's preview takes to open and to follow a change of the options: the page (the
+// start of the file converted, its changes turned into markers, the result's name) and the preview window
+// filled with it, in the real window classes on an offscreen display. A preview converts at most 256 KiB,
+// so these are the worst cases whatever the size of the file.
 //
-//   preview_window_bench [FILE] [GiB]
+//   preview_window_bench [FILE]
 //
-// Without FILE, a file of GiB gibibytes of prose (default 1) is written into $TMPDIR (or /tmp) and
-// removed afterwards.
+// Without FILE, three texts are written into $TMPDIR (or /tmp) and removed afterwards: 2 MiB of prose
+// (tens of thousands of markers), a file whose first 256 KiB are one word (minified data, base64), and
+// one word of 200 000 letters followed by two short sentences.
 #include "PreviewPage.h"
 #include "PreviewWindow.h"
 
@@ -15,27 +17,63 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
-double SecondsOf(const auto& action) {
-    const auto start = std::chrono::steady_clock::now();
-    action();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+// Wall time, and the processor time of this thread, which other work on a busy machine disturbs less.
+struct Times {
+    double wall = 0;
+    double processor = 0;
+};
+
+double ThreadMilliseconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
-void WriteProse(const std::string& path, std::uint64_t size) {
+Times TimesOf(const auto& action) {
+    const auto start = std::chrono::steady_clock::now();
+    const double processor = ThreadMilliseconds();
+    action();
+    return {std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count(),
+            ThreadMilliseconds() - processor};
+}
+
+std::string Prose() {
     const std::string sentence = "The quick brown fox jumps over the lazy dog. Is it lazy? Not at all! ";
-    std::string block;
-    while (block.size() < (1 << 20)) {
-        block += sentence;
-        block += block.size() % 7 == 0 ? "\n" : "";
+    std::string text;
+    while (text.size() < (2u << 20)) {
+        text += sentence;
+        text += text.size() % 7 == 0 ? "\n" : "";
     }
-    std::ofstream out(path, std::ios::binary);
-    for (std::uint64_t written = 0; written < size; written += block.size()) {
-        out.write(block.data(), static_cast<std::streamsize>(block.size()));
+    return text;
+}
+
+void Measure(const std::string& name, const std::string& path) {
+    using namespace brantlewick;
+    const QStringList entries{QString::fromStdString(path)};
+    PreviewWindow window(nullptr);
+    for (const bool sentences : {false, true, false, true}) {
+        ConversionOptions options;
+        options.sentences = sentences;
+        PreviewPage page;
+        const Times made = TimesOf([&] { page = MakePreviewPage(entries, 0, options, std::nullopt); });
+        const Times shown = TimesOf([&] {
+            window.SetPage(page);
+            window.show();
+            QApplication::processEvents();
+        });
+        std::printf("%-28s %-9s page %5.1f ms (%6lld markers), window %6.1f ms; total %6.1f ms, processor "
+                    "%6.1f ms\n",
+                    name.c_str(), sentences ? "sentences" : "classic", made.wall,
+                    static_cast<long long>(page.marks.size()), shown.wall, made.wall + shown.wall,
+                    made.processor + shown.processor);
     }
 }
 
@@ -44,32 +82,21 @@ void WriteProse(const std::string& path, std::uint64_t size) {
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
-    std::string path = argc > 1 ? argv[1] : "";
-    const bool made = path.empty();
-    if (made) {
-        const char* folder = std::getenv("TMPDIR");
-        path = std::string(folder != nullptr ? folder : "/tmp") + "/brantlewick-preview-window-bench.txt";
-        const double gib = argc > 2 ? std::atof(argv[2]) : 1.0;
-        std::printf("writing %.2f GiB of prose to %s\n", gib, path.c_str());
-        WriteProse(path, static_cast<std::uint64_t>(gib * (1ull << 30)));
+    if (argc > 1) {
+        Measure(argv[1], argv[1]);
+        return 0;
     }
-    using namespace brantlewick;
-    const QStringList entries{QString::fromStdString(path)};
-    for (int run = 1; run <= 3; ++run) {
-        PreviewPage page;
-        const double made_page = SecondsOf([&] { page = MakePreviewPage(entries, 0, {}, std::nullopt); });
-        PreviewWindow window(nullptr);
-        const double shown = SecondsOf([&] {
-            window.SetPage(page);
-            window.show();
-            QApplication::processEvents();
-        });
-        std::printf(
-            "run %d: page %.1f ms (%lld markers, %s), window filled and shown %.1f ms, total %.1f ms\n", run,
-            made_page * 1e3, static_cast<long long>(page.marks.size()), qPrintable(PreviewSummary(page)),
-            shown * 1e3, (made_page + shown) * 1e3);
-    }
-    if (made) {
+    const char* folder = std::getenv("TMPDIR");
+    const std::string base = std::string(folder != nullptr ? folder : "/tmp") + "/brantlewick-preview-bench-";
+    const std::vector<std::pair<std::string, std::string>> texts = {
+        {"prose, 2 MiB", Prose()},
+        {"one word of 256 KiB and more", std::string(300 * 1024, 'a')},
+        {"a word of 200 000 letters", std::string(200000, 'a') + ". Next. Last."},
+    };
+    for (const auto& [name, text] : texts) {
+        const std::string path = base + std::to_string(&name - &texts.front().first) + ".txt";
+        std::ofstream(path, std::ios::binary) << text;
+        Measure(name, path);
         std::remove(path.c_str());
     }
     return 0;

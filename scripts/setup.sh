@@ -7,7 +7,7 @@ packages=(
     g++ cmake ninja-build pkg-config file
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev libcmark-gfm-dev libcmark-gfm-extensions-dev
-    clang libclang-rt-14-dev clang-format clang-tidy
+    clang libclang-rt-14-dev clang-format clang-tidy clazy
     xvfb xauth xdotool x11-utils imagemagick fonts-liberation
     locales time perl sed
     desktop-file-utils appstream dpkg-dev librsvg2-bin debootstrap lintian

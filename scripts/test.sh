@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Sets up and runs the whole test suite: a Release build, a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer, the converter alone without Qt, a bounded replay of the fuzz targets, and the
-# Debian package check.
+# Sets up and runs the whole test suite: formatting, a Release build, clazy over the Qt code, a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer, the converter alone without Qt, a bounded replay of the
+# fuzz targets, and the Debian package check.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -16,6 +16,11 @@ echo "== Formatting (clang-format, every C++ file)"
 echo "== Release build and tests"
 "$root/scripts/build.sh" "$root/build-test" -DBUILD_TESTING=ON
 ctest --test-dir "$root/build-test" --output-on-failure -j "$jobs"
+
+echo "== clazy (the Qt code; a finding fails): the level 1 checks, and connections that name their context"
+(cd "$root" && git ls-files -z -- 'src/window/*.cpp' 'src/settings/*.cpp' 'src/app/*.cpp' |
+    xargs -0 -n 1 clazy-standalone -p "$root/build-test" --checks=level1,connect-3arg-lambda \
+        --extra-arg=-Wno-unknown-warning-option --extra-arg=-Werror)
 
 echo "== Sanitizer build and tests"
 "$root/scripts/build.sh" "$root/build-asan" -DBUILD_TESTING=ON -DBRANTLEWICK_SANITIZE=ON \

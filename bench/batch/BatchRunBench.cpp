@@ -4,8 +4,8 @@
 //
 //     bench_batch_run [--files N] [--bytes B] [--rounds R] [--hidden]
 #include "DesktopServices.h"
-#include "Form1.h"
 #include "ListView.h"
+#include "MainWindow.h"
 #include "SettingsStore.h"
 
 #include <QApplication>
@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
 
     brantlewick::SettingsStore settings(QString::fromStdString((root / "Kestrova.ini").string()));
     AnsweringDesktop desktop(QString::fromStdString(root.string()));
-    brantlewick::Form1 form(settings, desktop, QString::fromStdString(root.string()));
+    brantlewick::MainWindow form(settings, desktop, QString::fromStdString(root.string()));
     form.Load();
     if (!hidden) {
         form.show();

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // brantlewick: the window program. It loads the main window and runs until that window closes.
-#include "Form1.h"
+#include "MainWindow.h"
 #include "QtDesktopServices.h"
 #include "SettingsStore.h"
 #include "TemporaryFiles.h"
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
 
     brantlewick::SettingsStore settings;
     brantlewick::QtDesktopServices desktop;
-    brantlewick::Form1 form(settings, desktop, QCoreApplication::applicationDirPath());
+    brantlewick::MainWindow form(settings, desktop, QCoreApplication::applicationDirPath());
     form.Load();
     form.show();
     return QApplication::exec();

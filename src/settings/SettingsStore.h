@@ -5,8 +5,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <memory>
 #include <optional>
-
 #include <stdexcept>
 
 namespace brantlewick {
@@ -51,30 +51,41 @@ inline const QString kSentenceMode = QStringLiteral("0");
 inline const QString kLineBreaks = QStringLiteral("join");
 } // namespace setting_default
 
+namespace ini {
+class IniText;
+}
+
 class SettingsStore {
 public:
     // The user's store: $XDG_CONFIG_HOME/Kestrova.ini (organisation "Kestrova", no application name).
     SettingsStore();
     // A store in the given INI file; tests point it into a temporary folder.
     explicit SettingsStore(QString filePath);
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
 
     static QString DefaultFilePath();
     const QString& FilePath() const { return filePath_; }
 
-    // The stored text, or `defaultValue` when the key was never written. An empty stored text is a
-    // value: it comes back empty. Throws SettingsError when the file exists but cannot be read.
-    QString GetSetting(const QString& key, const QString& defaultValue) const;
-    // Replaces the key's value and writes the file at once. Throws SettingsError when the file cannot be
-    // written, and refuses (with SettingsError) to rewrite a file it could not read, so that a damaged
-    // file is never replaced by one holding only what could be understood of it.
-    void SaveSetting(const QString& key, const QString& value);
+    // Reads the file, once: reads are answered from what was read, and the file is read again only when
+    // something else has changed it since. A damaged file (lines the store could not write back unchanged)
+    // is set aside first: a copy is kept beside it as "<file>.damaged-YYYYMMDD-HHMMSS" (with "-2", "-3",
+    // ... when that name is taken) and the file keeps every line that could be read; the message returned
+    // says so, naming the copy. Throws SettingsError, with the reason, when the file cannot be used at all
+    // (a folder, not a regular file, unreadable, or damaged and impossible to set aside): from then on every
+    // key reads as its default and nothing is saved, without another word.
+    std::optional<QString> Open(const QDateTime& now = QDateTime::currentDateTime());
 
-    // A file the store would refuse as damaged (lines it could not write back unchanged) is set aside:
-    // a copy is kept beside it as "<file>.damaged-YYYYMMDD-HHMMSS" (with "-2", "-3", ... when that name is
-    // taken) and the file is rewritten with every line that could be read. Returns the message that says
-    // so, naming the copy; nothing when the file is sound, missing or unreadable, or when no copy could be
-    // kept (then it is left as it is).
-    std::optional<QString> RecoverDamagedFile(const QDateTime& now = QDateTime::currentDateTime());
+    // The stored text, or `defaultValue` when the key was never written. An empty stored text is a
+    // value: it comes back empty. Throws SettingsError when the file exists but cannot be used, unless
+    // Open() has said so.
+    QString GetSetting(const QString& key, const QString& defaultValue) const;
+    // Replaces the key's value and writes the file at once, in one piece; every other byte of it stays as
+    // it was. Throws SettingsError when the file cannot be written, and refuses (with SettingsError) to
+    // rewrite a file it could not read, so that a damaged file is never replaced by one holding only what
+    // could be understood of it.
+    void SaveSetting(const QString& key, const QString& value);
 
     // GetSetting read as a boolean by ParseBoolSetting; `defaultValue` is "1" or "0" by convention.
     bool GetBoolSetting(const QString& key, const QString& defaultValue) const;
@@ -87,7 +98,16 @@ public:
     static bool ParseBoolSetting(const QString& key, const QString& text);
 
 private:
+    struct File;
+    // The file as it is on disk now: read again when it changed since it was last read or written.
+    const File& Current() const;
+    void Write(ini::IniText text);
+    std::optional<QString> SetAside(const QDateTime& now);
+
     QString filePath_;
+    std::unique_ptr<File> file_;
+    // The problem Open() has reported; it is not raised again.
+    QString toldProblem_;
 };
 
 } // namespace brantlewick

@@ -30,7 +30,7 @@ public:
 // A helper called from a line needs nothing: its failure ends the helper and is reported with the
 // caller's line.
 //
-//     ErrorTrap trap = Trap(location::kPushButton9Click);
+//     ErrorTrap trap = Trap(location::kAddCharacters);
 //     const QString text = trap.Line(100, [&] { return AskText(...); }).value_or(QString());
 //     trap.Line(102, [&] { ListView2()->Append(text); });
 //

@@ -23,17 +23,15 @@
 namespace brantlewick {
 namespace {
 
-const QString kExtensionPrompt =
-    QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all "
-                   "txt files, doc for all doc files, etc.)");
-const QString kOpenFilesTitle = QStringLiteral("Add File(s) - Hold Ctrl or Shift to select multiple files");
-const QString kOpenFilesFilter = QStringLiteral("All Files (*.*)|*.*|");
-const QString kTooManyFiles =
-    QStringLiteral("You've selected too many files to add.\r\rPlease try adding via "
-                   "the \"Add All\" button.");
-const QString kOpenSamplesQuestion =
-    QStringLiteral("Would you like this software to open the folder where these sample files are stored (so "
-                   "that you can view them before working with them)?");
+constexpr QLatin1StringView kExtensionPrompt("Enter file extension to load:\r\r(* for all files, txt for all "
+                                             "txt files, doc for all doc files, etc.)");
+constexpr QLatin1StringView kOpenFilesTitle("Add File(s) - Hold Ctrl or Shift to select multiple files");
+constexpr QLatin1StringView kOpenFilesFilter("All Files (*.*)|*.*|");
+constexpr QLatin1StringView kTooManyFiles("You've selected too many files to add.\r\rPlease try adding via "
+                                          "the \"Add All\" button.");
+constexpr QLatin1StringView kOpenSamplesQuestion(
+    "Would you like this software to open the folder where these sample files are stored (so "
+    "that you can view them before working with them)?");
 
 // The dropped paths when the data is a list of local files, in the order the data lists them; empty for
 // anything else (text, web addresses, a list with a remote entry).
@@ -116,7 +114,7 @@ ScanHooks AddFilesPart::FolderScanHooks() {
 }
 
 void AddFilesPart::AddFiles() {
-    ErrorTrap trap = shell_.Trap(location::kPushButton1Click);
+    ErrorTrap trap = shell_.Trap(location::kAddFiles);
     QStringList paths;
     bool tooManyFiles = false;
     // The start folder is a convenience: a store that cannot be read or written costs it, nothing more.
@@ -148,7 +146,7 @@ void AddFilesPart::AddFiles() {
 }
 
 void AddFilesPart::AddFolder() {
-    ErrorTrap trap = shell_.Trap(location::kPushButton3Click);
+    ErrorTrap trap = shell_.Trap(location::kAddFolder);
     SettingsStore& settings = shell_.Settings();
     QString extension;
     trap.Line(100,
@@ -186,7 +184,7 @@ void AddFilesPart::AddFolder() {
 }
 
 void AddFilesPart::LoadSamples() {
-    ErrorTrap trap = shell_.Trap(location::kPushButton5Click);
+    ErrorTrap trap = shell_.Trap(location::kLoadSamples);
     const QString samples = shell_.ProgramFolder() + QStringLiteral("/Samples/");
     const std::vector<std::string> names =
         trap.Line(100, [&] { return ListFilesInFolder(ToEngine(samples), "*.*"); })

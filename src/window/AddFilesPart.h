@@ -15,6 +15,8 @@ class WindowShell;
 struct ScanHooks;
 
 class AddFilesPart final : public QObject {
+    Q_OBJECT
+
 public:
     AddFilesPart(QWidget& window, WindowShell& shell, FileListPart& files);
 

@@ -16,8 +16,8 @@
 namespace brantlewick {
 namespace {
 
-const QString kAddPrompt = QStringLiteral("Enter Character to add:");
-const QString kHelpText = QStringLiteral("These characters will be the ones that new lines are added after.");
+constexpr QLatin1StringView kAddPrompt("Enter Character to add:");
+constexpr QLatin1StringView kHelpText("These characters will be the ones that new lines are added after.");
 
 } // namespace
 
@@ -69,20 +69,20 @@ bool CharacterListPart::eventFilter(QObject* /*watched*/, QEvent* event) {
 
 void CharacterListPart::AddCharacters() {
     // Adding is allowed during a run: the entry takes effect from the next file the run converts.
-    ErrorTrap trap = shell_.Trap(location::kPushButton9Click);
+    ErrorTrap trap = shell_.Trap(location::kAddCharacters);
     const QString entry = trap.Line(100, [&] { return shell_.AskText(kAddPrompt); }).value_or(QString());
     if (!entry.isEmpty()) {
         trap.Line(102, [&] {
             list_.Append(entry);
-            // The new entry in sight, however long the list has grown.
-            list_.Select(list_.Count());
+            // The new entry in sight, however long the list has grown; the selection stays where the user
+            // put it, so that "Delete Selected" next removes what they chose.
             list_.EnsureVisible(list_.Count());
         });
     }
 }
 
 void CharacterListPart::DeleteSelected() {
-    ErrorTrap trap = shell_.Trap(location::kPushButton10Click);
+    ErrorTrap trap = shell_.Trap(location::kDeleteSelectedCharacter);
     const bool busy = trap.Line(100, [&] { return shell_.Busy(); }).value_or(false);
     if (busy) {
         return;
@@ -101,7 +101,7 @@ void CharacterListPart::ResetToDefault() {
 }
 
 void CharacterListPart::Help() {
-    ErrorTrap trap = shell_.Trap(location::kPushButton12Click);
+    ErrorTrap trap = shell_.Trap(location::kCharacterListHelp);
     trap.Line(100, [&] { shell_.ShowMessage(kHelpText); });
 }
 

@@ -13,6 +13,8 @@ class ListView;
 class WindowShell;
 
 class CharacterListPart final : public QObject {
+    Q_OBJECT
+
 public:
     CharacterListPart(QWidget& window, WindowShell& shell);
 

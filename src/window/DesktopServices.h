@@ -43,8 +43,9 @@ public:
     // The folder picker: a folder path without a trailing separator ("/" for the root), or the empty string
     // on Cancel. An empty or missing initial folder leaves the dialog's own starting place.
     virtual QString BrowseForFolder(QWidget* owner, const QString& title, const QString& initialFolder) = 0;
-    // A pop-up menu at a screen position: the index of the chosen item, or -1 when none was chosen. A
-    // desktop without menus chooses none.
+    // A pop-up menu at a screen position: the index of the chosen item, or -1 when none was chosen. An
+    // item's "&" marks its access letter, and a tab sets off the shortcut shown beside it. A desktop
+    // without menus chooses none.
     virtual int PopupMenu(QWidget* /*owner*/, const QPoint& /*at*/, const QStringList& /*items*/) {
         return -1;
     }

@@ -18,8 +18,8 @@
 namespace brantlewick {
 namespace {
 
-const QString kTooltip = QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | "
-                                        "line to right and out of window to reveal full names.");
+constexpr QLatin1StringView kTooltip("Drag and drop files here. Double-click item to remove it. Move | "
+                                     "line to right and out of window to reveal full names.");
 
 // Screen rows that decide which neighbour of an exchanged entry is scrolled into view.
 constexpr int kScrollUpAboveRow = 305;
@@ -30,6 +30,7 @@ constexpr int kScrollDownFromRow = 365;
 FileListPart::FileListPart(QWidget& window, WindowShell& shell)
     : shell_(shell), list_(*MakeControl<ListView>(window, "ListView1", {120, 120, 7800, 4890})) {
     list_.setToolTip(kTooltip);
+    list_.ShowLongTextsWhole();
     list_.viewport()->setAcceptDrops(true);
     list_.UsePointerReorder();
     QPushButton* clear =
@@ -90,7 +91,7 @@ bool FileListPart::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FileListPart::ClearList() {
-    ErrorTrap trap = shell_.Trap(location::kPushButton4Click);
+    ErrorTrap trap = shell_.Trap(location::kClearList);
     const bool busy = trap.Line(100, [&] { return shell_.Busy(); }).value_or(false);
     if (!busy) {
         trap.Line(102, [&] { list_.clear(); });
@@ -115,9 +116,9 @@ void FileListPart::ContextMenu(const QPoint& position) {
     }
     const QString entry = list_.Text(selected);
     const int chosen = shell_.Desktop().PopupMenu(&list_, list_.viewport()->mapToGlobal(position),
-                                                  {QStringLiteral("Preview Result..."),
-                                                   QStringLiteral("Open Containing Folder"),
-                                                   QStringLiteral("Remove From List")});
+                                                  {QStringLiteral("&Preview Result...\tCtrl+P"),
+                                                   QStringLiteral("Open &Containing Folder"),
+                                                   QStringLiteral("&Remove From List")});
     if (chosen == 0 && preview_) {
         preview_();
     } else if (chosen == 1) {

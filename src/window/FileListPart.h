@@ -16,6 +16,8 @@ class ListView;
 class WindowShell;
 
 class FileListPart final : public QObject {
+    Q_OBJECT
+
 public:
     FileListPart(QWidget& window, WindowShell& shell);
 

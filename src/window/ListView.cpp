@@ -11,20 +11,31 @@ namespace {
 
 constexpr int kTextRole = Qt::UserRole;
 
-void SetEntryText(QTreeWidgetItem* entry, const QString& text) {
-    entry->setData(0, kTextRole, text);
-    entry->setText(0,
-                   text.size() > ListView::kShownCharacters ? text.left(ListView::kShownCharacters) : text);
-}
-
-QTreeWidgetItem* NewEntry(const QString& text) {
-    auto* entry = new QTreeWidgetItem();
-    SetEntryText(entry, text);
-    entry->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    return entry;
+// The start and the end of a text too long to draw, with an ellipsis between them.
+QString Shortened(const QString& text) {
+    constexpr qsizetype kHalf = ListView::kShownCharacters / 2;
+    if (text.size() <= ListView::kShownCharacters) {
+        return text;
+    }
+    return text.left(kHalf) + QChar(0x2026) + text.right(kHalf - 1);
 }
 
 } // namespace
+
+void ListView::SetEntryText(QTreeWidgetItem& entry, const QString& text) const {
+    entry.setData(0, kTextRole, text);
+    entry.setText(0, Shortened(text));
+    if (wholeTextTooltips_) {
+        entry.setToolTip(0, Shortened(text));
+    }
+}
+
+QTreeWidgetItem* ListView::NewEntry(const QString& text) const {
+    auto* entry = new QTreeWidgetItem();
+    SetEntryText(*entry, text);
+    entry->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    return entry;
+}
 
 ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
@@ -40,6 +51,11 @@ ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
     setHeaderHidden(true);
 }
 
+void ListView::ShowLongTextsWhole() {
+    wholeTextTooltips_ = true;
+    setTextElideMode(Qt::ElideMiddle);
+}
+
 void ListView::SetColumn(const QString& header, int widthTwips) {
     setHeaderLabels({header});
     setColumnWidth(0, TwipsToPixels(widthTwips));
@@ -53,7 +69,7 @@ QString ListView::Text(int index) const {
 
 void ListView::SetText(int index, const QString& text) {
     if (QTreeWidgetItem* entry = topLevelItem(index - 1)) {
-        SetEntryText(entry, text);
+        SetEntryText(*entry, text);
     }
 }
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A list view in report style with one headed column, whose entries are plain texts numbered from 1.
 // Read and write entries through Text()/SetText()/Append(): a cell shows at most kShownCharacters of its
-// text (a text of millions of characters would take seconds to draw), the entry keeps all of it.
+// text, its start and its end (a text of millions of characters would take seconds to draw), the entry
+// keeps all of it.
 #pragma once
 
 #include <QTreeWidget>
@@ -9,6 +10,8 @@
 namespace brantlewick {
 
 class ListView : public QTreeWidget {
+    Q_OBJECT
+
 public:
     static constexpr int kShownCharacters = 4096;
 
@@ -16,6 +19,9 @@ public:
 
     // Shows the header row with the one column.
     void SetColumn(const QString& header, int widthTwips);
+    // For paths that share a long folder prefix: an entry too long for the column is cut in the middle,
+    // keeping the end that tells it from the others, and its whole text is its tooltip.
+    void ShowLongTextsWhole();
 
     int Count() const { return topLevelItemCount(); }
     // The text of entry `index`, counted from 1.
@@ -46,7 +52,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void SetEntryText(QTreeWidgetItem& entry, const QString& text) const;
+    QTreeWidgetItem* NewEntry(const QString& text) const;
+
     bool pointerReorder_ = false;
+    bool wholeTextTooltips_ = false;
 };
 
 } // namespace brantlewick

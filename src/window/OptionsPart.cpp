@@ -255,17 +255,11 @@ void OptionsPart::SaveOptions() {
 }
 
 void OptionsPart::StoreChoice(const std::function<void()>& write) {
-    try {
-        write();
-    } catch (const std::exception& error) {
-        if (!unsavedChoicesTold_) {
-            unsavedChoicesTold_ = true;
-            shell_.ShowMessage(
-                QStringLiteral("Your settings cannot be saved for the next start.\r\r") +
-                QString::fromUtf8(error.what()) +
-                QStringLiteral("\r\rThe program goes on working with the choices you make now."));
-        }
-    }
+    shell_.SaveSettings(write, [this](const std::exception& error) {
+        shell_.ShowMessage(QStringLiteral("Your settings cannot be saved for the next start.\r\r") +
+                           QString::fromUtf8(error.what()) +
+                           QStringLiteral("\r\rThe program goes on working with the choices you make now."));
+    });
 }
 
 void OptionsPart::CheckNumeric() {
@@ -291,7 +285,7 @@ void OptionsPart::CheckNumeric() {
 }
 
 void OptionsPart::PickOutputFolder() {
-    ErrorTrap trap = shell_.Trap(location::kPushButton7Click);
+    ErrorTrap trap = shell_.Trap(location::kPickOutputFolder);
     // When the store cannot be read, the picker opens where it did last time in this session.
     trap.Line(100, [&] {
         lastPicked_ = shell_.Settings().GetSetting(setting::kLastFolderDot, setting_default::kLastFolderDot);

@@ -24,6 +24,8 @@ class ErrorTrap;
 class WindowShell;
 
 class OptionsPart final : public QObject {
+    Q_OBJECT
+
 public:
     OptionsPart(QWidget& window, WindowShell& shell);
 
@@ -47,7 +49,7 @@ protected:
 private:
     void SaveOptions();
     // The boxes and the options store every change at once and have no trap: a store that refuses a write
-    // is told once a session, not at every keystroke, and the window goes on working.
+    // is told once a session (WindowShell::SaveSettings), not at every keystroke, and the window goes on.
     void StoreChoice(const std::function<void()>& write);
     void CheckNumeric();
     void PickOutputFolder();
@@ -65,7 +67,6 @@ private:
     QComboBox* lines_ = nullptr;
     // The folder the output-folder picker opened at last time, as the picker returned it.
     QString lastPicked_;
-    bool unsavedChoicesTold_ = false;
 };
 
 } // namespace brantlewick

@@ -46,6 +46,8 @@ bool IsUserInput(QEvent::Type type) {
 
 // Drops user input on its way to any object while it lives.
 class InputBlock final : public QObject {
+    Q_OBJECT
+
 public:
     InputBlock() { QCoreApplication::instance()->installEventFilter(this); }
     ~InputBlock() override { QCoreApplication::instance()->removeEventFilter(this); }
@@ -88,3 +90,5 @@ void RunWhilePainting(const std::function<void()>& work, const std::function<voi
 }
 
 } // namespace brantlewick
+
+#include "PaintingWait.moc"

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Conversion.h"
+#include "PreviewText.h"
 
 #include <QList>
 #include <QString>
@@ -14,25 +15,15 @@
 
 namespace brantlewick {
 
-inline constexpr QChar kBreakMarker = u'\u00B6'; // before each inserted line break
-inline constexpr QChar kBlankMarker = u'\u00B7'; // where a blank was dropped
-
-// A run of markers in PreviewPage::result, as positions of its characters.
-struct PreviewMark {
-    qsizetype at;
-    qsizetype length;
-    Edit::Kind kind;
-    friend bool operator==(const PreviewMark&, const PreviewMark&) = default;
-};
-
 struct PreviewPage {
     QString input;
     QString output;        // the path the run would write; empty when it would refuse to
     QString outputProblem; // why it would refuse (the run's own message)
     bool replaces = false; // a file is there already, or an earlier entry of the run would write it
     QString readProblem;   // why the file cannot be shown; the texts and counts are empty then
-    QString original;      // line ends shown as "\n"
-    QString result;        // with the markers in it
+    QString original;      // line ends shown as "\n", long lines cut for the screen
+    QList<PreviewMark> originalMarks;
+    QString result; // the same, with the markers in it
     QList<PreviewMark> marks;
     ConversionCounts counts; // of the part shown
     std::uint64_t shownBytes = 0;

@@ -17,6 +17,8 @@ class OptionsPart;
 class WindowShell;
 
 class PreviewPart final : public QObject {
+    Q_OBJECT
+
 public:
     // Built after the other parts: it watches every control of `window` that holds a choice.
     PreviewPart(QWidget& window, WindowShell& shell, FileListPart& files, CharacterListPart& characters,

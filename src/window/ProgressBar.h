@@ -7,6 +7,8 @@
 namespace brantlewick {
 
 class ProgressBar : public QProgressBar {
+    Q_OBJECT
+
 public:
     explicit ProgressBar(QWidget* parent = nullptr);
 

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QTreeView>
@@ -66,7 +67,7 @@ QStringList QtDesktopServices::OpenFiles(QWidget* owner, const QString& title, c
                 0, std::max(details->header()->sectionSize(0), details->viewport()->width() / 2));
         }
     });
-    const QStringList paths = dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    QStringList paths = dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
     if (!SelectionFitsOpenFilesBuffer(paths)) {
         throw TooManyFilesError();
     }
@@ -91,9 +92,15 @@ int QtDesktopServices::PopupMenu(QWidget* owner, const QPoint& at, const QString
 }
 
 void QtDesktopServices::ShowPreview(QWidget* owner, const PreviewPage& page, bool toFront) {
-    if (!preview_ || preview_->parentWidget() != owner) {
+    if (preview_.isNull() || preview_->parentWidget() != owner) {
         delete preview_;
         preview_ = new PreviewWindow(owner);
+        // Beside the window whose options it follows, the first time; from then on where the user left it.
+        if (owner != nullptr && owner->screen() != nullptr) {
+            preview_->move(PreviewPlace(owner->window()->frameGeometry(), preview_->size(),
+                                        owner->screen()->availableGeometry())
+                               .topLeft());
+        }
     }
     preview_->SetPage(page);
     preview_->show();
@@ -104,7 +111,7 @@ void QtDesktopServices::ShowPreview(QWidget* owner, const PreviewPage& page, boo
 }
 
 bool QtDesktopServices::PreviewOpen() {
-    return preview_ && preview_->isVisible();
+    return !preview_.isNull() && preview_->isVisible();
 }
 
 void QtDesktopServices::OpenFolder(const QString& path) {

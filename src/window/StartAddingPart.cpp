@@ -34,12 +34,14 @@
 namespace brantlewick {
 namespace {
 
-const QString kBarAtRest = QStringLiteral("Progress Bar");
+constexpr QLatin1StringView kBarAtRest("Progress Bar");
 
 // What happened to the window while the run let events through. A close request ends the program; the
 // run must not go on with a window that is being taken down, or touch one that is gone. A file added to
 // the list is an input too, and no result may replace it.
 class RunWatch final : public QObject {
+    Q_OBJECT
+
 public:
     RunWatch(QWidget& window, const ListView& fileList) : window_(&window) {
         window.installEventFilter(this);
@@ -187,7 +189,7 @@ public:
             return false;
         }
         if (step == BatchStep::Convert) {
-            shell_.Trap(location::kInsertEnterInFile).ReportAt(100, error.what());
+            shell_.Trap(location::kConvertOneFile).ReportAt(100, error.what());
         } else {
             trap_.ReportAt(LineOf(step), error.what());
         }
@@ -309,7 +311,7 @@ void StartAddingPart::StartAdding() {
         }
     });
 
-    ErrorTrap trap = shell_.Trap(location::kPushButton2Click);
+    ErrorTrap trap = shell_.Trap(location::kStartAdding);
     // Watched from the click on: a close request during any box of the run ends it.
     RunWatch watch(shell_.Window(), files_.List());
     // The three refusals, in this order, come before anything is written or deleted.
@@ -346,3 +348,5 @@ void StartAddingPart::StartAdding() {
 }
 
 } // namespace brantlewick
+
+#include "StartAddingPart.moc"

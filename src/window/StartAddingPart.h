@@ -24,6 +24,8 @@ ConversionOptions ConversionFromControls(const CharacterListPart& characters, co
                                          int enterCount);
 
 class StartAddingPart final : public QObject {
+    Q_OBJECT
+
 public:
     StartAddingPart(QWidget& window, WindowShell& shell, FileListPart& files, CharacterListPart& characters,
                     OptionsPart& options);

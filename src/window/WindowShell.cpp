@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <utility>
+
 namespace brantlewick {
 
 QString ShortApplicationTitle(const QString& productName) {
@@ -53,6 +55,17 @@ void WindowShell::ShowErrorReport(const std::string& text) {
         &window_, QString::fromStdString(text),
         QString::fromUtf8(kErrorReportCaption.data(), static_cast<qsizetype>(kErrorReportCaption.size())),
         MessageIcon::Warning, MessageButtons::Ok);
+}
+
+void WindowShell::SaveSettings(const std::function<void()>& write,
+                               const std::function<void(const std::exception&)>& tell) {
+    try {
+        write();
+    } catch (const std::exception& error) {
+        if (!std::exchange(unsavedSettingsTold_, true)) {
+            tell(error);
+        }
+    }
 }
 
 void WindowShell::SetPointer(PointerState state) {

@@ -63,6 +63,12 @@ public:
     void PointerOverResettingControl();
     // The image of the custom state; without one it shows the desktop's hand.
     void SetHandImage(const QCursor& image);
+    // Runs a write to the settings store. Its first failure in a session is handed to `tell`, which says
+    // so (or throws it on to a trap); later failures are dropped: the user knows by then that the choices
+    // are not kept, and one keystroke after another must not bring up a box each.
+    void SaveSettings(const std::function<void()>& write,
+                      const std::function<void(const std::exception&)>& tell);
+
     // "Start Adding" is running (possibly paused in one of its yields).
     bool RunInProgress() const { return runInProgress_; }
     void SetRunInProgress(bool running) { runInProgress_ = running; }
@@ -77,6 +83,7 @@ private:
     PointerState pointer_ = PointerState::Default;
     std::optional<QCursor> handImage_;
     bool runInProgress_ = false;
+    bool unsavedSettingsTold_ = false;
 };
 
 } // namespace brantlewick

@@ -5,7 +5,6 @@
 #include "EngineText.h"
 #include "FileSystem.h"
 #include "PathHelpers.h"
-#include "SkinFramework.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -28,7 +27,7 @@ void SetBackground(QWidget& widget, const QColor& colour) {
 
 } // namespace
 
-void ApplySkin(QWidget& window, SkinFramework& skin, const QString& programFolder) {
+void ApplySkin(QWidget& window, const QString& programFolder) {
     const QString path = programFolder + QStringLiteral("/x/o.cjs");
     // Only a plain file counts, as a directory listing for normal files would find it.
     const auto attributes = FileAttributes(ToEngine(path));
@@ -44,12 +43,11 @@ void ApplySkin(QWidget& window, SkinFramework& skin, const QString& programFolde
             SetBackground(*control, buttonFace);
         }
     }
-    skin.LoadSkin(path, QString());
-    skin.SetOptions(skin.Options() | SkinFramework::kApplyOption);
-    for (const int dispatchNumber : SkinFramework::kAppliedSwitches) {
-        skin.SetSwitch(dispatchNumber, true);
+    QFile skin(path);
+    if (!skin.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error(
+            QStringLiteral("Cannot load the skin %1: %2.").arg(path, skin.errorString()).toStdString());
     }
-    skin.ApplyWindow(static_cast<quintptr>(window.winId()));
 }
 
 std::optional<QCursor> LoadHandPointer(const QString& programFolder) {

@@ -11,11 +11,11 @@ class QWidget;
 
 namespace brantlewick {
 
-class SkinFramework;
-
 // When "x/o.cjs" lies beside the program: the window, its labels, option buttons, check boxes and frames
-// in the button face, and the skin loaded and applied. Throws when the skin cannot be read.
-void ApplySkin(QWidget& window, SkinFramework& skin, const QString& programFolder);
+// in the button face. The skin's own look is not drawn (Qt has no skin engine for it, and the desktop's
+// style is what a user here expects), but the file must be readable: throws when it is not, as a skin that
+// cannot be loaded is reported.
+void ApplySkin(QWidget& window, const QString& programFolder);
 
 // The image of "HAND-M.CUR" beside the program; nothing when there is no such file. Throws when it is no
 // valid pointer file.

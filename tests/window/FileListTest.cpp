@@ -2,6 +2,9 @@
 // The file list driven with the pointer: removal, clearing, and the reorder gesture with its scrolling.
 #include "TestWindow.h"
 
+#include <QHelpEvent>
+#include <QToolTip>
+
 namespace brantlewick::testing {
 namespace {
 
@@ -116,6 +119,28 @@ TEST_F(FileListTest, DraggingIntoAPartlyShownRowScrollsOneEntryAtATime) {
     }
     shifted.move(1, landed - 1);
     EXPECT_EQ(Files().Texts(), shifted);
+}
+
+// Long entries were cut at their right end, hiding the names behind the folder prefix they share: they
+// are cut in the middle, and an entry's tooltip is its whole path (beside the entries, the list's own).
+// A text too long to draw keeps its start and its end.
+TEST_F(FileListTest, LongEntriesKeepTheirNamesInSightAndShowTheWholePathAsTooltip) {
+    const QString folder = "/home/user/" + QString(60, u'f') + "/";
+    Files().clear();
+    Files().AppendAll({folder + "first.txt", folder + "second.txt", QString(9000, u'x') + "/end.txt"});
+    EXPECT_EQ(Files().textElideMode(), Qt::ElideMiddle);
+    const auto tooltipAt = [&](const QPoint& at) {
+        QHelpEvent event(QEvent::ToolTip, at, Files().viewport()->mapToGlobal(at));
+        QApplication::sendEvent(Files().viewport(), &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tooltipAt(At(2)), folder + "second.txt");
+    EXPECT_EQ(tooltipAt(At(0)),
+              "Drag and drop files here. Double-click item to remove it. Move | line to right "
+              "and out of window to reveal full names.");
+    EXPECT_EQ(Files().topLevelItem(2)->text(0),
+              QString(2048, u'x') + u'\u2026' + QString(2039, u'x') + "/end.txt");
+    EXPECT_EQ(Files().Text(3).size(), 9008);
 }
 
 } // namespace

@@ -257,7 +257,7 @@ TEST(StartAddingTest, AWindowClosedOrDestroyedDuringTheRunStopsIt) {
         window.Inputs({"a.txt", "b.txt"});
         window.SaveOption(2);
         window.form->show();
-        Form1* form = window.form.get();
+        MainWindow* form = window.form.get();
         QAbstractButton& start = window.Get<QAbstractButton>("PushButton2");
         window.desktop.onProcessEvents = [&] {
             if (window.desktop.processEventsCount == std::abs(at)) {

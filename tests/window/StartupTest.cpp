@@ -4,8 +4,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QRadioButton>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace brantlewick::testing {
 namespace {
@@ -77,9 +83,8 @@ TEST(StartupTest, TheWindowShowsWhatIsStoredOrItsDefaults) {
     ::unsetenv("LC_MESSAGES");
 }
 
-// Without a desktop the output folder is neither read nor shown; a folder in place of the settings file
-// fails every read and write, each reported, and the window still opens and closes; a value longer than
-// its box holds is refused, not cut, and kept in the file.
+// Without a desktop the output folder is neither read nor shown; a value longer than its box holds is
+// refused, not cut, and kept in the file.
 TEST(StartupTest, BadStartsAreReportedAndNothingStoredIsLost) {
     TestWindow test;
     test.desktop.desktopLocation = "";
@@ -93,38 +98,73 @@ TEST(StartupTest, BadStartsAreReportedAndNothingStoredIsLost) {
                                   "Form1.Form_Load", 114)}));
     EXPECT_EQ(Shown(test).section(' ', 0, -3), "||101|. ! ?|00");
     test.form->close();
-    EXPECT_EQ(test.Stored(setting::kText1).size() + test.Stored(setting::kOutputFolder).size(), 40008);
-
-    TestWindow broken;
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(broken.SettingsPath())));
-    broken.Load();
-    broken.form->close();
-    QStringList expected;
-    for (int line : {112, 114, 116, 118, 124, 126, 128, 130, 100}) {
-        expected.append(Report(QString::fromStdString("Cannot read the settings file " +
-                                                      broken.SettingsPath() + ": it is a folder."),
-                               line == 100 ? "Form1.Form_QueryUnload" : "Form1.Form_Load", line));
-    }
-    EXPECT_EQ(broken.ErrorReports(), expected);
-    EXPECT_EQ(broken.desktop.endProgramCount, 1);
+    EXPECT_EQ(test.Stored(setting::kText1), QString(40000, u'7'));
+    EXPECT_EQ(test.Stored(setting::kOutputFolder), "/stored/");
 }
 
-// A "#" line used to fail every read at every start and every write after them. The file is set aside
-// once, said once, and what could be read of it is used and saved from then on.
+// A folder, a pipe or a device in the place of the settings file used to fail every read and write,
+// each reported (nine boxes, none saying why), and a pipe kept the window from ever appearing. Now it is
+// reported once, with the reason, the window shows the defaults, and the thing in its place is left as it
+// is, also when the user changes a choice and closes the window.
+TEST(StartupTest, ASettingsFileThatCannotBeUsedIsReportedOnceAndTheDefaultsServe) {
+    const struct {
+        const char* reason;
+        std::function<bool(const std::string&)> make;
+        mode_t kind;
+    } rows[] = {
+        {"it is a folder", [](const std::string& p) { return ::mkdir(p.c_str(), 0700) == 0; }, S_IFDIR},
+        {"it is not a regular file", [](const std::string& p) { return ::mkfifo(p.c_str(), 0600) == 0; },
+         S_IFIFO},
+        {"it is not a regular file",
+         [](const std::string& p) { return ::symlink("/dev/zero", p.c_str()) == 0; }, S_IFLNK},
+    };
+    ::alarm(60); // a window that waits on the pipe fails here instead of hanging the run
+    for (const auto& [reason, make, kind] : rows) {
+        TestWindow test;
+        test.WriteSettings("");
+        ASSERT_EQ(::unlink(test.SettingsPath().c_str()) == 0 && make(test.SettingsPath()), true);
+        test.Load();
+        test.Get<QLineEdit>("Text1").setText("5");
+        test.Click("Option2");
+        test.form->close();
+        EXPECT_EQ(test.desktop.MessageTexts(),
+                  QStringList{Report(
+                      QString::fromStdString("Cannot read the settings file " + test.SettingsPath() + ": ") +
+                          reason +
+                          ". The program goes on with the default settings and saves none of "
+                          "your changes.",
+                      "Form1.Form_Load", 112)});
+        EXPECT_EQ(Shown(test).section('|', 2), "010|. ! ?|00 en join");
+        EXPECT_EQ(test.desktop.endProgramCount, 1);
+        struct stat info {};
+        EXPECT_EQ(::lstat(test.SettingsPath().c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & S_IFMT, kind);
+        EXPECT_EQ(ListNames(test.dir / "config"), "Kestrova.ini");
+    }
+    ::alarm(0);
+}
+
+// A damaged file used to fail every read at every start and every write after them, and a "#" line
+// counted as damage. The file is set aside once, said once (naming the copy, which holds the damaged file
+// whole), and what could be read of it is used and saved from then on; comments of both kinds stay.
 TEST(StartupTest, ADamagedSettingsFileIsSetAsideOnceAndWhatCouldBeReadIsUsed) {
+    const std::string damaged = "# my notes\n; more\n[Brantlewick]\nText1=3\nnot a setting\n";
     TestWindow test;
-    test.WriteSettings("Text1=3\nOption2=True\n");
-    WriteBytes(test.SettingsPath(), "# my notes\n" + ReadBytes(test.SettingsPath()));
+    test.WriteSettings("");
+    WriteBytes(test.SettingsPath(), damaged);
     test.Load();
-    EXPECT_EQ(test.desktop.messages.size() + test.desktop.messages.at(0).text.contains(".damaged-"), 2u);
-    EXPECT_EQ(test.desktop.messages[0].caption, "Brantlewick");
-    EXPECT_EQ(Shown(test).section('|', 0, 0) + Shown(test).section('|', 2, 3), "3010|. ! ?");
-    test.Get<QLineEdit>("Text1").setText("4");
+    const QString copy = QString::fromStdString(ListNames(test.dir / "config")).section('|', 1);
+    EXPECT_EQ(test.desktop.messages.size(), 1u);
+    EXPECT_EQ(test.desktop.messages.at(0).caption, "Brantlewick");
+    EXPECT_TRUE(copy.startsWith("Kestrova.ini.damaged-") && test.desktop.messages.at(0).text.contains(copy));
+    EXPECT_EQ(ReadBytes(test.dir / "config/" + copy.toStdString()), damaged);
+    test.Get<QLineEdit>("Text1").setText(test.Get<QLineEdit>("Text1").text() + "4");
     test.form->close();
     test.form.reset();
     test.Load();
     EXPECT_EQ(test.desktop.messages.size(), 1u);
-    EXPECT_EQ(test.Get<QLineEdit>("Text1").text(), "4");
+    EXPECT_EQ(test.Get<QLineEdit>("Text1").text(), "34");
+    EXPECT_TRUE(ReadBytes(test.SettingsPath()).starts_with("# my notes\n; more\n[Brantlewick]\n"));
 }
 
 // The boxes store every keystroke and the options every click; a store that refuses them is told once
@@ -144,6 +184,88 @@ TEST(StartupTest, SettingsThatCannotBeSavedAreToldOnce) {
                   "/config cannot be created or written.\r\rThe program goes on working "
                   "with the choices you make now.")});
     EXPECT_EQ(Shown(unsaved).section(' ', 0, -3), "5|/out/|010|. ! ?|11");
+    // Nor is the character list's failure at close reported again.
+    unsaved.form->close();
+    EXPECT_EQ(unsaved.desktop.messages.size(), 1u);
+}
+
+// Every control has its designed caption, place and size (in twips, 15 to a pixel, each within the
+// nearest pixel) in its container, and the Tab key visits them in the designed order. The sentence
+// option row below the designed area is this program's own.
+TEST(StartupTest, EveryControlHasItsCaptionPlaceAndTabStop) {
+    const struct {
+        const char* name;
+        const char* container;
+        QString caption;
+        int left, top, width, height;
+    } rows[] = {
+        {"ListView1", "Form1", "File(s)", 120, 120, 7800, 4890},
+        {"PushButton1", "Form1", "Add File(s)", 120, 5100, 3840, 405},
+        {"PushButton3", "Form1", "Add All File(s) In Folder", 4080, 5100, 3840, 405},
+        {"PushButton4", "Form1", "Clear List", 120, 5620, 3840, 405},
+        {"PushButton5", "Form1", "Load Sample/Example Files", 4080, 5620, 3840, 405},
+        {"ListView2", "Form1", "Sentence Ending Characters", 8040, 120, 7800, 1095},
+        {"PushButton9", "Form1", "Add Characters", 8040, 1310, 3840, 405},
+        {"PushButton10", "Form1", "Delete Selected", 12000, 1310, 3850, 405},
+        {"PushButton11", "Form1", "Reset To Default", 8040, 1820, 3840, 405},
+        {"PushButton12", "Form1", "Help", 12000, 1820, 3840, 405},
+        {"Frame3", "Form1", "Enter Option", 8040, 2265, 7800, 870},
+        {"Label1", "Frame3", "Number Of Enters To Add:", 240, 360, 2190, 225},
+        {"Text1", "Frame3", "1", 2640, 300, 4935, 345},
+        {"Frame5", "Form1", "Save Option", 8040, 3180, 7800, 1815},
+        {"Option1", "Frame5", "Save results to this folder:", 240, 300, 3615, 255},
+        {"Frame2", "Frame5", "", 480, 510, 6840, 810},
+        {"Text3", "Frame2", "/d/", 240, 300, 5670, 345},
+        {"PushButton7", "Frame2", "...", 6000, 300, 600, 345},
+        {"Option2", "Frame5", "Save results in folder of original file", 240, 1410, 3615, 255},
+        {"PushButton2", "Form1", "Start Adding", 8040, 5100, 7800, 405},
+        {"ProgressBar1", "Form1", "Progress Bar", 8040, 5620, 7800, 405},
+    };
+    TestWindow test;
+    test.desktop.desktopLocation = "/d";
+    test.Show();
+    EXPECT_EQ(test.form->objectName() + " " + test.form->windowTitle(), "Form1 Brantlewick");
+    EXPECT_EQ(test.form->width(), 1064);
+    EXPECT_GE(test.form->height(), 409);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QWidget& control = test.Get(row.name);
+        const auto* list = qobject_cast<const ListView*>(&control);
+        const QString caption =
+            list != nullptr ? list->headerItem()->text(0)
+                            : control.property(control.inherits("QGroupBox") ? "title" : "text").toString();
+        EXPECT_EQ(caption, row.caption);
+        EXPECT_EQ(control.parentWidget()->objectName(), row.container);
+        const QRect place = control.geometry();
+        // The label grows towards its box rather than cut its caption in the stand-in for Arial.
+        const bool grows = QByteArray(row.name) == "Label1";
+        const int placed[] = {place.x(), place.y(), place.width(), place.height()};
+        const int designed[] = {row.left, row.top, row.width, row.height};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_TRUE(std::abs(placed[i] * 15 - designed[i]) <= 7 ||
+                        (grows && i == 2 && placed[i] * 15 >= designed[i]))
+                << "twips " << designed[i] << ", pixels " << placed[i];
+        }
+    }
+    EXPECT_EQ(test.Get("ListView1").toolTip(),
+              "Drag and drop files here. Double-click item to remove it. Move "
+              "| line to right and out of window to reveal full names.");
+    EXPECT_EQ(test.Get("ListView2").toolTip(), "");
+
+    // Tab from the file list: the controls that take the focus, in the order of their tab index (the
+    // frames, the label and the progress bar take none), then the sentence option row. Tab enters the
+    // option group at its selected option (the arrow keys move within it), and the language list is off
+    // outside the sentence mode.
+    test.Files().setFocus();
+    QStringList visited{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 17; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.append(QApplication::focusWidget()->objectName());
+    }
+    EXPECT_EQ(visited.join(' '),
+              "ListView1 PushButton1 PushButton3 PushButton4 PushButton5 ListView2 PushButton9 "
+              "PushButton10 PushButton11 PushButton12 Text1 Option1 Text3 PushButton2 "
+              "PushButton7 Check1 Combo2 ListView1");
 }
 
 } // namespace

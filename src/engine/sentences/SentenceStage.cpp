@@ -200,8 +200,11 @@ void SentenceStage::WriteBreaks(const Pending& boundary, OutputSink& out) {
     if (!boundary.breaks) {
         return; // a line end that stays is break enough
     }
-    out.Append(breaks_);
     const auto pairs = static_cast<std::uint64_t>(std::max(options_.enterCount, 0));
+    if (out.Marking() && pairs > 0) {
+        out.Mark(Edit::Kind::Breaks, out.Written(), pairs);
+    }
+    out.Append(breaks_);
     counts_.breaksInserted += pairs;
     counts_.terminatorsOut += pairs;
 }
@@ -236,6 +239,9 @@ bool SentenceStage::PassBlank(bool atEnd, OutputSink& out) {
     if (sentences::IsBlank(c.code) && !keepBlanks_) {
         emitted_ += static_cast<std::size_t>(c.size);
         ++counts_.spacesDropped;
+        if (out.Marking()) {
+            out.Mark(Edit::Kind::Blanks, out.Written(), 1);
+        }
         return true;
     }
     if (!sentences::IsSpace(c.code)) {

@@ -3,8 +3,8 @@
 // desktop, and the controls found by their names, as the user's clicks find them.
 #pragma once
 
-#include "Form1.h"
 #include "ListView.h"
+#include "MainWindow.h"
 #include "ScriptedDesktop.h"
 #include "SettingsStore.h"
 #include "TempDir.h"
@@ -28,7 +28,7 @@ struct TestWindow {
     TempDir dir;
     SettingsStore settings{QString::fromStdString(dir / "config/Kestrova.ini")};
     ScriptedDesktop desktop;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
 
     TestWindow() {
         QDir().mkpath(QString::fromStdString(ProgramFolder()));
@@ -42,14 +42,14 @@ struct TestWindow {
     }
     QString Stored(const QString& key) const { return settings.GetSetting(key, QStringLiteral("-")); }
     // Creates the window (once) and runs its start-up; Show() also puts it on the screen.
-    Form1& Load() {
+    MainWindow& Load() {
         if (!form) {
-            form = std::make_unique<Form1>(settings, desktop, QString::fromStdString(ProgramFolder()));
+            form = std::make_unique<MainWindow>(settings, desktop, QString::fromStdString(ProgramFolder()));
         }
         form->Load();
         return *form;
     }
-    Form1& Show() {
+    MainWindow& Show() {
         Load().show();
         EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
         return *form;

@@ -13,13 +13,15 @@ namespace brantlewick {
 class DesktopServices;
 class SettingsStore;
 
-class Form1 final : public QWidget {
+class MainWindow final : public QWidget {
+    Q_OBJECT
+
 public:
     // `programFolder` is the folder beside the executable, where the Samples folder, the pointer images
     // and the skin are looked for.
-    Form1(SettingsStore& settings, DesktopServices& desktop, QString programFolder,
-          QWidget* parent = nullptr);
-    ~Form1() override;
+    MainWindow(SettingsStore& settings, DesktopServices& desktop, QString programFolder,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The start-up sequence; the caller shows the window afterwards.
     void Load();

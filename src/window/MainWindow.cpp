@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: its parts in their places, the tab order, the pointer rules, start-up and shutdown.
-#include "Form1.h"
+#include "MainWindow.h"
 
 #include "AddFilesPart.h"
 #include "AppIcon.h"
@@ -11,7 +11,6 @@
 #include "OptionsPart.h"
 #include "PreviewPart.h"
 #include "SettingsStore.h"
-#include "SkinFramework.h"
 #include "StartAddingPart.h"
 #include "TrapLocations.h"
 #include "WindowShell.h"
@@ -44,7 +43,7 @@ constexpr const char* kResettingControls[] = {"Label1", "Frame3", "Text1", "Text
 } // namespace
 
 // Destroyed in reverse order: the parts go before the shell they use, and all before the controls.
-struct Form1::Parts {
+struct MainWindow::Parts {
     Parts(QWidget& window, SettingsStore& settings, DesktopServices& desktop, QString programFolder)
         : shell(window, settings, desktop, std::move(programFolder)), files(window, shell),
           addFiles(window, shell, files), characters(window, shell), options(window, shell),
@@ -52,7 +51,6 @@ struct Form1::Parts {
           preview(window, shell, files, characters, options) {}
 
     WindowShell shell;
-    SkinFramework skin;
     FileListPart files;
     AddFilesPart addFiles;
     CharacterListPart characters;
@@ -61,8 +59,11 @@ struct Form1::Parts {
     PreviewPart preview;
 };
 
-Form1::Form1(SettingsStore& settings, DesktopServices& desktop, QString programFolder, QWidget* parent)
+MainWindow::MainWindow(SettingsStore& settings, DesktopServices& desktop, QString programFolder,
+                       QWidget* parent)
     : QWidget(parent) {
+    // The window's name from before it was a class of its own: stored layouts and outside tools find it so.
+    setObjectName(QStringLiteral("Form1"));
     setFont(ArialBold(9));
     // The sentence option's row below the designed area adds to the height.
     setFixedSize(TwipsToPixels(15960), TwipsToPixels(7100));
@@ -91,9 +92,9 @@ Form1::Form1(SettingsStore& settings, DesktopServices& desktop, QString programF
     }
 }
 
-Form1::~Form1() = default;
+MainWindow::~MainWindow() = default;
 
-void Form1::SetTabOrder() {
+void MainWindow::SetTabOrder() {
     QWidget* previous = nullptr;
     for (const char* name : kTabOrder) {
         QWidget* control = findChild<QWidget*>(QString::fromLatin1(name));
@@ -104,7 +105,7 @@ void Form1::SetTabOrder() {
     }
 }
 
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
         if (qobject_cast<QPushButton*>(watched) != nullptr) {
             parts_->shell.PointerOverButton();
@@ -115,15 +116,15 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-void Form1::mouseMoveEvent(QMouseEvent* event) {
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
     parts_->shell.PointerOverResettingControl();
     QWidget::mouseMoveEvent(event);
 }
 
-void Form1::Load() {
+void MainWindow::Load() {
     WindowShell& shell = parts_->shell;
-    ErrorTrap trap = shell.Trap(location::kFormLoad);
-    trap.Line(100, [&] { ApplySkin(*this, parts_->skin, shell.ProgramFolder()); });
+    ErrorTrap trap = shell.Trap(location::kStartUp);
+    trap.Line(100, [&] { ApplySkin(*this, shell.ProgramFolder()); });
     trap.Line(102, [&] { setWindowTitle(QStringLiteral("Brantlewick")); });
     trap.Line(104, [&] { shell.SetApplicationTitle(); });
     trap.Line(106, [&] {
@@ -133,10 +134,10 @@ void Form1::Load() {
     });
     trap.Line(108, [&] { OpenWebsiteOnceInAHundred(); });
     trap.Line(110, [&] { parts_->files.ShowColumn(); });
-    // A damaged settings file would fail every read below and every write after them: it is set aside
-    // and replaced by what could be read of it, and that is said once, here.
-    WithoutTrap([&] {
-        if (const std::optional<QString> recovered = shell.Settings().RecoverDamagedFile()) {
+    // The settings file is read here, once. One that cannot be used at all is reported once, with its
+    // reason, and every setting below takes its default; a damaged one set aside is said so.
+    trap.Line(112, [&] {
+        if (const std::optional<QString> recovered = shell.Settings().Open()) {
             shell.ShowMessage(*recovered);
         }
     });
@@ -146,18 +147,21 @@ void Form1::Load() {
     parts_->options.RestoreSentenceChoices(trap);
 }
 
-void Form1::OpenWebsiteOnceInAHundred() {
+void MainWindow::OpenWebsiteOnceInAHundred() {
     DesktopServices& desktop = parts_->shell.Desktop();
     if (desktop.RandomDraw() == kWebsiteDraw) {
         desktop.OpenWebAddress(QString::fromUtf8(kWebsiteAddress));
     }
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing is never refused, not even during a run; the run stops where it is.
     WindowShell& shell = parts_->shell;
-    ErrorTrap trap = shell.Trap(location::kFormQueryUnload);
-    trap.Line(100, [&] { parts_->characters.Save(); });
+    ErrorTrap trap = shell.Trap(location::kClosing);
+    // A store that refused a write before was told then; the list is not saved either, without a word.
+    trap.Line(100, [&] {
+        shell.SaveSettings([&] { parts_->characters.Save(); }, [](const std::exception&) { throw; });
+    });
     trap.Line(102, [&] {
         shell.Desktop().ProcessEvents();
         shell.Desktop().ProcessEvents();
