@@ -2,6 +2,7 @@
 // The conversion on literal texts, and the streaming engine against the plain reference on random input.
 #include "Conversion.h"
 #include "ReferenceConversion.h"
+#include "Rows.h"
 #include "Stage.h"
 
 #include <gtest/gtest.h>
@@ -166,7 +167,8 @@ TEST(ConversionTest, SentenceModeWithEachLineChoice) {
         {kJoin, kMark + "Dr. No ran. Hi.", kMark + "Dr. No ran.\r\nHi.\r\n", {2, 1, 1, 2, 18, 21}},
         {kKeep, kMark + "1. One\n2. Two", kMark + "1. One\n2. Two", {0, 0, 2, 2, 16, 16}},
     };
-    for (const auto& [lines, input, expected, counts] : cases) {
+    FOR_EACH_ROW(row, cases) {
+        const auto& [lines, input, expected, counts] = row;
         ConversionCounts got;
         EXPECT_EQ(ConvertWhole(input, {kDefault, 1, lines, true}, &got), expected);
         EXPECT_EQ(Fields(got), counts);

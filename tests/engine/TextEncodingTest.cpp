@@ -5,6 +5,7 @@
 #include "Conversion.h"
 #include "EngineError.h"
 #include "LineFile.h"
+#include "Rows.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -56,8 +57,7 @@ const struct {
 // An older output (the row's name) is replaced whole or left whole; the bytes counted are the files'.
 TEST(TextEncodingTest, MarkedUnicodeIsConvertedInItsOwnEncodingOrRefusedWhole) {
     const ConversionOptions options{{".", "!", "?", "\xC3"}, 1};
-    for (const auto& row : kRows) {
-        SCOPED_TRACE(row.name);
+    FOR_EACH_ROW(row, kRows) {
         testing::TempDir dir;
         testing::WriteBytes(dir / "in", row.in);
         testing::WriteBytes(dir / "out", row.name);
