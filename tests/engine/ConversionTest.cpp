@@ -265,19 +265,21 @@ TEST(ConversionTest, StreamingEngineMatchesTheReferenceOnRandomInput) {
         reference.linesIn = testing::EditorLines(text);
         reference.bytesIn = text.size();
         reference.bytesOut = expected.size();
-        // An entry holding CR or LF writes line ends of its own, which the count leaves out.
-        const bool lineEndEntry =
-            lines == kJoin && std::any_of(entries.begin(), entries.end(), [](auto& entry) {
-                return entry.find_first_of("\r\n") != std::string::npos;
-            });
-        reference.linesOut = lineEndEntry ? whole.linesOut : testing::EditorLines(expected);
+        reference.linesOut = testing::EditorLines(expected);
         ASSERT_EQ(Fields(whole), Fields(reference)) << trace();
         ASSERT_EQ(Fields(pieces), Fields(reference)) << trace();
         // Taking the marked edits back gives the input, less its line ends when they are dropped (and in
-        // the letter case of the entries).
+        // the letter case of the entries). Reflowed lines, and entries holding CR or LF under Join, leave
+        // edits that cannot be taken back one by one: those rounds are not checked here.
+        if (lines == kReflow ||
+            (lines == kJoin && std::any_of(entries.begin(), entries.end(), [](auto& entry) {
+                 return entry.find_first_of("\r\n") != std::string::npos;
+             }))) {
+            continue;
+        }
         std::string unmarked = text;
         std::erase_if(unmarked, [lines](char c) { return lines == kJoin && (c == '\r' || c == '\n'); });
-        std::string undone = lineEndEntry || lines == kReflow ? unmarked : Undo(expected, edits, whole);
+        std::string undone = Undo(expected, edits, whole);
         for (std::string* side : {&unmarked, &undone}) {
             std::transform(side->begin(), side->end(), side->begin(), [](char c) { return std::tolower(c); });
         }
