@@ -26,11 +26,11 @@ template <typename Row> std::string RowLabel(std::size_t index, const Row& row) 
 } // namespace brantlewick::testing
 
 // for (const auto& row : table), each pass traced with RowLabel: FOR_EACH_ROW(row, table) { ... }.
+// NOLINTBEGIN(bugprone-macro-parentheses): `row` names the variable it declares.
 #define FOR_EACH_ROW(row, table)                                                                             \
     for (std::size_t row##Index_ = 0; row##Index_ < std::size(table); ++row##Index_)                         \
-        if (const auto& row = *std::next(std::begin(table), static_cast<std::ptrdiff_t>(row##Index_));       \
-            false) {                                                                                         \
-        } else if (const ::testing::ScopedTrace row##Trace_(                                                 \
-                       __FILE__, __LINE__, ::brantlewick::testing::RowLabel(row##Index_, row));              \
-                   false) {                                                                                  \
-        } else
+        if (const auto& row = *std::next(std::begin(table), static_cast<std::ptrdiff_t>(row##Index_)); true) \
+            if (const ::testing::ScopedTrace row##Trace_(                                                    \
+                    __FILE__, __LINE__, ::brantlewick::testing::RowLabel(row##Index_, row));                 \
+                true)
+// NOLINTEND(bugprone-macro-parentheses)
