@@ -2,14 +2,15 @@
 // The file loop of brantlewick-cli; its options are read in OptionTable.cpp.
 #include "CommandLine.h"
 
-#include "Batch.h"
-#include "EngineError.h"
-#include "EnterCount.h"
-#include "FileSystem.h"
-#include "FolderScan.h"
-#include "LineFile.h"
-#include "PathHelpers.h"
-#include "Utf8.h"
+#include "brantlewick/batch/Batch.h"
+#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/engine/EnterCount.h"
+#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/filelist/FolderListing.h"
+#include "brantlewick/filelist/FolderScan.h"
+#include "brantlewick/filelist/Utf8.h"
+#include "brantlewick/filesystem/FileSystem.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <sched.h>
 

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The folder scan: the level-order sub-folder collection under its numbered error trap, and the listing
 // of each folder's files.
-#include "FolderScan.h"
+#include "brantlewick/filelist/FolderScan.h"
 #include "FolderScanSeam.h"
 
-#include "FileSystem.h"
-#include "PathHelpers.h"
-#include "Utf8.h"
 #include "Wildcard.h"
+#include "brantlewick/filelist/FolderListing.h"
+#include "brantlewick/filelist/Utf8.h"
+#include "brantlewick/filesystem/FileSystem.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <stdexcept>
 #include <unordered_map>

@@ -3,7 +3,7 @@
 // values (22, 1046) that a Linux file system never reports.
 #pragma once
 
-#include "FolderScan.h"
+#include "brantlewick/filelist/FolderScan.h"
 
 #include <cstdint>
 #include <functional>

@@ -5,12 +5,12 @@
 #include "Controls.h"
 #include "EngineText.h"
 #include "FileListPart.h"
-#include "FolderScan.h"
-#include "ListView.h"
-#include "PathHelpers.h"
-#include "SettingsStore.h"
 #include "TrapLocations.h"
 #include "WindowShell.h"
+#include "brantlewick/filelist/FolderScan.h"
+#include "brantlewick/filesystem/PathHelpers.h"
+#include "brantlewick/settings/SettingsStore.h"
+#include "brantlewick/window/ListView.h"
 
 #include <QDropEvent>
 #include <QMimeData>

@@ -3,7 +3,7 @@
 // breaks are placed (every ending or only real sentence ends, in which language, with the input's lines).
 #pragma once
 
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <QObject>
 #include <QString>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview's page: the conversion of the start of a file, shown with its changes marked, and the
 // naming of the run without the run.
-#include "PreviewPage.h"
+#include "brantlewick/window/PreviewPage.h"
 
-#include "Batch.h"
 #include "EngineText.h"
-#include "PathHelpers.h"
-#include "Preview.h"
+#include "brantlewick/batch/Batch.h"
+#include "brantlewick/engine/Preview.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <QLocale>
 

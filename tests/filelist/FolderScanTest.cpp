@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The folder scan: its name rules on literal names (unsafe folder names, how characters are decoded and
 // counted, wildcards), and on real trees level order, links, permissions, odd entries, limits, the trap.
-#include "FolderScan.h"
-#include "FileSystem.h"
+#include "brantlewick/filelist/FolderScan.h"
 #include "FolderScanSeam.h"
 #include "TempDir.h"
 #include "Unprivileged.h"
-#include "Utf8.h"
 #include "Wildcard.h"
+#include "brantlewick/filelist/Utf8.h"
+#include "brantlewick/filesystem/FileSystem.h"
 
 #include <gtest/gtest.h>
 

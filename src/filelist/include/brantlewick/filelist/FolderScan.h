@@ -4,7 +4,7 @@
 // processing and its error report in.
 #pragma once
 
-#include "ErrorTrap.h"
+#include "brantlewick/trap/ErrorTrap.h"
 
 #include <functional>
 #include <string>
