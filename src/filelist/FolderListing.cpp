@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // POSIX implementation of the folder listing.
-#include "brantlewick/filelist/FolderListing.h"
+#include "FolderListing.h"
 
 #include "brantlewick/engine/AsciiCase.h"
 
@@ -86,14 +86,6 @@ std::vector<SubFolder> ListSubFolders(const std::string& folder) {
     std::sort(folders.begin(), folders.end(),
               [](const SubFolder& a, const SubFolder& b) { return NameLessIgnoringCase(a.name, b.name); });
     return folders;
-}
-
-std::vector<std::string> ListSubFolderNames(const std::string& folder) {
-    std::vector<std::string> names;
-    for (auto& subFolder : ListSubFolders(folder)) {
-        names.push_back(std::move(subFolder.name));
-    }
-    return names;
 }
 
 std::vector<std::string> ListRegularFiles(const std::string& folder,

@@ -209,10 +209,8 @@ void AddFilesPart::Drop(const QMimeData* data) {
     const QStringList paths = DroppedPaths(data);
     for (const QString& path : paths) {
         WithoutTrap([&] {
-            const std::string local = ToEngine(path);
-            if (IsFolder(local)) {
-                files_.List().AppendAll(FromEngine(
-                    CollectFolderFiles(WithoutTrailingSeparators(local), "*.*", FolderScanHooks())));
+            if (auto files = FilesOfFolder(ToEngine(path), FolderScanHooks())) {
+                files_.List().AppendAll(FromEngine(*files));
             } else {
                 files_.List().Append(path);
             }

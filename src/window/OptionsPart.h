@@ -23,6 +23,10 @@ namespace brantlewick {
 class ErrorTrap;
 class WindowShell;
 
+// What "Start Adding" says when the output folder is not there, and so what the preview warns of.
+inline constexpr QLatin1StringView
+    kNoOutputFolderMessage("Folder does not exist. Please select another folder.");
+
 class OptionsPart final : public QObject {
     Q_OBJECT
 

@@ -324,7 +324,7 @@ void StartAddingPart::StartAdding() {
     };
     if (refused(100, QStringLiteral("No files added."), [&] { return files_.List().Count() < 1; }) ||
         refused(102, QStringLiteral("No Characters added."), [&] { return characters_.Empty(); }) ||
-        refused(104, QStringLiteral("Folder does not exist. Please select another folder."), [&] {
+        refused(104, kNoOutputFolderMessage, [&] {
             return !options_.SavesBesideInputs() && !IsFolder(ToEngine(options_.OutputFolderText()));
         })) {
         return;

@@ -61,7 +61,7 @@ Paths Folders(const std::string& root, const Paths& given, bool recurse = true, 
     for (const std::string& item : given) {
         folders.push_back(root + item);
     }
-    GetSubDirectories2016(folders, recurse, hooks);
+    AppendSubFolders(folders, recurse, hooks);
     return Relative(folders, root);
 }
 
@@ -149,7 +149,7 @@ TEST(FolderScanTest, HiddenSystemFoldersAreSkippedUnlessTheyAreTheRoot) {
         return FileAttributes(path);
     };
     const auto scan = [&](Paths given, bool recurse) {
-        detail::GetSubDirectories2016(given, recurse, {}, reader);
+        detail::AppendSubFolders(given, recurse, {}, reader);
         return given;
     };
     EXPECT_EQ(Relative(scan({root + "/"}, true), root), (Paths{"/", "/.dot/", "/odd/", "/.dot/in/"}));
@@ -252,7 +252,7 @@ TEST(FolderScanTest, TheTrapReportsFailuresOutsideTheEnumerationAndResumes) {
         const ScanHooks hooks{
             [&] { ++calls == failingYield ? throw std::runtime_error("window gone") : void(); }, &reporter};
         Paths scanned{dir.Path() + "/"};
-        detail::GetSubDirectories2016(scanned, true, hooks, [&](const std::string& path) {
+        detail::AppendSubFolders(scanned, true, hooks, [&](const std::string& path) {
             return path == dir.Path() + failingAttributesOf ? throw std::runtime_error("unreadable")
                                                             : FileAttributes(path);
         });

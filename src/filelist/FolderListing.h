@@ -25,7 +25,6 @@ struct SubFolder {
 // The direct sub-folders of `folder` (links to folders included), sorted by name ignoring ASCII case so
 // that every run lists them alike. Throws FolderListError when the folder cannot be listed.
 std::vector<SubFolder> ListSubFolders(const std::string& folder);
-std::vector<std::string> ListSubFolderNames(const std::string& folder);
 
 // The names of the entries of `folder` that are regular files after following links, sorted like
 // ListSubFolders; `wanted` filters names first. An entry the listing itself marks as a plain file is
