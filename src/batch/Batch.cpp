@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The batch run: the steps of each file, the protection of inputs and results, the conversion call.
-#include "Batch.h"
+#include "brantlewick/batch/Batch.h"
 
 #include "ConversionPool.h"
-#include "EngineError.h"
-#include "LineFile.h"
-#include "PathHelpers.h"
-#include "ScopeExit.h"
+#include "brantlewick/batch/ScopeExit.h"
+#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <unistd.h>
 

@@ -2,14 +2,14 @@
 // The file loop of brantlewick-cli; its options are read in OptionTable.cpp.
 #include "CommandLine.h"
 
-#include "Batch.h"
-#include "EngineError.h"
-#include "EnterCount.h"
-#include "FileSystem.h"
-#include "FolderScan.h"
-#include "LineFile.h"
-#include "PathHelpers.h"
-#include "Utf8.h"
+#include "brantlewick/batch/Batch.h"
+#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/engine/EnterCount.h"
+#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/filelist/FolderScan.h"
+#include "brantlewick/filelist/Utf8.h"
+#include "brantlewick/filesystem/FileSystem.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <sched.h>
 
@@ -124,19 +124,22 @@ std::size_t ExpandFolders(const std::vector<std::string>& paths, std::vector<std
     };
     std::size_t unread = 0;
     for (const std::string& path : paths) {
-        if (path == kStandardStreams || !IsFolder(path)) {
+        if (path == kStandardStreams) {
             inputs.push_back(path);
             continue;
         }
         try {
-            std::vector<std::string> files =
-                CollectFolderFiles(WithoutTrailingSeparators(path), "*.*", hooks);
-            if (files.empty()) {
-                ListSubFolderNames(path); // throws the reason when the folder cannot be read
+            std::optional<std::vector<std::string>> files = FilesOfFolder(path, hooks);
+            if (!files) {
+                inputs.push_back(path);
+                continue;
+            }
+            if (files->empty()) {
+                CheckFolderListable(path);
                 errors << kProgram << ": " << ShownName(path) << ": no files in this folder\n";
             }
-            inputs.insert(inputs.end(), std::make_move_iterator(files.begin()),
-                          std::make_move_iterator(files.end()));
+            inputs.insert(inputs.end(), std::make_move_iterator(files->begin()),
+                          std::make_move_iterator(files->end()));
         } catch (const std::exception& failure) {
             ReportFailure(errors, path, failure);
             ++unread;

@@ -2,7 +2,7 @@
 // The headless converter: argument parsing and the batch over files, kept apart from main() for tests.
 #pragma once
 
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <optional>
 #include <ostream>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Numeric test and value reading for the number-of-Enters text.
-#include "EnterCount.h"
+#include "brantlewick/engine/EnterCount.h"
 
-#include "AsciiCase.h"
+#include "brantlewick/engine/AsciiCase.h"
 
 #include <algorithm>
 #include <charconv>

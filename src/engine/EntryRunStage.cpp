@@ -17,8 +17,8 @@
 // remembered; long runs stream through the chain of passes, which needs bounded memory.
 #include "EntryRunStage.h"
 
-#include "AsciiCase.h"
 #include "StopScan.h"
+#include "brantlewick/engine/AsciiCase.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Non-blocking input and temporary-file output on POSIX.
-#include "LineFile.h"
+#include "brantlewick/engine/LineFile.h"
 
-#include "EngineError.h"
-#include "PathHelpers.h"
-#include "TemporaryFiles.h"
+#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/engine/TemporaryFiles.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -2,7 +2,7 @@
 // Finding the few bytes a pass must stop at, 64 at a time: one bit mask per window of text.
 #pragma once
 
-#include "OutputSink.h"
+#include "brantlewick/engine/OutputSink.h"
 
 #include <array>
 #include <bit>

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview's page: the conversion of the start of a file, shown with its changes marked, and the
 // naming of the run without the run.
-#include "PreviewPage.h"
+#include "brantlewick/window/PreviewPage.h"
 
-#include "Batch.h"
 #include "EngineText.h"
-#include "PathHelpers.h"
-#include "Preview.h"
+#include "OptionsPart.h"
+#include "brantlewick/batch/Batch.h"
+#include "brantlewick/engine/Preview.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <QLocale>
 
@@ -14,12 +15,6 @@
 #include <exception>
 
 namespace brantlewick {
-namespace {
-
-// What "Start Adding" says when the output folder is not there; the run would not start.
-constexpr QLatin1StringView kNoFolder("Folder does not exist. Please select another folder.");
-
-} // namespace
 
 PreviewPage MakePreviewPage(const QStringList& entries, int position, const ConversionOptions& options,
                             const std::optional<std::string>& outputFolder) {
@@ -28,7 +23,7 @@ PreviewPage MakePreviewPage(const QStringList& entries, int position, const Conv
     const std::vector<std::string> inputs = ToEngine(entries);
     const std::string input = ToEngine(page.input);
     if (outputFolder && !IsFolder(*outputFolder)) {
-        page.outputProblem = kNoFolder;
+        page.outputProblem = kNoOutputFolderMessage;
     } else {
         const ForeseenResult result =
             ForeseeResult(inputs, static_cast<std::size_t>(position), FileSettings{outputFolder, options});

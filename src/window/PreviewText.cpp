@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview's texts for the screen: line ends, long lines cut, and the result walked beside the original
 // so that every change shows where it is.
-#include "PreviewText.h"
+#include "brantlewick/window/PreviewText.h"
 
-#include "Utf8.h"
+#include "brantlewick/filelist/Utf8.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The three add buttons and drops on the file list, with scripted dialogs and a real temporary tree.
-#include "QtDesktopServices.h"
 #include "TestWindow.h"
+#include "brantlewick/window/QtDesktopServices.h"
 
 #include <QDropEvent>
 #include <QMimeData>

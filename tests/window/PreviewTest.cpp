@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview and the file list's context menu, through the window and the scripted desktop.
-#include "PreviewWindow.h"
 #include "TestWindow.h"
+#include "brantlewick/window/PreviewWindow.h"
 
 #include <QLineEdit>
 #include <QRadioButton>

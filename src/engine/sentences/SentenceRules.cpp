@@ -7,7 +7,7 @@
 // their own.
 #include "sentences/SentenceRules.h"
 
-#include "AsciiCase.h"
+#include "brantlewick/engine/AsciiCase.h"
 #include "sentences/RuleBasics.h"
 
 #include <algorithm>

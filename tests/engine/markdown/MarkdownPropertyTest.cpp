@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Markdown mode never changes what a document means and is its own fixed point: on the documents
 // of the corpus (through files, UTF-16 included) and on 10,000 random ones (in memory, in random pieces).
-#include "Conversion.h"
 #include "MarkdownDocuments.h"
 #include "MarkdownRender.h"
 #include "TempDir.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // before anything is written.
 #pragma once
 
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <cstddef>
 #include <cstdint>

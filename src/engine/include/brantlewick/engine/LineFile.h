@@ -2,7 +2,7 @@
 // The streaming input and the crash-safe output that the conversion runs on.
 #pragma once
 
-#include "FileSystem.h"
+#include "brantlewick/filesystem/FileSystem.h"
 
 #include <sys/types.h>
 

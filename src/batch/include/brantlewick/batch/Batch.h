@@ -7,8 +7,8 @@
 // the run's pauses.
 #pragma once
 
-#include "Conversion.h"
-#include "OutputNaming.h"
+#include "brantlewick/batch/OutputNaming.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <atomic>
 #include <cstddef>
