@@ -542,16 +542,21 @@ void ParagraphBreaker::Write(OutputSink& out, Stage::Counts& counts) {
     for (const Change& change : changes_) {
         WriteText(at, change.from, out);
         if (change.lineBreak) {
+            const auto blanks = static_cast<std::uint64_t>(
+                std::count_if(text_.begin() + static_cast<std::ptrdiff_t>(change.from),
+                              text_.begin() + static_cast<std::ptrdiff_t>(change.to), IsBlank));
             if (out.Marking()) {
                 out.Mark(Edit::Kind::Breaks, out.Written(), 1);
             }
             out.Append(LineEndOf(LineOf(change.from)));
             out.Append(paragraph.continuation);
+            // Marked after the continuation, where the preview finds the sentence again.
+            if (out.Marking() && blanks > 0) {
+                out.Mark(Edit::Kind::Blanks, out.Written(), blanks);
+            }
             ++counts.breaksInserted;
             ++counts.terminatorsOut;
-            counts.spacesDropped += static_cast<std::uint64_t>(
-                std::count_if(text_.begin() + static_cast<std::ptrdiff_t>(change.from),
-                              text_.begin() + static_cast<std::ptrdiff_t>(change.to), IsBlank));
+            counts.spacesDropped += blanks;
         } else {
             out.Append(" ");
         }
