@@ -330,7 +330,10 @@ bool ParagraphBreaker::Joinable(std::size_t line) const {
         before.ends_with("\\")) {
         return false;
     }
-    if ((IsWide(LastLetter(before)) && IsWide(FirstLetter(after))) || StartsWithMarkedBox(after)) {
+    // A line that starts with list markers and a task box stays as it is, neither joined to the line
+    // before nor given the next: whatever its line holds may tick the box.
+    if ((IsWide(LastLetter(before)) && IsWide(FirstLetter(after))) || StartsWithMarkedBox(after) ||
+        StartsWithMarkedBox(before)) {
         return false;
     }
     // The line written so far: this one, and the ones joined before it.
@@ -431,9 +434,14 @@ bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size
     // A line of three backticks and more is text only because a backtick follows later on it: cut
     // before that, it would open a code block. The line is the one written: it starts after the last
     // break or the last line end that stays.
-    const std::size_t first =
-        text_.find_first_not_of(" \t", std::max(lineStart_[runStart_[LineOf(from)]], lineStart));
+    const std::size_t written = std::max(lineStart_[runStart_[LineOf(from)]], lineStart);
+    const std::size_t first = text_.find_first_not_of(" \t", written);
     if (text_.compare(first, 3, "```") == 0) {
+        return false;
+    }
+    // GitHub's reader looks for a task box after list markers on every line of an item, and needs the
+    // blank after it: cut there, the line would lose a box the item showed.
+    if (StartsWithMarkedBox(std::string_view(text_).substr(written, from - written))) {
         return false;
     }
 
