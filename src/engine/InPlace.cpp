@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace brantlewick {
 
@@ -36,9 +37,15 @@ public:
         while (same_ && !bytes.empty()) {
             const std::size_t got = file_.Read(buffer_.get(), std::min(bytes.size(), kCompareChunk));
             same_ = got > 0 && std::memcmp(buffer_.get(), bytes.data(), got) == 0;
+            equal_ += same_ ? got : 0;
             bytes.remove_prefix(got);
         }
     }
+
+    // Whether the result so far is the start of the file.
+    bool SameSoFar() const { return same_; }
+    // The bytes of the result that are known to be the file's own.
+    std::uint64_t Equal() const { return equal_; }
 
     // Whether the result was the whole file.
     bool Same() {
@@ -50,6 +57,48 @@ private:
     InputFile file_;
     std::unique_ptr<char[]> buffer_;
     bool same_ = true;
+    std::uint64_t equal_ = 0;
+};
+
+// The result in place of the file, begun only once it differs: a file that stays as it is costs no
+// writing, and no room on a disk that may be full.
+class Replacement {
+public:
+    Replacement(const std::string& path, const InputFile& input, const struct stat& info)
+        : path_(path), input_(input), info_(info) {}
+
+    // The result's next bytes, which follow `equal` bytes that were the file's own.
+    void Write(std::string_view bytes, std::uint64_t equal) {
+        if (!output_) {
+            Begin(equal);
+        }
+        output_->Write(bytes);
+    }
+    bool Begun() const { return output_.has_value(); }
+    void Begin(std::uint64_t equal) {
+        output_.emplace(path_, input_.Permissions());
+        output_->TakeOverFrom(input_.Permissions(), info_.st_uid, info_.st_gid);
+        InputFile again(path_);
+        if (again.Id() != input_.Id()) {
+            throw EngineError(path_, "changed while it was read");
+        }
+        const auto buffer = std::make_unique_for_overwrite<char[]>(kCompareChunk);
+        for (std::uint64_t left = equal; left > 0;) {
+            const std::size_t got = again.Read(buffer.get(), std::min<std::uint64_t>(left, kCompareChunk));
+            if (got == 0) {
+                throw EngineError(path_, "changed while it was read");
+            }
+            output_->Write(std::string_view(buffer.get(), got));
+            left -= got;
+        }
+    }
+    void Commit() { output_->Commit(); }
+
+private:
+    const std::string& path_;
+    const InputFile& input_;
+    const struct stat& info_;
+    std::optional<SafeOutputFile> output_;
 };
 
 // What the file at `path` is, refused where replacing it would do more than change its text.
@@ -92,21 +141,29 @@ SameFileResult ConvertInPlace(const std::string& path, const ConversionOptions& 
     InputFile input(path);
     const struct stat info = ReplaceableFile(path, input);
     Comparison comparison(path, input);
-    SafeOutputFile output(path, input.Permissions());
-    output.TakeOverFrom(input.Permissions(), info.st_uid, info.st_gid);
+    Replacement output(path, input, info);
     SameFileResult result;
     result.counts = ConvertStream(
         input, options,
         [&](std::string_view bytes) {
-            comparison.Next(bytes);
-            output.Write(bytes);
+            const std::uint64_t equal = comparison.Equal();
+            if (!output.Begun()) {
+                comparison.Next(bytes);
+                if (comparison.SameSoFar()) {
+                    return;
+                }
+            }
+            output.Write(bytes, equal);
         },
         bytesRead);
     result.changes = !comparison.Same();
     if (result.changes) {
+        if (!output.Begun()) {
+            output.Begin(comparison.Equal()); // the result is the start of the file
+        }
         output.Commit();
     }
-    return result; // an unchanged result's temporary goes with `output`
+    return result;
 }
 
 } // namespace brantlewick

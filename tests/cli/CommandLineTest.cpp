@@ -445,6 +445,14 @@ TEST(CommandLineTest, CheckAndInPlaceOnLinksHardLinksReadOnlyFilesAndOddNames) {
         fs::last_write_time(dir / "done.md"),
         fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1'000'000'000))));
     EXPECT_EQ(testing::ListNames(dir.Path()).find(".brantlewick-"), std::string::npos);
+    // The result is written from where it first differs; the file's start, several reads long, is copied.
+    std::string lines;
+    for (int i = 0; i < 12000; ++i) {
+        lines += "Go on.\n";
+    }
+    WriteBytes(dir / "long.md", lines + "Hi. Bye.\n");
+    ASSERT_EQ(RunWith({"-q", "--sentences", "--in-place", dir / "long.md"}).status, kAllConverted);
+    EXPECT_EQ(ReadBytes(dir / "long.md"), lines + "Hi.\nBye.\n");
 
     SKIP_WITHOUT_ORDINARY_USER();
     // Root gives the result its input's owner and group; an ordinary user's read-only file is refused.
