@@ -56,6 +56,13 @@ RunResult RunWith(const std::vector<std::string>& arguments, bool showProgress =
     return result;
 }
 
+// The command prefix that runs a command in a mount namespace of the test's own, where a small file system
+// can be mounted; empty where there is none.
+std::string MountNamespace() {
+    const std::string unshare = ::geteuid() == 0 ? "unshare -m " : "unshare -Urm ";
+    return std::system((unshare + "true 2>/dev/null").c_str()) == 0 ? unshare : "";
+}
+
 // Everything under `folder`: each path with its size and a hash of its bytes.
 std::set<std::string> Listing(const std::string& folder) {
     std::set<std::string> listing;
@@ -323,8 +330,8 @@ TEST(CommandLineTest, FoldersLeftOutForTheirDepthAreNamed) {
 // On a full disk several jobs write what one job writes: files converted ahead took the space first, so the
 // large file failed with -j 2 only. A 1 MiB file system goes into a mount namespace of the test's own.
 TEST(CommandLineTest, OnAFullDiskSeveralJobsDoWhatOneJobDoes) {
-    const std::string unshare = ::geteuid() == 0 ? "unshare -m " : "unshare -Urm ";
-    if (std::system((unshare + "true 2>/dev/null").c_str()) != 0) {
+    const std::string unshare = MountNamespace();
+    if (unshare.empty()) {
         GTEST_SKIP() << "no mount namespace to mount a small file system in";
     }
     TempDir dir;
@@ -477,8 +484,8 @@ TEST(CommandLineTest, CheckAndInPlaceOnLinksHardLinksReadOnlyFilesAndOddNames) {
 
 // In place on a full disk, the input stays as it was and no temporary is left.
 TEST(CommandLineTest, InPlaceOnAFullDiskLeavesTheInput) {
-    const std::string unshare = ::geteuid() == 0 ? "unshare -m " : "unshare -Urm ";
-    if (std::system((unshare + "true 2>/dev/null").c_str()) != 0) {
+    const std::string unshare = MountNamespace();
+    if (unshare.empty()) {
         GTEST_SKIP() << "no mount namespace to mount a small file system in";
     }
     TempDir dir;
