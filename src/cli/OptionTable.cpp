@@ -407,12 +407,11 @@ std::string UsageText() {
     std::string text =
         "Usage: brantlewick-cli [options] PATH...\n"
         "Adds line breaks after every sentence ending in each file and writes the result as a new file;\n"
-        "the input files are never changed, except with --in-place. A folder PATH stands for every file in "
-        "it and in its\n"
-        "sub-folders, except names beginning with \"~\", writable dot-files and what lies below a folder\n"
-        "path of 260 characters or more (each such folder is named on standard error). PATH \"-\" reads\n"
-        "standard input and writes standard output. A name holding control characters or bytes that\n"
-        "are not UTF-8 is shown quoted as ls shows it.\n"
+        "the input files are never changed, except with --in-place. A folder PATH stands for every file\n"
+        "in it and in its sub-folders, except names beginning with \"~\", writable dot-files and what\n"
+        "lies below a folder path of 260 characters or more (each such folder is named on standard\n"
+        "error). PATH \"-\" reads standard input and writes standard output. A name holding control\n"
+        "characters or bytes that are not UTF-8 is shown quoted as ls shows it.\n"
         "\n"
         "Options:\n";
     for (const OptionRow& row : kOptions) {
