@@ -480,6 +480,19 @@ TEST(CommandLineTest, CheckAndInPlaceOnLinksHardLinksReadOnlyFilesAndOddNames) {
     });
     EXPECT_EQ(readOnly,
               "1 brantlewick-cli: " + d + "ro.md: is read-only; it is not converted in place\nHi. Bye.\n");
+    if (::geteuid() != 0) {
+        return;
+    }
+    // A group the user is no member of cannot be kept: its bits go, so that no stranger gains the result.
+    WriteBytes(dir / "group.md", "Hi. Bye.\n");
+    ::chown((dir / "group.md").c_str(), 65534, 0);
+    ::chmod((dir / "group.md").c_str(), 0664);
+    testing::RunAsOrdinaryUser([&] {
+        return std::to_string(RunWith({"--sentences", "--in-place", dir / "group.md"}).status);
+    });
+    ::stat((dir / "group.md").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0604u);
+    EXPECT_NE(info.st_gid, 0u);
 }
 
 // In place on a full disk, the input stays as it was and no temporary is left.
