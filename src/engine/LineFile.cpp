@@ -200,6 +200,18 @@ void SafeOutputFile::Discard() noexcept {
     }
 }
 
+void SafeOutputFile::TakeOverFrom(mode_t permissions, uid_t owner, gid_t group) {
+    if (fd_ < 0 || finished_) {
+        throw EngineError(path_, "output already finished");
+    }
+    mode_ = permissions & kPermissionBits;
+    // An owner other than the process's own can only be given by a privileged process; a group by its
+    // members too.
+    if (::fchown(fd_, owner, group) != 0 && ::fchown(fd_, static_cast<uid_t>(-1), group) != 0) {
+        mode_ &= ~static_cast<mode_t>(070);
+    }
+}
+
 void SafeOutputFile::Write(std::string_view bytes) {
     if (fd_ < 0 || finished_) {
         throw EngineError(path_, "output already finished");

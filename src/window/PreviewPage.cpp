@@ -22,17 +22,18 @@ PreviewPage MakePreviewPage(const QStringList& entries, int position, const Conv
     page.input = entries.value(position);
     const std::vector<std::string> inputs = ToEngine(entries);
     const std::string input = ToEngine(page.input);
+    // The run's own settings: the sentence mode reads a file as its name says, Markdown or plain.
+    const FileSettings settings{outputFolder, options};
     if (outputFolder && !IsFolder(*outputFolder)) {
         page.outputProblem = kNoOutputFolderMessage;
     } else {
-        const ForeseenResult result =
-            ForeseeResult(inputs, static_cast<std::size_t>(position), FileSettings{outputFolder, options});
+        const ForeseenResult result = ForeseeResult(inputs, static_cast<std::size_t>(position), settings);
         page.output = FromEngine(result.output);
         page.replaces = result.replaces;
         page.outputProblem = QString::fromStdString(result.problem);
     }
     try {
-        const Preview preview = PreviewFile(input, options);
+        const Preview preview = PreviewFile(input, ConversionFor(input, settings));
         ShownText original = ShowOriginal(preview.original);
         page.original = std::move(original.text);
         page.originalMarks = std::move(original.marks);

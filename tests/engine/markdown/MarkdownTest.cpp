@@ -207,6 +207,7 @@ TEST(Markdown, FormatOfFile) {
         {"x.mdx", TextFormat::Plain},
         {"dir.md/notes", TextFormat::Plain},
         {".md", TextFormat::Plain},
+        {"docs/.md", TextFormat::Plain},
         {"md", TextFormat::Plain},
         {"", TextFormat::Plain},
     };
