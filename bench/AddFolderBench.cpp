@@ -3,11 +3,11 @@
 // the folder, the add from the folder's choice until the list shows the entries, the folder scan alone, and
 // the file list alone taking and showing the same entries.
 // Runs on the offscreen platform unless another one is chosen.
-#include "DesktopServices.h"
-#include "FolderScan.h"
-#include "ListView.h"
-#include "MainWindow.h"
-#include "SettingsStore.h"
+#include "brantlewick/filelist/FolderScan.h"
+#include "brantlewick/settings/SettingsStore.h"
+#include "brantlewick/window/DesktopServices.h"
+#include "brantlewick/window/ListView.h"
+#include "brantlewick/window/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 // Conversion throughput in memory, without file-system costs: the whole-text call and the streaming loop
 // that files go through, for the default entries (single-byte pass) and multi-character entries, with
 // each choice for the input's line breaks.
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <benchmark/benchmark.h>
 

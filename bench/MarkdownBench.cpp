@@ -9,7 +9,7 @@
 //       streams MB megabytes of Markdown through the conversion in 64 KiB pieces: paragraphs, lists,
 //       quotes and code, and now and then a paragraph and a line longer than any the mode holds. Prints
 //       the peak resident memory, which must not grow with MB.
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <sys/resource.h>
 

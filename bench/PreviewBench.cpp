@@ -6,9 +6,9 @@
 //
 // Without FILE, a file of GiB gibibytes of prose (default 1) is written into $TMPDIR (or /tmp) and
 // removed afterwards.
-#include "Conversion.h"
-#include "LineFile.h"
-#include "Preview.h"
+#include "brantlewick/engine/Conversion.h"
+#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/engine/Preview.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -9,8 +9,8 @@
 // Without FILE, three texts are written into $TMPDIR (or /tmp) and removed afterwards: 2 MiB of prose
 // (tens of thousands of markers), a file whose first 256 KiB are one word (minified data, base64), and
 // one word of 200 000 letters followed by two short sentences.
-#include "PreviewPage.h"
-#include "PreviewWindow.h"
+#include "brantlewick/window/PreviewPage.h"
+#include "brantlewick/window/PreviewWindow.h"
 
 #include <QApplication>
 

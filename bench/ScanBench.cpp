@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Builds a large folder tree, or collects every file of one as a folder dropped on the window is, and
 // prints how long the collection took.
-#include "FolderScan.h"
+#include "brantlewick/filelist/FolderScan.h"
 
 #include <sys/stat.h>
 

@@ -12,7 +12,7 @@
 //       converts each case of FILE (see bench/sentences/quality.txt) with one Enter and counts, per
 //       language, the cases whose output lines are exactly the expected sentences, and the precision,
 //       recall and F1 of the boundaries between sentences; last the mean F1 of the languages.
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <sys/resource.h>
 

@@ -2,8 +2,8 @@
 // Fuzzes the streaming conversion against the plain reference: the first bytes pick the Enter count, the
 // line choice, the entries and the piece sizes; the rest is the text, converted whole and in pieces. Every
 // piece lies in a heap buffer of exactly its size, so a read one byte past it fails under the sanitizer.
-#include "Conversion.h"
 #include "ReferenceConversion.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <algorithm>
 #include <cstdint>

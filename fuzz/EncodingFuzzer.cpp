@@ -3,10 +3,10 @@
 // input handed over in reads of a size the first byte picks. A conversion that changes nothing must give
 // back the input exactly, or refuse it exactly when glibc's iconv refuses its encoding (or, unmarked, when
 // it holds a NUL); the same bytes in one read must give the same answer.
-#include "Conversion.h"
-#include "EngineError.h"
-#include "LineFile.h"
 #include "TempDir.h"
+#include "brantlewick/engine/Conversion.h"
+#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/engine/LineFile.h"
 
 #include <iconv.h>
 

@@ -4,8 +4,8 @@
 // differ from it only in blanks, line ends and quote markers, stay as it is when converted again, and come
 // out the same in pieces as whole. Every piece lies in a heap buffer of exactly its size, so a read past
 // it trips the address sanitizer.
-#include "Conversion.h"
 #include "MarkdownRender.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <algorithm>
 #include <cstdint>

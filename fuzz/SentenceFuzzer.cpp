@@ -4,8 +4,8 @@
 // only CR LF pairs added and blanks dropped, with the counts to match; the whole conversion with the
 // same text apart from spaces; both the same in chunks as whole. Every chunk lies in a heap buffer of
 // exactly its size, so a read past it trips the address sanitizer.
-#include "Conversion.h"
 #include "SentenceEdits.h"
+#include "brantlewick/engine/Conversion.h"
 #include "sentences/SentenceStage.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Sets up and runs the whole test suite: formatting, a Release build, clazy over the Qt code, a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer, the converter alone without Qt, a bounded replay of the
-# fuzz targets, and the Debian package check.
+# Sets up and runs the whole test suite: a Release build, formatting and clang-tidy, clazy over the Qt code,
+# a build with AddressSanitizer and UndefinedBehaviorSanitizer, the converter alone without Qt, a bounded
+# replay of the fuzz targets, and the Debian package check.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -10,12 +10,12 @@ jobs=$(nproc)
 # Warnings are errors in every tree this script builds.
 export BRANTLEWICK_WERROR=ON
 
-echo "== Formatting (clang-format, every C++ file)"
-(cd "$root" && git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror)
-
 echo "== Release build and tests"
 "$root/scripts/build.sh" "$root/build-test" -DBUILD_TESTING=ON
 ctest --test-dir "$root/build-test" --output-on-failure -j "$jobs"
+
+# clang-format and clang-tidy, with the Release tree's compile commands.
+"$root/scripts/lint.sh" "$root/build-test"
 
 echo "== clazy (the Qt code; a finding fails): the level 1 checks, and connections that name their context"
 (cd "$root" && git ls-files -z -- 'src/window/*.cpp' 'src/settings/*.cpp' 'src/app/*.cpp' |

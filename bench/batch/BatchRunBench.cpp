@@ -3,10 +3,10 @@
 // files. Runs on the offscreen platform with a desktop that answers every box with OK.
 //
 //     bench_batch_run [--files N] [--bytes B] [--rounds R] [--hidden]
-#include "DesktopServices.h"
-#include "ListView.h"
-#include "MainWindow.h"
-#include "SettingsStore.h"
+#include "brantlewick/settings/SettingsStore.h"
+#include "brantlewick/window/DesktopServices.h"
+#include "brantlewick/window/ListView.h"
+#include "brantlewick/window/MainWindow.h"
 
 #include <QApplication>
 #include <QLineEdit>

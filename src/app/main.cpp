@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // brantlewick: the window program. It loads the main window and runs until that window closes.
-#include "MainWindow.h"
-#include "QtDesktopServices.h"
-#include "SettingsStore.h"
-#include "TemporaryFiles.h"
+#include "brantlewick/engine/TemporaryFiles.h"
+#include "brantlewick/settings/SettingsStore.h"
+#include "brantlewick/window/MainWindow.h"
+#include "brantlewick/window/QtDesktopServices.h"
 
 #include <QApplication>
 

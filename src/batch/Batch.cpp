@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The batch run: the steps of each file, the protection of inputs and results, the conversion call.
-#include "Batch.h"
+#include "brantlewick/batch/Batch.h"
 
 #include "ConversionPool.h"
-#include "EngineError.h"
-#include "LineFile.h"
-#include "PathHelpers.h"
-#include "ScopeExit.h"
+#include "brantlewick/batch/ScopeExit.h"
+#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/engine/InPlace.h"
+#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <unistd.h>
 
@@ -33,7 +34,9 @@ struct Batch::FileInHand {
     bool failed = false;
     bool converted = false;
 
-    FileResult Result() const { return {position, input, output, replaces, counts}; }
+    bool changes = false;
+
+    FileResult Result() const { return {position, input, output, replaces, counts, changes}; }
 };
 
 namespace {
@@ -144,6 +147,14 @@ std::optional<ConversionCounts> ReplaceWithAheadResult(OutputNamer& namer,
 
 } // namespace
 
+ConversionOptions ConversionFor(std::string_view input, const FileSettings& settings) {
+    ConversionOptions conversion = settings.conversion;
+    if (settings.formatByName) {
+        conversion.format = TextFormatOfFile(input);
+    }
+    return conversion;
+}
+
 Batch::Batch(BatchOptions options) : options_(options) {
     options_.jobs = std::max(options_.jobs, 1u);
 }
@@ -176,7 +187,7 @@ void Batch::LookAhead(std::size_t position, std::size_t count) {
             if (input.empty() || IsStandardStreams(input)) {
                 continue;
             }
-            FileSettings settings = source_->SettingsFor(input);
+            FileSettings settings = SettingsOf(input);
             std::string plainOutput = PlainOutputPath(input, settings.outputFolder);
             jobs.emplace_back(nextAhead_, AheadJob{std::move(input), std::move(plainOutput),
                                                    std::move(settings), options_.dryRun});
@@ -202,7 +213,7 @@ BatchSummary Batch::Run(const BatchFrontEnd& frontEnd, std::size_t count) {
     source_ = &frontEnd.source;
     sink_ = &frontEnd.sink;
     scheduler_ = &frontEnd.scheduler;
-    if (options_.jobs > 1 && count > 1) {
+    if (options_.jobs > 1 && count > 1 && options_.inputs == InputUse::Keep) {
         pool_ =
             std::make_unique<ConversionPool>(options_.jobs - 1); // this thread converts too, while it waits
         nextAhead_ = 0;
@@ -299,7 +310,7 @@ Batch::Next Batch::ShowTheFile(FileInHand& file) {
 Batch::Next Batch::ChooseTheOutput(FileInHand& file) {
     return Attempt(file, BatchStep::ChooseOutput, Next::File, [&] {
         ProtectListChanges();
-        file.settings = source_->SettingsFor(file.input);
+        file.settings = SettingsOf(file.input);
         if (pool_) {
             file.ahead = StillValidAheadConversion(*pool_, file.position, file.input, file.settings,
                                                    replacedAny_, file.inputId);
@@ -322,7 +333,7 @@ Batch::Next Batch::PauseBeforeTheDelete(FileInHand& file) {
 Batch::Next Batch::DeleteTheOldResult(FileInHand& file) {
     return Attempt(file, BatchStep::ClearOutput, Next::Step, [&] {
         RenameIfTheListChanged(file);
-        if (IsStandardStreams(file.input)) {
+        if (IsStandardStreams(file.input) || options_.inputs != InputUse::Keep) {
             return true;
         }
         if (options_.dryRun) {
@@ -337,6 +348,9 @@ Batch::Next Batch::DeleteTheOldResult(FileInHand& file) {
 Batch::Next Batch::ConvertTheFile(FileInHand& file) {
     return Attempt(file, BatchStep::Convert, Next::File, [&] {
         RenameIfTheListChanged(file);
+        if (options_.inputs != InputUse::Keep) {
+            return ConvertOntoItself(file);
+        }
         return options_.dryRun ? ConvertWithoutWriting(file) : WriteTheResult(file);
     });
 }
@@ -348,7 +362,21 @@ Batch::Next Batch::TellItIsConverted(FileInHand& file) {
     return next;
 }
 
+FileSettings Batch::SettingsOf(const std::string& input) {
+    FileSettings settings = source_->SettingsFor(input);
+    settings.conversion = ConversionFor(input, settings);
+    return settings;
+}
+
 void Batch::NameTheResult(FileInHand& file) {
+    if (options_.inputs != InputUse::Keep) {
+        // Standard input has no file to replace or compare with.
+        if (IsStandardStreams(file.input)) {
+            throw EngineError({}, "standard input cannot be converted in place or checked");
+        }
+        file.output = file.input;
+        return;
+    }
     if (IsStandardStreams(file.input)) {
         file.output = kStandardStreams;
         return;
@@ -387,6 +415,21 @@ bool Batch::ConvertWithoutWriting(FileInHand& file) {
         });
     }
     namer_.WouldWrite(file.input, file.output);
+    return true;
+}
+
+bool Batch::ConvertOntoItself(FileInHand& file) {
+    if (!sink_->FileWriting(file.Result())) {
+        return false;
+    }
+    const bool replace = options_.inputs == InputUse::Replace && !options_.dryRun;
+    SameFileResult result;
+    file.counts = ConvertHere(*scheduler_, file.input, [&](std::atomic<std::uint64_t>* bytesRead) {
+        result = replace ? ConvertInPlace(file.input, file.settings.conversion, bytesRead)
+                         : CheckFile(file.input, file.settings.conversion, bytesRead);
+        return result.counts;
+    });
+    file.changes = result.changes;
     return true;
 }
 

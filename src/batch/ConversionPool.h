@@ -5,10 +5,10 @@
 // a file, so a run with workers leaves exactly what a run without them does.
 #pragma once
 
-#include "Batch.h"
-#include "Conversion.h"
-#include "FileSystem.h"
-#include "LineFile.h"
+#include "brantlewick/batch/Batch.h"
+#include "brantlewick/engine/Conversion.h"
+#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/filesystem/FileSystem.h"
 
 #include <condition_variable>
 #include <cstddef>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where one file's result would go, told by a dry run of the batch itself rather than by a second naming
 // rule that could disagree with it.
-#include "Batch.h"
+#include "brantlewick/batch/Batch.h"
 
-#include "PathHelpers.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <unordered_set>
 

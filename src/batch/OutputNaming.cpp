@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Output path choice: never an input, never a result of another input of the same batch.
-#include "OutputNaming.h"
+#include "brantlewick/batch/OutputNaming.h"
 
-#include "PathHelpers.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -2,14 +2,14 @@
 // The file loop of brantlewick-cli; its options are read in OptionTable.cpp.
 #include "CommandLine.h"
 
-#include "Batch.h"
-#include "EngineError.h"
-#include "EnterCount.h"
-#include "FileSystem.h"
-#include "FolderScan.h"
-#include "LineFile.h"
-#include "PathHelpers.h"
-#include "Utf8.h"
+#include "brantlewick/batch/Batch.h"
+#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/engine/EnterCount.h"
+#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/filelist/FolderScan.h"
+#include "brantlewick/filelist/Utf8.h"
+#include "brantlewick/filesystem/FileSystem.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <sched.h>
 
@@ -95,13 +95,22 @@ std::string Counted(std::uint64_t count, const char* thing) {
     return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
 }
 
-void PrintSummary(const BatchSummary& summary, bool dryRun, double seconds, std::ostream& errors) {
+void PrintSummary(const BatchSummary& summary, const Options& options, std::size_t changes, double seconds,
+                  std::ostream& errors) {
     char time[32];
     std::snprintf(time, sizeof time, "%.2f s", seconds);
-    errors << kProgram << ": " << (dryRun ? "dry run, nothing written: " : "")
-           << Counted(summary.converted, "file") << " converted, " << summary.failed << " failed, "
-           << Counted(summary.counts.bytesIn, "byte") << " in, " << Counted(summary.counts.bytesOut, "byte")
-           << " out, " << Counted(summary.counts.breaksInserted, "break") << " inserted, " << time << '\n';
+    if (options.check) {
+        errors << kProgram << ": check, nothing written: " << changes << " of "
+               << Counted(summary.converted, "file") << " would change, " << summary.failed << " failed, "
+               << time << '\n';
+        return;
+    }
+    errors << kProgram << ": " << (options.dryRun ? "dry run, nothing written: " : "")
+           << Counted(summary.converted, "file") << " converted"
+           << (options.inPlace ? " in place (" + std::to_string(changes) + " changed)" : "") << ", "
+           << summary.failed << " failed, " << Counted(summary.counts.bytesIn, "byte") << " in, "
+           << Counted(summary.counts.bytesOut, "byte") << " out, "
+           << Counted(summary.counts.breaksInserted, "break") << " inserted, " << time << '\n';
 }
 
 void ReportFailure(std::ostream& errors, std::string_view path, const std::exception& failure) {
@@ -124,19 +133,22 @@ std::size_t ExpandFolders(const std::vector<std::string>& paths, std::vector<std
     };
     std::size_t unread = 0;
     for (const std::string& path : paths) {
-        if (path == kStandardStreams || !IsFolder(path)) {
+        if (path == kStandardStreams) {
             inputs.push_back(path);
             continue;
         }
         try {
-            std::vector<std::string> files =
-                CollectFolderFiles(WithoutTrailingSeparators(path), "*.*", hooks);
-            if (files.empty()) {
-                ListSubFolderNames(path); // throws the reason when the folder cannot be read
+            std::optional<std::vector<std::string>> files = FilesOfFolder(path, hooks);
+            if (!files) {
+                inputs.push_back(path);
+                continue;
+            }
+            if (files->empty()) {
+                CheckFolderListable(path);
                 errors << kProgram << ": " << ShownName(path) << ": no files in this folder\n";
             }
-            inputs.insert(inputs.end(), std::make_move_iterator(files.begin()),
-                          std::make_move_iterator(files.end()));
+            inputs.insert(inputs.end(), std::make_move_iterator(files->begin()),
+                          std::make_move_iterator(files->end()));
         } catch (const std::exception& failure) {
             ReportFailure(errors, path, failure);
             ++unread;
@@ -159,7 +171,8 @@ public:
     FileSettings SettingsFor(const std::string& /*input*/) override { return settings_; }
 
     bool FileWriting(const FileResult& file) override {
-        if (streams_.showProgress && !options_.quiet && !options_.verbose && !options_.dryRun) {
+        if (streams_.showProgress && !options_.quiet && !options_.verbose && !options_.dryRun &&
+            !options_.check) {
             streams_.errors << '[' << (file.position + 1) << '/' << inputs_.size() << "] "
                             << ShownName(file.input) << " -> " << ShownName(file.output) << '\n';
         }
@@ -169,13 +182,14 @@ public:
     // fails. With --verbose it goes to standard error beside the failures, since standard output may
     // carry a converted standard input.
     bool FileConverted(const FileResult& file) override {
-        if (options_.dryRun) {
-            try {
-                WriteAll(streams_.standardOutput, ResultLine(file), "standard output");
-            } catch (const EngineError& error) {
-                throw EngineError({}, "cannot write its line to standard output: " +
-                                          SystemErrorText(error.SystemError()));
+        changes_ += file.changes ? 1 : 0;
+        if (options_.check) {
+            // The list is the check's report, as a dry run's lines are.
+            if (file.changes) {
+                WriteReportLine(ShownName(file.input) + "\n");
             }
+        } else if (options_.dryRun) {
+            WriteReportLine(ResultLine(file));
         } else if (options_.verbose) {
             streams_.errors << ResultLine(file);
         }
@@ -186,7 +200,20 @@ public:
         return true;
     }
 
+    // Files converted in place, or checked, whose result differs.
+    std::size_t Changes() const { return changes_; }
+
 private:
+    void WriteReportLine(const std::string& line) const {
+        try {
+            WriteAll(streams_.standardOutput, line, "standard output");
+        } catch (const EngineError& error) {
+            throw EngineError({}, "cannot write its line to standard output: " +
+                                      SystemErrorText(error.SystemError()));
+        }
+    }
+
+    std::size_t changes_ = 0;
     const std::vector<std::string>& inputs_;
     const FileSettings& settings_;
     const Options& options_;
@@ -213,19 +240,27 @@ int Run(const Options& options, const Streams& streams) {
     const auto started = std::chrono::steady_clock::now();
     const FileSettings settings{options.outputFolder,
                                 {options.entries, enterCount, options.lines, options.sentences,
-                                 options.language.value_or(UserLanguage())}};
+                                 options.language.value_or(UserLanguage()),
+                                 options.format.value_or(TextFormat::Plain)},
+                                !options.format.has_value()};
     std::vector<std::string> inputs;
     const std::size_t unread = ExpandFolders(options.paths, inputs, streams.errors);
     CommandLineRun run(inputs, settings, options, streams);
     BatchScheduler noPauses;
+    const InputUse use = options.check     ? InputUse::Check
+                         : options.inPlace ? InputUse::Replace
+                                           : InputUse::Keep;
     Batch batch(BatchOptions{options.dryRun, options.jobs != 0 ? options.jobs : ProcessorCount(),
-                             BatchOptions::Streams{streams.standardInput, streams.standardOutput}});
+                             BatchOptions::Streams{streams.standardInput, streams.standardOutput}, use});
     BatchSummary summary = batch.Run({run, run, noPauses}, inputs.size());
     summary.failed += unread;
     if (!options.quiet) {
-        PrintSummary(summary, options.dryRun,
+        PrintSummary(summary, options, run.Changes(),
                      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
                      streams.errors);
+    }
+    if (options.check) {
+        return summary.failed > 0 ? kNotAllChecked : run.Changes() > 0 ? kSomeFailed : kAllConverted;
     }
     return summary.failed > 0 ? kSomeFailed : kAllConverted;
 }

@@ -2,7 +2,7 @@
 // The headless converter: argument parsing and the batch over files, kept apart from main() for tests.
 #pragma once
 
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <optional>
 #include <ostream>
@@ -24,6 +24,9 @@ struct Options {
     bool quiet = false;
     bool verbose = false;
     bool dryRun = false;
+    std::optional<TextFormat> format; // nothing: by each file's name (auto)
+    bool check = false;
+    bool inPlace = false;
     bool showHelp = false;
     bool showVersion = false;
     std::vector<std::string> paths;
@@ -46,6 +49,8 @@ std::string UsageText();
 inline constexpr int kAllConverted = 0;
 inline constexpr int kSomeFailed = 1;
 inline constexpr int kUsageProblem = 2;
+// With --check: 1 when a file would change, and this when a file could not be checked.
+inline constexpr int kNotAllChecked = 2;
 
 struct Streams {
     int standardInput = 0;

@@ -17,6 +17,7 @@ namespace {
 constexpr std::array<std::string_view, 9> kLanguageCodes = {"en", "de", "fr", "es", "it",
                                                             "ru", "nl", "ja", "zh"};
 constexpr std::array<std::string_view, 3> kLineChoices = {"join", "keep", "reflow"};
+constexpr std::array<std::string_view, 3> kFormatChoices = {"auto", "plain", "markdown"};
 
 // More than any machine this runs on uses; a slip of the keyboard cannot start thousands of threads.
 constexpr unsigned kMostJobs = 256;
@@ -93,6 +94,20 @@ constexpr std::array kOptions = {
                   options.lines = LineBreaksFromName(choice).value_or(options.lines);
                   return std::nullopt;
               }},
+    OptionRow{.name = "format",
+              .value = Value::Choice,
+              .valueName = "FORMAT",
+              .choices = kFormatChoices,
+              .help = "how --sentences reads a file: auto (the default: markdown for\n"
+                      "*.md, *.markdown, *.mdown and *.mkd in any letter case, plain\n"
+                      "otherwise and for standard input), plain, or markdown (only\n"
+                      "paragraph prose is re-broken, one sentence a line, with the file's\n"
+                      "own line end; code, tables, headings, links and the rest stay as\n"
+                      "they are); without --sentences the format changes nothing",
+              .take = [](Options& options, std::string_view choice) -> Refusal {
+                  options.format = TextFormatFromName(choice); // "auto" is none of them
+                  return std::nullopt;
+              }},
     OptionRow{.name = "output-dir",
               .letter = 'o',
               .value = Value::Folder,
@@ -114,6 +129,18 @@ constexpr std::array kOptions = {
                       "dropped)\", with \" (replaces an existing file)\" where it would;\n"
                       "failures and exit status as a real run would have them",
               .take = Set<&Options::dryRun>},
+    OptionRow{.name = "check",
+              .help = "write nothing; list on standard output each file whose result\n"
+                      "would differ from it, one a line; exit status 0 when none would,\n"
+                      "1 when any would, 2 when a file could not be checked",
+              .take = Set<&Options::check>},
+    OptionRow{.name = "in-place",
+              .help = "replace each input with its result, the one way the program\n"
+                      "changes an input: whole or not at all, with the input's\n"
+                      "permissions, owner and group; a file whose result is the same is\n"
+                      "left untouched; symbolic links, files with several hard links\n"
+                      "and read-only files are refused",
+              .take = Set<&Options::inPlace>},
     OptionRow{.name = "jobs",
               .letter = 'j',
               .value = Value::Text,
@@ -270,13 +297,41 @@ UsageError Refused(int code, int letterOrCode, std::string_view typed) {
     return {"unknown option -" + std::string(1, static_cast<char>(letterOrCode))};
 }
 
+// The first two options given that make no sense together.
+Refusal Excluded(const Options& options) {
+    struct Given {
+        std::string_view name;
+        bool given;
+    };
+    const std::array<Given, 7> given = {{{"--beside", options.beside},
+                                         {"--output-dir", options.outputFolder.has_value()},
+                                         {"--quiet", options.quiet},
+                                         {"--verbose", options.verbose},
+                                         {"--dry-run", options.dryRun},
+                                         {"--check", options.check},
+                                         {"--in-place", options.inPlace}}};
+    // By position in `given`. --check writes nothing and names no result; --in-place names none either,
+    // and a dry run of it is --check.
+    static constexpr std::array<std::pair<int, int>, 10> kExclusive = {
+        {{0, 1}, {2, 3}, {5, 6}, {0, 5}, {1, 5}, {4, 5}, {3, 5}, {0, 6}, {1, 6}, {4, 6}}};
+    for (const auto& [first, second] : kExclusive) {
+        if (given.at(first).given && given.at(second).given) {
+            return UsageError{std::string(given.at(first).name) + " and " +
+                              std::string(given.at(second).name) + " exclude each other"};
+        }
+    }
+    return std::nullopt;
+}
+
 // What no single option can refuse.
 Refusal Unfinished(Options& options) {
-    if (options.beside && options.outputFolder) {
-        return UsageError{"--beside and --output-dir exclude each other"};
+    if (Refusal refusal = Excluded(options)) {
+        return refusal;
     }
-    if (options.quiet && options.verbose) {
-        return UsageError{"--quiet and --verbose exclude each other"};
+    if ((options.check || options.inPlace) &&
+        std::find(options.paths.begin(), options.paths.end(), "-") != options.paths.end()) {
+        return UsageError{std::string(options.check ? "--check" : "--in-place") +
+                          " takes files, not standard input (\"-\")"};
     }
     if (options.entries.empty()) {
         options.entries.assign(kDefaultEntries.begin(), kDefaultEntries.end());
@@ -352,11 +407,11 @@ std::string UsageText() {
     std::string text =
         "Usage: brantlewick-cli [options] PATH...\n"
         "Adds line breaks after every sentence ending in each file and writes the result as a new file;\n"
-        "the input files are never changed. A folder PATH stands for every file in it and in its\n"
-        "sub-folders, except names beginning with \"~\", writable dot-files and what lies below a folder\n"
-        "path of 260 characters or more (each such folder is named on standard error). PATH \"-\" reads\n"
-        "standard input and writes standard output. A name holding control characters or bytes that\n"
-        "are not UTF-8 is shown quoted as ls shows it.\n"
+        "the input files are never changed, except with --in-place. A folder PATH stands for every file\n"
+        "in it and in its sub-folders, except names beginning with \"~\", writable dot-files and what\n"
+        "lies below a folder path of 260 characters or more (each such folder is named on standard\n"
+        "error). PATH \"-\" reads standard input and writes standard output. A name holding control\n"
+        "characters or bytes that are not UTF-8 is shown quoted as ls shows it.\n"
         "\n"
         "Options:\n";
     for (const OptionRow& row : kOptions) {
@@ -374,9 +429,10 @@ std::string UsageText() {
            "\n"
            "At the end a line on standard error sums the run up: files converted and failed, bytes in and\n"
            "out, breaks inserted and the time taken.\n"
-           "Exit status: 0 when every file was converted, 1 when any failed, 2 for a usage error; 130,\n"
-           "143 or 129 when SIGINT, SIGTERM or SIGHUP ended the run, leaving no temporary file.\n"
-           "A result gets its input's permission bits less the umask.\n";
+           "Exit status: 0 when every file was converted, 1 when any failed, 2 for a usage error (for\n"
+           "--check see above); 130, 143 or 129 when SIGINT, SIGTERM or SIGHUP ended the run, leaving no\n"
+           "temporary file, and every input --in-place was replacing either as it was or wholly converted.\n"
+           "A result gets its input's permission bits less the umask; with --in-place exactly its input's.\n";
 }
 
 } // namespace brantlewick::cli

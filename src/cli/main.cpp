@@ -1,17 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // brantlewick-cli: the sentence-break conversion for scripts and servers.
 #include "CommandLine.h"
-#include "TemporaryFiles.h"
-#include "Version.h"
+#include "brantlewick/engine/TemporaryFiles.h"
+#include "brantlewick/engine/Version.h"
 
 #include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <clocale>
+#include <cstdio>
+#include <exception>
 #include <iostream>
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunProgram(int argc, char** argv) {
     // First, so that no temporary file can be made before an interruption would remove it.
     brantlewick::EndCleanlyOnSignals();
     // Files converted ahead wait open, as many as the limit on open files allows; nothing here uses
@@ -47,4 +51,21 @@ int main(int argc, char** argv) {
     const brantlewick::cli::Streams streams{STDIN_FILENO, STDOUT_FILENO, std::cerr,
                                             ::isatty(STDERR_FILENO) == 1};
     return brantlewick::cli::Run(options, streams);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Each file's failure is reported by the run itself; what escapes it (memory running out, standard
+    // error closed) still ends with a message and the status of a failed run, not an abort.
+    try {
+        return RunProgram(argc, argv);
+    } catch (const std::exception& error) {
+        std::fputs("brantlewick-cli: ", stderr);
+        std::fputs(error.what(), stderr);
+        std::fputc('\n', stderr);
+    } catch (...) {
+        std::fputs("brantlewick-cli: unexpected failure\n", stderr);
+    }
+    return 1;
 }

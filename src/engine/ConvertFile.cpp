@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion between files: bounded reads in, a draining buffer out, the output replaced whole.
-#include "Conversion.h"
-#include "FileSystem.h"
-#include "LineFile.h"
 #include "TextEncoding.h"
+#include "brantlewick/engine/Conversion.h"
+#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/filesystem/FileSystem.h"
 
 #include <memory>
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The pipeline of stages a set of options asks for, and the counts it keeps.
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
-#include "AsciiCase.h"
 #include "EntryRunStage.h"
 #include "LineStages.h"
 #include "SingleByteStage.h"
+#include "brantlewick/engine/AsciiCase.h"
 #include "markdown/MarkdownStage.h"
 #include "sentences/SentenceStage.h"
 

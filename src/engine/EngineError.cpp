@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Readable engine failures.
-#include "EngineError.h"
+#include "brantlewick/engine/EngineError.h"
 
 #include <string.h>
 

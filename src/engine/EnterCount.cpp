@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Numeric test and value reading for the number-of-Enters text.
-#include "EnterCount.h"
+#include "brantlewick/engine/EnterCount.h"
 
-#include "AsciiCase.h"
+#include "brantlewick/engine/AsciiCase.h"
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -50,9 +51,60 @@ double RadixValue(std::string_view digits, int radix) {
     return value;
 }
 
-// The value at the start of `text` by the locale-independent rule; reading stops at the first character
-// that does not fit, and nothing readable gives 0.
-double LeadingNumberValue(std::string_view text) {
+bool IsSign(char c) {
+    return c == '+' || c == '-';
+}
+
+// Takes characters off the front of a text, one rule of the number's form at a time.
+class Reader {
+public:
+    explicit Reader(std::string_view text) : text_(text) {}
+
+    bool AtEnd() const { return i_ == text_.size(); }
+
+    // The next character when it passes `test`, taken; otherwise '\0', and nothing is taken.
+    template <typename Test> char TakeIf(Test test) {
+        if (i_ < text_.size() && test(text_[i_])) {
+            return text_[i_++];
+        }
+        return '\0';
+    }
+
+    bool Take(std::string_view word) {
+        if (!text_.substr(i_).starts_with(word)) {
+            return false;
+        }
+        i_ += word.size();
+        return true;
+    }
+
+    std::string_view TakeWhile(bool (*test)(char)) {
+        const std::size_t start = i_;
+        while (i_ < text_.size() && test(text_[i_])) {
+            ++i_;
+        }
+        return text_.substr(start, i_ - start);
+    }
+
+    // Digits with the locale's group separator between them (never before the first digit); returns how
+    // many digits.
+    std::size_t TakeGroupedDigits(std::string_view grouping) {
+        std::size_t digits = 0;
+        for (;;) {
+            if (TakeIf(IsDigit) != '\0') {
+                ++digits;
+            } else if (digits == 0 || grouping.empty() || !Take(grouping)) {
+                return digits;
+            }
+        }
+    }
+
+private:
+    std::string_view text_;
+    std::size_t i_ = 0;
+};
+
+std::string WithoutSpaces(std::string_view text) {
     std::string compact;
     compact.reserve(text.size());
     for (const char c : text) {
@@ -60,137 +112,121 @@ double LeadingNumberValue(std::string_view text) {
             compact.push_back(c);
         }
     }
-    if (StartsWithRadixPrefix(compact, 'h')) {
-        return RadixValue(std::string_view(compact).substr(2), 16);
+    return compact;
+}
+
+// An exponent letter, an optional sign and digits, in the form from_chars takes ("e", no "+"); nothing
+// when no digit follows.
+std::string ExponentOf(Reader& reader) {
+    if (reader.TakeIf(IsExponentLetter) == '\0') {
+        return {};
     }
-    if (StartsWithRadixPrefix(compact, 'o')) {
-        return RadixValue(std::string_view(compact).substr(2), 8);
+    const char sign = reader.TakeIf(IsSign);
+    const std::string_view digits = reader.TakeWhile(IsDigit);
+    if (digits.empty()) {
+        return {};
     }
-    // Copy the longest prefix of the form [sign] digits [. digits] [E|D [sign] digits] in a form from_chars
-    // takes (no "+", "E" for the exponent).
-    std::string number;
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < compact.size() && (compact[i] == '+' || compact[i] == '-')) {
-        negative = compact[i] == '-';
-        ++i;
-    }
-    std::size_t mantissaDigits = 0;
-    while (i < compact.size() && IsDigit(compact[i])) {
-        number.push_back(compact[i++]);
-        ++mantissaDigits;
-    }
-    if (i < compact.size() && compact[i] == '.') {
-        number.push_back(compact[i++]);
-        while (i < compact.size() && IsDigit(compact[i])) {
-            number.push_back(compact[i++]);
-            ++mantissaDigits;
-        }
-    }
-    if (mantissaDigits == 0) {
-        return 0;
-    }
-    if (i < compact.size() && IsExponentLetter(compact[i])) {
-        std::string exponent = "e";
-        std::size_t j = i + 1;
-        if (j < compact.size() && (compact[j] == '+' || compact[j] == '-')) {
-            if (compact[j] == '-') {
-                exponent.push_back('-');
-            }
-            ++j;
-        }
-        const std::size_t firstDigit = j;
-        while (j < compact.size() && IsDigit(compact[j])) {
-            exponent.push_back(compact[j++]);
-        }
-        if (j > firstDigit) {
-            number += exponent;
-        }
-    }
+    return (sign == '-' ? "e-" : "e") + std::string(digits);
+}
+
+double DecimalValue(const std::string& number) {
     double value = 0;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
         // from_chars leaves the value alone on overflow and underflow; tell them apart by the exponent.
         value = number.find("e-") != std::string::npos ? 0.0 : HUGE_VAL;
     }
-    return negative ? -value : value;
+    return value;
 }
 
-} // namespace
+// The value at the start of `text` by the locale-independent rule; reading stops at the first character
+// that does not fit, and nothing readable gives 0.
+double LeadingNumberValue(std::string_view text) {
+    const std::string compact = WithoutSpaces(text);
+    if (StartsWithRadixPrefix(compact, 'h')) {
+        return RadixValue(std::string_view(compact).substr(2), 16);
+    }
+    if (StartsWithRadixPrefix(compact, 'o')) {
+        return RadixValue(std::string_view(compact).substr(2), 8);
+    }
+    // The longest prefix of the form [sign] digits [. digits] [E|D [sign] digits].
+    Reader reader(compact);
+    const char sign = reader.TakeIf(IsSign);
+    std::string number(reader.TakeWhile(IsDigit));
+    if (reader.Take(".")) {
+        number += '.';
+        number += reader.TakeWhile(IsDigit);
+    }
+    if (number.empty() || number == ".") {
+        return 0;
+    }
+    number += ExponentOf(reader);
+    const double value = DecimalValue(number);
+    return sign == '-' ? -value : value;
+}
 
-bool IsNumericText(std::string_view text) {
+struct NumberMarks {
     std::string_view decimal = ".";
     std::string_view grouping;
+};
+
+NumberMarks LocaleMarks() {
+    NumberMarks marks;
     if (const std::lconv* conventions = std::localeconv()) {
-        if (conventions->decimal_point && *conventions->decimal_point) {
-            decimal = conventions->decimal_point;
+        if (conventions->decimal_point != nullptr && *conventions->decimal_point != '\0') {
+            marks.decimal = conventions->decimal_point;
         }
-        if (conventions->thousands_sep && *conventions->thousands_sep) {
-            grouping = conventions->thousands_sep;
+        if (conventions->thousands_sep != nullptr && *conventions->thousands_sep != '\0') {
+            marks.grouping = conventions->thousands_sep;
         }
     }
+    return marks;
+}
+
+std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) {
         text.remove_prefix(1);
     }
     while (!text.empty() && IsBlank(text.back())) {
         text.remove_suffix(1);
     }
-    if (StartsWithRadixPrefix(text, 'h') || StartsWithRadixPrefix(text, 'o')) {
-        const bool hex = FoldAscii(text[1]) == 'h';
-        const std::string_view digits = text.substr(2);
-        if (digits.empty()) {
-            return false;
-        }
-        for (const char c : digits) {
-            if (!(hex ? IsHexDigit(c) : IsOctalDigit(c))) {
-                return false;
-            }
-        }
+    return text;
+}
+
+// `text` starts with &H or &O.
+bool IsRadixNumber(std::string_view text) {
+    const bool hex = FoldAscii(text[1]) == 'h';
+    const std::string_view digits = text.substr(2);
+    return !digits.empty() && std::all_of(digits.begin(), digits.end(),
+                                          [hex](char c) { return hex ? IsHexDigit(c) : IsOctalDigit(c); });
+}
+
+// An exponent, if one starts here, has digits.
+bool ExponentIsWhole(Reader& reader) {
+    if (reader.TakeIf(IsExponentLetter) == '\0') {
         return true;
     }
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        ++i;
-        while (i < text.size() && IsBlank(text[i])) {
-            ++i;
-        }
+    reader.TakeIf(IsSign);
+    return !reader.TakeWhile(IsDigit).empty();
+}
+
+} // namespace
+
+bool IsNumericText(std::string_view text) {
+    const NumberMarks marks = LocaleMarks();
+    text = Trimmed(text);
+    if (StartsWithRadixPrefix(text, 'h') || StartsWithRadixPrefix(text, 'o')) {
+        return IsRadixNumber(text);
     }
-    std::size_t digits = 0;
-    while (i < text.size()) {
-        if (IsDigit(text[i])) {
-            ++digits;
-            ++i;
-        } else if (digits > 0 && !grouping.empty() && text.substr(i).starts_with(grouping)) {
-            i += grouping.size();
-        } else {
-            break;
-        }
+    Reader reader(text);
+    if (reader.TakeIf(IsSign) != '\0') {
+        reader.TakeWhile(IsBlank);
     }
-    if (text.substr(i).starts_with(decimal)) {
-        i += decimal.size();
-        while (i < text.size() && IsDigit(text[i])) {
-            ++digits;
-            ++i;
-        }
+    std::size_t digits = reader.TakeGroupedDigits(marks.grouping);
+    if (reader.Take(marks.decimal)) {
+        digits += reader.TakeWhile(IsDigit).size();
     }
-    if (digits == 0) {
-        return false;
-    }
-    if (i < text.size() && IsExponentLetter(text[i])) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-            ++i;
-        }
-        std::size_t exponentDigits = 0;
-        while (i < text.size() && IsDigit(text[i])) {
-            ++exponentDigits;
-            ++i;
-        }
-        if (exponentDigits == 0) {
-            return false;
-        }
-    }
-    return i == text.size();
+    return digits != 0 && ExponentIsWhole(reader) && reader.AtEnd();
 }
 
 int EnterCountFromText(std::string_view text) {

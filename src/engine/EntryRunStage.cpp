@@ -17,8 +17,8 @@
 // remembered; long runs stream through the chain of passes, which needs bounded memory.
 #include "EntryRunStage.h"
 
-#include "AsciiCase.h"
 #include "StopScan.h"
+#include "brantlewick/engine/AsciiCase.h"
 
 #include <algorithm>
 #include <bit>
@@ -91,77 +91,73 @@ void EntryRunStage::Feed(std::string_view chunk, OutputSink& out) {
 // Like the single-byte pass: every window of text is copied whole, and each stop moves the output up to it,
 // writes what the run there becomes and copies the rest of the window again behind that. A run is read
 // up to one byte past kShortRun, and a window is copied from its end: the margin keeps every read inside
-// the chunk. A run that is longer, or not remembered yet, leaves the rest to Scan().
+// the chunk. A run that is longer, or not remembered yet, leaves the rest to ScanStep().
 template <typename StopMask>
 const char* EntryRunStage::ScanWindows(const char* chunkStart, const char* p, const char* end,
                                        OutputSink& sink, const StopMask& stops) {
-    const std::size_t room = kWindow + kLongestRemembered + kShortResult;
-    char* out = sink.Reserve(room);
-    char* limit = sink.Limit();
-    const auto ensureRoom = [&] {
-        if (static_cast<std::size_t>(limit - out) < room) {
-            sink.Advance(out);
-            out = sink.Reserve(room);
-            limit = sink.Limit();
-        }
-    };
+    WindowWriter out(sink, kWindow + kLongestRemembered + kShortResult);
     while (static_cast<std::size_t>(end - p) > 2 * kWindow + kShortRun) {
-        ensureRoom();
+        out.EnsureRoom();
         const char* const window = p;
-        std::uint64_t mask = stops.Mask(window);
-        std::memcpy(out, p, kWindow);
-        while (mask != 0) {
+        out.CopyWindow(p);
+        for (std::uint64_t mask = stops.Mask(window); mask != 0; mask &= mask - 1) {
             const char* const stop = window + std::countr_zero(mask);
-            mask &= mask - 1;
             if (stop < p) {
                 continue; // inside a run already written
             }
-            out += stop - p;
-            ensureRoom();
-            if (IsLineEnd(*stop)) {
-                counts_.terminatorsIn += StartsLine(stop, chunkStart) ? 0 : 1;
-                *out = *stop;
-                out += dropTerminators_ ? 0 : 1;
-                p = stop + 1;
-            } else {
-                const char* q = stop + 1;
-                while (static_cast<std::size_t>(q - stop) <= kShortRun &&
-                       inRun_[static_cast<unsigned char>(*q)]) {
-                    ++q;
-                }
-                const std::string_view run(stop, static_cast<std::size_t>(q - stop));
-                if (run.size() > kShortRun) {
-                    sink.Advance(out);
-                    return stop;
-                }
-                std::array<std::uint64_t, kShortRun / 8> key{};
-                const Remembered& slot = SlotFor(run, key);
-                if (slot.length == run.size() && slot.run == key) {
-                    if (slot.result.size() <= kShortResult) {
-                        std::memcpy(out, slot.head.data(), kShortResult);
-                    } else {
-                        std::memcpy(out, slot.result.data(), slot.result.size());
-                    }
-                    out += slot.result.size();
-                    rememberedBreaks_ += slot.breaks;
-                    rememberedSpaces_ += slot.spaces;
-                } else {
-                    sink.Advance(out);
-                    ConvertShortRun(run, sink);
-                    out = sink.Reserve(room);
-                    limit = sink.Limit();
-                }
-                p = q;
+            out.Keep(stop - p);
+            out.EnsureRoom();
+            p = IsLineEnd(*stop) ? WriteLineEnd(stop, chunkStart, out) : WriteShortRun(stop, out);
+            if (p == nullptr) {
+                out.Close();
+                return stop;
             }
-            std::memcpy(out, p, kWindow);
+            out.CopyWindow(p);
         }
         if (p < window + kWindow) {
-            out += window + kWindow - p;
+            out.Keep(window + kWindow - p);
             p = window + kWindow;
         }
     }
-    sink.Advance(out);
+    out.Close();
     return p;
+}
+
+const char* EntryRunStage::WriteLineEnd(const char* at, const char* chunkStart, WindowWriter& out) {
+    counts_.terminatorsIn += StartsLine(at, chunkStart) ? 0 : 1;
+    if (!dropTerminators_) {
+        out.Put(*at);
+    }
+    return at + 1;
+}
+
+// Writes what the run that starts at `stop` becomes and returns where the run ends; returns nothing and
+// writes nothing for a run longer than kShortRun.
+const char* EntryRunStage::WriteShortRun(const char* stop, WindowWriter& out) {
+    const char* q = stop + 1;
+    while (static_cast<std::size_t>(q - stop) <= kShortRun && inRun_[static_cast<unsigned char>(*q)]) {
+        ++q;
+    }
+    const std::string_view run(stop, static_cast<std::size_t>(q - stop));
+    if (run.size() > kShortRun) {
+        return nullptr;
+    }
+    std::array<std::uint64_t, kShortRun / 8> key{};
+    const Remembered& slot = SlotFor(run, key);
+    if (slot.length != run.size() || slot.run != key) {
+        out.Close();
+        ConvertShortRun(run, out.Sink());
+        out.Reopen();
+        return q;
+    }
+    if (slot.result.size() <= kShortResult) {
+        out.WritePadded(slot.head, slot.result.size());
+    } else {
+        out.Write(slot.result.data(), slot.result.size());
+    }
+    rememberedBreaks_ += slot.breaks;
+    rememberedSpaces_ += slot.spaces;
+    return q;
 }
 
 // Copies up to the next stop and deals with it: the slow way, for what the windows leave.

@@ -11,6 +11,8 @@
 
 namespace brantlewick {
 
+class WindowWriter;
+
 class EntryRunStage final : public Stage {
 public:
     // `entries` must be non-empty strings. `dropTerminators` drops the input's line ends; otherwise they
@@ -38,8 +40,12 @@ private:
 
     // The windowed pass for most of a chunk; returns where it stopped: near the end, or at a long run.
     template <typename StopMask>
-    const char* ScanWindows(const char* chunkStart, const char* p, const char* end, OutputSink& out,
+    const char* ScanWindows(const char* chunkStart, const char* p, const char* end, OutputSink& sink,
                             const StopMask& stops);
+    // Inlined into the windows' loop, so that its writer stays in registers.
+    [[gnu::always_inline]] inline const char* WriteLineEnd(const char* at, const char* chunkStart,
+                                                           WindowWriter& out);
+    [[gnu::always_inline]] inline const char* WriteShortRun(const char* stop, WindowWriter& out);
     template <typename StopMask>
     const char* ScanStep(const char* chunkStart, const char* p, const char* end, OutputSink& out,
                          const StopMask& stops);

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Non-blocking input and temporary-file output on POSIX.
-#include "LineFile.h"
+#include "brantlewick/engine/LineFile.h"
 
-#include "EngineError.h"
-#include "PathHelpers.h"
-#include "TemporaryFiles.h"
+#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/engine/TemporaryFiles.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -197,6 +197,18 @@ void SafeOutputFile::Discard() noexcept {
     if (!temporary_.empty()) {
         temporary::Remove(temporary_);
         temporary_.clear();
+    }
+}
+
+void SafeOutputFile::TakeOverFrom(mode_t permissions, uid_t owner, gid_t group) {
+    if (fd_ < 0 || finished_) {
+        throw EngineError(path_, "output already finished");
+    }
+    mode_ = permissions & kPermissionBits;
+    // An owner other than the process's own can only be given by a privileged process; a group by its
+    // members too.
+    if (::fchown(fd_, owner, group) != 0 && ::fchown(fd_, static_cast<uid_t>(-1), group) != 0) {
+        mode_ &= ~static_cast<mode_t>(070);
     }
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The string sink and the double-buffered draining sink.
-#include "OutputSink.h"
+#include "brantlewick/engine/OutputSink.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Previews: a bounded read, a cut at a line end, and the conversion with its edits marked.
-#include "Preview.h"
+#include "brantlewick/engine/Preview.h"
 
-#include "LineFile.h"
 #include "TextEncoding.h"
+#include "brantlewick/engine/LineFile.h"
 
 #include <sys/stat.h>
 

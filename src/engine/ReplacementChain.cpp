@@ -2,8 +2,8 @@
 // The chain of replacement passes.
 #include "ReplacementChain.h"
 
-#include "AsciiCase.h"
 #include "Stage.h"
+#include "brantlewick/engine/AsciiCase.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 // handing its output on in bounded slices, so that a text of any length needs bounded memory.
 #pragma once
 
-#include "OutputSink.h"
+#include "brantlewick/engine/OutputSink.h"
 
 #include <array>
 #include <cstdint>

@@ -24,6 +24,12 @@ unsigned char OtherCase(unsigned char byte) {
     return byte;
 }
 
+void MarkBlank(OutputSink& sink, std::uint64_t at) {
+    if (sink.Marking()) {
+        sink.Mark(Edit::Kind::Blanks, at, 1);
+    }
+}
+
 } // namespace
 
 std::unique_ptr<SingleByteStage> SingleByteStage::For(const std::vector<std::string>& entries, int enterCount,
@@ -79,94 +85,118 @@ void SingleByteStage::CountTerminator(const char* stop, const char* chunkStart) 
     }
 }
 
+// The space after the previous chunk's last entry, which that entry drops.
+const char* SingleByteStage::DropCarriedSpace(const char* in, const char* end, OutputSink& sink) {
+    if (!dropSpace_ || in == end) {
+        return in;
+    }
+    dropSpace_ = false;
+    if (*in != ' ') {
+        return in;
+    }
+    ++counts_.spacesDropped;
+    MarkBlank(sink, sink.Written());
+    return in + 1;
+}
+
 template <typename StopMask>
 void SingleByteStage::FeedWith(std::string_view chunk, OutputSink& sink, const StopMask& stops) {
     const char* in = chunk.data();
     const char* const end = in + chunk.size();
-    const bool marking = sink.Marking();
-    if (dropSpace_ && in != end) {
-        dropSpace_ = false;
-        if (*in == ' ') {
-            ++in;
-            ++counts_.spacesDropped;
-            if (marking) {
-                sink.Mark(Edit::Kind::Blanks, sink.Written(), 1);
-            }
-        }
+    in = DropCarriedSpace(in, end, sink);
+    // A preview that marks the edits takes the byte-by-byte way for all of it.
+    if (!sink.Marking()) {
+        in = CopyWindows(chunk.data(), in, end, sink, stops);
     }
-    std::uint64_t breaks = 0;
-    std::uint64_t spaces = 0;
-    // Room for one replacement (padded) and one window copied behind it, checked before each of them.
-    const std::size_t room = std::max(longestReplacement_, kShortReplacement) + kWindow;
-    char* out = sink.Reserve(room);
-    char* limit = sink.Limit();
-    const auto ensureRoom = [&] {
-        if (static_cast<std::size_t>(limit - out) < room) {
-            sink.Advance(out);
-            out = sink.Reserve(room);
-            limit = sink.Limit();
-        }
-    };
-    const auto writeReplacement = [&](const StopAction& action) {
-        if (action.size <= kShortReplacement) {
-            std::memcpy(out, action.start.data(), kShortReplacement);
-        } else {
-            std::memcpy(out, replacements_[action.rule].data(), action.size);
-        }
-        out += action.size;
-        breaks += action.breaks;
-    };
+    CopyBytes(chunk.data(), in, end, sink);
+    if (!chunk.empty()) {
+        previousByte_ = chunk.back();
+    }
+}
 
-    // Windows: the bytes from `in` onwards are copied whole, and each stop then moves `out` up to it,
-    // writes its replacement and copies the rest of the window again behind that. A stop on the window's
-    // last byte followed by a dropped space puts `in` two bytes past the window, and the copy behind it
-    // reads a whole window from there: two windows and one byte must be left. A preview that marks the
-    // edits takes the byte-by-byte way below for all of it.
-    while (!marking && static_cast<std::size_t>(end - in) > 2 * kWindow) {
-        ensureRoom();
+// The bytes from `in` onwards are copied a window at a time, and each stop then moves the output up to it,
+// writes its replacement and copies the rest of the window again behind that. A stop on the window's last
+// byte followed by a dropped space puts `in` two bytes past the window, and the copy behind it reads a
+// whole window from there: two windows and one byte must be left. Returns where the windows stopped.
+template <typename StopMask>
+const char* SingleByteStage::CopyWindows(const char* chunkStart, const char* in, const char* end,
+                                         OutputSink& sink, const StopMask& stops) {
+    WindowWriter out(sink, WriterRoom());
+    Tally tally;
+    while (static_cast<std::size_t>(end - in) > 2 * kWindow) {
+        out.EnsureRoom();
         const char* const window = in;
-        std::uint64_t mask = stops.Mask(window);
-        std::memcpy(out, in, kWindow);
-        while (mask != 0) {
+        out.CopyWindow(in);
+        for (std::uint64_t mask = stops.Mask(window); mask != 0; mask &= mask - 1) {
             const char* const stop = window + std::countr_zero(mask);
-            mask &= mask - 1;
-            out += stop - in;
-            ensureRoom();
-            const StopAction& action = stopActions_[static_cast<unsigned char>(*stop)];
-            writeReplacement(action);
-            if (action.terminator) [[unlikely]] {
-                CountTerminator(stop, chunk.data());
-            }
-            in = stop + 1;
-            // The space is never a stop byte, so skipping it cannot skip a stop.
-            const bool drop = action.dropsSpace && *in == ' ';
-            in += drop ? 1 : 0;
-            spaces += drop ? 1 : 0;
-            std::memcpy(out, in, kWindow);
+            out.Keep(stop - in);
+            out.EnsureRoom();
+            in = ReplaceStop(stop, chunkStart, out, tally);
+            out.CopyWindow(in);
         }
         // A dropped space may lie just past the window; then nothing of the window is left to keep.
         if (in < window + kWindow) {
-            out += window + kWindow - in;
+            out.Keep(window + kWindow - in);
             in = window + kWindow;
         }
     }
+    out.Close();
+    Add(tally);
+    return in;
+}
 
-    // The last bytes of the chunk, one at a time.
+// Writes what the stop byte at `stop` becomes and returns where the input goes on: after it, and after the
+// space its entry drops. The space is never a stop byte, so skipping it cannot skip a stop.
+const char* SingleByteStage::ReplaceStop(const char* stop, const char* chunkStart, WindowWriter& out,
+                                         Tally& tally) {
+    const StopAction& action = stopActions_[static_cast<unsigned char>(*stop)];
+    WriteReplacement(action, out, tally);
+    if (action.terminator) [[unlikely]] {
+        CountTerminator(stop, chunkStart);
+    }
+    const bool drop = action.dropsSpace && stop[1] == ' ';
+    tally.spaces += drop ? 1 : 0;
+    return stop + (drop ? 2 : 1);
+}
+
+// Room for one replacement (padded) and one window copied behind it, checked before each of them.
+std::size_t SingleByteStage::WriterRoom() const {
+    return std::max(longestReplacement_, kShortReplacement) + kWindow;
+}
+
+void SingleByteStage::Add(const Tally& tally) {
+    counts_.breaksInserted += tally.breaks;
+    counts_.spacesDropped += tally.spaces;
+}
+
+void SingleByteStage::WriteReplacement(const StopAction& action, WindowWriter& out, Tally& tally) const {
+    if (action.size <= kShortReplacement) {
+        out.WritePadded(action.start, action.size);
+    } else {
+        out.Write(replacements_[action.rule].data(), action.size);
+    }
+    tally.breaks += action.breaks;
+}
+
+// The last bytes of the chunk, one at a time, noting the edits for a preview.
+void SingleByteStage::CopyBytes(const char* chunkStart, const char* in, const char* end, OutputSink& sink) {
+    WindowWriter out(sink, WriterRoom());
+    Tally tally;
     while (in != end) {
-        ensureRoom();
+        out.EnsureRoom();
         const char* const at = in++;
         const auto byte = static_cast<unsigned char>(*at);
         if (!isStop_[byte]) {
-            *out++ = static_cast<char>(byte);
+            out.Put(*at);
             continue;
         }
         const StopAction& action = stopActions_[byte];
-        if (marking && action.breaks != 0) {
-            sink.Mark(Edit::Kind::Breaks, sink.PositionOf(out) + 1, action.breaks);
+        if (out.Sink().Marking() && action.breaks != 0) {
+            out.Sink().Mark(Edit::Kind::Breaks, out.Position() + 1, action.breaks);
         }
-        writeReplacement(action);
+        WriteReplacement(action, out, tally);
         if (action.terminator) {
-            CountTerminator(at, chunk.data());
+            CountTerminator(at, chunkStart);
         }
         if (!action.dropsSpace) {
             continue;
@@ -175,18 +205,12 @@ void SingleByteStage::FeedWith(std::string_view chunk, OutputSink& sink, const S
             dropSpace_ = true; // the space may be the first byte of the next chunk
         } else if (*in == ' ') {
             ++in;
-            ++spaces;
-            if (marking) {
-                sink.Mark(Edit::Kind::Blanks, sink.PositionOf(out), 1);
-            }
+            ++tally.spaces;
+            MarkBlank(out.Sink(), out.Position());
         }
     }
-    sink.Advance(out);
-    counts_.breaksInserted += breaks;
-    counts_.spacesDropped += spaces;
-    if (!chunk.empty()) {
-        previousByte_ = chunk.back();
-    }
+    out.Close();
+    Add(tally);
 }
 
 void SingleByteStage::Finish(OutputSink&) {

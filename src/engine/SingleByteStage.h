@@ -12,6 +12,8 @@
 
 namespace brantlewick {
 
+class WindowWriter;
+
 class SingleByteStage final : public Stage {
 public:
     // Nothing when the list is not of that kind (an entry longer than a byte, a duplicate, or a space,
@@ -35,9 +37,24 @@ private:
         bool terminator = false;
     };
 
+    // What one chunk adds to the counts, kept apart from them while the chunk is written.
+    struct Tally {
+        std::uint64_t breaks = 0;
+        std::uint64_t spaces = 0;
+    };
+
     SingleByteStage() = default;
     template <typename StopMask>
-    void FeedWith(std::string_view chunk, OutputSink& out, const StopMask& stops);
+    void FeedWith(std::string_view chunk, OutputSink& sink, const StopMask& stops);
+    const char* DropCarriedSpace(const char* in, const char* end, OutputSink& sink);
+    template <typename StopMask>
+    const char* CopyWindows(const char* chunkStart, const char* in, const char* end, OutputSink& sink,
+                            const StopMask& stops);
+    const char* ReplaceStop(const char* stop, const char* chunkStart, WindowWriter& out, Tally& tally);
+    void WriteReplacement(const StopAction& action, WindowWriter& out, Tally& tally) const;
+    void CopyBytes(const char* chunkStart, const char* in, const char* end, OutputSink& sink);
+    std::size_t WriterRoom() const;
+    void Add(const Tally& tally);
     void CountTerminator(const char* stop, const char* chunkStart);
 
     std::array<bool, 256> isStop_{};

@@ -2,7 +2,7 @@
 // One step of the conversion pipeline, and the few things the steps share.
 #pragma once
 
-#include "OutputSink.h"
+#include "brantlewick/engine/OutputSink.h"
 
 #include <cstdint>
 #include <string>

@@ -2,10 +2,13 @@
 // Finding the few bytes a pass must stop at, 64 at a time: one bit mask per window of text.
 #pragma once
 
+#include "brantlewick/engine/OutputSink.h"
+
 #include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #if defined(__SSE2__)
@@ -24,7 +27,7 @@ public:
     std::uint64_t Mask(const char* p) const {
         std::uint64_t mask = 0;
         for (std::size_t i = 0; i < kWindow; ++i) {
-            mask |= std::uint64_t{isStop_[static_cast<unsigned char>(p[i])]} << i;
+            mask |= static_cast<std::uint64_t>(isStop_[static_cast<unsigned char>(p[i])]) << i;
         }
         return mask;
     }
@@ -108,5 +111,50 @@ inline const char* FindLineEnd(const char* p, const char* end) {
     return FindStop(p, end, TableStops(kLineEnds), kLineEnds);
 #endif
 }
+
+// Where a windowed pass writes: straight into the sink's room, topped up to a fixed number of free bytes
+// before each window and each stop, so that a whole window or replacement is copied without a check.
+class WindowWriter {
+public:
+    WindowWriter(OutputSink& sink, std::size_t room) : sink_(sink), room_(room) { Reopen(); }
+
+    void EnsureRoom() {
+        if (static_cast<std::size_t>(limit_ - out_) < room_) {
+            sink_.Advance(out_);
+            Reopen();
+        }
+    }
+    // Copies a whole window without moving on: what a stop writes goes over the part after the stop.
+    void CopyWindow(const char* p) { std::memcpy(out_, p, kWindow); }
+    // Keeps `count` bytes of what CopyWindow() copied.
+    void Keep(std::ptrdiff_t count) { out_ += count; }
+    void Put(char byte) { *out_++ = byte; }
+    void Write(const char* bytes, std::size_t size) {
+        std::memcpy(out_, bytes, size);
+        out_ += size;
+    }
+    // Copies all of `padded`, a fixed-size block that starts with the `size` bytes to write, and keeps those.
+    template <std::size_t Padded> void WritePadded(const std::array<char, Padded>& padded, std::size_t size) {
+        std::memcpy(out_, padded.data(), Padded);
+        out_ += size;
+    }
+
+    // Where the next byte goes, counted from the start of the output.
+    std::uint64_t Position() const { return sink_.PositionOf(out_); }
+    OutputSink& Sink() const { return sink_; }
+
+    // Hands what was written to the sink; Reopen() before writing here again.
+    void Close() { sink_.Advance(out_); }
+    void Reopen() {
+        out_ = sink_.Reserve(room_);
+        limit_ = sink_.Limit();
+    }
+
+private:
+    OutputSink& sink_;
+    std::size_t room_;
+    char* out_ = nullptr;
+    char* limit_ = nullptr;
+};
 
 } // namespace brantlewick

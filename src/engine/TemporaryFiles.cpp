@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The process's register of named temporary files, the folder locks that keep a sweep off them, the sweep,
 // and the signal handling that removes them.
-#include "TemporaryFiles.h"
+#include "brantlewick/engine/TemporaryFiles.h"
 
-#include "FileSystem.h"
-#include "PathHelpers.h"
+#include "brantlewick/filesystem/FileSystem.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <dirent.h>
 #include <fcntl.h>

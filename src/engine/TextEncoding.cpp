@@ -2,8 +2,8 @@
 // Decoding UTF-16/32 into UTF-8 for the conversion and encoding its result back, exactly or not at all.
 #include "TextEncoding.h"
 
-#include "EngineError.h"
-#include "LineFile.h"
+#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/engine/LineFile.h"
 
 #include <fcntl.h>
 #include <stdlib.h>

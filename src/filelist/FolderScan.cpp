@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The folder scan: the level-order sub-folder collection under its numbered error trap, and the listing
 // of each folder's files.
-#include "FolderScan.h"
+#include "brantlewick/filelist/FolderScan.h"
 #include "FolderScanSeam.h"
 
-#include "FileSystem.h"
-#include "PathHelpers.h"
-#include "Utf8.h"
+#include "FolderListing.h"
 #include "Wildcard.h"
+#include "brantlewick/filelist/Utf8.h"
+#include "brantlewick/filesystem/FileSystem.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <stdexcept>
 #include <unordered_map>
@@ -119,7 +120,7 @@ std::size_t RemoveUnreadable(std::vector<std::string>& folderList,
 std::size_t ScanLevel(std::vector<std::string>& folderList, bool recurse, ScanState& state) {
     const ScanHooks& hooks = state.hooks;
     SilentReporter silent;
-    ErrorTrap trap(hooks.reporter != nullptr ? *hooks.reporter : silent, kGetSubDirectories2016Location);
+    ErrorTrap trap(hooks.reporter != nullptr ? *hooks.reporter : silent, kSubFolderScanLocation);
     std::vector<std::string> newFolders;
     std::vector<std::size_t> unreadable;
     const std::size_t given = folderList.size();
@@ -189,8 +190,8 @@ std::vector<std::string> MatchingFiles(const std::string& folder, const Wildcard
 
 namespace detail {
 
-void GetSubDirectories2016(std::vector<std::string>& folderList, bool recurse, const ScanHooks& hooks,
-                           const AttributeReader& readAttributes) {
+void AppendSubFolders(std::vector<std::string>& folderList, bool recurse, const ScanHooks& hooks,
+                      const AttributeReader& readAttributes) {
     ScanState state{hooks, readAttributes, {}};
     for (const std::string& folder : folderList) {
         if (const auto id = IdOf(folder)) {
@@ -202,8 +203,8 @@ void GetSubDirectories2016(std::vector<std::string>& folderList, bool recurse, c
 
 } // namespace detail
 
-void GetSubDirectories2016(std::vector<std::string>& folderList, bool recurse, const ScanHooks& hooks) {
-    detail::GetSubDirectories2016(folderList, recurse, hooks, &FileAttributes);
+void AppendSubFolders(std::vector<std::string>& folderList, bool recurse, const ScanHooks& hooks) {
+    detail::AppendSubFolders(folderList, recurse, hooks, &FileAttributes);
 }
 
 std::vector<std::string> CollectFolderFiles(const std::string& folder, const std::string& pattern,
@@ -213,7 +214,7 @@ std::vector<std::string> CollectFolderFiles(const std::string& folder, const std
         return files; // not the root: an empty answer from a picker must not scan the whole disk
     }
     std::vector<std::string> folders{folder + kSeparator};
-    GetSubDirectories2016(folders, true, hooks);
+    AppendSubFolders(folders, true, hooks);
     const WildcardPattern wildcard(pattern);
     for (const std::string& listed : folders) {
         // Listing a large tree takes as long as scanning it; the window keeps painting meanwhile too.
@@ -231,6 +232,17 @@ std::vector<std::string> CollectFolderFiles(const std::string& folder, const std
         }
     }
     return files;
+}
+
+std::optional<std::vector<std::string>> FilesOfFolder(const std::string& path, const ScanHooks& hooks) {
+    if (!IsFolder(path)) {
+        return std::nullopt;
+    }
+    return CollectFolderFiles(WithoutTrailingSeparators(path), "*.*", hooks);
+}
+
+void CheckFolderListable(const std::string& folder) {
+    ListSubFolders(folder);
 }
 
 std::vector<std::string> ListFilesInFolder(const std::string& folder, const std::string& pattern) {

@@ -4,8 +4,10 @@
 // result runs as a small automaton over the name's code points.
 #include "Wildcard.h"
 
-#include "AsciiCase.h"
-#include "Utf8.h"
+#include "brantlewick/engine/AsciiCase.h"
+#include "brantlewick/filelist/Utf8.h"
+
+#include <algorithm>
 
 namespace brantlewick {
 
@@ -45,6 +47,53 @@ WildcardPattern::WildcardPattern(std::string_view pattern) {
                           elements_[1].kind == Kind::DosDot && elements_[2].kind == Kind::Star);
 }
 
+// The states reachable without consuming anything are added, given the character that comes next (`atEnd`
+// when none is left).
+void WildcardPattern::SkipEmpty(std::vector<char>& states, char32_t next, bool atEnd) const {
+    for (std::size_t j = 0; j < elements_.size(); ++j) {
+        const Kind kind = elements_[j].kind;
+        const bool skip = kind == Kind::Star || kind == Kind::DosStar ||
+                          (kind == Kind::DosQm && (atEnd || next == '.')) || (kind == Kind::DosDot && atEnd);
+        if (states[j] != 0 && skip) {
+            states[j + 1] = 1;
+        }
+    }
+}
+
+WildcardPattern::Move WildcardPattern::MoveOn(const Element& element, char32_t c, bool lastDot) {
+    switch (element.kind) {
+    case Kind::Star:
+        return Move::Stay;
+    case Kind::DosStar:
+        return c == '.' && lastDot ? Move::Fail : Move::Stay;
+    case Kind::DosQm:
+        return c == '.' ? Move::Fail : Move::Advance;
+    case Kind::DosDot:
+        return c == '.' ? Move::Advance : Move::Fail;
+    case Kind::Literal:
+        break;
+    }
+    return element.literal == c ? Move::Advance : Move::Fail;
+}
+
+// Whether any state is left after `c`.
+bool WildcardPattern::Consume(const std::vector<char>& current, char32_t c, bool lastDot,
+                              std::vector<char>& next) const {
+    std::fill(next.begin(), next.end(), 0);
+    bool any = false;
+    for (std::size_t j = 0; j < elements_.size(); ++j) {
+        if (current[j] == 0) {
+            continue;
+        }
+        const Move move = MoveOn(elements_[j], c, lastDot);
+        if (move != Move::Fail) {
+            next[move == Move::Stay ? j : j + 1] = 1;
+            any = true;
+        }
+    }
+    return any;
+}
+
 bool WildcardPattern::Matches(std::string_view name) const {
     if (name.empty()) {
         return false;
@@ -52,73 +101,21 @@ bool WildcardPattern::Matches(std::string_view name) const {
     if (matchesEverything_) {
         return true;
     }
-    const std::size_t count = elements_.size();
     const std::size_t lastDot = name.rfind('.');
-    std::vector<char> current(count + 1, 0);
-    std::vector<char> next(count + 1, 0);
+    std::vector<char> current(elements_.size() + 1, 0);
+    std::vector<char> next(elements_.size() + 1, 0);
     current[0] = 1;
-
-    // Adds the states reachable without consuming anything, given the character that comes next
-    // (`atEnd` when none is left).
-    const auto close = [&](std::vector<char>& states, char32_t c, bool atEnd) {
-        for (std::size_t j = 0; j < count; ++j) {
-            if (!states[j]) {
-                continue;
-            }
-            const Kind kind = elements_[j].kind;
-            const bool skip = kind == Kind::Star || kind == Kind::DosStar ||
-                              (kind == Kind::DosQm && (atEnd || c == '.')) || (kind == Kind::DosDot && atEnd);
-            if (skip) {
-                states[j + 1] = 1;
-            }
-        }
-    };
-
     for (std::size_t pos = 0; pos < name.size();) {
         const std::size_t here = pos;
         const char32_t c = NextFolded(name, pos);
-        close(current, c, false);
-        std::fill(next.begin(), next.end(), 0);
-        bool any = false;
-        for (std::size_t j = 0; j < count; ++j) {
-            if (!current[j]) {
-                continue;
-            }
-            const Element& element = elements_[j];
-            switch (element.kind) {
-            case Kind::Star:
-                next[j] = 1;
-                break;
-            case Kind::DosStar:
-                if (c != '.' || here != lastDot) {
-                    next[j] = 1;
-                }
-                break;
-            case Kind::DosQm:
-                if (c != '.') {
-                    next[j + 1] = 1;
-                }
-                break;
-            case Kind::DosDot:
-                if (c == '.') {
-                    next[j + 1] = 1;
-                }
-                break;
-            case Kind::Literal:
-                if (element.literal == c) {
-                    next[j + 1] = 1;
-                }
-                break;
-            }
-            any = any || next[j] || next[j + 1];
-        }
-        if (!any) {
+        SkipEmpty(current, c, false);
+        if (!Consume(current, c, here == lastDot, next)) {
             return false;
         }
         current.swap(next);
     }
-    close(current, 0, true);
-    return current[count] != 0;
+    SkipEmpty(current, 0, true);
+    return current.back() != 0;
 }
 
 } // namespace brantlewick

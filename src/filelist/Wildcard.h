@@ -30,6 +30,12 @@ private:
         Kind kind;
         char32_t literal; // folded; only for Literal
     };
+    // Where a state goes on one character: it stays (a star), moves to the next element, or dies.
+    enum class Move : unsigned char { Stay, Advance, Fail };
+
+    static Move MoveOn(const Element& element, char32_t c, bool lastDot);
+    void SkipEmpty(std::vector<char>& states, char32_t next, bool atEnd) const;
+    bool Consume(const std::vector<char>& current, char32_t c, bool lastDot, std::vector<char>& next) const;
 
     std::vector<Element> elements_;
     bool matchesEverything_ = false;

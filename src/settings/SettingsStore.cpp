@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store: the file read once and kept, saved whole at each change, never rewritten when it
 // could not be read.
-#include "SettingsStore.h"
+#include "brantlewick/settings/SettingsStore.h"
 
 #include "IniText.h"
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The text of the standard error report and its display through the reporter.
-#include "ErrorTrap.h"
+#include "brantlewick/trap/ErrorTrap.h"
 
 namespace brantlewick {
 

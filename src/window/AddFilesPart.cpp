@@ -5,12 +5,12 @@
 #include "Controls.h"
 #include "EngineText.h"
 #include "FileListPart.h"
-#include "FolderScan.h"
-#include "ListView.h"
-#include "PathHelpers.h"
-#include "SettingsStore.h"
 #include "TrapLocations.h"
 #include "WindowShell.h"
+#include "brantlewick/filelist/FolderScan.h"
+#include "brantlewick/filesystem/PathHelpers.h"
+#include "brantlewick/settings/SettingsStore.h"
+#include "brantlewick/window/ListView.h"
 
 #include <QDropEvent>
 #include <QMimeData>
@@ -209,10 +209,8 @@ void AddFilesPart::Drop(const QMimeData* data) {
     const QStringList paths = DroppedPaths(data);
     for (const QString& path : paths) {
         WithoutTrap([&] {
-            const std::string local = ToEngine(path);
-            if (IsFolder(local)) {
-                files_.List().AppendAll(FromEngine(
-                    CollectFolderFiles(WithoutTrailingSeparators(local), "*.*", FolderScanHooks())));
+            if (auto files = FilesOfFolder(ToEngine(path), FolderScanHooks())) {
+                files_.List().AppendAll(FromEngine(*files));
             } else {
                 files_.List().Append(path);
             }

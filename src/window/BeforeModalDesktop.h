@@ -2,7 +2,7 @@
 // Desktop services that run one action of the window before every modal box or dialog opens.
 #pragma once
 
-#include "DesktopServices.h"
+#include "brantlewick/window/DesktopServices.h"
 
 #include <functional>
 #include <utility>

@@ -2,7 +2,7 @@
 // Joining and splitting the stored character list.
 #include "CharacterList.h"
 
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <algorithm>
 

@@ -5,10 +5,10 @@
 
 #include "CharacterList.h"
 #include "Controls.h"
-#include "ListView.h"
-#include "SettingsStore.h"
 #include "TrapLocations.h"
 #include "WindowShell.h"
+#include "brantlewick/settings/SettingsStore.h"
+#include "brantlewick/window/ListView.h"
 
 #include <QEvent>
 #include <QPushButton>

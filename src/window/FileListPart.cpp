@@ -4,9 +4,9 @@
 #include "FileListPart.h"
 
 #include "Controls.h"
-#include "ListView.h"
 #include "TrapLocations.h"
 #include "WindowShell.h"
+#include "brantlewick/window/ListView.h"
 
 #include <QFileInfo>
 #include <QHeaderView>

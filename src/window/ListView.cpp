@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The list views of the main window, on QTreeWidget.
-#include "ListView.h"
+#include "brantlewick/window/ListView.h"
 #include "Controls.h"
 
 #include <QHeaderView>

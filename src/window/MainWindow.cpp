@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: its parts in their places, the tab order, the pointer rules, start-up and shutdown.
-#include "MainWindow.h"
+#include "brantlewick/window/MainWindow.h"
 
 #include "AddFilesPart.h"
 #include "AppIcon.h"
 #include "CharacterListPart.h"
 #include "Controls.h"
 #include "FileListPart.h"
-#include "ListView.h"
 #include "OptionsPart.h"
 #include "PreviewPart.h"
-#include "SettingsStore.h"
 #include "StartAddingPart.h"
 #include "TrapLocations.h"
 #include "WindowShell.h"
 #include "WindowStyling.h"
+#include "brantlewick/settings/SettingsStore.h"
+#include "brantlewick/window/ListView.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>

@@ -5,11 +5,11 @@
 
 #include "Controls.h"
 #include "EngineText.h"
-#include "EnterCount.h"
-#include "PathHelpers.h"
-#include "SettingsStore.h"
 #include "TrapLocations.h"
 #include "WindowShell.h"
+#include "brantlewick/engine/EnterCount.h"
+#include "brantlewick/filesystem/PathHelpers.h"
+#include "brantlewick/settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 // breaks are placed (every ending or only real sentence ends, in which language, with the input's lines).
 #pragma once
 
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <QObject>
 #include <QString>
@@ -22,6 +22,10 @@ namespace brantlewick {
 
 class ErrorTrap;
 class WindowShell;
+
+// What "Start Adding" says when the output folder is not there, and so what the preview warns of.
+inline constexpr QLatin1StringView
+    kNoOutputFolderMessage("Folder does not exist. Please select another folder.");
 
 class OptionsPart final : public QObject {
     Q_OBJECT

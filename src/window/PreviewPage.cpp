@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview's page: the conversion of the start of a file, shown with its changes marked, and the
 // naming of the run without the run.
-#include "PreviewPage.h"
+#include "brantlewick/window/PreviewPage.h"
 
-#include "Batch.h"
 #include "EngineText.h"
-#include "PathHelpers.h"
-#include "Preview.h"
+#include "OptionsPart.h"
+#include "brantlewick/batch/Batch.h"
+#include "brantlewick/engine/Preview.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <QLocale>
 
@@ -14,12 +15,6 @@
 #include <exception>
 
 namespace brantlewick {
-namespace {
-
-// What "Start Adding" says when the output folder is not there; the run would not start.
-constexpr QLatin1StringView kNoFolder("Folder does not exist. Please select another folder.");
-
-} // namespace
 
 PreviewPage MakePreviewPage(const QStringList& entries, int position, const ConversionOptions& options,
                             const std::optional<std::string>& outputFolder) {
@@ -27,17 +22,18 @@ PreviewPage MakePreviewPage(const QStringList& entries, int position, const Conv
     page.input = entries.value(position);
     const std::vector<std::string> inputs = ToEngine(entries);
     const std::string input = ToEngine(page.input);
+    // The run's own settings: the sentence mode reads a file as its name says, Markdown or plain.
+    const FileSettings settings{outputFolder, options};
     if (outputFolder && !IsFolder(*outputFolder)) {
-        page.outputProblem = kNoFolder;
+        page.outputProblem = kNoOutputFolderMessage;
     } else {
-        const ForeseenResult result =
-            ForeseeResult(inputs, static_cast<std::size_t>(position), FileSettings{outputFolder, options});
+        const ForeseenResult result = ForeseeResult(inputs, static_cast<std::size_t>(position), settings);
         page.output = FromEngine(result.output);
         page.replaces = result.replaces;
         page.outputProblem = QString::fromStdString(result.problem);
     }
     try {
-        const Preview preview = PreviewFile(input, options);
+        const Preview preview = PreviewFile(input, ConversionFor(input, settings));
         ShownText original = ShowOriginal(preview.original);
         page.original = std::move(original.text);
         page.originalMarks = std::move(original.marks);

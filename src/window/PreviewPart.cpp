@@ -6,11 +6,11 @@
 #include "CharacterListPart.h"
 #include "EngineText.h"
 #include "FileListPart.h"
-#include "ListView.h"
 #include "OptionsPart.h"
-#include "PreviewPage.h"
 #include "StartAddingPart.h"
 #include "WindowShell.h"
+#include "brantlewick/window/ListView.h"
+#include "brantlewick/window/PreviewPage.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

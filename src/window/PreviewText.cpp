@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview's texts for the screen: line ends, long lines cut, and the result walked beside the original
 // so that every change shows where it is.
-#include "PreviewText.h"
+#include "brantlewick/window/PreviewText.h"
 
-#include "Utf8.h"
+#include "brantlewick/filelist/Utf8.h"
 
 #include <algorithm>
 
@@ -156,8 +156,14 @@ private:
         const auto count = static_cast<qsizetype>(edit.count);
         if (edit.kind == Edit::Kind::Breaks) {
             shown_.AddMarkers(kBreakMarker, PreviewMarker::Break, count, true);
-            j_ = std::min<std::size_t>(std::max<std::size_t>(j_, edit.at + 2 * edit.count), result_.size());
-            runStart_ = j_;
+            // Each break is the line end the conversion writes: CR LF, or in Markdown the file's own.
+            std::size_t past = std::max<std::size_t>(j_, edit.at);
+            for (std::uint64_t left = edit.count;
+                 left > 0 && past < result_.size() && IsLineEnd(result_[past]); --left) {
+                past = PastLineEnd(result_, past);
+            }
+            j_ = runStart_ = past;
+            SkipContinuation();
             return;
         }
         shown_.AddMarkers(kBlankMarker, PreviewMarker::Blank, count, false);
@@ -200,6 +206,23 @@ private:
             aligned_ = c == ' ' || c == '\t' || IsLineEnd(c);
         }
         ++j_;
+    }
+
+    // A Markdown paragraph goes on after a new break with its quote markers and indentation, which the
+    // original has not there: they are shown, and the walk goes on where the two agree again.
+    void SkipContinuation() {
+        std::size_t next = j_;
+        while (next < result_.size() &&
+               (result_[next] == ' ' || result_[next] == '\t' || result_[next] == '>')) {
+            ++next;
+        }
+        std::size_t i = i_;
+        while (const std::size_t blank = BlankLength(original_, i)) {
+            i += blank;
+        }
+        if (next > j_ && next < result_.size() && i < original_.size() && original_[i] == result_[next]) {
+            j_ = next;
+        }
     }
 
     void MarkJoinedLine() {

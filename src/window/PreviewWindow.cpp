@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview window's layout, its colouring of the markers, and where it opens.
-#include "PreviewWindow.h"
+#include "brantlewick/window/PreviewWindow.h"
 
-#include "PreviewPage.h"
+#include "brantlewick/window/PreviewPage.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>

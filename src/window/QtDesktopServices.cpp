@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Real dialogs and desktop calls for the running program; tests use a scripted double instead.
-#include "QtDesktopServices.h"
+#include "brantlewick/window/QtDesktopServices.h"
 
-#include "PathHelpers.h"
-#include "PreviewWindow.h"
-#include "TemporaryFiles.h"
+#include "brantlewick/engine/TemporaryFiles.h"
+#include "brantlewick/filesystem/PathHelpers.h"
+#include "brantlewick/window/PreviewWindow.h"
 
 #include <QCoreApplication>
 #include <QCursor>

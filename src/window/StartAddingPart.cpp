@@ -2,20 +2,20 @@
 // "Start Adding": the refusals, the Enter count, and the batch run with the window as its front end.
 #include "StartAddingPart.h"
 
-#include "Batch.h"
 #include "CharacterListPart.h"
 #include "Controls.h"
 #include "EngineText.h"
-#include "EnterCount.h"
 #include "FileListPart.h"
-#include "ListView.h"
 #include "OptionsPart.h"
 #include "PaintingWait.h"
-#include "PathHelpers.h"
 #include "ProgressBar.h"
-#include "ScopeExit.h"
 #include "TrapLocations.h"
 #include "WindowShell.h"
+#include "brantlewick/batch/Batch.h"
+#include "brantlewick/batch/ScopeExit.h"
+#include "brantlewick/engine/EnterCount.h"
+#include "brantlewick/filesystem/PathHelpers.h"
+#include "brantlewick/window/ListView.h"
 
 #include <QAbstractItemModel>
 #include <QElapsedTimer>
@@ -324,7 +324,7 @@ void StartAddingPart::StartAdding() {
     };
     if (refused(100, QStringLiteral("No files added."), [&] { return files_.List().Count() < 1; }) ||
         refused(102, QStringLiteral("No Characters added."), [&] { return characters_.Empty(); }) ||
-        refused(104, QStringLiteral("Folder does not exist. Please select another folder."), [&] {
+        refused(104, kNoOutputFolderMessage, [&] {
             return !options_.SavesBesideInputs() && !IsFolder(ToEngine(options_.OutputFolderText()));
         })) {
         return;

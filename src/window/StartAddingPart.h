@@ -2,7 +2,7 @@
 // "Start Adding" and its progress bar: the window's front end of the batch run.
 #pragma once
 
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <QObject>
 

@@ -2,7 +2,7 @@
 // The window's dialogs, error report and pointer, shared by its parts.
 #include "WindowShell.h"
 
-#include "Version.h"
+#include "brantlewick/engine/Version.h"
 
 #include <QWidget>
 

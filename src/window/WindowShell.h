@@ -4,8 +4,8 @@
 #pragma once
 
 #include "BeforeModalDesktop.h"
-#include "DesktopServices.h"
-#include "ErrorTrap.h"
+#include "brantlewick/trap/ErrorTrap.h"
+#include "brantlewick/window/DesktopServices.h"
 
 #include <QCursor>
 #include <QString>

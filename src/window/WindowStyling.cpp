@@ -3,8 +3,8 @@
 #include "WindowStyling.h"
 
 #include "EngineText.h"
-#include "FileSystem.h"
-#include "PathHelpers.h"
+#include "brantlewick/filesystem/FileSystem.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The batch run on real files through a scripted front end: output names, protection of inputs and
 // results at every pause, failures by step, and stopping by the front end's answer.
-#include "Batch.h"
+#include "brantlewick/batch/Batch.h"
 #include "Rows.h"
 #include "TempDir.h"
 #include "Unprivileged.h"

@@ -56,6 +56,13 @@ RunResult RunWith(const std::vector<std::string>& arguments, bool showProgress =
     return result;
 }
 
+// The command prefix that runs a command in a mount namespace of the test's own, where a small file system
+// can be mounted; empty where there is none.
+std::string MountNamespace() {
+    const std::string unshare = ::geteuid() == 0 ? "unshare -m " : "unshare -Urm ";
+    return std::system((unshare + "true 2>/dev/null").c_str()) == 0 ? unshare : "";
+}
+
 // Everything under `folder`: each path with its size and a hash of its bytes.
 std::set<std::string> Listing(const std::string& folder) {
     std::set<std::string> listing;
@@ -330,8 +337,8 @@ TEST(CommandLineTest, FoldersLeftOutForTheirDepthAreNamed) {
 // On a full disk several jobs write what one job writes: files converted ahead took the space first, so the
 // large file failed with -j 2 only. A 1 MiB file system goes into a mount namespace of the test's own.
 TEST(CommandLineTest, OnAFullDiskSeveralJobsDoWhatOneJobDoes) {
-    const std::string unshare = ::geteuid() == 0 ? "unshare -m " : "unshare -Urm ";
-    if (std::system((unshare + "true 2>/dev/null").c_str()) != 0) {
+    const std::string unshare = MountNamespace();
+    if (unshare.empty()) {
         GTEST_SKIP() << "no mount namespace to mount a small file system in";
     }
     TempDir dir;
@@ -356,6 +363,165 @@ TEST(CommandLineTest, OnAFullDiskSeveralJobsDoWhatOneJobDoes) {
     EXPECT_TRUE(one.starts_with("1\nbrantlewick-cli: in/f4") && one.find("\na.txt ") != std::string::npos)
         << one;
     EXPECT_EQ(runWith("2") + runWith("4"), one + one);
+}
+
+// How the sentence mode reads each file: auto by its name, or as told; standard input is plain unless told.
+// Without --sentences the format changes nothing.
+TEST(CommandLineTest, TheFormatIsChosenForEachFile) {
+    TempDir dir;
+    const Texts names = {"a.md", "b.TXT", "c.Mkd"};
+    for (const std::string& name : names) {
+        WriteBytes(dir / name, "> Hi. Bye.\n");
+    }
+    const std::string plain = "> Hi.\r\nBye.\r\n";
+    const std::string markdown = "> Hi.\n> Bye.\n";
+    const struct {
+        Texts arguments;
+        Texts results; // of a.md, b.TXT, c.Mkd
+    } rows[] = {
+        {{"--sentences"}, {markdown, plain, markdown}},
+        {{"--sentences", "--format=plain"}, {plain, plain, plain}},
+        {{"--sentences", "--format=markdown"}, {markdown, markdown, markdown}},
+        {{"--format=markdown"}, {plain, plain, plain}},
+    };
+    for (const auto& row : rows) {
+        Texts arguments = row.arguments;
+        arguments.insert(arguments.end(), {"-o", dir / "out", dir / "a.md", dir / "b.TXT", dir / "c.Mkd"});
+        std::filesystem::create_directory(dir / "out");
+        ASSERT_EQ(RunWith(arguments).status, kAllConverted);
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            EXPECT_EQ(ReadBytes(dir / ("out/" + names[i])), row.results[i])
+                << arguments[0] << " " << names[i];
+        }
+        std::filesystem::remove_all(dir / "out");
+    }
+    const std::string program = std::string(BRANTLEWICK_PROGRAM_DIR) + "/brantlewick-cli";
+    for (const auto& [format, expected] : {std::pair{"", plain}, std::pair{"--format=markdown", markdown}}) {
+        const std::string command = "printf '> Hi. Bye.\\n' | '" + program + "' -q --sentences " + format +
+                                    " - > '" + (dir / "stdout") + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        EXPECT_EQ(ReadBytes(dir / "stdout"), expected) << format;
+    }
+}
+
+// --check changes nothing and lists what --in-place then changes, quoted as every line quotes names. In
+// place, links, files with several names and read-only files are refused one line each; the rest keep
+// their mode, owner and group, and a file already converted keeps even its time stamp.
+TEST(CommandLineTest, CheckAndInPlaceOnLinksHardLinksReadOnlyFilesAndOddNames) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const Texts changing = {"-dash.md", "bad\xFF.md", "new\nline.md", "plain.txt", "sp ace.md"};
+    for (const std::string& name : changing) {
+        WriteBytes(dir / name, "Hi. Bye.\n");
+    }
+    WriteBytes(dir / "done.md", "Hi.\nBye.\n");
+    WriteBytes(dir / "twice.md", "Hi. Bye.\n");
+    fs::create_hard_link(dir / "twice.md", dir / "twice2.md");
+    fs::create_symlink("sp ace.md", dir / "link.md");
+    ::chmod((dir / "-dash.md").c_str(), 0640);
+    const timespec old[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
+    ::utimensat(AT_FDCWD, (dir / "done.md").c_str(), old, 0);
+    Texts arguments = {"--sentences", "--check", "--"};
+    for (const char* name : {"-dash.md", "bad\xFF.md", "done.md", "link.md", "new\nline.md", "plain.txt",
+                             "sp ace.md", "twice.md"}) {
+        arguments.push_back(dir / name);
+    }
+    const std::set<std::string> before = Listing(dir.Path());
+    const RunResult check = RunWith(arguments);
+    EXPECT_EQ(check.status, kSomeFailed);
+    const std::string d = dir.Path() + "/";
+    EXPECT_EQ(check.output, d + "-dash.md\n'" + d + "bad'$'\\377''.md'\n" + d + "link.md\n'" + d +
+                                "new'$'\\n''line.md'\n" + d + "plain.txt\n" + d + "sp ace.md\n" + d +
+                                "twice.md\n");
+    EXPECT_EQ(Listing(dir.Path()), before);
+    EXPECT_EQ(RunWith({"--sentences", "--check", dir / "done.md"}).status, kAllConverted);
+    EXPECT_EQ(RunWith({"--sentences", "--check", dir / "done.md", dir / "none.md"}).status, kNotAllChecked);
+
+    arguments[1] = "--in-place";
+    const RunResult inPlace = RunWith(arguments);
+    EXPECT_EQ(inPlace.status, kSomeFailed);
+    EXPECT_EQ(inPlace.errors, "brantlewick-cli: " + d +
+                                  "link.md: is a symbolic link; only a regular file is "
+                                  "converted in place\nbrantlewick-cli: " +
+                                  d +
+                                  "twice.md: has 2 hard links; only "
+                                  "a file with one name is converted in place\n");
+    EXPECT_EQ(inPlace.summary,
+              "brantlewick-cli: 6 files converted in place (5 changed), 2 failed, 54 bytes in, "
+              "56 bytes out, 7 breaks inserted");
+    for (const std::string& name : changing) {
+        EXPECT_EQ(ReadBytes(dir / name), name == "plain.txt" ? "Hi.\r\nBye.\r\n" : "Hi.\nBye.\n") << name;
+    }
+    EXPECT_EQ(ReadBytes(dir / "twice.md"), "Hi. Bye.\n");
+    EXPECT_TRUE(fs::is_symlink(dir / "link.md"));
+    EXPECT_EQ(fs::status(dir / "-dash.md").permissions(), fs::perms(0640));
+    EXPECT_EQ(
+        fs::last_write_time(dir / "done.md"),
+        fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1'000'000'000))));
+    EXPECT_EQ(testing::ListNames(dir.Path()).find(".brantlewick-"), std::string::npos);
+    // The result is written from where it first differs; the file's start, several reads long, is copied.
+    std::string lines;
+    for (int i = 0; i < 12000; ++i) {
+        lines += "Go on.\n";
+    }
+    WriteBytes(dir / "long.md", lines + "Hi. Bye.\n");
+    ASSERT_EQ(RunWith({"-q", "--sentences", "--in-place", dir / "long.md"}).status, kAllConverted);
+    EXPECT_EQ(ReadBytes(dir / "long.md"), lines + "Hi.\nBye.\n");
+
+    SKIP_WITHOUT_ORDINARY_USER();
+    // Root gives the result its input's owner and group; an ordinary user's read-only file is refused.
+    ::chown((dir / "sp ace.md").c_str(), 65534, 65534);
+    WriteBytes(dir / "sp ace.md", "Hi. Bye.\n");
+    ASSERT_EQ(RunWith({"-q", "--sentences", "--in-place", dir / "sp ace.md"}).status, kAllConverted);
+    struct stat info {};
+    ::stat((dir / "sp ace.md").c_str(), &info);
+    EXPECT_EQ(std::to_string(info.st_uid) + ":" + std::to_string(info.st_gid),
+              ::geteuid() == 0 ? "65534:65534"
+                               : std::to_string(::geteuid()) + ":" + std::to_string(::getegid()));
+    ::chmod(dir.Path().c_str(), 0777);
+    const std::string readOnly = testing::RunAsOrdinaryUser([&] {
+        WriteBytes(dir / "ro.md", "Hi. Bye.\n");
+        ::chmod((dir / "ro.md").c_str(), 0444);
+        const RunResult run = RunWith({"--sentences", "--in-place", dir / "ro.md"});
+        return std::to_string(run.status) + " " + run.errors + ReadBytes(dir / "ro.md");
+    });
+    EXPECT_EQ(readOnly,
+              "1 brantlewick-cli: " + d + "ro.md: is read-only; it is not converted in place\nHi. Bye.\n");
+    if (::geteuid() != 0) {
+        return;
+    }
+    // A group the user is no member of cannot be kept: its bits go, so that no stranger gains the result.
+    WriteBytes(dir / "group.md", "Hi. Bye.\n");
+    ::chown((dir / "group.md").c_str(), 65534, 0);
+    ::chmod((dir / "group.md").c_str(), 0664);
+    testing::RunAsOrdinaryUser([&] {
+        return std::to_string(RunWith({"--sentences", "--in-place", dir / "group.md"}).status);
+    });
+    ::stat((dir / "group.md").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0604u);
+    EXPECT_NE(info.st_gid, 0u);
+}
+
+// In place on a full disk, the input stays as it was and no temporary is left.
+TEST(CommandLineTest, InPlaceOnAFullDiskLeavesTheInput) {
+    const std::string unshare = MountNamespace();
+    if (unshare.empty()) {
+        GTEST_SKIP() << "no mount namespace to mount a small file system in";
+    }
+    TempDir dir;
+    ::mkdir((dir / "disk").c_str(), 0700);
+    std::string text;
+    for (int i = 0; i < 60'000; ++i) {
+        text += "Go. ";
+    }
+    WriteBytes(dir / "big.txt", text);
+    WriteBytes(dir / "run.sh",
+               "mount -t tmpfs -o size=400k tmpfs disk || exit 9\ncp big.txt disk/\n'" BRANTLEWICK_PROGRAM_DIR
+               "/brantlewick-cli' -q --sentences --in-place disk/big.txt"
+               " 2>log\necho \"$?\"; cat log; ls -A disk; cmp big.txt disk/big.txt && echo same\n");
+    ASSERT_EQ(std::system(("cd '" + dir.Path() + "' && " + unshare + "sh run.sh >result").c_str()), 0);
+    EXPECT_EQ(ReadBytes(dir / "result"),
+              "1\nbrantlewick-cli: disk/big.txt: cannot write: No space left on device\nbig.txt\nsame\n");
 }
 
 // Files converted ahead wait open, and the folders of those that wait under a name locked, only as far as
@@ -422,6 +588,51 @@ TEST(CommandLineTest, AnInterruptedRunLeavesNothingOfItsOwn) {
         interrupted += results < kFiles ? 1 : 0;
     }
     EXPECT_GT(interrupted, 6);
+}
+
+// Interrupted in place at any moment, every input is whole: as it was or wholly converted, never cut, and
+// no temporary file is left beside it.
+TEST(CommandLineTest, AnInterruptedRunInPlaceLeavesEveryInputWhole) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    constexpr int kFiles = 1000;
+    const std::string program = std::string(BRANTLEWICK_PROGRAM_DIR) + "/brantlewick-cli";
+    std::mt19937 random(7);
+    int interrupted = 0;
+    for (int round = 0; round < 6; ++round) {
+        const std::string in = dir / ("in" + std::to_string(round));
+        fs::create_directory(in);
+        for (int i = 0; i < kFiles; ++i) {
+            WriteBytes(in + "/" + std::to_string(i) + ".md", "One. Two " + std::to_string(i) + ".\n");
+        }
+        const int signal = round % 2 == 0 ? SIGINT : SIGTERM;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::execl(program.c_str(), program.c_str(), "-q", "--sentences", "--in-place", in.c_str(), nullptr);
+            std::_Exit(127);
+        }
+        // Once the run has begun: a signal before the program handles them would only show the shell's way.
+        for (int wait = 0; wait < 100000 && ReadBytes(in + "/0.md").starts_with("One. "); ++wait) {
+            std::this_thread::yield();
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+        ::kill(child, signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        std::size_t converted = 0;
+        for (const auto& entry : fs::directory_iterator(in)) {
+            const std::string number = entry.path().stem().string();
+            const std::string bytes = ReadBytes(entry.path());
+            ASSERT_TRUE(bytes == "One. Two " + number + ".\n" || bytes == "One.\nTwo " + number + ".\n")
+                << entry.path() << ": " << bytes;
+            converted += bytes.find('\n') < bytes.size() - 1 ? 1 : 0;
+        }
+        EXPECT_EQ(testing::ListNames(in).find(".brantlewick-"), std::string::npos);
+        const int ended = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        EXPECT_TRUE(ended == 128 + signal || (ended == 0 && converted == kFiles)) << round << ": " << ended;
+        interrupted += converted < kFiles ? 1 : 0;
+    }
+    EXPECT_GT(interrupted, 2);
 }
 
 } // namespace

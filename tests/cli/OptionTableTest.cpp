@@ -36,6 +36,10 @@ std::string Described(const std::variant<Options, UsageError>& parsed) {
     add(options.quiet, "quiet");
     add(options.verbose, "verbose");
     add(options.dryRun, "dry-run");
+    add(options.format.has_value(),
+        "format=" + std::string(TextFormatName(options.format.value_or(TextFormat::Plain))));
+    add(options.check, "check");
+    add(options.inPlace, "in-place");
     add(options.showHelp, "help");
     add(options.showVersion, "version");
     return words + "paths=" + Listed(options.paths);
@@ -89,6 +93,20 @@ const std::pair<std::vector<std::string>, std::string> kRows[] = {
     {{"-j", "0", "a"}, "refused: the number of jobs (-j) must be a whole number from 1 to 256"},
     {{"-j257", "a"}, "refused: the number of jobs (-j) must be a whole number from 1 to 256"},
     {{"--jobs=2x", "a"}, "refused: the number of jobs (-j) must be a whole number from 1 to 256"},
+    {{"--format=Markdown", "--check", "a"}, "format=markdown check paths=[a]"},
+    {{"--format", "plain", "--format=auto", "--in-place", "a"}, "in-place paths=[a]"},
+    {{"--format", "md", "a"}, "refused, naming the choices: --format md: not one of auto, plain, markdown"},
+    {{"--check", "--in-place", "a"}, "refused: --check and --in-place exclude each other"},
+    {{"--check", "-o/x", "a"}, "refused: --output-dir and --check exclude each other"},
+    {{"--beside", "--check", "a"}, "refused: --beside and --check exclude each other"},
+    {{"--check", "--dry-run", "a"}, "refused: --dry-run and --check exclude each other"},
+    {{"--check", "-v", "a"}, "refused: --verbose and --check exclude each other"},
+    {{"--in-place", "-o/x", "a"}, "refused: --output-dir and --in-place exclude each other"},
+    {{"--in-place", "--beside", "a"}, "refused: --beside and --in-place exclude each other"},
+    {{"--in-place", "--dry-run", "a"}, "refused: --dry-run and --in-place exclude each other"},
+    {{"-v", "--in-place", "a"}, "verbose in-place paths=[a]"},
+    {{"--check", "a", "-"}, "refused: --check takes files, not standard input (\"-\")"},
+    {{"--in-place", "--", "-"}, "refused: --in-place takes files, not standard input (\"-\")"},
 };
 
 // POSIXLY_CORRECT would make getopt_long stop at the first path; options could always follow paths.

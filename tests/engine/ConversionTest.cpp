@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion on literal texts, and the streaming engine against the plain reference on random input.
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 #include "ReferenceConversion.h"
 #include "Rows.h"
 #include "Stage.h"

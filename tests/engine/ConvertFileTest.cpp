@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Converting real files: the output appears whole or not at all, and every failure is one named error.
-#include "Conversion.h"
-#include "EngineError.h"
 #include "ExactError.h"
-#include "LineFile.h"
 #include "TempDir.h"
+#include "brantlewick/engine/Conversion.h"
+#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/engine/LineFile.h"
 
 #include <gtest/gtest.h>
 

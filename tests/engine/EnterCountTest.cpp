@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Enter count read from free text, and the numeric test it rests on.
-#include "EnterCount.h"
+#include "brantlewick/engine/EnterCount.h"
 
 #include <gtest/gtest.h>
 

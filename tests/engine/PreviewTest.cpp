@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Previews of real files: the part read, where it is cut, and the edits marked in the result.
-#include "Preview.h"
-#include "EngineError.h"
+#include "brantlewick/engine/Preview.h"
 #include "Rows.h"
 #include "TempDir.h"
+#include "brantlewick/engine/EngineError.h"
 
 #include <gtest/gtest.h>
 

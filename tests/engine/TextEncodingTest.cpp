@@ -2,11 +2,11 @@
 // Text with a UTF-16 or UTF-32 mark is converted in its own encoding. What has no exact form, and a file
 // that is plainly not text, is refused with one error and leaves no output.
 #include "TextEncoding.h"
-#include "Conversion.h"
-#include "EngineError.h"
-#include "LineFile.h"
 #include "Rows.h"
 #include "TempDir.h"
+#include "brantlewick/engine/Conversion.h"
+#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/engine/LineFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The folder scan: its name rules on literal names (unsafe folder names, how characters are decoded and
 // counted, wildcards), and on real trees level order, links, permissions, odd entries, limits, the trap.
-#include "FolderScan.h"
-#include "FileSystem.h"
+#include "brantlewick/filelist/FolderScan.h"
 #include "FolderScanSeam.h"
 #include "Rows.h"
 #include "TempDir.h"
 #include "Unprivileged.h"
-#include "Utf8.h"
 #include "Wildcard.h"
+#include "brantlewick/filelist/Utf8.h"
+#include "brantlewick/filesystem/FileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,7 @@ Paths Folders(const std::string& root, const Paths& given, bool recurse = true, 
     for (const std::string& item : given) {
         folders.push_back(root + item);
     }
-    GetSubDirectories2016(folders, recurse, hooks);
+    AppendSubFolders(folders, recurse, hooks);
     return Relative(folders, root);
 }
 
@@ -150,7 +150,7 @@ TEST(FolderScanTest, HiddenSystemFoldersAreSkippedUnlessTheyAreTheRoot) {
         return FileAttributes(path);
     };
     const auto scan = [&](Paths given, bool recurse) {
-        detail::GetSubDirectories2016(given, recurse, {}, reader);
+        detail::AppendSubFolders(given, recurse, {}, reader);
         return given;
     };
     EXPECT_EQ(Relative(scan({root + "/"}, true), root), (Paths{"/", "/.dot/", "/odd/", "/.dot/in/"}));
@@ -254,7 +254,7 @@ TEST(FolderScanTest, TheTrapReportsFailuresOutsideTheEnumerationAndResumes) {
         const ScanHooks hooks{
             [&] { ++calls == failingYield ? throw std::runtime_error("window gone") : void(); }, &reporter};
         Paths scanned{dir.Path() + "/"};
-        detail::GetSubDirectories2016(scanned, true, hooks, [&](const std::string& path) {
+        detail::AppendSubFolders(scanned, true, hooks, [&](const std::string& path) {
             return path == dir.Path() + failingAttributesOf ? throw std::runtime_error("unreadable")
                                                             : FileAttributes(path);
         });

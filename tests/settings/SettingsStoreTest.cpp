@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store on real INI files in a temporary folder: values as QSettings reads and writes them,
 // other programs' bytes left alone, files it must not spoil, and files it must not wait on.
-#include "SettingsStore.h"
+#include "brantlewick/settings/SettingsStore.h"
 #include "Rows.h"
 #include "TempDir.h"
 #include "Unprivileged.h"

@@ -4,7 +4,7 @@
 // together again as the line choice says. The engine's streaming code is checked against it.
 #pragma once
 
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The error trap: the report's exact text, the line it names, and where execution goes on.
-#include "ErrorTrap.h"
+#include "brantlewick/trap/ErrorTrap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The three add buttons and drops on the file list, with scripted dialogs and a real temporary tree.
-#include "QtDesktopServices.h"
 #include "Rows.h"
 #include "TestWindow.h"
+#include "brantlewick/window/QtDesktopServices.h"
 
 #include <QDropEvent>
 #include <QMimeData>

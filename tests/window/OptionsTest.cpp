@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The option controls, the character list and the message and input boxes: what each change stores, the
 // numeric check of the number of Enters, the pickers, and texts shown as typed.
-#include "QtDesktopServices.h"
 #include "Rows.h"
 #include "TestWindow.h"
+#include "brantlewick/window/QtDesktopServices.h"
 
 #include <QInputDialog>
 #include <QLabel>

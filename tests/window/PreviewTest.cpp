@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview and the file list's context menu, through the window and the scripted desktop.
-#include "PreviewWindow.h"
 #include "Rows.h"
 #include "TestWindow.h"
+#include "brantlewick/window/PreviewWindow.h"
 
 #include <QLineEdit>
 #include <QRadioButton>
@@ -130,7 +130,9 @@ QChar Glyph(PreviewMarker kind) {
 // were, and no mode marked the input's own line breaks it took out. Every mode and line choice now marks
 // what it changes, a paragraph break that the line choice adds included; a line of thousands of
 // characters is cut for the screen (a preview of one 256 KiB word took seconds), after a blank when one
-// is near, and every mark stands on its marker.
+// is near, and every mark stands on its marker. A Markdown file is previewed as the run converts it, as
+// Markdown; the preview once took every break for CR LF and lost its way after Markdown's LF breaks and
+// the quote markers that follow them.
 TEST(PreviewTest, EveryModeAndLineChoiceMarksWhatItChanges) {
     const std::string wrapped = "  Wrapped line\n  goes on.  \n\n\n\nNext para. Two.";
     const struct {
@@ -139,6 +141,7 @@ TEST(PreviewTest, EveryModeAndLineChoiceMarksWhatItChanges) {
         std::string text;
         QString result;
         int enters = 1;
+        const char* name = "text.txt";
     } rows[] = {
         {false, LineBreaks::Join, "Hello\nworld. Foo", "Hello↵world.¶\n·Foo"},
         {false, LineBreaks::Keep, "a. \r\nb", "a.¶\n·\nb"},
@@ -158,11 +161,15 @@ TEST(PreviewTest, EveryModeAndLineChoiceMarksWhatItChanges) {
         {false, LineBreaks::Keep,
          std::string(3900, 'x') + " " + std::string(50, 'y') + ". " + std::string(100, 'z'),
          QString(3900, u'x') + " \n↪" + QString(50, u'y') + ".·" + QString(100, u'z'), 0},
+        {true, LineBreaks::Join, "Hi. Bye!\n", "Hi.¶\n·Bye!\n", 1, "a.md"},
+        {true, LineBreaks::Join, "> Hi.  Bye! `x`\r\n", "> Hi.¶\n> ··Bye! `x`\n", 3, "a.MARKDOWN"},
+        {true, LineBreaks::Keep, "- Hi. Bye.\n  No. *Go.*\n", "- Hi.¶\n  ·Bye.\n  No.¶\n  ·*Go.*\n", 1,
+         "a.mkd"},
     };
     TempDir dir;
-    const std::string path = dir / "text.txt";
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text.substr(0, 40));
+        const std::string path = dir / row.name;
         WriteBytes(path, row.text);
         ConversionOptions options;
         options.sentences = row.sentences;

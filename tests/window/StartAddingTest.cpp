@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Start Adding" on real files in a temporary folder, with the boxes and the yields scripted.
-#include "LineFile.h"
 #include "PaintingWait.h"
 #include "ProgressBar.h"
-#include "QtDesktopServices.h"
 #include "Rows.h"
 #include "TestWindow.h"
+#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/window/QtDesktopServices.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -330,7 +330,10 @@ bool ParagraphBreaker::Joinable(std::size_t line) const {
         before.ends_with("\\")) {
         return false;
     }
-    if ((IsWide(LastLetter(before)) && IsWide(FirstLetter(after))) || StartsWithMarkedBox(after)) {
+    // A line that starts with list markers and a task box stays as it is, neither joined to the line
+    // before nor given the next: whatever its line holds may tick the box.
+    if ((IsWide(LastLetter(before)) && IsWide(FirstLetter(after))) || StartsWithMarkedBox(after) ||
+        StartsWithMarkedBox(before)) {
         return false;
     }
     // The line written so far: this one, and the ones joined before it.
@@ -431,9 +434,14 @@ bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size
     // A line of three backticks and more is text only because a backtick follows later on it: cut
     // before that, it would open a code block. The line is the one written: it starts after the last
     // break or the last line end that stays.
-    const std::size_t first =
-        text_.find_first_not_of(" \t", std::max(lineStart_[runStart_[LineOf(from)]], lineStart));
+    const std::size_t written = std::max(lineStart_[runStart_[LineOf(from)]], lineStart);
+    const std::size_t first = text_.find_first_not_of(" \t", written);
     if (text_.compare(first, 3, "```") == 0) {
+        return false;
+    }
+    // GitHub's reader looks for a task box after list markers on every line of an item, and needs the
+    // blank after it: cut there, the line would lose a box the item showed.
+    if (StartsWithMarkedBox(std::string_view(text_).substr(written, from - written))) {
         return false;
     }
 
@@ -542,16 +550,21 @@ void ParagraphBreaker::Write(OutputSink& out, Stage::Counts& counts) {
     for (const Change& change : changes_) {
         WriteText(at, change.from, out);
         if (change.lineBreak) {
+            const auto blanks = static_cast<std::uint64_t>(
+                std::count_if(text_.begin() + static_cast<std::ptrdiff_t>(change.from),
+                              text_.begin() + static_cast<std::ptrdiff_t>(change.to), IsBlank));
             if (out.Marking()) {
                 out.Mark(Edit::Kind::Breaks, out.Written(), 1);
             }
             out.Append(LineEndOf(LineOf(change.from)));
             out.Append(paragraph.continuation);
+            // Marked after the continuation, where the preview finds the sentence again.
+            if (out.Marking() && blanks > 0) {
+                out.Mark(Edit::Kind::Blanks, out.Written(), blanks);
+            }
             ++counts.breaksInserted;
             ++counts.terminatorsOut;
-            counts.spacesDropped += static_cast<std::uint64_t>(
-                std::count_if(text_.begin() + static_cast<std::ptrdiff_t>(change.from),
-                              text_.begin() + static_cast<std::ptrdiff_t>(change.to), IsBlank));
+            counts.spacesDropped += blanks;
         } else {
             out.Append(" ");
         }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The text formats' names, and the one a file's name suggests.
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
-#include "AsciiCase.h"
+#include "brantlewick/engine/AsciiCase.h"
 
 #include <algorithm>
 #include <array>

@@ -2,6 +2,8 @@
 // Character classes for the sentence rules, written out by range for the scripts the languages use.
 #include "sentences/Characters.h"
 
+#include "sentences/CodePoints.h"
+
 #include <algorithm>
 
 namespace brantlewick::sentences {
@@ -30,17 +32,17 @@ char32_t LowerPartner(char32_t c) {
         return c + 1;
     }
     switch (c) {
-    case 0x0130:
+    case 0x0130: // İ
         return 'i';
-    case 0x0178:
+    case 0x0178: // Ÿ
         return 0xFF;
-    case 0x0386:
+    case 0x0386: // Ά
         return 0x03AC;
-    case 0x038C:
+    case 0x038C: // Ό
         return 0x03CC;
-    case 0x04C0:
+    case 0x04C0: // Ӏ
         return 0x04CF;
-    case 0x1E9E:
+    case 0x1E9E: // ẞ
         return 0xDF;
     default:
         break;
@@ -125,7 +127,7 @@ Case CaseOfNonAscii(char32_t c) {
 }
 
 char32_t Fold(char32_t c) {
-    if (c == 0x2019 || c == 0x02BC) {
+    if (c == kRightSingleQuote || c == kModifierLetterApostrophe) {
         return '\'';
     }
     const char32_t lower = LowerPartner(c);
@@ -155,20 +157,20 @@ bool IsVowel(char32_t c) {
     case 'o':
     case 'u':
     case 'y':
-    case 0x0153:
-    case 0x0430:
-    case 0x0435:
-    case 0x0451:
-    case 0x0438:
-    case 0x043E:
-    case 0x0443:
-    case 0x044B:
-    case 0x044D:
-    case 0x044E:
-    case 0x044F:
-    case 0x0454:
-    case 0x0456:
-    case 0x0457:
+    case 0x0153: // œ
+    case 0x0430: // а
+    case 0x0435: // е
+    case 0x0451: // ё
+    case 0x0438: // и
+    case 0x043E: // о
+    case 0x0443: // у
+    case 0x044B: // ы
+    case 0x044D: // э
+    case 0x044E: // ю
+    case 0x044F: // я
+    case 0x0454: // є
+    case 0x0456: // і
+    case 0x0457: // ї
         return true;
     default:
         return In(c, 0xE0, 0xE6) || In(c, 0xE8, 0xEF) || In(c, 0xF2, 0xF6) || In(c, 0xF8, 0xFD) || c == 0xFF;
@@ -182,7 +184,8 @@ bool IsCjk(char32_t c) {
 }
 
 bool IsNonAsciiBlank(char32_t c) {
-    return c == 0xA0 || c == 0x1680 || In(c, 0x2000, 0x200A) || c == 0x202F || c == 0x205F || c == 0x3000;
+    return c == kNoBreakSpace || c == kOghamSpaceMark || In(c, kEnQuad, kHairSpace) ||
+           c == kNarrowNoBreakSpace || c == kMediumMathematicalSpace || c == kIdeographicSpace;
 }
 
 bool IsCloser(char32_t c) {
@@ -192,32 +195,32 @@ bool IsCloser(char32_t c) {
     case '}':
     case '"':
     case '\'':
-    case 0xAB:
-    case 0xBB:
-    case 0x2018:
-    case 0x2019:
-    case 0x201C:
-    case 0x201D:
-    case 0x2039:
-    case 0x203A:
-    case 0x27E9:
-    case 0x3009:
-    case 0x300B:
-    case 0x300D:
-    case 0x300F:
-    case 0x3011:
-    case 0x3015:
-    case 0x3017:
-    case 0x3019:
-    case 0x301B:
-    case 0x301E:
-    case 0x301F:
-    case 0xFF02:
-    case 0xFF07:
-    case 0xFF09:
-    case 0xFF3D:
-    case 0xFF5D:
-    case 0xFF63:
+    case kLeftGuillemet:
+    case kRightGuillemet:
+    case kLeftSingleQuote:
+    case kRightSingleQuote:
+    case kLeftDoubleQuote:
+    case kRightDoubleQuote:
+    case kSingleLeftGuillemet:
+    case kSingleRightGuillemet:
+    case kMathRightAngleBracket:
+    case kRightAngleBracket:
+    case kRightDoubleAngleBracket:
+    case kRightCornerBracket:
+    case kRightWhiteCornerBracket:
+    case 0x3011: // 】
+    case 0x3015: // 〕
+    case 0x3017: // 〗
+    case 0x3019: // 〙
+    case 0x301B: // 〛
+    case 0x301E: // 〞
+    case 0x301F: // 〟
+    case 0xFF02: // ＂
+    case 0xFF07: // ＇
+    case 0xFF09: // ）
+    case 0xFF3D: // ］
+    case 0xFF5D: // ｝
+    case 0xFF63: // ｣
         return true;
     default:
         return false;
@@ -231,35 +234,35 @@ bool IsOpener(char32_t c) {
     case '{':
     case '"':
     case '\'':
-    case 0xA1:
-    case 0xAB:
-    case 0xBB:
-    case 0xBF:
-    case 0x2018:
-    case 0x2019:
-    case 0x201A:
-    case 0x201C:
-    case 0x201D:
-    case 0x201E:
-    case 0x2039:
-    case 0x203A:
-    case 0x27E8:
-    case 0x3008:
-    case 0x300A:
-    case 0x300C:
-    case 0x300E:
-    case 0x3010:
-    case 0x3014:
-    case 0x3016:
-    case 0x3018:
-    case 0x301A:
-    case 0x301D:
-    case 0xFF02:
-    case 0xFF07:
-    case 0xFF08:
-    case 0xFF3B:
-    case 0xFF5B:
-    case 0xFF62:
+    case kInvertedExclamationMark:
+    case kLeftGuillemet:
+    case kRightGuillemet:
+    case kInvertedQuestionMark:
+    case kLeftSingleQuote:
+    case kRightSingleQuote:
+    case kLowSingleQuote:
+    case kLeftDoubleQuote:
+    case kRightDoubleQuote:
+    case kLowDoubleQuote:
+    case kSingleLeftGuillemet:
+    case kSingleRightGuillemet:
+    case kMathLeftAngleBracket:
+    case kLeftAngleBracket:
+    case kLeftDoubleAngleBracket:
+    case kLeftCornerBracket:
+    case kLeftWhiteCornerBracket:
+    case 0x3010: // 【
+    case 0x3014: // 〔
+    case 0x3016: // 〖
+    case 0x3018: // 〘
+    case 0x301A: // 〚
+    case 0x301D: // 〝
+    case 0xFF02: // ＂
+    case 0xFF07: // ＇
+    case 0xFF08: // （
+    case 0xFF3B: // ［
+    case 0xFF5B: // ｛
+    case 0xFF62: // ｢
         return true;
     default:
         return false;
@@ -270,15 +273,15 @@ bool IsQuestionOrExclamation(char32_t c) {
     switch (c) {
     case '!':
     case '?':
-    case 0x203C:
-    case 0x203D:
-    case 0x2047:
-    case 0x2048:
-    case 0x2049:
-    case 0xFE56:
-    case 0xFE57:
-    case 0xFF01:
-    case 0xFF1F:
+    case kDoubleExclamationMark:
+    case kInterrobang:
+    case kDoubleQuestionMark:
+    case kQuestionExclamationMark:
+    case kExclamationQuestionMark:
+    case kSmallQuestionMark:
+    case kSmallExclamationMark:
+    case kFullwidthExclamationMark:
+    case kFullwidthQuestionMark:
         return true;
     default:
         return false;
@@ -286,15 +289,16 @@ bool IsQuestionOrExclamation(char32_t c) {
 }
 
 bool IsEllipsis(char32_t c) {
-    return c == 0x2025 || c == 0x2026;
+    return c == kTwoDotLeader || c == kHorizontalEllipsis;
 }
 
 bool IsWideEnd(char32_t c) {
-    return c == 0x3002 || c == 0xFF01 || c == 0xFF0E || c == 0xFF1F || c == 0xFF61;
+    return c == kIdeographicFullStop || c == kFullwidthExclamationMark || c == kFullwidthFullStop ||
+           c == kFullwidthQuestionMark || c == kHalfwidthIdeographicFullStop;
 }
 
 bool IsEndMark(char32_t c) {
-    return c == '.' || c == 0xFE52 || IsQuestionOrExclamation(c) || IsEllipsis(c) || IsWideEnd(c);
+    return c == '.' || c == kSmallFullStop || IsQuestionOrExclamation(c) || IsEllipsis(c) || IsWideEnd(c);
 }
 
 bool IsContinuation(char32_t c) {
@@ -302,15 +306,15 @@ bool IsContinuation(char32_t c) {
     case ',':
     case ';':
     case ':':
-    case 0x3001:
-    case 0xFE50:
-    case 0xFE51:
-    case 0xFE54:
-    case 0xFE55:
-    case 0xFF0C:
-    case 0xFF1A:
-    case 0xFF1B:
-    case 0xFF64:
+    case kIdeographicComma:
+    case 0xFE50: // ﹐
+    case 0xFE51: // ﹑
+    case 0xFE54: // ﹔
+    case 0xFE55: // ﹕
+    case kFullwidthComma:
+    case kFullwidthColon:
+    case kFullwidthSemicolon:
+    case kHalfwidthIdeographicComma:
         return true;
     default:
         return false;
@@ -318,27 +322,27 @@ bool IsContinuation(char32_t c) {
 }
 
 bool IsDash(char32_t c) {
-    return c == '-' || In(c, 0x2013, 0x2015);
+    return c == '-' || In(c, kEnDash, kHorizontalBar);
 }
 
 bool IsBullet(char32_t c) {
     switch (c) {
-    case 0x2022:
-    case 0x2023:
-    case 0x2043:
-    case 0x2219:
-    case 0x25A0:
-    case 0x25A1:
-    case 0x25AA:
-    case 0x25AB:
-    case 0x25B8:
-    case 0x25BA:
-    case 0x25CB:
-    case 0x25CF:
-    case 0x25E6:
-    case 0x2713:
-    case 0x2714:
-    case 0x27A2:
+    case 0x2022: // •
+    case 0x2023: // ‣
+    case 0x2043: // ⁃
+    case 0x2219: // ∙
+    case 0x25A0: // ■
+    case 0x25A1: // □
+    case 0x25AA: // ▪
+    case 0x25AB: // ▫
+    case 0x25B8: // ▸
+    case 0x25BA: // ►
+    case 0x25CB: // ○
+    case 0x25CF: // ●
+    case 0x25E6: // ◦
+    case 0x2713: // ✓
+    case 0x2714: // ✔
+    case 0x27A2: // ➢
         return true;
     default:
         return false;

@@ -32,8 +32,14 @@ inline constexpr char32_t kRightSingleQuote = 0x2019;         // ’, also the t
 inline constexpr char32_t kLeftDoubleQuote = 0x201C;          // “
 inline constexpr char32_t kRightDoubleQuote = 0x201D;         // ”
 inline constexpr char32_t kLowDoubleQuote = 0x201E;           // „
+inline constexpr char32_t kLowSingleQuote = 0x201A;           // ‚
+inline constexpr char32_t kSingleLeftGuillemet = 0x2039;      // ‹
+inline constexpr char32_t kMathLeftAngleBracket = 0x27E8;     // ⟨
+inline constexpr char32_t kMathRightAngleBracket = 0x27E9;    // ⟩
 inline constexpr char32_t kLeftCornerBracket = 0x300C;        // 「
+inline constexpr char32_t kRightCornerBracket = 0x300D;       // 」
 inline constexpr char32_t kLeftWhiteCornerBracket = 0x300E;   // 『
+inline constexpr char32_t kRightWhiteCornerBracket = 0x300F;  // 』
 inline constexpr char32_t kLeftAngleBracket = 0x3008;         // 〈
 inline constexpr char32_t kRightAngleBracket = 0x3009;        // 〉
 inline constexpr char32_t kLeftDoubleAngleBracket = 0x300A;   // 《
@@ -41,8 +47,22 @@ inline constexpr char32_t kRightDoubleAngleBracket = 0x300B;  // 》
 inline constexpr char32_t kModifierLetterApostrophe = 0x02BC; // ʼ
 
 // Other marks.
-inline constexpr char32_t kFullwidthColon = 0xFF1A; // ：
-inline constexpr char32_t kDegreeSign = 0xB0;       // °, in "25 °C" and in "N°"
+inline constexpr char32_t kFullwidthColon = 0xFF1A;            // ：
+inline constexpr char32_t kFullwidthComma = 0xFF0C;            // ，
+inline constexpr char32_t kFullwidthSemicolon = 0xFF1B;        // ；
+inline constexpr char32_t kIdeographicComma = 0x3001;          // 、
+inline constexpr char32_t kHalfwidthIdeographicComma = 0xFF64; // ､
+inline constexpr char32_t kEnDash = 0x2013;                    // –
+inline constexpr char32_t kHorizontalBar = 0x2015;             // ―, the dialogue dash of some typesetting
+inline constexpr char32_t kNoBreakSpace = 0xA0;
+inline constexpr char32_t kNarrowNoBreakSpace = 0x202F; // French typography's space before ; ! ?
+inline constexpr char32_t kIdeographicSpace = 0x3000;
+inline constexpr char32_t kOghamSpaceMark = 0x1680;
+inline constexpr char32_t kMediumMathematicalSpace = 0x205F;
+inline constexpr char32_t kEnQuad = 0x2000;            // the first of the typographic spaces
+inline constexpr char32_t kHairSpace = 0x200A;         // and the last
+inline constexpr char32_t kKatakanaMiddleDot = 0x30FB; // ・, punctuation among katakana
+inline constexpr char32_t kDegreeSign = 0xB0;          // °, in "25 °C" and in "N°"
 
 // Scripts.
 inline constexpr char32_t kFirstHiragana = 0x3040;

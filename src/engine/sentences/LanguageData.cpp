@@ -2,7 +2,7 @@
 // Language names and the parsed word lists.
 #include "sentences/LanguageData.h"
 
-#include "AsciiCase.h"
+#include "brantlewick/engine/AsciiCase.h"
 #include "sentences/Characters.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // The word lists of one language, read once from the text files compiled into the program.
 #pragma once
 
-#include "sentences/Language.h"
+#include "brantlewick/engine/Language.h"
 
 #include <array>
 #include <string>

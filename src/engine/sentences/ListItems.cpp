@@ -157,11 +157,12 @@ SentenceRules::Successor SentenceRules::FindSuccessor(const Window& w, const Mar
 
 bool SentenceRules::StartsRunningItem(const Window& w, const Marker& marker, std::uint64_t position,
                                       char32_t before) const {
-    // Chinese and Japanese set no blank after a colon: "我们需要：1. 面包".
+    // Chinese and Japanese set no blank after a colon or a full stop: "我们需要：1. 面包", "如下。1. 面包".
     const bool introduced = before == ':' || before == kFullwidthColon;
     if (marker.label == Marker::Roman ||
         (marker.label == Marker::Letter && *marker.punctuation == '.' && marker.upper) ||
-        !(IsBlank(DecodeBefore(w.begin, marker.start).code) || before == kFullwidthColon)) {
+        !(IsBlank(DecodeBefore(w.begin, marker.start).code) || before == kFullwidthColon ||
+          before == kIdeographicFullStop)) {
         return false;
     }
     if (lastItemStyle_ == marker.style && lastItemValue_ + 1 == marker.value &&

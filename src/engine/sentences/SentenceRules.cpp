@@ -7,7 +7,7 @@
 // their own.
 #include "sentences/SentenceRules.h"
 
-#include "AsciiCase.h"
+#include "brantlewick/engine/AsciiCase.h"
 #include "sentences/RuleBasics.h"
 
 #include <algorithm>
@@ -377,9 +377,9 @@ std::optional<Boundary> SentenceRules::DecideRun(const Window& w, const char* ru
             return EndBeforeCjk(w, runStart, shape, closers);
         }
         // A letter or digit right after the run: 3.14, a.txt, e.g, Jr.'s; a wide end still ends, and so
-        // does a plain one between two words where the space was forgotten.
-        const bool ends = shape.wideLast || (!shape.other && shape.periods <= 1 && !closers.closed &&
-                                             MissingSpaceEnds(w, runStart, after));
+        // does a plain one or an ellipsis between two words where the space was forgotten.
+        const bool ends =
+            shape.wideLast || (!shape.other && !closers.closed && MissingSpaceEnds(w, runStart, after));
         return ends ? std::optional(BoundaryAt(w, after)) : std::nullopt;
     }
     if (!IsSpace(next.code)) {

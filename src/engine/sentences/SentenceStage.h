@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Stage.h"
-#include "sentences/Language.h"
+#include "brantlewick/engine/Language.h"
 
 #include <cstdint>
 #include <memory>

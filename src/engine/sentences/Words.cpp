@@ -369,13 +369,12 @@ bool SentenceRules::PeriodEnds(const Window& w, const char* runStart, const Next
 }
 
 bool SentenceRules::NumberEnds(const Window& w, std::string_view number, const Next& next) const {
-    if (next.kind != Next::Upper) {
-        return true;
-    }
-    // "Done. 2. The next part": a short number where a sentence starts is that sentence's item number.
-    if (number.size() <= 2 && number.find_first_of(".,") == std::string_view::npos &&
-        FollowsEnd(w, number.data())) {
-        return false;
+    // "Done. 2. The next part", "面包。2. 牛奶": a short number where a sentence starts is that sentence's
+    // item number.
+    const bool item = (next.kind == Next::Upper || next.kind == Next::Cjk) && number.size() <= 2 &&
+                      number.find_first_of(".,") == std::string_view::npos && FollowsEnd(w, number.data());
+    if (next.kind != Next::Upper || item) {
+        return !item;
     }
     // "am 3. Oktober", "im 19. Jahrhundert", "Am 24.12. Feiern": in some languages a short number or a
     // day and month with a period after a lower-case or function word is an ordinal; after "Nr." or
@@ -401,9 +400,11 @@ bool SentenceRules::NumberEnds(const Window& w, std::string_view number, const N
 }
 
 bool SentenceRules::FollowsEnd(const Window& w, const char* p) const {
-    // After a period only: after "?" a number is as often the answer ("How many? 12. Maybe 13.").
+    // After a period only: after "?" a number is as often the answer ("How many? 12. Maybe 13."). Chinese
+    // and Japanese set no blank after their full stop.
     const char* gap = SpaceStartBefore(w, p);
-    return gap < p && DecodeBefore(w.begin, gap).code == '.' &&
+    const char32_t end = DecodeBefore(w.begin, gap).code;
+    return (end == '.' || end == kIdeographicFullStop) &&
            w.position + static_cast<std::uint64_t>(gap - w.begin) == lastEnd_;
 }
 

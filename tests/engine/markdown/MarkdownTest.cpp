@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Markdown mode on literal documents: what is re-broken, how, and what stays as it is.
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 #include "markdown/ParagraphBreaker.h"
 
 #include <gtest/gtest.h>
@@ -207,6 +207,7 @@ TEST(Markdown, FormatOfFile) {
         {"x.mdx", TextFormat::Plain},
         {"dir.md/notes", TextFormat::Plain},
         {".md", TextFormat::Plain},
+        {"docs/.md", TextFormat::Plain},
         {"md", TextFormat::Plain},
         {"", TextFormat::Plain},
     };

@@ -2,9 +2,9 @@
 // The sentence mode on the literal cases of cases.txt, and what it must keep on any text: every
 // character but the dropped blanks, in any chunking.
 #include "sentences/SentenceStage.h"
-#include "Conversion.h"
 #include "ReferenceConversion.h"
 #include "SentenceEdits.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // closes the box: No, Cancel, nothing), and every box and dialog shown is recorded in order.
 #pragma once
 
-#include "DesktopServices.h"
-#include "PreviewPage.h"
+#include "brantlewick/window/DesktopServices.h"
+#include "brantlewick/window/PreviewPage.h"
 
 #include <QStringList>
 

@@ -3,11 +3,11 @@
 // desktop, and the controls found by their names, as the user's clicks find them.
 #pragma once
 
-#include "ListView.h"
-#include "MainWindow.h"
 #include "ScriptedDesktop.h"
-#include "SettingsStore.h"
 #include "TempDir.h"
+#include "brantlewick/settings/SettingsStore.h"
+#include "brantlewick/window/ListView.h"
+#include "brantlewick/window/MainWindow.h"
 
 #include <QAbstractButton>
 #include <QDir>

@@ -3,8 +3,8 @@
 // would make of it, with the changes marked, where the result would go, and what the conversion did.
 #pragma once
 
-#include "Conversion.h"
-#include "PreviewText.h"
+#include "brantlewick/engine/Conversion.h"
+#include "brantlewick/window/PreviewText.h"
 
 #include <QList>
 #include <QString>

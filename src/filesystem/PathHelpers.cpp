@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Path splitting, clean-up and the silent file tests.
-#include "PathHelpers.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 
-#include "FileSystem.h"
+#include "brantlewick/filesystem/FileSystem.h"
 
 #include <sys/stat.h>
 

@@ -5,8 +5,8 @@
 // that does not grow with the text; ConvertFile puts files around it.
 #pragma once
 
-#include "OutputSink.h"
-#include "sentences/Language.h"
+#include "brantlewick/engine/Language.h"
+#include "brantlewick/engine/OutputSink.h"
 
 #include <array>
 #include <atomic>

@@ -2,7 +2,7 @@
 // Where the converted form of an input goes, for every front end of the batch run.
 #pragma once
 
-#include "FileSystem.h"
+#include "brantlewick/filesystem/FileSystem.h"
 
 #include <optional>
 #include <string>

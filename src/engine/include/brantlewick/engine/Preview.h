@@ -3,7 +3,7 @@
 // before anything is written.
 #pragma once
 
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +14,7 @@ namespace brantlewick {
 
 // How much text a preview converts: many screens of it, and little enough to read and show at once
 // whatever the size of the file.
-inline constexpr std::size_t kPreviewBytes = 256 * 1024;
+inline constexpr std::size_t kPreviewBytes = std::size_t{256} * 1024;
 
 struct Preview {
     std::string original;    // the start of the file, as UTF-8 when the file is UTF-16 or UTF-32

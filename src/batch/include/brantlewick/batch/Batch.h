@@ -7,8 +7,8 @@
 // the run's pauses.
 #pragma once
 
-#include "Conversion.h"
-#include "OutputNaming.h"
+#include "brantlewick/batch/OutputNaming.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <atomic>
 #include <cstddef>
@@ -41,8 +41,14 @@ enum class BatchStep {
 struct FileSettings {
     std::optional<std::string> outputFolder; // nothing: beside the input
     ConversionOptions conversion;
+    // The sentence mode reads each input as its name says (TextFormatOfFile: Markdown for *.md and its
+    // kin, plain otherwise, standard input plain) rather than as `conversion.format` says.
+    bool formatByName = true;
     friend bool operator==(const FileSettings&, const FileSettings&) = default;
 };
+
+// How `input` is converted under `settings`: the one answer for the run, the dry run and the preview.
+ConversionOptions ConversionFor(std::string_view input, const FileSettings& settings);
 
 // A file whose result's place is chosen: about to be written, or written.
 struct FileResult {
@@ -51,6 +57,8 @@ struct FileResult {
     std::string_view output;
     bool replaces = false;        // a file is at `output` already (a dry run: would be by then)
     ConversionCounts counts = {}; // once converted
+    // Once converted in place or checked: the result differs from the input.
+    bool changes = false;
 };
 
 // Where the inputs and their settings come from. Each may throw: the failure is the file's, reported under
@@ -120,6 +128,13 @@ struct BatchSummary {
 // The input that stands for the standard streams where a batch reads them (see BatchOptions::streams).
 inline constexpr std::string_view kStandardStreams = "-";
 
+// What becomes of each input.
+enum class InputUse {
+    Keep,    // the result is a new file, named by the run
+    Replace, // the result replaces the input, where it differs (see ConvertInPlace)
+    Check,   // nothing is written: the run only tells whether the result would differ
+};
+
 struct BatchOptions {
     // A dry run does all of it but the writing: it deletes and writes nothing, converts in memory, and names
     // each result as if the earlier ones had been written and the old ones deleted.
@@ -132,6 +147,8 @@ struct BatchOptions {
         int output = 1;
     };
     std::optional<Streams> streams;
+    // Replace and Check take the files one at a time, whatever `jobs` says, and refuse standard input.
+    InputUse inputs = InputUse::Keep;
 };
 
 // One batch: whatever it protects or writes stays known to it, also across several runs.
@@ -174,6 +191,8 @@ private:
     template <typename Action>
     Next Attempt(FileInHand& file, BatchStep step, Next afterFailure, const Action& action);
 
+    // The source's settings for `input`, with the conversion the file gets.
+    FileSettings SettingsOf(const std::string& input);
     void NameTheResult(FileInHand& file);
     // Protects what the list holds now if it changed since the last look, and names the file in hand anew.
     void RenameIfTheListChanged(FileInHand& file);
@@ -181,6 +200,7 @@ private:
     void Protect(const std::vector<std::string>& inputs, unsigned threads);
     bool ConvertWithoutWriting(FileInHand& file);
     bool WriteTheResult(FileInHand& file);
+    bool ConvertOntoItself(FileInHand& file);
     bool CommitUnderAFreeName(FileInHand& file);
     bool TellWrittenAfterTheFact(FileInHand& file);
     void ConvertInTurn(FileInHand& file);

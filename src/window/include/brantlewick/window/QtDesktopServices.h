@@ -2,7 +2,7 @@
 // The desktop services on Qt: real dialogs, the desktop's file manager and browser, the event loop.
 #pragma once
 
-#include "DesktopServices.h"
+#include "brantlewick/window/DesktopServices.h"
 
 #include <QPointer>
 

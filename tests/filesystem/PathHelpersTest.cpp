@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Path splitting and clean-up on literal paths, and the silent file tests on a real folder.
-#include "PathHelpers.h"
+#include "brantlewick/filesystem/PathHelpers.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

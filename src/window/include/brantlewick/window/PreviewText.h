@@ -3,7 +3,7 @@
 // text view lays out at once, and the changes of the conversion marked where they are.
 #pragma once
 
-#include "OutputSink.h"
+#include "brantlewick/engine/OutputSink.h"
 
 #include <QList>
 #include <QString>

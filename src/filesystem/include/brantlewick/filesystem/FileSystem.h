@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The file and folder facility under the conversion and the folder scan: attributes, identities,
-// forced deletion and sub-folder enumeration on POSIX.
+// The POSIX file-system layer under the conversion and the folder scan: attributes and identities of files.
 #pragma once
-
-#include "EngineError.h"
 
 #include <sys/types.h>
 
@@ -11,8 +8,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace brantlewick {
 
@@ -67,37 +62,5 @@ bool IsRegularFile(const std::string& path);
 
 // "/" itself (after clean-up); the scan always enters it.
 bool IsRootFolder(const std::string& path);
-
-class FolderListError;
-
-// A direct sub-folder and the identity of the folder it leads to (a link followed); no identity when that
-// folder could not be examined (gone since the listing, or not searchable).
-struct SubFolder {
-    std::string name;
-    std::optional<FileId> id;
-};
-
-// The direct sub-folders of `folder` (links to folders included), sorted by name ignoring ASCII case so
-// that every run lists them alike. Throws FolderListError when the folder cannot be listed.
-std::vector<SubFolder> ListSubFolders(const std::string& folder);
-std::vector<std::string> ListSubFolderNames(const std::string& folder);
-
-// The names of the entries of `folder` that are regular files after following links, sorted like
-// ListSubFolders; `wanted` filters names first. An entry the listing itself marks as a plain file is
-// taken at its word; only links and entries of unknown type are examined, and nothing is opened, so
-// FIFOs, sockets and devices cannot block. They, folders and dangling links are left out. Throws
-// FolderListError when the folder cannot be listed.
-std::vector<std::string> ListRegularFiles(const std::string& folder,
-                                          const std::function<bool(std::string_view name)>& wanted = {});
-
-// Failure to list a folder; `AccessDeniedOrMissing()` tells the cases a scan drops silently.
-class FolderListError : public EngineError {
-public:
-    FolderListError(const std::string& folder, int error);
-    bool AccessDeniedOrMissing() const noexcept;
-
-private:
-    int error_;
-};
 
 } // namespace brantlewick

@@ -2,7 +2,7 @@
 // The streaming input and the crash-safe output that the conversion runs on.
 #pragma once
 
-#include "FileSystem.h"
+#include "brantlewick/filesystem/FileSystem.h"
 
 #include <sys/types.h>
 
@@ -58,6 +58,10 @@ public:
     SafeOutputFile(const SafeOutputFile&) = delete;
     SafeOutputFile& operator=(const SafeOutputFile&) = delete;
 
+    // For a result that replaces its input: it gets exactly `permissions`, not less the umask, and the
+    // input's owner and group where the process may give them. Where the group cannot be kept the group's
+    // bits are dropped, so that no one reads the result who could not read the input. Before Finish().
+    void TakeOverFrom(mode_t permissions, uid_t owner, gid_t group);
     void Write(std::string_view bytes);
     // The stamp that the output will have once committed; while it is written.
     FileStamp Stamp() const;
