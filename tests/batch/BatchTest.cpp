@@ -2,6 +2,7 @@
 // The batch run on real files through a scripted front end: output names, protection of inputs and
 // results at every pause, failures by step, and stopping by the front end's answer.
 #include "brantlewick/batch/Batch.h"
+#include "Rows.h"
 #include "TempDir.h"
 #include "Unprivileged.h"
 
@@ -129,9 +130,8 @@ TEST(BatchTest, NamesResultsBesideOrInTheFolderAndNeverOnAnInput) {
         // again as that input.
         {dir / "docs/new.txt", std::nullopt, dir / "docs/new-Pellnor-Pellnor.txt"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(namer.OutputPathFor(c.input, c.folder), c.expected)
-            << c.input << " in " << c.folder.value_or("-");
+    FOR_EACH_ROW(c, cases) {
+        EXPECT_EQ(namer.OutputPathFor(c.input, c.folder), c.expected);
     }
     EXPECT_EQ(namer.OutputPathIfFree(dir / "docs/new.txt", std::nullopt),
               dir / "docs/new-Pellnor-Pellnor.txt");
@@ -200,11 +200,13 @@ TEST(BatchTest, FailuresAreReportedByStepAndTheRunGoesOn) {
         dots.conversion.enterCount = 2;
         return dots;
     };
-    batches.frontEnd.atPause = [&](int pause) {
-        if (pause == 11) { // the fifth file comes up: the list shrinks under it
-            batches.frontEnd.list.pop_back();
-        }
-    };
+    batches.frontEnd.atPause =
+        [&](int) { // once the empty entry has come up, the list shrinks under the fifth
+            const Texts& events = batches.frontEnd.events;
+            if (!events.empty() && events.back() == "started " && batches.frontEnd.list.size() == 5) {
+                batches.frontEnd.list.pop_back();
+            }
+        };
     const BatchSummary summary = batches.Run();
     const std::string in = batches.dir / "in/";
     const Texts expected = {
@@ -242,8 +244,8 @@ TEST(BatchTest, ARunToldToStopEndsThere) {
     } cases[] = {{1, "", 1, "old"},         {2, "", 2, "old"},       {3, "", 3, "old"},
                  {0, "settings", 2, "old"}, {0, "inputs", 3, "old"}, {0, "convert", 3, "gone"}};
     for (const unsigned jobs : {1u, 4u}) { // files converted ahead go when the run stops
-        for (const auto& c : cases) {
-            SCOPED_TRACE(c.pauses);
+        SCOPED_TRACE(std::to_string(jobs) + " jobs");
+        FOR_EACH_ROW(c, cases) {
             Batches batches;
             batches.List(
                 {{"in/a.txt", std::string(c.failing) == "convert" ? "" : "A. a"}, {"in/b.txt", "B. b"}});

@@ -195,6 +195,13 @@ TEST(CommandLineTest, UsageProblemsStopBeforeAnythingIsWrittenAndStandardInputIs
     const std::string command = "printf 'Hi. Bye! Ok?' | '" + program + "' -n 2 - > '" + (dir / "out") + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(ReadBytes(dir / "out"), "Hi.\r\n\r\nBye!\r\n\r\nOk?\r\n\r\n");
+    // A dry run goes on past standard input to the files after it.
+    ASSERT_EQ(std::system(("printf 'X. y' | '" + program + "' -q --dry-run - '" + (dir / "a.txt") + "' > '" +
+                           (dir / "out") + "'")
+                              .c_str()),
+              0);
+    EXPECT_EQ(ReadBytes(dir / "out"), "- -> - (1 breaks, 1 spaces dropped)\n" + (dir / "a.txt") + " -> " +
+                                          (dir / "a-Pellnor.txt") + " (1 breaks, 1 spaces dropped)\n");
     // UTF-16 on standard input comes out in UTF-16.
     ASSERT_EQ(
         std::system(

@@ -2,6 +2,7 @@
 // The conversion on literal texts, and the streaming engine against the plain reference on random input.
 #include "brantlewick/engine/Conversion.h"
 #include "ReferenceConversion.h"
+#include "Rows.h"
 #include "Stage.h"
 
 #include <gtest/gtest.h>
@@ -166,7 +167,8 @@ TEST(ConversionTest, SentenceModeWithEachLineChoice) {
         {kJoin, kMark + "Dr. No ran. Hi.", kMark + "Dr. No ran.\r\nHi.\r\n", {2, 1, 1, 2, 18, 21}},
         {kKeep, kMark + "1. One\n2. Two", kMark + "1. One\n2. Two", {0, 0, 2, 2, 16, 16}},
     };
-    for (const auto& [lines, input, expected, counts] : cases) {
+    FOR_EACH_ROW(row, cases) {
+        const auto& [lines, input, expected, counts] = row;
         ConversionCounts got;
         EXPECT_EQ(ConvertWhole(input, {kDefault, 1, lines, true}, &got), expected);
         EXPECT_EQ(Fields(got), counts);
@@ -263,19 +265,21 @@ TEST(ConversionTest, StreamingEngineMatchesTheReferenceOnRandomInput) {
         reference.linesIn = testing::EditorLines(text);
         reference.bytesIn = text.size();
         reference.bytesOut = expected.size();
-        // An entry holding CR or LF writes line ends of its own, which the count leaves out.
-        const bool lineEndEntry =
-            lines == kJoin && std::any_of(entries.begin(), entries.end(), [](auto& entry) {
-                return entry.find_first_of("\r\n") != std::string::npos;
-            });
-        reference.linesOut = lineEndEntry ? whole.linesOut : testing::EditorLines(expected);
+        reference.linesOut = testing::EditorLines(expected);
         ASSERT_EQ(Fields(whole), Fields(reference)) << trace();
         ASSERT_EQ(Fields(pieces), Fields(reference)) << trace();
         // Taking the marked edits back gives the input, less its line ends when they are dropped (and in
-        // the letter case of the entries).
+        // the letter case of the entries). Reflowed lines, and entries holding CR or LF under Join, leave
+        // edits that cannot be taken back one by one: those rounds are not checked here.
+        if (lines == kReflow ||
+            (lines == kJoin && std::any_of(entries.begin(), entries.end(), [](auto& entry) {
+                 return entry.find_first_of("\r\n") != std::string::npos;
+             }))) {
+            continue;
+        }
         std::string unmarked = text;
         std::erase_if(unmarked, [lines](char c) { return lines == kJoin && (c == '\r' || c == '\n'); });
-        std::string undone = lineEndEntry || lines == kReflow ? unmarked : Undo(expected, edits, whole);
+        std::string undone = Undo(expected, edits, whole);
         for (std::string* side : {&unmarked, &undone}) {
             std::transform(side->begin(), side->end(), side->begin(), [](char c) { return std::tolower(c); });
         }

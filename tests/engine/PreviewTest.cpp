@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Previews of real files: the part read, where it is cut, and the edits marked in the result.
 #include "brantlewick/engine/Preview.h"
+#include "Rows.h"
 #include "TempDir.h"
 #include "brantlewick/engine/EngineError.h"
 
@@ -53,7 +54,7 @@ TEST(PreviewTest, ConvertsTheStartOfTheFileAndMarksItsEdits) {
         {"a\xE2\x80\xA6\xE2\x80\xA6", {}, 6, "a\xE2\x80\xA6", "a\xE2\x80\xA6", {0, 0, 1, 1}, true},
     };
     testing::TempDir dir;
-    for (const auto& c : cases) {
+    FOR_EACH_ROW(c, cases) {
         testing::WriteBytes(dir / "in.txt", c.file);
         const Preview preview = PreviewFile(dir / "in.txt", c.options, c.limit);
         const std::string original = c.original.empty() ? c.file : c.original;

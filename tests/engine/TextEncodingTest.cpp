@@ -2,6 +2,7 @@
 // Text with a UTF-16 or UTF-32 mark is converted in its own encoding. What has no exact form, and a file
 // that is plainly not text, is refused with one error and leaves no output.
 #include "TextEncoding.h"
+#include "Rows.h"
 #include "TempDir.h"
 #include "brantlewick/engine/Conversion.h"
 #include "brantlewick/engine/EngineError.h"
@@ -56,8 +57,7 @@ const struct {
 // An older output (the row's name) is replaced whole or left whole; the bytes counted are the files'.
 TEST(TextEncodingTest, MarkedUnicodeIsConvertedInItsOwnEncodingOrRefusedWhole) {
     const ConversionOptions options{{".", "!", "?", "\xC3"}, 1};
-    for (const auto& row : kRows) {
-        SCOPED_TRACE(row.name);
+    FOR_EACH_ROW(row, kRows) {
         testing::TempDir dir;
         testing::WriteBytes(dir / "in", row.in);
         testing::WriteBytes(dir / "out", row.name);

@@ -3,6 +3,7 @@
 // counted, wildcards), and on real trees level order, links, permissions, odd entries, limits, the trap.
 #include "brantlewick/filelist/FolderScan.h"
 #include "FolderScanSeam.h"
+#include "Rows.h"
 #include "TempDir.h"
 #include "Unprivileged.h"
 #include "Wildcard.h"
@@ -235,7 +236,8 @@ TEST(FolderScanTest, TheTrapReportsFailuresOutsideTheEnumerationAndResumes) {
         {11, "", {"/", "/A/", "/B/", "/A/A1/"}, "118 "},
         {0, "/B/", {"/", "/A/", "/A/A1/"}, "104 120 "}, // the attributes of B cannot be read
     };
-    for (const auto& [failingYield, failingAttributesOf, folders, lines] : cases) {
+    FOR_EACH_ROW(row, cases) {
+        const auto& [failingYield, failingAttributesOf, folders, lines] = row;
         TempDir dir;
         MakeTree(dir.Path(), {"A/", "A/A1/", "B/"});
         int calls = 0;
@@ -290,7 +292,7 @@ TEST(FolderScanTest, NamesAreDecodedAsStrictUtf8AndCheckedForUnsafeCharacters) {
         {"\x80", false, true, 1},             // a stray continuation byte
         {"\xfc\x80\x80\x80", false, true, 4}, // no lead byte past F4
     };
-    for (const auto& c : cases) {
+    FOR_EACH_ROW(c, cases) {
         EXPECT_EQ(std::tuple(utf8::IsValid(c.name), HasUnsafeChars(c.name), utf8::CharacterCount(c.name)),
                   std::tuple(c.valid, c.unsafe, c.characters))
             << ::testing::PrintToString(c.name);
@@ -317,7 +319,8 @@ TEST(FolderScanTest, WildcardsMatchAsTheListingRulesSay) {
         {"a.*", "b.txt", false},    {"a.?", "a.b", true}, // not every three elements match every name
         {"*.?", "a.bc", false},     {"x", "y", false},
     };
-    for (const auto& [pattern, name, matches] : cases) {
+    FOR_EACH_ROW(row, cases) {
+        const auto& [pattern, name, matches] = row;
         EXPECT_EQ(WildcardPattern(pattern).Matches(name), matches) << pattern << " " << name;
     }
 }

@@ -2,6 +2,7 @@
 // The settings store on real INI files in a temporary folder: values as QSettings reads and writes them,
 // other programs' bytes left alone, files it must not spoil, and files it must not wait on.
 #include "brantlewick/settings/SettingsStore.h"
+#include "Rows.h"
 #include "TempDir.h"
 #include "Unprivileged.h"
 
@@ -143,7 +144,7 @@ TEST(SettingsStoreTest, EverythingButTheKeysOwnEntryComesThroughASaveByteForByte
         {"[Other]\nx=1\n\n", {{"Text1", "2"}, {"Text1", "3"}}, "[Other]\nx=1\n\n[Brantlewick]\nText1=3\n"},
         {"[Brantlewick]", {{"Text1", "2"}, {"A", "1"}, {"Z", "26"}}, "[Brantlewick]\nA=1\nText1=2\nZ=26\n"},
     };
-    for (const auto& row : rows) {
+    FOR_EACH_ROW(row, rows) {
         TempDir dir;
         const std::string path = dir / "Kestrova.ini";
         WriteBytes(path, row.before);
@@ -203,8 +204,7 @@ TEST(SettingsStoreTest, ADamagedFileIsRefusedUntilItIsSetAsideAndWhatCouldBeRead
          "[Brantlewick]\nText1=3\n", "3 lines that could not be read were"},
     };
     const QDateTime now(QDate(2024, 2, 29), QTime(13, 5, 9));
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    FOR_EACH_ROW(c, cases) {
         TempDir dir;
         const std::string path = dir / "Kestrova.ini";
         WriteBytes(path, c.content);

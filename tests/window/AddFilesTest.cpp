@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The three add buttons and drops on the file list, with scripted dialogs and a real temporary tree.
+#include "Rows.h"
 #include "TestWindow.h"
 #include "brantlewick/window/QtDesktopServices.h"
 
@@ -53,7 +54,8 @@ TEST(AddFilesTest, AddAllInFolderAsksExtensionThenFolderAndStoresEachAnswer) {
         {{"txt"}, true, "txt", "/a.txt /B.TXT /A/a1.txt /B/b.txt /A/A1/deep.txt"},
         {{"*"}, true, "*", "/a.txt /a.txt.bak /B.TXT /noext /A/a1.txt /B/b.txt /A/A1/deep.txt"},
     };
-    for (const auto& [answers, pick, extension, entries] : cases) {
+    FOR_EACH_ROW(row, cases) {
+        const auto& [answers, pick, extension, entries] = row;
         AddWindow test({"a.txt", "B.TXT", "a.txt.bak", "~x.txt", ".hidden.txt", "noext", "A/a1.txt",
                         "A/A1/deep.txt", "B/b.txt"},
                        "Extension=doc\nLastFolder=/old/place\n");
@@ -102,7 +104,8 @@ TEST(AddFilesTest, TheFileDialogsChoiceIsAppendedInItsOrder) {
          "/kept You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button."},
         {{"fails", "No dialog."}, "/kept " + Report("No dialog.", "Form1.PushButton1_Click", 100)},
     };
-    for (const auto& [answer, shown] : cases) {
+    FOR_EACH_ROW(row, cases) {
+        const auto& [answer, shown] = row;
         TestWindow test;
         test.Load().findChild<ListView*>("ListView1")->Append("/kept");
         test.desktop.fileAnswers = {answer};
@@ -138,7 +141,8 @@ TEST(AddFilesTest, DropsTakeLocalFilesAsACopyOrALinkAndCollectFolders) {
         {{"/B/c.txt", "https://example.org/a.txt"}, Qt::CopyAction, Qt::IgnoreAction},
         {{}, Qt::CopyAction, Qt::IgnoreAction}, // text
     };
-    for (const auto& [paths, offered, taken] : rows) {
+    FOR_EACH_ROW(row, rows) {
+        const auto& [paths, offered, taken] = row;
         test.Files().clear();
         EXPECT_EQ(test.Drop(paths, offered), taken);
         EXPECT_EQ(test.Files().Count(), taken != Qt::IgnoreAction ? 1 : 0);

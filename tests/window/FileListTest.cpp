@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file list driven with the pointer: removal, clearing, and the reorder gesture with its scrolling.
+#include "Rows.h"
 #include "TestWindow.h"
 
 #include <QHelpEvent>
@@ -48,7 +49,8 @@ TEST_F(FileListTest, EachMoveStepExchangesThePickedEntryWithTheOneUnderThePointe
         {0, 1, {2, 3, 4}, "bcdae", 4},
         {0, 2, {3, 2}, "abcde", 2},
         {2, 0, {5}, "aecdb", 5}};
-    for (const auto& [clicked, pressed, path, after, selected] : rows) {
+    FOR_EACH_ROW(row, rows) {
+        const auto& [clicked, pressed, path, after, selected] = row;
         Fill();
         if (clicked > 0) {
             QTest::mouseClick(Files().viewport(), Qt::LeftButton, {}, At(clicked));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The option controls, the character list and the message and input boxes: what each change stores, the
 // numeric check of the number of Enters, the pickers, and texts shown as typed.
+#include "Rows.h"
 #include "TestWindow.h"
 #include "brantlewick/window/QtDesktopServices.h"
 
@@ -18,7 +19,8 @@ TEST(OptionsTest, EachOptionClickStoresThePairAndSetsTheFolderBox) {
         {"Option2", "False True off"}, {"Option2", "False True off"}, {"Option1", "True False on"}};
     TestWindow test;
     test.Show();
-    for (const auto& [clicked, after] : rows) {
+    FOR_EACH_ROW(row, rows) {
+        const auto& [clicked, after] = row;
         test.settings.SaveSetting(setting::kOption1, "stale");
         QTest::mouseClick(&test.Get(clicked), Qt::LeftButton);
         const bool usable = test.Get("Text3").isEnabled() && test.Get("PushButton7").isEnabled();
@@ -93,7 +95,8 @@ TEST(CharacterListTest, SaveAndRestoreRoundTripsAndAnEmptiedListStaysEmpty) {
         {{}, "", {}},
     };
     TestWindow test;
-    for (const auto& [entries, stored, restored] : rows) {
+    FOR_EACH_ROW(row, rows) {
+        const auto& [entries, stored, restored] = row;
         test.Load().findChild<ListView*>("ListView2")->clear();
         test.Characters().AppendAll(entries);
         test.form->close();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview and the file list's context menu, through the window and the scripted desktop.
+#include "Rows.h"
 #include "TestWindow.h"
 #include "brantlewick/window/PreviewWindow.h"
 
@@ -56,7 +57,7 @@ TEST(PreviewTest, PagesShowTheMarkedResultItsPathAndAReplacementAndFollowTheOpti
          "1.0 MiB)",
          false},
     };
-    for (const auto& row : rows) {
+    FOR_EACH_ROW(row, rows) {
         test.Get<QRadioButton>(*row.folder == 0 ? "Option2" : "Option1").click();
         test.Get<QLineEdit>("Text3").setText(QString::fromStdString(test.dir / row.folder) + "/");
         test.Files().Select(row.entry);
@@ -107,7 +108,8 @@ TEST(PreviewTest, ThePathLineIsWhereTheRunWrites) {
     const std::pair<QStringList, std::string> rows[] = {
         {{"a/x.txt", "b/x.txt"}, "out/x.txt"},
         {{"b/y.txt", "b/x.txt", "a/y.txt", "a/y-Pellnor.txt"}, "out/y-Pellnor-Pellnor.txt"}};
-    for (const auto& [names, expected] : rows) {
+    FOR_EACH_ROW(row, rows) {
+        const auto& [names, expected] = row;
         QStringList entries;
         for (const QString& name : names) {
             entries.append(QString::fromStdString(dir / name.toStdString()));
@@ -201,9 +203,8 @@ TEST(PreviewTest, ThePreviewOpensBesideTheMainWindow) {
         {QRect(2000, 100, 1080, 500), {1920, 0, 1920, 1080}, {2840, 100, 1000, 640}},
         {main, {0, 0, 800, 600}, {0, 0, 1000, 640}},
     };
-    for (const auto& row : rows) {
-        EXPECT_EQ(PreviewPlace(row.main, size, row.screen), row.place)
-            << row.main.x() << " " << row.screen.width();
+    FOR_EACH_ROW(row, rows) {
+        EXPECT_EQ(PreviewPlace(row.main, size, row.screen), row.place);
     }
 }
 

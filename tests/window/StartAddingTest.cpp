@@ -2,6 +2,7 @@
 // "Start Adding" on real files in a temporary folder, with the boxes and the yields scripted.
 #include "PaintingWait.h"
 #include "ProgressBar.h"
+#include "Rows.h"
 #include "TestWindow.h"
 #include "brantlewick/engine/LineFile.h"
 #include "brantlewick/window/QtDesktopServices.h"
@@ -57,6 +58,9 @@ struct RunWindow : TestWindow {
     void AtPause(const QString& file, int pause, std::function<void()> action) {
         hooks[{file, pause}] = std::move(action);
         desktop.onProcessEvents = [this] {
+            if (!form) { // destroyed: nothing of it may be touched
+                return;
+            }
             const QString shown =
                 Get<ProgressBar>("ProgressBar1").text().remove(QStringLiteral("Processing: "));
             pausesWhileShown = shown == std::exchange(lastShown, shown) ? pausesWhileShown + 1 : 1;
@@ -92,7 +96,8 @@ TEST(StartAddingTest, ResultsFollowTheSaveOptionReplaceOldOnesAndNeverTheInput) 
         // the option, its folder, whether the result lies beside
         {2, "Out", true},   {2, "", true},         {1, "Out", false}, {1, "Out/", false},
         {1, "Docs/", true}, {1, "DocsLink", true}, {0, "Out", false}, {0, "Docs", true}};
-    for (const auto& [option, folder, beside] : cases) {
+    FOR_EACH_ROW(row, cases) {
+        const auto& [option, folder, beside] = row;
         RunWindow window;
         ::symlink((window / "Docs").c_str(), (window / "DocsLink").c_str());
         window.Inputs({"a.txt"});
@@ -102,7 +107,7 @@ TEST(StartAddingTest, ResultsFollowTheSaveOptionReplaceOldOnesAndNeverTheInput) 
         ::chmod(result.c_str(), 0444);
         window.SaveOption(option, folder);
         window.Click("PushButton2");
-        EXPECT_EQ(window.Said(), QStringList{"Done."}) << folder;
+        EXPECT_EQ(window.Said(), QStringList{"Done."});
         EXPECT_EQ(ReadBytes(result), "Hi.\r\nBye!\r\nOk?\r\n");
         struct stat info {};
         EXPECT_EQ(::stat(result.c_str(), &info) == 0 ? info.st_mode & 0777 : 0, 0600u);
@@ -135,7 +140,8 @@ TEST(StartAddingTest, RefusesInOrderBeforeTouchingAnyFile) {
         {true, true, 1, "Docs/a.txt", noFolder},
         {true, true, 1, "", noFolder},
         {true, true, 0, "Missing", noFolder}};
-    for (const auto& [files, characters, option, folder, message] : cases) {
+    FOR_EACH_ROW(row, cases) {
+        const auto& [files, characters, option, folder, message] = row;
         RunWindow window;
         WriteBytes(window / "Docs/a-Pellnor.txt", "old");
         window.Inputs(files ? std::initializer_list<std::string>{"a.txt"}
@@ -209,15 +215,17 @@ TEST(StartAddingTest, FilesComeUpInOrderWithTheChoicesOfTheirTimeAndFailuresAreR
     EXPECT_FALSE(Exists("/e.txt"));
 }
 
-// A character added at any pause reaches the first file that comes up after it: added at either pause
-// before b's old result is deleted, it reaches b; at the third, c.
+// The character list is taken with the options as a file comes up, once its name shows on the bar: a
+// character added at the pause before (the bar still on a.txt) or at the one where b.txt shows reaches b;
+// added at the pause before b's old result is deleted, b has its list already and c is the first to get it.
 TEST(StartAddingTest, ACharacterAddedDuringTheRunReachesTheNextFileToComeUp) {
     const std::tuple<const char*, int, const char*> rows[] = {
         {"a.txt", 3, "x.\r\ny, z|x.\r\ny,\r\nz|x.\r\ny,\r\nz"},
         {"b.txt", 1, "x.\r\ny, z|x.\r\ny,\r\nz|x.\r\ny,\r\nz"},
         {"b.txt", 2, "x.\r\ny, z|x.\r\ny, z|x.\r\ny,\r\nz"},
     };
-    for (const auto& [file, pause, results] : rows) {
+    FOR_EACH_ROW(row, rows) {
+        const auto& [file, pause, results] = row;
         RunWindow window;
         window.Inputs({"a.txt", "b.txt", "c.txt"}, "x. y, z");
         window.SaveOption(2);
@@ -225,8 +233,7 @@ TEST(StartAddingTest, ACharacterAddedDuringTheRunReachesTheNextFileToComeUp) {
         window.Click("PushButton2");
         EXPECT_EQ(ReadBytes(window / "Docs/a-Pellnor.txt") + "|" + ReadBytes(window / "Docs/b-Pellnor.txt") +
                       "|" + ReadBytes(window / "Docs/c-Pellnor.txt"),
-                  results)
-            << file << " " << pause;
+                  results);
     }
 }
 
@@ -249,27 +256,37 @@ TEST(StartAddingTest, FilesAddedDuringTheRunAreNeitherConvertedNorReplacedAndCli
     }
 }
 
-// Closing the window ends the program; the run stops at the yield where that happened. A window destroyed
-// during a yield is never touched again; gone at any yield of the first file, that file is not converted.
+// Closing the window ends the program; the run stops at the pause where that happened (closing pauses
+// twice itself). A window destroyed during a pause is never touched again; gone at any pause before the
+// first file is written, that file is not converted.
 TEST(StartAddingTest, AWindowClosedOrDestroyedDuringTheRunStopsIt) {
-    for (int at : {1, 3, 4, -4}) {
+    const struct {
+        const char* shown;
+        int pause;
+        bool destroyed;
+        const char* left;
+    } rows[] = {
+        {"Progress Bar", 1, true, "a.txt|b.txt"},
+        {"a.txt", 2, true, "a.txt|b.txt"}, // before a's old result is deleted
+        {"a.txt", 3, true, "a-Pellnor.txt|a.txt|b.txt"},
+        {"a.txt", 3, false, "a-Pellnor.txt|a.txt|b.txt"},
+    };
+    FOR_EACH_ROW(row, rows) {
         RunWindow window;
         window.Inputs({"a.txt", "b.txt"});
         window.SaveOption(2);
         window.form->show();
         MainWindow* form = window.form.get();
         QAbstractButton& start = window.Get<QAbstractButton>("PushButton2");
-        window.desktop.onProcessEvents = [&] {
-            if (window.desktop.processEventsCount == std::abs(at)) {
-                at > 0 ? window.form.reset() : (void)form->close();
-            }
-        };
+        int pausesBefore = -1;
+        window.AtPause(row.shown, row.pause, [&] {
+            pausesBefore = window.desktop.processEventsCount;
+            row.destroyed ? window.form.reset() : (void)form->close();
+        });
         start.click();
         EXPECT_TRUE(window.desktop.messages.empty());
-        EXPECT_EQ(ListNames(window / "Docs"),
-                  at == 1 || at == 3 ? "a.txt|b.txt" : "a-Pellnor.txt|a.txt|b.txt")
-            << at;
-        EXPECT_EQ(window.desktop.processEventsCount, at > 0 ? at : 6); // closing yields twice itself
+        EXPECT_EQ(ListNames(window / "Docs"), row.left);
+        EXPECT_EQ(window.desktop.processEventsCount - pausesBefore, row.destroyed ? 0 : 2);
     }
 }
 

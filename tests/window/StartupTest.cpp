@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shutdown against a settings file in a temporary folder, bad files included.
+#include "Rows.h"
 #include "TestWindow.h"
 
 #include <QCheckBox>
@@ -62,7 +63,8 @@ TEST(StartupTest, TheWindowShowsWhatIsStoredOrItsDefaults) {
          {Report(mismatch.arg("Option2", "Yes"), "Form1.Form_Load", 118),
           Report(mismatch.arg("SentenceMode", "Yes"), "Form1.Form_Load", 126)}},
     };
-    for (const auto& [stored, desktop, draw, shown, reports] : cases) {
+    FOR_EACH_ROW(row, cases) {
+        const auto& [stored, desktop, draw, shown, reports] = row;
         TestWindow test;
         if (*stored) {
             test.WriteSettings(stored);
@@ -119,7 +121,8 @@ TEST(StartupTest, ASettingsFileThatCannotBeUsedIsReportedOnceAndTheDefaultsServe
          [](const std::string& p) { return ::symlink("/dev/zero", p.c_str()) == 0; }, S_IFLNK},
     };
     ::alarm(60); // a window that waits on the pipe fails here instead of hanging the run
-    for (const auto& [reason, make, kind] : rows) {
+    FOR_EACH_ROW(row, rows) {
+        const auto& [reason, make, kind] = row;
         TestWindow test;
         test.WriteSettings("");
         ASSERT_EQ(::unlink(test.SettingsPath().c_str()) == 0 && make(test.SettingsPath()), true);
@@ -227,8 +230,7 @@ TEST(StartupTest, EveryControlHasItsCaptionPlaceAndTabStop) {
     EXPECT_EQ(test.form->objectName() + " " + test.form->windowTitle(), "Form1 Brantlewick");
     EXPECT_EQ(test.form->width(), 1064);
     EXPECT_GE(test.form->height(), 409);
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    FOR_EACH_ROW(row, rows) {
         const QWidget& control = test.Get(row.name);
         const auto* list = qobject_cast<const ListView*>(&control);
         const QString caption =
