@@ -122,8 +122,10 @@ def main():
         if run(["cmake", "-S", source, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
                 "-DBUILD_TESTING=ON"] + args.cmake_args.split(), work, 600) or run(compile_, work, 3600):
             sys.exit("mutants: the unchanged project does not build")
-        if run(test, work, 1800):
-            sys.exit("mutants: the unchanged project fails its tests; fix that first")
+        unchanged = subprocess.run(test, cwd=work, capture_output=True, text=True, timeout=1800)
+        if unchanged.returncode:
+            failed = [row for row in unchanged.stdout.split("\n") if "***" in row or "Failed" in row]
+            sys.exit("mutants: the unchanged project fails its tests; fix that first:\n" + "\n".join(failed))
         pool = mutants(source, args.paths, only)
         random.Random(args.seed).shuffle(pool)
         print(f"{len(pool)} mutants possible, trying {min(args.count, len(pool))}", flush=True)
