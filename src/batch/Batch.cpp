@@ -348,6 +348,11 @@ Batch::Next Batch::DeleteTheOldResult(FileInHand& file) {
 Batch::Next Batch::ConvertTheFile(FileInHand& file) {
     return Attempt(file, BatchStep::Convert, Next::File, [&] {
         RenameIfTheListChanged(file);
+        if (!file.ahead) {
+            if (auto entries = source_->EntriesAtTheCall()) {
+                file.settings.conversion.entries = std::move(*entries);
+            }
+        }
         if (options_.inputs != InputUse::Keep) {
             return ConvertOntoItself(file);
         }

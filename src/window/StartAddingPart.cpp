@@ -168,6 +168,9 @@ public:
         }
         return FileSettings{folder, ConversionFromControls(characters_, options_, enterCount_)};
     }
+    std::optional<std::vector<std::string>> EntriesAtTheCall() override {
+        return ToEngine(characters_.Entries());
+    }
     bool ListChanged() override { return watch_.TakeListChange(); }
 
     bool FileStarted(std::size_t position, std::string_view input) override {

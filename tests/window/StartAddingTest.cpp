@@ -215,14 +215,16 @@ TEST(StartAddingTest, FilesComeUpInOrderWithTheChoicesOfTheirTimeAndFailuresAreR
     EXPECT_FALSE(Exists("/e.txt"));
 }
 
-// The character list is taken with the options as a file comes up, once its name shows on the bar: a
-// character added at the pause before (the bar still on a.txt) or at the one where b.txt shows reaches b;
-// added at the pause before b's old result is deleted, b has its list already and c is the first to get it.
-TEST(StartAddingTest, ACharacterAddedDuringTheRunReachesTheNextFileToComeUp) {
+// The options are taken as a file comes up, the character list only as its conversion begins: a character
+// added at the pause before a's old result is deleted reaches a, one added at the pause before b (the bar
+// still on a.txt) or at either of b's reaches b. Taken with the options, one added at the pause before b's
+// old result is deleted reached only c.
+TEST(StartAddingTest, ACharacterAddedDuringTheRunReachesTheFileWhoseConversionBeginsNext) {
     const std::tuple<const char*, int, const char*> rows[] = {
         {"a.txt", 3, "x.\r\ny, z|x.\r\ny,\r\nz|x.\r\ny,\r\nz"},
         {"b.txt", 1, "x.\r\ny, z|x.\r\ny,\r\nz|x.\r\ny,\r\nz"},
-        {"b.txt", 2, "x.\r\ny, z|x.\r\ny, z|x.\r\ny,\r\nz"},
+        {"b.txt", 2, "x.\r\ny, z|x.\r\ny,\r\nz|x.\r\ny,\r\nz"},
+        {"a.txt", 2, "x.\r\ny,\r\nz|x.\r\ny,\r\nz|x.\r\ny,\r\nz"},
     };
     FOR_EACH_ROW(row, rows) {
         const auto& [file, pause, results] = row;

@@ -74,6 +74,10 @@ public:
     virtual std::vector<std::string> Inputs() = 0;
     // The settings for the file now coming up (`input`). Throws when they cannot give a sound result.
     virtual FileSettings SettingsFor(const std::string& input) = 0;
+    // The sentence endings as they stand when the file's conversion begins, after the pause before the
+    // delete: a character added there reaches this file, while the other settings stay those of
+    // SettingsFor(). Nothing keeps the endings SettingsFor() gave. A run with several jobs never asks.
+    virtual std::optional<std::vector<std::string>> EntriesAtTheCall() { return std::nullopt; }
     // True when the list gained or changed an entry since the last call; the run then asks Inputs() again
     // before it deletes or writes anything.
     virtual bool ListChanged() { return false; }
