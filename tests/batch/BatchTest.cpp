@@ -137,6 +137,21 @@ TEST(BatchTest, NamesResultsBesideOrInTheFolderAndNeverOnAnInput) {
               dir / "docs/new-Pellnor-Pellnor.txt");
 }
 
+// A long list is looked up on several threads, a share each: every input of every share is known by its
+// identity, so no result takes the name of a hard link to one far down the list.
+TEST(BatchTest, EveryInputOfALongListIsKnownWithSeveralJobs) {
+    Batches batches;
+    batches.List({{"in/x.txt", "X. x"}, {"in/h.txt", "the last input"}});
+    ASSERT_EQ(::link((batches.dir / "in/h.txt").c_str(), (batches.dir / "in/x-Pellnor.txt").c_str()), 0);
+    batches.frontEnd.list.insert(batches.frontEnd.list.begin() + 1, 598, ""); // two shares of 300
+    BatchOptions options;
+    options.dryRun = true;
+    options.jobs = 2;
+    batches.Run(options);
+    EXPECT_EQ(batches.frontEnd.events.at(1),
+              "writing " + (batches.dir / "in/x.txt") + ">" + (batches.dir / "in/x-Pellnor-Pellnor.txt"));
+}
+
 // A result of this batch keeps later files off its name; a file that another run made there since, under
 // the inode number of a result it deleted, is not one, and is replaced like any older file. Taken for one,
 // it gave two runs into one folder spurious -Pellnor results.

@@ -76,8 +76,9 @@ std::set<std::string> Listing(const std::string& folder) {
 
 // The dry run changes nothing and tells what the real run then does, file for file: two inputs of one name
 // into one folder, an input listed twice, an old result, a file that is not text, a folder in a result's
-// place. A link to a folder there is replaced (the dry run once foretold "Is a directory"), and a listed
-// name that names nothing is kept free (the run once wrote w.txt's result there, then converted it again).
+// place. A link to a folder there is replaced (the dry run once foretold "Is a directory"), a listed
+// name that names nothing is kept free (the run once wrote w.txt's result there, then converted it again),
+// and an old result deleted for a file that then fails is gone for the next file of that name.
 TEST(CommandLineTest, DryRunWritesNothingAndForetellsTheRealRun) {
     TempDir dir;
     for (const char* folder : {"a", "b", "out", "out/z.txt", "x"}) {
@@ -88,6 +89,8 @@ TEST(CommandLineTest, DryRunWritesNothingAndForetellsTheRealRun) {
     }
     testing::WriteBytes(dir / "a/bad.png", std::string("\x89PNG\0", 5));
     testing::WriteBytes(dir / "out/y.txt", "an old result");
+    testing::WriteBytes(dir / "b/bad.png", "p. b");
+    testing::WriteBytes(dir / "out/bad.png", "an old result");
     ASSERT_EQ(::symlink("../x", (dir / "out/l.txt").c_str()), 0);
     const std::vector<std::string> arguments = {"-o",      dir / "out",     dir / "a",
                                                 dir / "b", dir / "a/x.txt", dir / "out/w.txt"};
@@ -103,28 +106,30 @@ TEST(CommandLineTest, DryRunWritesNothingAndForetellsTheRealRun) {
     const std::string results[] = {
         line("a/l.txt", "out/l.txt", replaces), line("a/w.txt", "out/w-Pellnor.txt"),
         line("a/x.txt", "out/x.txt"),           line("a/y.txt", "out/y.txt", replaces),
-        line("b/x.txt", "out/x-Pellnor.txt"),   line("a/x.txt", "out/x.txt", replaces)};
+        line("b/bad.png", "out/bad.png"),       line("b/x.txt", "out/x-Pellnor.txt"),
+        line("a/x.txt", "out/x.txt", replaces)};
     const std::string failures[] = {
         "brantlewick-cli: " + (dir / "a/bad.png") +
             ": not a text file: it holds NUL bytes (a UTF-16 or UTF-32 text needs its byte-order mark); not "
             "converted\n",
         "brantlewick-cli: " + (dir / "a/z.txt") + ": cannot replace the output file: Is a directory\n",
         "brantlewick-cli: " + (dir / "out/w.txt") + ": cannot open: No such file or directory\n"};
-    EXPECT_EQ(dry.output, results[0] + results[1] + results[2] + results[3] + results[4] + results[5]);
+    EXPECT_EQ(dry.output,
+              results[0] + results[1] + results[2] + results[3] + results[4] + results[5] + results[6]);
     EXPECT_EQ(dry.errors, failures[0] + failures[1] + failures[2]);
-    EXPECT_EQ(dry.summary, "brantlewick-cli: dry run, nothing written: 6 files converted, 3 failed, 24 bytes "
-                           "in, 30 bytes out, 6 breaks inserted");
+    EXPECT_EQ(dry.summary, "brantlewick-cli: dry run, nothing written: 7 files converted, 3 failed, 28 bytes "
+                           "in, 35 bytes out, 7 breaks inserted");
     // A line that cannot be written fails its file, once: such a file was counted converted and failed.
     const RunResult full = RunWith(dryRun, false, ::open("/dev/full", O_WRONLY | O_CLOEXEC));
-    std::string unwritten[6];
-    for (std::size_t i = 0; i < 6; ++i) {
+    std::string unwritten[7];
+    for (std::size_t i = 0; i < 7; ++i) {
         unwritten[i] = "brantlewick-cli: " + results[i].substr(0, results[i].find(" -> ")) +
                        ": cannot write its line to standard output: No space left on device\n";
     }
     EXPECT_EQ(full.errors, failures[0] + unwritten[0] + unwritten[1] + unwritten[2] + unwritten[3] +
-                               failures[1] + unwritten[4] + unwritten[5] + failures[2]);
+                               failures[1] + unwritten[4] + unwritten[5] + unwritten[6] + failures[2]);
     EXPECT_EQ(full.summary,
-              "brantlewick-cli: dry run, nothing written: 0 files converted, 9 failed, 0 bytes in, 0 "
+              "brantlewick-cli: dry run, nothing written: 0 files converted, 10 failed, 0 bytes in, 0 "
               "bytes out, 0 breaks inserted");
 
     auto verbose = arguments;
@@ -133,12 +138,12 @@ TEST(CommandLineTest, DryRunWritesNothingAndForetellsTheRealRun) {
     EXPECT_EQ(real.status, kSomeFailed);
     EXPECT_EQ(dry.status, kSomeFailed);
     EXPECT_EQ(real.errors, failures[0] + results[0] + results[1] + results[2] + results[3] + failures[1] +
-                               results[4] + results[5] + failures[2]);
-    EXPECT_EQ(testing::ListNames(dir / "out"), "l.txt|w-Pellnor.txt|x-Pellnor.txt|x.txt|y.txt|z.txt");
+                               results[4] + results[5] + results[6] + failures[2]);
+    EXPECT_EQ(testing::ListNames(dir / "out"), "bad.png|l.txt|w-Pellnor.txt|x-Pellnor.txt|x.txt|y.txt|z.txt");
     EXPECT_EQ(ReadBytes(dir / "out/x-Pellnor.txt") + ReadBytes(dir / "out/l.txt"), "x.\r\nbl.\r\na");
     EXPECT_EQ(testing::ListNames(dir / "x"), ""); // the link went, not what it led to
     EXPECT_EQ(real.summary,
-              "brantlewick-cli: 6 files converted, 3 failed, 24 bytes in, 30 bytes out, 6 breaks inserted");
+              "brantlewick-cli: 7 files converted, 3 failed, 28 bytes in, 35 bytes out, 7 breaks inserted");
 }
 
 // A folder argument stands for its files, collected as a folder dropped on the window is, in its place;

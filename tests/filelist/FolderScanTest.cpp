@@ -206,6 +206,15 @@ TEST(FolderScanTest, FoldersThatVanishOrDenyAccessAreLeftOutAndTheRestFinishes) 
             break;
         }
     }
+    {
+        // Given twice and gone before its second copy is listed, a folder loses that one copy only.
+        TempDir dir;
+        MakeTree(dir.Path(), {"D/"});
+        int calls = 0;
+        const ScanHooks hooks{[&] { ++calls == 2 ? void(std::filesystem::remove(dir / "D")) : void(); },
+                              nullptr};
+        EXPECT_EQ(Folders(dir.Path(), {"/D/", "/D/"}, true, hooks), (Paths{"/D/"}));
+    }
     SKIP_WITHOUT_ORDINARY_USER();
     TempDir dir;
     ::chmod(dir.Path().c_str(), 0755);

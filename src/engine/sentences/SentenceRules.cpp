@@ -18,6 +18,9 @@ namespace {
 
 // Enough for the words and marks a decision looks at, with room for long blank runs and list items.
 constexpr std::size_t kReach = 256;
+// Blanks after an end that run on past everything a decision sees part two sentences whatever follows
+// them, once there are at least this many: fewer, after a long run of closers, say nothing.
+constexpr std::ptrdiff_t kPartingBlanks = kReach / 2;
 
 // The full-width and compatibility forms that stand for ".", "!" and "?" when those are entries.
 bool IsPeriodForm(char32_t c) {
@@ -389,7 +392,8 @@ std::optional<Boundary> SentenceRules::DecideRun(const Window& w, const char* ru
     int lineEnds = 0;
     const char* const start = SkipSpaces(after, w.end, lineEnds);
     if (start >= w.end) {
-        return BoundaryAtTextEnd(w, after);
+        return w.end - after >= kPartingBlanks ? std::optional(BoundaryAt(w, after))
+                                               : BoundaryAtTextEnd(w, after);
     }
     if (lineEnds >= 2 || shape.wide) {
         return BoundaryAt(w, after);

@@ -55,6 +55,8 @@ TEST(Markdown, Documents) {
         {"emphasis that ends with the sentence", "It is *done.* Next one.\n", "It is *done.*\nNext one.\n"},
         {"list item", "- Rain fell. Sun rose.\n", "- Rain fell.\n  Sun rose.\n"},
         {"ordered list item", "10. Rain fell. Sun rose.\n", "10. Rain fell.\n    Sun rose.\n"},
+        {"ordered list item that starts empty", "1.\n   Rain fell. Sun rose.\n",
+         "1.\n   Rain fell.\n   Sun rose.\n"},
         {"block quote", "> Rain fell. Sun rose.\n", "> Rain fell.\n> Sun rose.\n"},
         {"block quote without a space", ">Rain fell. Sun rose.\n", ">Rain fell.\n>Sun rose.\n"},
         {"list in a quote", "> - Rain fell. Sun rose.\n", "> - Rain fell.\n>   Sun rose.\n"},
