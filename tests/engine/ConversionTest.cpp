@@ -192,14 +192,21 @@ TEST(ConversionTest, EndingsNearTheEndOfAPieceAreReadInsideIt) {
 std::string RandomText(std::mt19937& random, std::size_t length, const Entries& entries,
                        std::size_t longestRun) {
     // Wide characters (U+3002, U+65E5, U+20000) join across a reflowed line end without a space, others
-    // (U+40000 just past the wide planes, a stray lead byte) with one.
+    // (U+40000 just past the wide planes, a stray lead byte) with one; and the first and last of each wide
+    // range with their neighbours outside it (U+2E7F U+2E80, U+9FFF U+A000, U+F8FF U+F900, U+FAFF U+FB00,
+    // U+FE2F U+FE30, U+FE4F U+FE50, U+FEFE U+FF00, U+FFEF U+FFF0, U+1FFFF U+20000, U+3FFFF).
     static const Entries alphabet = [] {
         Entries pieces;
         for (const char c : std::string_view("aAbBcC .!?\r\n\txyz")) {
             pieces.emplace_back(1, c);
         }
         pieces.insert(pieces.end(),
-                      {"\xE3\x80\x82", "\xE6\x97\xA5", "\xF0\xA0\x80\x80", "\xF1\x80\x80\x80", "\xE3"});
+                      {"\xE3\x80\x82", "\xE6\x97\xA5",     "\xF0\xA0\x80\x80", "\xF1\x80\x80\x80",
+                       "\xE3",         "\xE2\xB9\xBF",     "\xE2\xBA\x80",     "\xE9\xBF\xBF",
+                       "\xEA\x80\x80", "\xEF\xA3\xBF",     "\xEF\xA4\x80",     "\xEF\xAB\xBF",
+                       "\xEF\xAC\x80", "\xEF\xB8\xAF",     "\xEF\xB8\xB0",     "\xEF\xB9\x8F",
+                       "\xEF\xB9\x90", "\xEF\xBB\xBE",     "\xEF\xBC\x80",     "\xEF\xBF\xAF",
+                       "\xEF\xBF\xB0", "\xF0\x9F\xBF\xBF", "\xF0\xBF\xBF\xBF"});
         return pieces;
     }();
     std::string text;
