@@ -49,6 +49,8 @@ TEST(PreviewTest, ConvertsTheStartOfTheFileAndMarksItsEdits) {
         {"\xEF\xBB\xBF  A. B", reflow, 99, "", "\xEF\xBB\xBF\x41.¶¶\r\n\r\n·B\r\n", {2, 1, 1, 3}},
         // Cut after the last line end within the limit, a CR LF pair kept whole, else between characters.
         {"ab.\ncd. ef\ngh", {}, 11, "ab.\ncd. ef\n", "ab.¶\r\ncd.¶\r\n·ef", {2, 1, 2, 3}, true},
+        // A file exactly as long as the limit is whole, its last line too.
+        {"ab.\ncd. ef\ngh", {}, 13, "", "ab.¶\r\ncd.¶\r\n·efgh", {2, 1, 3, 3}},
         {"a.\r\nb", {}, 3, "a.\r\n", "a.¶\r\n", {1, 0, 1, 1}, true},
         {"a.\n\nb", {}, 3, "a.\n", "a.¶\r\n", {1, 0, 1, 1}, true},
         {"a\xE2\x80\xA6\xE2\x80\xA6", {}, 6, "a\xE2\x80\xA6", "a\xE2\x80\xA6", {0, 0, 1, 1}, true},
