@@ -46,8 +46,8 @@ std::string BashValueAction(const OptionRow& row) {
     }
 }
 
-// An _arguments spec: '(-n --enters)'{-n+,--enters=}'[help]:TEXT: ' and the like.
-std::string ZshSpec(const OptionRow& row) {
+// One argument of zsh's _arguments: '(-n --enters)'{-n+,--enters=}'[help]:TEXT: ' and the like.
+std::string ZshArgument(const OptionRow& row) {
     const bool takesValue = row.value != Value::None;
     const std::string longForm = "--" + std::string(row.name) + (takesValue ? "=" : "");
     // Both spellings of an option are offered until one is given, unless it may be given again.
@@ -61,15 +61,15 @@ std::string ZshSpec(const OptionRow& row) {
     for (const char c : ShortHelp(row)) {
         help += c == '[' || c == ']' || c == '\\' ? std::string{'\\', c} : std::string(1, c);
     }
-    std::string spec = "[" + help + "]";
+    std::string description = "[" + help + "]";
     if (row.value == Value::Choice) {
-        spec += ":" + std::string(row.valueName) + ":(" + Words(row.choices) + ")";
+        description += ":" + std::string(row.valueName) + ":(" + Words(row.choices) + ")";
     } else if (row.value == Value::Folder) {
-        spec += ":" + std::string(row.valueName) + ":_files -/";
+        description += ":" + std::string(row.valueName) + ":_files -/";
     } else if (takesValue) {
-        spec += ":" + std::string(row.valueName) + ": ";
+        description += ":" + std::string(row.valueName) + ": ";
     }
-    return names + SingleQuoted(spec, "'\\''");
+    return names + SingleQuoted(description, "'\\''");
 }
 
 std::string FishLine(const OptionRow& row) {
@@ -157,7 +157,7 @@ std::string ZshCompletion() {
     std::string text = "#compdef brantlewick-cli\n# zsh completion for brantlewick-cli.\n" +
                        std::string(kMadeFromTable) + "\n_arguments -s -S \\\n";
     for (const OptionRow& row : OptionTable()) {
-        text += "  " + ZshSpec(row) + " \\\n";
+        text += "  " + ZshArgument(row) + " \\\n";
     }
     return text + "  '*:PATH:_files'\n";
 }
