@@ -359,7 +359,7 @@ bool IsDelimiterRow(std::string_view line) {
     for (const char c : line) {
         if (c == '-') {
             dash = true;
-        } else if (c == '|' || c == ':') {
+        } else if (c == '|' || c == ':' || c == '\v' || c == '\f') {
             mark = true;
         } else if (!IsBlank(c)) {
             return false;

@@ -75,6 +75,17 @@ bool IsPunct(char32_t c) {
            (c >= 0xFF1A && c <= 0xFF20) || (c >= 0xFF3B && c <= 0xFF40) || (c >= 0xFF5B && c <= 0xFF65);
 }
 
+// A "[^" with a line end before the next "]". GitHub's reader takes it for a footnote marker even where
+// our reading does not, when a "$" of math hides the "]" ("[^\n$]$").
+bool FootnoteOpensOverLineEnd(std::string_view text) {
+    for (std::size_t at = text.find("[^"); at != std::string_view::npos; at = text.find("[^", at + 2)) {
+        if (text.find('\n', at) < text.find(']', at)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 using Delimiter = InlineMarks::Delimiter;
 
 class InlineReader {
@@ -99,6 +110,7 @@ public:
                 i = ReadAt(i);
             }
         }
+        marks_.unsure = marks_.unsure || FootnoteOpensOverLineEnd(text_);
         MatchEmphasis();
         BareLinks("://");
         BareLinks("www.");

@@ -24,7 +24,7 @@ struct InlineMarks {
     // tags, footnote markers, escaping backslashes. In order, not overlapping.
     std::vector<Span> hidden;
     // A footnote marker over a line end, which GitHub's reader renders differently depending on the
-    // bytes before it: the paragraph is best left as it is.
+    // bytes before it (and finds even where math hides its end): the paragraph is best left as it is.
     bool unsure = false;
 
     // Room the reading reuses from one paragraph to the next.

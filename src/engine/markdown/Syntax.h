@@ -32,7 +32,8 @@ std::size_t LinkDestinationEnd(std::string_view text, std::size_t at);
 std::size_t LinkTitleEnd(std::string_view text, std::size_t at);
 
 // A GitHub table's delimiter row: "|", ":" and "-" and blanks only, with a "-", and a "|" or ":" (a
-// row of dashes alone underlines a heading instead).
+// row of dashes alone underlines a heading instead). The table reader counts a vertical tab or a form
+// feed as blank where the heading's does not, so a row of dashes holding one heads a table.
 bool IsDelimiterRow(std::string_view line);
 
 // The length of an HTML open tag (`<a href="x">`, `<br/>`) or closing tag (`</a>`) at the start of

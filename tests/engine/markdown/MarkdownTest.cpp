@@ -94,6 +94,8 @@ TEST(Markdown, Documents) {
         {"setext heading", "Rain fell. Sun rose\n===\n", "Rain fell. Sun rose\n===\n"},
         {"setext heading over lines", "Rain fell. Sun\nrose. Wind blew\n---\n",
          "Rain fell. Sun\nrose. Wind blew\n---\n"},
+        {"table of one column, its row of dashes with a form feed", "Rain fell. Sun\n-\f\nWind. Blew.\n",
+         "Rain fell. Sun\n-\f\nWind. Blew.\n"},
         {"table", "| Rain fell. Sun rose | x |\n|---|---|\n| Wind blew. Snow fell | y |\n",
          "| Rain fell. Sun rose | x |\n|---|---|\n| Wind blew. Snow fell | y |\n"},
         {"front matter", "---\ntitle: Rain fell. Sun rose\n---\n\nWind blew. Snow fell.\n",
@@ -112,6 +114,8 @@ TEST(Markdown, Documents) {
         // GitHub's reader loses text of such a marker, more or less depending on the bytes before it.
         {"footnote marker over a line end", "Rain fell. Sun [^a\nb] rose.\n",
          "Rain fell. Sun [^a\nb] rose.\n"},
+        {"footnote marker over a line end, its end hidden in math", "Rain [^\n$]$ fell. Sun rose.\n",
+         "Rain [^\n$]$ fell. Sun rose.\n"},
         {"footnote marker", "It is true.[^1] Next one.\n", "It is true.[^1]\nNext one.\n"},
         {"no blank to break at", "文です。次の文。\n", "文です。次の文。\n"},
         {"no space put between wide characters", "雨が降る\n日が出る。\n", "雨が降る\n日が出る。\n"},
