@@ -75,17 +75,6 @@ bool IsPunct(char32_t c) {
            (c >= 0xFF1A && c <= 0xFF20) || (c >= 0xFF3B && c <= 0xFF40) || (c >= 0xFF5B && c <= 0xFF65);
 }
 
-// A "[^" with a line end before the next "]". GitHub's reader takes it for a footnote marker even where
-// our reading does not, when a "$" of math hides the "]" ("[^\n$]$").
-bool FootnoteOpensOverLineEnd(std::string_view text) {
-    for (std::size_t at = text.find("[^"); at != std::string_view::npos; at = text.find("[^", at + 2)) {
-        if (text.find('\n', at) < text.find(']', at)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 using Delimiter = InlineMarks::Delimiter;
 
 class InlineReader {
@@ -110,7 +99,7 @@ public:
                 i = ReadAt(i);
             }
         }
-        marks_.unsure = marks_.unsure || FootnoteOpensOverLineEnd(text_);
+        FootnoteMarkersByBrackets();
         MatchEmphasis();
         BareLinks("://");
         BareLinks("www.");
@@ -164,6 +153,33 @@ private:
         marks_.shielded.push_back({from, to});
         if (verbatim) {
             marks_.verbatim.push_back({from, to});
+        }
+    }
+
+    // GitHub's reader takes "[^...]" for a footnote marker by its brackets alone, also where our reading
+    // sees math or an image in it ("[^\n$]$", "![^x]"), and loses the marker's text if a line end is
+    // inside: such a paragraph is unsure, and no break goes into any other marker.
+    void FootnoteMarkersByBrackets() {
+        if (text_.find("[^") == std::string_view::npos) {
+            return;
+        }
+        std::vector<std::size_t>& open = brackets_; // the reading is done with it
+        open.clear();
+        for (std::size_t i = text_.find_first_of("[]\\"); i != std::string_view::npos;
+             i = text_.find_first_of("[]\\", i + 1)) {
+            if (text_[i] == '\\') {
+                ++i; // the escaped byte is no bracket
+            } else if (text_[i] == '[') {
+                open.push_back(i);
+            } else if (!open.empty()) {
+                const std::size_t from = open.back();
+                open.pop_back();
+                if (text_[from + 1] == '^') {
+                    marks_.unsure =
+                        marks_.unsure || text_.substr(from, i - from).find('\n') != std::string_view::npos;
+                    Shield(from, i + 1, true);
+                }
+            }
         }
     }
 

@@ -307,11 +307,12 @@ void ParagraphBreaker::Take(Paragraph& paragraph, std::string_view otherEnd) {
     ReadInlines(text_, marks_);
     asIs_ = marks_.unsure;
     joinable_.assign(lineStart_.size(), false);
-    // GitHub's reader ticks a task box when an "[x]" follows anywhere on its line: that line stays whole
-    // and alone.
+    // GitHub's reader ticks a task box when an "[x]" follows anywhere on its line, and a box alone on
+    // its line would become one joined to the next: that line stays whole and alone.
     const std::size_t first = std::min(text_.find_first_not_of(" \t"), text_.size());
-    const std::string_view box = std::string_view(text_).substr(first, 4);
-    fixedLine_ = box == "[ ] " || box == "[x] " || box == "[X] ";
+    const std::string_view box = std::string_view(text_).substr(first, 3);
+    const char after = first + 3 < text_.size() ? text_[first + 3] : '\n';
+    fixedLine_ = (box == "[ ]" || box == "[x]" || box == "[X]") && (IsBlank(after) || after == '\n');
     runStart_.assign(lineStart_.size(), 0);
     for (std::size_t line = 0; line < lineStart_.size(); ++line) {
         runStart_[line] = line > 0 && joinable_[line - 1] ? runStart_[line - 1] : line;

@@ -86,6 +86,8 @@ TEST(Markdown, Documents) {
         // anywhere on its line.
         {"a task box keeps its line", "* [ ] 1\\. **Go:**\n* [ ] 2\\. **Send:**\n",
          "* [ ] 1\\. **Go:**\n* [ ] 2\\. **Send:**\n"},
+        {"a box alone on its line is not joined into a task box", "- [X]\nRain fell. Sun rose.\n",
+         "- [X]\nRain fell.\n  Sun rose.\n"},
         {"a task box keeps its line whole", "- [ ] Rain fell. Sun [x] rose.\n  Wind. Blew.\n",
          "- [ ] Rain fell. Sun [x] rose.\n  Wind.\n  Blew.\n"},
         // Joined to the next line, a lone "**" would make a thematic break, a lone "1." a list item.
@@ -114,8 +116,13 @@ TEST(Markdown, Documents) {
         // GitHub's reader loses text of such a marker, more or less depending on the bytes before it.
         {"footnote marker over a line end", "Rain fell. Sun [^a\nb] rose.\n",
          "Rain fell. Sun [^a\nb] rose.\n"},
-        {"footnote marker over a line end, its end hidden in math", "Rain [^\n$]$ fell. Sun rose.\n",
-         "Rain [^\n$]$ fell. Sun rose.\n"},
+        // GitHub's reader finds such markers by their brackets alone, whatever our reading sees inside.
+        {"footnote marker over a line end, its end hidden in math", "Rain [^[]\n$]$ fell. Sun rose.\n",
+         "Rain [^[]\n$]$ fell. Sun rose.\n"},
+        {"footnote marker after a \"!\", over a line end", "Rain ![^[]\n] fell. Sun rose.\n",
+         "Rain ![^[]\n] fell. Sun rose.\n"},
+        {"no break inside a footnote marker that math hides", "Rain $[^$. Sun] rose. Wind blew.\n",
+         "Rain $[^$. Sun] rose.\nWind blew.\n"},
         {"footnote marker", "It is true.[^1] Next one.\n", "It is true.[^1]\nNext one.\n"},
         {"no blank to break at", "文です。次の文。\n", "文です。次の文。\n"},
         {"no space put between wide characters", "雨が降る\n日が出る。\n", "雨が降る\n日が出る。\n"},
