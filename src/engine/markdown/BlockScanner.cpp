@@ -94,8 +94,10 @@ constexpr std::array<std::string_view, 62> kBlockTags = {
     "optgroup", "option",     "p",      "param",   "search",   "section",    "source",   "summary",  "table",
     "tbody",    "td",         "tfoot",  "th",      "thead",    "title",      "tr",       "track"};
 
+// An HTML block's tag name ends at a blank, a vertical tab or a form feed, as GitHub's reader has it.
 bool EndsTagName(std::string_view text, std::size_t at) {
-    return at == text.size() || IsBlank(text[at]) || text[at] == '>' || text.substr(at, 2) == "/>";
+    return at == text.size() || IsBlank(text[at]) || text[at] == '\v' || text[at] == '\f' ||
+           text[at] == '>' || text.substr(at, 2) == "/>";
 }
 
 // The kind of HTML block starting at `rest` (1 to 7 as CommonMark numbers them), or 0.
