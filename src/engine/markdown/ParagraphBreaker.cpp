@@ -440,9 +440,11 @@ bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size
     if (text_.compare(first, 3, "```") == 0) {
         return false;
     }
-    // GitHub's reader looks for a task box after list markers on every line of an item, and needs the
-    // blank after it: cut there, the line would lose a box the item showed.
-    if (StartsWithMarkedBox(std::string_view(text_).substr(written, from - written))) {
+    // GitHub's reader looks for a task box after list markers on every line of an item: such a line
+    // stays whole, since cut anywhere it would lose a box the item showed, or show one a run over the
+    // cut lines would take away again.
+    const std::size_t ownEnd = std::min(text_.find('\n', from), text_.size());
+    if (StartsWithMarkedBox(std::string_view(text_).substr(written, ownEnd - written))) {
         return false;
     }
 

@@ -86,6 +86,8 @@ TEST(Markdown, Documents) {
         // anywhere on its line.
         {"a task box keeps its line", "* [ ] 1\\. **Go:**\n* [ ] 2\\. **Send:**\n",
          "* [ ] 1\\. **Go:**\n* [ ] 2\\. **Send:**\n"},
+        {"a line of list markers and a box is not cut before the box", "Rain\n3. 2. [X] Sun rose.\n",
+         "Rain\n3. 2. [X] Sun rose.\n"},
         {"a box alone on its line is not joined into a task box", "- [X]\nRain fell. Sun rose.\n",
          "- [X]\nRain fell.\n  Sun rose.\n"},
         {"a task box keeps its line whole", "- [ ] Rain fell. Sun [x] rose.\n  Wind. Blew.\n",
