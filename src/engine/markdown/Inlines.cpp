@@ -171,6 +171,10 @@ private:
                 ++i; // the escaped byte is no bracket
             } else if (text_[i] == '[') {
                 open.push_back(i);
+                // Brackets in a link's destination do not count for that reader: a line end before the
+                // very next "]" may be inside a marker too.
+                marks_.unsure =
+                    marks_.unsure || (text_.substr(i, 2) == "[^" && text_.find('\n', i) < text_.find(']', i));
             } else if (!open.empty()) {
                 const std::size_t from = open.back();
                 open.pop_back();

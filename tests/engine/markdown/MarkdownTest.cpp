@@ -124,6 +124,8 @@ TEST(Markdown, Documents) {
         // GitHub's reader finds such markers by their brackets alone, whatever our reading sees inside.
         {"footnote marker over a line end, its end hidden in math", "Rain [^[]\n$]$ fell. Sun rose.\n",
          "Rain [^[]\n$]$ fell. Sun rose.\n"},
+        {"footnote marker over a line end, its end after brackets in a link's destination",
+         "Rain [^\n![]([\x01)] fell. Sun rose.\n", "Rain [^\n![]([\x01)] fell. Sun rose.\n"},
         {"footnote marker after a \"!\", over a line end", "Rain ![^[]\n] fell. Sun rose.\n",
          "Rain ![^[]\n] fell. Sun rose.\n"},
         {"no break inside a footnote marker that math hides", "Rain $[^$. Sun] rose. Wind blew.\n",
