@@ -27,6 +27,22 @@ bool AtLineStart(const Window& w, const char* p) {
     return w.beginIsTextStart;
 }
 
+// The first blank line in [p, end) (a line end, perhaps blanks, and another line end), or `end`. A list
+// in running text stays in its paragraph.
+const char* FindBlankLine(const char* p, const char* end) {
+    for (p = std::find_if(p, end, [](char c) { return c == '\n' || c == '\r'; }); p < end;
+         p = std::find_if(
+             p, end, [](char c) { return c == '\n' || c == '\r'; })) {
+        int lineEnds = 0;
+        const char* const after = SkipSpaces(p, end, lineEnds);
+        if (lineEnds >= 2) {
+            return p;
+        }
+        p = after;
+    }
+    return end;
+}
+
 bool IsRomanDigit(char32_t c) {
     const char32_t folded = Fold(c);
     return folded == 'i' || folded == 'v' || folded == 'x';
@@ -138,7 +154,8 @@ SentenceRules::Successor SentenceRules::FindSuccessor(const Window& w, const Mar
     }
     std::string pattern = *marker.start == '(' ? "(" + label : label;
     pattern += *marker.punctuation;
-    const std::string_view text(marker.text, static_cast<std::size_t>(w.end - marker.text));
+    const std::string_view text(marker.text,
+                                static_cast<std::size_t>(FindBlankLine(marker.text, w.end) - marker.text));
     for (std::size_t at = text.find(pattern); at != std::string_view::npos; at = text.find(pattern, at + 1)) {
         const char* p = marker.text + at;
         const char* after = p + pattern.size();
@@ -165,8 +182,11 @@ bool SentenceRules::StartsRunningItem(const Window& w, const Marker& marker, std
           before == kIdeographicFullStop)) {
         return false;
     }
-    if (lastItemStyle_ == marker.style && lastItemValue_ + 1 == marker.value &&
-        position - lastItemPosition_ <= kListSpan) {
+    const std::uint64_t sinceLast = position - lastItemPosition_;
+    const char* const last =
+        marker.start - std::min(sinceLast, static_cast<std::uint64_t>(marker.start - w.begin));
+    if (lastItemStyle_ == marker.style && lastItemValue_ + 1 == marker.value && sinceLast <= kListSpan &&
+        FindBlankLine(last, marker.start) == marker.start) {
         return true; // the next item of the list seen last
     }
     if (marker.value != 1) {

@@ -86,6 +86,9 @@ TEST(Markdown, Documents) {
         // anywhere on its line.
         {"a task box keeps its line", "* [ ] 1\\. **Go:**\n* [ ] 2\\. **Send:**\n",
          "* [ ] 1\\. **Go:**\n* [ ] 2\\. **Send:**\n"},
+        {"a list in running text does not go on in the next paragraph",
+         "Bring 1. tents [^. Food.\n\nWe met at gate 2. It was late.\n",
+         "Bring 1. tents [^.\nFood.\n\nWe met at gate 2.\nIt was late.\n"},
         {"a line of list markers and a box is not cut before the box", "Rain\n3. 2. [X] Sun rose.\n",
          "Rain\n3. 2. [X] Sun rose.\n"},
         {"a box alone on its line is not joined into a task box", "- [X]\nRain fell. Sun rose.\n",
