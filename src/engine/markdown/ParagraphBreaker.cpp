@@ -308,11 +308,15 @@ void ParagraphBreaker::Take(Paragraph& paragraph, std::string_view otherEnd) {
     asIs_ = marks_.unsure;
     joinable_.assign(lineStart_.size(), false);
     // GitHub's reader ticks a task box when an "[x]" follows anywhere on its line, and a box alone on
-    // its line would become one joined to the next: that line stays whole and alone.
+    // its line would become one joined to the next: that line stays whole and alone. So does a lone
+    // "[", which a "]" on the next line would close into a box.
     const std::size_t first = std::min(text_.find_first_not_of(" \t"), text_.size());
     const std::string_view box = std::string_view(text_).substr(first, 3);
     const char after = first + 3 < text_.size() ? text_[first + 3] : '\n';
-    fixedLine_ = (box == "[ ]" || box == "[x]" || box == "[X]") && (IsBlank(after) || after == '\n');
+    const std::size_t firstEnd = lineStart_.size() > 1 ? lineStart_[1] - 1 : text_.size();
+    const std::size_t lastOnLine = text_.find_last_not_of(" \t", firstEnd - 1);
+    fixedLine_ = ((box == "[ ]" || box == "[x]" || box == "[X]") && (IsBlank(after) || after == '\n')) ||
+                 (first < firstEnd && text_[first] == '[' && lastOnLine == first);
     runStart_.assign(lineStart_.size(), 0);
     for (std::size_t line = 0; line < lineStart_.size(); ++line) {
         runStart_[line] = line > 0 && joinable_[line - 1] ? runStart_[line - 1] : line;

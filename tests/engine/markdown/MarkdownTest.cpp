@@ -91,6 +91,8 @@ TEST(Markdown, Documents) {
          "Bring 1. tents [^.\nFood.\n\nWe met at gate 2.\nIt was late.\n"},
         {"a line of list markers and a box is not cut before the box", "Rain\n3. 2. [X] Sun rose.\n",
          "Rain\n3. 2. [X] Sun rose.\n"},
+        {"a lone bracket is not closed into a task box by the next line", "- [\n]\nRain fell.\n",
+         "- [\n] Rain fell.\n"},
         {"a box alone on its line is not joined into a task box", "- [X]\nRain fell. Sun rose.\n",
          "- [X]\nRain fell.\n  Sun rose.\n"},
         {"a task box keeps its line whole", "- [ ] Rain fell. Sun [x] rose.\n  Wind. Blew.\n",
