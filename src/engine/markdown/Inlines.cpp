@@ -165,12 +165,14 @@ private:
         }
         std::vector<std::size_t>& open = brackets_; // the reading is done with it
         open.clear();
+        std::size_t firstMarker = std::string_view::npos;
         for (std::size_t i = text_.find_first_of("[]\\"); i != std::string_view::npos;
              i = text_.find_first_of("[]\\", i + 1)) {
             if (text_[i] == '\\') {
                 ++i; // the escaped byte is no bracket
             } else if (text_[i] == '[') {
                 open.push_back(i);
+                firstMarker = std::min(firstMarker, text_.substr(i, 2) == "[^" ? i : std::string_view::npos);
                 // Brackets in a link's destination do not count for that reader: a line end before the
                 // very next "]" may be inside a marker too.
                 marks_.unsure =
@@ -184,6 +186,15 @@ private:
                     Shield(from, i + 1, true);
                 }
             }
+        }
+        // That reader does not count brackets in code spans, tags or a link's destination and title
+        // ("[^[]\n![]([y)]"): where such a thing follows a marker, any "]" after a line end may close it.
+        const std::size_t lastClose = text_.rfind(']');
+        if (firstMarker < lastClose) {
+            const std::string_view stretch = text_.substr(firstMarker, lastClose - firstMarker);
+            marks_.unsure = marks_.unsure || (stretch.find('\n') != std::string_view::npos &&
+                                              (stretch.find_first_of("`<") != std::string_view::npos ||
+                                               stretch.find("](") != std::string_view::npos));
         }
     }
 

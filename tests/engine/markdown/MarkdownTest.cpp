@@ -131,6 +131,8 @@ TEST(Markdown, Documents) {
          "Rain [^[]\n$]$ fell. Sun rose.\n"},
         {"footnote marker over a line end, its end after brackets in a link's destination",
          "Rain [^\n![]([\x01)] fell. Sun rose.\n", "Rain [^\n![]([\x01)] fell. Sun rose.\n"},
+        {"footnote marker over a line end, a bracket in a link's destination before its end",
+         "Rain [^[]\n![]([\x01)] fell. Sun rose.\n", "Rain [^[]\n![]([\x01)] fell. Sun rose.\n"},
         {"footnote marker after a \"!\", over a line end", "Rain ![^[]\n] fell. Sun rose.\n",
          "Rain ![^[]\n] fell. Sun rose.\n"},
         {"no break inside a footnote marker that math hides", "Rain $[^$. Sun] rose. Wind blew.\n",
