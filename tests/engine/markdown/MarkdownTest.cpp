@@ -138,6 +138,8 @@ TEST(Markdown, Documents) {
         {"no break inside a footnote marker that math hides", "Rain $[^$. Sun] rose. Wind blew.\n",
          "Rain $[^$. Sun] rose.\nWind blew.\n"},
         {"footnote marker", "It is true.[^1] Next one.\n", "It is true.[^1]\nNext one.\n"},
+        {"footnote marker and a link on one line", "It is true.[^1] See [a](u). Next `]`.\n",
+         "It is true.[^1]\nSee [a](u).\nNext `]`.\n"},
         {"no blank to break at", "文です。次の文。\n", "文です。次の文。\n"},
         {"no space put between wide characters", "雨が降る\n日が出る。\n", "雨が降る\n日が出る。\n"},
         {"byte order mark",
