@@ -187,14 +187,14 @@ private:
                 }
             }
         }
-        // That reader does not count brackets in code spans, tags or a link's destination and title
-        // ("[^[]\n![]([y)]"): where such a thing follows a marker, any "]" after a line end may close it.
+        // Where a code span, a tag or a link's destination follows a marker before some "]", that reader
+        // may count that "]" or not, and so close the marker over a line end that is there or that a
+        // break would put there ("[^[]\n![]([y)]", "[^``w`]`. T`]`").
         const std::size_t lastClose = text_.rfind(']');
         if (firstMarker < lastClose) {
             const std::string_view stretch = text_.substr(firstMarker, lastClose - firstMarker);
-            marks_.unsure = marks_.unsure || (stretch.find('\n') != std::string_view::npos &&
-                                              (stretch.find_first_of("`<") != std::string_view::npos ||
-                                               stretch.find("](") != std::string_view::npos));
+            marks_.unsure = marks_.unsure || stretch.find_first_of("`<") != std::string_view::npos ||
+                            stretch.find("](") != std::string_view::npos;
         }
     }
 

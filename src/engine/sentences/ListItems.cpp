@@ -159,7 +159,8 @@ SentenceRules::Successor SentenceRules::FindSuccessor(const Window& w, const Mar
     for (std::size_t at = text.find(pattern); at != std::string_view::npos; at = text.find(pattern, at + 1)) {
         const char* p = marker.text + at;
         const char* after = p + pattern.size();
-        if (after < w.end && IsBlank(DecodeAt(after, w.end).code) && IsBlank(DecodeBefore(w.begin, p).code)) {
+        // A line end counts as a blank: a break put before or after the next item must not undo the list.
+        if (after < w.end && IsSpace(DecodeAt(after, w.end).code) && IsSpace(DecodeBefore(w.begin, p).code)) {
             // "(a) paper, (b) pens", "(1) and (2) apply": items joined by commas or a conjunction belong
             // to one sentence.
             const char* gap = SpaceStartBefore(w, p);
