@@ -315,8 +315,12 @@ void ParagraphBreaker::Take(Paragraph& paragraph, std::string_view otherEnd) {
     const char after = first + 3 < text_.size() ? text_[first + 3] : '\n';
     const std::size_t firstEnd = lineStart_.size() > 1 ? lineStart_[1] - 1 : text_.size();
     const std::size_t lastOnLine = text_.find_last_not_of(" \t", firstEnd - 1);
-    fixedLine_ = ((box == "[ ]" || box == "[x]" || box == "[X]") && (IsBlank(after) || after == '\n')) ||
+    const bool isBox = box == "[ ]" || box == "[x]" || box == "[X]";
+    fixedLine_ = (isBox && (IsBlank(after) || after == '\n')) ||
                  (first < firstEnd && text_[first] == '[' && lastOnLine == first);
+    // A box with only blanks after it ends its item's paragraph for GitHub's reader, so the lines after
+    // it are a paragraph or heading of their own there ("* [X] ", "[", "="): they stay as they are.
+    asIs_ = asIs_ || (isBox && IsBlank(after) && lastOnLine == first + 2 && lineStart_.size() > 1);
     runStart_.assign(lineStart_.size(), 0);
     for (std::size_t line = 0; line < lineStart_.size(); ++line) {
         runStart_[line] = line > 0 && joinable_[line - 1] ? runStart_[line - 1] : line;

@@ -93,6 +93,8 @@ TEST(Markdown, Documents) {
          "Rain\n3. 2. [X] Sun rose.\n"},
         {"a lone bracket is not closed into a task box by the next line", "- [\n]\nRain fell.\n",
          "- [\n] Rain fell.\n"},
+        {"the lines after a box with only blanks after it are a heading of their own",
+         "- [x] \nRain fell. Sun rose.\n===\n", "- [x] \nRain fell. Sun rose.\n===\n"},
         {"a box alone on its line is not joined into a task box", "- [X]\nRain fell. Sun rose.\n",
          "- [X]\nRain fell.\n  Sun rose.\n"},
         {"a task box keeps its line whole", "- [ ] Rain fell. Sun [x] rose.\n  Wind. Blew.\n",
