@@ -183,10 +183,11 @@ bool SentenceRules::StartsRunningItem(const Window& w, const Marker& marker, std
           before == kIdeographicFullStop)) {
         return false;
     }
-    const std::uint64_t sinceLast = position - lastItemPosition_;
+    const SeenItem& seen = seenItems_.at(static_cast<std::size_t>(marker.style));
+    const std::uint64_t sinceLast = position - seen.position;
     const char* const last =
         marker.start - std::min(sinceLast, static_cast<std::uint64_t>(marker.start - w.begin));
-    if (lastItemStyle_ == marker.style && lastItemValue_ + 1 == marker.value && sinceLast <= kListSpan &&
+    if (seen.seen && seen.value + 1 == marker.value && sinceLast <= kListSpan &&
         FindBlankLine(last, marker.start) == marker.start) {
         return true; // the next item of the list seen last
     }
@@ -233,9 +234,7 @@ bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optiona
     if (lineStart ? !StartsLineItem(*marker) : !StartsRunningItem(w, *marker, position, mark.code)) {
         return false;
     }
-    lastItemStyle_ = marker->style;
-    lastItemValue_ = marker->value;
-    lastItemPosition_ = position;
+    seenItems_.at(static_cast<std::size_t>(marker->style)) = {true, marker->value, position};
     boundary = afterBullet || (lineStart && lineEndsStay_) ? std::nullopt : BoundaryBefore(w, start);
     return true;
 }

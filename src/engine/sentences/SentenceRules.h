@@ -108,13 +108,18 @@ private:
     bool lineEndsStay_;
     std::size_t reach_;
     std::array<bool, 256> triggers_{};
-    // The list item seen last, so that "2." continues "1." in the middle of a line.
-    int lastItemStyle_ = -1;
-    int lastItemValue_ = 0;
+    // The item seen last of each list style ("1.", "a)", "(i)", ...), so that "2." continues "1." in the
+    // middle of a line, also after an item of another style: "1. a) x b) y 2. z", or an "I." that a
+    // break put at a line start.
+    struct SeenItem {
+        bool seen = false;
+        int value = 0;
+        std::uint64_t position = 0;
+    };
+    std::array<SeenItem, 9> seenItems_{};
     // Where the last sentence end put its boundary, so that "Done. 2. The next part" knows its "2." opens
     // a sentence: a period before it may be an abbreviation's.
     std::uint64_t lastEnd_ = UINT64_MAX;
-    std::uint64_t lastItemPosition_ = 0;
 };
 
 } // namespace brantlewick::sentences

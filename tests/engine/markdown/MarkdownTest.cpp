@@ -157,6 +157,8 @@ TEST(Markdown, Documents) {
         {"kept lines", "Rain fell. Sun\nrose. Wind blew.\n", "Rain fell.\nSun\nrose.\nWind blew.\n", kKeep},
         // A break after the next item of a list in running text must not undo the list on a second run.
         {"a list's next item before a kept line end", "n 1. 3\n0. 2.\nA\n", "n 1. 3\n0. 2.\nA\n", kKeep},
+        {"a list's next item after a line that a break started with \"I.\"", "d\n2. .\nI. 3. A\n",
+         "d\n2. .\nI. 3. A\n", kKeep},
         {"Enter count 0: lines joined, no breaks", "Rain fell. Sun\nrose.\n", "Rain fell. Sun rose.\n", kJoin,
          0},
         {"Enter count 3: one break, no empty line", "Rain fell. Sun rose.\n", "Rain fell.\nSun rose.\n",
