@@ -30,9 +30,8 @@ bool AtLineStart(const Window& w, const char* p) {
 // The first blank line in [p, end) (a line end, perhaps blanks, and another line end), or `end`. A list
 // in running text stays in its paragraph.
 const char* FindBlankLine(const char* p, const char* end) {
-    for (p = std::find_if(p, end, [](char c) { return c == '\n' || c == '\r'; }); p < end;
-         p = std::find_if(
-             p, end, [](char c) { return c == '\n' || c == '\r'; })) {
+    const auto isLineEnd = [](char c) { return c == '\n' || c == '\r'; };
+    while ((p = std::find_if(p, end, isLineEnd)) < end) {
         int lineEnds = 0;
         const char* const after = SkipSpaces(p, end, lineEnds);
         if (lineEnds >= 2) {

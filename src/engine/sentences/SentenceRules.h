@@ -116,7 +116,7 @@ private:
         int value = 0;
         std::uint64_t position = 0;
     };
-    std::array<SeenItem, 9> seenItems_{};
+    std::array<SeenItem, 9> seenItems_{}; // a style is a label (number, letter, roman) and its punctuation
     // Where the last sentence end put its boundary, so that "Done. 2. The next part" knows its "2." opens
     // a sentence: a period before it may be an abbreviation's.
     std::uint64_t lastEnd_ = UINT64_MAX;
