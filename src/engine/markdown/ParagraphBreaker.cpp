@@ -141,6 +141,15 @@ const char* FindWhiteRun(const char* p, const char* end) {
     return end;
 }
 
+// Whether `text` starts with a number and a "." or ")" that no digit follows ("1.~", "2)"). The sentence
+// rules read one at a line start as a list item and in the middle of a line perhaps as a sentence of its
+// own: a cut put before one would make a second run decide differently.
+bool StartsWithItemNumber(std::string_view text) {
+    const std::size_t digits = std::min(text.find_first_not_of("0123456789"), text.size());
+    return digits > 0 && digits < text.size() && (text[digits] == '.' || text[digits] == ')') &&
+           !(digits + 1 < text.size() && IsAsciiDigit(text[digits + 1]));
+}
+
 // Whether `line` starts with list markers and a task box ("1. [x] ..."): GitHub's reader may tick its
 // list item's box for it even where the line only goes on with a paragraph.
 bool StartsWithMarkedBox(std::string_view line) {
@@ -457,7 +466,8 @@ bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size
     }
 
     const std::size_t lineEnd = std::min(text_.find('\n', to), text_.size());
-    return !MayStartBlock(std::string_view(text_).substr(to, lineEnd - to));
+    const std::string_view next = std::string_view(text_).substr(to, lineEnd - to);
+    return !MayStartBlock(next) && !StartsWithItemNumber(next);
 }
 
 void ParagraphBreaker::PlanChanges() {
