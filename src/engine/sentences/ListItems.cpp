@@ -184,10 +184,11 @@ bool SentenceRules::StartsRunningItem(const Window& w, const Marker& marker, std
     }
     const SeenItem& seen = seenItems_.at(static_cast<std::size_t>(marker.style));
     const std::uint64_t sinceLast = position - seen.position;
-    const char* const last =
-        marker.start - std::min(sinceLast, static_cast<std::uint64_t>(marker.start - w.begin));
+    // Only within sight: whether a blank line lies between must be seen, or a second run, whose breaks
+    // move the window, could decide otherwise.
     if (seen.seen && seen.value + 1 == marker.value && sinceLast <= kListSpan &&
-        FindBlankLine(last, marker.start) == marker.start) {
+        sinceLast <= static_cast<std::uint64_t>(marker.start - w.begin) &&
+        FindBlankLine(marker.start - sinceLast, marker.start) == marker.start) {
         return true; // the next item of the list seen last
     }
     if (marker.value != 1) {
