@@ -100,6 +100,12 @@ bool EndsTagName(std::string_view text, std::size_t at) {
            text[at] == '>' || text.substr(at, 2) == "/>";
 }
 
+// "<!" and a small letter starts a declaration, an HTML block, for newer CommonMark readers, and is
+// paragraph text for GitHub's: a paragraph holding such a line stays as it is for either.
+bool StartsSmallDeclaration(std::string_view rest) {
+    return rest.size() > 2 && rest.starts_with("<!") && rest[2] >= 'a' && rest[2] <= 'z';
+}
+
 // The kind of HTML block starting at `rest` (1 to 7 as CommonMark numbers them), or 0.
 int HtmlBlockStart(std::string_view rest, bool interrupting) {
     if (rest.empty() || rest[0] != '<') {
@@ -117,7 +123,7 @@ int HtmlBlockStart(std::string_view rest, bool interrupting) {
     if (rest.starts_with("<?")) {
         return 3;
     }
-    if (rest.size() > 2 && rest[1] == '!' && IsAsciiLetter(rest[2])) {
+    if (rest.size() > 2 && rest[1] == '!' && rest[2] >= 'A' && rest[2] <= 'Z') {
         return 4;
     }
     if (rest.starts_with("<![CDATA[")) {
@@ -694,6 +700,7 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
     if (!opened && paragraphOpen && !lineBlank && !footnote) {
         reading.role = LineRole::Continuation; // lazily, when not every container went on
         reading.textStart = cursor.at;
+        reading.keep = reading.keep || StartsSmallDeclaration(line.substr(cursor.FirstNonBlank()));
         lastCells_ = CellsOf(line.substr(cursor.at));
         return reading;
     }
@@ -724,7 +731,7 @@ void BlockScanner::StartParagraph(std::string_view line, const Cursor& cursor, s
     reading.role = LineRole::ParagraphStart;
     reading.textStart = cursor.at;
     std::string_view first = line.substr(cursor.FirstNonBlank());
-    reading.keep = reading.keep || IsFootnote(first);
+    reading.keep = reading.keep || IsFootnote(first) || StartsSmallDeclaration(first);
     // GitHub's reader takes a task box off a list item's first line before it looks for a table there.
     if (opened && !containers_.back().quote &&
         (first.starts_with("[ ] ") || first.starts_with("[x] ") || first.starts_with("[X] "))) {

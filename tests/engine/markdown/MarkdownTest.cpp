@@ -120,6 +120,13 @@ TEST(Markdown, Documents) {
         {"HTML block whose tag name ends in a form feed",
          "Rain fell. Sun rose.\n<dt\f\nWind blew. Snow fell.\n",
          "Rain fell.\nSun rose.\n<dt\f\nWind blew. Snow fell.\n"},
+        // An HTML block for newer CommonMark readers, paragraph text for GitHub's.
+        {"a declaration in small letters", "Rain fell. Sun rose.\n<!d\nWind blew.\n",
+         "Rain fell. Sun rose.\n<!d\nWind blew.\n"},
+        {"... under a footnote marker over a line end", "Rain fell. Sun\n[^\n<!d] rose.\n",
+         "Rain fell. Sun\n[^\n<!d] rose.\n"},
+        {"a declaration in capitals", "Rain fell. Sun rose.\n<!D\nWind blew. Snow fell.\n",
+         "Rain fell.\nSun rose.\n<!D\nWind blew. Snow fell.\n"},
         {"math", "Let $x. Then$ hold. Next one.\n", "Let $x. Then$ hold.\nNext one.\n"},
         {"prices are no math", "It costs $5. Then it costs $6.\n", "It costs $5.\nThen it costs $6.\n"},
         {"autolink", "Mail <a@b.c>. Next one.\n", "Mail <a@b.c>.\nNext one.\n"},
