@@ -91,8 +91,8 @@ constexpr std::array<std::string_view, 62> kBlockTags = {
     "fieldset", "figcaption", "figure", "footer",  "form",     "frame",      "frameset", "h1",       "h2",
     "h3",       "h4",         "h5",     "h6",      "head",     "header",     "hr",       "html",     "iframe",
     "legend",   "li",         "link",   "main",    "menu",     "menuitem",   "nav",      "noframes", "ol",
-    "optgroup", "option",     "p",      "param",   "search",   "section",    "source",   "summary",  "table",
-    "tbody",    "td",         "tfoot",  "th",      "thead",    "title",      "tr",       "track"};
+    "optgroup", "option",     "p",      "param",   "section",  "source",     "summary",  "table",    "tbody",
+    "td",       "tfoot",      "th",     "thead",   "title",    "tr",         "track",    "ul"};
 
 // An HTML block's tag name ends at a blank, a vertical tab or a form feed, as GitHub's reader has it.
 bool EndsTagName(std::string_view text, std::size_t at) {
@@ -100,10 +100,16 @@ bool EndsTagName(std::string_view text, std::size_t at) {
            text[at] == '>' || text.substr(at, 2) == "/>";
 }
 
-// "<!" and a small letter starts a declaration, an HTML block, for newer CommonMark readers, and is
-// paragraph text for GitHub's: a paragraph holding such a line stays as it is for either.
-bool StartsSmallDeclaration(std::string_view rest) {
-    return rest.size() > 2 && rest.starts_with("<!") && rest[2] >= 'a' && rest[2] <= 'z';
+// Newer CommonMark readers start an HTML block at "<!" and a small letter (a declaration) and at the
+// "search" tag; GitHub's reader takes either for paragraph text. A paragraph holding such a line stays as
+// it is, for either reader.
+bool StartsHtmlForNewerReaders(std::string_view rest) {
+    if (rest.size() > 2 && rest.starts_with("<!") && rest[2] >= 'a' && rest[2] <= 'z') {
+        return true;
+    }
+    const std::size_t name = rest.starts_with("</") ? 2 : 1;
+    return rest.starts_with('<') && StartsWithFolded(rest.substr(name), "search") &&
+           EndsTagName(rest, name + 6);
 }
 
 // The kind of HTML block starting at `rest` (1 to 7 as CommonMark numbers them), or 0.
@@ -700,7 +706,7 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
     if (!opened && paragraphOpen && !lineBlank && !footnote) {
         reading.role = LineRole::Continuation; // lazily, when not every container went on
         reading.textStart = cursor.at;
-        reading.keep = reading.keep || StartsSmallDeclaration(line.substr(cursor.FirstNonBlank()));
+        reading.keep = reading.keep || StartsHtmlForNewerReaders(line.substr(cursor.FirstNonBlank()));
         lastCells_ = CellsOf(line.substr(cursor.at));
         return reading;
     }
@@ -731,7 +737,7 @@ void BlockScanner::StartParagraph(std::string_view line, const Cursor& cursor, s
     reading.role = LineRole::ParagraphStart;
     reading.textStart = cursor.at;
     std::string_view first = line.substr(cursor.FirstNonBlank());
-    reading.keep = reading.keep || IsFootnote(first) || StartsSmallDeclaration(first);
+    reading.keep = reading.keep || IsFootnote(first) || StartsHtmlForNewerReaders(first);
     // GitHub's reader takes a task box off a list item's first line before it looks for a table there.
     if (opened && !containers_.back().quote &&
         (first.starts_with("[ ] ") || first.starts_with("[x] ") || first.starts_with("[X] "))) {

@@ -120,7 +120,11 @@ TEST(Markdown, Documents) {
         {"HTML block whose tag name ends in a form feed",
          "Rain fell. Sun rose.\n<dt\f\nWind blew. Snow fell.\n",
          "Rain fell.\nSun rose.\n<dt\f\nWind blew. Snow fell.\n"},
+        {"HTML block that a list's tag starts", "Rain fell. Sun rose.\n<ul\nWind blew. Snow fell.\n",
+         "Rain fell.\nSun rose.\n<ul\nWind blew. Snow fell.\n"},
         // An HTML block for newer CommonMark readers, paragraph text for GitHub's.
+        {"the search tag", "Rain fell. Sun rose.\n</SEARCH>\nWind blew.\n",
+         "Rain fell. Sun rose.\n</SEARCH>\nWind blew.\n"},
         {"a declaration in small letters", "Rain fell. Sun rose.\n<!d\nWind blew.\n",
          "Rain fell. Sun rose.\n<!d\nWind blew.\n"},
         {"... under a footnote marker over a line end", "Rain fell. Sun\n[^\n<!d] rose.\n",
