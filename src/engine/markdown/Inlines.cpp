@@ -160,7 +160,11 @@ private:
     // sees math or an image in it ("[^\n$]$", "![^x]"), and loses the marker's text if a line end is
     // inside: such a paragraph is unsure, and no break goes into any other marker.
     void FootnoteMarkersByBrackets() {
-        if (text_.find("[^") == std::string_view::npos) {
+        std::size_t any = text_.find('[');
+        while (any != std::string_view::npos && !OpensFootnoteMarker(any)) {
+            any = text_.find('[', any + 1);
+        }
+        if (any == std::string_view::npos) {
             return;
         }
         std::vector<std::size_t>& open = brackets_; // the reading is done with it
@@ -172,15 +176,15 @@ private:
                 ++i; // the escaped byte is no bracket
             } else if (text_[i] == '[') {
                 open.push_back(i);
-                firstMarker = std::min(firstMarker, text_.substr(i, 2) == "[^" ? i : std::string_view::npos);
+                const bool marker = OpensFootnoteMarker(i);
+                firstMarker = std::min(firstMarker, marker ? i : std::string_view::npos);
                 // Brackets in a link's destination do not count for that reader: a line end before the
                 // very next "]" may be inside a marker too.
-                marks_.unsure =
-                    marks_.unsure || (text_.substr(i, 2) == "[^" && text_.find('\n', i) < text_.find(']', i));
+                marks_.unsure = marks_.unsure || (marker && text_.find('\n', i) < text_.find(']', i));
             } else if (!open.empty()) {
                 const std::size_t from = open.back();
                 open.pop_back();
-                if (text_[from + 1] == '^') {
+                if (OpensFootnoteMarker(from)) {
                     marks_.unsure =
                         marks_.unsure || text_.substr(from, i - from).find('\n') != std::string_view::npos;
                     Shield(from, i + 1, true);
@@ -196,6 +200,14 @@ private:
             marks_.unsure = marks_.unsure || stretch.find_first_of("`<") != std::string_view::npos ||
                             stretch.find("](") != std::string_view::npos;
         }
+    }
+
+    // That reader looks for the "^" once escapes and character references are read: "[\^", "[&Hat;" and
+    // "[&#94;" may open a marker too.
+    bool OpensFootnoteMarker(std::size_t bracket) const {
+        const std::string_view rest = text_.substr(bracket + 1);
+        return rest.starts_with('^') || rest.starts_with("\\^") || rest.starts_with("&#") ||
+               rest.starts_with("&Hat;");
     }
 
     std::size_t CodeSpan(std::size_t i) {
