@@ -53,10 +53,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data + 3), size - 3);
 
     const std::string whole = Convert(text, options, text.size() + 1);
+    // Debian's cmark-gfm reads freed memory where a character reference follows a bracket ("[&Hat;x]",
+    // with footnotes on): such a document is checked in every other way, but not rendered.
+    const bool renderable =
+        text.find("[&") == std::string_view::npos && whole.find("[&") == std::string::npos;
     if (Convert(text, options, piece) != whole ||
         WithoutSpaceAndQuotes(whole) != WithoutSpaceAndQuotes(text) ||
         Convert(whole, options, whole.size() + 1) != whole ||
-        brantlewick::testing::RenderCollapsed(whole) != brantlewick::testing::RenderCollapsed(text)) {
+        (renderable &&
+         brantlewick::testing::RenderCollapsed(whole) != brantlewick::testing::RenderCollapsed(text))) {
         std::abort();
     }
     return 0;
