@@ -467,7 +467,27 @@ bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size
 
     const std::size_t lineEnd = std::min(text_.find('\n', to), text_.size());
     const std::string_view next = std::string_view(text_).substr(to, lineEnd - to);
-    return !MayStartBlock(next) && !StartsWithItemNumber(next);
+    // The rules read the text without its markup: "~0." after a cut reads as "0.".
+    return !MayStartBlock(next) && !StartsWithItemNumber(SeenFrom(to, lineEnd));
+}
+
+std::string ParagraphBreaker::SeenFrom(std::size_t at, std::size_t end) const {
+    constexpr std::size_t kEnough = 15; // for an item number, and no allocation
+    std::string seen;
+    auto hidden = std::lower_bound(marks_.hidden.begin(), marks_.hidden.end(), at,
+                                   [](const Span& span, std::size_t place) { return span.to <= place; });
+    while (at < end && seen.size() < kEnough) {
+        if (hidden != marks_.hidden.end() && hidden->from <= at) {
+            at = hidden->to;
+            ++hidden;
+            continue;
+        }
+        const std::size_t stop =
+            std::min({end, hidden == marks_.hidden.end() ? end : hidden->from, at + kEnough - seen.size()});
+        seen.append(text_, at, stop - at);
+        at = stop;
+    }
+    return seen;
 }
 
 void ParagraphBreaker::PlanChanges() {

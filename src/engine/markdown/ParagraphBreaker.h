@@ -75,6 +75,8 @@ private:
     std::size_t TextAt(std::size_t viewAt) const;
     // Whether the blanks from `from` to `to` may become a line break, on a line written from `lineStart`.
     bool Accept(std::size_t lineStart, std::size_t from, std::size_t to) const;
+    // The first bytes from `at` to `end` as the sentence rules read them, without hidden markup.
+    std::string SeenFrom(std::size_t at, std::size_t end) const;
     void PlanChanges();
     void PlanBreaks();
     // The line end after `line`, with the blanks either side of it.

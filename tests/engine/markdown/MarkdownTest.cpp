@@ -178,6 +178,7 @@ TEST(Markdown, Documents) {
          "d\n2. .\nI. 3. A\n", kKeep},
         {"no cut before a number with a mark, which a second run would read as an item", ". 1.~ 0. T\n",
          ". 1.~ 0. T\n", kKeep},
+        {"... nor before one behind markup the rules do not read", ". ~0. 2. X\n", ". ~0. 2. X\n", kKeep},
         {"a cut before a decimal number", "Rain fell. 3.5 million came.\n",
          "Rain fell.\n3.5 million came.\n"},
         {"Enter count 0: lines joined, no breaks", "Rain fell. Sun\nrose.\n", "Rain fell. Sun rose.\n", kJoin,
