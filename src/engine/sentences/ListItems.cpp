@@ -235,6 +235,11 @@ bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optiona
         return false;
     }
     seenItems_.at(static_cast<std::size_t>(marker->style)) = {true, marker->value, position};
+    // A sentence starts after an item's label as after a sentence end: "II. 3. Apples" is item 3 whether
+    // or not a break put "II." at the start of its line.
+    if (*at == '.') {
+        lastEnd_ = w.position + static_cast<std::uint64_t>(at + 1 - w.begin);
+    }
     boundary = afterBullet || (lineStart && lineEndsStay_) ? std::nullopt : BoundaryBefore(w, start);
     return true;
 }

@@ -176,6 +176,8 @@ TEST(Markdown, Documents) {
         {"a list's next item before a kept line end", "n 1. 3\n0. 2.\nA\n", "n 1. 3\n0. 2.\nA\n", kKeep},
         {"a list's next item after a line that a break started with \"I.\"", "d\n2. .\nI. 3. A\n",
          "d\n2. .\nI. 3. A\n", kKeep},
+        {"a number after a label that a break put at the line start is still an item number",
+         "e\n.\nII. 3. A\n", "e\n.\nII. 3. A\n", kKeep},
         {"no cut before a number with a mark, which a second run would read as an item", ". 1.~ 0. T\n",
          ". 1.~ 0. T\n", kKeep},
         {"... nor before one behind markup the rules do not read", ". ~0. 2. X\n", ". ~0. 2. X\n", kKeep},
