@@ -70,10 +70,10 @@ AddFilesPart::AddFilesPart(QWidget& window, WindowShell& shell, FileListPart& fi
         connect(MakeButton(window, name, caption, place), &QPushButton::clicked, this,
                 [this, handler] { WithoutTrap([&] { (this->*handler)(); }); });
     };
-    button("PushButton1", QStringLiteral("Add File(s)"), {120, 5100, 3840, 405}, &AddFilesPart::AddFiles);
-    button("PushButton3", QStringLiteral("Add All File(s) In Folder"), {4080, 5100, 3840, 405},
+    button("PushButton1", QStringLiteral("&Add File(s)"), {120, 5100, 3840, 405}, &AddFilesPart::AddFiles);
+    button("PushButton3", QStringLiteral("Add All File(s) &In Folder"), {4080, 5100, 3840, 405},
            &AddFilesPart::AddFolder);
-    button("PushButton5", QStringLiteral("Load Sample/Example Files"), {4080, 5620, 3840, 405},
+    button("PushButton5", QStringLiteral("Load Sample/&Example Files"), {4080, 5620, 3840, 405},
            &AddFilesPart::LoadSamples);
     files.List().viewport()->installEventFilter(this);
 }

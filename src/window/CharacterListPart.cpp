@@ -28,13 +28,13 @@ CharacterListPart::CharacterListPart(QWidget& window, WindowShell& shell)
         connect(MakeButton(window, name, caption, place), &QPushButton::clicked, this,
                 [this, handler] { WithoutTrap([&] { (this->*handler)(); }); });
     };
-    button("PushButton9", QStringLiteral("Add Characters"), {8040, 1310, 3840, 405},
+    button("PushButton9", QStringLiteral("Add Charac&ters"), {8040, 1310, 3840, 405},
            &CharacterListPart::AddCharacters);
-    button("PushButton10", QStringLiteral("Delete Selected"), {12000, 1310, 3850, 405},
+    button("PushButton10", QStringLiteral("&Delete Selected"), {12000, 1310, 3850, 405},
            &CharacterListPart::DeleteSelected);
-    button("PushButton11", QStringLiteral("Reset To Default"), {8040, 1820, 3840, 405},
+    button("PushButton11", QStringLiteral("&Reset To Default"), {8040, 1820, 3840, 405},
            &CharacterListPart::ResetToDefault);
-    button("PushButton12", QStringLiteral("Help"), {12000, 1820, 3840, 405}, &CharacterListPart::Help);
+    button("PushButton12", QStringLiteral("&Help"), {12000, 1820, 3840, 405}, &CharacterListPart::Help);
     list_.viewport()->installEventFilter(this);
 }
 

@@ -34,7 +34,7 @@ FileListPart::FileListPart(QWidget& window, WindowShell& shell)
     list_.viewport()->setAcceptDrops(true);
     list_.UsePointerReorder();
     QPushButton* clear =
-        MakeButton(window, "PushButton4", QStringLiteral("Clear List"), {120, 5620, 3840, 405});
+        MakeButton(window, "PushButton4", QStringLiteral("&Clear List"), {120, 5620, 3840, 405});
     connect(clear, &QPushButton::clicked, this, [this] { WithoutTrap([&] { ClearList(); }); });
     connect(&list_, &QTreeWidget::itemPressed, this, [this](QTreeWidgetItem* item) {
         WithoutTrap([&] { PickDragEntry(list_.indexOfTopLevelItem(item)); });

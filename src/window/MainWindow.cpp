@@ -7,6 +7,7 @@
 #include "CharacterListPart.h"
 #include "Controls.h"
 #include "FileListPart.h"
+#include "FocusRing.h"
 #include "OptionsPart.h"
 #include "PreviewPart.h"
 #include "StartAddingPart.h"
@@ -27,14 +28,57 @@ namespace {
 inline constexpr const char* kWebsiteAddress = "https://brantlewick.example/";
 constexpr int kWebsiteDraw = 7;
 
-// The controls in the order the Tab key visits them. The frames, the label and the progress bar take no
-// focus and drop out of the chain.
+// The controls in the order the Tab key visits them: as they are laid out, the file list's column from top
+// to bottom, then the other column, then the rows below both. The frames, the labels and the progress bar
+// take no focus and drop out of the chain.
 constexpr const char* kTabOrder[] = {
-    "ListView1",   "PushButton1",  "PushButton3",  "PushButton4",  "PushButton5",  "ListView2",
-    "PushButton9", "PushButton10", "PushButton11", "PushButton12", "ProgressBar1", "Text1",
-    "Option1",     "Text3",        "Option2",      "PushButton2",  "Frame3",       "Frame5",
-    "Frame2",      "PushButton7",  "Label1",       "Frame6",       "Check1",       "Label2",
+    "ListView1",   "PushButton1",  "PushButton3",  "PushButton4",  "PushButton5", "ListView2",
+    "PushButton9", "PushButton10", "PushButton11", "PushButton12", "Frame3",      "Label1",
+    "Text1",       "Frame5",       "Option1",      "Frame2",       "Text3",       "PushButton7",
+    "Option2",     "PushButton2",  "ProgressBar1", "Frame6",       "Check1",      "Label2",
     "Combo1",      "Label3",       "Combo2"};
+
+// What a screen reader says of each control: its name where the caption gives none in words, and what it
+// is for. A caption with an access key ("&Add File(s)") is read without its "&".
+struct Spoken {
+    const char* control;
+    const char* name; // nullptr: the caption
+    const char* description;
+};
+constexpr Spoken kSpoken[] = {
+    {"ListView1", "Files to convert",
+     "The files Start Adding converts, in this order. Drop files or folders here; Ctrl+P previews the "
+     "selected file's result; a double-click takes an entry off the list."},
+    {"PushButton1", nullptr, "Adds files chosen in a file dialog to the list."},
+    {"PushButton3", nullptr, "Adds every file of a folder and its sub-folders, by extension, to the list."},
+    {"PushButton4", nullptr, "Takes every entry off the file list; the files themselves stay."},
+    {"PushButton5", nullptr, "Adds the sample texts that come with the program to the list."},
+    {"ListView2", "Sentence ending characters", "The line breaks are inserted after each of these."},
+    {"PushButton9", nullptr, "Adds a sentence ending to the list."},
+    {"PushButton10", nullptr, "Takes the selected sentence ending off the list."},
+    {"PushButton11", nullptr, "Brings back the sentence endings full stop, exclamation and question mark."},
+    {"PushButton12", nullptr, "Tells what the sentence ending characters are for."},
+    {"Frame3", nullptr, "How many line breaks go after each sentence end."},
+    {"Label1", nullptr, "Names the box beside it."},
+    {"Text1", "Number of Enters to add",
+     "How many line breaks go after each sentence end: a number, 1 at first."},
+    {"Frame5", nullptr, "Where the results are written."},
+    {"Option1", nullptr, "Writes every result into the folder named below."},
+    {"Frame2", "Output folder", "The folder the results go to, and a button to choose it."},
+    {"Text3", "Output folder", "The folder the results go to when they are saved to one folder."},
+    {"PushButton7", "Choose output folder", "Opens a folder picker for the output folder."},
+    {"Option2", nullptr, "Writes each result beside its original, with -Pellnor before the extension."},
+    {"PushButton2", nullptr, "Converts every file of the list with these options; no original is changed."},
+    {"ProgressBar1", "Progress", "How far the run has come, and the file being converted."},
+    {"Frame6", nullptr, "Where the line breaks go, and what becomes of the input's own line breaks."},
+    {"Check1", nullptr,
+     "Breaks only where a sentence really ends: not inside numbers, after abbreviations or in addresses."},
+    {"Label2", nullptr, "Names the list beside it."},
+    {"Combo1", "Language", "Whose abbreviations and punctuation the sentence mode knows."},
+    {"Label3", nullptr, "Names the list beside it."},
+    {"Combo2", "Line breaks of the input",
+     "Runs the input's lines together, keeps each line, or rejoins hard-wrapped paragraphs."},
+};
 
 // Moving over these brings back the arrow; over the other controls without a button the pointer stays.
 constexpr const char* kResettingControls[] = {"Label1", "Frame3", "Text1", "Text3",
@@ -70,6 +114,14 @@ MainWindow::MainWindow(SettingsStore& settings, DesktopServices& desktop, QStrin
     setWindowIcon(BrantlewickIcon());
     parts_ = std::make_unique<Parts>(*this, settings, desktop, std::move(programFolder));
     SetTabOrder();
+    for (const Spoken& spoken : kSpoken) {
+        QWidget* control = findChild<QWidget*>(QString::fromLatin1(spoken.control));
+        if (spoken.name != nullptr) {
+            control->setAccessibleName(QString::fromLatin1(spoken.name));
+        }
+        control->setAccessibleDescription(QString::fromLatin1(spoken.description));
+    }
+    new FocusRing(*this);
 
     // Pointer movements are handled by the control under the pointer alone: a control without a handler
     // of its own must not pass the movement on to its frame or to the window's background.

@@ -96,7 +96,7 @@ OptionsPart::OptionsPart(QWidget& window, WindowShell& shell) : shell_(shell) {
     auto* enterFrame =
         MakeControl<QGroupBox>(window, "Frame3", {8040, 2265, 7800, 870}, QStringLiteral("Enter Option"));
     auto* label = MakeControl<QLabel>(*enterFrame, "Label1", {240, 360, 2190, 225},
-                                      QStringLiteral("Number Of Enters To Add:"));
+                                      QStringLiteral("&Number Of Enters To Add:"));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Arial's stand-in (Liberation Sans) draws the caption a few pixels wider than its designed width; the
     // label grows towards the box rather than cut its text.
@@ -104,17 +104,18 @@ OptionsPart::OptionsPart(QWidget& window, WindowShell& shell) : shell_(shell) {
         std::min(std::max(label->width(), label->sizeHint().width()), TwipsToPixels(2640) - label->x() - 2),
         label->height());
     enters_ = MakeTextBox(*enterFrame, "Text1", {2640, 300, 4935, 345});
+    label->setBuddy(enters_);
 
     auto* saveFrame =
         MakeControl<QGroupBox>(window, "Frame5", {8040, 3180, 7800, 1815}, QStringLiteral("Save Option"));
     toFolder_ = MakeControl<QRadioButton>(*saveFrame, "Option1", {240, 300, 3615, 255},
-                                          QStringLiteral("Save results to this folder:"));
+                                          QStringLiteral("Sa&ve results to this folder:"));
     toFolder_->setChecked(true);
     folderBox_ = MakeControl<QGroupBox>(*saveFrame, "Frame2", {480, 510, 6840, 810});
     folder_ = MakeTextBox(*folderBox_, "Text3", {240, 300, 5670, 345});
     QPushButton* pick = MakeButton(*folderBox_, "PushButton7", QStringLiteral("..."), {6000, 300, 600, 345});
     beside_ = MakeControl<QRadioButton>(*saveFrame, "Option2", {240, 1410, 3615, 255},
-                                        QStringLiteral("Save results in folder of original file"));
+                                        QStringLiteral("Save results in folder of &original file"));
 
     // Only the user's clicks: selecting an option from the stored settings at start-up is not a click.
     for (QRadioButton* option : {toFolder_, beside_}) {
@@ -130,6 +131,18 @@ OptionsPart::OptionsPart(QWidget& window, WindowShell& shell) : shell_(shell) {
     });
     connect(pick, &QPushButton::clicked, this, [this] { WithoutTrap([&] { PickOutputFolder(); }); });
     enters_->installEventFilter(this);
+    // Tab enters the save options at the one selected, from either side, as desktops do (Qt enters a
+    // group at whichever button it meets first); the arrow keys move between them.
+    const auto tabToSelected = [this] {
+        const bool none = !toFolder_->isChecked() && !beside_->isChecked();
+        for (QRadioButton* option : {toFolder_, beside_}) {
+            option->setFocusPolicy(option->isChecked() || none ? Qt::StrongFocus : Qt::ClickFocus);
+        }
+    };
+    tabToSelected();
+    for (QRadioButton* option : {toFolder_, beside_}) {
+        connect(option, &QRadioButton::toggled, this, tabToSelected);
+    }
     MakeSentenceControls(window);
 }
 
@@ -137,17 +150,19 @@ void OptionsPart::MakeSentenceControls(QWidget& window) {
     auto* frame =
         MakeControl<QGroupBox>(window, "Frame6", {120, 6120, 15720, 870}, QStringLiteral("Sentence Option"));
     sentences_ = MakeControl<QCheckBox>(*frame, "Check1", {240, 330, 4200, 285},
-                                        QStringLiteral("Break only at real sentence ends"));
+                                        QStringLiteral("&Break only at real sentence ends"));
     languageLabel_ =
-        MakeControl<QLabel>(*frame, "Label2", {4680, 360, 1200, 225}, QStringLiteral("Language:"));
+        MakeControl<QLabel>(*frame, "Label2", {4680, 360, 1200, 225}, QStringLiteral("&Language:"));
     language_ = MakeControl<QComboBox>(*frame, "Combo1", {5880, 300, 2400, 345});
     for (const auto& [language, name] : kLanguageNames) {
         language_->addItem(QString::fromLatin1(name), FromEngine(std::string(LanguageCode(language))));
     }
     language_->setCurrentIndex(language_->findData(FromEngine(std::string(LanguageCode(UserLanguage())))));
-    MakeControl<QLabel>(*frame, "Label3", {8760, 360, 2640, 225},
-                        QStringLiteral("Line breaks of the input:"));
+    auto* linesLabel = MakeControl<QLabel>(*frame, "Label3", {8760, 360, 2640, 225},
+                                           QStringLiteral("Line brea&ks of the input:"));
     lines_ = MakeControl<QComboBox>(*frame, "Combo2", {11400, 300, 4080, 345});
+    languageLabel_->setBuddy(language_);
+    linesLabel->setBuddy(lines_);
     for (const auto& [lines, caption] : kLineBreaksCaptions) {
         lines_->addItem(QString::fromLatin1(caption), FromEngine(std::string(LineBreaksName(lines))));
     }

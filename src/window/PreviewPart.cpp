@@ -23,8 +23,8 @@ PreviewPart::PreviewPart(QWidget& window, WindowShell& shell, FileListPart& file
                          CharacterListPart& characters, OptionsPart& options)
     : window_(window), shell_(shell), files_(files), characters_(characters), options_(options) {
     ListView& list = files.List();
-    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &list);
-    shortcut->setContext(Qt::WidgetShortcut);
+    // Anywhere in the window: the options the preview follows are where the focus mostly is.
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &window);
     connect(shortcut, &QShortcut::activated, this, [this] { WithoutTrap([&] { Open(); }); });
     files.OnPreview([this] { Open(); });
     connect(&list, &QTreeWidget::itemSelectionChanged, this, [this, &list] {
@@ -56,8 +56,13 @@ PreviewPart::PreviewPart(QWidget& window, WindowShell& shell, FileListPart& file
 }
 
 void PreviewPart::Open() {
-    const ListView& list = files_.List();
-    const int selected = list.SelectedIndex();
+    ListView& list = files_.List();
+    int selected = list.SelectedIndex();
+    if (selected < 1 && list.Count() > 0) {
+        // Nothing chosen yet: the first entry, the one a run takes first.
+        list.Select(1);
+        selected = 1;
+    }
     if (selected < 1) {
         return;
     }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview of a file-list entry: what "Start Adding" would make of it with the options as they stand,
-// shown and never written. Opened with Ctrl+P on the list or from the list's context menu, it follows the
+// shown and never written. Opened with Ctrl+P in the window or from the list's context menu, it follows the
 // selected entry and every change of the options while it is open.
 #pragma once
 
@@ -24,7 +24,8 @@ public:
     PreviewPart(QWidget& window, WindowShell& shell, FileListPart& files, CharacterListPart& characters,
                 OptionsPart& options);
 
-    // Opens the preview of the selected entry, or brings it to the front; nothing without a selection.
+    // Opens the preview of the selected entry (of the first without a selection), or brings it to the
+    // front; nothing with an empty list.
     void Open();
 
 private:

@@ -296,7 +296,7 @@ StartAddingPart::StartAddingPart(QWidget& window, WindowShell& shell, FileListPa
         bar_.repaint();
     });
     QPushButton* start =
-        MakeButton(window, "PushButton2", QStringLiteral("Start Adding"), {8040, 5100, 7800, 405});
+        MakeButton(window, "PushButton2", QStringLiteral("&Start Adding"), {8040, 5100, 7800, 405});
     connect(start, &QPushButton::clicked, this, [this] { WithoutTrap([&] { StartAdding(); }); });
 }
 
