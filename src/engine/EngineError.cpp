@@ -7,8 +7,8 @@
 namespace brantlewick {
 
 EngineError::EngineError(const std::string& path, std::string reason, int systemError)
-    : std::runtime_error(path.empty() ? reason : "\"" + path + "\": " + reason), reason_(std::move(reason)),
-      systemError_(systemError) {}
+    : std::runtime_error(path.empty() ? reason : "\"" + path + "\": " + reason), path_(path),
+      reason_(std::move(reason)), systemError_(systemError) {}
 
 namespace {
 

@@ -63,8 +63,8 @@ Qt::DropAction TakenDropAction(const QDropEvent& event) {
 
 } // namespace
 
-AddFilesPart::AddFilesPart(QWidget& window, WindowShell& shell, FileListPart& files)
-    : shell_(shell), files_(files) {
+AddFilesPart::AddFilesPart(QWidget& window, WindowShell& shell, FileListPart& files, StatusPart& status)
+    : shell_(shell), files_(files), status_(status) {
     const auto button = [&](const char* name, const QString& caption, TwipsPlace place,
                             void (AddFilesPart::*handler)()) {
         connect(MakeButton(window, name, caption, place), &QPushButton::clicked, this,

@@ -11,6 +11,7 @@ class QWidget;
 namespace brantlewick {
 
 class FileListPart;
+class StatusPart;
 class WindowShell;
 struct ScanHooks;
 
@@ -18,7 +19,7 @@ class AddFilesPart final : public QObject {
     Q_OBJECT
 
 public:
-    AddFilesPart(QWidget& window, WindowShell& shell, FileListPart& files);
+    AddFilesPart(QWidget& window, WindowShell& shell, FileListPart& files, StatusPart& status);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,6 +36,7 @@ private:
 
     WindowShell& shell_;
     FileListPart& files_;
+    StatusPart& status_;
     // Folder adds whose collection is still running (a click can start one while another yields).
     int folderAddsRunning_ = 0;
 };

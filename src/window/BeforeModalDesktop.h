@@ -10,8 +10,8 @@
 namespace brantlewick {
 
 // Passes every call on to `desktop`; the dialogs (message and input boxes, the file dialog and the folder
-// picker, the pop-up menu) run `beforeModal` first, so that the window can bring what it shows up to date
-// before a box that may stay open for long.
+// picker, the pop-up menu, the list of failures) run `beforeModal` first, so that the window can bring what
+// it shows up to date before a box that may stay open for long.
 class BeforeModalDesktop final : public DesktopServices {
 public:
     BeforeModalDesktop(DesktopServices& desktop, std::function<void()> beforeModal)
@@ -44,6 +44,10 @@ public:
         desktop_.ShowPreview(owner, page, toFront);
     }
     bool PreviewOpen() override { return desktop_.PreviewOpen(); }
+    void ShowFailures(QWidget* owner, const QList<FileFailure>& failures) override {
+        beforeModal_();
+        desktop_.ShowFailures(owner, failures);
+    }
     void OpenFolder(const QString& path) override { desktop_.OpenFolder(path); }
     void OpenWebAddress(const QString& address) override { desktop_.OpenWebAddress(address); }
     QString DesktopLocation() override { return desktop_.DesktopLocation(); }

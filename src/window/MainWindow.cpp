@@ -11,6 +11,7 @@
 #include "OptionsPart.h"
 #include "PreviewPart.h"
 #include "StartAddingPart.h"
+#include "StatusPart.h"
 #include "TrapLocations.h"
 #include "WindowShell.h"
 #include "WindowStyling.h"
@@ -36,7 +37,7 @@ constexpr const char* kTabOrder[] = {
     "PushButton9", "PushButton10", "PushButton11", "PushButton12", "Frame3",      "Label1",
     "Text1",       "Frame5",       "Option1",      "Frame2",       "Text3",       "PushButton7",
     "Option2",     "PushButton2",  "ProgressBar1", "Frame6",       "Check1",      "Label2",
-    "Combo1",      "Label3",       "Combo2"};
+    "Combo1",      "Label3",       "Combo2",       "StatusLine",   "OpenResults", "ShowFailures"};
 
 // What a screen reader says of each control: its name where the caption gives none in words, and what it
 // is for. A caption with an access key ("&Add File(s)") is read without its "&".
@@ -78,6 +79,9 @@ constexpr Spoken kSpoken[] = {
     {"Label3", nullptr, "Names the list beside it."},
     {"Combo2", "Line breaks of the input",
      "Runs the input's lines together, keeps each line, or rejoins hard-wrapped paragraphs."},
+    {"StatusLine", "Status", "What the last run did, or what the last folder added left out."},
+    {"OpenResults", nullptr, "Opens the folder the last run wrote its results to in the file manager."},
+    {"ShowFailures", nullptr, "Lists the files the last run could not convert, and why."},
 };
 
 // Moving over these brings back the arrow; over the other controls without a button the pointer stays.
@@ -90,12 +94,13 @@ constexpr const char* kResettingControls[] = {"Label1", "Frame3", "Text1", "Text
 struct MainWindow::Parts {
     Parts(QWidget& window, SettingsStore& settings, DesktopServices& desktop, QString programFolder)
         : shell(window, settings, desktop, std::move(programFolder)), files(window, shell),
-          addFiles(window, shell, files), characters(window, shell), options(window, shell),
-          startAdding(window, shell, files, characters, options),
+          status(window, shell), addFiles(window, shell, files, status), characters(window, shell),
+          options(window, shell), startAdding(window, shell, files, characters, options, status),
           preview(window, shell, files, characters, options) {}
 
     WindowShell shell;
     FileListPart files;
+    StatusPart status;
     AddFilesPart addFiles;
     CharacterListPart characters;
     OptionsPart options;
@@ -109,8 +114,8 @@ MainWindow::MainWindow(SettingsStore& settings, DesktopServices& desktop, QStrin
     // The window's name from before it was a class of its own: stored layouts and outside tools find it so.
     setObjectName(QStringLiteral("Form1"));
     setFont(ArialBold(9));
-    // The sentence option's row below the designed area adds to the height.
-    setFixedSize(TwipsToPixels(15960), TwipsToPixels(7100));
+    // The sentence option's row and the status line below the designed area add to the height.
+    setFixedSize(TwipsToPixels(15960), TwipsToPixels(7470));
     setWindowIcon(BrantlewickIcon());
     parts_ = std::make_unique<Parts>(*this, settings, desktop, std::move(programFolder));
     SetTabOrder();

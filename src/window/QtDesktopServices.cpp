@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -22,7 +24,9 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <chrono>
@@ -112,6 +116,28 @@ void QtDesktopServices::ShowPreview(QWidget* owner, const PreviewPage& page, boo
 
 bool QtDesktopServices::PreviewOpen() {
     return !preview_.isNull() && preview_->isVisible();
+}
+
+void QtDesktopServices::ShowFailures(QWidget* owner, const QList<FileFailure>& failures) {
+    QDialog dialog(owner);
+    dialog.setWindowTitle(QStringLiteral("Files not converted"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* list = new QTreeWidget(&dialog);
+    list->setRootIsDecorated(false);
+    list->setHeaderLabels({QStringLiteral("File"), QStringLiteral("Reason")});
+    list->setAccessibleName(QStringLiteral("Files not converted"));
+    for (const FileFailure& failure : failures) {
+        auto* entry = new QTreeWidgetItem(list, {failure.file, failure.reason});
+        entry->setToolTip(0, failure.file);
+        entry->setToolTip(1, failure.reason);
+    }
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.resize(860, 420);
+    dialog.exec();
 }
 
 void QtDesktopServices::OpenFolder(const QString& path) {

@@ -8,7 +8,9 @@
 #include "FileListPart.h"
 #include "OptionsPart.h"
 #include "PaintingWait.h"
+#include "PlainWords.h"
 #include "ProgressBar.h"
+#include "StatusPart.h"
 #include "TrapLocations.h"
 #include "WindowShell.h"
 #include "brantlewick/batch/Batch.h"
@@ -22,6 +24,7 @@
 #include <QEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QSet>
 
 #include <sys/stat.h>
 
@@ -138,6 +141,15 @@ public:
           options_(options), bar_(bar), enterCount_(enterCount), painting_(std::in_place, bar) {}
 
     bool WindowGone() const { return watch_.WindowGone(); }
+    // What the run did, for the status line.
+    RunReport Report(const BatchSummary& summary) const {
+        RunReport report{summary.converted, summary.failed, std::nullopt,
+                         static_cast<std::size_t>(folders_.size()), failures_};
+        if (folders_.size() == 1) {
+            report.resultsFolder = *folders_.begin();
+        }
+        return report;
+    }
     // Painting goes back to normal before the run's last words.
     void EndPainting() { painting_.reset(); }
 
@@ -187,9 +199,18 @@ public:
         painting_->AllowPaintingFor(std::string(input));
         return true;
     }
-    bool FileFailed(BatchStep step, std::string_view /*input*/, const std::exception& error) override {
+    bool FileConverted(const FileResult& file) override {
+        folders_.insert(FromEngine(WithoutTrailingSeparators(FolderOf(std::string(file.output)))));
+        return true;
+    }
+    bool FileFailed(BatchStep step, std::string_view input, const std::exception& error) override {
         if (WindowGone()) {
             return false;
+        }
+        const QString file = FromEngine(std::string(input));
+        failures_.append({file, FailureReason(error)});
+        if (shell_.TellPlainly(error, file)) {
+            return !WindowGone();
         }
         if (step == BatchStep::Convert) {
             shell_.Trap(location::kConvertOneFile).ReportAt(100, error.what());
@@ -267,6 +288,8 @@ private:
     int enterCount_; // read once, at the start
     std::optional<BarPainting> painting_;
     std::size_t position_ = 0; // of the file in hand
+    QSet<QString> folders_;    // of the results written
+    QList<FileFailure> failures_;
 };
 
 } // namespace
@@ -285,8 +308,8 @@ ConversionOptions ConversionFromControls(const CharacterListPart& characters, co
 }
 
 StartAddingPart::StartAddingPart(QWidget& window, WindowShell& shell, FileListPart& files,
-                                 CharacterListPart& characters, OptionsPart& options)
-    : shell_(shell), files_(files), characters_(characters), options_(options),
+                                 CharacterListPart& characters, OptionsPart& options, StatusPart& status)
+    : shell_(shell), files_(files), characters_(characters), options_(options), status_(status),
       bar_(*MakeControl<ProgressBar>(window, "ProgressBar1", {8040, 5620, 7800, 405})) {
     bar_.SetText(kBarAtRest);
     // A run paints its bar only now and then, and a box keeps the run waiting: the bar must not show an
@@ -337,7 +360,8 @@ void StartAddingPart::StartAdding() {
     const int enterCount = trap.Line(106, [&] { return EnterCountOf(options_); }).value_or(0);
     WindowRun run(shell_, trap, watch, files_, characters_, options_, bar_, enterCount);
     const int count = trap.Line(108, [&] { return files_.List().Count(); }).value_or(0);
-    if (run.WindowGone() || Batch().Run({run, run, run}, static_cast<std::size_t>(count)).stopped) {
+    const BatchSummary summary = Batch().Run({run, run, run}, static_cast<std::size_t>(count));
+    if (run.WindowGone() || summary.stopped) {
         return;
     }
 
@@ -347,6 +371,8 @@ void StartAddingPart::StartAdding() {
         bar_.setValue(0);
         bar_.SetText(kBarAtRest);
     });
+    // Said before the box, so that it stands under it.
+    status_.ShowRun(run.Report(summary));
     trap.Line(134, [&] { shell_.ShowMessage(QStringLiteral("Done.")); });
 }
 

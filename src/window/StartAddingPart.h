@@ -14,6 +14,7 @@ class CharacterListPart;
 class FileListPart;
 class OptionsPart;
 class ProgressBar;
+class StatusPart;
 class WindowShell;
 
 // The Enter count as "Start Adding" reads it from its box, once for a run; throws EnterCountOverflow for one
@@ -28,7 +29,7 @@ class StartAddingPart final : public QObject {
 
 public:
     StartAddingPart(QWidget& window, WindowShell& shell, FileListPart& files, CharacterListPart& characters,
-                    OptionsPart& options);
+                    OptionsPart& options, StatusPart& status);
 
 private:
     void StartAdding();
@@ -37,6 +38,7 @@ private:
     FileListPart& files_;
     CharacterListPart& characters_;
     OptionsPart& options_;
+    StatusPart& status_;
     ProgressBar& bar_;
 };
 

@@ -2,7 +2,9 @@
 // The window's dialogs, error report and pointer, shared by its parts.
 #include "WindowShell.h"
 
+#include "PlainWords.h"
 #include "brantlewick/engine/Version.h"
+#include "brantlewick/settings/SettingsStore.h"
 
 #include <QWidget>
 
@@ -55,6 +57,18 @@ void WindowShell::ShowErrorReport(const std::string& text) {
         &window_, QString::fromStdString(text),
         QString::fromUtf8(kErrorReportCaption.data(), static_cast<qsizetype>(kErrorReportCaption.size())),
         MessageIcon::Warning, MessageButtons::Ok);
+}
+
+void WindowShell::ShowProblem(const QString& text) {
+    desktop_.MessageBox(&window_, text, applicationTitle_, MessageIcon::Warning, MessageButtons::Ok);
+}
+
+bool WindowShell::TellPlainly(const std::exception& error, const QString& input) {
+    const std::optional<QString> words = PlainWords(error, input, settings_.FilePath());
+    if (words) {
+        ShowProblem(*words);
+    }
+    return words.has_value();
 }
 
 void WindowShell::SaveSettings(const std::function<void()>& write,

@@ -53,6 +53,12 @@ public:
     // An input box captioned with the application title; the empty string on Cancel.
     QString AskText(const QString& prompt, const QString& preset = QString());
     void ShowErrorReport(const std::string& text) override;
+    // A condition the user can set right, in plain words (see PlainWords): the warning icon and the
+    // application title, no report number.
+    void ShowProblem(const QString& text);
+    // Shows `error` in plain words when it is such a condition; `input` is the run's entry it belongs to.
+    bool TellPlainly(const std::exception& error, const QString& input);
+    bool TellPlainly(const std::exception& error) override { return TellPlainly(error, QString()); }
 
     PointerState Pointer() const { return pointer_; }
     bool Busy() const { return pointer_ == PointerState::Hourglass; }

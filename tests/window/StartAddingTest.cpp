@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Start Adding" on real files in a temporary folder, with the boxes and the yields scripted.
 #include "PaintingWait.h"
+#include "PlainWords.h"
 #include "ProgressBar.h"
 #include "Rows.h"
 #include "TestWindow.h"
+#include "brantlewick/engine/EngineError.h"
 #include "brantlewick/engine/LineFile.h"
 #include "brantlewick/window/QtDesktopServices.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -75,7 +78,8 @@ struct RunWindow : TestWindow {
     QString lastShown;
     int pausesWhileShown = 0;
 
-    // The boxes shown; an error report as "!", its description, where and at which line.
+    // The boxes shown; an error report as "!", its description, where and at which line; a condition
+    // the user can set right as "~" and its first paragraph.
     QStringList Said() const {
         static const QRegularExpression report(
             "^(.*)\r\nin Moravelle2021/08/31\\.(\\S+) at line (\\d+)\r\rPlease "
@@ -84,11 +88,16 @@ struct RunWindow : TestWindow {
         for (const ShownMessage& box : desktop.messages) {
             const bool failure = report.match(box.text).hasMatch();
             EXPECT_EQ(box.caption, failure ? "Application Error" : "Brantlewick");
-            EXPECT_EQ(box.icon, failure ? MessageIcon::Warning : MessageIcon::None);
-            said.append(failure ? QString(box.text).replace(report, "!\\1 @\\2 \\3") : box.text);
+            if (failure) {
+                said.append(QString(box.text).replace(report, "!\\1 @\\2 \\3"));
+            } else {
+                said.append(box.icon == MessageIcon::Warning ? "~" + box.text.section("\r\r", 0, 0)
+                                                             : box.text);
+            }
         }
         return said;
     }
+    QString Status() const { return Get<QLabel>("StatusLine").toolTip(); }
 };
 
 TEST(StartAddingTest, ResultsFollowTheSaveOptionReplaceOldOnesAndNeverTheInput) {
@@ -197,10 +206,8 @@ TEST(StartAddingTest, FilesComeUpInOrderWithTheChoicesOfTheirTimeAndFailuresAreR
     EXPECT_EQ(
         window.Said(),
         (QStringList{
-            "!Overflow @Form1.PushButton2_Click 106",
-            "!\"" + docs +
-                "missing.txt\": cannot open: No such file or directory @AddRemove.InsertEnterInFile 100",
-            "!\"" + docs + "sub\": is a folder, not a file @AddRemove.InsertEnterInFile 100",
+            "!Overflow @Form1.PushButton2_Click 106", "~missing.txt was not converted: it cannot be found.",
+            "~sub was not converted: it is a folder, not a file.",
             "!The output folder box is empty; e.txt is not converted. @Form1.PushButton2_Click 124",
             "!Index out of bounds: the file list no longer has an entry 9. @Form1.PushButton2_Click 114",
             "Done."}));
@@ -213,6 +220,18 @@ TEST(StartAddingTest, FilesComeUpInOrderWithTheChoicesOfTheirTimeAndFailuresAreR
         EXPECT_EQ(ReadBytes(window / output), "One,two.Three") << output;
     }
     EXPECT_FALSE(Exists("/e.txt"));
+    EXPECT_EQ(window.Status(), "4 files converted, 4 failed \u2014 results in 3 folders");
+    EXPECT_FALSE(window.Get("OpenResults").isVisibleTo(window.form.get()));
+    window.Click("ShowFailures");
+    ASSERT_EQ(window.desktop.failureLists.size(), 1u);
+    QStringList failures;
+    for (const FileFailure& failure : window.desktop.failureLists.front()) {
+        failures.append(failure.file.section('/', -1) + ": " + failure.reason);
+    }
+    EXPECT_EQ(failures, (QStringList{"missing.txt: cannot open: No such file or directory",
+                                     "sub: is a folder, not a file",
+                                     "e.txt: The output folder box is empty; e.txt is not converted.",
+                                     ": Index out of bounds: the file list no longer has an entry 9."}));
 }
 
 // The options are taken as a file comes up, the character list only as its conversion begins: a character
@@ -311,6 +330,54 @@ TEST(StartAddingTest, TheProgramEndedMidRunLeavesNoTemporaryFile) {
     };
     EXPECT_EXIT(endMidRun(), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(ListNames(dir.Path()), "");
+}
+
+// A condition the user can set right is told in plain words, naming the file, what happened and what to
+// do, instead of the numbered report that asks for a screenshot; whether it concerns the input or the
+// result decides the words. Anything else is a fault of the program and keeps the report.
+TEST(StartAddingTest, TheUsersOwnConditionsAreToldInPlainWords) {
+    const std::string in = "/d/a.txt";
+    const struct {
+        std::string path, reason;
+        int error;
+        const char* told; // the first paragraph, and the last; "" for the report
+    } rows[] = {
+        {in, "cannot open: No such file or directory", ENOENT,
+         "a.txt was not converted: it cannot be found.|It may have been moved, renamed or deleted"},
+        {in, "cannot open: Permission denied", EACCES,
+         "a.txt was not converted: you may not read it (permission denied).|Check the file's permissions"},
+        {in, "is not a regular file (a device, FIFO or socket)", 0,
+         "a.txt was not converted: it is not a regular file (a device, FIFO or socket).|Take it off the "
+         "list."},
+        {in, "not a text file: it holds NUL bytes", 0,
+         "a.txt was not converted: it is not a text file it can read (not a text file: it holds NUL "
+         "bytes).|Take it off the list."},
+        {"/out", "cannot create a file in the folder: Permission denied", EPERM,
+         "The result of a.txt cannot be written: you may not write there (permission denied).|Choose an "
+         "output folder you may write in"},
+        {"/out/a.txt", "cannot write: No space left on device", ENOSPC,
+         "The result of a.txt cannot be written: there is no room left on the disk.|Free some space"},
+        {"/out/a.txt", "cannot write: Disk quota exceeded", EDQUOT,
+         "The result of a.txt cannot be written: there is no room left on the disk.|Free some space"},
+        {"/out/a.txt", "cannot create: Read-only file system", EROFS,
+         "The result of a.txt cannot be written: the disk it goes to can only be read.|Choose an output"},
+        {"/gone/a.txt", "cannot create: No such file or directory", ENOENT,
+         "The result of a.txt cannot be written: the folder it goes to cannot be found.|Choose another"},
+        {in, "cannot read: Input/output error", EIO, ""},
+        {"/out/a.txt", "output already finished", 0, ""},
+    };
+    FOR_EACH_ROW(row, rows) {
+        const std::optional<QString> told =
+            PlainWords(EngineError(row.path, row.reason, row.error), QString::fromStdString(in), "/s.ini");
+        const QStringList paragraphs = told.value_or("").split("\r\r");
+        EXPECT_EQ(told ? paragraphs.front() + "|" +
+                             paragraphs.back().left(QString(row.told).section('|', 1).size())
+                       : "",
+                  row.told);
+        EXPECT_EQ(told ? paragraphs.value(1) : QString::fromStdString(row.path),
+                  QString::fromStdString(row.path));
+    }
+    EXPECT_EQ(PlainWords(std::runtime_error("Overflow"), "/d/a.txt", "/s.ini"), std::nullopt);
 }
 
 // A box keeps the run waiting while it is open: the bar shows the file it is about, not the one it was

@@ -39,6 +39,7 @@ public:
     std::vector<QStringList> dialogs;  // each input box, file dialog, folder picker and menu
     QStringList opened;                // folders and web addresses, in order
     std::vector<PreviewPage> previews; // each page shown; the preview is open once one was
+    std::vector<QList<FileFailure>> failureLists;
     int processEventsCount = 0;
     int endProgramCount = 0;
 
@@ -84,6 +85,9 @@ public:
     }
     void ShowPreview(QWidget*, const PreviewPage& page, bool) override { previews.push_back(page); }
     bool PreviewOpen() override { return !previews.empty(); }
+    void ShowFailures(QWidget*, const QList<FileFailure>& failures) override {
+        failureLists.push_back(failures);
+    }
     void OpenFolder(const QString& path) override { opened.append(path); }
     void OpenWebAddress(const QString& address) override { opened.append(address); }
     QString DesktopLocation() override { return desktopLocation; }

@@ -83,6 +83,16 @@ struct TestWindow {
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
     }
+    // The plain messages for conditions the user can set right: their first paragraphs.
+    QStringList Problems() const {
+        QStringList problems;
+        for (const ShownMessage& message : desktop.messages) {
+            if (message.caption == QStringLiteral("Brantlewick") && message.icon == MessageIcon::Warning) {
+                problems.append(message.text.section(QStringLiteral("\r\r"), 0, 0));
+            }
+        }
+        return problems;
+    }
     QStringList ErrorReports() const {
         QStringList reports;
         for (const ShownMessage& message : desktop.messages) {

@@ -14,11 +14,14 @@ public:
     EngineError(const std::string& path, std::string reason, int systemError = 0);
 
     const std::string& Reason() const noexcept { return reason_; }
+    // The file or folder concerned; empty when there is none.
+    const std::string& Path() const noexcept { return path_; }
     // The errno value the failure came from; 0 when it did not come from the system. A batch run tells a
     // full disk apart by it.
     int SystemError() const noexcept { return systemError_; }
 
 private:
+    std::string path_;
     std::string reason_;
     int systemError_;
 };

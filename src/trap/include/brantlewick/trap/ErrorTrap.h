@@ -23,6 +23,10 @@ class ErrorReporter {
 public:
     virtual ~ErrorReporter() = default;
     virtual void ShowErrorReport(const std::string& text) = 0;
+    // Tells `error` in plain words instead, when it is a condition the user can set right (a file that
+    // cannot be found or read, a full disk, a damaged settings file); false leaves it to the report, which
+    // is for the faults of the program.
+    virtual bool TellPlainly(const std::exception& /*error*/) { return false; }
 };
 
 // The trap of one procedure. Each numbered line (100, 102, 104, ...) runs its statements; when they
@@ -49,7 +53,7 @@ public:
                 statements();
                 return true;
             } catch (const std::exception& error) {
-                Report(error.what());
+                Report(error);
             } catch (...) {
                 Report(kUnknownError);
             }
@@ -58,7 +62,7 @@ public:
             try {
                 return std::optional<Result>(statements());
             } catch (const std::exception& error) {
-                Report(error.what());
+                Report(error);
             } catch (...) {
                 Report(kUnknownError);
             }
@@ -79,6 +83,11 @@ public:
 private:
     static constexpr std::string_view kUnknownError = "Unexpected error";
     void Report(std::string_view description);
+    void Report(const std::exception& error) {
+        if (!reporter_.TellPlainly(error)) {
+            Report(error.what());
+        }
+    }
 
     ErrorReporter& reporter_;
     std::string_view location_;

@@ -2,6 +2,7 @@
 // The one interface through which the window reaches every dialog and desktop service.
 #pragma once
 
+#include <QList>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,13 @@ struct PreviewPage;
 enum class MessageIcon { None, Warning };
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
+
+// A file a run could not convert, and why.
+struct FileFailure {
+    QString file;
+    QString reason;
+    friend bool operator==(const FileFailure&, const FileFailure&) = default;
+};
 
 // The open-files dialog's selection does not fit the result buffer of its design length; the caller shows
 // its own message instead of the standard report.
@@ -55,6 +63,9 @@ public:
     virtual void ShowPreview(QWidget* /*owner*/, const PreviewPage& /*page*/, bool /*toFront*/) {}
     // Whether the preview window is open, so that a change of the options is worth showing there.
     virtual bool PreviewOpen() { return false; }
+    // The list of the files a run could not convert, with the reasons, until the user closes it. A desktop
+    // without one shows nothing.
+    virtual void ShowFailures(QWidget* /*owner*/, const QList<FileFailure>& /*failures*/) {}
     // Show a folder in the file manager, or an address in the browser; the outcome is not looked at.
     virtual void OpenFolder(const QString& path) = 0;
     virtual void OpenWebAddress(const QString& address) = 0;

@@ -30,6 +30,7 @@ public:
     int PopupMenu(QWidget* owner, const QPoint& at, const QStringList& items) override;
     void ShowPreview(QWidget* owner, const PreviewPage& page, bool toFront) override;
     bool PreviewOpen() override;
+    void ShowFailures(QWidget* owner, const QList<FileFailure>& failures) override;
     void OpenFolder(const QString& path) override;
     void OpenWebAddress(const QString& address) override;
     QString DesktopLocation() override;
