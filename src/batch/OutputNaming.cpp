@@ -36,6 +36,26 @@ std::string WithOutputSuffix(const std::string& path) {
     return folder + name.substr(0, dot) + std::string(kOutputSuffix) + name.substr(dot + 1);
 }
 
+std::vector<std::string> NamesWithResultNamed(std::string_view name) {
+    constexpr std::string_view kSuffix = kOutputSuffix.substr(0, kOutputSuffix.size() - 1); // "-Pellnor"
+    std::vector<std::string> names;
+    std::string current(name);
+    for (;;) {
+        const auto dot = current.rfind('.');
+        if (dot == std::string::npos || !std::string_view(current).substr(0, dot).ends_with(kSuffix)) {
+            return names;
+        }
+        const std::string stem = current.substr(0, dot - kSuffix.size());
+        const std::string extension = current.substr(dot + 1);
+        // Without an extension the input's name may have ended in the dot, or had none.
+        if (extension.empty()) {
+            names.push_back(stem);
+        }
+        current = stem + '.' + extension;
+        names.push_back(current);
+    }
+}
+
 OutputNamer::OutputNamer(const std::vector<std::string>& inputs) {
     Protect(inputs);
 }

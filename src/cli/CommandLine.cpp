@@ -122,11 +122,17 @@ void ReportFailure(std::ostream& errors, std::string_view path, const std::excep
 // The inputs the arguments stand for, in order: a folder is replaced by its files, collected as a folder
 // dropped on the window is. The scan passes over unreadable folders without a word; a folder the user
 // named that gives nothing is explained here, and so is every folder left out for its depth, which the
-// user could not tell from one left out because it is empty. Returns how many named folders could not be
-// read.
-std::size_t ExpandFolders(const std::vector<std::string>& paths, std::vector<std::string>& inputs,
-                          std::ostream& errors) {
+// user could not tell from one left out because it is empty, and the results of an earlier run that the
+// folder holds beside their inputs. Returns how many named folders could not be read.
+std::size_t ExpandFolders(const std::vector<std::string>& paths, bool includeResults,
+                          std::vector<std::string>& inputs, std::ostream& errors) {
     ScanHooks hooks;
+    hooks.keepResults = includeResults;
+    std::size_t resultsLeftOut = 0;
+    std::string firstLeftOut;
+    hooks.leftOutResult = [&](const std::string& file) {
+        firstLeftOut = resultsLeftOut++ == 0 ? file : firstLeftOut;
+    };
     hooks.leftOutTooDeep = [&errors](const std::string& folder) {
         errors << kProgram << ": " << ShownName(folder)
                << ": left out, with everything in it: its path is 260 characters or longer\n";
@@ -138,12 +144,18 @@ std::size_t ExpandFolders(const std::vector<std::string>& paths, std::vector<std
             continue;
         }
         try {
+            resultsLeftOut = 0;
             std::optional<std::vector<std::string>> files = FilesOfFolder(path, hooks);
             if (!files) {
                 inputs.push_back(path);
                 continue;
             }
-            if (files->empty()) {
+            if (resultsLeftOut > 0) {
+                errors << kProgram << ": " << ShownName(path) << ": left out "
+                       << Counted(resultsLeftOut, "file")
+                       << " named as the result of a file beside it (such as " << ShownName(firstLeftOut)
+                       << "); --include-results takes them too\n";
+            } else if (files->empty()) {
                 CheckFolderListable(path);
                 errors << kProgram << ": " << ShownName(path) << ": no files in this folder\n";
             }
@@ -244,7 +256,7 @@ int Run(const Options& options, const Streams& streams) {
                                  options.format.value_or(TextFormat::Plain)},
                                 !options.format.has_value()};
     std::vector<std::string> inputs;
-    const std::size_t unread = ExpandFolders(options.paths, inputs, streams.errors);
+    const std::size_t unread = ExpandFolders(options.paths, options.includeResults, inputs, streams.errors);
     CommandLineRun run(inputs, settings, options, streams);
     BatchScheduler noPauses;
     const InputUse use = options.check     ? InputUse::Check

@@ -17,7 +17,8 @@ struct Options {
     std::vector<std::string> entries; // empty until parsed: then the defaults ".", "!", "?"
     std::optional<std::string> outputFolder;
     bool beside = false; // the default; named only so that --output-dir can be refused beside it
-    unsigned jobs = 0;   // files converted at once; 0: one per processor
+    bool includeResults = false;
+    unsigned jobs = 0; // files converted at once; 0: one per processor
     bool sentences = false;
     std::optional<Language> language; // nothing: the user's
     LineBreaks lines = LineBreaks::Join;

@@ -123,6 +123,11 @@ constexpr std::array kOptions = {
     OptionRow{.name = "beside",
               .help = "write each result beside its input as NAME-Pellnor.EXT (default)",
               .take = Set<&Options::beside>},
+    OptionRow{.name = "include-results",
+              .help = "take from a folder also the files that are results of another file\n"
+                      "beside them (NAME-Pellnor.EXT beside NAME.EXT), which are left out\n"
+                      "otherwise, with a note",
+              .take = Set<&Options::includeResults>},
     OptionRow{.name = "dry-run",
               .help = "read and convert every file, write nothing, and print one line per\n"
                       "file on standard output: \"INPUT -> OUTPUT (N breaks, M spaces\n"

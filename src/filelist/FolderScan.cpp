@@ -6,6 +6,7 @@
 
 #include "FolderListing.h"
 #include "Wildcard.h"
+#include "brantlewick/batch/OutputNaming.h"
 #include "brantlewick/filelist/Utf8.h"
 #include "brantlewick/filesystem/FileSystem.h"
 #include "brantlewick/filesystem/PathHelpers.h"
@@ -186,6 +187,16 @@ std::vector<std::string> MatchingFiles(const std::string& folder, const Wildcard
     }
 }
 
+// Whether `name` in `folder` (ending in a separator) is named as a result of another file there.
+bool IsResultOfAFileBeside(const std::string& folder, const std::string& name) {
+    for (const std::string& input : NamesWithResultNamed(name)) {
+        if (IsExistingFile(folder + input)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 namespace detail {
@@ -226,6 +237,12 @@ std::vector<std::string> CollectFolderFiles(const std::string& folder, const std
             std::string path = listed + name;
             // Only a name beginning with "." carries the hidden bit, so only such a file can read 34.
             if (name.front() == '.' && FileAttributes(path) == kHiddenArchiveFile) {
+                continue;
+            }
+            if (!hooks.keepResults && IsResultOfAFileBeside(listed, name)) {
+                if (hooks.leftOutResult) {
+                    hooks.leftOutResult(CleanPath(path));
+                }
                 continue;
             }
             files.push_back(CleanPath(path));

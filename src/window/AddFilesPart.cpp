@@ -5,6 +5,7 @@
 #include "Controls.h"
 #include "EngineText.h"
 #include "FileListPart.h"
+#include "StatusPart.h"
 #include "TrapLocations.h"
 #include "WindowShell.h"
 #include "brantlewick/filelist/FolderScan.h"
@@ -110,7 +111,27 @@ bool AddFilesPart::eventFilter(QObject* /*watched*/, QEvent* event) {
 }
 
 ScanHooks AddFilesPart::FolderScanHooks() {
-    return ScanHooks{[this] { shell_.Desktop().ProcessEvents(); }, &shell_};
+    ScanHooks hooks{[this] { shell_.Desktop().ProcessEvents(); }, &shell_};
+    hooks.leftOutResult = [this](const std::string& file) {
+        if (resultsLeftOut_++ == 0) {
+            firstLeftOut_ = FromEngine(file);
+        }
+    };
+    return hooks;
+}
+
+void AddFilesPart::TellResultsLeftOut() {
+    if (resultsLeftOut_ == 0) {
+        return;
+    }
+    const QString name = FromEngine(FileNameOf(ToEngine(firstLeftOut_)));
+    const QString count = QString::number(resultsLeftOut_);
+    status_.ShowNote((resultsLeftOut_ == 1
+                          ? QStringLiteral("1 file left out: ") + name +
+                                QStringLiteral(" is named as the result of a file beside it.")
+                          : count + QStringLiteral(" files left out, such as ") + name +
+                                QStringLiteral(": they are named as results of files beside them.")) +
+                     QStringLiteral(" Add one with \"Add File(s)\" to convert it all the same."));
 }
 
 void AddFilesPart::AddFiles() {
@@ -171,11 +192,13 @@ void AddFilesPart::AddFolder() {
     ++folderAddsRunning_;
     trap.Line(114, [&] { shell_.SetPointer(PointerState::Hourglass); });
     std::vector<std::string> found;
+    resultsLeftOut_ = 0;
     trap.Line(116, [&] {
         found = CollectFolderFiles(ToEngine(folder), ToEngine(QStringLiteral("*.") + extension),
                                    FolderScanHooks());
     });
     trap.Line(118, [&] { files_.List().AppendAll(FromEngine(found)); });
+    TellResultsLeftOut();
     --folderAddsRunning_;
     trap.Line(120, [&] {
         shell_.SetPointer(shell_.RunInProgress() || folderAddsRunning_ > 0 ? PointerState::Hourglass
@@ -207,6 +230,7 @@ void AddFilesPart::LoadSamples() {
 void AddFilesPart::Drop(const QMimeData* data) {
     // The paths are taken before the first folder scan lets events run; the drop data may be gone after.
     const QStringList paths = DroppedPaths(data);
+    resultsLeftOut_ = 0;
     for (const QString& path : paths) {
         WithoutTrap([&] {
             if (auto files = FilesOfFolder(ToEngine(path), FolderScanHooks())) {
@@ -216,6 +240,7 @@ void AddFilesPart::Drop(const QMimeData* data) {
             }
         });
     }
+    TellResultsLeftOut();
 }
 
 } // namespace brantlewick

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 class QMimeData;
 class QWidget;
@@ -33,12 +34,16 @@ private:
     // Each dropped path on its own: one that fails is left out silently, the others still arrive.
     void Drop(const QMimeData* data);
     ScanHooks FolderScanHooks();
+    // Says on the status line how many results of earlier runs the last folder add left out, if any.
+    void TellResultsLeftOut();
 
     WindowShell& shell_;
     FileListPart& files_;
     StatusPart& status_;
     // Folder adds whose collection is still running (a click can start one while another yields).
     int folderAddsRunning_ = 0;
+    int resultsLeftOut_ = 0;
+    QString firstLeftOut_;
 };
 
 } // namespace brantlewick

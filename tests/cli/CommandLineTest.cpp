@@ -339,6 +339,27 @@ TEST(CommandLineTest, FoldersLeftOutForTheirDepthAreNamed) {
                   "/below/: left out, with everything in it: its path is 260 characters or longer\n");
 }
 
+// A folder given again after a run took its results too; they are left out with a note, unless asked
+// for, and a result named on its own is taken.
+TEST(CommandLineTest, ResultsBesideTheirInputsAreLeftOutOfFoldersWithANote) {
+    TempDir dir;
+    ::mkdir((dir / "docs").c_str(), 0755);
+    for (const char* file : {"docs/a.txt", "docs/a-Pellnor.txt", "docs/a-Pellnor-Pellnor.txt"}) {
+        WriteBytes(dir / file, "A. b");
+    }
+    const auto run = [&](const Texts& arguments) {
+        const RunResult result = RunWith(arguments);
+        return result.errors + result.summary.substr(result.summary.find("written: ") + 9, 16);
+    };
+    EXPECT_EQ(run({"--dry-run", dir / "docs"}), "brantlewick-cli: " + (dir / "docs") +
+                                                    ": left out 2 files named as the result of a file beside "
+                                                    "it (such as " +
+                                                    (dir / "docs/a-Pellnor-Pellnor.txt") +
+                                                    "); --include-results takes them too\n1 file converted");
+    EXPECT_EQ(run({"--dry-run", "--include-results", dir / "docs"}), "3 files converte");
+    EXPECT_EQ(run({"--dry-run", dir / "docs/a-Pellnor.txt"}), "1 file converted");
+}
+
 // On a full disk several jobs write what one job writes: files converted ahead took the space first, so the
 // large file failed with -j 2 only. A 1 MiB file system goes into a mount namespace of the test's own.
 TEST(CommandLineTest, OnAFullDiskSeveralJobsDoWhatOneJobDoes) {

@@ -70,6 +70,28 @@ Paths Collect(const std::string& root, const std::string& pattern = "*.*", const
     return Relative(CollectFolderFiles(root, pattern, hooks), root);
 }
 
+// A second "Add All File(s) In Folder" after a run took the results too, and the next run wrote
+// a-Pellnor-Pellnor.txt. A file named as this program's result for another file of its folder is left out
+// and told; one whose input is not there, or not a file, stays, and so does every file when results are
+// wanted.
+TEST(FolderScanTest, ResultsBesideTheirInputsAreLeftOutAndTold) {
+    TempDir dir;
+    MakeTree(dir.Path(), Split("sub/ x.txt/ a.txt a-Pellnor.txt a-Pellnor-Pellnor.txt b-Pellnor.txt README "
+                               "README-Pellnor. c.tar.gz c.tar-Pellnor.gz x-Pellnor.txt A-pellnor.txt "
+                               "sub/a-Pellnor.txt d.-Pellnor.txt"));
+    Paths told;
+    ScanHooks hooks;
+    hooks.leftOutResult = [&](const std::string& file) { told.push_back(file); };
+    EXPECT_EQ(Collect(dir.Path(), "*", hooks),
+              (Paths{"/A-pellnor.txt", "/a.txt", "/b-Pellnor.txt", "/c.tar.gz", "/d.-Pellnor.txt", "/README",
+                     "/x-Pellnor.txt", "/sub/a-Pellnor.txt"}));
+    EXPECT_EQ(Relative(told, dir.Path()),
+              (Paths{"/a-Pellnor-Pellnor.txt", "/a-Pellnor.txt", "/c.tar-Pellnor.gz", "/README-Pellnor."}));
+    hooks.keepResults = true;
+    EXPECT_EQ(Collect(dir.Path(), "*.txt", hooks).size(), 8u);
+    EXPECT_EQ(told.size(), 4u);
+}
+
 // Folders come level by level, grouped by parent, by name ignoring case; a missing item stays. Files are
 // collected folder by folder in that order, leaving out names beginning with "~" and writable dot-files.
 // Linked folders are followed, but each is entered once, under the first path found.

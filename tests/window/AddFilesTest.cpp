@@ -5,6 +5,7 @@
 #include "brantlewick/window/QtDesktopServices.h"
 
 #include <QDropEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QUrl>
 
@@ -45,8 +46,9 @@ struct AddWindow : TestWindow {
 
 // The extension is asked first (preset with the last one), then the folder (opened at the last one);
 // each answer is stored, the folder before the collection, which shows the hourglass. The files come in
-// level order by the folder scan's rules. An add started during another keeps the hourglass up; a failure
-// in the scan is reported by the scan's trap, the one that leaves it at the line of the collection.
+// level order by the folder scan's rules, the results of an earlier run left out and told. An add started
+// during another keeps the hourglass up; a failure in the scan is reported by the scan's trap, the one that
+// leaves it at the line of the collection.
 TEST(AddFilesTest, AddAllInFolderAsksExtensionThenFolderAndStoresEachAnswer) {
     const std::tuple<std::deque<QString>, bool, const char*, const char*> cases[] = {
         {{""}, true, "doc", ""},     // the extension box cancelled, or confirmed empty: no folder is asked
@@ -54,10 +56,13 @@ TEST(AddFilesTest, AddAllInFolderAsksExtensionThenFolderAndStoresEachAnswer) {
         {{"txt"}, true, "txt", "/a.txt /B.TXT /A/a1.txt /B/b.txt /A/A1/deep.txt"},
         {{"*"}, true, "*", "/a.txt /a.txt.bak /B.TXT /noext /A/a1.txt /B/b.txt /A/A1/deep.txt"},
     };
+    const QString leftOut =
+        "2 files left out, such as a-Pellnor.txt: they are named as results of files beside "
+        "them. Add one with \"Add File(s)\" to convert it all the same.";
     FOR_EACH_ROW(row, cases) {
         const auto& [answers, pick, extension, entries] = row;
         AddWindow test({"a.txt", "B.TXT", "a.txt.bak", "~x.txt", ".hidden.txt", "noext", "A/a1.txt",
-                        "A/A1/deep.txt", "B/b.txt"},
+                        "A/A1/deep.txt", "B/b.txt", "a-Pellnor.txt", "B/b-Pellnor.txt"},
                        "Extension=doc\nLastFolder=/old/place\n");
         test.desktop.inputAnswers = answers;
         test.desktop.folderAnswers = {pick ? test.Tree() : QString()};
@@ -75,6 +80,7 @@ TEST(AddFilesTest, AddAllInFolderAsksExtensionThenFolderAndStoresEachAnswer) {
                   asked ? "Please select folder:|/old/place" : "");
         EXPECT_EQ(test.Stored("Extension") + test.Entries(), extension + QString(entries));
         EXPECT_EQ(duringScan.join('|'), *entries ? test.Tree() + " busy" : "");
+        EXPECT_EQ(test.Get<QLabel>("StatusLine").toolTip(), *entries ? leftOut : "");
         EXPECT_EQ(test.Pointer(), Qt::ArrowCursor);
     }
     AddWindow test({"a.txt", "B/b.txt"});

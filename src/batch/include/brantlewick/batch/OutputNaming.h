@@ -89,4 +89,9 @@ std::string PlainOutputPath(const std::string& input, const std::optional<std::s
 // made in the file name, never in a folder name.
 std::string WithOutputSuffix(const std::string& path);
 
+// The file names whose result, with the suffix added once or more, is named `name`: "a-Pellnor-Pellnor.txt"
+// gives "a-Pellnor.txt" and "a.txt"; "README-Pellnor." gives "README" and "README.". None for a name
+// without the suffix.
+std::vector<std::string> NamesWithResultNamed(std::string_view name);
+
 } // namespace brantlewick

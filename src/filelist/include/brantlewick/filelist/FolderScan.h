@@ -25,12 +25,19 @@ struct ScanHooks {
     // Told each sub-folder (its path, ending in a separator) that is left out with everything in it
     // because the folder above it has a path of 260 characters or more. None: they are left out silently.
     std::function<void(const std::string& folder)> leftOutTooDeep = {};
+    // A file that is this program's result for another file of its folder ("a-Pellnor.txt" beside "a.txt",
+    // "a-Pellnor-Pellnor.txt" beside either) is left out, so that adding a folder again after a run does
+    // not convert the results once more; each is told here (its path). With `keepResults` they are
+    // collected like any other file.
+    std::function<void(const std::string& file)> leftOutResult = {};
+    bool keepResults = false;
 };
 
 // Every file in `folder` (given without a trailing separator; "/" for the root) and in all its
 // sub-folders whose name matches `pattern`, as cleaned paths: the folder's own files first, then those of
-// the sub-folders in level order, each folder's files by name. Names beginning with "~" and writable
-// dot-files (attribute value 34) are left out, as is every folder the sub-folder scan leaves out. An
+// the sub-folders in level order, each folder's files by name. Names beginning with "~", writable
+// dot-files (attribute value 34) and results beside their inputs (see ScanHooks) are left out, as is
+// every folder the sub-folder scan leaves out. An
 // empty `folder` gives nothing. Anything thrown besides what the scan's trap handles reaches the caller.
 std::vector<std::string> CollectFolderFiles(const std::string& folder, const std::string& pattern,
                                             const ScanHooks& hooks = {});
