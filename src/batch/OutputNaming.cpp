@@ -45,13 +45,11 @@ std::vector<std::string> NamesWithResultNamed(std::string_view name) {
         if (dot == std::string::npos || !std::string_view(current).substr(0, dot).ends_with(kSuffix)) {
             return names;
         }
-        const std::string stem = current.substr(0, dot - kSuffix.size());
-        const std::string extension = current.substr(dot + 1);
         // Without an extension the input's name may have ended in the dot, or had none.
-        if (extension.empty()) {
-            names.push_back(stem);
+        if (dot + 1 == current.size()) {
+            names.push_back(current.substr(0, dot - kSuffix.size()));
         }
-        current = stem + '.' + extension;
+        current.erase(dot - kSuffix.size(), kSuffix.size());
         names.push_back(current);
     }
 }
