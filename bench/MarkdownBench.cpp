@@ -9,12 +9,19 @@
 //       streams MB megabytes of Markdown through the conversion in 64 KiB pieces: paragraphs, lists,
 //       quotes and code, and now and then a paragraph and a line longer than any the mode holds. Prints
 //       the peak resident memory, which must not grow with MB.
+//   markdown_bench --pathological [NAME]
+//       converts each input of PathologicalMarkdown.h (those whose name holds NAME) at three sizes, each
+//       twice the one before, and prints the best of three times per byte: on a linear reading the
+//       figures stay level, where a quadratic one would double them at each size. Also the bytes a
+//       result has beyond its input and its line ends, which must stay small.
+#include "PathologicalMarkdown.h"
 #include "brantlewick/engine/Conversion.h"
 
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -34,16 +41,13 @@ constexpr std::size_t kMiB = std::size_t{1024} * 1024;
 // Counts what it is given and keeps none of it, so that only the conversion is measured.
 class CountingSink final : public OutputSink {
 public:
-    std::uint64_t written = 0;
+    CountingSink() { SetRoom(buffer_.data(), buffer_.data() + buffer_.size()); }
 
 private:
     void MakeRoom(std::size_t size) override {
-        if (cursor_ != nullptr) {
-            written += static_cast<std::uint64_t>(cursor_ - buffer_.data());
-        }
+        CloseRoom();
         buffer_.resize(std::max(size, buffer_.size()));
-        cursor_ = buffer_.data();
-        limit_ = cursor_ + buffer_.size();
+        SetRoom(buffer_.data(), buffer_.data() + buffer_.size());
     }
     std::vector<char> buffer_ = std::vector<char>(kPiece);
 };
@@ -99,6 +103,51 @@ int Memory(long megabytes) {
     return 0;
 }
 
+struct Timing {
+    double seconds = 0;
+    std::uint64_t growth = 0; // bytes out beyond the bytes in and one line end a break
+};
+
+Timing TimePathological(const std::string& text) {
+    Timing timing{1e9, 0};
+    for (int run = 0; run < 3; ++run) {
+        brantlewick::Converter converter(Options(brantlewick::LineBreaks::Join));
+        CountingSink sink;
+        const auto start = std::chrono::steady_clock::now();
+        converter.Feed(text, sink);
+        converter.Finish(sink);
+        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+        timing.seconds = std::min(timing.seconds, seconds.count());
+        const brantlewick::ConversionCounts& counts = converter.Counts();
+        const std::uint64_t allowed = counts.bytesIn + counts.breaksInserted;
+        timing.growth = counts.bytesOut > allowed ? counts.bytesOut - allowed : 0;
+    }
+    return timing;
+}
+
+int Pathological(std::string_view only) {
+    std::printf("%-52s %9s %9s %9s  %s\n", "input", "ns/byte", "at 2n", "at 4n", "bytes at 4n, growth");
+    for (const auto& c : brantlewick::pathological::kCases) {
+        if (std::string_view(c.name).find(only) == std::string_view::npos) {
+            continue;
+        }
+        std::printf("%-52s", c.name);
+        std::size_t bytes = 0;
+        std::uint64_t growth = 0;
+        for (const double factor : {1.0, 2.0, 4.0}) {
+            const double scale = c.squared ? std::sqrt(factor) : factor;
+            const std::string text = c.make(static_cast<std::size_t>(static_cast<double>(c.n) * scale));
+            const Timing timing = TimePathological(text);
+            bytes = text.size();
+            growth = timing.growth;
+            std::printf(" %9.1f", timing.seconds * 1e9 / static_cast<double>(text.size()));
+            std::fflush(stdout);
+        }
+        std::printf("  %zu, %llu\n", bytes, static_cast<unsigned long long>(growth));
+    }
+    return 0;
+}
+
 std::vector<std::filesystem::path> DocumentationFiles() {
     std::vector<std::filesystem::path> files;
     std::error_code error;
@@ -123,6 +172,9 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--memory" && i + 1 < argc) {
             return Memory(std::atol(argv[++i]));
+        }
+        if (arg == "--pathological") {
+            return Pathological(i + 1 < argc ? argv[i + 1] : "");
         }
         if (arg == "--runs" && i + 1 < argc) {
             runs = std::max(1, std::atoi(argv[++i]));

@@ -45,22 +45,6 @@ std::size_t RunOf(std::string_view text, char c) {
     return n;
 }
 
-bool IsThematicBreak(std::string_view rest) {
-    const char c = rest.empty() ? '\0' : rest[0];
-    if (c != '-' && c != '*' && c != '_') {
-        return false;
-    }
-    std::size_t count = 0;
-    for (const char b : rest) {
-        if (b == c) {
-            ++count;
-        } else if (!IsBlank(b)) {
-            return false;
-        }
-    }
-    return count >= 3;
-}
-
 // TableCells, quick for the many lines without a "|".
 std::size_t CellsOf(std::string_view row) {
     return row.find('|') == std::string_view::npos ? 1 : TableCells(row);
@@ -230,23 +214,37 @@ std::size_t SkipLinkSpace(std::string_view text, std::size_t at) {
     return at;
 }
 
+namespace {
+
+// One past a destination in "<...>" starting at `at`, or npos.
+std::size_t AngleDestinationEnd(std::string_view text, std::size_t at) {
+    for (++at; at < text.size() && text[at] != '>'; ++at) {
+        if (text[at] == '\n' || text[at] == '<') {
+            return std::string_view::npos;
+        }
+        at += text[at] == '\\' ? 1 : 0;
+    }
+    return at < text.size() ? at + 1 : std::string_view::npos;
+}
+
+} // namespace
+
 std::size_t LinkDestinationEnd(std::string_view text, std::size_t at) {
     if (at < text.size() && text[at] == '<') {
-        for (++at; at < text.size() && text[at] != '>'; ++at) {
-            if (text[at] == '\n' || text[at] == '<') {
-                return std::string_view::npos;
-            }
-            at += text[at] == '\\' ? 1 : 0;
-        }
-        return at < text.size() ? at + 1 : std::string_view::npos;
+        return AngleDestinationEnd(text, at);
     }
+    // As in cmark and markdown-it, parentheses nest 32 deep at most: past that it is no destination,
+    // and text full of "(" is not read to its end from each of them.
+    constexpr int kDeepestParentheses = 32;
     const std::size_t start = at;
     int depth = 0;
     for (; at < text.size() && static_cast<unsigned char>(text[at]) > ' '; ++at) {
         if (text[at] == '\\') {
             ++at;
         } else if (text[at] == '(') {
-            ++depth;
+            if (++depth > kDeepestParentheses) {
+                return std::string_view::npos;
+            }
         } else if (text[at] == ')' && depth-- == 0) {
             break;
         }
@@ -408,18 +406,55 @@ std::size_t TableCells(std::string_view row) {
 }
 
 // A position in the line, in bytes and in columns; `partialTab` when the tab at `at` is partly used up.
+// A line is looked at once for each container it may go on in or open, so nothing here reads further
+// than the question needs: a line of nested list markers, or the indentation of a deeply nested item,
+// costs time in proportion to its length.
 struct BlockScanner::Cursor {
+    explicit Cursor(std::string_view text) : line(text) {
+        while (contentEnd > 0 && IsBlank(line[contentEnd - 1])) {
+            --contentEnd;
+        }
+    }
+
     std::string_view line;
     std::size_t at = 0;
     int column = 0;
     bool partialTab = false;
+    std::size_t contentEnd = line.size(); // one past the line's last byte that is not blank
+    // No thematic break of `ruledOutChar` starts before `ruledOutBefore`.
+    char ruledOutChar = 0;
+    std::size_t ruledOutBefore = 0;
 
-    int Indent() const {
+    // The columns of blanks from the cursor on, counted up to `enough` (the answer may pass it by a tab).
+    int Indent(int enough) const {
         int c = column;
-        for (std::size_t p = at; p < line.size() && IsBlank(line[p]); ++p) {
+        for (std::size_t p = at; p < line.size() && IsBlank(line[p]) && c - column < enough; ++p) {
             c += line[p] == '\t' ? 4 - c % 4 : 1;
         }
         return c - column;
+    }
+    bool RestBlank() const { return at >= contentEnd; }
+    // Whether the line from `from` on, a "-", "*" or "_", is a thematic break. Where one question found
+    // a byte that rules it out, the same question from any place before that byte finds it too.
+    bool ThematicBreakAt(std::size_t from) {
+        const char c = line[from];
+        if (c != '-' && c != '*' && c != '_') {
+            return false;
+        }
+        if (c == ruledOutChar && from < ruledOutBefore) {
+            return false;
+        }
+        std::size_t count = 0;
+        std::size_t p = from;
+        for (; p < line.size() && (line[p] == c || IsBlank(line[p])); ++p) {
+            count += line[p] == c ? 1 : 0;
+        }
+        if (p == line.size() && count >= 3) {
+            return true;
+        }
+        ruledOutChar = c;
+        ruledOutBefore = p;
+        return false;
     }
     std::size_t FirstNonBlank() const {
         std::size_t p = at;
@@ -455,13 +490,12 @@ struct BlockScanner::Cursor {
     }
 };
 
-bool BlockScanner::Continues(Cursor& cursor, Container& container, bool blank) {
+bool BlockScanner::Continues(Cursor& cursor, Container& container) {
     if (container.quote) {
-        if (cursor.Indent() > 3 || cursor.FirstNonBlank() >= cursor.line.size() ||
-            cursor.line[cursor.FirstNonBlank()] != '>') {
+        if (cursor.Indent(4) > 3 || cursor.line[cursor.FirstNonBlank()] != '>') {
             return false;
         }
-        cursor.Advance(cursor.Indent());
+        cursor.Advance(cursor.Indent(4));
         cursor.SkipBytes(1);
         container.spaced = cursor.at < cursor.line.size() && IsBlank(cursor.line[cursor.at]);
         if (container.spaced) {
@@ -469,11 +503,7 @@ bool BlockScanner::Continues(Cursor& cursor, Container& container, bool blank) {
         }
         return true;
     }
-    if (blank) {
-        // An item that so far holds nothing ends at a blank line: it may start with one blank line only.
-        return container.hasContent;
-    }
-    if (cursor.Indent() < container.indent) {
+    if (cursor.Indent(container.indent) < container.indent) {
         return false;
     }
     cursor.Advance(container.indent);
@@ -487,7 +517,7 @@ bool BlockScanner::LeafGoesOn(Cursor& cursor, bool allMatched, bool blank) {
         if (!allMatched) {
             return false;
         }
-        if (cursor.Indent() <= 3 && RunOf(rest, fenceChar_) >= fenceLength_ &&
+        if (cursor.Indent(4) <= 3 && RunOf(rest, fenceChar_) >= fenceLength_ &&
             IsBlankText(rest.substr(RunOf(rest, fenceChar_)))) {
             leaf_ = Leaf::None; // the closing fence
         }
@@ -501,7 +531,7 @@ bool BlockScanner::LeafGoesOn(Cursor& cursor, bool allMatched, bool blank) {
         }
         return true;
     case Leaf::IndentedCode:
-        return allMatched && (blank || cursor.Indent() >= 4);
+        return allMatched && (blank || cursor.Indent(4) >= 4);
     default:
         return false;
     }
@@ -527,19 +557,19 @@ std::size_t ListMarker(std::string_view rest, bool& one) {
 }
 
 void BlockScanner::OpenQuote(Cursor& cursor, std::size_t& matched) {
-    cursor.Advance(cursor.Indent());
+    cursor.Advance(cursor.Indent(4));
     cursor.SkipBytes(1);
     const bool spaced = cursor.at < cursor.line.size() && IsBlank(cursor.line[cursor.at]);
     if (spaced) {
         cursor.Advance(1);
     }
-    containers_.resize(matched);
-    containers_.push_back({true, 0, false, spaced, ++containersOpened_});
+    Truncate(matched);
+    Push({true, 0, false, spaced, ++containersOpened_});
     matched = containers_.size();
 }
 
 bool BlockScanner::OpenItem(Cursor& cursor, std::size_t& matched, bool interrupting) {
-    const int indent = cursor.Indent();
+    const int indent = cursor.Indent(4);
     const std::string_view rest = cursor.Rest();
     bool one = true;
     const std::size_t marker = ListMarker(rest, one);
@@ -550,17 +580,17 @@ bool BlockScanner::OpenItem(Cursor& cursor, std::size_t& matched, bool interrupt
     }
     cursor.Advance(indent);
     cursor.SkipBytes(marker);
-    const int spaces = cursor.Indent();
+    const int spaces = cursor.Indent(5);
     const int padding = empty || spaces >= 5 ? 1 : spaces;
     cursor.Advance(padding);
-    containers_.resize(matched);
-    containers_.push_back(
-        {false, indent + static_cast<int>(marker) + padding, !empty, true, ++containersOpened_});
+    Truncate(matched);
+    Push({false, indent + static_cast<int>(marker) + padding, !empty, true, ++containersOpened_});
     matched = containers_.size();
     return true;
 }
 
-bool BlockScanner::StartsLeaf(std::string_view rest, bool interrupting, LineReading& reading) {
+bool BlockScanner::StartsLeaf(Cursor& cursor, bool interrupting, LineReading& reading) {
+    const std::string_view rest = cursor.Rest();
     const bool underParagraph = interrupting && leaf_ == Leaf::Paragraph;
     const std::size_t fence = std::max(RunOf(rest, '`'), RunOf(rest, '~'));
     if (IsAtxHeading(rest)) {
@@ -581,7 +611,7 @@ bool BlockScanner::StartsLeaf(std::string_view rest, bool interrupting, LineRead
     } else if (underParagraph && IsDelimiterRow(rest) && TableCells(rest) == lastCells_) {
         reading.role = LineRole::Closes; // the paragraph's last line heads a table
         leaf_ = Leaf::Table;
-    } else if (IsThematicBreak(rest)) {
+    } else if (cursor.ThematicBreakAt(cursor.FirstNonBlank())) {
         leaf_ = Leaf::None;
     } else {
         return false;
@@ -596,7 +626,7 @@ bool BlockScanner::OpenBlocks(Cursor& cursor, bool interrupting, std::size_t mat
         if (rest.empty()) {
             return false;
         }
-        if (cursor.Indent() >= 4) {
+        if (cursor.Indent(4) >= 4) {
             if (leaf_ == Leaf::Paragraph && !opened) {
                 return false; // indented code cannot interrupt a paragraph
             }
@@ -605,7 +635,7 @@ bool BlockScanner::OpenBlocks(Cursor& cursor, bool interrupting, std::size_t mat
         }
         if (rest[0] == '>') {
             OpenQuote(cursor, matched);
-        } else if (StartsLeaf(rest, interrupting, reading)) {
+        } else if (StartsLeaf(cursor, interrupting, reading)) {
             return true;
         } else if (OpenItem(cursor, matched, interrupting)) {
             if (IsBlankText(cursor.line.substr(cursor.at))) {
@@ -656,6 +686,7 @@ LineReading BlockScanner::Read(std::string_view line) {
                     containers_[i].hasContent = contentBefore_[i].second || !blank_;
                 }
             }
+            blankStopsKnown_ = false;
         }
         maybeDefinitions_ = false;
     }
@@ -677,10 +708,13 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
         cursor.at = 3; // a byte order mark is no part of the text
     }
     std::size_t matched = 0;
-    while (matched < containers_.size() && Continues(cursor, containers_[matched], cursor.Rest().empty())) {
+    while (matched < containers_.size() && !cursor.RestBlank() && Continues(cursor, containers_[matched])) {
         ++matched;
     }
-    blank_ = cursor.Rest().empty();
+    blank_ = cursor.RestBlank();
+    if (blank_) {
+        matched = BlankLineReach(matched);
+    }
     const bool allMatched = matched == containers_.size();
     if (LeafGoesOn(cursor, allMatched, blank_)) {
         return reading;
@@ -693,16 +727,17 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
     if (OpenBlocks(cursor, allMatched && (paragraphOpen || leaf_ == Leaf::Table) && !blank_, matched, opened,
                    reading)) {
         if (!opened) {
-            containers_.resize(matched);
+            Truncate(matched);
         }
         for (Container& container : containers_) {
             container.hasContent = true;
         }
+        blankStopsKnown_ = false;
         return reading;
     }
-    const bool lineBlank = IsBlankText(line.substr(cursor.at));
+    const bool lineBlank = cursor.RestBlank();
     // A footnote's definition cuts a paragraph short, as GitHub's reader has it.
-    const bool footnote = IsFootnote(line.substr(cursor.FirstNonBlank())) && cursor.Indent() <= 3;
+    const bool footnote = IsFootnote(line.substr(cursor.FirstNonBlank())) && cursor.Indent(4) <= 3;
     if (!opened && paragraphOpen && !lineBlank && !footnote) {
         reading.role = LineRole::Continuation; // lazily, when not every container went on
         reading.textStart = cursor.at;
@@ -714,7 +749,7 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
         return reading; // one more row
     }
     if (!opened && (!lineBlank || !allMatched)) {
-        containers_.resize(matched);
+        Truncate(matched);
     }
     if (lineBlank) {
         leaf_ = Leaf::None;
@@ -733,6 +768,7 @@ void BlockScanner::StartParagraph(std::string_view line, const Cursor& cursor, s
                                    i + 1 < containers_.size() || (i < matched && containers_[i].hasContent));
         containers_[i].hasContent = true;
     }
+    blankStopsKnown_ = false;
     leaf_ = Leaf::Paragraph;
     reading.role = LineRole::ParagraphStart;
     reading.textStart = cursor.at;
@@ -753,6 +789,40 @@ void BlockScanner::StartParagraph(std::string_view line, const Cursor& cursor, s
             reading.continuation += containers_[i].spaced || i + 1 < containers_.size() ? "> " : ">";
         }
     }
+    // Every new line would start with this: past a length no real document nests to, the paragraph
+    // stays as it is, so that a result never outgrows its input by more than short prefixes and line ends.
+    if (reading.continuation.size() > kLongestContinuation) {
+        reading.keep = true;
+        reading.continuation.clear();
+    }
+}
+
+void BlockScanner::Truncate(std::size_t size) {
+    containers_.resize(std::min(size, containers_.size()));
+    while (!blankStops_.empty() && blankStops_.back() >= containers_.size()) {
+        blankStops_.pop_back();
+    }
+}
+
+void BlockScanner::Push(const Container& container) {
+    if (container.quote || !container.hasContent) {
+        blankStops_.push_back(containers_.size());
+    }
+    containers_.push_back(container);
+}
+
+std::size_t BlockScanner::BlankLineReach(std::size_t from) {
+    if (!blankStopsKnown_) {
+        blankStops_.clear();
+        for (std::size_t i = 0; i < containers_.size(); ++i) {
+            if (containers_[i].quote || !containers_[i].hasContent) {
+                blankStops_.push_back(i);
+            }
+        }
+        blankStopsKnown_ = true;
+    }
+    const auto stop = std::lower_bound(blankStops_.begin(), blankStops_.end(), from);
+    return stop == blankStops_.end() ? containers_.size() : *stop;
 }
 
 } // namespace brantlewick::markdown

@@ -38,6 +38,8 @@ public:
     LineReading Read(std::string_view line);
 
 private:
+    // Longest prefix a paragraph's new lines may take (quote markers and list indentation).
+    static constexpr std::size_t kLongestContinuation = 64;
     // Longest paragraph looked at to tell whether it is link reference definitions alone.
     static constexpr std::size_t kLongestDefinitions = std::size_t{64} * 1024;
 
@@ -52,7 +54,7 @@ private:
     };
     struct Cursor;
 
-    bool Continues(Cursor& cursor, Container& container, bool blank);
+    bool Continues(Cursor& cursor, Container& container);
     bool LeafGoesOn(Cursor& cursor, bool allMatched, bool blank);
     // Looks for block starts at the cursor; opens the containers it finds and returns true when a leaf
     // block other than a paragraph starts (the line is then Other).
@@ -61,8 +63,14 @@ private:
     void OpenQuote(Cursor& cursor, std::size_t& matched);
     bool OpenItem(Cursor& cursor, std::size_t& matched, bool interrupting);
     // A leaf block other than a paragraph starting at `rest` (or a line that closes the paragraph).
-    bool StartsLeaf(std::string_view rest, bool interrupting, LineReading& reading);
+    bool StartsLeaf(Cursor& cursor, bool interrupting, LineReading& reading);
     void ReadFrontMatter(std::string_view line, LineReading& reading);
+    // Containers are only ever opened and closed through these two, which keep blankStops_ up to date.
+    void Truncate(std::size_t size);
+    void Push(const Container& container);
+    // How many containers a blank line goes on in, the first `from` of them already matched: up to the
+    // next block quote or list item that holds nothing yet (an item may start with one blank line only).
+    std::size_t BlankLineReach(std::size_t from);
     void StartParagraph(std::string_view line, const Cursor& cursor, std::size_t matched, bool opened,
                         LineReading& reading);
 
@@ -81,6 +89,11 @@ private:
     std::vector<std::pair<std::uint64_t, bool>> startContent_; // ... the same for a paragraph starting
     std::uint64_t containersOpened_ = 0;
     std::string frontMatterEnd_; // while inside front matter, its closing line
+    // Where a blank line stops going on: the block quotes and the list items that hold nothing, in order.
+    // Known once rebuilt after a change of what the items hold, so that blank lines in deeply nested
+    // items cost nothing per item.
+    std::vector<std::size_t> blankStops_;
+    bool blankStopsKnown_ = false;
 };
 
 // Whether `text`, a paragraph's text, is link reference definitions and nothing else.

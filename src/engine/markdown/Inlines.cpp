@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
-#include <unordered_set>
 
 namespace brantlewick::markdown {
 
@@ -77,12 +76,23 @@ bool IsPunct(char32_t c) {
 
 using Delimiter = InlineMarks::Delimiter;
 
+constexpr std::size_t npos = std::string_view::npos;
+
+// The first of `places` (in ascending order) at or after `at`, or npos.
+std::size_t NextAfter(const std::vector<std::size_t>& places, std::size_t at) {
+    const auto next = std::lower_bound(places.begin(), places.end(), at);
+    return next == places.end() ? npos : *next;
+}
+
 class InlineReader {
 public:
     InlineReader(std::string_view text, InlineMarks& marks)
-        : text_(text), marks_(marks), brackets_(marks.brackets), delimiters_(marks.delimiters) {
+        : text_(text), marks_(marks), brackets_(marks.brackets), delimiters_(marks.delimiters),
+          lineEnds_(marks.lineEnds), closers_(marks.closers), backtickRuns_(marks.backtickRuns) {
         brackets_.clear();
         delimiters_.clear();
+        lineEnds_.clear();
+        backtickRuns_.clear();
     }
 
     void Read() {
@@ -167,6 +177,10 @@ private:
         if (any == std::string_view::npos) {
             return;
         }
+        closers_.clear();
+        for (std::size_t at = text_.find(']'); at != std::string_view::npos; at = text_.find(']', at + 1)) {
+            closers_.push_back(at);
+        }
         std::vector<std::size_t>& open = brackets_; // the reading is done with it
         open.clear();
         std::size_t firstMarker = std::string_view::npos;
@@ -180,13 +194,13 @@ private:
                 firstMarker = std::min(firstMarker, marker ? i : std::string_view::npos);
                 // Brackets in a link's destination do not count for that reader: a line end before the
                 // very next "]" may be inside a marker too.
-                marks_.unsure = marks_.unsure || (marker && text_.find('\n', i) < text_.find(']', i));
+                marks_.unsure =
+                    marks_.unsure || (marker && NextAfter(LineEnds(), i) < NextAfter(closers_, i));
             } else if (!open.empty()) {
                 const std::size_t from = open.back();
                 open.pop_back();
                 if (OpensFootnoteMarker(from)) {
-                    marks_.unsure =
-                        marks_.unsure || text_.substr(from, i - from).find('\n') != std::string_view::npos;
+                    marks_.unsure = marks_.unsure || NextAfter(LineEnds(), from) < i;
                     Shield(from, i + 1, true);
                 }
             }
@@ -202,6 +216,17 @@ private:
         }
     }
 
+    // Where each line end is, found once a footnote marker needs them.
+    const std::vector<std::size_t>& LineEnds() {
+        if (!lineEndsKnown_) {
+            for (std::size_t at = text_.find('\n'); at != npos; at = text_.find('\n', at + 1)) {
+                lineEnds_.push_back(at);
+            }
+            lineEndsKnown_ = true;
+        }
+        return lineEnds_;
+    }
+
     // That reader looks for the "^" once escapes and character references are read: "[\^", "[&Hat;" and
     // "[&#94;" may open a marker too.
     bool OpensFootnoteMarker(std::size_t bracket) const {
@@ -210,34 +235,38 @@ private:
                rest.starts_with("&Hat;");
     }
 
+    // A code span ends at the next run of as many backticks. The runs are found once, in order of length
+    // and place, so that text with runs of many lengths is not searched once for each.
     std::size_t CodeSpan(std::size_t i) {
         const std::size_t n = RunLength(i, '`');
-        if (!noCloser_.contains(n)) {
-            for (std::size_t j = text_.find('`', i + n); j != std::string_view::npos;
-                 j = text_.find('`', j)) {
-                const std::size_t m = RunLength(j, '`');
-                if (m == n) {
-                    Shield(i, j + m, true);
-                    return j + m;
-                }
-                j += m;
+        if (backtickRuns_.empty()) {
+            for (std::size_t at = text_.find('`'); at != std::string_view::npos;) {
+                const std::size_t length = RunLength(at, '`');
+                backtickRuns_.emplace_back(length, at);
+                at = text_.find('`', at + length);
             }
-            noCloser_.insert(n); // nor will any later run of this length find one
+            std::sort(backtickRuns_.begin(), backtickRuns_.end());
         }
-        return i + n;
+        const auto closer =
+            std::lower_bound(backtickRuns_.begin(), backtickRuns_.end(), std::make_pair(n, i + n));
+        if (closer == backtickRuns_.end() || closer->first != n) {
+            return i + n;
+        }
+        Shield(i, closer->second + n, true);
+        return closer->second + n;
     }
 
     std::size_t AngleBracket(std::size_t i) {
         const std::string_view rest = text_.substr(i);
         std::size_t end = 0;
         if (rest.starts_with("<!--")) {
-            end = Find(i + 4, "-->", 3);
+            end = Find(i + 4, Closer::Comment);
         } else if (rest.starts_with("<![CDATA[")) {
-            end = Find(i + 9, "]]>", 3);
+            end = Find(i + 9, Closer::Data);
         } else if (rest.starts_with("<?")) {
-            end = Find(i + 2, "?>", 2);
+            end = Find(i + 2, Closer::Instruction);
         } else if (rest.size() > 2 && rest[1] == '!' && IsAsciiLetter(rest[2])) {
-            end = Find(i + 2, ">", 1);
+            end = Find(i + 2, Closer::Declaration);
         } else if (const std::size_t link = AutolinkLength(rest)) {
             Shield(i, i + link, true);
             marks_.hidden.push_back({i, i + 1});
@@ -254,10 +283,23 @@ private:
         return end;
     }
 
-    // One past `needle` found from `from` on, or 0.
-    std::size_t Find(std::size_t from, std::string_view needle, std::size_t length) const {
-        const std::size_t at = text_.find(needle, from);
-        return at == std::string_view::npos ? 0 : at + length;
+    // The ends of the constructs Find() looks for.
+    enum class Closer : std::uint8_t { Comment, Data, Instruction, Declaration };
+    static constexpr std::array<std::string_view, 4> kClosers = {"-->", "]]>", "?>", ">"};
+
+    // One past the `closer` found from `from` on, or 0. A search that found none is not made again: text
+    // full of "<!--" that never closes would be read once for each.
+    std::size_t Find(std::size_t from, Closer closer) {
+        const auto kind = static_cast<std::size_t>(closer);
+        if (from >= noneFrom_.at(kind)) {
+            return 0;
+        }
+        const std::size_t at = text_.find(kClosers.at(kind), from);
+        if (at == std::string_view::npos) {
+            noneFrom_.at(kind) = from;
+            return 0;
+        }
+        return at + kClosers.at(kind).size();
     }
 
     static std::size_t AutolinkLength(std::string_view rest) {
@@ -283,7 +325,8 @@ private:
     // when a non-blank follows the first (so "$5 and $6" is no math).
     std::size_t Math(std::size_t i) {
         if (text_.substr(i, 2) == "$$") {
-            const std::size_t end = noDisplayCloser_ ? 0 : Find(i + 2, "$$", 2);
+            const std::size_t found = noDisplayCloser_ ? std::string_view::npos : text_.find("$$", i + 2);
+            const std::size_t end = found == std::string_view::npos ? 0 : found + 2;
             if (end == 0) {
                 noDisplayCloser_ = true;
                 return i + 2;
@@ -317,16 +360,16 @@ private:
         if (textStart < text_.size() && text_[textStart] == '^' && !image) {
             Shield(open, i + 1, true); // a footnote marker
             marks_.hidden.push_back({open, i + 1});
-            marks_.unsure =
-                marks_.unsure || text_.substr(open, i - open).find('\n') != std::string_view::npos;
+            marks_.unsure = marks_.unsure || NextAfter(LineEnds(), open) < i;
             return i + 1;
         }
         std::size_t end = i + 1;
         if (end < text_.size() && text_[end] == '(') {
             end = Destination(end);
         } else if (end < text_.size() && text_[end] == '[') {
-            const std::size_t close = text_.find(']', end);
-            end = close == std::string_view::npos || close - end > 1000 ? 0 : close + 1;
+            // A label is at most 999 characters long.
+            const std::size_t close = text_.substr(0, std::min(text_.size(), end + 1001)).find(']', end);
+            end = close == std::string_view::npos ? 0 : close + 1;
         } else {
             Shield(open, i + 1, false); // brackets without a destination: maybe a link, maybe "[sic]"
             return i + 1;
@@ -427,22 +470,34 @@ private:
     }
 
     // Pairs openers with closers as CommonMark does, nearest first, the rule of three included; each
-    // pair shields what lies between, so no sentence ends inside emphasis that goes on.
+    // pair shields what lies between, so no sentence ends inside emphasis that goes on. As in CommonMark
+    // readers, a closer that found no opener marks how far down the next closer of its kind need look:
+    // below that, none will match it either.
     void MatchEmphasis() {
         std::vector<Delimiter>& openers = marks_.openers;
         openers.clear();
+        std::array<std::size_t, std::size_t{3} * 3 * 2>
+            bottoms{}; // by character, length modulo 3, and whether it opens
         for (const Delimiter& d : delimiters_) {
             if (d.canClose) {
-                const auto match = std::find_if(openers.rbegin(), openers.rend(), [&d](const Delimiter& o) {
-                    const bool ruleOfThree = (o.canClose || d.canOpen) && (o.length + d.length) % 3 == 0 &&
-                                             (o.length % 3 != 0 || d.length % 3 != 0);
-                    return o.c == d.c && !ruleOfThree;
-                });
-                if (match != openers.rend()) {
+                const std::size_t character = d.c == '*' ? 0 : d.c == '_' ? 1 : 2;
+                const std::size_t kind = (character * 3 + d.length % 3) * 2 + (d.canOpen ? 1 : 0);
+                std::size_t& bottom = bottoms.at(kind);
+                bottom = std::min(bottom, openers.size());
+                const auto match =
+                    std::find_if(openers.rbegin(), openers.rend() - static_cast<std::ptrdiff_t>(bottom),
+                                 [&d](const Delimiter& o) {
+                                     const bool ruleOfThree = (o.canClose || d.canOpen) &&
+                                                              (o.length + d.length) % 3 == 0 &&
+                                                              (o.length % 3 != 0 || d.length % 3 != 0);
+                                     return o.c == d.c && !ruleOfThree;
+                                 });
+                if (match != openers.rend() - static_cast<std::ptrdiff_t>(bottom)) {
                     marks_.shielded.push_back({match->at, d.at + d.length});
                     openers.erase(std::prev(match.base()), openers.end());
                     continue;
                 }
+                bottom = openers.size();
             }
             if (d.canOpen) {
                 openers.push_back(d);
@@ -454,7 +509,12 @@ private:
     InlineMarks& marks_;
     std::vector<std::size_t>& brackets_;
     std::vector<Delimiter>& delimiters_;
-    std::unordered_set<std::size_t> noCloser_;
+    std::vector<std::size_t>& lineEnds_;
+    bool lineEndsKnown_ = false;
+    std::vector<std::size_t>& closers_; // where each "]" is, once a footnote marker needs them
+    std::vector<std::pair<std::size_t, std::size_t>>&
+        backtickRuns_; // (length, place), once a code span needs them
+    std::array<std::size_t, kClosers.size()> noneFrom_ = {npos, npos, npos, npos};
     bool noDisplayCloser_ = false;
     bool noInlineCloser_ = false;
 };

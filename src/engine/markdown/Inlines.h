@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace brantlewick::markdown {
@@ -38,6 +39,9 @@ struct InlineMarks {
     std::vector<Delimiter> delimiters;
     std::vector<Delimiter> openers;
     std::vector<std::size_t> brackets;
+    std::vector<std::size_t> lineEnds;
+    std::vector<std::size_t> closers;
+    std::vector<std::pair<std::size_t, std::size_t>> backtickRuns;
 };
 
 // Reads the inline markup of a paragraph's text, its lines joined by "\n" (block quote markers and

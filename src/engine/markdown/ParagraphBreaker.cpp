@@ -112,6 +112,20 @@ bool IsBareMarker(std::string_view line) {
     return digits > 0 && digits + 1 == text.size() && (text.back() == '.' || text.back() == ')');
 }
 
+// Whether `line` is "*", "-", "_" and blanks alone; most lines are not, as their first byte shows.
+bool MarksOnly(std::string_view line) {
+    const auto mark = [](char c) { return c == '*' || c == '-' || c == '_'; };
+    std::size_t at = 0;
+    while (at < line.size() && IsBlank(line[at])) {
+        ++at;
+    }
+    if (at == line.size() || !mark(line[at])) {
+        return false;
+    }
+    return std::all_of(line.begin() + static_cast<std::ptrdiff_t>(at), line.end(),
+                       [&mark](char c) { return mark(c) || IsBlank(c); });
+}
+
 // The first tab, line end, or space followed by white space, from `p` on: where white space is more
 // than one space. Sixteen bytes at a time.
 const char* FindWhiteRun(const char* p, const char* end) {
@@ -266,6 +280,11 @@ void ParagraphBreaker::ReadText() {
     }
 }
 
+std::size_t ParagraphBreaker::LineEndAfter(std::size_t at) const {
+    const std::size_t line = LineOf(at);
+    return line + 1 < lineStart_.size() ? lineStart_[line + 1] - 1 : text_.size();
+}
+
 std::size_t ParagraphBreaker::LineOf(std::size_t at) const {
     return static_cast<std::size_t>(std::upper_bound(lineStart_.begin(), lineStart_.end(), at) -
                                     lineStart_.begin() - 1);
@@ -331,10 +350,17 @@ void ParagraphBreaker::Take(Paragraph& paragraph, std::string_view otherEnd) {
     // it are a paragraph or heading of their own there ("* [X] ", "[", "="): they stay as they are.
     asIs_ = asIs_ || (isBox && IsBlank(after) && lastOnLine == first + 2 && lineStart_.size() > 1);
     runStart_.assign(lineStart_.size(), 0);
+    bool runMarksOnly = false;
     for (std::size_t line = 0; line < lineStart_.size(); ++line) {
         runStart_[line] = line > 0 && joinable_[line - 1] ? runStart_[line - 1] : line;
-        joinable_[line] =
-            choices_.join && line + 1 < lineStart_.size() && !(fixedLine_ && line == 0) && Joinable(line);
+        // The line written so far, this one and the ones joined before it, is looked at line by line:
+        // of several lines it can only be marks ("**", "-"), each line of it nothing else.
+        const std::size_t end = line + 1 < lineStart_.size() ? lineStart_[line + 1] - 1 : text_.size();
+        const std::string_view own = std::string_view(text_).substr(lineStart_[line], end - lineStart_[line]);
+        const bool marksOnly = MarksOnly(own);
+        runMarksOnly = marksOnly && (runStart_[line] == line || runMarksOnly);
+        joinable_[line] = choices_.join && line + 1 < lineStart_.size() && !(fixedLine_ && line == 0) &&
+                          !runMarksOnly && !(runStart_[line] == line && IsBareMarker(own)) && Joinable(line);
     }
 }
 
@@ -352,11 +378,6 @@ bool ParagraphBreaker::Joinable(std::size_t line) const {
     // before nor given the next: whatever its line holds may tick the box.
     if ((IsWide(LastLetter(before)) && IsWide(FirstLetter(after))) || StartsWithMarkedBox(after) ||
         StartsWithMarkedBox(before)) {
-        return false;
-    }
-    // The line written so far: this one, and the ones joined before it.
-    const std::size_t start = lineStart_[runStart_[line]];
-    if (IsBareMarker(std::string_view(text_).substr(start, end - start))) {
         return false;
     }
     return !Overlaps(marks_.verbatim, end, end + 1);
@@ -435,7 +456,7 @@ bool ParagraphBreaker::Soft(std::size_t at) const {
     return joinable_[line];
 }
 
-bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size_t to) const {
+bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size_t to) {
     if (from == to || from == 0 || to >= text_.size()) {
         return false;
     }
@@ -450,22 +471,24 @@ bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size
         return false;
     }
     // A line of three backticks and more is text only because a backtick follows later on it: cut
-    // before that, it would open a code block. The line is the one written: it starts after the last
-    // break or the last line end that stays.
+    // before that, it would open a code block. GitHub's reader looks for a task box after list markers
+    // on every line of an item: such a line stays whole, since cut anywhere it would lose a box the item
+    // showed, or show one a run over the cut lines would take away again. The line is the one written:
+    // it starts after the last break or the last line end that stays. Each of a long line's sentence
+    // ends asks about the same line: it is looked at once.
     const std::size_t written = std::max(lineStart_[runStart_[LineOf(from)]], lineStart);
-    const std::size_t first = text_.find_first_not_of(" \t", written);
-    if (text_.compare(first, 3, "```") == 0) {
-        return false;
+    if (written != writtenLine_) {
+        writtenLine_ = written;
+        const std::size_t ownEnd = LineEndAfter(written);
+        const std::size_t first = text_.find_first_not_of(" \t", written);
+        writtenLineFixed_ = text_.compare(first, 3, "```") == 0 ||
+                            StartsWithMarkedBox(std::string_view(text_).substr(written, ownEnd - written));
     }
-    // GitHub's reader looks for a task box after list markers on every line of an item: such a line
-    // stays whole, since cut anywhere it would lose a box the item showed, or show one a run over the
-    // cut lines would take away again.
-    const std::size_t ownEnd = std::min(text_.find('\n', from), text_.size());
-    if (StartsWithMarkedBox(std::string_view(text_).substr(written, ownEnd - written))) {
+    if (writtenLineFixed_) {
         return false;
     }
 
-    const std::size_t lineEnd = std::min(text_.find('\n', to), text_.size());
+    const std::size_t lineEnd = LineEndAfter(to);
     const std::string_view next = std::string_view(text_).substr(to, lineEnd - to);
     // The rules read the text without its markup: "~0." after a cut reads as "0.".
     return !MayStartBlock(next) && !StartsWithItemNumber(SeenFrom(to, lineEnd));
@@ -514,6 +537,7 @@ void ParagraphBreaker::PlanChanges() {
 
 void ParagraphBreaker::PlanBreaks() {
     std::size_t done = 0;
+    writtenLine_ = std::string::npos;
     for (const std::size_t v : ends_) {
         if (v >= viewEnd_ || viewMap_.empty() || v < viewMap_.front().first) {
             continue;

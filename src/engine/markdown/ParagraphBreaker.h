@@ -72,9 +72,11 @@ private:
     void AppendRun(std::size_t from, std::size_t to, bool& blank, std::string& view);
     bool Soft(std::size_t at) const;
     std::size_t LineOf(std::size_t at) const;
+    // Where the line that `at` is in ends (its "\n", or the text's end).
+    std::size_t LineEndAfter(std::size_t at) const;
     std::size_t TextAt(std::size_t viewAt) const;
     // Whether the blanks from `from` to `to` may become a line break, on a line written from `lineStart`.
-    bool Accept(std::size_t lineStart, std::size_t from, std::size_t to) const;
+    bool Accept(std::size_t lineStart, std::size_t from, std::size_t to);
     // The first bytes from `at` to `end` as the sentence rules read them, without hidden markup.
     std::string SeenFrom(std::size_t at, std::size_t end) const;
     void PlanChanges();
@@ -100,6 +102,9 @@ private:
     std::size_t viewEnd_ = 0;
     std::vector<std::size_t> ends_; // sentence ends, as places in the view
     std::vector<Change> changes_;
+    // The line a break would be written on, where it starts, and whether it must stay whole.
+    std::size_t writtenLine_ = std::string::npos;
+    bool writtenLineFixed_ = false;
 };
 
 // Whether a line starting with `line` could start a block that would cut a paragraph short (a list

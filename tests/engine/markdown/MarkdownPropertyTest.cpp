@@ -3,6 +3,7 @@
 // of the corpus (through files, UTF-16 included) and on 10,000 random ones (in memory, in random pieces).
 #include "MarkdownDocuments.h"
 #include "MarkdownRender.h"
+#include "PathologicalMarkdown.h"
 #include "TempDir.h"
 #include "brantlewick/engine/Conversion.h"
 
@@ -85,6 +86,26 @@ TEST(MarkdownProperty, RandomDocumentsRenderTheSameAndStayFixed) {
                           << document << "\n--- converted\n"
                           << once << "\n--- converted again\n"
                           << twice;
+        }
+    }
+}
+
+// Inputs that make naive readers slow (`markdown_bench --pathological` times them), at a thirtieth of the
+// benchmark's size, where cmark-gfm renders each in a moment: what the mode makes of them renders the same
+// and stays as it is on a second run, and it is no longer than the input but for one line end and a short
+// prefix a break (a deep list item's prefix would be thousands of spaces on every line).
+TEST(MarkdownProperty, PathologicalInputs) {
+    for (const auto& c : pathological::kCases) {
+        const std::string document = c.make(c.squared ? c.n / 6 : c.n / 32);
+        for (const LineBreaks lines : {LineBreaks::Join, LineBreaks::Keep}) {
+            ConversionCounts counts;
+            const std::string once = ConvertText(document, Markdown(lines), &counts);
+            EXPECT_TRUE(ConvertText(once, Markdown(lines)) == once) << c.name << " changes again";
+            EXPECT_LE(once.size(), document.size() + counts.breaksInserted * (1 + 64)) << c.name;
+            if (lines == LineBreaks::Join) {
+                EXPECT_TRUE(testing::RenderCollapsed(document) == testing::RenderCollapsed(once))
+                    << c.name << " renders differently";
+            }
         }
     }
 }
