@@ -10,6 +10,8 @@ packages=(
     clang libclang-rt-14-dev clang-format clang-tidy clazy
     xvfb xauth xdotool x11-utils imagemagick fonts-liberation
     locales time perl sed
+    # setfacl and getfacl, with which the tests give a file an ACL that --in-place must keep
+    acl
     desktop-file-utils appstream dpkg-dev librsvg2-bin debootstrap lintian
     # the shells in which the tests load brantlewick-cli's completions
     bash-completion zsh fish

@@ -12,12 +12,14 @@
 #include "brantlewick/filesystem/PathHelpers.h"
 
 #include <sched.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <exception>
 #include <thread>
+#include <unordered_set>
 
 namespace brantlewick::cli {
 
@@ -52,17 +54,16 @@ void AppendEscaped(std::string& shown, unsigned char byte) {
     shown.append(octal, sizeof octal);
 }
 
-// A name as `ls` shows it: unchanged when every character is printable, else quoted for the shell with
-// the unprintable ones written as $'\n' escapes, so that one file is always one line and no escape
-// sequence reaches the terminal.
-std::string ShownName(std::string_view name) {
-    bool printable = true;
-    for (std::size_t pos = 0; printable && pos < name.size();) {
-        printable = !IsUnprintable(utf8::Next(name, pos));
-    }
-    if (printable) {
-        return std::string(name);
-    }
+// Whether a character means the same to the shell inside double quotes as it does written plainly, as ls
+// tells it: the only others a name with a "'" may hold to be shown in double quotes.
+bool IsPlainInDoubleQuotes(char32_t c) {
+    constexpr std::u32string_view kPunctuation = U" %'+,-./:@]_";
+    return c >= 0x80 || (c >= U'0' && c <= U'9') || (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') ||
+           kPunctuation.find(c) != std::u32string_view::npos;
+}
+
+// A name quoted for the shell, the unprintable characters written as $'\n' escapes.
+std::string SingleQuoted(std::string_view name) {
     std::string shown = "'";
     bool escaping = false; // inside $'...'
     for (std::size_t pos = 0; pos < name.size();) {
@@ -76,11 +77,39 @@ std::string ShownName(std::string_view name) {
             }
             continue;
         }
-        shown += escaping ? "''" : "";
+        if (c == U'\'') {
+            shown += "'\\''"; // ends the quotes, $'...' as well, and opens them again after it
+        } else {
+            shown += escaping ? "''" : "";
+            shown += name.substr(start, pos - start);
+        }
         escaping = false;
-        shown += c == U'\'' ? std::string_view("'\\''") : name.substr(start, pos - start);
     }
     return shown + "'";
+}
+
+// A name as `ls --quoting-style=shell-escape-always` shows it where it has to be quoted: where it holds an
+// unprintable character, so that one file is always one line and no escape sequence reaches the terminal,
+// or a "'" or "$", so that no name reads as another's quoted form. Any other name is shown as it is.
+std::string ShownName(std::string_view name) {
+    bool printable = true;
+    bool apostrophe = false;
+    bool dollar = false;
+    bool plainInDoubleQuotes = true;
+    for (std::size_t pos = 0; pos < name.size();) {
+        const char32_t c = utf8::Next(name, pos);
+        printable = printable && !IsUnprintable(c);
+        apostrophe = apostrophe || c == U'\'';
+        dollar = dollar || c == U'$';
+        plainInDoubleQuotes = plainInDoubleQuotes && IsPlainInDoubleQuotes(c);
+    }
+    if (printable && !apostrophe && !dollar) {
+        return std::string(name);
+    }
+    if (printable && apostrophe && plainInDoubleQuotes) {
+        return "\"" + std::string(name) + "\"";
+    }
+    return SingleQuoted(name);
 }
 
 // "INPUT -> OUTPUT (N breaks, M spaces dropped)", and whether a file at OUTPUT would be replaced.
@@ -123,9 +152,11 @@ void ReportFailure(std::ostream& errors, std::string_view path, const std::excep
 // dropped on the window is. The scan passes over unreadable folders without a word; a folder the user
 // named that gives nothing is explained here, and so is every folder left out for its depth, which the
 // user could not tell from one left out because it is empty, and the results of an earlier run that the
-// folder holds beside their inputs. Returns how many named folders could not be read.
-std::size_t ExpandFolders(const std::vector<std::string>& paths, bool includeResults,
+// folder holds beside their inputs. A check cannot pass over files it did not see: with `checking`, each
+// sub-folder that cannot be read fails. Returns how many folders failed.
+std::size_t ExpandFolders(const std::vector<std::string>& paths, bool includeResults, bool checking,
                           std::vector<std::string>& inputs, std::ostream& errors) {
+    std::size_t unread = 0;
     ScanHooks hooks;
     hooks.keepResults = includeResults;
     std::size_t resultsLeftOut = 0;
@@ -137,7 +168,13 @@ std::size_t ExpandFolders(const std::vector<std::string>& paths, bool includeRes
         errors << kProgram << ": " << ShownName(folder)
                << ": left out, with everything in it: its path is 260 characters or longer\n";
     };
-    std::size_t unread = 0;
+    if (checking) {
+        hooks.unreadable = [&](const std::string& folder, const std::string& reason) {
+            errors << kProgram << ": " << ShownName(folder) << ": " << reason
+                   << "; its files are not checked\n";
+            ++unread;
+        };
+    }
     for (const std::string& path : paths) {
         if (path == kStandardStreams) {
             inputs.push_back(path);
@@ -167,6 +204,21 @@ std::size_t ExpandFolders(const std::vector<std::string>& paths, bool includeRes
         }
     }
     return unread;
+}
+
+// One file named twice, however spelled (a folder and a file in it, "./a.txt", a hard link), is one input,
+// the first: converted twice, it would get its breaks twice in place. In place, and so in the check that
+// tells what in place would do, a symbolic link is an input of its own, refused as such, so that the file
+// it leads to is still converted where it is named too.
+void KeepEachFileOnce(std::vector<std::string>& inputs, bool linksApart) {
+    std::unordered_set<FileId, FileIdHash> seen;
+    std::erase_if(inputs, [&](const std::string& input) {
+        struct stat info {};
+        const int found = input == kStandardStreams ? -1
+                          : linksApart              ? ::lstat(input.c_str(), &info)
+                                                    : ::stat(input.c_str(), &info);
+        return found == 0 && !seen.insert(FileId{info.st_dev, info.st_ino}).second;
+    });
 }
 
 // The command line as the batch run's front end: a fixed list and one set of settings, a line for each
@@ -256,7 +308,9 @@ int Run(const Options& options, const Streams& streams) {
                                  options.format.value_or(TextFormat::Plain)},
                                 !options.format.has_value()};
     std::vector<std::string> inputs;
-    const std::size_t unread = ExpandFolders(options.paths, options.includeResults, inputs, streams.errors);
+    const std::size_t unread =
+        ExpandFolders(options.paths, options.includeResults, options.check, inputs, streams.errors);
+    KeepEachFileOnce(inputs, options.inPlace || options.check);
     CommandLineRun run(inputs, settings, options, streams);
     BatchScheduler noPauses;
     const InputUse use = options.check     ? InputUse::Check

@@ -46,9 +46,15 @@ constexpr std::array kOptions = {
               .value = Value::Text,
               .valueName = "TEXT",
               .help = "line breaks to add after each sentence ending (default 1); a text\n"
-                      "that is not a positive number counts as 1; \".\" is the decimal\n"
-                      "point whatever the locale",
+                      "that is not a positive number counts as 1, one that looks like an\n"
+                      "option is refused; \".\" is the decimal point whatever the locale",
               .take = [](Options& options, std::string_view text) -> Refusal {
+                  // "-n --dry-run file": the value was left out, and a real run would follow.
+                  if (text.size() > 1 && text[0] == '-' && text[1] != '.' &&
+                      (text[1] < '0' || text[1] > '9')) {
+                      return UsageError{"the number of line breaks (-n) is missing: \"" + std::string(text) +
+                                        "\" looks like an option"};
+                  }
                   options.entersText = text;
                   return std::nullopt;
               }},
@@ -137,14 +143,17 @@ constexpr std::array kOptions = {
     OptionRow{.name = "check",
               .help = "write nothing; list on standard output each file whose result\n"
                       "would differ from it, one a line; exit status 0 when none would,\n"
-                      "1 when any would, 2 when a file could not be checked",
+                      "1 when any would, 2 when a file could not be checked or a\n"
+                      "sub-folder could not be read",
               .take = Set<&Options::check>},
     OptionRow{.name = "in-place",
               .help = "replace each input with its result, the one way the program\n"
-                      "changes an input: whole or not at all, with the input's\n"
-                      "permissions, owner and group; a file whose result is the same is\n"
-                      "left untouched; symbolic links, files with several hard links\n"
-                      "and read-only files are refused",
+                      "changes an input: whole or not at all, keeping the input's mode\n"
+                      "(setuid, setgid and sticky bits too), owner, group, ACL and\n"
+                      "extended attributes; a file whose result is the same is left\n"
+                      "untouched; a file that changes while it runs is refused and left\n"
+                      "as saved; symbolic links, files with several hard links and\n"
+                      "read-only files (by their mode, also for root) are refused",
               .take = Set<&Options::inPlace>},
     OptionRow{.name = "jobs",
               .letter = 'j',
@@ -416,7 +425,8 @@ std::string UsageText() {
         "in it and in its sub-folders, except names beginning with \"~\", writable dot-files and what\n"
         "lies below a folder path of 260 characters or more (each such folder is named on standard\n"
         "error). PATH \"-\" reads standard input and writes standard output. A name holding control\n"
-        "characters or bytes that are not UTF-8 is shown quoted as ls shows it.\n"
+        "characters or bytes that are not UTF-8, or \"'\" or \"$\", is shown quoted as ls shows it. A file\n"
+        "named twice, however spelled, is one input.\n"
         "\n"
         "Options:\n";
     for (const OptionRow& row : kOptions) {
@@ -437,7 +447,9 @@ std::string UsageText() {
            "Exit status: 0 when every file was converted, 1 when any failed, 2 for a usage error (for\n"
            "--check see above); 130, 143 or 129 when SIGINT, SIGTERM or SIGHUP ended the run, leaving no\n"
            "temporary file, and every input --in-place was replacing either as it was or wholly converted.\n"
-           "A result gets its input's permission bits less the umask; with --in-place exactly its input's.\n";
+           "A result gets its input's permission bits less the umask; with --in-place exactly its input's\n"
+           "mode, owner, group, ACL and extended attributes, and a file that changes while it runs is\n"
+           "refused (exit status 1) and left as it was saved.\n";
 }
 
 } // namespace brantlewick::cli

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The check and the in-place conversion: a second reading of the file follows the result as it is made.
 #include "brantlewick/engine/InPlace.h"
+#include "InPlaceSeam.h"
 
 #include "brantlewick/engine/EngineError.h"
 #include "brantlewick/engine/LineFile.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -77,7 +79,7 @@ public:
     bool Begun() const { return output_.has_value(); }
     void Begin(std::uint64_t equal) {
         output_.emplace(path_, input_.Permissions());
-        output_->TakeOverFrom(input_.Permissions(), info_.st_uid, info_.st_gid);
+        output_->TakeOverFrom(input_.Permissions(), info_.st_uid, info_.st_gid, input_.ExtendedAttributes());
         InputFile again(path_);
         if (again.Id() != input_.Id()) {
             throw EngineError(path_, "changed while it was read");
@@ -92,7 +94,18 @@ public:
             left -= got;
         }
     }
-    void Commit() { output_->Commit(); }
+    // Puts the result in the file's place, unless the file is no longer the one read: a save made meanwhile
+    // (written into the file, renamed over it or added to its end) stays as the user made it.
+    void Commit(const std::function<void()>& beforeReplacing) {
+        if (beforeReplacing) {
+            beforeReplacing();
+        }
+        struct stat now {};
+        if (::lstat(path_.c_str(), &now) != 0 || !input_.StillAsOpened(now)) {
+            throw EngineError(path_, "changed while it was read");
+        }
+        output_->Commit();
+    }
 
 private:
     const std::string& path_;
@@ -110,14 +123,15 @@ struct stat ReplaceableFile(const std::string& path, const InputFile& input) {
     if (S_ISLNK(info.st_mode)) {
         throw EngineError(path, "is a symbolic link; only a regular file is converted in place");
     }
-    if (FileId{info.st_dev, info.st_ino} != input.Id()) {
+    if (!input.StillAsOpened(info)) {
         throw EngineError(path, "changed while it was read");
     }
     if (info.st_nlink > 1) {
         throw EngineError(path, "has " + std::to_string(info.st_nlink) +
                                     " hard links; only a file with one name is converted in place");
     }
-    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+    // Whether a write would succeed is not enough: root may write where the mode says no one may.
+    if ((info.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
         throw EngineError(path, "is read-only; it is not converted in place");
     }
     return info;
@@ -138,6 +152,14 @@ SameFileResult CheckFile(const std::string& path, const ConversionOptions& optio
 
 SameFileResult ConvertInPlace(const std::string& path, const ConversionOptions& options,
                               std::atomic<std::uint64_t>* bytesRead) {
+    return detail::ConvertInPlace(path, options, bytesRead, {});
+}
+
+namespace detail {
+
+SameFileResult ConvertInPlace(const std::string& path, const ConversionOptions& options,
+                              std::atomic<std::uint64_t>* bytesRead,
+                              const std::function<void()>& beforeReplacing) {
     InputFile input(path);
     const struct stat info = ReplaceableFile(path, input);
     Comparison comparison(path, input);
@@ -161,9 +183,11 @@ SameFileResult ConvertInPlace(const std::string& path, const ConversionOptions& 
         if (!output.Begun()) {
             output.Begin(comparison.Equal()); // the result is the start of the file
         }
-        output.Commit();
+        output.Commit(beforeReplacing);
     }
     return result;
 }
+
+} // namespace detail
 
 } // namespace brantlewick

@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -44,6 +45,8 @@ InputFile::InputFile(const std::string& path) : owned_(true), name_(path) {
     id_ = FileId{info.st_dev, info.st_ino};
     permissions_ = info.st_mode & 07777;
     sizeAtOpen_ = static_cast<std::uint64_t>(info.st_size);
+    modifiedAtOpen_ = info.st_mtim;
+    changedAtOpen_ = info.st_ctim;
     // A batch of small files pays for every call here. O_NONBLOCK stays set: a regular file's reads do not
     // heed it. Nor is the default read-ahead, which covers a small file whole, widened.
     if (info.st_size > kSmallFile) {
@@ -58,6 +61,23 @@ InputFile::~InputFile() {
     if (owned_ && fd_ >= 0) {
         ::close(fd_);
     }
+}
+
+bool InputFile::StillAsOpened(const struct stat& now) const noexcept {
+    const auto same = [](const timespec& a, const timespec& b) {
+        return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+    };
+    return sizeAtOpen_ && id_ == FileId{now.st_dev, now.st_ino} &&
+           static_cast<std::uint64_t>(now.st_size) == *sizeAtOpen_ && same(now.st_mtim, modifiedAtOpen_) &&
+           same(now.st_ctim, changedAtOpen_);
+}
+
+std::vector<ExtendedAttribute> InputFile::ExtendedAttributes() const {
+    std::vector<ExtendedAttribute> attributes;
+    if (!ReadExtendedAttributes(fd_, attributes)) {
+        ThrowSystemError(errno, "cannot read its extended attributes", name_);
+    }
+    return attributes;
 }
 
 std::size_t InputFile::Read(char* buffer, std::size_t size) {
@@ -96,6 +116,14 @@ namespace {
 
 constexpr mode_t kPermissionBits = 0777;
 constexpr mode_t kOwnerOnly = 0600;
+constexpr const char* kAccessControlList = "system.posix_acl_access";
+
+// Whether a result that does not keep the attribute differs in what matters: who may read or write it
+// (the access control list), or what people and programs noted on it ("user."). Security labels are the
+// system's to give, and trusted ones only root's; they are kept where the process may set them.
+bool MustBeKept(const std::string& attribute) {
+    return attribute == kAccessControlList || attribute.starts_with("user.");
+}
 
 // The umask, read without changing it: umask() would change it for every thread for a moment. Where it
 // cannot be read, the strictest one.
@@ -122,6 +150,14 @@ mode_t CreationMask() {
 
 const char* Spelled(const std::string& folder) {
     return folder.empty() ? "." : folder.c_str();
+}
+
+// A name too long for the file system is said in plain words, alike by the dry run and the run.
+[[noreturn]] void ThrowOutputError(int error, const std::string& action, const std::string& path) {
+    if (error == ENAMETOOLONG) {
+        throw EngineError(path, "the result's name would be longer than the file system allows", error);
+    }
+    ThrowSystemError(error, action, path);
 }
 
 } // namespace
@@ -161,14 +197,19 @@ SafeOutputFile::SafeOutputFile(std::string path, mode_t permissions) : path_(std
 
 void CheckOutputPlace(const std::string& path) {
     const std::string folder = FolderOf(path);
-    if (::faccessat(AT_FDCWD, folder.empty() ? "." : folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
-        ThrowSystemError(errno, "cannot create the output file", path);
+    if (::faccessat(AT_FDCWD, Spelled(folder), W_OK | X_OK, AT_EACCESS) != 0) {
+        ThrowOutputError(errno, "cannot create the output file", path);
     }
     // The link itself, not what it leads to: the run deletes a link in the result's place before it
-    // writes, so only a folder standing there itself makes the write fail.
+    // writes, so only a folder standing there itself makes the write fail. The file system looks at the
+    // name's length as it looks the name up.
     struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    const bool found = ::lstat(path.c_str(), &info) == 0;
+    if (found && S_ISDIR(info.st_mode)) {
         ThrowSystemError(EISDIR, "cannot replace the output file", path);
+    }
+    if (!found && errno == ENAMETOOLONG) {
+        ThrowOutputError(errno, "cannot replace the output file", path);
     }
 }
 
@@ -178,7 +219,7 @@ SafeOutputFile::~SafeOutputFile() {
 
 void SafeOutputFile::Fail(int error, const std::string& action, const std::string& path) {
     Discard();
-    ThrowSystemError(error, action, path);
+    ThrowOutputError(error, action, path);
 }
 
 void SafeOutputFile::ReleaseDescriptor() noexcept {
@@ -200,11 +241,15 @@ void SafeOutputFile::Discard() noexcept {
     }
 }
 
-void SafeOutputFile::TakeOverFrom(mode_t permissions, uid_t owner, gid_t group) {
+void SafeOutputFile::TakeOverFrom(mode_t permissions, uid_t owner, gid_t group,
+                                  std::vector<ExtendedAttribute> attributes) {
     if (fd_ < 0 || finished_) {
         throw EngineError(path_, "output already finished");
     }
-    mode_ = permissions & kPermissionBits;
+    // A write into a file takes away its set-user-ID and set-group-ID bits, and so does a change of owner:
+    // they are given with the rest of the mode once the file is complete.
+    mode_ = permissions & 07777;
+    attributes_ = std::move(attributes);
     // An owner other than the process's own can only be given by a privileged process; a group by its
     // members too.
     if (::fchown(fd_, owner, group) != 0 && ::fchown(fd_, static_cast<uid_t>(-1), group) != 0) {
@@ -254,10 +299,29 @@ FileStamp SafeOutputFile::Finish() {
     return stamp;
 }
 
+// The input's attributes in place of those the file got from its folder (a default access control list).
+// Given before the mode, which then sets the list's mask to the group's bits.
+void SafeOutputFile::GiveAttributes(int descriptor) {
+    bool listKept = false;
+    for (const ExtendedAttribute& attribute : *attributes_) {
+        const int set = ::fsetxattr(descriptor, attribute.name.c_str(), attribute.value.data(),
+                                    attribute.value.size(), 0);
+        if (set != 0 && MustBeKept(attribute.name)) {
+            Fail(errno, "cannot keep its extended attributes", path_);
+        }
+        listKept = listKept || attribute.name == kAccessControlList;
+    }
+    if (!listKept && ::fremovexattr(descriptor, kAccessControlList) != 0 && errno != ENODATA &&
+        errno != ENOTSUP) {
+        Fail(errno, "cannot keep its extended attributes", path_);
+    }
+    attributes_.reset();
+}
+
 // Given just before the file gets the result's name; a file that waits closed under its temporary name is
 // opened again for it, and must still be the one written.
 void SafeOutputFile::GiveResultMode() {
-    if (temporaryMode_ == mode_) {
+    if (temporaryMode_ == mode_ && !attributes_) {
         return;
     }
     int fd = fd_;
@@ -270,6 +334,16 @@ void SafeOutputFile::GiveResultMode() {
                 ::close(fd);
             }
             Fail(error, "cannot replace the output file", path_);
+        }
+    }
+    if (attributes_) {
+        try {
+            GiveAttributes(fd);
+        } catch (...) {
+            if (fd != fd_) {
+                ::close(fd);
+            }
+            throw;
         }
     }
     const int changed = ::fchmod(fd, mode_);

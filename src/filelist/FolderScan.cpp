@@ -40,6 +40,8 @@ struct ScanState {
     // Every folder found so far: a folder reached again through a link is neither listed nor entered,
     // which ends link loops and lists each file once.
     std::unordered_set<FileId, FileIdHash> reached;
+    // Below the folders the scan was given.
+    bool belowGiven = false;
 };
 
 void Yield(const ScanHooks& hooks) {
@@ -79,6 +81,9 @@ bool ForEachNewSubFolder(const std::string& folder, ScanState& state, const Foun
             }
         }
     } catch (const FolderListError& error) {
+        if (error.AccessDeniedOrMissing() && state.belowGiven && state.hooks.unreadable) {
+            state.hooks.unreadable(folder, error.Reason());
+        }
         return !error.AccessDeniedOrMissing();
     } catch (...) {
     }
@@ -157,6 +162,7 @@ std::size_t ScanLevel(std::vector<std::string>& folderList, bool recurse, ScanSt
     std::size_t foundHere = newFolders.size();
     trap.Line(114, [&] {
         if (recurse && !newFolders.empty()) {
+            state.belowGiven = true;
             foundHere = ScanLevel(newFolders, true, state);
         }
     });

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -114,6 +115,55 @@ bool LinkOpenFile(int descriptor, const std::string& path) {
     }
     errno = error;
     return false;
+}
+
+namespace {
+
+// Calls `read` (flistxattr or fgetxattr on a buffer) until the buffer holds the whole answer, which may grow
+// between asking for its size and reading it.
+template <typename Read> bool ReadGrowing(std::string& bytes, const Read& read) {
+    for (;;) {
+        const ssize_t size = read(nullptr, 0);
+        if (size < 0) {
+            return false;
+        }
+        bytes.resize(static_cast<std::size_t>(size));
+        const ssize_t got = read(bytes.data(), bytes.size());
+        if (got >= 0) {
+            bytes.resize(static_cast<std::size_t>(got));
+            return true;
+        }
+        if (errno != ERANGE) {
+            return false;
+        }
+    }
+}
+
+} // namespace
+
+bool ReadExtendedAttributes(int descriptor, std::vector<ExtendedAttribute>& attributes) {
+    attributes.clear();
+    std::string names;
+    if (!ReadGrowing(names, [descriptor](char* buffer, std::size_t size) {
+            return ::flistxattr(descriptor, buffer, size);
+        })) {
+        return errno == ENOTSUP;
+    }
+    for (std::size_t at = 0; at < names.size();) {
+        std::string name = names.c_str() + at;
+        at += name.size() + 1;
+        std::string value;
+        if (!ReadGrowing(value, [&](char* buffer, std::size_t size) {
+                return ::fgetxattr(descriptor, name.c_str(), buffer, size);
+            })) {
+            if (errno == ENODATA) {
+                continue; // removed since the listing
+            }
+            return false;
+        }
+        attributes.push_back({std::move(name), std::move(value)});
+    }
+    return true;
 }
 
 bool IsRegularFile(const std::string& path) {

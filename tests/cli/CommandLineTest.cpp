@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // brantlewick-cli: argument parsing, and whole runs on real files through the library and the executable.
 #include "CommandLine.h"
+#include "Rows.h"
 #include "TempDir.h"
 #include "Unprivileged.h"
 
@@ -75,8 +76,8 @@ std::set<std::string> Listing(const std::string& folder) {
 }
 
 // The dry run changes nothing and tells what the real run then does, file for file: two inputs of one name
-// into one folder, an input listed twice, an old result, a file that is not text, a folder in a result's
-// place. A link to a folder there is replaced (the dry run once foretold "Is a directory"), a listed
+// into one folder, an input listed twice (one input), an old result, a file that is not text, a folder in a
+// result's place. A link to a folder there is replaced (the dry run once foretold "Is a directory"), a listed
 // name that names nothing is kept free (the run once wrote w.txt's result there, then converted it again),
 // and an old result deleted for a file that then fails is gone for the next file of that name.
 TEST(CommandLineTest, DryRunWritesNothingAndForetellsTheRealRun) {
@@ -106,30 +107,28 @@ TEST(CommandLineTest, DryRunWritesNothingAndForetellsTheRealRun) {
     const std::string results[] = {
         line("a/l.txt", "out/l.txt", replaces), line("a/w.txt", "out/w-Pellnor.txt"),
         line("a/x.txt", "out/x.txt"),           line("a/y.txt", "out/y.txt", replaces),
-        line("b/bad.png", "out/bad.png"),       line("b/x.txt", "out/x-Pellnor.txt"),
-        line("a/x.txt", "out/x.txt", replaces)};
+        line("b/bad.png", "out/bad.png"),       line("b/x.txt", "out/x-Pellnor.txt")};
     const std::string failures[] = {
         "brantlewick-cli: " + (dir / "a/bad.png") +
             ": not a text file: it holds NUL bytes (a UTF-16 or UTF-32 text needs its byte-order mark); not "
             "converted\n",
         "brantlewick-cli: " + (dir / "a/z.txt") + ": cannot replace the output file: Is a directory\n",
         "brantlewick-cli: " + (dir / "out/w.txt") + ": cannot open: No such file or directory\n"};
-    EXPECT_EQ(dry.output,
-              results[0] + results[1] + results[2] + results[3] + results[4] + results[5] + results[6]);
+    EXPECT_EQ(dry.output, results[0] + results[1] + results[2] + results[3] + results[4] + results[5]);
     EXPECT_EQ(dry.errors, failures[0] + failures[1] + failures[2]);
-    EXPECT_EQ(dry.summary, "brantlewick-cli: dry run, nothing written: 7 files converted, 3 failed, 28 bytes "
-                           "in, 35 bytes out, 7 breaks inserted");
+    EXPECT_EQ(dry.summary, "brantlewick-cli: dry run, nothing written: 6 files converted, 3 failed, 24 bytes "
+                           "in, 30 bytes out, 6 breaks inserted");
     // A line that cannot be written fails its file, once: such a file was counted converted and failed.
     const RunResult full = RunWith(dryRun, false, ::open("/dev/full", O_WRONLY | O_CLOEXEC));
-    std::string unwritten[7];
-    for (std::size_t i = 0; i < 7; ++i) {
+    std::string unwritten[6];
+    for (std::size_t i = 0; i < 6; ++i) {
         unwritten[i] = "brantlewick-cli: " + results[i].substr(0, results[i].find(" -> ")) +
                        ": cannot write its line to standard output: No space left on device\n";
     }
     EXPECT_EQ(full.errors, failures[0] + unwritten[0] + unwritten[1] + unwritten[2] + unwritten[3] +
-                               failures[1] + unwritten[4] + unwritten[5] + unwritten[6] + failures[2]);
+                               failures[1] + unwritten[4] + unwritten[5] + failures[2]);
     EXPECT_EQ(full.summary,
-              "brantlewick-cli: dry run, nothing written: 0 files converted, 10 failed, 0 bytes in, 0 "
+              "brantlewick-cli: dry run, nothing written: 0 files converted, 9 failed, 0 bytes in, 0 "
               "bytes out, 0 breaks inserted");
 
     auto verbose = arguments;
@@ -138,12 +137,12 @@ TEST(CommandLineTest, DryRunWritesNothingAndForetellsTheRealRun) {
     EXPECT_EQ(real.status, kSomeFailed);
     EXPECT_EQ(dry.status, kSomeFailed);
     EXPECT_EQ(real.errors, failures[0] + results[0] + results[1] + results[2] + results[3] + failures[1] +
-                               results[4] + results[5] + results[6] + failures[2]);
+                               results[4] + results[5] + failures[2]);
     EXPECT_EQ(testing::ListNames(dir / "out"), "bad.png|l.txt|w-Pellnor.txt|x-Pellnor.txt|x.txt|y.txt|z.txt");
     EXPECT_EQ(ReadBytes(dir / "out/x-Pellnor.txt") + ReadBytes(dir / "out/l.txt"), "x.\r\nbl.\r\na");
     EXPECT_EQ(testing::ListNames(dir / "x"), ""); // the link went, not what it led to
     EXPECT_EQ(real.summary,
-              "brantlewick-cli: 7 files converted, 3 failed, 28 bytes in, 35 bytes out, 7 breaks inserted");
+              "brantlewick-cli: 6 files converted, 3 failed, 24 bytes in, 30 bytes out, 6 breaks inserted");
 }
 
 // A folder argument stands for its files, collected as a folder dropped on the window is, in its place;
@@ -178,15 +177,62 @@ TEST(CommandLineTest, FolderArgumentsAreReplacedByTheirFilesAndFailuresAreOneLin
     SKIP_WITHOUT_ORDINARY_USER();
     ::chmod(dir.Path().c_str(), 0755);
     ::mkdir((dir / "locked").c_str(), 0);
+    // A check fails for the files it could not see: a sub-folder that could not be read once passed with 0.
+    ::mkdir((dir / "docs/sub/locked").c_str(), 0);
     const std::string locked = testing::RunAsOrdinaryUser([&] {
+        const RunResult check = RunWith({"--check", dir / "docs"});
         const RunResult run = RunWith({dir / "locked"});
-        return std::to_string(run.status) + " " + run.errors + run.summary;
+        return std::to_string(check.status) + " " + check.errors + std::to_string(run.status) + " " +
+               run.errors + run.summary;
     });
-    EXPECT_EQ(
-        locked,
-        "1 brantlewick-cli: " + (dir / "locked") +
-            ": cannot list the folder: Permission denied\nbrantlewick-cli: 0 files converted, 1 failed, 0 "
-            "bytes in, 0 bytes out, 0 breaks inserted");
+    EXPECT_EQ(locked,
+              "2 brantlewick-cli: " + (dir / "docs/sub/locked/") +
+                  ": cannot list the folder: Permission denied; its files are not checked\n1 "
+                  "brantlewick-cli: " +
+                  (dir / "locked") +
+                  ": cannot list the folder: Permission denied\nbrantlewick-cli: 0 files converted, 1 "
+                  "failed, 0 bytes in, 0 bytes out, 0 breaks inserted");
+}
+
+// One file named twice, however spelled, is one input in every mode: in place its breaks were doubled. A
+// result's name too long for the file system is foreseen by the dry run and told alike by the run: the dry
+// run said yes, the run "File name too long".
+TEST(CommandLineTest, OneFileNamedTwiceIsOneInputAndTooLongNamesAreForeseen) {
+    TempDir dir;
+    ::mkdir((dir / "d").c_str(), 0755);
+    const std::string d = dir / "d";
+    const Texts spellings = {d + "/a.md", d + "/./a.md", d, d + "//a.md"};
+    const struct {
+        Texts options;
+        std::string output, summary, file;
+    } rows[] = {
+        {{"--in-place", "--lines", "keep"}, "", "1 file converted in place (1 changed)", "A.\r\nB.\r\n"},
+        {{"--check"}, d + "/a.md\n", "check, nothing written: 1 of 1 file would change", "A. B."},
+        {{"--dry-run"},
+         d + "/a.md -> " + d + "/a-Pellnor.md (2 breaks, 1 spaces dropped)\n",
+         "dry run, nothing written: 1 file converted",
+         "A. B."},
+        {{"-j", "2"}, "", "1 file converted", "A. B."},
+    };
+    FOR_EACH_ROW(row, rows) {
+        WriteBytes(d + "/a.md", "A. B.");
+        Texts arguments = row.options;
+        arguments.insert(arguments.end(), spellings.begin(), spellings.end());
+        const RunResult result = RunWith(arguments);
+        EXPECT_EQ(result.output, row.output);
+        EXPECT_TRUE(result.summary.starts_with("brantlewick-cli: " + row.summary + ",")) << result.summary;
+        EXPECT_EQ(ReadBytes(d + "/a.md"), row.file);
+        std::filesystem::remove(d + "/a-Pellnor.md");
+    }
+    const std::string name = std::string(247, 'a') + ".txt"; // 251 bytes, and its result's 259
+    WriteBytes(dir / name, "A. B.");
+    const std::string failure = "brantlewick-cli: " + (dir / name) +
+                                ": the result's name would be longer than the file system allows\n";
+    for (const char* mode : {"--dry-run", "-j1", "-j2"}) {
+        const RunResult result = RunWith({mode, dir / name, dir / name});
+        EXPECT_EQ(std::to_string(result.status) + " " + result.errors, "1 " + failure) << mode;
+    }
+    EXPECT_EQ(testing::ListNames(dir.Path()), name + "|d");
 }
 
 // Usage problems stop before anything is written; the real executable filters standard input.
@@ -303,6 +349,13 @@ TEST(CommandLineTest, NamesAreShownOneToALine) {
          "'" + d + "/it'\\''s'$'\\t\\177''.txt' -> '" + d + "/it'\\''s'$'\\t\\177''-Pellnor.txt'"},
         {"bad\xff\xc2\x85.txt",
          "'" + d + "/bad'$'\\377\\302\\205''.txt' -> '" + d + "/bad'$'\\377\\302\\205''-Pellnor.txt'"},
+        // A name that spells another's quoted form, and so every name with "'" or "$", is quoted too: the
+        // second name showed as the line of the first.
+        {"new\nline.txt", "'" + d + "/new'$'\\n''line.txt' -> '" + d + "/new'$'\\n''line-Pellnor.txt'"},
+        {"'new'$'\\n''line.txt'", "'" + d + "/'\\''new'\\''$'\\''\\n'\\'''\\''line.txt'\\''' -> '" + d +
+                                      "/'\\''new'\\''$'\\''\\n'\\'''\\''line-Pellnor.txt'\\'''"},
+        {"it's.txt", "\"" + d + "/it's.txt\" -> \"" + d + "/it's-Pellnor.txt\""},
+        {"a$b.txt", "'" + d + "/a$b.txt' -> '" + d + "/a$b-Pellnor.txt'"},
     };
     std::vector<std::string> arguments = {"--dry-run"};
     std::string expected;

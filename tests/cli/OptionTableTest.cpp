@@ -51,7 +51,11 @@ const std::pair<std::vector<std::string>, std::string> kRows[] = {
     // Each form of a value. "-n2" was refused as an unknown option while the parser was our own.
     {{"-n2", "a"}, "n=2 paths=[a]"},
     {{"--ent=2.5", "a"}, "n=2.5 paths=[a]"},
-    {{"-n", "-q", "a"}, "n=-q paths=[a]"},
+    {{"-n", "-2", "--enters=-.5", "a"}, "n=-.5 paths=[a]"},
+    // A value left out: the option after it was taken for the number, and a dry run became a real one.
+    {{"-n", "--dry-run", "a"},
+     "refused: the number of line breaks (-n) is missing: \"--dry-run\" looks like an option"},
+    {{"--enters=-q", "a"}, "refused: the number of line breaks (-n) is missing: \"-q\" looks like an option"},
     {{"-c", "...", "-c!", "--char=?", "--cha", "。", "a"}, "c=[...][!][?][。] paths=[a]"},
     {{"-o/out", "--output-dir", "/o", "--output-dir=/p", "--dry", "a"}, "o=/p dry-run paths=[a]"},
     // Bundles.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Converting real files: the output appears whole or not at all, and every failure is one named error.
 #include "ExactError.h"
+#include "InPlaceSeam.h"
+#include "Rows.h"
 #include "TempDir.h"
 #include "brantlewick/engine/Conversion.h"
 #include "brantlewick/engine/EngineError.h"
@@ -11,11 +13,15 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -128,6 +134,93 @@ TEST(ConvertFileTest, AResultHasItsInputsPermissionsLessTheUmask) {
         }
     }
     ::umask(usual);
+}
+
+// A save made while a run converts the file in place is never lost: written into the file, renamed over it
+// or added to its end, it stays as the user made it and the file is refused. The result used to replace it.
+TEST(ConvertFileTest, InPlaceNeverReplacesASaveMadeMeanwhile) {
+    TempDir dir;
+    const std::string file = dir / "notes.md";
+    const std::string saved = "Saved. Meanwhile.\n";
+    const struct {
+        const char* name;
+        std::function<void()> save;
+        std::string left;
+        bool refused = true;
+    } rows[] = {
+        {"written into", [&] { testing::WriteBytes(file, saved); }, saved},
+        {"renamed over",
+         [&] {
+             testing::WriteBytes(dir / "new", saved);
+             std::filesystem::rename(dir / "new", file);
+         },
+         saved},
+        {"added to", [&] { std::ofstream(file, std::ios::app) << saved; }, "Hi. Bye.\n" + saved},
+        {"not saved", [] {}, "Hi.\r\nBye.\r\n", false},
+    };
+    FOR_EACH_ROW(row, rows) {
+        testing::WriteBytes(file, "Hi. Bye.\n");
+        if (row.refused) {
+            EXPECT_ENGINE_ERROR(detail::ConvertInPlace(file, {}, nullptr, row.save), file,
+                                "changed while it was read");
+        } else {
+            EXPECT_TRUE(detail::ConvertInPlace(file, {}, nullptr, row.save).changes);
+        }
+        EXPECT_EQ(testing::ReadBytes(file), row.left);
+        EXPECT_EQ(testing::ListNames(dir.Path()), "notes.md");
+    }
+}
+
+// What `command` prints on standard output, and whether it succeeded.
+std::pair<std::string, bool> Output(const std::string& command) {
+    std::string output;
+    FILE* const pipe = ::popen(command.c_str(), "r");
+    char buffer[4096];
+    for (std::size_t got = 0; pipe != nullptr && (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        output.append(buffer, got);
+    }
+    return {output, pipe != nullptr && ::pclose(pipe) == 0};
+}
+
+// In place, a file keeps its whole mode, its extended attributes and, with ACLs, who may read and write it;
+// one that no one may write is refused, also by root, who may write anyway. The set-ID and sticky bits and
+// the attributes used to go, and root used to replace 0444 files.
+TEST(ConvertFileTest, InPlaceKeepsModeAndAttributesAndRefusesReadOnlyFiles) {
+    TempDir dir;
+    const std::string file = dir / "a.md";
+    for (const mode_t mode : {06755, 02750, 01640, 0600}) {
+        testing::WriteBytes(file, "Hi. Bye.");
+        ::chmod(file.c_str(), mode);
+        const bool noted = ::setxattr(file.c_str(), "user.origin", "draft", 5, 0) == 0;
+        ASSERT_TRUE(ConvertInPlace(file, {}).changes);
+        EXPECT_EQ(ModeOf(file), mode);
+        char origin[8] = {};
+        EXPECT_EQ(::getxattr(file.c_str(), "user.origin", origin, sizeof origin), noted ? 5 : -1);
+        EXPECT_EQ(std::string(origin), noted ? "draft" : "");
+    }
+    testing::WriteBytes(file, "Hi. Bye.");
+    ::chmod(file.c_str(), 0444);
+    EXPECT_ENGINE_ERROR(ConvertInPlace(file, {}), file, "is read-only; it is not converted in place");
+    EXPECT_EQ(testing::ReadBytes(file), "Hi. Bye.");
+
+    // A named reader and a shut-out group stay as they were; a file without a list of its own gets none
+    // from its folder's default list, which would let in whom the folder names.
+    ::chmod(file.c_str(), 0640);
+    ::mkdir((dir / "shared").c_str(), 0755);
+    testing::WriteBytes(dir / "shared/b.md", "Hi. Bye.");
+    ::chmod((dir / "shared/b.md").c_str(), 0640);
+    if (!Output("setfacl -m u:nobody:r--,g::--- '" + file + "' && setfacl -d -m u:nobody:rwx '" +
+                dir / "shared' 2>&1")
+             .second) {
+        GTEST_SKIP() << "setfacl is missing, or the file system of " << dir.Path() << " has no ACLs";
+    }
+    const auto acl = [](const std::string& path) { return Output("getfacl -cp '" + path + "'").first; };
+    const std::string before = acl(file);
+    EXPECT_NE(before.find("user:nobody:r--"), std::string::npos) << before;
+    ASSERT_TRUE(ConvertInPlace(file, {}).changes);
+    ASSERT_TRUE(ConvertInPlace(dir / "shared/b.md", {}).changes);
+    EXPECT_EQ(acl(file), before);
+    EXPECT_EQ(acl(dir / "shared/b.md"), "user::rw-\ngroup::r--\nother::---\n\n");
 }
 
 // A child that writes results into `folder` and leaves them finished, waiting to be committed: with few

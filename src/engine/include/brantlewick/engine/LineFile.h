@@ -4,6 +4,7 @@
 
 #include "brantlewick/filesystem/FileSystem.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace brantlewick {
 
@@ -33,6 +35,11 @@ public:
     const std::optional<FileId>& Id() const noexcept { return id_; }
     // Its permission bits; those of a new file (0666) for a descriptor handed in.
     mode_t Permissions() const noexcept { return permissions_; }
+    // Whether `now`, the status of its path taken later, shows the file as it was opened: the same file, of
+    // the same size, modified and changed at the same times. A save in between changes one of them.
+    bool StillAsOpened(const struct stat& now) const noexcept;
+    // Its access control list and other extended attributes. Throws EngineError where they cannot be read.
+    std::vector<ExtendedAttribute> ExtendedAttributes() const;
 
 private:
     int fd_ = -1;
@@ -42,6 +49,8 @@ private:
     std::optional<FileId> id_;
     mode_t permissions_ = 0666;
     std::optional<std::uint64_t> sizeAtOpen_; // a regular file's, opened by name
+    timespec modifiedAtOpen_{};
+    timespec changedAtOpen_{};
     bool atEnd_ = false;
 };
 
@@ -58,10 +67,14 @@ public:
     SafeOutputFile(const SafeOutputFile&) = delete;
     SafeOutputFile& operator=(const SafeOutputFile&) = delete;
 
-    // For a result that replaces its input: it gets exactly `permissions`, not less the umask, and the
-    // input's owner and group where the process may give them. Where the group cannot be kept the group's
-    // bits are dropped, so that no one reads the result who could not read the input. Before Finish().
-    void TakeOverFrom(mode_t permissions, uid_t owner, gid_t group);
+    // For a result that replaces its input: it gets exactly `permissions` (the set-user-ID, set-group-ID
+    // and sticky bits too), not less the umask, the input's extended attributes (its access control list
+    // among them) and its owner and group where the process may give them. Where the group cannot be kept
+    // the group's bits are dropped, so that no one reads the result who could not read the input. The
+    // access control list and the "user." attributes must be kept, or the result is not committed; the
+    // others (security labels) where the process may set them. Before Finish().
+    void TakeOverFrom(mode_t permissions, uid_t owner, gid_t group,
+                      std::vector<ExtendedAttribute> attributes);
     void Write(std::string_view bytes);
     // The stamp that the output will have once committed; while it is written.
     FileStamp Stamp() const;
@@ -77,6 +90,7 @@ public:
 private:
     bool Publish(const std::string& path, bool replace);
     void GiveResultMode();
+    void GiveAttributes(int descriptor);
     // Closes the descriptor; a failure discards the file and throws.
     void Close();
     void Discard() noexcept;
@@ -89,6 +103,8 @@ private:
     FileId id_;
     mode_t mode_ = 0;          // the result's
     mode_t temporaryMode_ = 0; // the file's until it becomes the result
+    // Those of the input it replaces, until given to the file.
+    std::optional<std::vector<ExtendedAttribute>> attributes_;
     bool finished_ = false;
     bool held_ = false; // finished without a name, its descriptor counted against the process's
 };

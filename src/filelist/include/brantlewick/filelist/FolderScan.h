@@ -31,6 +31,10 @@ struct ScanHooks {
     // collected like any other file.
     std::function<void(const std::string& file)> leftOutResult = {};
     bool keepResults = false;
+    // Told each sub-folder (its path, ending in a separator; never a folder the scan was given) that is
+    // passed over because it cannot be listed (access denied, or gone), with the reason. None: they are
+    // passed over silently.
+    std::function<void(const std::string& folder, const std::string& reason)> unreadable = {};
 };
 
 // Every file in `folder` (given without a trailing separator; "/" for the root) and in all its

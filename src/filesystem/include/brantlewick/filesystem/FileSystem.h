@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace brantlewick {
 
@@ -56,6 +57,16 @@ bool StillTheFile(const std::string& path, const FileStamp& stamp);
 // Gives `path` to the open file `descriptor`, made without a name (O_TMPFILE); never replaces what is
 // there. False with errno.
 bool LinkOpenFile(int descriptor, const std::string& path);
+
+// One extended attribute of a file: its access control list ("system.posix_acl_access"), a "user."
+// attribute that programs and people set, a security label.
+struct ExtendedAttribute {
+    std::string name;
+    std::string value;
+};
+// The extended attributes of the open file `descriptor` that the process may read (none where the file
+// system has none); false with errno.
+bool ReadExtendedAttributes(int descriptor, std::vector<ExtendedAttribute>& attributes);
 
 // A regular file after following links; FIFOs, sockets and devices never count.
 bool IsRegularFile(const std::string& path);
