@@ -29,9 +29,14 @@ std::optional<AheadResult> Convert(const AheadJob& job) noexcept {
     }
 }
 
+// Whether a finished result waits under a temporary name.
+bool WaitsNamed(const std::optional<AheadResult>& result) {
+    return result && result->output && result->output->Named();
+}
+
 } // namespace
 
-ConversionPool::ConversionPool(unsigned workers) {
+ConversionPool::ConversionPool(unsigned workers) : jobs_(std::size_t{workers} + 1) {
     for (unsigned i = 0; i < workers; ++i) {
         try {
             workers_.emplace_back(&ConversionPool::Work, this);
@@ -67,10 +72,13 @@ void ConversionPool::Add(std::vector<std::pair<std::size_t, AheadJob>>&& jobs) {
 
 void ConversionPool::Run(Slots::iterator slot, std::unique_lock<std::mutex>& lock) {
     slot->second.state = State::Running;
+    ++running_;
     const AheadJob& job = slot->second.conversion.job; // left alone by every other thread while running
     lock.unlock();
     std::optional<AheadResult> result = Convert(job);
     lock.lock();
+    --running_;
+    named_ += WaitsNamed(result) ? 1 : 0;
     slot->second.conversion.result = std::move(result);
     slot->second.state = State::Done;
     done_.notify_all();
@@ -79,7 +87,7 @@ void ConversionPool::Run(Slots::iterator slot, std::unique_lock<std::mutex>& loc
 bool ConversionPool::RunQueued(std::unique_lock<std::mutex>& lock) {
     const auto slot = std::find_if(slots_.begin(), slots_.end(),
                                    [](const auto& entry) { return entry.second.state == State::Queued; });
-    if (slot == slots_.end()) {
+    if (slot == slots_.end() || running_ + named_ >= jobs_) {
         return false;
     }
     Run(slot, lock);
@@ -110,6 +118,10 @@ std::optional<AheadConversion> ConversionPool::Take(std::size_t key) {
     }
     AheadConversion conversion = std::move(slot->second.conversion);
     slots_.erase(slot);
+    if (WaitsNamed(conversion.result)) {
+        --named_;
+        queued_.notify_all(); // a worker may begin another
+    }
     return conversion;
 }
 
@@ -123,6 +135,7 @@ bool ConversionPool::GiveBackSpace() {
                                 [](const auto& slot) { return slot.second.state == State::Running; });
         });
         dropped.swap(slots_);
+        named_ = 0;
     }
     return std::any_of(dropped.begin(), dropped.end(), [](const auto& slot) {
         const std::optional<AheadResult>& result = slot.second.conversion.result;

@@ -44,6 +44,11 @@ struct AheadConversion {
     std::optional<AheadResult> result;
 };
 
+// A file converted ahead mostly waits without a name; where the file system cannot make a file without one,
+// or the process runs short of open files, it waits under a temporary name, which a killed run would leave
+// behind. The pool keeps those few: no file is begun ahead while the finished ones that wait under a name
+// and the ones being converted are as many as the jobs (the taking thread's own file, converted as it is
+// taken, may make one more), so that their number grows with the jobs and never with the files.
 class ConversionPool {
 public:
     // `workers` threads besides the one that takes the results (fewer if the system grants fewer).
@@ -72,7 +77,8 @@ private:
     using Slots = std::map<std::size_t, Slot>;
 
     void Work();
-    // Runs the first queued job, the lock released meanwhile; false when none is queued.
+    // Runs the first queued job, the lock released meanwhile; false when none is queued, or when the
+    // files that wait under a name leave no room for another.
     bool RunQueued(std::unique_lock<std::mutex>& lock);
     void Run(Slots::iterator slot, std::unique_lock<std::mutex>& lock);
 
@@ -81,6 +87,9 @@ private:
     std::condition_variable done_;   // a job finished
     Slots slots_;                    // in list order: the nearest job is begun first
     bool stopping_ = false;
+    std::size_t running_ = 0;
+    std::size_t named_ = 0; // finished, not taken, waiting under a temporary name
+    std::size_t jobs_;      // the workers and the thread that takes the results
     std::vector<std::thread> workers_;
 };
 

@@ -445,8 +445,9 @@ std::string UsageText() {
            "At the end a line on standard error sums the run up: files converted and failed, bytes in and\n"
            "out, breaks inserted and the time taken.\n"
            "Exit status: 0 when every file was converted, 1 when any failed, 2 for a usage error (for\n"
-           "--check see above); 130, 143 or 129 when SIGINT, SIGTERM or SIGHUP ended the run, leaving no\n"
-           "temporary file, and every input --in-place was replacing either as it was or wholly converted.\n"
+           "--check see above); 130, 143, 129 or 141 when SIGINT, SIGTERM, SIGHUP or SIGPIPE ended the run,\n"
+           "leaving no temporary file, and every input --in-place was replacing either as it was or wholly\n"
+           "converted.\n"
            "A result gets its input's permission bits less the umask; with --in-place exactly its input's\n"
            "mode, owner, group, ACL and extended attributes, and a file that changes while it runs is\n"
            "refused (exit status 1) and left as it was saved.\n";

@@ -22,6 +22,7 @@
 #include <set>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 namespace brantlewick::cli {
 namespace {
@@ -667,6 +668,55 @@ TEST(CommandLineTest, AnInterruptedRunLeavesNothingOfItsOwn) {
         interrupted += results < kFiles ? 1 : 0;
     }
     EXPECT_GT(interrupted, 6);
+}
+
+// A reader that goes away, as `| head` does, ends the run as SIGTERM does: with 141 and no temporary file
+// left (SIGPIPE left hundreds). Finished results that wait under a name (few open files to spare) are about
+// as many as the jobs, however far ahead the run converts: they were as many as it converted ahead.
+TEST(CommandLineTest, AReaderThatGoesAwayEndsTheRunCleanly) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    fs::create_directories(dir / "in");
+    fs::create_directories(dir / "out");
+    for (int i = 0; i < 2000; ++i) {
+        WriteBytes(dir / ("in/" + std::to_string(i)), "One. Two.");
+    }
+    const auto named = [&] {
+        const std::string names = testing::ListNames(dir / "out");
+        std::size_t count = 0;
+        for (std::size_t at = names.find(".brantlewick-"); at != std::string::npos;
+             at = names.find(".brantlewick-", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const std::string program = std::string(BRANTLEWICK_PROGRAM_DIR) + "/brantlewick-cli";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(ends[1], STDERR_FILENO);
+        ::close(ends[0]);
+        const rlimit files{64, 64};
+        ::setrlimit(RLIMIT_NOFILE, &files);
+        ::execl(program.c_str(), program.c_str(), "-v", "-j", "4", "-o", (dir / "out").c_str(),
+                (dir / "in").c_str(), nullptr);
+        std::_Exit(127);
+    }
+    ::close(ends[1]);
+    // No line is read: the run stops on the full pipe, while the files converted ahead wait.
+    std::size_t waiting = 0;
+    for (std::size_t polls = 0, before = 1; polls < 1000 && (waiting == 0 || waiting != before); ++polls) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        before = std::exchange(waiting, named());
+    }
+    EXPECT_GT(waiting, 0u);
+    EXPECT_LE(waiting, 5u); // one for each job, and the file the run converts itself as it takes it
+    ::close(ends[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 141) << status;
+    EXPECT_EQ(named(), 0u);
 }
 
 // Interrupted in place at any moment, every input is whole: as it was or wholly converted, never cut, and

@@ -4,12 +4,14 @@
 #include "InPlaceSeam.h"
 #include "Rows.h"
 #include "TempDir.h"
+#include "TemporaryFilesSeam.h"
 #include "brantlewick/engine/Conversion.h"
 #include "brantlewick/engine/EngineError.h"
 #include "brantlewick/engine/LineFile.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -19,6 +21,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -237,7 +240,9 @@ pid_t StartWaitingWriter(const std::string& folder) {
             waiting.push_back(std::make_unique<SafeOutputFile>(folder + "/r" + std::to_string(i), 0644));
             waiting.back()->Finish();
         }
-        if (::write(ready[1], "!", 1) == 1) {
+        // The process grows after it stamped the names: what tells it apart is its start time alone.
+        const std::string grown(std::size_t{64} << 20, 'x');
+        if (grown.size() > 1 && ::write(ready[1], "!", 1) == 1) {
             ::pause(); // until killed
         }
         std::_Exit(1);
@@ -267,35 +272,49 @@ std::map<std::string, mode_t> WriteOnceMore(const std::string& folder) {
     return found;
 }
 
-// Named temporaries are their owner's alone. Those a killed run left go with the next process that writes
-// into the folder, but never while a run that may own them lives, nor another user's or another host's.
-TEST(ConvertFileTest, WhatAKilledRunLeftGoesWithTheNextRunButNeverWhatALiveOneHolds) {
+// Named temporaries are their owner's alone, and a sweep removes only what is provably stale. A live run's
+// stay, also for a sweep that does not share the folder's lock (a run reaching the folder through a FUSE
+// view deleted them); what a killed run left goes with the next run that writes there, but not a file that
+// another process holds open, another user's or another host's, nor an older version's until a day old.
+TEST(ConvertFileTest, OnlyProvablyStaleTemporariesAreSwept) {
     TempDir dir;
     const pid_t live = StartWaitingWriter(dir.Path());
-    const std::string host = testing::ListNames(dir.Path()).substr(13, 8); // after ".brantlewick-"
+    const std::map<std::string, mode_t> waiting = WriteOnceMore(dir.Path());
+    ASSERT_GT(waiting.size(), 30u);
+    const int folder = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    detail::RemoveStaleTemporaries(folder); // as through a view without the lock
+    EXPECT_EQ(WriteOnceMore(dir.Path()), waiting);
+
+    const std::string host = waiting.begin()->first.substr(13, 8); // after ".brantlewick-"
     const auto named = [](const std::string& from, const char* tag) {
         return ".brantlewick-" + from + "-" + tag + ".part";
     };
-    const std::string stale = named(host, "00000000000000bb");
+    const std::string old = named(host, "00000000000000bb");
+    const std::string dayOld = named(host, "00000000000000dd");
     const std::string otherHost = named(host == "00000000" ? "ffffffff" : "00000000", "00000000000000cc");
     const std::string otherUser = named(host, "00000000000000aa");
-    testing::WriteBytes(dir / stale, "left by a killed run");
-    testing::WriteBytes(dir / otherHost, "left by a killed run on another host, or one that lives there");
-    std::map<std::string, mode_t> leftAlone{{otherHost, ModeOf(dir / otherHost)}};
+    for (const std::string& name : {old, dayOld, otherHost}) {
+        testing::WriteBytes(dir / name, "left by an older version, or on another host");
+    }
+    const timespec twoDaysAgo[2] = {{::time(nullptr) - 2 * 24 * 3600, 0},
+                                    {::time(nullptr) - 2 * 24 * 3600, 0}};
+    ::utimensat(AT_FDCWD, (dir / dayOld).c_str(), twoDaysAgo, 0);
+    std::map<std::string, mode_t> leftAlone{{old, ModeOf(dir / old)}, {otherHost, ModeOf(dir / otherHost)}};
     if (::geteuid() == 0) { // only root can make another user's
         testing::WriteBytes(dir / otherUser, "another user's");
         ASSERT_EQ(::chown((dir / otherUser).c_str(), 65534, 65534), 0);
         leftAlone[otherUser] = ModeOf(dir / otherUser);
     }
-    const auto found = WriteOnceMore(dir.Path());
-    EXPECT_GT(found.size(), leftAlone.size() + 4);
-    for (const auto& [name, mode] : found) {
-        EXPECT_TRUE(mode == 0600 || leftAlone.contains(name) || name == stale) << name;
-    }
-    EXPECT_TRUE(found.contains(stale));
     ::kill(live, SIGKILL);
     ::waitpid(live, nullptr, 0);
+    const std::string held = waiting.begin()->first;
+    const int holder = ::open((dir / held).c_str(), O_RDONLY | O_CLOEXEC);
+    auto left = leftAlone;
+    left[held] = 0600;
+    EXPECT_EQ(WriteOnceMore(dir.Path()), left);
+    ::close(holder);
     EXPECT_EQ(WriteOnceMore(dir.Path()), leftAlone);
+    ::close(folder);
 }
 
 } // namespace

@@ -80,6 +80,8 @@ public:
     FileStamp Stamp() const;
     // Ends the writing: the bytes wait, complete, for Commit(), which may be long. Returns Stamp().
     FileStamp Finish();
+    // Whether the file has a temporary name now, which a killed process would leave behind.
+    bool Named() const noexcept { return !temporary_.empty(); }
     void Commit();
     // Commits under another name, which must lie in the same folder as the target it was made for.
     void Commit(const std::string& path);

@@ -6,9 +6,10 @@
 
 namespace brantlewick {
 
-// Makes SIGINT, SIGTERM and SIGHUP remove every named temporary file of this process and end it with the
-// status a shell gives for the signal (130, 143, 129). A signal that the process was started with ignored
-// (SIGHUP under nohup, SIGINT in a script's background job) stays ignored. Call once, early.
+// Makes SIGINT, SIGTERM, SIGHUP and SIGPIPE remove every named temporary file of this process and end it
+// with the status a shell gives for the signal (130, 143, 129, 141). A signal that the process was started
+// with ignored (SIGHUP under nohup, SIGINT in a script's background job, SIGPIPE where the caller wants
+// the write's failure instead) stays ignored. Call once, early.
 void EndCleanlyOnSignals();
 
 // Removes every named temporary file of this process and lets no thread make another (a thread that tries
@@ -17,11 +18,14 @@ void AbandonTemporaryFiles() noexcept;
 
 // For SafeOutputFile. A temporary file mostly has no name (O_TMPFILE); one gets a name only where the file
 // system cannot do without, or while a finished result waits its turn and open files run short. Such a
-// name is recognisable (".brantlewick-", a digest of the host's name, a random part, ".part"), and the
-// process holds a shared lock on its folder for as long as it has one there. The first output of a process
-// into a folder removes what killed runs of the same user on the same host left there, and only when it
-// gets the folder's lock exclusively: while any run of the host that may still use a temporary there
-// lives, nothing is removed. Another host's are never touched, since its runs cannot be seen from here.
+// name is recognisable (".brantlewick-", a digest of the host's name, the stamp of the run, a random part,
+// ".part"), and the process holds a shared lock on its folder for as long as it has one there. The first
+// output of a process into a folder removes what killed runs of the same user on the same host left there,
+// and only what is provably stale: only when it gets the folder's lock exclusively (no run of the host
+// that shares the lock uses the folder), only a file whose stamp names a run that has ended (or, where the
+// stamp cannot tell, one older than a day), and never a file that another process holds open. A view of
+// the folder that does not share the lock (a FUSE mount) thus still spares a live run's files. Another
+// host's are never touched, since its runs cannot be seen from here.
 namespace temporary {
 
 // Removes what killed runs left in `folder` ("" for the working folder, else with its trailing separator),
