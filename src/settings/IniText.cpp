@@ -171,9 +171,18 @@ public:
 private:
     // A key line, scanned as QSettings scans it: a backslash takes the byte after it along (a line end so
     // continues the value), quotes hide "=" and ";", and an unquoted ";" starts a comment. Unlike QSettings,
-    // a quote never carries the entry past a line end: a stray quote must not swallow the groups after it.
+    // neither a quote nor a backslash carries the entry onto a group's line: a stray quote or a value ending
+    // in a backslash, written by hand, must not swallow the group after it.
     // Most lines are a key, "=" and a value with nothing escaped, quoted or commented: a few searches
     // through the line find that, where a settings file of many megabytes would take long byte by byte.
+    // Whether the line at `p` is a group's header.
+    bool StartsGroup(qsizetype p) const {
+        while (p < text_.size() && IsBlank(text_[p])) {
+            ++p;
+        }
+        return p < text_.size() && text_[p] == '[';
+    }
+
     bool ReadPlainKey(qsizetype p, Entry& entry) const {
         const char* const start = text_.data() + p;
         const char* const end = text_.data() + text_.size();
@@ -204,6 +213,10 @@ private:
         while (p < text_.size() && !IsLineEnd(text_[p])) {
             const char c = text_[p];
             if (c == '\\' && p + 1 < text_.size() && IsLineEnd(text_[p + 1])) {
+                if (StartsGroup(PastLineEnd(text_, p + 1))) {
+                    ++p;
+                    break;
+                }
                 p = PastLineEnd(text_, p + 1);
                 ++entry.lines;
                 continue;

@@ -146,9 +146,12 @@ SettingsStore::SettingsStore(QString filePath)
 SettingsStore::~SettingsStore() = default;
 
 QString SettingsStore::DefaultFilePath() {
-    // Where QSettings keeps the user-scope INI file of an organisation; asking QSettings would read it.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Kestrova.ini");
+    // Where QSettings keeps the user-scope INI file of an organisation; asking QSettings would read it. The
+    // XDG rules have a relative XDG_CONFIG_HOME ignored, where Qt 6.4 takes it from the working folder.
+    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString folder = QDir::isAbsolutePath(configured) ? QDir::cleanPath(configured)
+                                                            : QDir::homePath() + QStringLiteral("/.config");
+    return folder + QStringLiteral("/Kestrova.ini");
 }
 
 const SettingsStore::File& SettingsStore::Current() const {

@@ -62,6 +62,15 @@ TEST(SettingsStoreTest, TheUserStoreIsKestrovaIniInTheConfigurationFolder) {
               QSettings(QSettings::IniFormat, QSettings::UserScope, "Kestrova").fileName());
     SettingsStore().SaveSetting(setting::kExtension, "txt");
     EXPECT_EQ(ReadBytes(dir / "config/Kestrova.ini"), "[Brantlewick]\nExtension=txt\n");
+    // A relative XDG_CONFIG_HOME is ignored, as the XDG rules have it: it put the file under the folder the
+    // window was started from.
+    const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    ASSERT_EQ(::setenv("HOME", dir.Path().c_str(), 1), 0);
+    for (const char* relative : {"config", "./config", ""}) {
+        ASSERT_EQ(::setenv("XDG_CONFIG_HOME", relative, 1), 0);
+        EXPECT_EQ(SettingsStore::DefaultFilePath().toStdString(), dir / ".config/Kestrova.ini") << relative;
+    }
+    ::setenv("HOME", home.c_str(), 1);
 }
 
 // True and False in any case and numbers are booleans; any other text is a type mismatch.
@@ -143,6 +152,10 @@ TEST(SettingsStoreTest, EverythingButTheKeysOwnEntryComesThroughASaveByteForByte
          "\xEF\xBB\xBF[Other]\r\nx=\xC3\xA9\r\n\r\n[Brantlewick]\r\nExtension=*\r\nOutput%20Folder=/d/\r\n"},
         {"[Other]\nx=1\n\n", {{"Text1", "2"}, {"Text1", "3"}}, "[Other]\nx=1\n\n[Brantlewick]\nText1=3\n"},
         {"[Brantlewick]", {{"Text1", "2"}, {"A", "1"}, {"Z", "26"}}, "[Brantlewick]\nA=1\nText1=2\nZ=26\n"},
+        // A value that ends in a backslash does not go on onto a group's line: it swallowed the group.
+        {"[Brantlewick]\nText1=3\\\n [Other]\nx=1\n",
+         {{"x", "2"}},
+         "[Brantlewick]\nText1=3\\\nx=2\n [Other]\nx=1\n"},
     };
     FOR_EACH_ROW(row, rows) {
         TempDir dir;

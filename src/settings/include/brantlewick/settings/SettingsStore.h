@@ -57,7 +57,8 @@ class IniText;
 
 class SettingsStore {
 public:
-    // The user's store: $XDG_CONFIG_HOME/Kestrova.ini (organisation "Kestrova", no application name).
+    // The user's store: $XDG_CONFIG_HOME/Kestrova.ini (organisation "Kestrova", no application name), or
+    // ~/.config/Kestrova.ini where XDG_CONFIG_HOME is unset, empty or relative.
     SettingsStore();
     // A store in the given INI file; tests point it into a temporary folder.
     explicit SettingsStore(QString filePath);
