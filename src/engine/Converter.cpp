@@ -43,7 +43,7 @@ std::vector<std::unique_ptr<Stage>> SentencePipeline(const ConversionOptions& op
         // where sentences end, not how the plain mode breaks them.
         stages.push_back(std::make_unique<markdown::MarkdownStage>(
             SentenceOptions{options.entries, 1, options.language, true, false},
-            markdown::BreakChoices{options.lines != LineBreaks::Keep, options.enterCount > 0}));
+            prose::BreakChoices{options.lines != LineBreaks::Keep, options.enterCount > 0}));
         return stages;
     }
     if (options.lines == LineBreaks::Reflow) {

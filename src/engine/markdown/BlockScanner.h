@@ -3,6 +3,8 @@
 // would, and says for each line whether it is paragraph text and under which block quotes and list items.
 #pragma once
 
+#include "prose/ProseStage.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,25 +13,8 @@
 
 namespace brantlewick::markdown {
 
-// What a line is to the paragraph being gathered.
-enum class LineRole : std::uint8_t {
-    Other,          // anything but paragraph text; any open paragraph ended before it
-    ParagraphStart, // the first line of a paragraph (any open one ended before it)
-    Continuation,   // one more line of the open paragraph
-    Closes,         // turns the open paragraph into something else (a heading underline, a table's
-                    // delimiter row): the paragraph is written as it is, and so is this line
-};
-
-struct LineReading {
-    LineRole role = LineRole::Other;
-    // Where paragraph text starts in the line, after its block quote markers and list indentation.
-    std::size_t textStart = 0;
-    // For a ParagraphStart: what starts each further line of the paragraph: "> " for each block quote
-    // (">" for a last one written so) and spaces for each list item's indentation.
-    std::string continuation;
-    // The paragraph this line belongs to must stay as it is: front matter, a footnote's text.
-    bool keep = false;
-};
+using prose::LineReading;
+using prose::LineRole;
 
 // Fed every line of a document in order, without its line end. Memory is one entry per open block
 // quote or list item.

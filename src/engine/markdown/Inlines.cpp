@@ -519,34 +519,14 @@ private:
     bool noInlineCloser_ = false;
 };
 
-// In order of start, those that overlap or touch made one.
-void Normalize(std::vector<Span>& spans) {
-    if (!std::is_sorted(spans.begin(), spans.end(),
-                        [](const Span& a, const Span& b) { return a.from < b.from; })) {
-        std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.from < b.from; });
-    }
-    std::size_t kept = 0;
-    for (const Span& s : spans) {
-        if (kept > 0 && s.from <= spans[kept - 1].to) {
-            spans[kept - 1].to = std::max(spans[kept - 1].to, s.to);
-        } else if (s.to > s.from) {
-            spans[kept++] = s;
-        }
-    }
-    spans.resize(kept);
-}
-
 } // namespace
 
 void ReadInlines(std::string_view text, InlineMarks& marks) {
-    marks.shielded.clear();
-    marks.verbatim.clear();
-    marks.hidden.clear();
-    marks.unsure = false;
+    marks.Clear();
     InlineReader(text, marks).Read();
-    Normalize(marks.shielded);
-    Normalize(marks.verbatim);
-    Normalize(marks.hidden);
+    prose::Normalize(marks.shielded);
+    prose::Normalize(marks.verbatim);
+    prose::Normalize(marks.hidden);
 }
 
 } // namespace brantlewick::markdown

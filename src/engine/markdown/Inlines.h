@@ -3,6 +3,8 @@
 // stay as they are, and which bytes are markup that the sentence rules should not read.
 #pragma once
 
+#include "prose/ProseSyntax.h"
+
 #include <cstddef>
 #include <string_view>
 #include <utility>
@@ -10,24 +12,14 @@
 
 namespace brantlewick::markdown {
 
-struct Span {
-    std::size_t from = 0;
-    std::size_t to = 0; // one past the last byte
-};
+using prose::Span;
 
-struct InlineMarks {
-    // No break inside: code spans, raw HTML, autolinks and bare links, math, links' text and
-    // destinations, footnote markers, emphasis that goes on.
-    std::vector<Span> shielded;
-    // Line ends inside stay as they are: the same less link text and emphasis, which are prose.
-    std::vector<Span> verbatim;
-    // Markup the sentence rules do not see: emphasis delimiters, link brackets and destinations, HTML
-    // tags, footnote markers, escaping backslashes. In order, not overlapping.
-    std::vector<Span> hidden;
-    // A footnote marker over a line end, which GitHub's reader renders differently depending on the
-    // bytes before it (and finds even where math hides its end): the paragraph is best left as it is.
-    bool unsure = false;
-
+// Shielded: code spans, raw HTML, autolinks and bare links, math, links' text and destinations, footnote
+// markers, emphasis that goes on. Verbatim: the same less link text and emphasis, which are prose.
+// Hidden: emphasis delimiters, link brackets and destinations, HTML tags, footnote markers, escaping
+// backslashes. Unsure: a footnote marker over a line end, which GitHub's reader renders differently
+// depending on the bytes before it (and finds even where math hides its end).
+struct InlineMarks : prose::Marks {
     // Room the reading reuses from one paragraph to the next.
     struct Delimiter {
         std::size_t at;

@@ -1,80 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The sentence mode for Markdown as a streaming stage: only paragraph prose is re-broken, one sentence
-// a line; every other byte passes through as it is.
+// The sentence mode for Markdown: paragraphs as the block scanner finds them, their prose re-broken by
+// Markdown's rules.
 #pragma once
 
-#include "Stage.h"
 #include "markdown/BlockScanner.h"
-#include "markdown/ParagraphBreaker.h"
-#include "sentences/SentenceStage.h"
-
-#include <cstddef>
-#include <memory>
-#include <string>
-#include <string_view>
-#include <vector>
+#include "markdown/MarkdownSyntax.h"
+#include "prose/ProseStage.h"
 
 namespace brantlewick::markdown {
 
-// A paragraph is held whole until it ends, since its last line may turn it into a heading or a table
-// and a code span or link may close anywhere in it. Memory is bounded all the same: a paragraph longer
-// than this is written as it is, and so is the rest of the text from a line longer than this, or one that
-// is not UTF-8 (past either, the structure is no longer known for sure).
-inline constexpr std::size_t kLongestParagraph = std::size_t{1024} * 1024;
-
-class MarkdownStage final : public Stage {
+class MarkdownStage final : public prose::ProseStage {
 public:
-    MarkdownStage(SentenceOptions sentences, BreakChoices choices);
-    ~MarkdownStage() override;
-    MarkdownStage(const MarkdownStage&) = delete;
-    MarkdownStage& operator=(const MarkdownStage&) = delete;
-
-    void Feed(std::string_view chunk, OutputSink& out) override;
-    void Finish(OutputSink& out) override;
+    using ProseStage::ProseStage;
 
 private:
-    // What is held, in order: a paragraph, or bytes that go through as they are.
-    struct Piece {
-        ParagraphBreaker* paragraph;
-        std::size_t from; // in passed_
-        std::size_t to;
-    };
+    LineReading ReadLine(std::string_view line) override { return scanner_.Read(line); }
+    std::unique_ptr<prose::ProseSyntax> NewSyntax() const override {
+        return std::make_unique<MarkdownSyntax>();
+    }
+    void Restart() override { scanner_ = BlockScanner(); }
 
-    // A whole line, its line end (`terminator` bytes, none at the text's end) after it.
-    void TakeLine(std::string_view line, std::size_t terminator, OutputSink& out);
-    void EndParagraph(OutputSink& out);
-    void WriteAsIs(std::string_view bytes, OutputSink& out);
-    // Finds the sentence ends of every paragraph held, at once, and writes everything held.
-    void Flush(OutputSink& out);
-    void FindSentenceEnds();
-    // Moves `v` in view_ and `f` in found_ on to where they next differ; false at the end of either.
-    bool NextDifference(std::size_t& v, std::size_t& f) const;
-    // Ends the line held in line_, whose CR ended the last chunk; `p`, the next chunk's first byte, is
-    // taken if `pair`. Returns where the chunk goes on.
-    const char* EndPendingLine(bool pair, const char* p, OutputSink& out);
-    // Counts the line ends of bytes written as they are (afterCarriageReturn_: the byte before was a CR).
-    void CountAsIs(std::string_view bytes);
-    // Writes `line` and everything after it as it is.
-    void GiveUp(std::string_view line, OutputSink& out);
-
-    BreakChoices choices_;
-    SentenceStage sentences_;
     BlockScanner scanner_;
-    Paragraph paragraph_;           // the one coming in
-    bool paragraphTooLong_ = false; // its lines go through as they come until it ends
-    std::string line_;              // a line not yet whole
-    bool afterCarriageReturn_ = false;
-    bool givenUp_ = false;
-    std::string lastLineEnd_ = "\n"; // the line end a break takes on a last line without one
-
-    std::vector<std::unique_ptr<ParagraphBreaker>> breakers_; // the first `held_` are in use
-    std::size_t held_ = 0;
-    std::vector<Piece> pieces_;
-    std::string passed_;
-    std::size_t heldSubstance_ = 0;
-    std::size_t heldBytes_ = 0;
-    std::string view_;  // what the sentence rules read of every paragraph held
-    std::string found_; // ... and what the sentence stage made of it
 };
 
 } // namespace brantlewick::markdown

@@ -2,27 +2,17 @@
 // Small pieces of Markdown syntax that both the block scanner and the paragraph reader need.
 #pragma once
 
+#include "prose/ProseSyntax.h"
+
 #include <cstddef>
 #include <string_view>
 
 namespace brantlewick::markdown {
 
-inline bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-inline bool IsAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-inline bool IsAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-inline bool IsAsciiPunctuation(char c) {
-    return (c >= '!' && c <= '/') || (c >= ':' && c <= '@') || (c >= '[' && c <= '`') ||
-           (c >= '{' && c <= '~');
-}
+using prose::IsAsciiDigit;
+using prose::IsAsciiLetter;
+using prose::IsAsciiPunctuation;
+using prose::IsBlank;
 
 // Spaces and tabs, and at most one line end, from `at` on; npos past a blank line.
 std::size_t SkipLinkSpace(std::string_view text, std::size_t at);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Markdown mode on literal documents: what is re-broken, how, and what stays as it is.
 #include "brantlewick/engine/Conversion.h"
-#include "markdown/ParagraphBreaker.h"
+#include "markdown/MarkdownSyntax.h"
 
 #include <gtest/gtest.h>
 

@@ -1,21 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Re-breaks one Markdown paragraph: one sentence a line, its markup and meaning untouched.
+// Re-breaks one paragraph of a document: one sentence a line, its markup and meaning untouched.
 #pragma once
 
 #include "Stage.h"
-#include "markdown/Inlines.h"
+#include "prose/ProseSyntax.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace brantlewick::markdown {
+namespace brantlewick::prose {
 
 // A paragraph as it came in.
 struct Paragraph {
     struct Line {
-        std::size_t text;       // where its text starts in `raw`, after quote markers and list indentation
+        std::size_t text;       // where its text starts in `raw`, after its containers' markers
         std::size_t end;        // where its line end starts
         std::size_t terminator; // the line end's length: 2 for CR LF, 1 for LF or CR, 0 at the very end
     };
@@ -41,7 +42,8 @@ struct BreakChoices {
 // those of other paragraphs (the sentence stage works best on long texts), then written.
 class ParagraphBreaker {
 public:
-    explicit ParagraphBreaker(BreakChoices choices) : choices_(choices) {}
+    ParagraphBreaker(BreakChoices choices, std::unique_ptr<ProseSyntax> syntax)
+        : choices_(choices), syntax_(std::move(syntax)) {}
 
     // Takes `paragraph`'s bytes (it is left empty, with room to spare) and reads them. A break takes
     // the line end of the line it falls in; on a last line without one, `otherEnd`.
@@ -87,16 +89,16 @@ private:
     std::string_view LineEndOf(std::size_t line) const;
 
     BreakChoices choices_;
+    std::unique_ptr<ProseSyntax> syntax_;
     Paragraph paragraph_;
     std::string otherEnd_;
     bool asIs_ = false;
-    bool fixedLine_ = false; // the first line is written as it is
     std::size_t substance_ = 0;
     std::string text_;                   // the lines' text joined by "\n"
     std::vector<std::size_t> lineStart_; // where each line starts in text_
     std::vector<bool> joinable_;         // whether the line end after line i is joined
     std::vector<std::size_t> runStart_;  // the first of the lines joined into the one line i ends up in
-    InlineMarks marks_;
+    Marks* marks_ = nullptr;             // what syntax_ read
     std::vector<std::pair<std::size_t, std::size_t>>
         viewMap_; // (view position, text position) where a run starts
     std::size_t viewEnd_ = 0;
@@ -107,8 +109,4 @@ private:
     bool writtenLineFixed_ = false;
 };
 
-// Whether a line starting with `line` could start a block that would cut a paragraph short (a list
-// item, a quote, a heading, a fence, HTML, a table's delimiter row, a footnote) or underline it.
-bool MayStartBlock(std::string_view line);
-
-} // namespace brantlewick::markdown
+} // namespace brantlewick::prose

@@ -5,7 +5,7 @@
 // on what a conversion does not change (how many paragraphs, their bytes other than blanks and line
 // ends, the bytes between them), so that a converted text is held in the same groups again and stays
 // as it is; and never on where a chunk ends.
-#include "markdown/MarkdownStage.h"
+#include "prose/ProseStage.h"
 
 #include "StopScan.h"
 
@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace brantlewick::markdown {
+namespace brantlewick::prose {
 
 namespace {
 
@@ -98,12 +98,12 @@ bool IsUtf8(std::string_view text) {
 
 } // namespace
 
-MarkdownStage::MarkdownStage(SentenceOptions sentences, BreakChoices choices)
+ProseStage::ProseStage(SentenceOptions sentences, BreakChoices choices)
     : choices_(choices), sentences_(std::move(sentences)) {}
 
-MarkdownStage::~MarkdownStage() = default;
+ProseStage::~ProseStage() = default;
 
-void MarkdownStage::WriteAsIs(std::string_view bytes, OutputSink& out) {
+void ProseStage::WriteAsIs(std::string_view bytes, OutputSink& out) {
     if (held_ == 0) {
         out.Append(bytes);
         return;
@@ -120,7 +120,7 @@ void MarkdownStage::WriteAsIs(std::string_view bytes, OutputSink& out) {
     }
 }
 
-void MarkdownStage::Feed(std::string_view chunk, OutputSink& out) {
+void ProseStage::Feed(std::string_view chunk, OutputSink& out) {
     if (givenUp_) {
         CountAsIs(chunk);
         out.Append(chunk);
@@ -137,7 +137,7 @@ void MarkdownStage::Feed(std::string_view chunk, OutputSink& out) {
             line_.append(p, end);
             afterCarriageReturn_ = lineEnd != end;
             if (line_.size() - (afterCarriageReturn_ ? 1 : 0) > kLongestParagraph) {
-                // A line this long is no Markdown anybody reads as such; what follows may be anything.
+                // A line this long is no document anybody reads as such; what follows may be anything.
                 const std::string line = std::move(line_);
                 line_.clear();
                 GiveUp(line, out);
@@ -161,7 +161,7 @@ void MarkdownStage::Feed(std::string_view chunk, OutputSink& out) {
     }
 }
 
-const char* MarkdownStage::EndPendingLine(bool pair, const char* p, OutputSink& out) {
+const char* ProseStage::EndPendingLine(bool pair, const char* p, OutputSink& out) {
     // The CR that ended the last chunk: a line end of its own, or the start of a CR LF pair.
     afterCarriageReturn_ = false;
     if (pair) {
@@ -174,7 +174,7 @@ const char* MarkdownStage::EndPendingLine(bool pair, const char* p, OutputSink& 
     return p;
 }
 
-void MarkdownStage::CountAsIs(std::string_view bytes) {
+void ProseStage::CountAsIs(std::string_view bytes) {
     for (const char c : bytes) {
         const bool end = c == '\r' || (c == '\n' && !afterCarriageReturn_);
         counts_.terminatorsIn += end ? 1 : 0;
@@ -183,7 +183,7 @@ void MarkdownStage::CountAsIs(std::string_view bytes) {
     }
 }
 
-void MarkdownStage::GiveUp(std::string_view line, OutputSink& out) {
+void ProseStage::GiveUp(std::string_view line, OutputSink& out) {
     paragraph_.keep = true;
     EndParagraph(out);
     Flush(out);
@@ -193,11 +193,11 @@ void MarkdownStage::GiveUp(std::string_view line, OutputSink& out) {
     givenUp_ = true;
 }
 
-void MarkdownStage::TakeLine(std::string_view line, std::size_t terminator, OutputSink& out) {
+void ProseStage::TakeLine(std::string_view line, std::size_t terminator, OutputSink& out) {
     if (line.size() - terminator > kLongestParagraph || !IsUtf8(line)) {
-        // A line this long is no Markdown anybody reads as such. And Markdown readers reject a code fence,
-        // a tag or a link whose text is no UTF-8 where they take it with the same bytes in UTF-8. Past
-        // either, the structure is no longer known for sure.
+        // A line this long is no document anybody reads as such. And readers reject a code fence, a tag
+        // or a link whose text is no UTF-8 where they take it with the same bytes in UTF-8. Past either,
+        // the structure is no longer known for sure.
         GiveUp(line, out);
         return;
     }
@@ -206,7 +206,7 @@ void MarkdownStage::TakeLine(std::string_view line, std::size_t terminator, Outp
         lastLineEnd_.assign(line.substr(line.size() - terminator));
     }
     const std::string_view text = line.substr(0, line.size() - terminator);
-    const LineReading reading = scanner_.Read(text);
+    const LineReading reading = ReadLine(text);
     switch (reading.role) {
     case LineRole::ParagraphStart:
         EndParagraph(out);
@@ -239,13 +239,13 @@ void MarkdownStage::TakeLine(std::string_view line, std::size_t terminator, Outp
     }
 }
 
-void MarkdownStage::EndParagraph(OutputSink& out) {
+void ProseStage::EndParagraph(OutputSink& out) {
     paragraphTooLong_ = false;
     if (paragraph_.lines.empty()) {
         return;
     }
     if (held_ == breakers_.size()) {
-        breakers_.push_back(std::make_unique<ParagraphBreaker>(choices_));
+        breakers_.push_back(std::make_unique<ParagraphBreaker>(choices_, NewSyntax()));
     }
     ParagraphBreaker& breaker = *breakers_[held_++];
     breaker.Take(paragraph_, lastLineEnd_);
@@ -258,7 +258,7 @@ void MarkdownStage::EndParagraph(OutputSink& out) {
     }
 }
 
-void MarkdownStage::FindSentenceEnds() {
+void ProseStage::FindSentenceEnds() {
     view_.clear();
     for (std::size_t i = 0; i < held_; ++i) {
         breakers_[i]->AppendView(view_);
@@ -290,7 +290,7 @@ void MarkdownStage::FindSentenceEnds() {
     }
 }
 
-bool MarkdownStage::NextDifference(std::size_t& v, std::size_t& f) const {
+bool ProseStage::NextDifference(std::size_t& v, std::size_t& f) const {
     const std::size_t same =
         CommonPrefix(std::string_view(view_).substr(v), std::string_view(found_).substr(f));
     v += same;
@@ -303,7 +303,7 @@ bool MarkdownStage::NextDifference(std::size_t& v, std::size_t& f) const {
     return f < found_.size() && v < view_.size();
 }
 
-void MarkdownStage::Flush(OutputSink& out) {
+void ProseStage::Flush(OutputSink& out) {
     if (held_ == 0) {
         return;
     }
@@ -326,7 +326,7 @@ void MarkdownStage::Flush(OutputSink& out) {
     heldSubstance_ = heldBytes_ = 0;
 }
 
-void MarkdownStage::Finish(OutputSink& out) {
+void ProseStage::Finish(OutputSink& out) {
     if (!givenUp_ && (afterCarriageReturn_ || !line_.empty())) {
         const std::string line = std::move(line_);
         TakeLine(line, afterCarriageReturn_ ? 1 : 0, out);
@@ -335,7 +335,7 @@ void MarkdownStage::Finish(OutputSink& out) {
     Flush(out);
     line_.clear();
     afterCarriageReturn_ = givenUp_ = false;
-    scanner_ = BlockScanner();
+    Restart();
 }
 
-} // namespace brantlewick::markdown
+} // namespace brantlewick::prose

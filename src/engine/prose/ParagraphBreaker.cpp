@@ -2,9 +2,7 @@
 // Re-breaking a paragraph: the sentence stage finds the ends in a view of the text without its markup;
 // each end becomes a line break only where it replaces blanks outside every shielded span and the new
 // line cannot be read as the start of another block.
-#include "markdown/ParagraphBreaker.h"
-
-#include "markdown/Syntax.h"
+#include "prose/ParagraphBreaker.h"
 
 #include <algorithm>
 #include <bit>
@@ -13,7 +11,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace brantlewick::markdown {
+namespace brantlewick::prose {
 
 namespace {
 
@@ -61,71 +59,6 @@ bool IsWide(char32_t c) {
            (c >= 0x20000 && c < 0x40000);
 }
 
-std::size_t Run(std::string_view text, char c) {
-    std::size_t n = 0;
-    while (n < text.size() && text[n] == c) {
-        ++n;
-    }
-    return n;
-}
-
-bool BlankOrEnd(std::string_view text, std::size_t at) {
-    return at >= text.size() || IsBlank(text[at]) || text[at] == '\n';
-}
-
-// A paragraph that starts with "[label]:" may be link reference definitions, which must stay as they
-// are; so may a footnote's text.
-bool MayDefineLinks(std::string_view text) {
-    std::size_t open = text.find_first_not_of(" \t");
-    // GitHub's reader takes a task box off before it looks for definitions.
-    for (const std::string_view box : {"[ ] ", "[x] ", "[X] "}) {
-        if (open != std::string_view::npos && text.substr(open, box.size()) == box) {
-            open = text.find_first_not_of(" \t", open + box.size());
-        }
-    }
-    if (open == std::string_view::npos || text[open] != '[') {
-        return false;
-    }
-    for (std::size_t i = open + 1; i < text.size(); ++i) {
-        if (text[i] == '\\') {
-            ++i;
-        } else if (text[i] == ']') {
-            return i + 1 < text.size() && text[i + 1] == ':';
-        }
-    }
-    return false;
-}
-
-// A line that is text only because nothing follows it on its line: a list marker alone ("-", "1."), or
-// "*", "-" and "_" that are no thematic break yet ("**"). Joined to the next line, it could become one.
-bool IsBareMarker(std::string_view line) {
-    const std::size_t start = std::min(line.find_first_not_of(" \t\n"), line.size());
-    const std::size_t end = line.find_last_not_of(" \t\n") + 1;
-    if (start >= end) {
-        return false;
-    }
-    const std::string_view text = line.substr(start, end - start);
-    if (text.find_first_not_of("*-_ \t\n") == std::string_view::npos || text == "+") {
-        return true;
-    }
-    const std::size_t digits = std::min(text.find_first_not_of("0123456789"), text.size());
-    return digits > 0 && digits + 1 == text.size() && (text.back() == '.' || text.back() == ')');
-}
-
-// Whether `line` is "*", "-", "_" and blanks alone; most lines are not, as their first byte shows.
-bool MarksOnly(std::string_view line) {
-    const auto mark = [](char c) { return c == '*' || c == '-' || c == '_'; };
-    std::size_t at = 0;
-    while (at < line.size() && IsBlank(line[at])) {
-        ++at;
-    }
-    if (at == line.size() || !mark(line[at])) {
-        return false;
-    }
-    return std::all_of(line.begin() + static_cast<std::ptrdiff_t>(at), line.end(),
-                       [&mark](char c) { return mark(c) || IsBlank(c); });
-}
-
 // The first tab, line end, or space followed by white space, from `p` on: where white space is more
 // than one space. Sixteen bytes at a time.
 const char* FindWhiteRun(const char* p, const char* end) {
@@ -164,29 +97,6 @@ bool StartsWithItemNumber(std::string_view text) {
            !(digits + 1 < text.size() && IsAsciiDigit(text[digits + 1]));
 }
 
-// Whether `line` starts with list markers and a task box ("1. [x] ..."): GitHub's reader may tick its
-// list item's box for it even where the line only goes on with a paragraph.
-bool StartsWithMarkedBox(std::string_view line) {
-    bool marker = false;
-    for (;;) {
-        line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
-        const std::size_t digits = std::min(line.find_first_not_of("0123456789"), line.size());
-        std::size_t length = 0;
-        if (!line.empty() && (line[0] == '-' || line[0] == '+' || line[0] == '*')) {
-            length = 1;
-        } else if (digits > 0 && digits < 10 && digits < line.size() &&
-                   (line[digits] == '.' || line[digits] == ')')) {
-            length = digits + 1;
-        }
-        if (length == 0 || length >= line.size() || !IsBlank(line[length])) {
-            break;
-        }
-        marker = true;
-        line.remove_prefix(length);
-    }
-    return marker && (line.starts_with("[ ]") || line.starts_with("[x]") || line.starts_with("[X]"));
-}
-
 // Spaces, tabs and line ends in `text`, sixteen bytes at a time.
 std::size_t CountWhite(std::string_view text) {
     std::size_t white = 0;
@@ -209,17 +119,6 @@ std::size_t CountWhite(std::string_view text) {
     return white;
 }
 
-bool HasDelimiterRow(std::string_view text) {
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        if (IsDelimiterRow(text.substr(start, end - start))) {
-            return true;
-        }
-        start = end + 1;
-    }
-    return false;
-}
-
 bool Overlaps(const std::vector<Span>& spans, std::size_t from, std::size_t to) {
     // The spans are in order and apart: the last one starting before `to` is the only candidate.
     const auto after = std::lower_bound(spans.begin(), spans.end(), to,
@@ -228,45 +127,6 @@ bool Overlaps(const std::vector<Span>& spans, std::size_t from, std::size_t to) 
 }
 
 } // namespace
-
-bool MayStartBlock(std::string_view line) {
-    if (line.empty()) {
-        return true;
-    }
-    const char c = line[0];
-    switch (c) {
-    case '>':
-    case '|':
-        return true;
-    case '#':
-        return BlankOrEnd(line, Run(line, '#'));
-    case '-':
-        return BlankOrEnd(line, Run(line, '-')) || line[Run(line, '-')] == '|' || line[Run(line, '-')] == ':';
-    case '*':
-    case '+':
-    case '_':
-    case '=':
-        return BlankOrEnd(line, Run(line, c));
-    case '`':
-    case '~':
-        return Run(line, c) >= 3;
-    case ':':
-        return line.size() > 1 && (line[1] == '-' || IsBlank(line[1]));
-    case '<':
-        return line.size() > 1 &&
-               (IsAsciiLetter(line[1]) || line[1] == '/' || line[1] == '!' || line[1] == '?');
-    case '[':
-        return line.size() > 1 && line[1] == '^';
-    default:
-        break;
-    }
-    std::size_t digits = 0;
-    while (digits < line.size() && IsAsciiDigit(line[digits])) {
-        ++digits;
-    }
-    return digits > 0 && digits < line.size() && (line[digits] == '.' || line[digits] == ')') &&
-           BlankOrEnd(line, digits + 1);
-}
 
 void ParagraphBreaker::ReadText() {
     text_.clear();
@@ -309,7 +169,7 @@ void ParagraphBreaker::Trim() {
         lineStart_ = std::vector<std::size_t>();
         runStart_ = std::vector<std::size_t>();
         joinable_ = std::vector<bool>();
-        marks_ = InlineMarks();
+        syntax_->Trim();
         viewMap_ = std::vector<std::pair<std::size_t, std::size_t>>();
         ends_ = std::vector<std::size_t>();
         changes_ = std::vector<Change>();
@@ -328,39 +188,17 @@ void ParagraphBreaker::Take(Paragraph& paragraph, std::string_view otherEnd) {
     }
     ReadText();
     substance_ = text_.size() - CountWhite(text_);
-    asIs_ = (!choices_.join && !choices_.breaks) || MayDefineLinks(text_) || HasDelimiterRow(text_);
+    asIs_ = !choices_.join && !choices_.breaks;
     if (asIs_) {
         return;
     }
-    ReadInlines(text_, marks_);
-    asIs_ = marks_.unsure;
+    marks_ = &syntax_->Read(text_);
+    asIs_ = marks_->unsure;
     joinable_.assign(lineStart_.size(), false);
-    // GitHub's reader ticks a task box when an "[x]" follows anywhere on its line, and a box alone on
-    // its line would become one joined to the next: that line stays whole and alone. So does a lone
-    // "[", which a "]" on the next line would close into a box.
-    const std::size_t first = std::min(text_.find_first_not_of(" \t"), text_.size());
-    const std::string_view box = std::string_view(text_).substr(first, 3);
-    const char after = first + 3 < text_.size() ? text_[first + 3] : '\n';
-    const std::size_t firstEnd = lineStart_.size() > 1 ? lineStart_[1] - 1 : text_.size();
-    const std::size_t lastOnLine = text_.find_last_not_of(" \t", firstEnd - 1);
-    const bool isBox = box == "[ ]" || box == "[x]" || box == "[X]";
-    fixedLine_ = (isBox && (IsBlank(after) || after == '\n')) ||
-                 (first < firstEnd && text_[first] == '[' && lastOnLine == first);
-    // A box with only blanks after it ends its item's paragraph for GitHub's reader, so the lines after
-    // it are a paragraph or heading of their own there ("* [X] ", "[", "="): they stay as they are.
-    asIs_ = asIs_ || (isBox && IsBlank(after) && lastOnLine == first + 2 && lineStart_.size() > 1);
     runStart_.assign(lineStart_.size(), 0);
-    bool runMarksOnly = false;
     for (std::size_t line = 0; line < lineStart_.size(); ++line) {
         runStart_[line] = line > 0 && joinable_[line - 1] ? runStart_[line - 1] : line;
-        // The line written so far, this one and the ones joined before it, is looked at line by line:
-        // of several lines it can only be marks ("**", "-"), each line of it nothing else.
-        const std::size_t end = line + 1 < lineStart_.size() ? lineStart_[line + 1] - 1 : text_.size();
-        const std::string_view own = std::string_view(text_).substr(lineStart_[line], end - lineStart_[line]);
-        const bool marksOnly = MarksOnly(own);
-        runMarksOnly = marksOnly && (runStart_[line] == line || runMarksOnly);
-        joinable_[line] = choices_.join && line + 1 < lineStart_.size() && !(fixedLine_ && line == 0) &&
-                          !runMarksOnly && !(runStart_[line] == line && IsBareMarker(own)) && Joinable(line);
+        joinable_[line] = choices_.join && line + 1 < lineStart_.size() && Joinable(line);
     }
 }
 
@@ -369,18 +207,14 @@ bool ParagraphBreaker::Joinable(std::size_t line) const {
     const std::string_view before(text_.data() + lineStart_[line], end - lineStart_[line]);
     const std::size_t nextEnd = line + 2 < lineStart_.size() ? lineStart_[line + 2] - 1 : text_.size();
     const std::string_view after(text_.data() + end + 1, nextEnd - end - 1);
-    // Two spaces or a backslash before a line end make a hard break, which stays.
-    if (before.ends_with("  ") || before.ends_with("\t ") || before.ends_with(" \t") ||
-        before.ends_with("\\")) {
+    // No space goes between two characters of a script written without them.
+    if (IsWide(LastLetter(before)) && IsWide(FirstLetter(after))) {
         return false;
     }
-    // A line that starts with list markers and a task box stays as it is, neither joined to the line
-    // before nor given the next: whatever its line holds may tick the box.
-    if ((IsWide(LastLetter(before)) && IsWide(FirstLetter(after))) || StartsWithMarkedBox(after) ||
-        StartsWithMarkedBox(before)) {
+    if (syntax_->KeepsLineEnd(before, after, runStart_[line] == line)) {
         return false;
     }
-    return !Overlaps(marks_.verbatim, end, end + 1);
+    return !Overlaps(marks_->verbatim, end, end + 1);
 }
 
 void ParagraphBreaker::AppendView(std::string& view) {
@@ -391,13 +225,13 @@ void ParagraphBreaker::AppendView(std::string& view) {
     }
     bool blank = false;
     std::size_t at = 0;
-    auto hidden = marks_.hidden.begin();
+    auto hidden = marks_->hidden.begin();
     while (at < text_.size()) {
-        const std::size_t stop = hidden == marks_.hidden.end() ? text_.size() : hidden->from;
+        const std::size_t stop = hidden == marks_->hidden.end() ? text_.size() : hidden->from;
         if (stop > at) {
             AppendRun(at, stop, blank, view);
         }
-        if (hidden == marks_.hidden.end()) {
+        if (hidden == marks_->hidden.end()) {
             break;
         }
         at = std::max(at, hidden->to);
@@ -428,7 +262,7 @@ void ParagraphBreaker::AppendRun(std::size_t from, std::size_t to, bool& blank, 
             t = plain;
             continue;
         }
-        const bool soft = text_[t] != '\n' || joinable_[LineOf(t)] || Overlaps(marks_.shielded, t, t + 1);
+        const bool soft = text_[t] != '\n' || joinable_[LineOf(t)] || Overlaps(marks_->shielded, t, t + 1);
         if (soft && blank) {
             ++t;
             mapped = false;
@@ -464,49 +298,39 @@ bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size
     if (text_[from - 1] == '\\' || text_[from - 1] == '\n' || text_[to] == '\n') {
         return false;
     }
-    if (fixedLine_ && (lineStart_.size() == 1 || from < lineStart_[1])) {
+    if (Overlaps(marks_->shielded, from, to)) {
         return false;
     }
-    if (Overlaps(marks_.shielded, from, to)) {
-        return false;
-    }
-    // A line of three backticks and more is text only because a backtick follows later on it: cut
-    // before that, it would open a code block. GitHub's reader looks for a task box after list markers
-    // on every line of an item: such a line stays whole, since cut anywhere it would lose a box the item
-    // showed, or show one a run over the cut lines would take away again. The line is the one written:
-    // it starts after the last break or the last line end that stays. Each of a long line's sentence
-    // ends asks about the same line: it is looked at once.
+    // The line is the one written: it starts after the last break or the last line end that stays. Each
+    // of a long line's sentence ends asks about the same line: it is looked at once.
     const std::size_t written = std::max(lineStart_[runStart_[LineOf(from)]], lineStart);
     if (written != writtenLine_) {
         writtenLine_ = written;
-        const std::size_t ownEnd = LineEndAfter(written);
-        const std::size_t first = text_.find_first_not_of(" \t", written);
-        writtenLineFixed_ = text_.compare(first, 3, "```") == 0 ||
-                            StartsWithMarkedBox(std::string_view(text_).substr(written, ownEnd - written));
+        writtenLineFixed_ =
+            !syntax_->MayCut(std::string_view(text_).substr(written, LineEndAfter(written) - written));
     }
     if (writtenLineFixed_) {
         return false;
     }
-
     const std::size_t lineEnd = LineEndAfter(to);
     const std::string_view next = std::string_view(text_).substr(to, lineEnd - to);
     // The rules read the text without its markup: "~0." after a cut reads as "0.".
-    return !MayStartBlock(next) && !StartsWithItemNumber(SeenFrom(to, lineEnd));
+    return syntax_->MayStartLine(next) && !StartsWithItemNumber(SeenFrom(to, lineEnd));
 }
 
 std::string ParagraphBreaker::SeenFrom(std::size_t at, std::size_t end) const {
     constexpr std::size_t kEnough = 15; // for an item number, and no allocation
     std::string seen;
-    auto hidden = std::lower_bound(marks_.hidden.begin(), marks_.hidden.end(), at,
+    auto hidden = std::lower_bound(marks_->hidden.begin(), marks_->hidden.end(), at,
                                    [](const Span& span, std::size_t place) { return span.to <= place; });
     while (at < end && seen.size() < kEnough) {
-        if (hidden != marks_.hidden.end() && hidden->from <= at) {
+        if (hidden != marks_->hidden.end() && hidden->from <= at) {
             at = hidden->to;
             ++hidden;
             continue;
         }
         const std::size_t stop =
-            std::min({end, hidden == marks_.hidden.end() ? end : hidden->from, at + kEnough - seen.size()});
+            std::min({end, hidden == marks_->hidden.end() ? end : hidden->from, at + kEnough - seen.size()});
         seen.append(text_, at, stop - at);
         at = stop;
     }
@@ -643,4 +467,4 @@ void ParagraphBreaker::Write(OutputSink& out, Stage::Counts& counts) {
     out.Append(std::string_view(paragraph.raw).substr(last.end, last.terminator));
 }
 
-} // namespace brantlewick::markdown
+} // namespace brantlewick::prose

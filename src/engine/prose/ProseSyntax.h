@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What a document format tells the re-breaking of a paragraph's prose: where no break may go, which line
+// ends stay, what the sentence rules should not read, and which lines a break may start.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace brantlewick::prose {
+
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+inline bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+inline bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+inline bool IsAsciiPunctuation(char c) {
+    return (c >= '!' && c <= '/') || (c >= ':' && c <= '@') || (c >= '[' && c <= '`') ||
+           (c >= '{' && c <= '~');
+}
+
+struct Span {
+    std::size_t from = 0;
+    std::size_t to = 0; // one past the last byte
+};
+
+// A paragraph's markup as it bears on breaks, in places of its text (its lines joined by "\n").
+struct Marks {
+    // No break inside: code, math, links, markup that goes on over the place.
+    std::vector<Span> shielded;
+    // Line ends inside stay as they are.
+    std::vector<Span> verbatim;
+    // Markup the sentence rules do not see. In order, not overlapping.
+    std::vector<Span> hidden;
+    // The paragraph is best left as it is.
+    bool unsure = false;
+
+    void Clear() {
+        shielded.clear();
+        verbatim.clear();
+        hidden.clear();
+        unsure = false;
+    }
+};
+
+// In order of start, those that overlap or touch made one.
+void Normalize(std::vector<Span>& spans);
+
+// One format's rules for its paragraphs. Each paragraph held has one of its own, so that it may keep what
+// it read until the paragraph is written.
+class ProseSyntax {
+public:
+    virtual ~ProseSyntax() = default;
+
+    // Reads a paragraph's text: its lines without what their containers put before them (quote markers,
+    // indentation), joined by "\n". Work grows in proportion to the text, whatever it holds.
+    virtual Marks& Read(std::string_view text) = 0;
+    // Whether the line end after `before` stays rather than being joined with one space to `after`, the
+    // next line. `alone`: nothing was joined to `before` from the line before it.
+    virtual bool KeepsLineEnd(std::string_view before, std::string_view after, bool alone) const = 0;
+    // Whether a line written from the start of `line` (up to its own line end) may be cut at all.
+    virtual bool MayCut(std::string_view line) const = 0;
+    // Whether a break may put `next` (the text after it, up to its line end) at the start of a line.
+    virtual bool MayStartLine(std::string_view next) const = 0;
+    // Gives back the room a long paragraph took.
+    virtual void Trim() = 0;
+};
+
+} // namespace brantlewick::prose
