@@ -47,7 +47,7 @@ std::vector<std::unique_ptr<Stage>> SentencePipeline(const ConversionOptions& op
         return stages;
     }
     if (options.lines == LineBreaks::Reflow) {
-        stages.push_back(std::make_unique<ReflowStage>());
+        stages.push_back(std::make_unique<ReflowStage>(true));
         stages.push_back(SentencesStage(options, false));
         stages.push_back(std::make_unique<ParagraphStage>());
     } else {

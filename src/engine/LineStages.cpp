@@ -24,8 +24,9 @@ bool IsBlank(char c) {
 
 // Whether a line whose first bytes (or all of it, trailing blanks included) are `head` starts a list
 // item: a bullet or dash, or a number of up to three digits or one letter closed by "." or ")" or put in
-// brackets, then a blank or the line's end. A capital with a period is more often an initial ("J. Smith").
-bool StartsListItem(std::string_view head) {
+// brackets, then a blank or the line's end. A capital with a period is more often an initial
+// ("J. Smith"). With `alone`, `head` is the whole line, and a label must have text after it.
+bool StartsListItem(std::string_view head, bool alone) {
     const auto blankAt = [head](std::size_t at) { return at == head.size() || IsBlank(head[at]); };
     const sentences::Char first = sentences::DecodeAt(head.data(), head.data() + head.size());
     if (sentences::IsBullet(first.code) || sentences::IsDash(first.code) || first.code == '*' ||
@@ -49,7 +50,7 @@ bool StartsListItem(std::string_view head) {
     if (at >= head.size() || !(head[at] == ')' || (head[at] == '.' && !bracket && !capital))) {
         return false;
     }
-    return blankAt(at + 1);
+    return blankAt(at + 1) && !(alone && head.find_first_not_of(" \t", at + 1) == std::string_view::npos);
 }
 
 void WriteBlanks(char blank, std::uint64_t count, OutputSink& out) {
@@ -90,13 +91,6 @@ char32_t CodePoint(std::string_view bytes) {
     return code;
 }
 
-// Characters of scripts written without spaces between words: CJK radicals, punctuation, kana and
-// ideographs, their compatibility and full-width forms.
-bool IsWide(char32_t c) {
-    return (c >= 0x2E80 && c < 0xA000) || (c >= 0xF900 && c < 0xFB00) || (c >= 0xFE30 && c < 0xFE50) ||
-           (c >= 0xFF00 && c < 0xFFF0) || (c >= 0x20000 && c < 0x40000);
-}
-
 // The last character of `tail`, which holds up to its last four bytes.
 bool EndsWide(std::string_view tail) {
     if (tail.empty() || static_cast<unsigned char>(tail.back()) < 0x80) {
@@ -105,7 +99,7 @@ bool EndsWide(std::string_view tail) {
     for (std::size_t length = 2; length <= 4 && length <= tail.size(); ++length) {
         const auto lead = static_cast<unsigned char>(tail[tail.size() - length]);
         if ((lead & 0xC0) != 0x80) {
-            return IsWide(CodePoint(tail.substr(tail.size() - length)));
+            return sentences::IsWide(CodePoint(tail.substr(tail.size() - length)));
         }
     }
     return false;
@@ -165,31 +159,35 @@ void ReflowStage::WriteText(std::string_view text, OutputSink& out) {
         if (head_.size() < kMarkerHead) {
             return;
         }
-        Join(out);
+        Join(out, false);
         if (text.empty()) {
             return; // blanks at the end of the start may be the line's trailing ones
         }
     }
     for (const auto& [blank, count] : blanks_) {
         WriteBlanks(blank, count, out);
+        width_ += static_cast<std::size_t>(count);
         tail_.clear(); // a blank is no part of the last character
     }
     blanks_.clear();
     out.Append(text);
+    width_ += static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
     tail_.append(text.substr(text.size() > 4 ? text.size() - 4 : 0));
     tail_.erase(0, tail_.size() > 4 ? tail_.size() - 4 : 0);
 }
 
-void ReflowStage::Join(OutputSink& out) {
+void ReflowStage::Join(OutputSink& out, bool lineEnded) {
     joinWaiting_ = false;
     std::string head;
     head.swap(head_);
-    if (StartsListItem(head)) {
+    startsItem_ = StartsListItem(head, forSentences_ && lineEnded) && !Wrapped(head);
+    if (startsItem_) {
         out.Append("\r");
         ++counts_.terminatorsOut;
         tail_.clear();
     } else if (!(previousWide_ &&
-                 IsWide(CodePoint(std::string_view(head).substr(
+                 sentences::IsWide(CodePoint(std::string_view(head).substr(
                      0, SequenceLength(static_cast<unsigned char>(head.empty() ? 0 : head[0]))))))) {
         out.Append(" ");
         tail_.clear();
@@ -213,7 +211,7 @@ void ReflowStage::AddBlank(char blank, OutputSink& out) {
     if (joinWaiting_) {
         head_ += blank;
         if (head_.size() == kMarkerHead) {
-            Join(out);
+            Join(out, false);
         }
         return;
     }
@@ -232,22 +230,43 @@ void ReflowStage::AddBlank(char blank, OutputSink& out) {
 void ReflowStage::EndLine(OutputSink& out) {
     ++counts_.terminatorsIn;
     if (joinWaiting_) {
-        Join(out);
+        Join(out, true);
     }
     blanks_.clear(); // trailing blanks go
     if (lineHasText_) {
         lineHasText_ = false;
         joinPending_ = true;
         previousWide_ = EndsWide(tail_);
+        const char32_t last = sentences::DecodeBefore(tail_.data(), tail_.data() + tail_.size()).code;
+        const bool ended = sentences::IsEndMark(last) || sentences::IsCloser(last) || last == ':';
+        lastLines_ = {LineShape{width_, !ended && !startsItem_}, lastLines_[0]};
+        ++lines_;
     } else if (paragraphOpen_) {
         out.Append("\n");
         paragraphOpen_ = joinPending_ = false;
+        lines_ = 0;
     }
+    width_ = 0;
+    startsItem_ = false;
+}
+
+bool ReflowStage::Wrapped(std::string_view head) const {
+    // Lines narrower than this are no sign of wrapping.
+    constexpr std::size_t kNarrowestWrap = 30;
+    const LineShape& last = lastLines_[0];
+    const LineShape& before = lastLines_[1];
+    const std::size_t widest = std::max(last.width, before.width);
+    if (!forSentences_ || lines_ < 2 || !last.wrappable || !before.wrappable ||
+        std::min(last.width, before.width) < std::max(kNarrowestWrap, widest * 4 / 5)) {
+        return false;
+    }
+    const std::size_t word = std::min(head.find_first_of(" \t"), head.size());
+    return last.width + 1 + word > widest;
 }
 
 void ReflowStage::Finish(OutputSink& out) {
     if (joinWaiting_) {
-        Join(out);
+        Join(out, true);
     }
     if (paragraphOpen_) {
         out.Append("\n");

@@ -4,6 +4,7 @@
 
 #include "Stage.h"
 
+#include <array>
 #include <utility>
 
 namespace brantlewick {
@@ -17,6 +18,12 @@ namespace brantlewick {
 // blank lines count as one.
 class ReflowStage final : public Stage {
 public:
+    // `forSentences`: the sentence mode follows. A line whose first word would not have fitted on the
+    // line before it, as the paragraph's width shows, was wrapped there and starts no item ("- as said"
+    // or "(713) 555-0100" moved down by the wrapping), and neither does a number or letter alone on its
+    // line, which ends a sentence.
+    explicit ReflowStage(bool forSentences = false) : forSentences_(forSentences) {}
+
     void Feed(std::string_view chunk, OutputSink& out) override;
     void Finish(OutputSink& out) override;
 
@@ -24,9 +31,26 @@ private:
     void WriteText(std::string_view text, OutputSink& out);
     void AddBlank(char blank, OutputSink& out);
     void EndLine(OutputSink& out);
-    // Joins the line whose start is now known (or broken off) to the one before.
-    void Join(OutputSink& out);
+    // Joins the line whose start is now known (or broken off) to the one before; `lineEnded`: the start
+    // is the whole line.
+    void Join(OutputSink& out, bool lineEnded);
 
+    // Whether a line that starts with `head` is the wrapped rest of the line before: its first word did
+    // not fit within the width the two lines before show, and neither of them ended a sentence.
+    bool Wrapped(std::string_view head) const;
+
+    // A line of the paragraph that has ended: its width in characters, and whether it ended without a
+    // sentence's mark and started no item, as a line that wrapping ended does.
+    struct LineShape {
+        std::size_t width = 0;
+        bool wrappable = false;
+    };
+
+    bool forSentences_;
+    std::array<LineShape, 2> lastLines_{}; // the line that ended last first
+    std::size_t lines_ = 0;                // lines of the paragraph that have ended
+    std::size_t width_ = 0;                // of the line coming in, as far as it is written
+    bool startsItem_ = false;              // the line coming in starts an item
     bool lineHasText_ = false;
     bool paragraphOpen_ = false; // text was written and its paragraph has not ended
     bool joinPending_ = false;   // a line of the open paragraph ended; the next one is joined to it

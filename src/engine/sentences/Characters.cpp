@@ -183,6 +183,11 @@ bool IsCjk(char32_t c) {
            In(c, 0x20000, 0x2FA1F);
 }
 
+bool IsWide(char32_t c) {
+    return In(c, 0x2E80, 0x9FFF) || In(c, 0xF900, 0xFAFF) || In(c, 0xFE30, 0xFE4F) || In(c, 0xFF00, 0xFFEF) ||
+           In(c, 0x20000, 0x3FFFF);
+}
+
 bool IsNonAsciiBlank(char32_t c) {
     return c == kNoBreakSpace || c == kOghamSpaceMark || In(c, kEnQuad, kHairSpace) ||
            c == kNarrowNoBreakSpace || c == kMediumMathematicalSpace || c == kIdeographicSpace;

@@ -58,6 +58,9 @@ inline bool IsWordChar(char32_t c) {
 bool IsVowel(char32_t c); // of a folded Latin or Cyrillic letter
 // Scripts written without spaces between words and sentences.
 bool IsCjk(char32_t c);
+// Characters of those scripts, their punctuation and full-width forms included: two lines that end and
+// start with one are joined without a space.
+bool IsWide(char32_t c);
 // Spaces and tabs of any width; not the line ends.
 bool IsNonAsciiBlank(char32_t c);
 inline bool IsBlank(char32_t c) {

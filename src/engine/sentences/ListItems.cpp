@@ -47,28 +47,22 @@ bool IsRomanDigit(char32_t c) {
     return folded == 'i' || folded == 'v' || folded == 'x';
 }
 
-// The start of the line ending at `lineEnd` when that line is short and starts the text, follows a
-// blank line or follows a line that ends a sentence; null otherwise.
-const char* StartOfLoneShortLine(const Window& w, const char* lineEnd) {
-    constexpr std::ptrdiff_t kShortLine = 60;
-    // Searched for from the end at once: most lines are longer, and this runs at every line end.
-    const char* const from = lineEnd - std::min(lineEnd - w.begin, kShortLine + 1);
-    const auto length = static_cast<std::size_t>(lineEnd - from);
-    const auto* lf = static_cast<const char*>(memrchr(from, '\n', length));
-    const auto* cr = static_cast<const char*>(memrchr(from, '\r', length));
-    const char* const lastEnd = lf == nullptr || (cr != nullptr && cr > lf) ? cr : lf;
-    if (lastEnd == nullptr && lineEnd - w.begin > kShortLine) {
-        return nullptr;
+// The first byte of the line that ends at `lineEnd`, or null when it starts before the window does
+// (and so is long, or out of sight).
+const char* LineStartBefore(const Window& w, const char* lineEnd) {
+    const auto length = static_cast<std::size_t>(lineEnd - w.begin);
+    const auto* lf = static_cast<const char*>(memrchr(w.begin, '\n', length));
+    const auto* cr = static_cast<const char*>(memrchr(w.begin, '\r', length));
+    const char* const last = lf == nullptr || (cr != nullptr && cr > lf) ? cr : lf;
+    if (last == nullptr) {
+        return w.beginIsTextStart ? w.begin : nullptr;
     }
-    const char* const start = lastEnd == nullptr ? w.begin : lastEnd + 1;
-    int lineEnds = 0;
-    const char* before = SpaceStartBefore(w, start);
-    SkipSpaces(before, start, lineEnds);
-    const Char last = DecodeBefore(w.begin, before);
-    const bool alone = before == w.begin
-                           ? w.beginIsTextStart
-                           : lineEnds >= 2 || IsEndMark(last.code) || IsCloser(last.code) || last.code == ':';
-    return alone ? SkipBlanks(start, lineEnd) : nullptr;
+    return last + 1;
+}
+
+// Characters, not bytes: a line's measure does not depend on its script.
+std::ptrdiff_t Width(const char* from, const char* to) {
+    return std::count_if(from, to, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
 }
 
 // A list item's label: a number of up to three digits, one letter, or a Roman numeral of up to six
@@ -111,6 +105,70 @@ const char* ParseLabel(const Window& w, const char* p, Marker& marker) {
 
 } // namespace
 
+void SentenceRules::NoteLineEnd(const Window& w, const char* at, bool joined, std::size_t length) {
+    // Lines narrower than this are no sign of wrapping.
+    constexpr std::ptrdiff_t kNarrowestWrap = 30;
+    const std::uint64_t here = w.position + static_cast<std::uint64_t>(at - w.begin);
+    if (joined) {
+        const char* const start =
+            lineStart_ > w.position ? std::min(at, w.begin + (lineStart_ - w.position)) : w.begin;
+        const char* const text = SkipBlanks(start, at);
+        const std::ptrdiff_t width = Width(text, std::max(text, SpaceStartBefore(w, at)));
+        wrapWidth_ = width >= kNarrowestWrap ? std::max(wrapWidth_, width) : wrapWidth_;
+    } else {
+        int lineEnds = 0;
+        SkipSpaces(at, w.end, lineEnds);
+        wrapWidth_ = lineEnds >= 2 ? 0 : wrapWidth_; // a new paragraph shows its own width
+    }
+    lineStart_ = here + length;
+}
+
+bool SentenceRules::OpensItemText(const Window& w, const char* at) const {
+    // Its line starts at a boundary for a second run.
+    const char* const lineStart = LineStartBefore(w, at);
+    if (lineStart == nullptr && Horizon(w) == w.begin) {
+        return false;
+    }
+    const char* const first =
+        SkipBlanks(std::max(lineStart != nullptr ? lineStart : w.begin, std::min(Horizon(w), at)), at);
+    const Char mark = DecodeAt(first, at);
+    if ((IsBullet(mark.code) || IsDash(mark.code) || mark.code == '*' || mark.code == '+') &&
+        SkipBlanks(first + mark.size, at) == at) {
+        return true;
+    }
+    const std::optional<Marker> marker = first < at ? ParseMarker(w, first) : std::nullopt;
+    return marker && marker->text == at;
+}
+
+const char* SentenceRules::SkipJoinedLineEnd(const Window& w, const char* p) const {
+    if (!joinLines_ || p >= w.end || !IsLineEnd(DecodeAt(p, w.end).code)) {
+        return p;
+    }
+    // Whether the line end goes may depend on the line ends after it, never on itself: one that is
+    // being decided (a heading's marker may look across it) and a chain beyond a few stay.
+    if (std::find(predicting_.begin(), predicting_.begin() + depth_, p) != predicting_.begin() + depth_ ||
+        depth_ == predicting_.size()) {
+        return p;
+    }
+    predicting_.at(depth_++) = p;
+    const bool stays = LineEndAt(w, p).has_value();
+    --depth_;
+    return stays ? p : p + (*p == '\r' && p + 1 < w.end && p[1] == '\n' ? 2 : 1);
+}
+
+bool SentenceRules::BulletOpensText(const Window& w, const char* p, bool bullet) const {
+    p = SkipJoinedLineEnd(w, p);
+    const Char next = DecodeAt(p, w.end);
+    if (bullet && IsWordChar(next.code)) {
+        return true;
+    }
+    if (!IsBlank(next.code)) {
+        return false;
+    }
+    const char* const text = SkipBlanks(SkipJoinedLineEnd(w, SkipBlanks(p, w.end)), w.end);
+    return text < w.end && !IsSpace(DecodeAt(text, w.end).code);
+}
+
 std::optional<Marker> SentenceRules::ParseMarker(const Window& w, const char* start) const {
     // Most lines start with a word: no "." or ")" among the first bytes rules them out cheaply.
     const std::size_t head = std::min<std::size_t>(static_cast<std::size_t>(w.end - start), 14);
@@ -128,10 +186,11 @@ std::optional<Marker> SentenceRules::ParseMarker(const Window& w, const char* st
     // "1.)" is one marker.
     p += *marker.punctuation == '.' && p < w.end && *p == ')' ? 1 : 0;
     marker.style = static_cast<int>(marker.label) * 3 + (paren ? 2 : *marker.punctuation == ')' ? 1 : 0);
+    p = SkipJoinedLineEnd(w, p);
     if (p >= w.end || !IsBlank(DecodeAt(p, w.end).code)) {
         return std::nullopt;
     }
-    marker.text = SkipBlanks(p, w.end);
+    marker.text = SkipBlanks(SkipJoinedLineEnd(w, SkipBlanks(p, w.end)), w.end);
     if (marker.text >= w.end || IsLineEnd(DecodeAt(marker.text, w.end).code)) {
         return std::nullopt;
     }
@@ -158,8 +217,11 @@ SentenceRules::Successor SentenceRules::FindSuccessor(const Window& w, const Mar
     for (std::size_t at = text.find(pattern); at != std::string_view::npos; at = text.find(pattern, at + 1)) {
         const char* p = marker.text + at;
         const char* after = p + pattern.size();
-        // A line end counts as a blank: a break put before or after the next item must not undo the list.
-        if (after < w.end && IsSpace(DecodeAt(after, w.end).code) && IsSpace(DecodeBefore(w.begin, p).code)) {
+        // A line end counts as a blank, and so do the text's end and a wide end before the item: a break
+        // put before or after the next item must not undo the list.
+        const char32_t before = DecodeBefore(w.begin, p).code;
+        if ((after < w.end ? IsSpace(DecodeAt(after, w.end).code) : w.endIsTextEnd) &&
+            (IsSpace(before) || IsWideEnd(before))) {
             // "(a) paper, (b) pens", "(1) and (2) apply": items joined by commas or a conjunction belong
             // to one sentence.
             const char* gap = SpaceStartBefore(w, p);
@@ -174,12 +236,12 @@ SentenceRules::Successor SentenceRules::FindSuccessor(const Window& w, const Mar
 
 bool SentenceRules::StartsRunningItem(const Window& w, const Marker& marker, std::uint64_t position,
                                       char32_t before) const {
-    // Chinese and Japanese set no blank after a colon or a full stop: "我们需要：1. 面包", "如下。1. 面包".
+    // Chinese and Japanese set no blank after a colon or an end: "我们需要：1. 面包", "如下。1. 面包".
     const bool introduced = before == ':' || before == kFullwidthColon;
     if (marker.label == Marker::Roman ||
         (marker.label == Marker::Letter && *marker.punctuation == '.' && marker.upper) ||
         !(IsBlank(DecodeBefore(w.begin, marker.start).code) || before == kFullwidthColon ||
-          before == kIdeographicFullStop)) {
+          IsWideEnd(before))) {
         return false;
     }
     const SeenItem& seen = seenItems_.at(static_cast<std::size_t>(marker.style));
@@ -226,12 +288,27 @@ bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optiona
     // "• 9. The first item": a number after a bullet is part of the bullet's marker, which has its break.
     const char* gap = SpaceStartBefore(w, start);
     const Char mark = DecodeBefore(w.begin, gap);
+    // A dash that follows a boundary stands at a line start on a second run.
+    const auto dashStartsLine = [&] {
+        const char* dash = gap - mark.size;
+        return AtLineStart(w, dash) || SpaceStartBefore(w, dash) == Horizon(w);
+    };
     const bool afterBullet =
-        gap < start &&
-        (IsBullet(mark.code) || ((IsDash(mark.code) || mark.code == '*') && AtLineStart(w, gap - mark.size)));
-    const bool lineStart = afterBullet || AtLineStart(w, start);
-    // In running text: "Steps: 1. open 2. close", "a) red b) blue".
-    if (lineStart ? !StartsLineItem(*marker) : !StartsRunningItem(w, *marker, position, mark.code)) {
+        gap < start && (IsBullet(mark.code) || ((IsDash(mark.code) || mark.code == '*') && dashStartsLine()));
+    // After a boundary the marker starts a line on a second run: an item there, unless the number ends
+    // a sentence right after its punctuation ("How many? 12. Maybe 13."), which leaves it no text.
+    const auto afterBoundary = [&] {
+        if (w.position + static_cast<std::uint64_t>(gap - w.begin) != lastBoundary_) {
+            return false;
+        }
+        const std::optional<Boundary> end = DecideRun(w, at, at + 1);
+        return !(end && end->at == at + 1);
+    };
+    const bool lineStart = afterBullet || AtLineStart(w, start) || afterBoundary();
+    // In running text: "Steps: 1. open 2. close", "a) red b) blue"; not where the item opens the text of
+    // one whose marker starts the line ("1. 1. Intro"), which a break would leave empty.
+    if (lineStart ? !StartsLineItem(*marker)
+                  : !StartsRunningItem(w, *marker, position, mark.code) || OpensItemText(w, start)) {
         return false;
     }
     seenItems_.at(static_cast<std::size_t>(marker->style)) = {true, marker->value, position};
@@ -256,7 +333,7 @@ std::optional<Boundary> SentenceRules::LineEndAt(const Window& w, const char* at
     const Char c = DecodeAt(start, w.end);
     bool item = lineEnds >= 2;
     if (!item && (IsBullet(c.code) || IsDash(c.code) || c.code == '*' || c.code == '+')) {
-        item = start + c.size < w.end && IsBlank(DecodeAt(start + c.size, w.end).code);
+        item = BulletOpensText(w, start + c.size, IsBullet(c.code));
     }
     if (!item) {
         const std::optional<Marker> marker = ParseMarker(w, start);
@@ -267,8 +344,9 @@ std::optional<Boundary> SentenceRules::LineEndAt(const Window& w, const char* at
 
 bool SentenceRules::EndsHeading(const Window& w, const char* lineEnd, const char* next) const {
     // The lines run together here, so a heading ("Introduction" over "This paper ...") would be glued to
-    // the text after it: a short line that ends without a mark, stands on its own (after the text's
-    // start, a blank line or a finished sentence) and is followed by a capital.
+    // the text after it: a short line that ends without a mark, stands on its own and is followed by a
+    // capital.
+    constexpr std::ptrdiff_t kShortLine = 60;
     const Char last = DecodeBefore(w.begin, lineEnd);
     if (!(IsWordChar(last.code) && !IsCjk(last.code)) && !IsCloser(last.code) && last.code != ':') {
         return false;
@@ -277,30 +355,59 @@ bool SentenceRules::EndsHeading(const Window& w, const char* lineEnd, const char
     if (following.kind != Next::Upper && following.kind != Next::Opening) {
         return false;
     }
-    const char* line = StartOfLoneShortLine(w, lineEnd);
-    if (line == nullptr) {
+    // The line stands on its own after the text's start, a blank line or a line that ends a sentence,
+    // and holds no boundary (a second run would see only its end, which may not stand so).
+    const char* const lineStart = LineStartBefore(w, lineEnd);
+    if (lineStart == nullptr) {
+        return false;
+    }
+    int lineEnds = 0;
+    const char* const before = SpaceStartBefore(w, lineStart);
+    SkipSpaces(before, lineStart, lineEnds);
+    const Char end = DecodeBefore(w.begin, before);
+    if ((before == w.begin
+             ? !w.beginIsTextStart
+             : lineEnds < 2 && !IsEndMark(end.code) && !IsCloser(end.code) && end.code != ':') ||
+        lastBoundary_ > w.position + static_cast<std::uint64_t>(before - w.begin)) {
+        return false;
+    }
+    const char* const line = SkipBlanks(lineStart, lineEnd);
+    if (line == lineEnd || lineEnd - line > kShortLine) {
         return false;
     }
     // A list item that goes on over the next line is no heading.
     const Char first = DecodeAt(line, lineEnd);
-    return !ParseMarker(w, line) && !IsBullet(first.code) && !IsDash(first.code);
+    if (ParseMarker(w, line) || IsBullet(first.code) || IsDash(first.code)) {
+        return false;
+    }
+    // In hard-wrapped text a line is short where the next word did not fit on it. A heading leaves room
+    // for that word within the width the wrapped lines before it show, or is clearly shorter than that.
+    if (wrapWidth_ == 0) {
+        return true;
+    }
+    const char* const word = SkipBlanks(next, w.end);
+    const char* wordEnd = word;
+    while (wordEnd < w.end && !IsSpace(DecodeAt(wordEnd, w.end).code)) {
+        wordEnd += DecodeAt(wordEnd, w.end).size;
+    }
+    const std::ptrdiff_t width = Width(line, lineEnd);
+    return width + 1 + Width(word, wordEnd) <= wrapWidth_ || 2 * width <= wrapWidth_;
 }
 
 std::optional<Boundary> SentenceRules::BulletAt(const Window& w, const char* at, std::size_t length) const {
-    // A dash needs a blank after it to be a bullet ("-v" is no item); a true bullet does not ("•one").
     const bool bullet = IsBullet(DecodeAt(at, w.end).code);
-    const Char next = DecodeAt(at + length, w.end);
-    if (!IsBlank(next.code) && !(bullet && IsWordChar(next.code))) {
+    if (!BulletOpensText(w, at + length, bullet)) {
         return std::nullopt;
     }
     if (AtLineStart(w, at)) {
         return lineEndsStay_ ? std::nullopt : BoundaryBefore(w, at);
     }
-    // In the middle of a line only a true bullet marks an item; a dash there is a dash.
+    // In the middle of a line only a true bullet marks an item; a dash there is a dash. A bullet that
+    // opens the text of an item whose marker starts the line stays with its marker: "1. • one".
     if (!bullet || !IsBlank(DecodeBefore(w.begin, at).code)) {
         return std::nullopt;
     }
-    return BoundaryBefore(w, at);
+    return OpensItemText(w, at) ? std::nullopt : BoundaryBefore(w, at);
 }
 
 } // namespace brantlewick::sentences

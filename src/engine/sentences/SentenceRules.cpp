@@ -94,33 +94,38 @@ bool IsTitleCloser(char32_t c) {
     return c == kRightDoubleAngleBracket || c == kRightAngleBracket;
 }
 
-// Whether the run stands inside title marks that close after it: 《你好！世界》是一本书。
-bool InsideTitleMarks(const Window& w, const char* runStart, const char* runEnd) {
-    constexpr std::ptrdiff_t kLongestTitle = 96;
-    const char* p = runStart;
-    for (Char c = DecodeBefore(w.begin, p); !IsTitleOpener(c.code); c = DecodeBefore(w.begin, p)) {
-        if (p == w.begin || runStart - p > kLongestTitle || IsTitleCloser(c.code) || IsLineEnd(c.code)) {
+// Whether `at` lies inside title marks that close after it: 《你好！世界》是一本书。 Only characters other
+// than spaces count towards a title's length, since a run puts breaks in place of blanks.
+bool InsideTitleMarks(const Window& w, const char* horizon, const char* at) {
+    constexpr int kLongestTitle = 48;
+    const char* p = at;
+    int length = 0;
+    for (Char c = DecodeBefore(horizon, p); !IsTitleOpener(c.code); c = DecodeBefore(horizon, p)) {
+        length += IsSpace(c.code) ? 0 : 1;
+        if (p == horizon || length > kLongestTitle || IsTitleCloser(c.code)) {
             return false;
         }
         p -= c.size;
     }
-    for (p = runEnd; p < w.end && p - runEnd <= kLongestTitle;) {
+    for (p = at; p < w.end && length <= kLongestTitle;) {
         const Char c = DecodeAt(p, w.end);
         if (IsTitleCloser(c.code)) {
             return true;
         }
-        if (IsTitleOpener(c.code) || IsLineEnd(c.code)) {
-            return false;
+        int lineEnds = 0;
+        if (IsTitleOpener(c.code) || (IsSpace(c.code) && (SkipSpaces(p, w.end, lineEnds), lineEnds >= 2))) {
+            return false; // a blank line ends every title
         }
+        length += IsSpace(c.code) ? 0 : 1;
         p += c.size;
     }
     return false;
 }
 
-// Whether the quote mark `c` at `p` opens a quotation rather than closes one. « and » point either way:
-// French and Russian open with «, German with »Wort«; “ closes German „…“ and opens English “…”.
-bool QuoteMarkOpens(const Window& w, const char* p, Char c) {
-    const Char before = DecodeBefore(w.begin, p);
+// Whether the quote mark `c` at `p`, after `horizon`, opens a quotation rather than closes one. « and » point
+// either way: French and Russian open with «, German with »Wort«; “ closes German „…“ and opens English “…”.
+bool QuoteMarkOpens(const Window& w, const char* horizon, const char* p, Char c) {
+    const Char before = DecodeBefore(horizon, p); // nothing before a boundary: a line starts there
     const bool afterText = IsWordChar(before.code) || IsEndMark(before.code) || IsContinuation(before.code) ||
                            IsCloser(before.code);
     switch (c.code) {
@@ -138,31 +143,34 @@ bool QuoteMarkOpens(const Window& w, const char* p, Char c) {
 }
 
 // Whether the end before `p` stands inside a quotation that is still open, as the dialogue dash in
-// «Куда ты? – спросила она. – Уже поздно». carries the quoted sentence on. A blank line closes all.
-bool InsideOpenQuote(const Window& w, const char* p) {
-    int lineEnds = 0;
-    for (Char c = DecodeBefore(w.begin, p); p > w.begin && lineEnds < 2; c = DecodeBefore(w.begin, p)) {
+// «Куда ты? – спросила она. – Уже поздно». carries the quoted sentence on. A boundary closes all.
+bool InsideOpenQuote(const Window& w, const char* horizon, const char* p) {
+    for (Char c = DecodeBefore(horizon, p); p > horizon; c = DecodeBefore(horizon, p)) {
         p -= c.size;
         if (c.code == kLowDoubleQuote || c.code == kLeftGuillemet || c.code == kRightGuillemet ||
             c.code == kLeftDoubleQuote || c.code == kRightDoubleQuote) {
-            return QuoteMarkOpens(w, p, c);
+            return QuoteMarkOpens(w, horizon, p, c);
         }
-        lineEnds += c.code == '\n' ? 1 : 0;
     }
     return false;
 }
 
 // The first of the three dots of a spaced ellipsis whose last dot is the period at `runStart` ("so . . .
 // Then"), or null.
-const char* SpacedEllipsisStart(const Window& w, const char* runStart) {
+const char* SpacedEllipsisStart(const char* horizon, const char* runStart) {
     const char* p = runStart;
     for (int dots = 1; dots < 3; ++dots) {
-        if (p - w.begin < 2 || p[-1] != ' ' || p[-2] != '.') {
+        if (p - horizon < 2 || p[-1] != ' ' || p[-2] != '.') {
             return nullptr;
         }
         p -= 2;
     }
     return p;
+}
+
+bool IsItemNumber(std::string_view token) {
+    return !token.empty() && token.size() <= 3 &&
+           std::all_of(token.begin(), token.end(), [](char c) { return IsAsciiDigit(c); });
 }
 
 RunShape ShapeOf(const char* runStart, const char* runEnd) {
@@ -175,7 +183,7 @@ RunShape ShapeOf(const char* runStart, const char* runEnd) {
         shape.periods += c.code == '.' || c.code == kFullwidthFullStop || c.code == kSmallFullStop ? 1
                          : IsEllipsis(c.code)                                                      ? 2
                                                                                                    : 0;
-        shape.other = shape.other || !IsEndMark(c.code);
+        shape.other = shape.other || !(IsEndMark(c.code) || IsLineEnd(c.code));
     }
     const Char last = DecodeBefore(runStart, runEnd);
     shape.wideLast = IsWideEnd(last.code) && last.code != kFullwidthFullStop;
@@ -246,8 +254,8 @@ Closers SkipClosers(const Window& w, const char* p) {
 } // namespace
 
 SentenceRules::SentenceRules(const std::vector<std::string>& entries, const LanguageData& language,
-                             bool lineEndsStay)
-    : language_(language), lineEndsStay_(lineEndsStay) {
+                             bool lineEndsStay, bool joinLines)
+    : language_(language), lineEndsStay_(lineEndsStay), joinLines_(joinLines && !lineEndsStay) {
     std::size_t longest = 0;
     for (const std::string& entry : entries) {
         if (entry.empty() || entry.find_first_of("\r\n") != std::string::npos) {
@@ -300,7 +308,43 @@ std::size_t SentenceRules::CandidateLength(const Window& w, const char* at) cons
     return 0;
 }
 
+void SentenceRules::Removed(std::uint64_t position, std::size_t length) {
+    for (std::uint64_t* place : {&lastBoundary_, &lastEnd_, &lastTitleOpener_, &lineStart_}) {
+        *place -= *place != UINT64_MAX && *place > position ? length : 0;
+    }
+    for (SeenItem& item : seenItems_) {
+        item.position -= item.position > position ? length : 0;
+    }
+}
+
+const char* SentenceRules::Horizon(const Window& w) const {
+    return lastBoundary_ > w.position &&
+                   lastBoundary_ - w.position < static_cast<std::uint64_t>(w.end - w.begin)
+               ? w.begin + (lastBoundary_ - w.position)
+               : w.begin;
+}
+
+bool SentenceRules::InsideTitle(const Window& w, const char* at) const {
+    return lastTitleOpener_ != UINT64_MAX && lastTitleOpener_ >= lastBoundary_ &&
+           InsideTitleMarks(w, Horizon(w), at);
+}
+
 Decision SentenceRules::Decide(const Window& w, const char* at) {
+    const std::uint64_t lastEnd = lastEnd_;
+    Decision decision = DecideHere(w, at);
+    // No boundary of any kind inside a title: what the title holds stays as it is on a second run.
+    if (decision.boundary && InsideTitle(w, decision.boundary->at)) {
+        decision.boundary.reset();
+        lastEnd_ = lastEnd;
+    }
+    if (decision.boundary) {
+        lastBoundary_ =
+            std::max(lastBoundary_, w.position + static_cast<std::uint64_t>(decision.boundary->at - w.begin));
+    }
+    return decision;
+}
+
+Decision SentenceRules::DecideHere(const Window& w, const char* at) {
     if (*at == '.' || *at == ')') {
         std::optional<Boundary> boundary;
         if (ListItemEndsAt(w, at, boundary)) {
@@ -312,7 +356,21 @@ Decision SentenceRules::Decide(const Window& w, const char* at) {
     }
     const Char c = DecodeAt(at, w.end);
     if (IsLineEnd(c.code) && !lineEndsStay_) {
-        return {1, LineEndAt(w, at)};
+        Decision decision{1, LineEndAt(w, at)};
+        // A line end that is no boundary and lies in the gap of none goes, CR LF at once.
+        const bool pair = *at == '\r' && at + 1 < w.end && at[1] == '\n';
+        const bool decidedAtCarriageReturn = *at == '\n' && at > w.begin && at[-1] == '\r';
+        decision.joinsLines =
+            joinLines_ && !decision.boundary && !decidedAtCarriageReturn &&
+            w.position + static_cast<std::uint64_t>(SpaceStartBefore(w, at) - w.begin) != lastBoundary_;
+        decision.length = decision.joinsLines && pair ? 2 : 1;
+        if (!decidedAtCarriageReturn) {
+            NoteLineEnd(w, at, decision.joinsLines, pair ? 2 : 1);
+        }
+        return decision;
+    }
+    if (IsTitleOpener(c.code)) {
+        lastTitleOpener_ = w.position + static_cast<std::uint64_t>(at - w.begin);
     }
     if (IsBullet(c.code) || IsDash(c.code)) {
         return {static_cast<std::size_t>(c.size), BulletAt(w, at, static_cast<std::size_t>(c.size))};
@@ -323,7 +381,7 @@ Decision SentenceRules::Decide(const Window& w, const char* at) {
 Boundary SentenceRules::BoundaryAt(const Window& w, const char* at) const {
     int lineEnds = 0;
     SkipSpaces(at, w.end, lineEnds);
-    return {at, !(lineEndsStay_ && lineEnds > 0)};
+    return {at, !(lineEndsStay_ && lineEnds > 0), lineEnds >= 2};
 }
 
 std::optional<Boundary> SentenceRules::BoundaryBefore(const Window& w, const char* start) const {
@@ -336,21 +394,32 @@ std::optional<Boundary> SentenceRules::BoundaryBefore(const Window& w, const cha
 
 std::optional<Boundary> SentenceRules::EndAt(const Window& w, const char* at, std::size_t length) {
     // A run of endings is one end, decided at its last candidate.
+    const char* runStart = at;
+    for (Char c = DecodeBefore(w.begin, runStart); runStart > w.begin && IsEndMark(c.code);
+         c = DecodeBefore(w.begin, runStart)) {
+        runStart -= c.size;
+    }
     const char* runEnd = at + length;
     while (runEnd < w.end) {
         if (CandidateLength(w, runEnd) != 0) {
             return std::nullopt;
         }
         const Char c = DecodeAt(runEnd, w.end);
-        if (!IsEndMark(c.code)) {
+        if (IsEndMark(c.code)) {
+            runEnd += c.size;
+            continue;
+        }
+        // An end after a line end that goes, where the run ends nothing before it, goes on with the run:
+        // ".\n." is "..".
+        const char* const next = SkipJoinedLineEnd(w, runEnd);
+        const Char after = DecodeAt(next, w.end);
+        if (next == runEnd || !IsEndMark(after.code) || DecideRun(w, runStart, runEnd)) {
             break;
         }
-        runEnd += c.size;
-    }
-    const char* runStart = at;
-    for (Char c = DecodeBefore(w.begin, runStart); runStart > w.begin && IsEndMark(c.code);
-         c = DecodeBefore(w.begin, runStart)) {
-        runStart -= c.size;
+        if (CandidateLength(w, next) != 0) {
+            return std::nullopt;
+        }
+        runEnd = next + after.size;
     }
     std::optional<Boundary> boundary = DecideRun(w, runStart, runEnd);
     if (boundary) {
@@ -365,25 +434,73 @@ std::optional<Boundary> SentenceRules::BoundaryAtTextEnd(const Window& w, const 
 
 std::optional<Boundary> SentenceRules::DecideRun(const Window& w, const char* runStart,
                                                  const char* runEnd) const {
-    const RunShape shape = ShapeOf(runStart, runEnd);
-    if (shape.wideLast && InsideTitleMarks(w, runStart, runEnd)) {
+    // No end inside a title ends a sentence: 《为什么？》这本书很好。
+    if (InsideTitle(w, runEnd)) {
         return std::nullopt;
     }
-    const Closers closers = SkipClosers(w, runEnd);
+    std::optional<Boundary> boundary = DecideRunFrom(w, runStart, runEnd, false);
+    // Where the lines run together and the run ends nothing, the line ends after it that are no
+    // boundary go, and what follows them comes right after it: ".\n»" is ".»", whose quote closes the
+    // sentence, and "...\n[1]" is "...[1]".
+    const char* const near = runEnd + std::min<std::ptrdiff_t>(w.end - runEnd, 32);
+    if (!boundary && joinLines_ && std::any_of(runEnd, near, [](char c) { return c == '\n' || c == '\r'; })) {
+        boundary = DecideRunFrom(w, runStart, runEnd, true);
+    }
+    return boundary;
+}
+
+Closers SentenceRules::ClosersAfter(const Window& w, const char* p, bool joined) const {
+    Closers closers = SkipClosers(w, p);
+    while (joined) {
+        const char* const next = SkipJoinedLineEnd(w, closers.after);
+        const Closers more = SkipClosers(w, next);
+        if (next == closers.after || more.after == next) {
+            break;
+        }
+        closers = {more.after, closers.closed || more.closed, closers.quoted || more.quoted};
+    }
+    return closers;
+}
+
+std::optional<Boundary> SentenceRules::DecideRunFrom(const Window& w, const char* runStart,
+                                                     const char* runEnd, bool joined) const {
+    // Blanks between two wide characters are no gap: rejoined lines put none there, so a second run
+    // sees the two together and must decide as here. Closers after them still close the sentence, and
+    // the boundary before anything else goes before the blanks.
+    Closers closers = ClosersAfter(w, runEnd, joined);
+    const char* gap = nullptr;
+    for (int i = 0; i < 8 && gap == nullptr; ++i) {
+        const char* const end = closers.after;
+        const char* past = SkipBlanks(end, w.end);
+        for (const char* next = past; joined && (next = SkipJoinedLineEnd(w, past)) != past;) {
+            past = SkipBlanks(next, w.end);
+        }
+        if (past == end || past >= w.end || !IsWide(DecodeBefore(w.begin, end).code) ||
+            !IsWide(DecodeAt(past, w.end).code)) {
+            break;
+        }
+        const Closers more = ClosersAfter(w, past, joined);
+        closers = {more.after, closers.closed || more.closed, closers.quoted || more.quoted};
+        gap = more.closed ? nullptr : end;
+    }
+    std::optional<Boundary> boundary = DecideRunBefore(w, runStart, runEnd, closers);
+    if (gap != nullptr && boundary && boundary->at == closers.after) {
+        boundary = BoundaryAt(w, gap);
+    }
+    return boundary;
+}
+
+std::optional<Boundary> SentenceRules::DecideRunBefore(const Window& w, const char* runStart,
+                                                       const char* runEnd, const Closers& closers) const {
+    const RunShape shape = ShapeOf(runStart, runEnd);
     const char* const after = closers.after;
     if (after >= w.end) {
         return BoundaryAtTextEnd(w, after);
     }
     const Char next = DecodeAt(after, w.end);
     if (IsWordChar(next.code)) {
-        if (IsCjk(next.code)) {
-            return EndBeforeCjk(w, runStart, shape, closers);
-        }
-        // A letter or digit right after the run: 3.14, a.txt, e.g, Jr.'s; a wide end still ends, and so
-        // does a plain one or an ellipsis between two words where the space was forgotten.
-        const bool ends =
-            shape.wideLast || (!shape.other && !closers.closed && MissingSpaceEnds(w, runStart, after));
-        return ends ? std::optional(BoundaryAt(w, after)) : std::nullopt;
+        return EndsBeforeWord(w, runStart, runEnd, shape, closers) ? std::optional(BoundaryAt(w, after))
+                                                                   : std::nullopt;
     }
     if (!IsSpace(next.code)) {
         const bool ends = shape.wideLast && !IsContinuation(next.code) && !IsEndMark(next.code);
@@ -402,34 +519,53 @@ std::optional<Boundary> SentenceRules::DecideRun(const Window& w, const char* ru
     return ends ? std::optional(BoundaryAt(w, after)) : std::nullopt;
 }
 
-std::optional<Boundary> SentenceRules::EndBeforeCjk(const Window& w, const char* runStart,
-                                                    const RunShape& shape, const Closers& closers) const {
+bool SentenceRules::EndsBeforeWord(const Window& w, const char* runStart, const char* runEnd,
+                                   const RunShape& shape, const Closers& closers) const {
+    const char* const after = closers.after;
+    if (!IsCjk(DecodeAt(after, w.end).code)) {
+        // A letter or digit right after the run: 3.14, a.txt, e.g, Jr.'s; a wide end still ends, and so
+        // does a plain one or an ellipsis between two words where the space was forgotten.
+        return shape.wideLast || (!shape.other && !closers.closed && MissingSpaceEnds(w, runStart, after));
+    }
+    // After a word of a spaced script, as if a blank followed: rejoined lines put one there. A short
+    // number before is an item's ("1.面包"), as it is with the blank.
+    if (runEnd - runStart == 1 && *runStart == '.' && IsItemNumber(TokenBefore(w, runStart))) {
+        return false;
+    }
+    return !shape.wide && !IsCjk(DecodeBefore(w.begin, runStart).code)
+               ? EndsBeforeSpace(w, runStart, runEnd, shape, closers, ReadNext(w, after))
+               : EndsBeforeCjk(w, runStart, shape, closers);
+}
+
+bool SentenceRules::EndsBeforeCjk(const Window& w, const char* runStart, const RunShape& shape,
+                                  const Closers& closers) const {
     const char* const after = closers.after;
     const std::string_view rest(after, static_cast<std::size_t>(w.end - after));
     // 「はい。」と言った: a particle carries the sentence on past the quote. After a bare "？" only a
     // quoting one followed by a word that is not kana does (本当？と聞いた), since ですか？はい and
     // 本当？とても are new sentences.
     if (closers.closed && language_.ParticleLength(rest) != 0) {
-        return std::nullopt;
+        return false;
     }
     if (!closers.closed && shape.questionOrExclamation) {
         const std::size_t particle = language_.ParticleLength(rest, true);
-        if (particle != 0 && (particle == rest.size() || !IsKana(DecodeAt(after + particle, w.end).code))) {
-            return std::nullopt;
+        if (particle != 0 && (particle == rest.size() ||
+                              !IsKana(DecodeAt(SkipJoinedLineEnd(w, after + particle), w.end).code))) {
+            return false;
         }
     }
     if (!closers.closed && shape.ellipsisLast) {
-        return std::nullopt;
+        return false;
     }
     // “你好！”他说。: the words after a quote that opened the sentence say who spoke. Not in Japanese,
     // where such a quote stands alone: 「すごい！」彼は驚いた。
     if (closers.closed && !IsKana(DecodeAt(after, w.end).code)) {
         const OpeningQuote quote = QuoteOpensSentence(w, runStart);
         if (quote.opens && !quote.kana && !language_.QuotesStandAlone()) {
-            return std::nullopt;
+            return false;
         }
     }
-    return BoundaryAt(w, after);
+    return true;
 }
 
 bool SentenceRules::EndsBeforeSpace(const Window& w, const char* runStart, const char* runEnd,
@@ -437,7 +573,7 @@ bool SentenceRules::EndsBeforeSpace(const Window& w, const char* runStart, const
     if (shape.other) {
         return true; // an entry that is no sentence mark ends wherever it stands apart, as the user asked
     }
-    if (next.dash && !closers.quoted && InsideOpenQuote(w, runStart)) {
+    if (next.dash && !closers.quoted && InsideOpenQuote(w, Horizon(w), runStart)) {
         return false;
     }
     // Only after "?" and "!": after a period the quote would end with a comma if the speaker followed.
@@ -452,7 +588,7 @@ bool SentenceRules::EndsBeforeSpace(const Window& w, const char* runStart, const
         return next.kind != Next::Lower && next.kind != Next::Other;
     }
     // What is left is one period of some form.
-    const char* const spaced = SpacedEllipsisStart(w, runStart);
+    const char* const spaced = SpacedEllipsisStart(Horizon(w), runStart);
     if (shape.periods >= 2 || spaced != nullptr) {
         // An ellipsis ends a sentence before a capital; "[...]" stands for words left out.
         const Char before = DecodeBefore(w.begin, spaced != nullptr ? spaced : runStart);

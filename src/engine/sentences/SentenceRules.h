@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace brantlewick::sentences {
@@ -30,11 +31,15 @@ struct Window {
 struct Boundary {
     const char* at;
     bool breaks;
+    bool paragraph = false; // an empty line lies between the two
 };
 
 struct Decision {
     std::size_t length = 1; // bytes decided; scanning goes on after them
     std::optional<Boundary> boundary;
+    // The line end decided goes where the lines run together, and with it the line's end: what
+    // follows reads the text as joined, as a second run does.
+    bool joinsLines = false;
 };
 
 // The rules' own types, defined in RuleBasics.h.
@@ -48,7 +53,9 @@ class SentenceRules {
 public:
     // `lineEndsStay`: the input's line ends are written back after this stage (they separate lines on
     // their own) rather than dropped (a sentence or list item that starts a new line needs a break).
-    SentenceRules(const std::vector<std::string>& entries, const LanguageData& language, bool lineEndsStay);
+    // `joinLines`: dropped, a line end that is no boundary joins its lines, and the rules read them so.
+    SentenceRules(const std::vector<std::string>& entries, const LanguageData& language, bool lineEndsStay,
+                  bool joinLines);
 
     // How far either side of a place a decision reads.
     std::size_t Reach() const { return reach_; }
@@ -56,14 +63,30 @@ public:
     const std::array<bool, 256>& Triggers() const { return triggers_; }
     // Decides at `at`, a trigger byte inside `window`, whose every earlier place has been decided.
     Decision Decide(const Window& window, const char* at);
+    // The `length` bytes at `position` (a line end that joined two lines) left the text: places after
+    // them move back.
+    void Removed(std::uint64_t position, std::size_t length);
 
 private:
+    Decision DecideHere(const Window& w, const char* at);
     std::size_t CandidateLength(const Window& w, const char* at) const;
     std::optional<Boundary> EndAt(const Window& w, const char* at, std::size_t length);
     std::optional<Boundary> DecideRun(const Window& w, const char* runStart, const char* runEnd) const;
-    // What follows the run and its closers is a letter, a digit or a character of a script without spaces.
-    std::optional<Boundary> EndBeforeCjk(const Window& w, const char* runStart, const RunShape& shape,
-                                         const Closers& closers) const;
+    // The run's end; with `joined`, line ends that go where the lines run together are read as gone.
+    std::optional<Boundary> DecideRunFrom(const Window& w, const char* runStart, const char* runEnd,
+                                          bool joined) const;
+    // The closers from `p` on; with `joined`, also over line ends that go.
+    Closers ClosersAfter(const Window& w, const char* p, bool joined) const;
+    // The run's end, with the closers that follow it.
+    std::optional<Boundary> DecideRunBefore(const Window& w, const char* runStart, const char* runEnd,
+                                            const Closers& closers) const;
+    // What follows the run and its closers right away is a letter, a digit or a character of a script
+    // without spaces.
+    bool EndsBeforeWord(const Window& w, const char* runStart, const char* runEnd, const RunShape& shape,
+                        const Closers& closers) const;
+    // ... a character of a script without spaces.
+    bool EndsBeforeCjk(const Window& w, const char* runStart, const RunShape& shape,
+                       const Closers& closers) const;
     bool EndsBeforeSpace(const Window& w, const char* runStart, const char* runEnd, const RunShape& shape,
                          const Closers& closers, const Next& next) const;
     bool PeriodEnds(const Window& w, const char* runStart, const Next& next) const;
@@ -82,6 +105,9 @@ private:
     bool IsMarkedName(const Window& w, const char* runStart, const char* runEnd) const;
     // `readWord`: also the word itself and whether it typically starts a sentence.
     Next ReadNext(const Window& w, const char* p, bool readWord = true) const;
+    // The kind of mark that may stand before the first word of a sentence at `p`, and where it ends.
+    enum class Opener : unsigned char { None, Mark, Dash, Inverted };
+    std::pair<Opener, const char*> OpenerAt(const Window& w, const char* p) const;
     bool StartsWithElidedArticle(const Window& w, const char* p) const;
     std::optional<Marker> ParseMarker(const Window& w, const char* start) const;
     static bool StartsLineItem(const Marker& marker);
@@ -97,6 +123,16 @@ private:
     // Whether the line ending at `lineEnd` is a heading that joined lines would glue to the text after it.
     bool EndsHeading(const Window& w, const char* lineEnd, const char* next) const;
     std::optional<Boundary> BulletAt(const Window& w, const char* at, std::size_t length) const;
+    // Notes the input's line end at `at` (`length` bytes), which `joined` two lines or not.
+    void NoteLineEnd(const Window& w, const char* at, bool joined, std::size_t length);
+    // Whether a bullet or dash that ends right before `p` has text after it on its line, after a blank:
+    // a dash needs one ("-v" is no item), a true bullet (`bullet`) does not ("•one").
+    bool BulletOpensText(const Window& w, const char* p, bool bullet) const;
+    // Whether what starts at `at` opens the text of an item whose bullet or marker starts the line: it
+    // stays with them ("1. • one").
+    bool OpensItemText(const Window& w, const char* at) const;
+    // Past the line end at `p` where the lines run together and it is no boundary; `p` otherwise.
+    const char* SkipJoinedLineEnd(const Window& w, const char* p) const;
     // The boundary before something that starts at `start`, unless nothing but spaces comes before it.
     std::optional<Boundary> BoundaryBefore(const Window& w, const char* start) const;
     Boundary BoundaryAt(const Window& w, const char* at) const;
@@ -106,6 +142,10 @@ private:
     bool period_ = false, question_ = false, exclamation_ = false;
     const LanguageData& language_;
     bool lineEndsStay_;
+    bool joinLines_;
+    // The line ends whose fate SkipJoinedLineEnd is working out, innermost last.
+    mutable std::array<const char*, 8> predicting_{};
+    mutable std::size_t depth_ = 0;
     std::size_t reach_;
     std::array<bool, 256> triggers_{};
     // The item seen last of each list style ("1.", "a)", "(i)", ...), so that "2." continues "1." in the
@@ -120,6 +160,19 @@ private:
     // Where the last sentence end put its boundary, so that "Done. 2. The next part" knows its "2." opens
     // a sentence: a period before it may be an abbreviation's.
     std::uint64_t lastEnd_ = UINT64_MAX;
+    // Where the last boundary of any kind lies. No look back crosses it: a second run finds a line end
+    // there where this one may have seen blanks or joined lines, and must decide as this one did.
+    std::uint64_t lastBoundary_ = 0;
+    // Where the input's current line began, and the widest of the lines the lines running together
+    // joined in this paragraph: the width its hard-wrapped text shows, 0 when none.
+    std::uint64_t lineStart_ = 0;
+    std::ptrdiff_t wrapWidth_ = 0;
+    // Where the last title mark 《 or 〈 opened, UINT64_MAX when none has.
+    std::uint64_t lastTitleOpener_ = UINT64_MAX;
+    // The first byte of `w` that a look back may read: the last boundary, or the window's start.
+    const char* Horizon(const Window& w) const;
+    // Whether `at` lies inside title marks: 《你好！世界》.
+    bool InsideTitle(const Window& w, const char* at) const;
 };
 
 } // namespace brantlewick::sentences

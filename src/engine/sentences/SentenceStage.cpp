@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -89,8 +90,9 @@ private:
 
 SentenceStage::SentenceStage(SentenceOptions options)
     : options_(std::move(options)),
-      rules_(std::make_unique<sentences::SentenceRules>(
-          options_.entries, sentences::LanguageData::For(options_.language), options_.terminatorsSurvive)),
+      rules_(std::make_unique<sentences::SentenceRules>(options_.entries,
+                                                        sentences::LanguageData::For(options_.language),
+                                                        options_.terminatorsSurvive, options_.dropLineEnds)),
       reach_(rules_->Reach()), scan_(std::make_unique<TriggerScan>(rules_->Triggers())) {
     for (int i = 0; i < options_.enterCount; ++i) {
         breaks_ += "\r\n";
@@ -128,6 +130,7 @@ void SentenceStage::Feed(std::string_view chunk, OutputSink& out) {
             offset_ += dead;
             scanned_ -= dead;
             emitted_ -= dead;
+            valid_ -= std::min(valid_, dead);
         }
         const std::size_t piece = std::min(chunk.size(), kPiece);
         text_.insert(text_.end(), chunk.data(), chunk.data() + piece);
@@ -143,11 +146,12 @@ void SentenceStage::Finish(OutputSink& out) {
     Process(true, out);
     text_.clear();
     offset_ = 0;
-    scanned_ = emitted_ = 0;
+    scanned_ = emitted_ = valid_ = 0;
     pending_.clear();
     dropping_ = keepBlanks_ = afterCarriageReturn_ = false;
-    rules_ = std::make_unique<sentences::SentenceRules>(
-        options_.entries, sentences::LanguageData::For(options_.language), options_.terminatorsSurvive);
+    rules_ = std::make_unique<sentences::SentenceRules>(options_.entries,
+                                                        sentences::LanguageData::For(options_.language),
+                                                        options_.terminatorsSurvive, options_.dropLineEnds);
     scan_ = std::make_unique<TriggerScan>(rules_->Triggers());
 }
 
@@ -156,13 +160,13 @@ void SentenceStage::Process(bool atEnd, OutputSink& out) {
     // A place is decided once everything it may read after it is here.
     const std::size_t limit = atEnd ? size : (size > reach_ ? size - reach_ : 0);
     if (limit > scanned_) {
-        Scan(limit, atEnd);
+        Scan(limit, atEnd, out);
     }
     // Later places may put a boundary up to the reach before them.
     Emit(atEnd ? size : (scanned_ > reach_ ? scanned_ - reach_ : 0), atEnd, out);
 }
 
-void SentenceStage::Scan(std::size_t limit, bool atEnd) {
+void SentenceStage::Scan(std::size_t limit, bool atEnd, OutputSink& out) {
     const char* const base = text_.data();
     const std::size_t size = text_.size();
     std::size_t i = scanned_;
@@ -171,23 +175,28 @@ void SentenceStage::Scan(std::size_t limit, bool atEnd) {
         if (i >= limit) {
             break;
         }
-        const std::size_t begin = i > reach_ ? i - reach_ : 0;
+        const std::size_t begin = std::max(valid_, i > reach_ ? i - reach_ : 0);
         const std::size_t end = std::min(size, i + reach_);
         const sentences::Window window{base + begin, base + end, offset_ + begin == 0, atEnd && end == size,
                                        offset_ + begin};
         const sentences::Decision decision = rules_->Decide(window, base + i);
+        if (decision.joinsLines && options_.dropLineEnds) {
+            // What no later decision reaches back to goes out first, so that few bytes move.
+            Emit(i > reach_ ? i - reach_ : 0, false, out);
+            RemoveLineEnd(i, decision.length);
+        }
         if (decision.boundary) {
             const std::uint64_t at = offset_ + static_cast<std::uint64_t>(decision.boundary->at - base);
             // One boundary per gap: a later place may find the gap an earlier one already broke. Almost
             // always the new one lies after all others.
             if (pending_.empty() || pending_.back().at < at) {
-                pending_.push_back({at, decision.boundary->breaks});
+                pending_.push_back({at, decision.boundary->breaks, decision.boundary->paragraph});
             } else {
                 const auto later =
                     std::lower_bound(pending_.begin(), pending_.end(), at,
                                      [](const Pending& p, std::uint64_t a) { return p.at < a; });
                 if (later->at != at) {
-                    pending_.insert(later, {at, decision.boundary->breaks});
+                    pending_.insert(later, {at, decision.boundary->breaks, decision.boundary->paragraph});
                 }
             }
         }
@@ -196,15 +205,37 @@ void SentenceStage::Scan(std::size_t limit, bool atEnd) {
     scanned_ = std::max(i, limit);
 }
 
+void SentenceStage::RemoveLineEnd(std::size_t at, std::size_t length) {
+    // The bytes before it move up over it, as few as later decisions look back on and are not yet
+    // written: what follows stays where it is, and the positions in the whole text count it out.
+    const std::size_t from = std::max(valid_, std::min(emitted_, at > reach_ ? at - reach_ : 0));
+    std::memmove(text_.data() + from + length, text_.data() + from, at - from);
+    valid_ = from + length;
+    emitted_ += length;
+    offset_ -= length;
+    const std::uint64_t position = offset_ + at + length; // where it was, in the whole text as it is now
+    for (Pending& boundary : pending_) {
+        boundary.at -= boundary.at > position ? length : 0;
+    }
+    rules_->Removed(position, length);
+}
+
 void SentenceStage::WriteBreaks(const Pending& boundary, OutputSink& out) {
     if (!boundary.breaks) {
         return; // a line end that stays is break enough
     }
-    const auto pairs = static_cast<std::uint64_t>(std::max(options_.enterCount, 0));
+    // Where the lines run together, an empty line still parts two paragraphs: a second run, which sees
+    // one break where this one saw the empty line, must find the paragraph's end again.
+    const int enters =
+        boundary.paragraph && options_.dropLineEnds && options_.enterCount == 1 ? 2 : options_.enterCount;
+    const auto pairs = static_cast<std::uint64_t>(std::max(enters, 0));
     if (out.Marking() && pairs > 0) {
         out.Mark(Edit::Kind::Breaks, out.Written(), pairs);
     }
     out.Append(breaks_);
+    if (enters != options_.enterCount) {
+        out.Append(breaks_);
+    }
     counts_.breaksInserted += pairs;
     counts_.terminatorsOut += pairs;
 }

@@ -56,10 +56,13 @@ private:
     struct Pending {
         std::uint64_t at; // position in the whole text
         bool breaks;
+        bool paragraph;
     };
 
     void Process(bool atEnd, OutputSink& out);
-    void Scan(std::size_t limit, bool atEnd);
+    void Scan(std::size_t limit, bool atEnd, OutputSink& out);
+    // Takes the line end of `length` bytes at index `at` out of the text, which joins its lines.
+    void RemoveLineEnd(std::size_t at, std::size_t length);
     void Emit(std::size_t upTo, bool atEnd, OutputSink& out);
     void WriteBreaks(const Pending& boundary, OutputSink& out);
     void WriteText(const char* from, const char* to, OutputSink& out) const;
@@ -82,6 +85,7 @@ private:
     std::uint64_t offset_ = 0;
     std::size_t scanned_ = 0; // every place before this index is decided
     std::size_t emitted_ = 0; // every byte before this index is written or dropped
+    std::size_t valid_ = 0;   // bytes before this index are left over from a line end taken out
     std::vector<Pending> pending_;
     bool dropping_ = false;            // inside the blanks after a boundary
     bool keepBlanks_ = false;          // ... and inside blanks between a lone CR and an LF, which stay

@@ -79,41 +79,48 @@ std::string_view PartBefore(const Window& w, std::string_view token) {
     return part;
 }
 
-// The kind of mark that may stand before the first word of a sentence, and where it ends.
-enum class Opener : unsigned char { None, Mark, Dash, Inverted };
+} // namespace
 
-std::pair<Opener, const char*> OpenerAt(const Window& w, const char* p) {
+std::pair<SentenceRules::Opener, const char*> SentenceRules::OpenerAt(const Window& w, const char* p) const {
     const Char c = DecodeAt(p, w.end);
     if (c.code == kInvertedQuestionMark || c.code == kInvertedExclamationMark) {
         return {Opener::Inverted, p + c.size};
     }
     if (IsOpener(c.code)) {
-        return {Opener::Mark, SkipBlanks(p + c.size, w.end)}; // French sets quotes apart: « Oui ! »
+        // French sets quotes apart: « Oui ! ». A line end there reads as a blank, as a break put there does.
+        int lineEnds = 0;
+        return {Opener::Mark, SkipSpaces(p + c.size, w.end, lineEnds)};
     }
-    // A dash before a reply in dialogue: "— Да! — сказал он.", and Spanish "—Llegas tarde —dijo—."
+    // A dash before a reply in dialogue: "— Да! — сказал он.", and Spanish "—Llegas tarde —dijo—." A line
+    // end after it reads as a blank, as a break put there does.
     if (IsDash(c.code)) {
-        const Char after = DecodeAt(p + c.size, w.end);
-        if (IsBlank(after.code)) {
-            return {Opener::Dash, SkipBlanks(p + c.size, w.end)};
+        const Char after = DecodeAt(SkipJoinedLineEnd(w, p + c.size), w.end);
+        if (IsSpace(after.code)) {
+            int lineEnds = 0;
+            return {Opener::Dash, SkipSpaces(p + c.size, w.end, lineEnds)};
         }
         // Not before a digit: "–5 °C" is a number.
         if (c.code != '-' &&
             ((IsWordChar(after.code) && !IsDigit(after.code)) || after.code == kInvertedQuestionMark ||
              after.code == kInvertedExclamationMark)) {
-            return {Opener::Dash, p + c.size};
+            return {Opener::Dash, SkipJoinedLineEnd(w, p + c.size)};
         }
     }
     // Quotes typed as two characters: ``Wir kommen.'' and ,,Kom je?''
-    const Char second = DecodeAt(p + c.size, w.end);
+    const char* const secondAt = SkipJoinedLineEnd(w, p + c.size);
+    const Char second = DecodeAt(secondAt, w.end);
     if ((c.code == '`' || c.code == ',') && second.code == c.code) {
-        return {Opener::Mark, p + 2};
+        int lineEnds = 0;
+        return {Opener::Mark, SkipSpaces(secondAt + 1, w.end, lineEnds)}; // spaced as well: ",, Kom je?''"
     }
     // A note or emphasis in web text: "*Edit:", "**Update:**".
     if (c.code == '*' && (second.code == '*' || IsWordChar(second.code))) {
-        return {Opener::Mark, p + 1};
+        return {Opener::Mark, secondAt};
     }
     return {Opener::None, p};
 }
+
+namespace {
 
 // What the first character of a word says about it, except for capitals, which need the word.
 Next::Kind KindOfFirst(Char c) {
@@ -198,7 +205,7 @@ Next SentenceRules::ReadNext(const Window& w, const char* p, bool readWord) cons
         return next;
     }
     for (int i = 0; i < 4; ++i) {
-        const auto [opener, after] = OpenerAt(w, p);
+        auto [opener, after] = OpenerAt(w, p);
         if (opener == Opener::None) {
             break;
         }
@@ -208,6 +215,12 @@ Next SentenceRules::ReadNext(const Window& w, const char* p, bool readWord) cons
         }
         next.dash = next.dash || opener == Opener::Dash;
         p = after;
+    }
+    // Where the lines run together, a line end that is no boundary goes: "—\nと" is "—と".
+    if (const char* joined = SkipJoinedLineEnd(w, p); joined != p) {
+        Next rest = ReadNext(w, joined, readWord);
+        rest.dash = rest.dash || next.dash;
+        return rest;
     }
     const Char first = DecodeAt(p, w.end);
     next.kind = KindOfFirst(first);
@@ -226,6 +239,12 @@ Next SentenceRules::ReadNext(const Window& w, const char* p, bool readWord) cons
         next.starter = language_.Lists(WordList::Starters, FoldedKey(head)) ||
                        language_.Lists(WordList::Starters,
                                        FoldedKey({p, head.size() + static_cast<std::size_t>(mark.size)}));
+    }
+    // A line end that goes joins the word to the next one, and a word so made is nobody's first word.
+    if (const char* joined = SkipJoinedLineEnd(w, end);
+        joined != end && IsWordChar(DecodeAt(joined, w.end).code)) {
+        next.starter = false;
+        next.initial = false;
     }
     return next;
 }
@@ -425,18 +444,24 @@ bool SentenceRules::MissingSpaceEnds(const Window& w, const char* runStart, cons
     if (CaseOf(DecodeAt(after, w.end).code) != Case::Upper) {
         return false;
     }
+    // A listed abbreviation before it reads as one, whatever follows: "vs.The" goes on as "vs. The" does.
     const std::string_view left = TokenBefore(w, runStart);
-    if (!IsPlainWord(left, false) && !(language_.CapitalizedNouns() && IsPlainWord(left, true))) {
+    if ((!IsPlainWord(left, false) && !(language_.CapitalizedNouns() && IsPlainWord(left, true))) ||
+        ListedKind(w, left, Next{})) {
         return false;
     }
-    // The word must stand apart: not the end of a path, an address or a name ("a/b.The", "x_y.The").
+    // The word must stand apart: not the end of a path, an address or a name ("a/b.The", "x_y.The"). A
+    // boundary right before it parts it as a line end does on a second run.
     const char* before = left.data();
     const Char c = DecodeBefore(w.begin, before);
-    if (before == w.begin ? !w.beginIsTextStart : !(IsSpace(c.code) || IsOpener(c.code))) {
+    const bool afterBoundary = w.position + static_cast<std::uint64_t>(before - w.begin) == lastBoundary_;
+    if (before == w.begin ? !w.beginIsTextStart && !afterBoundary
+                          : !(IsSpace(c.code) || IsOpener(c.code) || afterBoundary)) {
         return false;
     }
+    // The word stands apart after it too, also where a line end that goes follows it.
     const Next next = ReadNext(w, after);
-    const char* wordEnd = next.word.data() + next.word.size();
+    const char* wordEnd = SkipJoinedLineEnd(w, next.word.data() + next.word.size());
     return next.kind == Next::Upper && next.starter && wordEnd < w.end &&
            IsBlank(DecodeAt(wordEnd, w.end).code);
 }
