@@ -55,7 +55,6 @@ const std::pair<std::vector<std::string>, std::string> kRows[] = {
     // A value left out: the option after it was taken for the number, and a dry run became a real one.
     {{"-n", "--dry-run", "a"},
      "refused: the number of line breaks (-n) is missing: \"--dry-run\" looks like an option"},
-    {{"--enters=-q", "a"}, "refused: the number of line breaks (-n) is missing: \"-q\" looks like an option"},
     {{"-c", "...", "-c!", "--char=?", "--cha", "。", "a"}, "c=[...][!][?][。] paths=[a]"},
     {{"-o/out", "--output-dir", "/o", "--output-dir=/p", "--dry", "a"}, "o=/p dry-run paths=[a]"},
     // Bundles.

@@ -62,8 +62,7 @@ TEST(SettingsStoreTest, TheUserStoreIsKestrovaIniInTheConfigurationFolder) {
               QSettings(QSettings::IniFormat, QSettings::UserScope, "Kestrova").fileName());
     SettingsStore().SaveSetting(setting::kExtension, "txt");
     EXPECT_EQ(ReadBytes(dir / "config/Kestrova.ini"), "[Brantlewick]\nExtension=txt\n");
-    // A relative XDG_CONFIG_HOME is ignored, as the XDG rules have it: it put the file under the folder the
-    // window was started from.
+    // A relative XDG_CONFIG_HOME is ignored, as the XDG rules say: the file went below the working folder.
     const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
     ASSERT_EQ(::setenv("HOME", dir.Path().c_str(), 1), 0);
     for (const char* relative : {"config", "./config", ""}) {
