@@ -162,7 +162,7 @@ TEST(PreviewTest, EveryModeAndLineChoiceMarksWhatItChanges) {
          std::string(3900, 'x') + " " + std::string(50, 'y') + ". " + std::string(100, 'z'),
          QString(3900, u'x') + " \n↪" + QString(50, u'y') + ".·" + QString(100, u'z'), 0},
         {true, LineBreaks::Join, "Hi. Bye!\n", "Hi.¶\n·Bye!\n", 1, "a.md"},
-        {true, LineBreaks::Join, "> Hi.  Bye! `x`\r\n", "> Hi.¶\n> ··Bye! `x`\n", 3, "a.MARKDOWN"},
+        {true, LineBreaks::Join, "> Hi.  Bye! `x`\r\n", "> Hi.¶\n> ··Bye!¶\n> ·`x`\n", 3, "a.MARKDOWN"},
         {true, LineBreaks::Keep, "- Hi. Bye.\n  No. *Go.*\n", "- Hi.¶\n  ·Bye.\n  No.¶\n  ·*Go.*\n", 1,
          "a.mkd"},
     };

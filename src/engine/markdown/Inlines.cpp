@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One pass over a paragraph's text, left to right as CommonMark reads inlines: code spans, raw HTML and
-// autolinks first, then links and emphasis. Where the reading is uncertain it shields more, never less:
-// a break that is not made costs a long line, a break in the wrong place could change the document.
+// autolinks first, then links. Emphasis is prose: a line end inside it reads as the space it replaces,
+// for every reader, so only its delimiters are looked at, to hide them from the sentence rules. Where the
+// reading is uncertain it shields more, never less: a break that is not made costs a long line, a break in
+// the wrong place could change the document.
 #include "markdown/Inlines.h"
 
 #include "StopScan.h"
@@ -74,8 +76,6 @@ bool IsPunct(char32_t c) {
            (c >= 0xFF1A && c <= 0xFF20) || (c >= 0xFF3B && c <= 0xFF40) || (c >= 0xFF5B && c <= 0xFF65);
 }
 
-using Delimiter = InlineMarks::Delimiter;
-
 constexpr std::size_t npos = std::string_view::npos;
 
 // The first of `places` (in ascending order) at or after `at`, or npos.
@@ -87,10 +87,9 @@ std::size_t NextAfter(const std::vector<std::size_t>& places, std::size_t at) {
 class InlineReader {
 public:
     InlineReader(std::string_view text, InlineMarks& marks)
-        : text_(text), marks_(marks), brackets_(marks.brackets), delimiters_(marks.delimiters),
-          lineEnds_(marks.lineEnds), closers_(marks.closers), backtickRuns_(marks.backtickRuns) {
+        : text_(text), marks_(marks), brackets_(marks.brackets), lineEnds_(marks.lineEnds),
+          closers_(marks.closers), backtickRuns_(marks.backtickRuns) {
         brackets_.clear();
-        delimiters_.clear();
         lineEnds_.clear();
         backtickRuns_.clear();
     }
@@ -110,7 +109,6 @@ public:
             }
         }
         FootnoteMarkersByBrackets();
-        MatchEmphasis();
         BareLinks("://");
         BareLinks("www.");
     }
@@ -253,6 +251,7 @@ private:
             return i + n;
         }
         Shield(i, closer->second + n, true);
+        marks_.words.push_back({i, closer->second + n});
         return closer->second + n;
     }
 
@@ -411,12 +410,6 @@ private:
         const char32_t after = i + n >= text_.size() ? U'\n' : DecodeAt(text_, i + n);
         const bool left = !IsWhite(after) && (!IsPunct(after) || IsWhite(before) || IsPunct(before));
         const bool right = !IsWhite(before) && (!IsPunct(before) || IsWhite(after) || IsPunct(after));
-        if (c == '_') {
-            delimiters_.push_back(
-                {i, n, c, left && (!right || IsPunct(before)), right && (!left || IsPunct(after))});
-        } else {
-            delimiters_.push_back({i, n, c, left, right});
-        }
         if (left || right) {
             marks_.hidden.push_back({i, i + n});
         }
@@ -469,46 +462,9 @@ private:
         }
     }
 
-    // Pairs openers with closers as CommonMark does, nearest first, the rule of three included; each
-    // pair shields what lies between, so no sentence ends inside emphasis that goes on. As in CommonMark
-    // readers, a closer that found no opener marks how far down the next closer of its kind need look:
-    // below that, none will match it either.
-    void MatchEmphasis() {
-        std::vector<Delimiter>& openers = marks_.openers;
-        openers.clear();
-        std::array<std::size_t, std::size_t{3} * 3 * 2>
-            bottoms{}; // by character, length modulo 3, and whether it opens
-        for (const Delimiter& d : delimiters_) {
-            if (d.canClose) {
-                const std::size_t character = d.c == '*' ? 0 : d.c == '_' ? 1 : 2;
-                const std::size_t kind = (character * 3 + d.length % 3) * 2 + (d.canOpen ? 1 : 0);
-                std::size_t& bottom = bottoms.at(kind);
-                bottom = std::min(bottom, openers.size());
-                const auto match =
-                    std::find_if(openers.rbegin(), openers.rend() - static_cast<std::ptrdiff_t>(bottom),
-                                 [&d](const Delimiter& o) {
-                                     const bool ruleOfThree = (o.canClose || d.canOpen) &&
-                                                              (o.length + d.length) % 3 == 0 &&
-                                                              (o.length % 3 != 0 || d.length % 3 != 0);
-                                     return o.c == d.c && !ruleOfThree;
-                                 });
-                if (match != openers.rend() - static_cast<std::ptrdiff_t>(bottom)) {
-                    marks_.shielded.push_back({match->at, d.at + d.length});
-                    openers.erase(std::prev(match.base()), openers.end());
-                    continue;
-                }
-                bottom = openers.size();
-            }
-            if (d.canOpen) {
-                openers.push_back(d);
-            }
-        }
-    }
-
     std::string_view text_;
     InlineMarks& marks_;
     std::vector<std::size_t>& brackets_;
-    std::vector<Delimiter>& delimiters_;
     std::vector<std::size_t>& lineEnds_;
     bool lineEndsKnown_ = false;
     std::vector<std::size_t>& closers_; // where each "]" is, once a footnote marker needs them

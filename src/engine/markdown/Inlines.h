@@ -15,21 +15,12 @@ namespace brantlewick::markdown {
 using prose::Span;
 
 // Shielded: code spans, raw HTML, autolinks and bare links, math, links' text and destinations, footnote
-// markers, emphasis that goes on. Verbatim: the same less link text and emphasis, which are prose.
-// Hidden: emphasis delimiters, link brackets and destinations, HTML tags, footnote markers, escaping
-// backslashes. Unsure: a footnote marker over a line end, which GitHub's reader renders differently
-// depending on the bytes before it (and finds even where math hides its end).
+// markers. Verbatim: the same less link text, which is prose. Words: code spans. Hidden: emphasis
+// delimiters, link brackets and destinations, HTML tags, footnote markers, escaping backslashes. Unsure:
+// a footnote marker over a line end, which GitHub's reader renders differently depending on the bytes
+// before it (and finds even where math hides its end).
 struct InlineMarks : prose::Marks {
     // Room the reading reuses from one paragraph to the next.
-    struct Delimiter {
-        std::size_t at;
-        std::size_t length;
-        char c;
-        bool canOpen;
-        bool canClose;
-    };
-    std::vector<Delimiter> delimiters;
-    std::vector<Delimiter> openers;
     std::vector<std::size_t> brackets;
     std::vector<std::size_t> lineEnds;
     std::vector<std::size_t> closers;

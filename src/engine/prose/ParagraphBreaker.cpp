@@ -59,6 +59,14 @@ bool IsWide(char32_t c) {
            (c >= 0x20000 && c < 0x40000);
 }
 
+// A line end between two such characters shows as nothing, as browsers render it (Korean, which is written
+// with spaces, aside).
+bool ShowsAsNothing(char32_t c) {
+    const bool hangul =
+        (c >= 0x1100 && c < 0x1200) || (c >= 0x3130 && c < 0x3190) || (c >= 0xAC00 && c < 0xD7A4);
+    return IsWide(c) && !hangul;
+}
+
 // The first tab, line end, or space followed by white space, from `p` on: where white space is more
 // than one space. Sixteen bytes at a time.
 const char* FindWhiteRun(const char* p, const char* end) {
@@ -226,16 +234,30 @@ void ParagraphBreaker::AppendView(std::string& view) {
     bool blank = false;
     std::size_t at = 0;
     auto hidden = marks_->hidden.begin();
+    auto word = marks_->words.begin();
     while (at < text_.size()) {
-        const std::size_t stop = hidden == marks_->hidden.end() ? text_.size() : hidden->from;
+        const bool wordNext =
+            word != marks_->words.end() && (hidden == marks_->hidden.end() || word->from < hidden->from);
+        const Span* next = wordNext ? &*word : hidden != marks_->hidden.end() ? &*hidden : nullptr;
+        const std::size_t stop = next == nullptr ? text_.size() : std::max(at, next->from);
         if (stop > at) {
             AppendRun(at, stop, blank, view);
         }
-        if (hidden == marks_->hidden.end()) {
+        if (next == nullptr) {
             break;
         }
-        at = std::max(at, hidden->to);
-        ++hidden;
+        if (wordNext) {
+            // One capitalised word of the span's length, so that a sentence may start with one ("`ls`
+            // lists files.") and none ends inside it.
+            viewMap_.emplace_back(view.size(), stop);
+            view += 'X';
+            view.append(std::max(next->to, stop + 1) - stop - 1, 'x');
+            blank = false;
+            ++word;
+        } else {
+            ++hidden;
+        }
+        at = std::max(at, next->to);
     }
     viewEnd_ = view.size();
 }
@@ -291,7 +313,14 @@ bool ParagraphBreaker::Soft(std::size_t at) const {
 }
 
 bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size_t to) {
-    if (from == to || from == 0 || to >= text_.size()) {
+    if (from == 0 || to >= text_.size()) {
+        return false;
+    }
+    // Where no blank follows the end, a line end may go only between two characters of the scripts
+    // written without spaces, where readers show it as nothing ("。次"); not where markup is beside it,
+    // whose meaning a line end could change.
+    if (from == to && !(ShowsAsNothing(LastLetter(std::string_view(text_).substr(0, from))) &&
+                        ShowsAsNothing(FirstLetter(std::string_view(text_).substr(to))))) {
         return false;
     }
     // The line before must not end in a backslash (a hard break), nor the new one start on a line end.

@@ -39,6 +39,9 @@ struct Marks {
     std::vector<Span> verbatim;
     // Markup the sentence rules do not see. In order, not overlapping.
     std::vector<Span> hidden;
+    // Spans the sentence rules read as one capitalised word each (code), shielded too. In order, apart
+    // from each other and from the hidden ones.
+    std::vector<Span> words;
     // The paragraph is best left as it is.
     bool unsure = false;
 
@@ -46,6 +49,7 @@ struct Marks {
         shielded.clear();
         verbatim.clear();
         hidden.clear();
+        words.clear();
         unsure = false;
     }
 };
