@@ -707,14 +707,7 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
     if (lines_++ == 0 && line.starts_with("\xEF\xBB\xBF")) {
         cursor.at = 3; // a byte order mark is no part of the text
     }
-    std::size_t matched = 0;
-    while (matched < containers_.size() && !cursor.RestBlank() && Continues(cursor, containers_[matched])) {
-        ++matched;
-    }
-    blank_ = cursor.RestBlank();
-    if (blank_) {
-        matched = BlankLineReach(matched);
-    }
+    const std::size_t matched = MatchContainers(cursor);
     const bool allMatched = matched == containers_.size();
     if (LeafGoesOn(cursor, allMatched, blank_)) {
         return reading;
@@ -733,6 +726,9 @@ LineReading BlockScanner::ReadLine(std::string_view line) {
             container.hasContent = true;
         }
         blankStopsKnown_ = false;
+        return reading;
+    }
+    if (opened && OpensOnATaskBoxAlone(cursor, matched)) {
         return reading;
     }
     const bool lineBlank = cursor.RestBlank();
@@ -795,6 +791,34 @@ void BlockScanner::StartParagraph(std::string_view line, const Cursor& cursor, s
         reading.keep = true;
         reading.continuation.clear();
     }
+}
+
+std::size_t BlockScanner::MatchContainers(Cursor& cursor) {
+    std::size_t matched = 0;
+    while (matched < containers_.size() && !cursor.RestBlank() && Continues(cursor, containers_[matched])) {
+        ++matched;
+    }
+    blank_ = cursor.RestBlank();
+    return blank_ ? BlankLineReach(matched) : matched;
+}
+
+bool BlockScanner::OpensOnATaskBoxAlone(const Cursor& cursor, std::size_t matched) {
+    // GitHub's reader takes a task box off a list item whose marker starts its line (no quote marker and
+    // no other item's marker before it), and reads it as an item that starts with a blank line: the
+    // lines after it go on in the item only when indented, and a blank line ends it.
+    if (containers_.size() != matched + 1 || containers_.back().quote ||
+        std::any_of(containers_.begin(), containers_.end() - 1, [](const Container& c) { return c.quote; })) {
+        return false;
+    }
+    const std::string_view rest = cursor.Rest();
+    const bool box = rest.starts_with("[ ]") || rest.starts_with("[x]") || rest.starts_with("[X]");
+    if (!box || rest.size() < 4 || !IsBlank(rest[3]) || !IsBlankText(rest.substr(3))) {
+        return false;
+    }
+    containers_.back().hasContent = false;
+    blankStopsKnown_ = false;
+    leaf_ = Leaf::None;
+    return true;
 }
 
 void BlockScanner::Truncate(std::size_t size) {

@@ -40,6 +40,8 @@ private:
     struct Cursor;
 
     bool Continues(Cursor& cursor, Container& container);
+    // How many of the open containers the line goes on in; the cursor is moved past their markers.
+    std::size_t MatchContainers(Cursor& cursor);
     bool LeafGoesOn(Cursor& cursor, bool allMatched, bool blank);
     // Looks for block starts at the cursor; opens the containers it finds and returns true when a leaf
     // block other than a paragraph starts (the line is then Other).
@@ -56,6 +58,9 @@ private:
     // How many containers a blank line goes on in, the first `from` of them already matched: up to the
     // next block quote or list item that holds nothing yet (an item may start with one blank line only).
     std::size_t BlankLineReach(std::size_t from);
+    // Whether the one container this line opened is a list item that GitHub's reader reads as empty,
+    // its task box taken off; it then holds nothing, and the line is no paragraph.
+    bool OpensOnATaskBoxAlone(const Cursor& cursor, std::size_t matched);
     void StartParagraph(std::string_view line, const Cursor& cursor, std::size_t matched, bool opened,
                         LineReading& reading);
 
