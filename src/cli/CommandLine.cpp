@@ -2,6 +2,7 @@
 // The file loop of brantlewick-cli; its options are read in OptionTable.cpp.
 #include "CommandLine.h"
 
+#include "UnifiedDiff.h"
 #include "brantlewick/batch/Batch.h"
 #include "brantlewick/engine/EngineError.h"
 #include "brantlewick/engine/EnterCount.h"
@@ -113,10 +114,9 @@ std::string ShownName(std::string_view name) {
 }
 
 // "INPUT -> OUTPUT (N breaks, M spaces dropped)", and whether a file at OUTPUT would be replaced.
-std::string ResultLine(const FileResult& file) {
-    return ShownName(file.input) + " -> " + ShownName(file.output) + " (" +
-           std::to_string(file.counts.breaksInserted) + " breaks, " +
-           std::to_string(file.counts.spacesDropped) + " spaces dropped)" +
+std::string ResultLine(const std::string& shownInput, const FileResult& file) {
+    return shownInput + " -> " + ShownName(file.output) + " (" + std::to_string(file.counts.breaksInserted) +
+           " breaks, " + std::to_string(file.counts.spacesDropped) + " spaces dropped)" +
            (file.replaces ? " (replaces an existing file)" : "") + "\n";
 }
 
@@ -140,6 +140,29 @@ void PrintSummary(const BatchSummary& summary, const Options& options, std::size
            << summary.failed << " failed, " << Counted(summary.counts.bytesIn, "byte") << " in, "
            << Counted(summary.counts.bytesOut, "byte") << " out, "
            << Counted(summary.counts.breaksInserted, "break") << " inserted, " << time << '\n';
+}
+
+std::string ReadWhole(const std::string& path) {
+    constexpr std::size_t kChunk = std::size_t{64} * 1024;
+    InputFile file(path);
+    std::string bytes;
+    std::size_t got = 0;
+    do {
+        const std::size_t size = bytes.size();
+        bytes.resize(size + kChunk);
+        got = file.Read(bytes.data() + size, kChunk);
+        bytes.resize(size + got);
+    } while (got > 0);
+    return bytes;
+}
+
+// The file as it is and as it would be converted, as a unified diff. The check only tells whether they
+// differ: a second reading, under the options the check had, gives the bytes.
+std::string DiffOf(const std::string& path, const ConversionOptions& options) {
+    std::string after;
+    InputFile input(path);
+    ConvertStream(input, options, [&after](std::string_view bytes) { after += bytes; });
+    return UnifiedDiff(ReadWhole(path), after, path);
 }
 
 void ReportFailure(std::ostream& errors, std::string_view path, const std::exception& failure) {
@@ -232,13 +255,22 @@ public:
 
     std::string InputAt(std::size_t position) override { return inputs_.at(position); }
     std::vector<std::string> Inputs() override { return inputs_; }
-    FileSettings SettingsFor(const std::string& /*input*/) override { return settings_; }
+    FileSettings SettingsFor(const std::string& input) override {
+        // Standard input has the format of the file it stands for.
+        if (input == kStandardStreams && options_.stdinName && settings_.formatByName) {
+            FileSettings settings = settings_;
+            settings.conversion.format = TextFormatOfFile(*options_.stdinName);
+            settings.formatByName = false;
+            return settings;
+        }
+        return settings_;
+    }
 
     bool FileWriting(const FileResult& file) override {
         if (streams_.showProgress && !options_.quiet && !options_.verbose && !options_.dryRun &&
             !options_.check) {
             streams_.errors << '[' << (file.position + 1) << '/' << inputs_.size() << "] "
-                            << ShownName(file.input) << " -> " << ShownName(file.output) << '\n';
+                            << Shown(file.input) << " -> " << ShownName(file.output) << '\n';
         }
         return true;
     }
@@ -250,17 +282,20 @@ public:
         if (options_.check) {
             // The list is the check's report, as a dry run's lines are.
             if (file.changes) {
-                WriteReportLine(ShownName(file.input) + "\n");
+                const std::string input(file.input);
+                WriteReportLine(options_.diff ? DiffOf(input, ConversionFor(input, settings_))
+                                              : ShownName(file.input) + "\n");
             }
         } else if (options_.dryRun) {
-            WriteReportLine(ResultLine(file));
+            WriteReportLine(ResultLine(Shown(file.input), file));
         } else if (options_.verbose) {
-            streams_.errors << ResultLine(file);
+            streams_.errors << ResultLine(Shown(file.input), file);
         }
         return true;
     }
     bool FileFailed(BatchStep /*step*/, std::string_view input, const std::exception& error) override {
-        ReportFailure(streams_.errors, input, error);
+        ReportFailure(streams_.errors,
+                      input == kStandardStreams && options_.stdinName ? *options_.stdinName : input, error);
         return true;
     }
 
@@ -268,6 +303,11 @@ public:
     std::size_t Changes() const { return changes_; }
 
 private:
+    // Standard input under the name it was given.
+    std::string Shown(std::string_view input) const {
+        return ShownName(input == kStandardStreams && options_.stdinName ? *options_.stdinName : input);
+    }
+
     void WriteReportLine(const std::string& line) const {
         try {
             WriteAll(streams_.standardOutput, line, "standard output");

@@ -27,7 +27,9 @@ struct Options {
     bool dryRun = false;
     std::optional<TextFormat> format; // nothing: by each file's name (auto)
     bool check = false;
+    bool diff = false; // with check: a unified diff in place of the names
     bool inPlace = false;
+    std::optional<std::string> stdinName; // the name standard input is read and shown as
     bool showHelp = false;
     bool showVersion = false;
     std::vector<std::string> paths;

@@ -41,6 +41,8 @@ std::string BashValueAction(const OptionRow& row) {
         return "            COMPREPLY=($(compgen -W '" + Words(row.choices) + "' -- \"$cur\"))\n";
     case Value::Folder:
         return "            _filedir -d\n";
+    case Value::File:
+        return "            _filedir\n";
     default:
         return ""; // the user's own text: nothing to offer
     }
@@ -66,6 +68,8 @@ std::string ZshArgument(const OptionRow& row) {
         description += ":" + std::string(row.valueName) + ":(" + Words(row.choices) + ")";
     } else if (row.value == Value::Folder) {
         description += ":" + std::string(row.valueName) + ":_files -/";
+    } else if (row.value == Value::File) {
+        description += ":" + std::string(row.valueName) + ":_files";
     } else if (takesValue) {
         description += ":" + std::string(row.valueName) + ": ";
     }
@@ -80,6 +84,8 @@ std::string FishLine(const OptionRow& row) {
         line += " -x -a " + SingleQuoted(Words(row.choices), "\\'");
     } else if (row.value == Value::Folder) {
         line += " -x -a '(__fish_complete_directories)'";
+    } else if (row.value == Value::File) {
+        line += " -r -F";
     } else if (row.value == Value::Text) {
         line += " -x";
     }

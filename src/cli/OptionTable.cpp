@@ -114,6 +114,18 @@ constexpr std::array kOptions = {
                   options.format = TextFormatFromName(choice); // "auto" is none of them
                   return std::nullopt;
               }},
+    OptionRow{.name = "stdin-filename",
+              .value = Value::File,
+              .valueName = "NAME",
+              .help = "read standard input (\"-\") in the format --format auto gives the\n"
+                      "file NAME, and call it NAME in messages (for editors)",
+              .take = [](Options& options, std::string_view name) -> Refusal {
+                  if (name.empty()) {
+                      return UsageError{"the name of standard input (--stdin-filename) cannot be empty"};
+                  }
+                  options.stdinName = std::string(name);
+                  return std::nullopt;
+              }},
     OptionRow{.name = "output-dir",
               .letter = 'o',
               .value = Value::Folder,
@@ -146,6 +158,11 @@ constexpr std::array kOptions = {
                       "1 when any would, 2 when a file could not be checked or a\n"
                       "sub-folder could not be read",
               .take = Set<&Options::check>},
+    OptionRow{.name = "diff",
+              .help = "with --check, print on standard output a unified diff of what\n"
+                      "would change, in place of the names: \"--- NAME\", \"+++ NAME\" and\n"
+                      "hunks with three lines of context, as patch and git apply take it",
+              .take = Set<&Options::diff>},
     OptionRow{.name = "in-place",
               .help = "replace each input with its result, the one way the program\n"
                       "changes an input: whole or not at all, keeping the input's mode\n"
@@ -342,8 +359,15 @@ Refusal Unfinished(Options& options) {
     if (Refusal refusal = Excluded(options)) {
         return refusal;
     }
-    if ((options.check || options.inPlace) &&
-        std::find(options.paths.begin(), options.paths.end(), "-") != options.paths.end()) {
+    const bool standardInput =
+        std::find(options.paths.begin(), options.paths.end(), "-") != options.paths.end();
+    if (options.diff && !options.check) {
+        return UsageError{"--diff shows what --check finds: give --check too"};
+    }
+    if (options.stdinName && !standardInput && !options.paths.empty()) {
+        return UsageError{"--stdin-filename names standard input: give \"-\" as a PATH too"};
+    }
+    if ((options.check || options.inPlace) && standardInput) {
         return UsageError{std::string(options.check ? "--check" : "--in-place") +
                           " takes files, not standard input (\"-\")"};
     }

@@ -16,6 +16,7 @@ enum class Value {
     None,   // a flag
     Text,   // anything the user types; nothing is offered
     Folder, // a folder's path
+    File,   // a file's path (a folder's too, on the way to one)
     Choice, // one of the row's choices, ASCII letter case ignored
 };
 

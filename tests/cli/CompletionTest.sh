@@ -71,6 +71,7 @@ rows=(
     "brantlewick-cli --lines r|reflow"
     "brantlewick-cli -qj2 -c . a.txt --cha|--char"
     "brantlewick-cli --output-dir |dir one"
+    "brantlewick-cli --stdin-filename |-ja.txt|a b.txt|dir one|notes.txt"
     "brantlewick-cli notes.txt |-ja.txt|a b.txt|dir one|notes.txt"
     "brantlewick-cli -n |"
     "brantlewick-cli -- -j|-ja.txt"

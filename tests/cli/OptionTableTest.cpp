@@ -39,6 +39,8 @@ std::string Described(const std::variant<Options, UsageError>& parsed) {
     add(options.format.has_value(),
         "format=" + std::string(TextFormatName(options.format.value_or(TextFormat::Plain))));
     add(options.check, "check");
+    add(options.diff, "diff");
+    add(options.stdinName.has_value(), "stdin-filename=" + options.stdinName.value_or(""));
     add(options.inPlace, "in-place");
     add(options.showHelp, "help");
     add(options.showVersion, "version");
@@ -110,6 +112,12 @@ const std::pair<std::vector<std::string>, std::string> kRows[] = {
     {{"-v", "--in-place", "a"}, "verbose in-place paths=[a]"},
     {{"--check", "a", "-"}, "refused: --check takes files, not standard input (\"-\")"},
     {{"--in-place", "--", "-"}, "refused: --in-place takes files, not standard input (\"-\")"},
+    {{"--check", "--diff", "a"}, "check diff paths=[a]"},
+    {{"--diff", "a"}, "refused: --diff shows what --check finds: give --check too"},
+    {{"--stdin-filename", "d/a.md", "-"}, "stdin-filename=d/a.md paths=[-]"},
+    {{"--stdin-filename=a.md", "a"},
+     "refused: --stdin-filename names standard input: give \"-\" as a PATH too"},
+    {{"--stdin-filename=", "-"}, "refused: the name of standard input (--stdin-filename) cannot be empty"},
 };
 
 // POSIXLY_CORRECT would make getopt_long stop at the first path; options could always follow paths.
