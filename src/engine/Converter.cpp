@@ -19,24 +19,48 @@ namespace {
 
 // Between two stages text travels in slices of this size.
 constexpr std::size_t kLinkBuffer = std::size_t{16} * 1024;
+// The most a link keeps while edits are marked.
+constexpr std::size_t kMostHeldWhileMarking = std::size_t{64} << 20;
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-std::unique_ptr<Stage> EntriesStage(const ConversionOptions& options, bool dropTerminators) {
+// How far the start of a text is held to find its first line end, the one the breaks take where the lines
+// are kept; well inside what a preview converts, so that a preview decides as the run does.
+constexpr std::size_t kLineEndSearch = std::size_t{64} * 1024;
+
+// The line end the breaks take: CR LF, as always, unless the options keep or rejoin the input's lines and
+// the text's first line end is an LF; nothing while that is not known yet (`end`: the text is all here).
+std::optional<std::string_view> BreakLineEnd(const ConversionOptions& options, std::string_view text,
+                                             bool end) {
+    // Markdown keeps each paragraph's own line end by itself.
+    if (options.lines == LineBreaks::Join || (options.sentences && options.format == TextFormat::Markdown)) {
+        return "\r\n";
+    }
+    const std::size_t at = text.substr(0, kLineEndSearch).find_first_of("\r\n");
+    if (at == std::string_view::npos) {
+        return end || text.size() >= kLineEndSearch ? std::optional<std::string_view>("\r\n") : std::nullopt;
+    }
+    // A lone CR stays CR LF: as a break before the LF of a later line it would make one line end of two.
+    return text[at] == '\n' ? "\n" : "\r\n";
+}
+
+std::unique_ptr<Stage> EntriesStage(const ConversionOptions& options, std::string_view lineEnd,
+                                    bool dropTerminators) {
     // Only the classic rule, which drops the line ends, lets an entry holding CR or LF match.
     const std::vector<std::string> entries = UsableEntries(options.entries, dropTerminators);
-    if (auto single = SingleByteStage::For(entries, options.enterCount, dropTerminators)) {
+    if (auto single = SingleByteStage::For(entries, options.enterCount, lineEnd, dropTerminators)) {
         return single;
     }
-    return std::make_unique<EntryRunStage>(entries, options.enterCount, dropTerminators);
+    return std::make_unique<EntryRunStage>(entries, options.enterCount, lineEnd, dropTerminators);
 }
 
-std::unique_ptr<Stage> SentencesStage(const ConversionOptions& options, bool join) {
+std::unique_ptr<Stage> SentencesStage(const ConversionOptions& options, bool join, std::string_view lineEnd) {
     return std::make_unique<SentenceStage>(
-        SentenceOptions{options.entries, options.enterCount, options.language, !join, join});
+        SentenceOptions{options.entries, options.enterCount, options.language, !join, join, lineEnd});
 }
 
-std::vector<std::unique_ptr<Stage>> SentencePipeline(const ConversionOptions& options) {
+std::vector<std::unique_ptr<Stage>> SentencePipeline(const ConversionOptions& options,
+                                                     std::string_view lineEnd) {
     std::vector<std::unique_ptr<Stage>> stages;
     if (options.format == TextFormat::Markdown) {
         // The stage finds the ends itself and writes the file's own line ends: it only needs to know
@@ -48,33 +72,35 @@ std::vector<std::unique_ptr<Stage>> SentencePipeline(const ConversionOptions& op
     }
     if (options.lines == LineBreaks::Reflow) {
         stages.push_back(std::make_unique<ReflowStage>(true));
-        stages.push_back(SentencesStage(options, false));
-        stages.push_back(std::make_unique<ParagraphStage>());
+        stages.push_back(SentencesStage(options, false, "\r\n"));
+        stages.push_back(std::make_unique<ParagraphStage>(lineEnd));
     } else {
-        stages.push_back(SentencesStage(options, options.lines == LineBreaks::Join));
+        stages.push_back(SentencesStage(options, options.lines == LineBreaks::Join, lineEnd));
     }
     return stages;
 }
 
-// The stages in the order the text passes them. A stage added here sees the output of the one before.
-std::vector<std::unique_ptr<Stage>> Pipeline(const ConversionOptions& options) {
+// The stages in the order the text passes them, writing `lineEnd` for each break. A stage added here sees
+// the output of the one before.
+std::vector<std::unique_ptr<Stage>> Pipeline(const ConversionOptions& options, std::string_view lineEnd) {
     if (options.sentences) {
-        return SentencePipeline(options);
+        return SentencePipeline(options, lineEnd);
     }
     std::vector<std::unique_ptr<Stage>> stages;
     switch (options.lines) {
     case LineBreaks::Join:
-        stages.push_back(EntriesStage(options, true));
+        stages.push_back(EntriesStage(options, lineEnd, true));
         break;
     case LineBreaks::Keep:
-        stages.push_back(EntriesStage(options, false));
+        stages.push_back(EntriesStage(options, lineEnd, false));
         break;
     case LineBreaks::Reflow:
         // The reflowed text holds no line end but the LF that closes a paragraph; the entries stage passes
-        // it on, and the last stage turns it into the breaks the paragraph still lacks.
+        // it on between its CR LF breaks, and the last stage turns both into the breaks the paragraph
+        // still lacks, each `lineEnd`.
         stages.push_back(std::make_unique<ReflowStage>());
-        stages.push_back(EntriesStage(options, false));
-        stages.push_back(std::make_unique<ParagraphStage>());
+        stages.push_back(EntriesStage(options, "\r\n", false));
+        stages.push_back(std::make_unique<ParagraphStage>(lineEnd));
         break;
     }
     return stages;
@@ -82,10 +108,10 @@ std::vector<std::unique_ptr<Stage>> Pipeline(const ConversionOptions& options) {
 
 } // namespace
 
-std::string BreaksOf(int enterCount) {
+std::string BreaksOf(int enterCount, std::string_view lineEnd) {
     std::string breaks;
     for (int i = 0; i < enterCount; ++i) {
-        breaks += "\r\n";
+        breaks += lineEnd;
     }
     return breaks;
 }
@@ -100,7 +126,8 @@ std::vector<std::string> UsableEntries(std::vector<std::string> entries, bool te
 // Collects what one stage writes and hands it to the next stage whenever it is full and at the end.
 //
 // When edits are marked, the link keeps everything until the end, because a stage may mark a place it
-// wrote a while ago (a preview converts a bounded text, so this stays small). It then hands the next
+// wrote a while ago. A preview converts a bounded text, but a huge number of Enters makes much of it: past
+// kMostHeldWhileMarking the link throws OutputTooLong. It then hands the next
 // stage the text in pieces that end where an edit lies, and marks the edit where that stage's output
 // has got to: the stages that follow a marking stage write at once what they take before such a place.
 class Converter::Link final : public OutputSink {
@@ -136,6 +163,9 @@ private:
     void MakeRoom(std::size_t size) override {
         if (Marking()) {
             const auto used = static_cast<std::size_t>(cursor_ - buffer_.get());
+            if (used + size > kMostHeldWhileMarking) {
+                throw OutputTooLong();
+            }
             capacity_ = std::max(2 * capacity_, used + size);
             auto larger = std::make_unique_for_overwrite<char[]>(capacity_);
             std::copy(buffer_.get(), cursor_, larger.get());
@@ -158,7 +188,14 @@ private:
 };
 
 Converter::Converter(const ConversionOptions& options)
-    : stages_(Pipeline(options)), lookingForMark_(options.sentences || options.lines != LineBreaks::Join) {
+    : options_(options), lookingForMark_(options.sentences || options.lines != LineBreaks::Join) {
+    if (const auto lineEnd = BreakLineEnd(options, {}, false)) {
+        Build(*lineEnd);
+    }
+}
+
+void Converter::Build(std::string_view lineEnd) {
+    stages_ = Pipeline(options_, lineEnd);
     for (std::size_t i = 1; i < stages_.size(); ++i) {
         links_.push_back(std::make_unique<Link>(*stages_[i]));
     }
@@ -180,7 +217,18 @@ void Converter::Feed(std::string_view chunk, OutputSink& out) {
 }
 
 void Converter::FeedStages(std::string_view chunk, OutputSink& out) {
+    if (stages_.empty()) {
+        held_.append(chunk);
+        const auto lineEnd = BreakLineEnd(options_, held_, false);
+        if (!lineEnd) {
+            return;
+        }
+        Build(*lineEnd);
+        Connect(out);
+        chunk = held_;
+    }
     stages_.front()->Feed(chunk, links_.empty() ? out : *links_.front());
+    held_.clear();
 }
 
 std::string_view Converter::SetMarkAside(std::string_view chunk, OutputSink& out, bool end) {
@@ -217,6 +265,12 @@ void Converter::Finish(OutputSink& out) {
     Connect(out);
     if (lookingForMark_) {
         SetMarkAside({}, out, true);
+    }
+    if (stages_.empty()) {
+        Build(*BreakLineEnd(options_, held_, true));
+        Connect(out);
+        stages_.front()->Feed(held_, links_.empty() ? out : *links_.front());
+        held_.clear();
     }
     for (std::size_t i = 0; i < stages_.size(); ++i) {
         if (i < links_.size()) {

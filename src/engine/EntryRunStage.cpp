@@ -33,8 +33,10 @@ constexpr std::size_t kLongestRemembered = 1024;
 
 } // namespace
 
-EntryRunStage::EntryRunStage(const std::vector<std::string>& entries, int enterCount, bool dropTerminators)
-    : chain_(entries, enterCount), dropTerminators_(dropTerminators), remember_(2 * enterCount <= 64) {
+EntryRunStage::EntryRunStage(const std::vector<std::string>& entries, int enterCount,
+                             std::string_view lineEnd, bool dropTerminators)
+    : chain_(entries, enterCount, lineEnd), dropTerminators_(dropTerminators),
+      remember_(2 * enterCount <= 64) {
     const bool lineEndEntry = std::any_of(entries.begin(), entries.end(), [](const std::string& entry) {
         return entry.find_first_of("\r\n") != std::string::npos;
     });

@@ -17,7 +17,8 @@ class EntryRunStage final : public Stage {
 public:
     // `entries` must be non-empty strings. `dropTerminators` drops the input's line ends; otherwise they
     // are written back, and no entry may hold CR or LF.
-    EntryRunStage(const std::vector<std::string>& entries, int enterCount, bool dropTerminators);
+    EntryRunStage(const std::vector<std::string>& entries, int enterCount, std::string_view lineEnd,
+                  bool dropTerminators);
 
     void Feed(std::string_view chunk, OutputSink& out) override;
     void Finish(OutputSink& out) override;

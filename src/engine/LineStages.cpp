@@ -281,7 +281,7 @@ void ParagraphStage::Feed(std::string_view chunk, OutputSink& out) {
             afterCarriageReturn_ = false;
             if (*p == '\n') {
                 // Breaks after a paragraph's end count towards the empty line that follows it.
-                out.Append("\r\n");
+                out.Append(lineEnd_);
                 ++trailingPairs_;
                 ++counts_.terminatorsOut;
                 ++p;
@@ -313,7 +313,7 @@ void ParagraphStage::Feed(std::string_view chunk, OutputSink& out) {
 
 void ParagraphStage::EndPairs(std::uint64_t wanted, OutputSink& out) {
     for (; trailingPairs_ < wanted; ++trailingPairs_) {
-        out.Append("\r\n");
+        out.Append(lineEnd_);
         ++counts_.terminatorsOut;
     }
 }

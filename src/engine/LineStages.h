@@ -66,16 +66,19 @@ private:
 // Takes text in which the only line ends are inserted CR LF pairs, lone LFs that end a paragraph and lone
 // CRs before a list item's line, and writes every paragraph ending with a line break and followed by
 // exactly one empty line, and every list item on a line of its own, counting the breaks already there:
-// nothing is added where the inserted breaks already do it.
+// nothing is added where the inserted breaks already do it. Every break it writes is the given line end.
 class ParagraphStage final : public Stage {
 public:
+    // `lineEnd` is what each break is written as, those already there included.
+    explicit ParagraphStage(std::string_view lineEnd) : lineEnd_(lineEnd) {}
     void Feed(std::string_view chunk, OutputSink& out) override;
     void Finish(OutputSink& out) override;
 
 private:
     void EndPairs(std::uint64_t wanted, OutputSink& out);
 
-    std::uint64_t trailingPairs_ = 0; // CR LF pairs at the very end of what was written
+    std::string_view lineEnd_;
+    std::uint64_t trailingPairs_ = 0; // breaks at the very end of what was written
     bool paragraphEnded_ = false;
     bool afterCarriageReturn_ = false;
 };

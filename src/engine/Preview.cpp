@@ -7,9 +7,67 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace brantlewick {
+namespace {
+
+// A string that holds at most kPreviewResultBytes and kPreviewResultLines (give or take one room's worth):
+// beyond them it throws OutputTooLong.
+class ShownSink final : public OutputSink {
+public:
+    explicit ShownSink(std::string& out) : out_(out) { SetRoom(out_.data(), out_.data()); }
+
+    void Close() {
+        Count();
+        out_.resize(static_cast<std::size_t>(cursor_ - out_.data()));
+        SetRoom(out_.data() + out_.size(), out_.data() + out_.size());
+    }
+
+private:
+    static constexpr std::size_t kRoom = std::size_t{64} * 1024;
+
+    void MakeRoom(std::size_t size) override {
+        const std::size_t used = Count();
+        if (used + size > kPreviewResultBytes + kRoom) {
+            throw OutputTooLong();
+        }
+        out_.resize(used + std::max(size, kRoom));
+        SetRoom(out_.data() + used, out_.data() + out_.size());
+    }
+    std::size_t Count() {
+        CloseRoom();
+        const auto used = static_cast<std::size_t>(cursor_ - out_.data());
+        lines_ += static_cast<std::size_t>(std::count(out_.data() + counted_, out_.data() + used, '\n'));
+        counted_ = used;
+        if (lines_ > kPreviewResultLines || used > kPreviewResultBytes) {
+            throw OutputTooLong();
+        }
+        return used;
+    }
+
+    std::string& out_;
+    std::size_t counted_ = 0;
+    std::size_t lines_ = 0;
+};
+
+// Converts `text` into `preview`, or throws OutputTooLong.
+void ConvertShown(std::string_view text, const ConversionOptions& options, Preview& preview) {
+    Converter converter(options);
+    preview.result.clear();
+    ShownSink sink(preview.result);
+    preview.edits.clear();
+    sink.MarkEditsIn(&preview.edits);
+    converter.Feed(text, sink);
+    converter.Finish(sink);
+    sink.Close();
+    preview.counts = converter.Counts();
+    std::stable_sort(preview.edits.begin(), preview.edits.end(),
+                     [](const Edit& a, const Edit& b) { return a.at < b.at; });
+}
+
+} // namespace
 
 std::size_t PreviewCut(std::string_view text, std::size_t limit) {
     if (text.size() <= limit) {
@@ -47,7 +105,32 @@ Preview PreviewFile(const std::string& path, const ConversionOptions& options, s
     start.resize(got);
     preview.cut = got > limit;
     start.resize(PreviewCut(start, limit));
-    preview.result = ConvertText(start, options, &preview.counts, &preview.edits);
+    // The cut of the first `size` bytes, as the limit cuts.
+    const auto cutAt = [&start](std::size_t size) {
+        return size >= start.size() ? start.size()
+                                    : PreviewCut(std::string_view(start).substr(0, size + 1), size);
+    };
+    const auto fits = [&](std::size_t size) {
+        try {
+            ConvertShown(std::string_view(start).substr(0, cutAt(size)), options, preview);
+            return true;
+        } catch (const OutputTooLong&) {
+            return false;
+        }
+    };
+    if (fits(start.size())) {
+        return preview;
+    }
+    // Each try stops where its result passes the bounds, so the search costs a few such results.
+    std::size_t fitting = 0;
+    std::size_t failing = start.size();
+    while (failing - fitting > 1) {
+        const std::size_t middle = fitting + (failing - fitting) / 2;
+        (fits(middle) ? fitting : failing) = middle;
+    }
+    fits(fitting);
+    start.resize(cutAt(fitting));
+    preview.cut = preview.resultTooLong = true;
     return preview;
 }
 

@@ -21,9 +21,10 @@ unsigned char Folded(char c) {
 
 } // namespace
 
-ReplacementChain::ReplacementChain(const std::vector<std::string>& entries, int enterCount)
+ReplacementChain::ReplacementChain(const std::vector<std::string>& entries, int enterCount,
+                                   std::string_view lineEnd)
     : enterCount_(enterCount) {
-    const std::string breaks = BreaksOf(enterCount);
+    const std::string breaks = BreaksOf(enterCount, lineEnd);
     for (const std::string& entry : entries) {
         for (const bool dropsSpace : {true, false}) {
             Pass pass;

@@ -19,7 +19,8 @@ namespace brantlewick {
 class ReplacementChain {
 public:
     // `entries` must be non-empty strings.
-    ReplacementChain(const std::vector<std::string>& entries, int enterCount);
+    ReplacementChain(const std::vector<std::string>& entries, int enterCount,
+                     std::string_view lineEnd = "\r\n");
 
     // A piece of one text (a line, or a stretch the caller knows no match reaches out of).
     void Feed(std::string_view text, OutputSink& out);

@@ -33,7 +33,7 @@ void MarkBlank(OutputSink& sink, std::uint64_t at) {
 } // namespace
 
 std::unique_ptr<SingleByteStage> SingleByteStage::For(const std::vector<std::string>& entries, int enterCount,
-                                                      bool dropTerminators) {
+                                                      std::string_view lineEnd, bool dropTerminators) {
     std::unique_ptr<SingleByteStage> stage(new SingleByteStage);
     for (const char terminator : {'\r', '\n'}) {
         StopAction& action = stage->stopActions_[static_cast<unsigned char>(terminator)];
@@ -46,7 +46,7 @@ std::unique_ptr<SingleByteStage> SingleByteStage::For(const std::vector<std::str
     }
     stage->stopBytes_ = "\r\n";
     stage->keepTerminators_ = !dropTerminators;
-    const std::string breaks = BreaksOf(enterCount);
+    const std::string breaks = BreaksOf(enterCount, lineEnd);
     for (const std::string& entry : entries) {
         const auto byte = static_cast<unsigned char>(entry.front());
         if (entry.size() != 1 || byte == ' ' || stage->isStop_[byte]) {

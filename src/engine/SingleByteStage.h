@@ -19,7 +19,7 @@ public:
     // Nothing when the list is not of that kind (an entry longer than a byte, a duplicate, or a space,
     // CR or LF). `dropTerminators` drops the input's line ends; otherwise they are written back.
     static std::unique_ptr<SingleByteStage> For(const std::vector<std::string>& entries, int enterCount,
-                                                bool dropTerminators);
+                                                std::string_view lineEnd, bool dropTerminators);
 
     void Feed(std::string_view chunk, OutputSink& out) override;
     void Finish(OutputSink& out) override;

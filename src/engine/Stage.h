@@ -36,8 +36,8 @@ inline bool IsLineEnd(char c) {
     return c == '\r' || c == '\n';
 }
 
-// `enterCount` CR LF pairs.
-std::string BreaksOf(int enterCount);
+// `enterCount` line ends, CR LF unless the text's own are kept and are others.
+std::string BreaksOf(int enterCount, std::string_view lineEnd = "\r\n");
 
 // The entries that can match anything: empty ones go, and with `terminatorsMatch` false so do those
 // holding CR or LF.

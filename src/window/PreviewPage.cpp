@@ -44,24 +44,59 @@ PreviewPage MakePreviewPage(const QStringList& entries, int position, const Conv
         page.shownBytes = preview.original.size();
         page.fileSize = preview.fileSize;
         page.cut = preview.cut;
+        page.resultTooLong = preview.resultTooLong;
+        page.lineEnds = LineEndsOf(preview.result);
     } catch (const std::exception& error) {
         page.readProblem = QString::fromUtf8(error.what());
     }
     return page;
 }
 
+QString LineEndsOf(std::string_view text) {
+    bool crlf = false;
+    bool lf = false;
+    bool cr = false;
+    for (std::size_t at = text.find_first_of("\r\n"); at != std::string_view::npos;
+         at = text.find_first_of("\r\n", at + 1)) {
+        if (text[at] == '\n') {
+            lf = true;
+        } else if (at + 1 < text.size() && text[at + 1] == '\n') {
+            crlf = true;
+            ++at;
+        } else {
+            cr = true;
+        }
+    }
+    QStringList kinds;
+    for (const auto& [has, name] : {std::pair{crlf, "CR LF"}, {lf, "LF"}, {cr, "CR"}}) {
+        if (has) {
+            kinds.append(QString::fromLatin1(name));
+        }
+    }
+    if (kinds.isEmpty()) {
+        return QStringLiteral("none");
+    }
+    return kinds.size() == 1 ? kinds.front()
+                             : QStringLiteral("mixed: ") + kinds.join(QStringLiteral(" and "));
+}
+
 QString PreviewSummary(const PreviewPage& page) {
     const ConversionCounts& counts = page.counts;
-    QString summary = QStringLiteral("Breaks inserted: %1, spaces dropped: %2, lines in: %3, out: %4")
-                          .arg(counts.breaksInserted)
-                          .arg(counts.spacesDropped)
-                          .arg(counts.linesIn)
-                          .arg(counts.linesOut);
+    QString summary =
+        QStringLiteral("Breaks inserted: %1, spaces dropped: %2, lines in: %3, out: %4, line ends: %5")
+            .arg(counts.breaksInserted)
+            .arg(counts.spacesDropped)
+            .arg(counts.linesIn)
+            .arg(counts.linesOut)
+            .arg(page.lineEnds);
     if (page.cut) {
-        summary += QStringLiteral(" (showing the first %1 KiB of %2)")
-                       .arg((page.shownBytes + 1023) / 1024)
-                       .arg(QLocale::c().formattedDataSize(static_cast<qint64>(page.fileSize), 1,
-                                                           QLocale::DataSizeIecFormat));
+        summary +=
+            QStringLiteral(" (showing the first %1 KiB of %2%3)")
+                .arg((page.shownBytes + 1023) / 1024)
+                .arg(QLocale::c().formattedDataSize(static_cast<qint64>(page.fileSize), 1,
+                                                    QLocale::DataSizeIecFormat))
+                .arg(page.resultTooLong ? QStringLiteral(": the result of more is too long to show here")
+                                        : QString());
     }
     return summary;
 }

@@ -297,8 +297,9 @@ TEST(CommandLineTest, SentenceModeLanguageAndLineChoice) {
     const std::string rows[][3] = {
         {"LANG=de_DE.UTF-8", "--sentences", "Siehe Abb. Dreiund so.\r\nJa.\r\n"},
         {"LANG=C", "--sentences", "Siehe Abb.\r\nDreiund so.\r\nJa.\r\n"},
-        {"LC_ALL=C LANG=de", "--sentences --language=DE --lines keep", "Siehe Abb. Drei\nund so.\r\nJa.\r\n"},
-        {"LANG=C", "--lines reflow --sentences --language de", "Siehe Abb. Drei und so.\r\nJa.\r\n"},
+        // Kept and rejoined lines take the breaks in the text's own line end.
+        {"LC_ALL=C LANG=de", "--sentences --language=DE --lines keep", "Siehe Abb. Drei\nund so.\nJa.\n"},
+        {"LANG=C", "--lines reflow --sentences --language de", "Siehe Abb. Drei und so.\nJa.\n"},
         {"LANG=C", "--lines wrap", "brantlewick-cli: --lines wrap: not one of join, keep, reflow\n"},
         {"LANG=C", "--language pt",
          "brantlewick-cli: --language pt: not one of en, de, fr, es, it, ru, nl, ja, zh\n"},

@@ -75,8 +75,11 @@ std::string Undo(std::string_view output, const std::vector<Edit>& edits, const 
         if (edit.kind == Edit::Kind::Blanks) {
             text.append(edit.count, ' ');
             blanks += edit.count;
-        } else if (output.substr(from, 2 * edit.count) == BreaksOf(static_cast<int>(edit.count))) {
-            from += 2 * edit.count;
+        } else if (const std::string_view unit =
+                       output.substr(from, 2) == "\r\n" ? "\r\n" : output.substr(from, 1);
+                   output.substr(from, unit.size() * edit.count) ==
+                   BreaksOf(static_cast<int>(edit.count), unit)) {
+            from += unit.size() * edit.count;
             breaks += edit.count;
         } else {
             return "no breaks at " + std::to_string(from);
@@ -121,15 +124,19 @@ TEST(ConversionTest, ConvertsTheWorkedExamplesByteForByte) {
         {"a.\nb", {".", "\n"}, 1, kJoin, "a.\r\n\r\nb"}, // a line-end entry matches inserted breaks only
         {"a.b", {"."}, 9, kJoin, "a.\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\nb"},
         {"Title\r\nOne. Two\r\n", kDefault, 1, kKeep, "Title\r\nOne.\r\nTwo\r\n"},
-        {"a.\nb! \rc", {"!", "."}, 1, kKeep, "a.\r\n\nb!\r\n\rc", {2, 1, 3, 5, 8, 11}},
-        {"Wait... go\n", {"..."}, 1, kKeep, "Wait...\r\ngo\n"},
-        {"a.\nb", {".", "\n"}, 1, kKeep, "a.\r\n\nb"},
+        // Kept or rejoined lines take their breaks in the text's own first line end (an LF text once got
+        // CR LF breaks between its LF lines); the classic conversion keeps CR LF.
+        {"a.\nb! \rc", {"!", "."}, 1, kKeep, "a.\n\nb!\n\rc", {2, 1, 3, 5, 8, 9}},
+        {"Wait... go\n", {"..."}, 1, kKeep, "Wait...\ngo\n"},
+        {"a.\nb", {".", "\n"}, 1, kKeep, "a.\n\nb"},
+        {"a. b\rc. d\n", kDefault, 1, kKeep, "a.\r\nb\rc.\r\nd\n"}, // a lone CR break would join d's LF
+        {std::string(70000, 'x') + ". y\nz", kDefault, 1, kKeep, std::string(70000, 'x') + ".\r\ny\nz"},
         {"This is\nwrapped. Text\n\n\nNext  para\n", kDefault, 1, kReflow,
-         "This is wrapped.\r\nText\r\n\r\nNext  para\r\n"},
-        {"One.\n\nTwo.", kDefault, 1, kReflow, "One.\r\n\r\nTwo.\r\n", {2, 0, 3, 3, 10, 14}},
+         "This is wrapped.\nText\n\nNext  para\n"},
+        {"One.\n\nTwo.", kDefault, 1, kReflow, "One.\n\nTwo.\n", {2, 0, 3, 3, 10, 11}},
         {"A.\r\n  \r\nB", kDefault, 2, kReflow, "A.\r\n\r\nB\r\n"},
-        {"\n \n\t Indented line\r   next.  \n \n", kDefault, 1, kReflow, "Indented line next.\r\n"},
-        {"日一\n語\nEnglish", kDefault, 1, kReflow, "日一語 English\r\n"},
+        {"\n \n\t Indented line\r   next.  \n \n", kDefault, 1, kReflow, "Indented line next.\n"},
+        {"日一\n語\nEnglish", kDefault, 1, kReflow, "日一語 English\n"},
         {"  \n\t\r\n", kDefault, 1, kReflow, ""},
         // A UTF-8 mark is bytes to the classic conversion alone; under Keep it once broke up. Half a mark is
         // text.
@@ -140,8 +147,8 @@ TEST(ConversionTest, ConvertsTheWorkedExamplesByteForByte) {
          {"!"},
          1,
          kReflow,
-         "Items:\r\n- one more\r\n2) two J. Smith\r\n(b) x\r\n-\r\n",
-         {0, 0, 7, 5, 43, 47}},
+         "Items:\n- one more\n2) two J. Smith\n(b) x\n-\n",
+         {0, 0, 7, 5, 43, 42}},
     };
     for (const auto& c : cases) {
         ConversionCounts counts;
@@ -167,6 +174,7 @@ TEST(ConversionTest, SentenceModeWithEachLineChoice) {
         // A UTF-8 mark once hid the start: an abbreviation or a list item there ended a sentence.
         {kJoin, kMark + "Dr. No ran. Hi.", kMark + "Dr. No ran.\r\nHi.\r\n", {2, 1, 1, 2, 18, 21}},
         {kKeep, kMark + "1. One\n2. Two", kMark + "1. One\n2. Two", {0, 0, 2, 2, 16, 16}},
+        {kKeep, "Hi. Bye!\nOk", "Hi.\nBye!\nOk", {1, 1, 2, 3, 11, 11}},
     };
     FOR_EACH_ROW(row, cases) {
         const auto& [lines, input, expected, counts] = row;

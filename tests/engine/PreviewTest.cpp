@@ -38,12 +38,7 @@ TEST(PreviewTest, ConvertsTheStartOfTheFileAndMarksItsEdits) {
         bool cut = false;
     } cases[] = {
         {"Hi. Bye!  Ok", {}, 12, "", "Hi.¶\r\n·Bye!¶\r\n· Ok", {2, 2, 1, 3}},
-        {"One. Two\nthree.\n\nFour",
-         reflow,
-         99,
-         "",
-         "One.¶¶\r\n\r\n·Two three.¶¶\r\n\r\nFour\r\n",
-         {4, 1, 4, 5}},
+        {"One. Two\nthree.\n\nFour", reflow, 99, "", "One.¶¶\n\n·Two three.¶¶\n\nFour\n", {4, 1, 4, 5}},
         {"\xFF\xFE\x41\0.\0 \0B\0"s, {}, 99, "A. B", "A.¶\r\n·B", {1, 1, 1, 2}},
         // A UTF-8 mark once kept the blanks that start the first line.
         {"\xEF\xBB\xBF  A. B", reflow, 99, "", "\xEF\xBB\xBF\x41.¶¶\r\n\r\n·B\r\n", {2, 1, 1, 3}},
@@ -71,6 +66,26 @@ TEST(PreviewTest, ConvertsTheStartOfTheFileAndMarksItsEdits) {
     EXPECT_THROW(PreviewFile(dir / "missing.txt", {}), EngineError);
     testing::WriteBytes(dir / "in.txt", "\x89PNG\0\0"s);
     EXPECT_THROW(PreviewFile(dir / "in.txt", {}), EngineError);
+}
+
+// 32,767 Enters made a preview's result of 256 KiB of short sentences gigabytes long (the window froze, or
+// ran out of memory): the preview shows the longest start whose result stays within 100,000 lines, cut at
+// a line end, and says so.
+TEST(PreviewTest, AResultTooLongToShowIsCutWithItsOriginal) {
+    testing::TempDir dir;
+    std::string text = "Hi. Bye.\n";
+    while (text.size() < 300000) {
+        text += "Go on.\n";
+    }
+    testing::WriteBytes(dir / "in.txt", text);
+    ConversionOptions options;
+    options.enterCount = 32767;
+    const Preview preview = PreviewFile(dir / "in.txt", options);
+    EXPECT_EQ(preview.original, "Hi. Bye.\nGo on.\n");
+    EXPECT_TRUE(preview.cut && preview.resultTooLong);
+    EXPECT_EQ(preview.counts.breaksInserted, 3u * 32767);
+    testing::WriteBytes(dir / "in.txt", "Hi. Bye.\n" + std::string(300000, 'x'));
+    EXPECT_FALSE(PreviewFile(dir / "in.txt", options).resultTooLong);
 }
 
 } // namespace

@@ -61,12 +61,12 @@ std::string ReplaceAll(const std::string& text, const std::string& pattern, cons
 }
 
 std::string Rewrite(std::string line, const std::vector<std::string>& entries, const std::string& breaks,
-                    ConversionCounts& counts) {
+                    int enterCount, ConversionCounts& counts) {
     for (const std::string& entry : entries) {
         std::uint64_t matches = 0;
         line = ReplaceAll(line, entry + " ", entry, counts.spacesDropped);
         line = ReplaceAll(line, entry, entry + breaks, matches);
-        counts.breaksInserted += matches * breaks.size() / 2;
+        counts.breaksInserted += matches * static_cast<std::uint64_t>(enterCount);
     }
     return line;
 }
@@ -137,9 +137,18 @@ std::string ReferenceConvert(const std::string& text, const std::vector<std::str
                              int enterCount, LineBreaks lineBreaks, ConversionCounts* counts) {
     ConversionCounts ignored;
     ConversionCounts& tally = counts != nullptr ? *counts : ignored;
+    // Where the input's lines are kept or rejoined, a break is the first line end the text has, unless a
+    // lone CR.
+    std::string lineEnd = "\r\n";
+    for (const Line& line : SplitLines(text)) {
+        if (lineBreaks != LineBreaks::Join && !line.terminator.empty()) {
+            lineEnd = line.terminator == "\n" ? "\n" : "\r\n";
+            break;
+        }
+    }
     std::string breaks;
     for (int i = 0; i < enterCount; ++i) {
-        breaks += "\r\n";
+        breaks += lineEnd;
     }
     std::vector<std::string> entries;
     for (const std::string& entry : allEntries) {
@@ -151,7 +160,7 @@ std::string ReferenceConvert(const std::string& text, const std::vector<std::str
     std::string out;
     if (lineBreaks != LineBreaks::Reflow) {
         for (const Line& line : SplitLines(text)) {
-            out += Rewrite(line.text, entries, breaks, tally) +
+            out += Rewrite(line.text, entries, breaks, enterCount, tally) +
                    (lineBreaks == LineBreaks::Keep ? line.terminator : "");
         }
         return out;
@@ -162,21 +171,23 @@ std::string ReferenceConvert(const std::string& text, const std::vector<std::str
         std::string converted;
         for (std::size_t start = 0;;) {
             const std::size_t mark = paragraphs[i].find('\r', start);
-            converted += Rewrite(paragraphs[i].substr(start, mark - start), entries, breaks, tally);
+            converted +=
+                Rewrite(paragraphs[i].substr(start, mark - start), entries, breaks, enterCount, tally);
             if (mark == std::string::npos) {
                 break;
             }
-            converted += converted.ends_with("\r\n") ? "" : "\r\n";
+            converted += converted.ends_with(lineEnd) ? "" : lineEnd;
             start = mark + 1;
         }
         // Every paragraph ends its line, and one empty line follows all but the last.
         std::size_t pairs = 0;
-        while (converted.size() >= 2 * (pairs + 1) &&
-               converted.compare(converted.size() - 2 * (pairs + 1), 2, "\r\n") == 0) {
+        while (converted.size() >= lineEnd.size() * (pairs + 1) &&
+               converted.compare(converted.size() - lineEnd.size() * (pairs + 1), lineEnd.size(), lineEnd) ==
+                   0) {
             ++pairs;
         }
         for (; pairs < (i + 1 < paragraphs.size() ? 2u : 1u); ++pairs) {
-            converted += "\r\n";
+            converted += lineEnd;
         }
         out += converted;
     }

@@ -13,7 +13,8 @@ namespace brantlewick::testing {
 
 using namespace sentences;
 
-SentenceEdits CompareSentenceEdits(std::string_view input, std::string_view output) {
+SentenceEdits CompareSentenceEdits(std::string_view input, std::string_view output,
+                                   std::string_view lineEnd) {
     SentenceEdits edits;
     const auto at = [&input](std::size_t i) {
         return DecodeAt(input.data() + i, input.data() + input.size());
@@ -30,7 +31,9 @@ SentenceEdits CompareSentenceEdits(std::string_view input, std::string_view outp
     std::size_t i = 0, o = 0;
     while (i < input.size() || o < output.size()) {
         const Char a = at(i);
-        const bool breaks = output.substr(o, 2) == "\r\n";
+        // An LF break before the input's own LF is told apart by what follows: the input's comes first.
+        const bool breaks =
+            output.substr(o, lineEnd.size()) == lineEnd && input.substr(i, lineEnd.size()) != lineEnd;
         if (const std::size_t span = spacedLineEnd(i);
             span != 0 && input.substr(i, span) == output.substr(o, span)) {
             i += span;
@@ -43,7 +46,7 @@ SentenceEdits CompareSentenceEdits(std::string_view input, std::string_view outp
                 return edits;
             }
             ++edits.breaks;
-            o += 2;
+            o += lineEnd.size();
         } else if (a.size != 0 && input.substr(i, a.size) == output.substr(o, a.size)) {
             i += a.size;
             o += a.size;
@@ -52,7 +55,7 @@ SentenceEdits CompareSentenceEdits(std::string_view input, std::string_view outp
             i += a.size;
         } else if (breaks) {
             ++edits.breaks;
-            o += 2;
+            o += lineEnd.size();
         } else {
             edits.fault =
                 "input byte " + std::to_string(i) + " and output byte " + std::to_string(o) + " differ";

@@ -32,7 +32,7 @@ TEST(PreviewTest, PagesShowTheMarkedResultItsPathAndAReplacementAndFollowTheOpti
         QCoreApplication::processEvents();
         return test.desktop.previews.at(test.desktop.previews.size() - 1);
     };
-    const QString hiBye = "Breaks inserted: 2, spaces dropped: 1, lines in: 1, out: 2";
+    const QString hiBye = "Breaks inserted: 2, spaces dropped: 1, lines in: 1, out: 2, line ends: CR LF";
     const struct {
         int entry;
         const char* folder;             // "": beside the input
@@ -40,10 +40,10 @@ TEST(PreviewTest, PagesShowTheMarkedResultItsPathAndAReplacementAndFollowTheOpti
         bool replaces;
     } rows[] = {
         {1, "out", "One.\n=>One.¶\n↵", "out/a.txt",
-         "Breaks inserted: 1, spaces dropped: 0, lines in: 1, out: 1", false},
+         "Breaks inserted: 1, spaces dropped: 0, lines in: 1, out: 1, line ends: CR LF", false},
         {2, "", "Hi. Bye!=>Hi.¶\n·Bye!¶\n", "in/a-Pellnor.txt", hiBye, false},
         {3, "", "x\u00E9. \nNo=>x\u00E9.¶\n·↵No", "in/b-Pellnor.txt",
-         "Breaks inserted: 1, spaces dropped: 1, lines in: 2, out: 2", true},
+         "Breaks inserted: 1, spaces dropped: 1, lines in: 2, out: 2, line ends: CR LF", true},
         // out/a.txt is the earlier a.txt's; a second time, the result replaces the first's.
         {2, "out", "Hi. Bye!", "out/a-Pellnor.txt", hiBye, false},
         {6, "out", "Hi. Bye!", "out/a-Pellnor.txt", hiBye, true},
@@ -53,8 +53,9 @@ TEST(PreviewTest, PagesShowTheMarkedResultItsPathAndAReplacementAndFollowTheOpti
                                 "\": cannot open: No such file or directory"),
          false},
         {5, "", "......", "in/big-Pellnor.txt",
-         "Breaks inserted: 262144, spaces dropped: 0, lines in: 1, out: 262144 (showing the first 256 KiB of "
-         "1.0 MiB)",
+         "Breaks inserted: 100000, spaces dropped: 0, lines in: 1, out: 100000, line ends: CR LF (showing "
+         "the "
+         "first 98 KiB of 1.0 MiB: the result of more is too long to show here)",
          false},
     };
     FOR_EACH_ROW(row, rows) {
@@ -184,6 +185,19 @@ TEST(PreviewTest, EveryModeAndLineChoiceMarksWhatItChanges) {
                 EXPECT_EQ(shown->mid(mark.at, mark.length), QString(mark.length, Glyph(mark.kind)));
             }
         }
+    }
+}
+
+// The preview says which line ends the result has, and when they are mixed.
+TEST(PreviewTest, TheLineEndsOfTheResultAreNamed) {
+    const std::pair<std::string_view, const char*> rows[] = {{"a\r\nb\r\n", "CR LF"},
+                                                             {"a\nb", "LF"},
+                                                             {"a\rb\r", "CR"},
+                                                             {"ab", "none"},
+                                                             {"a\r\nb\nc\r", "mixed: CR LF and LF and CR"},
+                                                             {"a\n\r\n", "mixed: CR LF and LF"}};
+    FOR_EACH_ROW(row, rows) {
+        EXPECT_EQ(LineEndsOf(row.first), row.second);
     }
 }
 

@@ -137,7 +137,7 @@ TEST(StartAddingTest, TheSentenceChoicesAreStoredAsMadeAndReachTheRun) {
                   window.Stored(setting::kLineBreaks),
               "Truedekeep");
     window.Click("PushButton2");
-    EXPECT_EQ(ReadBytes(window / "Docs/a-Pellnor.txt"), "Dr. Who\nsaw Abb. Drei.\r\nOk");
+    EXPECT_EQ(ReadBytes(window / "Docs/a-Pellnor.txt"), "Dr. Who\nsaw Abb. Drei.\nOk"); // the file's line end
 }
 
 TEST(StartAddingTest, RefusesInOrderBeforeTouchingAnyFile) {

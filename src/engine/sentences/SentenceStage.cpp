@@ -95,7 +95,7 @@ SentenceStage::SentenceStage(SentenceOptions options)
                                                         options_.terminatorsSurvive, options_.dropLineEnds)),
       reach_(rules_->Reach()), scan_(std::make_unique<TriggerScan>(rules_->Triggers())) {
     for (int i = 0; i < options_.enterCount; ++i) {
-        breaks_ += "\r\n";
+        breaks_ += options_.lineEnd;
     }
 }
 

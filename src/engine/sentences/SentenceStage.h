@@ -29,6 +29,8 @@ struct SentenceOptions {
     bool terminatorsSurvive = false;
     // Whether this stage drops them itself, rather than writing them through for a later one.
     bool dropLineEnds = false;
+    // What each break is: CR LF, or the text's own line end where its lines are kept.
+    std::string_view lineEnd = "\r\n";
 };
 
 // Takes UTF-8 text in chunks of any size, line ends (CR LF, LF, lone CR) still in it and written through

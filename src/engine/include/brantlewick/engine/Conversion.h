@@ -126,11 +126,16 @@ public:
 
 private:
     class Link;
+    // Makes the stages once the breaks' line end is known.
+    void Build(std::string_view lineEnd);
     void Connect(OutputSink& out);
     // What the stages are to see of `chunk` while the start may still be a mark; `end` when none follows.
     std::string_view SetMarkAside(std::string_view chunk, OutputSink& out, bool end);
     void FeedStages(std::string_view chunk, OutputSink& out);
 
+    ConversionOptions options_;
+    // The text's start, held while the line end the breaks take is not known yet: then no stage exists.
+    std::string held_;
     std::vector<std::unique_ptr<Stage>> stages_;
     std::vector<std::unique_ptr<Link>> links_; // links_[i] carries the output of stages_[i] on
     ConversionCounts counts_;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -95,6 +96,12 @@ private:
     std::uint64_t written_ = 0;
     char last_ = '\0';
     std::vector<Edit>* edits_ = nullptr;
+};
+
+// A text that would pass what a bounded sink holds; only previews bound what they hold.
+class OutputTooLong : public std::length_error {
+public:
+    OutputTooLong() : std::length_error("the result is too long to hold") {}
 };
 
 // Collects into a string; the string holds exactly what was written once Close() ran.

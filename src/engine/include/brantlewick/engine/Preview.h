@@ -15,6 +15,10 @@ namespace brantlewick {
 // How much text a preview converts: many screens of it, and little enough to read and show at once
 // whatever the size of the file.
 inline constexpr std::size_t kPreviewBytes = std::size_t{256} * 1024;
+// The most a preview's result holds: a text view takes seconds to lay out millions of lines, and a huge
+// number of Enters makes them of a few sentences (32,767 Enters make 65 KiB of every break).
+inline constexpr std::size_t kPreviewResultBytes = std::size_t{4} << 20;
+inline constexpr std::size_t kPreviewResultLines = 100'000;
 
 struct Preview {
     std::string original;    // the start of the file, as UTF-8 when the file is UTF-16 or UTF-32
@@ -23,11 +27,15 @@ struct Preview {
     ConversionCounts counts; // of `original`; its bytes are those of `original` and `result`
     std::uint64_t fileSize = 0;
     bool cut = false; // the file goes on after `original`
+    // `original` was cut shorter than the limit, as its result would pass kPreviewResultBytes or
+    // kPreviewResultLines otherwise.
+    bool resultTooLong = false;
 };
 
 // Reads at most about `limit` bytes of text from the start of the file, cut after the last line end in
 // them (inside a line only when there is none, and then never inside a UTF-8 character), and converts
-// them. Fails like ConvertFile on a file it cannot read or that is not text.
+// them; when their result would pass the bounds above, the longest start (cut the same way) whose result
+// does not. Fails like ConvertFile on a file it cannot read or that is not text.
 Preview PreviewFile(const std::string& path, const ConversionOptions& options,
                     std::size_t limit = kPreviewBytes);
 

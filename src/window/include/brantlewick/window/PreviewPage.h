@@ -28,8 +28,13 @@ struct PreviewPage {
     ConversionCounts counts; // of the part shown
     std::uint64_t shownBytes = 0;
     std::uint64_t fileSize = 0;
-    bool cut = false; // only the start of the file is shown
+    bool cut = false;           // only the start of the file is shown
+    bool resultTooLong = false; // ... and no more, as its result would be too long to show
+    QString lineEnds;           // of the result: "CR LF", "LF", "CR", "none", or which are mixed
 };
+
+// The line ends `text` has: "CR LF", "LF" or "CR" when all are alike, "none", or "mixed: CR LF and LF".
+QString LineEndsOf(std::string_view text);
 
 // The preview of entry `position` (from 0) of `entries`, as "Start Adding" would convert and name it with
 // `options` and `outputFolder` (nothing: beside the input). The earlier entries are named as if written;
@@ -37,7 +42,7 @@ struct PreviewPage {
 PreviewPage MakePreviewPage(const QStringList& entries, int position, const ConversionOptions& options,
                             const std::optional<std::string>& outputFolder);
 
-// The line under the texts: the counts, and for a cut file how much of it is shown.
+// The line under the texts: the counts, the result's line ends, and for a cut file how much of it is shown.
 QString PreviewSummary(const PreviewPage& page);
 
 } // namespace brantlewick
