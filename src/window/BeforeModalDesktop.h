@@ -40,8 +40,8 @@ public:
         beforeModal_();
         return desktop_.PopupMenu(owner, at, items);
     }
-    void ShowPreview(QWidget* owner, const PreviewPage& page, bool toFront) override {
-        desktop_.ShowPreview(owner, page, toFront);
+    void ShowPreview(QWidget* owner, const PreviewPage& page, bool toFront, PreviewPlaces* places) override {
+        desktop_.ShowPreview(owner, page, toFront, places);
     }
     bool PreviewOpen() override { return desktop_.PreviewOpen(); }
     void ShowFailures(QWidget* owner, const QList<FileFailure>& failures) override {

@@ -96,7 +96,7 @@ struct MainWindow::Parts {
         : shell(window, settings, desktop, std::move(programFolder)), files(window, shell),
           status(window, shell), addFiles(window, shell, files, status), characters(window, shell),
           options(window, shell), startAdding(window, shell, files, characters, options, status),
-          preview(window, shell, files, characters, options) {}
+          preview(window, shell, files, characters, options, startAdding) {}
 
     WindowShell shell;
     FileListPart files;
@@ -118,6 +118,9 @@ MainWindow::MainWindow(SettingsStore& settings, DesktopServices& desktop, QStrin
     setFixedSize(TwipsToPixels(15960), TwipsToPixels(7470));
     setWindowIcon(BrantlewickIcon());
     parts_ = std::make_unique<Parts>(*this, settings, desktop, std::move(programFolder));
+    // What the preview may cover when there is no room beside the window: the file list's column, clear of
+    // the options and "Start Adding".
+    setProperty("previewMayCover", QRect(0, 0, TwipsToPixels(8040), TwipsToPixels(6120)));
     SetTabOrder();
     for (const Spoken& spoken : kSpoken) {
         QWidget* control = findChild<QWidget*>(QString::fromLatin1(spoken.control));

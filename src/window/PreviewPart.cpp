@@ -9,19 +9,32 @@
 #include "OptionsPart.h"
 #include "StartAddingPart.h"
 #include "WindowShell.h"
+#include "brantlewick/settings/SettingsStore.h"
 #include "brantlewick/window/ListView.h"
 #include "brantlewick/window/PreviewPage.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QShortcut>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace brantlewick {
 
 PreviewPart::PreviewPart(QWidget& window, WindowShell& shell, FileListPart& files,
-                         CharacterListPart& characters, OptionsPart& options)
+                         CharacterListPart& characters, OptionsPart& options, StartAddingPart& startAdding)
     : window_(window), shell_(shell), files_(files), characters_(characters), options_(options) {
+    connect(&making_, &QFutureWatcher<PreviewPage>::finished, this, [this] { WithoutTrap([&] { Made(); }); });
+    // What a run wrote is shown once it is over; a file changed meanwhile, too.
+    connect(&startAdding, &StartAddingPart::runEnded, this, [this] { Changed(); });
+    const auto changedOnDisk = [this] {
+        if (!shell_.RunInProgress()) {
+            Changed();
+        }
+    };
+    connect(&disk_, &QFileSystemWatcher::fileChanged, this, changedOnDisk);
+    connect(&disk_, &QFileSystemWatcher::directoryChanged, this, changedOnDisk);
     ListView& list = files.List();
     // Anywhere in the window: the options the preview follows are where the focus mostly is.
     auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &window);
@@ -100,10 +113,79 @@ void PreviewPart::Show(bool toFront) {
         enterCount = EnterCountOf(options_);
     } catch (const std::exception&) {
     }
-    const PreviewPage page =
-        MakePreviewPage(files_.List().Texts(), entry_.row(),
-                        ConversionFromControls(characters_, options_, enterCount), folder);
-    shell_.Desktop().ShowPreview(&window_, page, toFront);
+    Request request{files_.List().Texts(), entry_.row(),
+                    ConversionFromControls(characters_, options_, enterCount), folder, toFront};
+    // One page is made at a time, the latest asked for: pages asked for meanwhile were out of date.
+    if (making_.isRunning()) {
+        request.toFront = request.toFront || (next_ && next_->toFront);
+        next_ = std::move(request);
+        return;
+    }
+    Make(std::move(request));
+}
+
+void PreviewPart::Make(Request request) {
+    toFront_ = request.toFront;
+    making_.setFuture(QtConcurrent::run([request = std::move(request)] {
+        return MakePreviewPage(request.entries, request.position, request.conversion, request.folder);
+    }));
+}
+
+void PreviewPart::Made() {
+    if (next_) {
+        Make(*std::exchange(next_, std::nullopt));
+        return;
+    }
+    const PreviewPage page = making_.result();
+    shell_.Desktop().ShowPreview(&window_, page, toFront_, this);
+    // A change of the file, or of what lies where its result goes, shows anew. An editor that saves by
+    // renaming leaves the old file watched no more: the paths are watched anew for every page.
+    if (const QStringList watched = disk_.files() + disk_.directories(); !watched.isEmpty()) {
+        disk_.removePaths(watched);
+    }
+    QStringList paths{page.input};
+    if (!page.output.isEmpty()) {
+        paths.append(QFileInfo(page.output).absolutePath());
+    }
+    for (const QString& path : paths) {
+        if (QFileInfo::exists(path)) {
+            disk_.addPath(path);
+        }
+    }
+}
+
+std::optional<QRect> PreviewPart::Remembered(const QString& screens) {
+    std::optional<QRect> place;
+    WithoutTrap([&] {
+        for (const QString& entry :
+             shell_.Settings().GetSetting(setting::kPreviewPlace, QString()).split(u';')) {
+            const QStringList numbers = entry.section(u'=', 1).split(u',');
+            if (entry.section(u'=', 0, 0) == screens && numbers.size() == 4) {
+                place = QRect(numbers[0].toInt(), numbers[1].toInt(), numbers[2].toInt(), numbers[3].toInt());
+            }
+        }
+    });
+    return place;
+}
+
+void PreviewPart::Remember(const QString& screens, const QRect& frame) {
+    WithoutTrap([&] {
+        QStringList entries =
+            shell_.Settings().GetSetting(setting::kPreviewPlace, QString()).split(u';', Qt::SkipEmptyParts);
+        entries.removeIf([&screens](const QString& entry) { return entry.section(u'=', 0, 0) == screens; });
+        // A few set-ups are enough: a laptop alone, at its desk, and where it is shown.
+        constexpr qsizetype kSetUps = 8;
+        while (entries.size() >= kSetUps) {
+            entries.removeFirst();
+        }
+        entries.append(QStringLiteral("%1=%2,%3,%4,%5")
+                           .arg(screens)
+                           .arg(frame.x())
+                           .arg(frame.y())
+                           .arg(frame.width())
+                           .arg(frame.height()));
+        shell_.Settings().SaveSetting(setting::kPreviewPlace, entries.join(u';'));
+    });
 }
 
 } // namespace brantlewick

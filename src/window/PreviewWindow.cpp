@@ -2,46 +2,87 @@
 // The preview window's layout, its colouring of the markers, and where it opens.
 #include "brantlewick/window/PreviewWindow.h"
 
+#include "Contrast.h"
 #include "brantlewick/window/PreviewPage.h"
 
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSplitter>
 #include <QTextBlock>
+#include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace brantlewick {
 
+namespace {
+
+// How long one step of filling a view may keep the window from its events.
+constexpr int kFillMilliseconds = 8;
+// A step's piece of text: a few screens, ended at a line end.
+constexpr qsizetype kFillPiece = 16 * 1024;
+
+// The hues of the markers, as on a white page.
+constexpr QRgb kHues[] = {0x0055cc, 0xc02020, 0xa05000, 0x207020, 0x808080};
+
+} // namespace
+
+MarkerColours MarkerColoursOn(PreviewMarker kind, const QPalette& palette) {
+    const QColor base = palette.color(QPalette::Base);
+    const QColor hue(kHues[static_cast<int>(kind)]);
+    // The line that goes on is a hint, not a change: no tile.
+    const QColor tile = kind == PreviewMarker::Continued ? base : Mixed(base, hue, 0.18);
+    QColor glyph = WithContrast(hue, tile, kTextContrast);
+    if (ContrastRatio(glyph, base) < kTextContrast) {
+        glyph = WithContrast(glyph, base, kTextContrast);
+    }
+    return {glyph, tile};
+}
+
 // A read-only view of one shown text that colours the markers of the blocks it is about to paint: a
 // preview of tens of thousands of markers pays only for those in sight, where formats for every block, or
-// put into the text, took longer than the rest of the preview together.
+// put into the text, took longer than the rest of the preview together. A long text goes in a piece at a
+// time between the window's events, so that the window never waits for all of it.
 class MarkedTextView final : public QPlainTextEdit {
     Q_OBJECT
 
 public:
     explicit MarkedTextView(QWidget& owner) : QPlainTextEdit(&owner) {
         setReadOnly(true);
+        setUndoRedoEnabled(false);
         setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
         setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        formats_[static_cast<int>(PreviewMarker::Break)] = Format(0x0055cc, 0xddeaff);
-        formats_[static_cast<int>(PreviewMarker::Blank)] = Format(0xc02020, 0xffe0e0);
-        formats_[static_cast<int>(PreviewMarker::JoinedLine)] = Format(0xa05000, 0xffeccc);
-        formats_[static_cast<int>(PreviewMarker::AddedLine)] = Format(0x207020, 0xe0f4e0);
-        formats_[static_cast<int>(PreviewMarker::Continued)].setForeground(QColor(0x909090));
+        fill_.setSingleShot(true);
+        connect(&fill_, &QTimer::timeout, this, &MarkedTextView::FillStep);
+        MakeFormats();
     }
 
     // `marks` in order of position.
     void SetText(const QString& text, QList<PreviewMark> marks) {
         marks_ = std::move(marks);
-        setPlainText(text);
+        text_ = text;
+        fed_ = 0;
+        setPlainText(Piece());
+        fill_.start(0);
+        if (Filled()) {
+            emit filled();
+        }
     }
+    bool Filled() const { return fed_ >= text_.size(); }
+
+signals:
+    void filled();
 
 protected:
     void paintEvent(QPaintEvent* event) override {
@@ -56,17 +97,59 @@ protected:
         }
         QPlainTextEdit::paintEvent(event);
     }
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::PaletteChange) {
+            MakeFormats();
+            for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+                block.setUserState(-1);
+            }
+            viewport()->update();
+        }
+        QPlainTextEdit::changeEvent(event);
+    }
 
 private:
     static constexpr int kColoured = 1;
 
+    // The next piece of the text, up to a line end when there is one near.
+    QString Piece() {
+        qsizetype end = std::min(text_.size(), fed_ + kFillPiece);
+        if (end < text_.size()) {
+            const qsizetype lineEnd = text_.lastIndexOf(u'\n', end - 1);
+            end = lineEnd > fed_ ? lineEnd : end;
+        }
+        QString piece = text_.mid(fed_, end - fed_);
+        fed_ = end;
+        return piece;
+    }
+
+    void FillStep() {
+        QElapsedTimer step;
+        step.start();
+        while (!Filled() && step.elapsed() < kFillMilliseconds) {
+            // Appended without a block of its own: the piece goes on the last line.
+            QTextCursor end(document());
+            end.movePosition(QTextCursor::End);
+            end.insertText(Piece());
+        }
+        if (Filled()) {
+            emit filled();
+        } else {
+            fill_.start(0);
+        }
+    }
+
     // The markers' colours, bold in a font whose bold letters are as wide: no line wraps anew.
-    static QTextCharFormat Format(QRgb colour, QRgb background) {
-        QTextCharFormat format;
-        format.setForeground(QColor(colour));
-        format.setBackground(QColor(background));
-        format.setFontWeight(QFont::Bold);
-        return format;
+    void MakeFormats() {
+        for (int kind = 0; kind < kMarkerKinds; ++kind) {
+            const MarkerColours colours = MarkerColoursOn(static_cast<PreviewMarker>(kind), palette());
+            QTextCharFormat& format = formats_[kind];
+            format.setForeground(colours.glyph);
+            if (static_cast<PreviewMarker>(kind) != PreviewMarker::Continued) {
+                format.setBackground(colours.tile);
+                format.setFontWeight(QFont::Bold);
+            }
+        }
     }
 
     void Colour(const QTextBlock& block) const {
@@ -85,8 +168,12 @@ private:
         }
     }
 
+    static constexpr int kMarkerKinds = 5;
     QList<PreviewMark> marks_;
-    QTextCharFormat formats_[5];
+    QTextCharFormat formats_[kMarkerKinds];
+    QString text_;
+    qsizetype fed_ = 0;
+    QTimer fill_;
 };
 
 namespace {
@@ -105,14 +192,53 @@ void ScrollTogether(QPlainTextEdit& one, QPlainTextEdit& other) {
     });
 }
 
-QString LegendEntry(const char* colour, const char* background, QChar marker, const char* meaning) {
-    return QStringLiteral("<span style=\"color:%1;background:%2\"><b>%3</b></span>&nbsp;%4")
-        .arg(QLatin1StringView(colour), QLatin1StringView(background), marker, QLatin1StringView(meaning));
+QWidget* Titled(QWidget& parent, const QString& title, QWidget* view) {
+    auto* pane = new QWidget(&parent);
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* label = new QLabel(title, pane);
+    label->setBuddy(view);
+    layout->addWidget(label);
+    view->setParent(pane);
+    layout->addWidget(view, 1);
+    return pane;
+}
+
+// The margins of the window system's frame around `window`.
+QMargins FrameMargins(const QWidget& window) {
+    const QRect frame = window.frameGeometry();
+    const QRect inner = window.geometry();
+    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+            frame.bottom() - inner.bottom()};
+}
+
+// Two places are the same give or take what a window manager rounds.
+bool Near(const QRect& one, const QRect& other) {
+    constexpr int kSlack = 2;
+    return std::abs(one.left() - other.left()) <= kSlack && std::abs(one.top() - other.top()) <= kSlack &&
+           std::abs(one.width() - other.width()) <= kSlack &&
+           std::abs(one.height() - other.height()) <= kSlack;
 }
 
 } // namespace
 
-PreviewWindow::PreviewWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
+QString ScreenSetUp() {
+    QStringList screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->geometry();
+        screens.append(QStringLiteral("%1x%2+%3+%4@%5")
+                           .arg(area.width())
+                           .arg(area.height())
+                           .arg(area.left())
+                           .arg(area.top())
+                           .arg(screen->devicePixelRatio()));
+    }
+    screens.sort();
+    return screens.join(u' ');
+}
+
+PreviewWindow::PreviewWindow(QWidget* owner, PreviewPlaces* places)
+    : QWidget(owner, Qt::Window), places_(places), followed_(owner != nullptr ? owner->window() : nullptr) {
     setObjectName(QStringLiteral("PreviewWindow"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(1000, 640);
@@ -123,33 +249,55 @@ PreviewWindow::PreviewWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
     paths_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     summary_ = new QLabel(this);
     summary_->setTextFormat(Qt::PlainText);
+    summary_->setWordWrap(true);
     original_ = new MarkedTextView(*this);
     result_ = new MarkedTextView(*this);
+    original_->setAccessibleName(QStringLiteral("Original"));
+    result_->setAccessibleName(QStringLiteral("Result"));
     ScrollTogether(*original_, *result_);
     ScrollTogether(*result_, *original_);
-    auto* legend = new QLabel(this);
-    legend->setTextFormat(Qt::RichText);
-    legend->setText(
-        QStringList{LegendEntry("#0055cc", "#ddeaff", kBreakMarker, "line break inserted"),
-                    LegendEntry("#c02020", "#ffe0e0", kBlankMarker, "blank dropped"),
-                    LegendEntry("#a05000", "#ffeccc", kJoinedLineMarker, "input's line break taken out"),
-                    LegendEntry("#207020", "#e0f4e0", kAddedLineMarker, "paragraph break added"),
-                    LegendEntry("#909090", "transparent", kContinuedMarker, "long line goes on")}
-            .join(QStringLiteral(" &nbsp; ")));
+    for (MarkedTextView* view : {original_, result_}) {
+        connect(view, &MarkedTextView::filled, this, [this] {
+            if (Filled()) {
+                emit filled();
+            }
+        });
+    }
+    panes_ = new QSplitter(Qt::Horizontal, this);
+    panes_->setChildrenCollapsible(false);
+    panes_->addWidget(Titled(*panes_, QStringLiteral("&Original"), original_));
+    panes_->addWidget(Titled(*panes_, QStringLiteral("&Result"), result_));
+    legend_ = new QLabel(this);
+    legend_->setTextFormat(Qt::RichText);
+    legend_->setWordWrap(true);
+    ShowLegend();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
-    grid->addWidget(paths_, 0, 0, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Original"), this), 1, 0);
-    grid->addWidget(new QLabel(QStringLiteral("Result"), this), 1, 1);
-    grid->addWidget(original_, 2, 0);
-    grid->addWidget(result_, 2, 1);
-    grid->addWidget(summary_, 3, 0, 1, 2);
-    grid->addWidget(legend, 4, 0, 1, 2);
-    grid->addWidget(buttons, 5, 1);
-    grid->setRowStretch(2, 1);
-    grid->setColumnStretch(0, 1);
-    grid->setColumnStretch(1, 1);
+    grid->addWidget(paths_, 0, 0);
+    grid->addWidget(panes_, 1, 0);
+    grid->addWidget(summary_, 2, 0);
+    grid->addWidget(legend_, 3, 0);
+    grid->addWidget(buttons, 4, 0);
+    grid->setRowStretch(1, 1);
+    if (followed_) {
+        followed_->installEventFilter(this);
+    }
+}
+
+void PreviewWindow::ShowLegend() {
+    const auto entry = [this](PreviewMarker kind, QChar marker, const char* meaning) {
+        const MarkerColours colours = MarkerColoursOn(kind, palette());
+        return QStringLiteral("<span style=\"color:%1;background:%2\"><b>&nbsp;%3&nbsp;</b></span>&nbsp;%4")
+            .arg(colours.glyph.name(), colours.tile.name(), marker, QLatin1StringView(meaning));
+    };
+    legend_->setText(
+        QStringList{entry(PreviewMarker::Break, kBreakMarker, "line break inserted"),
+                    entry(PreviewMarker::Blank, kBlankMarker, "blank dropped"),
+                    entry(PreviewMarker::JoinedLine, kJoinedLineMarker, "input's line break taken out"),
+                    entry(PreviewMarker::AddedLine, kAddedLineMarker, "paragraph break added"),
+                    entry(PreviewMarker::Continued, kContinuedMarker, "long line goes on")}
+            .join(QStringLiteral(" &nbsp; ")));
 }
 
 void PreviewWindow::SetPage(const PreviewPage& page) {
@@ -166,34 +314,154 @@ void PreviewWindow::SetPage(const PreviewPage& page) {
     paths_->setText(paths);
     summary_->setText(page.readProblem.isEmpty() ? PreviewSummary(page) : page.readProblem);
 
-    // Keep the place read in the result across a change of the options.
+    // Keep the place read in the result across a change of the options, once the text is there again.
     const int scrolled = result_->verticalScrollBar()->value();
     original_->SetText(page.original, page.originalMarks);
     result_->SetText(page.result, page.marks);
-    result_->verticalScrollBar()->setValue(scrolled);
+    if (result_->Filled()) {
+        result_->verticalScrollBar()->setValue(scrolled);
+    } else {
+        auto* once = new QObject(this);
+        connect(result_, &MarkedTextView::filled, once, [this, scrolled, once] {
+            result_->verticalScrollBar()->setValue(scrolled);
+            once->deleteLater();
+        });
+    }
 }
 
-QRect PreviewPlace(const QRect& main, const QSize& size, const QRect& screen) {
+bool PreviewWindow::Filled() const {
+    return original_->Filled() && result_->Filled();
+}
+
+void PreviewWindow::Place() {
+    if (!followed_ || followed_->screen() == nullptr) {
+        return;
+    }
+    const QMargins margins = FrameMargins(*followed_);
+    const QRect screen = followed_->screen()->availableGeometry();
+    QRect frame;
+    if (const auto remembered = places_ != nullptr ? places_->Remembered(ScreenSetUp()) : std::nullopt;
+        remembered && screen.intersects(*remembered)) {
+        userPlaced_ = true;
+        frame = *remembered;
+        panes_->setOrientation(frame.width() >= frame.height() ? Qt::Horizontal : Qt::Vertical);
+    } else {
+        const QRect main = followed_->frameGeometry();
+        const QRect list = followed_->property("previewMayCover").toRect();
+        const PreviewPlacement placement = PreviewPlace(
+            main, list.isValid() ? list.translated(followed_->geometry().topLeft()) : QRect(), screen);
+        frame = placement.frame;
+        panes_->setOrientation(placement.panes);
+    }
+    placing_ = true;
+    resize(frame.size().shrunkBy(margins));
+    move(frame.topLeft());
+    placed_ = frame;
+    placing_ = false;
+}
+
+void PreviewWindow::PlacedByUser() {
+    if (placing_ || !isVisible() || Near(frameGeometry(), placed_)) {
+        return;
+    }
+    placed_ = frameGeometry();
+    userPlaced_ = true;
+    if (places_ != nullptr) {
+        places_->Remember(ScreenSetUp(), placed_);
+    }
+}
+
+void PreviewWindow::moveEvent(QMoveEvent* event) {
+    PlacedByUser();
+    QWidget::moveEvent(event);
+}
+
+void PreviewWindow::resizeEvent(QResizeEvent* event) {
+    PlacedByUser();
+    QWidget::resizeEvent(event);
+}
+
+void PreviewWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) {
+        ShowLegend();
+    }
+    QWidget::changeEvent(event);
+}
+
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The main window moved: the preview goes along, unless the user has put it somewhere.
+    if (watched == followed_ && event->type() == QEvent::Move && !userPlaced_ && isVisible()) {
+        Place();
+    }
+    return false;
+}
+
+namespace {
+
+// The preview's frame: at most this large, at least the smaller for one of the two ways of showing the
+// panes, which are side by side from this width on.
+constexpr QSize kLargest(1200, 900);
+constexpr QSize kSmallestSideBySide(640, 360);
+constexpr QSize kSmallestStacked(400, 480);
+constexpr int kWide = 800;
+
+} // namespace
+
+PreviewPlacement PreviewPlace(const QRect& main, const QRect& list, const QRect& screen) {
     constexpr int kGap = 8;
-    const int top = main.top();
-    const int left = main.left();
-    const QPoint candidates[] = {
-        {main.right() + 1 + kGap, top},     // right of it
-        {left - kGap - size.width(), top},  // left of it
-        {left, main.bottom() + 1 + kGap},   // below it
-        {left, top - kGap - size.height()}, // above it
+    const auto fitted = [&](const QRect& area) { return area.size().boundedTo(kLargest); };
+    const auto holds = [](const QSize& size) {
+        return (size.width() >= kSmallestSideBySide.width() &&
+                size.height() >= kSmallestSideBySide.height()) ||
+               (size.width() >= kSmallestStacked.width() && size.height() >= kSmallestStacked.height());
     };
-    QPoint at = candidates[0];
-    for (const QPoint& candidate : candidates) {
-        if (screen.contains(QRect(candidate, size))) {
-            at = candidate;
-            break;
+    enum Side { Right, Left, Below, Above, OverTheList };
+    const QRect areas[] = {
+        QRect(QPoint(main.right() + 1 + kGap, screen.top()), screen.bottomRight()),
+        QRect(screen.topLeft(), QPoint(main.left() - 1 - kGap, screen.bottom())),
+        QRect(QPoint(screen.left(), main.bottom() + 1 + kGap), screen.bottomRight()),
+        QRect(screen.topLeft(), QPoint(screen.right(), main.top() - 1 - kGap)),
+    };
+    int side = OverTheList;
+    qint64 largest = 0;
+    for (int i = Right; i <= Above; ++i) {
+        const QSize size = fitted(areas[i]);
+        const qint64 room = static_cast<qint64>(size.width()) * size.height();
+        if (areas[i].isValid() && holds(size) && room > largest) {
+            side = i;
+            largest = room;
         }
     }
-    // Inside the screen's area, its top left corner first when the window is larger than the screen.
-    at.setX(std::max(screen.left(), std::min(at.x(), screen.right() + 1 - size.width())));
-    at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() + 1 - size.height())));
-    return {at, size};
+    // No room beside it: the file list's column and what lies left of and above it, away from the options.
+    const QRect over = list.isValid()
+                           ? QRect(screen.topLeft(), QPoint(list.right() - kGap, list.bottom() - kGap))
+                           : areas[Left];
+    const QRect area = side == OverTheList ? over.intersected(screen) : areas[side];
+    const QSize size = area.isValid() ? fitted(area) : kSmallestStacked.boundedTo(screen.size());
+    const auto clamp = [](int wanted, int low, int high) { return std::max(low, std::min(wanted, high)); };
+    const int alongY = clamp(main.top(), area.top(), area.bottom() + 1 - size.height());
+    const int alongX = clamp(main.left(), area.left(), area.right() + 1 - size.width());
+    QPoint at;
+    switch (side) {
+    case Right:
+        at = {area.left(), alongY};
+        break;
+    case Left:
+    case OverTheList:
+        at = {area.right() + 1 - size.width(), alongY};
+        break;
+    case Below:
+        at = {alongX, area.top()};
+        break;
+    default:
+        at = {alongX, area.bottom() + 1 - size.height()};
+        break;
+    }
+    at.setX(clamp(at.x(), screen.left(), screen.right() + 1 - size.width()));
+    at.setY(clamp(at.y(), screen.top(), screen.bottom() + 1 - size.height()));
+    const Qt::Orientation panes =
+        size.width() >= kWide || size.height() < kSmallestStacked.height() ? Qt::Horizontal : Qt::Vertical;
+    return {QRect(at, size), panes};
 }
 
 } // namespace brantlewick

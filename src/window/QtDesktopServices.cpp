@@ -95,18 +95,17 @@ int QtDesktopServices::PopupMenu(QWidget* owner, const QPoint& at, const QString
     return chosen == nullptr ? -1 : static_cast<int>(menu.actions().indexOf(chosen));
 }
 
-void QtDesktopServices::ShowPreview(QWidget* owner, const PreviewPage& page, bool toFront) {
+void QtDesktopServices::ShowPreview(QWidget* owner, const PreviewPage& page, bool toFront,
+                                    PreviewPlaces* places) {
+    const bool opening = preview_.isNull() || !preview_->isVisible();
     if (preview_.isNull() || preview_->parentWidget() != owner) {
         delete preview_;
-        preview_ = new PreviewWindow(owner);
-        // Beside the window whose options it follows, the first time; from then on where the user left it.
-        if (owner != nullptr && owner->screen() != nullptr) {
-            preview_->move(PreviewPlace(owner->window()->frameGeometry(), preview_->size(),
-                                        owner->screen()->availableGeometry())
-                               .topLeft());
-        }
+        preview_ = new PreviewWindow(owner, places);
     }
     preview_->SetPage(page);
+    if (opening) {
+        preview_->Place();
+    }
     preview_->show();
     if (toFront) {
         preview_->raise();

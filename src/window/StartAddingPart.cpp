@@ -373,6 +373,7 @@ void StartAddingPart::StartAdding() {
     });
     // Said before the box, so that it stands under it.
     status_.ShowRun(run.Report(summary));
+    emit runEnded();
     trap.Line(134, [&] { shell_.ShowMessage(QStringLiteral("Done.")); });
 }
 

@@ -31,6 +31,10 @@ public:
     StartAddingPart(QWidget& window, WindowShell& shell, FileListPart& files, CharacterListPart& characters,
                     OptionsPart& options, StatusPart& status);
 
+signals:
+    // A run is over, and its results written.
+    void runEnded();
+
 private:
     void StartAdding();
 

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview and the file list's context menu, through the window and the scripted desktop.
+#include "Contrast.h"
 #include "Rows.h"
 #include "TestWindow.h"
 #include "brantlewick/window/PreviewWindow.h"
+#include "brantlewick/window/QtDesktopServices.h"
 
 #include <QLineEdit>
 #include <QRadioButton>
+
+#include <map>
 
 namespace brantlewick::testing {
 namespace {
@@ -28,10 +32,7 @@ TEST(PreviewTest, PagesShowTheMarkedResultItsPathAndAReplacementAndFollowTheOpti
     for (const char* name : {"sub/a.txt", "a.txt", "b.txt", "none.txt", "big.txt", "a.txt"}) {
         test.Files().Append(QString::fromStdString(test.dir / "in/" + name));
     }
-    const auto shown = [&] {
-        QCoreApplication::processEvents();
-        return test.desktop.previews.at(test.desktop.previews.size() - 1);
-    };
+    const auto shown = [&] { return test.ShownPreview(); };
     const QString hiBye = "Breaks inserted: 2, spaces dropped: 1, lines in: 1, out: 2, line ends: CR LF";
     const struct {
         int entry;
@@ -201,24 +202,137 @@ TEST(PreviewTest, TheLineEndsOfTheResultAreNamed) {
     }
 }
 
-// It opens beside the main window, where the options it follows stay in sight: to the right, else to
-// the left, below or above; where none has room, as near to the right as the screen lets it.
-TEST(PreviewTest, ThePreviewOpensBesideTheMainWindow) {
-    const QSize size(1000, 640);
-    const QRect main(100, 100, 1080, 500);
+// It opens beside the main window in the largest room there is, frames counted, fitted to it: the panes
+// side by side ("=") where it is wide, one above the other ("|") where it is tall. Where no room beside it
+// holds a preview, it lies over the file list's column and what is left of and above it, clear of the
+// options and "Start Adding". The main window is centred or at the left, right, top or bottom edge; at
+// scale 2 the screen has half as many pixels as the main window sees. It once opened over the options on
+// a 1600 x 1000 screen, and covered the main window's title bar when above it.
+TEST(PreviewTest, ThePreviewOpensInTheLargestRoomBesideTheMainWindow) {
     const struct {
-        QRect main, screen, place;
-    } rows[] = {
-        {main, {0, 0, 2560, 1440}, {1188, 100, 1000, 640}},
-        {QRect(1400, 200, 1080, 500), {0, 0, 2560, 1440}, {392, 200, 1000, 640}},
-        {QRect(400, 0, 1080, 500), {0, 0, 1920, 1200}, {400, 508, 1000, 640}},
-        {QRect(400, 700, 1080, 500), {0, 0, 1920, 1200}, {400, 52, 1000, 640}},
-        {main, {0, 0, 1920, 1080}, {920, 100, 1000, 640}},
-        {QRect(2000, 100, 1080, 500), {1920, 0, 1920, 1080}, {2840, 100, 1000, 640}},
-        {main, {0, 0, 800, 600}, {0, 0, 1000, 640}},
+        int width, height, scale;
+        const char* places; // centred, left, right, top, bottom
+    } screens[] = {
+        {1366, 768, 1, "over| over| over= over= over|"},
+        {1600, 900, 1, "over| right| left| below= above="},
+        {1600, 1000, 1, "over| right| left| below= above="},
+        {1920, 1080, 1, "right| right= left= below= above="},
+        {2560, 1440, 1, "right| right= left= below= above="},
+        {3840, 2160, 1, "right= right= left= right= right="},
+        {1366, 768, 2, "over= over= over= over= over="},
+        {1600, 900, 2, "over= over= over= over= over="},
+        {1600, 1000, 2, "over= over= over= over= over="},
+        {1920, 1080, 2, "over= over= over= over= over="},
+        {2560, 1440, 2, "over| over| over| over= over|"},
+        {3840, 2160, 2, "right| right= left= below= above="},
     };
-    FOR_EACH_ROW(row, rows) {
-        EXPECT_EQ(PreviewPlace(row.main, size, row.screen), row.place);
+    const QMargins frame(1, 30, 1, 1);
+    const QSize main = QSize(1064, 498).grownBy(frame);
+    FOR_EACH_ROW(row, screens) {
+        const QRect screen(0, 0, row.width / row.scale, row.height / row.scale);
+        const QPoint centred((screen.width() - main.width()) / 2, (screen.height() - main.height()) / 2);
+        const QPoint right(screen.width() - main.width(), centred.y()),
+            bottom(centred.x(), screen.height() - main.height());
+        QStringList places;
+        for (const QPoint wanted : {centred, QPoint(0, centred.y()), right, QPoint(centred.x(), 0), bottom}) {
+            // A window manager keeps the title bar on the screen.
+            const QRect mainFrame(QPoint(std::max(0, wanted.x()), std::max(0, wanted.y())), main);
+            const QRect list(mainFrame.topLeft() + QPoint(frame.left(), frame.top()), QSize(536, 408));
+            const PreviewPlacement placement = PreviewPlace(mainFrame, list, screen);
+            const QRect& at = placement.frame;
+            const QString side = !at.intersects(mainFrame) ? at.left() > mainFrame.right()   ? "right"
+                                                             : at.right() < mainFrame.left() ? "left"
+                                                             : at.top() > mainFrame.bottom() ? "below"
+                                                                                             : "above"
+                                 : at.right() < list.right() - 7 && at.bottom() < list.bottom() - 7
+                                     ? "over"
+                                     : "covers options";
+            places.append(side + (placement.panes == Qt::Horizontal ? "=" : "|"));
+            EXPECT_TRUE(screen.contains(at))
+                << at.x() << "," << at.y() << " " << at.width() << "x" << at.height();
+            if (side != "over") {
+                EXPECT_TRUE((at.width() >= 640 && at.height() >= 360) ||
+                            (at.width() >= 400 && at.height() >= 480));
+            }
+        }
+        EXPECT_EQ(places.join(' '), row.places);
+    }
+}
+
+// The preview follows the main window as long as the user leaves it where it opened; once moved, it stays,
+// and the place is kept for the screens as they are set up, for the next time it opens. It used to stay
+// where it first opened, behind a main window that had moved.
+TEST(PreviewTest, ThePreviewFollowsTheMainWindowUntilTheUserPlacesItAndRemembersThePlace) {
+    struct Places : PreviewPlaces {
+        std::map<QString, QRect> kept;
+        std::optional<QRect> Remembered(const QString& screens) override {
+            const auto found = kept.find(screens);
+            return found != kept.end() ? std::optional(found->second) : std::nullopt;
+        }
+        void Remember(const QString& screens, const QRect& frame) override { kept[screens] = frame; }
+    } places;
+    QWidget main;
+    main.setGeometry(20, 20, 200, 400); // on a screen of 800 x 600: the room is on the right
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const auto preview = [&] { return main.findChild<PreviewWindow*>(); };
+    const auto settle = [] { QTest::qWait(50); };
+    PreviewPage page;
+    page.input = "/a.txt";
+    {
+        QtDesktopServices desktop;
+        desktop.ShowPreview(&main, page, false, &places);
+        settle();
+        const QRect opened = preview()->frameGeometry();
+        EXPECT_GT(opened.left(), main.frameGeometry().right());
+        main.move(40, 60);
+        settle();
+        // Within the frame's width: the frame is known only once the preview is on the screen.
+        EXPECT_NEAR(preview()->frameGeometry().left() - opened.left(), 20, 2);
+        EXPECT_TRUE(places.kept.empty());
+        preview()->move(300, 200);
+        settle();
+        EXPECT_EQ(places.kept, (std::map<QString, QRect>{{ScreenSetUp(), preview()->frameGeometry()}}));
+        main.move(20, 20);
+        settle();
+        EXPECT_EQ(preview()->frameGeometry().topLeft(), QPoint(300, 200));
+        delete preview();
+    }
+    QtDesktopServices desktop;
+    desktop.ShowPreview(&main, page, false, &places);
+    settle();
+    EXPECT_EQ(preview()->frameGeometry().topLeft(), QPoint(300, 200));
+}
+
+// What the preview shows is made anew after a run (the result it would replace is there now) and when
+// its file changes on disk. It used to show the state of before until another entry was clicked.
+TEST(PreviewTest, ThePreviewIsShownAnewAfterARunAndWhenItsFileChanges) {
+    TestWindow test;
+    test.Show();
+    const std::string input = test.dir / "a.txt";
+    WriteBytes(input, "Hi. Bye.");
+    test.Files().Append(QString::fromStdString(input));
+    test.Get<QRadioButton>("Option2").click();
+    QTest::keyClick(test.form.get(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_FALSE(test.ShownPreview().replaces);
+    test.Click("PushButton2");
+    EXPECT_TRUE(test.ShownPreview().replaces);
+    WriteBytes(input, "No. Yes.");
+    EXPECT_TRUE(test.ShownPreview().original.startsWith("No."));
+}
+
+// The markers' tiles stayed light in dark themes and the dropped blank's dot was hard to see in any: each
+// glyph now stands out from its tile and from the base by at least 4.5:1, in light and dark palettes.
+TEST(PreviewTest, MarkersStandOutInLightAndDarkPalettes) {
+    for (const QColor base : {QColor(Qt::white), QColor(0xf5f5f5), QColor(0x1e1e1e), QColor(0x2b2b2b),
+                              QColor(0x353535), QColor(0x808080)}) {
+        QPalette palette;
+        palette.setColor(QPalette::Base, base);
+        for (int kind = 0; kind < 5; ++kind) {
+            const MarkerColours colours = MarkerColoursOn(static_cast<PreviewMarker>(kind), palette);
+            EXPECT_GE(ContrastRatio(colours.glyph, colours.tile), 4.5) << base.name().toStdString() << kind;
+            EXPECT_GE(ContrastRatio(colours.glyph, base), 4.5) << base.name().toStdString() << kind;
+        }
     }
 }
 

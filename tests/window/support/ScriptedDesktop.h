@@ -83,7 +83,9 @@ public:
         dialogs.push_back(items);
         return Take(menuAnswers, -1);
     }
-    void ShowPreview(QWidget*, const PreviewPage& page, bool) override { previews.push_back(page); }
+    void ShowPreview(QWidget*, const PreviewPage& page, bool, PreviewPlaces*) override {
+        previews.push_back(page);
+    }
     bool PreviewOpen() override { return !previews.empty(); }
     void ShowFailures(QWidget*, const QList<FileFailure>& failures) override {
         failureLists.push_back(failures);

@@ -93,6 +93,18 @@ struct TestWindow {
         }
         return problems;
     }
+    // The page the preview shows once it has caught up with every change: pages are made on a thread of
+    // their own, and one asked for while another is made replaces it.
+    PreviewPage ShownPreview() {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return desktop.previews.size() > previewsSeen; }, 10000));
+        for (std::size_t count = 0; count != desktop.previews.size();) {
+            count = desktop.previews.size();
+            QTest::qWait(30);
+        }
+        previewsSeen = desktop.previews.size();
+        return desktop.previews.empty() ? PreviewPage() : desktop.previews.back();
+    }
+    std::size_t previewsSeen = 0;
     QStringList ErrorReports() const {
         QStringList reports;
         for (const ShownMessage& message : desktop.messages) {

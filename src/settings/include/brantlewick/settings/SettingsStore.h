@@ -35,6 +35,9 @@ inline const QString kLanguage = QStringLiteral("Language");
 inline const QString kLineBreaks = QStringLiteral("LineBreaks");
 // Where the "Add File(s)" dialog opens: the folder of the files added with it last.
 inline const QString kLastAddFolder = QStringLiteral("LastAddFolder");
+// Where the user left the preview window, for each set-up of screens: "SCREENS=x,y,width,height" entries
+// joined by ";", the frame's place and size.
+inline const QString kPreviewPlace = QStringLiteral("PreviewPlace");
 } // namespace setting
 
 // What each key reads as before it was ever written ("Output Folder" has none: its default is computed from

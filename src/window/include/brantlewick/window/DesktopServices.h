@@ -4,9 +4,11 @@
 
 #include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <stdexcept>
 
 class QWidget;
@@ -31,6 +33,15 @@ struct FileFailure {
 class TooManyFilesError : public std::runtime_error {
 public:
     TooManyFilesError() : std::runtime_error("The selected file names do not fit the dialog's buffer.") {}
+};
+
+// Where the user left the preview window on each set-up of screens: kept by the window, in its settings.
+class PreviewPlaces {
+public:
+    virtual ~PreviewPlaces() = default;
+    virtual std::optional<QRect> Remembered(const QString& screens) = 0;
+    // The preview's frame, as the user moved or sized it.
+    virtual void Remember(const QString& screens, const QRect& frame) = 0;
 };
 
 class DesktopServices {
@@ -58,9 +69,11 @@ public:
         return -1;
     }
     // The one preview window, opened with `page` or, when open already, showing it instead of what it
-    // showed; `toFront` raises it and gives it the focus. It converts and writes nothing itself. A desktop
-    // without one shows nothing.
-    virtual void ShowPreview(QWidget* /*owner*/, const PreviewPage& /*page*/, bool /*toFront*/) {}
+    // showed; `toFront` raises it and gives it the focus. It opens beside the owner's window and follows it,
+    // or where `places` says the user left it. It converts and writes nothing itself. A desktop without one
+    // shows nothing.
+    virtual void ShowPreview(QWidget* /*owner*/, const PreviewPage& /*page*/, bool /*toFront*/,
+                             PreviewPlaces* /*places*/) {}
     // Whether the preview window is open, so that a change of the options is worth showing there.
     virtual bool PreviewOpen() { return false; }
     // The list of the files a run could not convert, with the reasons, until the user closes it. A desktop

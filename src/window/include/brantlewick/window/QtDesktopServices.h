@@ -28,7 +28,7 @@ public:
                           const QString& startFolder) override;
     QString BrowseForFolder(QWidget* owner, const QString& title, const QString& initialFolder) override;
     int PopupMenu(QWidget* owner, const QPoint& at, const QStringList& items) override;
-    void ShowPreview(QWidget* owner, const PreviewPage& page, bool toFront) override;
+    void ShowPreview(QWidget* owner, const PreviewPage& page, bool toFront, PreviewPlaces* places) override;
     bool PreviewOpen() override;
     void ShowFailures(QWidget* owner, const QList<FileFailure>& failures) override;
     void OpenFolder(const QString& path) override;
