@@ -58,7 +58,7 @@ std::string Prose() {
 void Measure(const std::string& name, const std::string& path) {
     using namespace brantlewick;
     const QStringList entries{QString::fromStdString(path)};
-    PreviewWindow window(nullptr);
+    PreviewWindow window(nullptr, nullptr);
     for (const bool sentences : {false, true, false, true}) {
         ConversionOptions options;
         options.sentences = sentences;

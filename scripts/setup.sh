@@ -9,6 +9,8 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev libcmark-gfm-dev libcmark-gfm-extensions-dev
     clang libclang-rt-14-dev clang-format clang-tidy clazy
     xvfb xauth xdotool x11-utils imagemagick fonts-liberation
+    # a dark palette for the pictures of scripts/screenshot.sh
+    qt6ct
     locales time perl sed
     # setfacl and getfacl, with which the tests give a file an ACL that --in-place must keep
     acl

@@ -30,8 +30,8 @@ namespace {
 
 // How long one step of filling a view may keep the window from its events.
 constexpr int kFillMilliseconds = 8;
-// A step's piece of text: a few screens, ended at a line end.
-constexpr qsizetype kFillPiece = 16 * 1024;
+// A step's piece of text: a screen or two, ended at a line end (a text view lays out each line it takes).
+constexpr qsizetype kFillPiece = qsizetype{4} * 1024;
 
 // The hues of the markers, as on a white page.
 constexpr QRgb kHues[] = {0x0055cc, 0xc02020, 0xa05000, 0x207020, 0x808080};
