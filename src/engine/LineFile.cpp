@@ -119,10 +119,11 @@ constexpr mode_t kOwnerOnly = 0600;
 constexpr const char* kAccessControlList = "system.posix_acl_access";
 
 // Whether a result that does not keep the attribute differs in what matters: who may read or write it
-// (the access control list), or what people and programs noted on it ("user."). Security labels are the
-// system's to give, and trusted ones only root's; they are kept where the process may set them.
+// (an access control list, POSIX or NFSv4: "system."), or what people and programs noted on it ("user.").
+// Security labels are the system's to give, and trusted ones only root's; they are kept where the process
+// may set them.
 bool MustBeKept(const std::string& attribute) {
-    return attribute == kAccessControlList || attribute.starts_with("user.");
+    return attribute.starts_with("system.") || attribute.starts_with("user.");
 }
 
 // The umask, read without changing it: umask() would change it for every thread for a moment. Where it
@@ -251,9 +252,15 @@ void SafeOutputFile::TakeOverFrom(mode_t permissions, uid_t owner, gid_t group,
     mode_ = permissions & 07777;
     attributes_ = std::move(attributes);
     // An owner other than the process's own can only be given by a privileged process; a group by its
-    // members too.
-    if (::fchown(fd_, owner, group) != 0 && ::fchown(fd_, static_cast<uid_t>(-1), group) != 0) {
-        mode_ &= ~static_cast<mode_t>(070);
+    // members too. A set-ID bit stays only with its own owner or group: it would run the file as another.
+    if (::fchown(fd_, owner, group) == 0) {
+        return;
+    }
+    if (owner != ::geteuid()) {
+        mode_ &= ~static_cast<mode_t>(S_ISUID);
+    }
+    if (::fchown(fd_, static_cast<uid_t>(-1), group) != 0) {
+        mode_ &= ~static_cast<mode_t>(S_ISGID | 070);
     }
 }
 

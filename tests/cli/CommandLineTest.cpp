@@ -209,7 +209,6 @@ TEST(CommandLineTest, OneFileNamedTwiceIsOneInputAndTooLongNamesAreForeseen) {
         Texts arguments = row.first;
         arguments.insert(arguments.end(), {d + "/a.md", d + "/./a.md", d, d + "//a.md"});
         EXPECT_TRUE(RunWith(arguments).summary.starts_with("brantlewick-cli: " + row.second));
-        std::filesystem::remove(d + "/a-Pellnor.md");
     }
     const std::string name = std::string(247, 'a') + ".txt"; // 251 bytes, and its result's 259
     WriteBytes(dir / name, "A. B.");
@@ -219,7 +218,7 @@ TEST(CommandLineTest, OneFileNamedTwiceIsOneInputAndTooLongNamesAreForeseen) {
         const RunResult result = RunWith({mode, dir / name, dir / name});
         EXPECT_EQ(std::to_string(result.status) + " " + result.errors, "1 " + failure) << mode;
     }
-    EXPECT_EQ(testing::ListNames(dir.Path()), "a.md|" + name);
+    EXPECT_EQ(testing::ListNames(dir.Path()), "a-Pellnor.md|a.md|" + name);
 }
 
 // Usage problems stop before anything is written; the real executable filters standard input.
@@ -554,16 +553,21 @@ TEST(CommandLineTest, CheckAndInPlaceOnLinksHardLinksReadOnlyFilesAndOddNames) {
     if (::geteuid() != 0) {
         return;
     }
-    // A group the user is no member of cannot be kept: its bits go, so that no stranger gains the result.
-    WriteBytes(dir / "group.md", "Hi. Bye.\n");
-    ::chown((dir / "group.md").c_str(), 65534, 0);
-    ::chmod((dir / "group.md").c_str(), 0664);
+    // A group the user is no member of cannot be kept: its bits go, so that no stranger gains the result,
+    // and so does a set-ID bit whose owner or group is not kept, which would run the file as another.
+    for (const auto& [name, owner, group] : {std::tuple{"group.md", 65534, 0}, {"setuid.md", 0, 65534}}) {
+        WriteBytes(dir / name, "Hi. Bye.\n");
+        ::chown((dir / name).c_str(), owner, group);
+        ::chmod((dir / name).c_str(), 06774);
+    }
     testing::RunAsOrdinaryUser([&] {
-        return std::to_string(RunWith({"--sentences", "--in-place", dir / "group.md"}).status);
+        return std::to_string(
+            RunWith({"--sentences", "--in-place", dir / "group.md", dir / "setuid.md"}).status);
     });
     ::stat((dir / "group.md").c_str(), &info);
-    EXPECT_EQ(info.st_mode & 07777, 0604u);
-    EXPECT_NE(info.st_gid, 0u);
+    EXPECT_EQ(std::to_string(info.st_mode & 07777) + " " + std::to_string(info.st_gid),
+              "2500 65534"); // 04704
+    EXPECT_EQ(fs::status(dir / "setuid.md").permissions(), fs::perms(02774));
 }
 
 // In place on a full disk, the input stays as it was and no temporary is left.

@@ -70,9 +70,10 @@ public:
     // For a result that replaces its input: it gets exactly `permissions` (the set-user-ID, set-group-ID
     // and sticky bits too), not less the umask, the input's extended attributes (its access control list
     // among them) and its owner and group where the process may give them. Where the group cannot be kept
-    // the group's bits are dropped, so that no one reads the result who could not read the input. The
-    // access control list and the "user." attributes must be kept, or the result is not committed; the
-    // others (security labels) where the process may set them. Before Finish().
+    // the group's bits are dropped, so that no one reads the result who could not read the input, and so
+    // is a set-ID bit whose owner or group is not kept, so that the file never runs as another. The
+    // access control list ("system.") and the "user." attributes must be kept, or the result is not
+    // committed; the others (security labels) where the process may set them. Before Finish().
     void TakeOverFrom(mode_t permissions, uid_t owner, gid_t group,
                       std::vector<ExtendedAttribute> attributes);
     void Write(std::string_view bytes);
