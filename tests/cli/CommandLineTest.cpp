@@ -662,13 +662,12 @@ TEST(CommandLineTest, AnInterruptedRunLeavesNothingOfItsOwn) {
 // hundreds). Results waiting under a name (few open files) are about as many as the jobs, not the files.
 TEST(CommandLineTest, AReaderThatGoesAwayEndsTheRunCleanly) {
     TempDir dir;
-    std::filesystem::create_directories(dir / "out");
     std::filesystem::create_directories(dir / "in");
     for (int i = 0; i < 2000; ++i) {
         WriteBytes(dir / ("in/" + std::to_string(i)), "One. Two.");
     }
     const auto named = [&] {
-        return std::ranges::count_if(std::filesystem::directory_iterator(dir / "out"), [](const auto& entry) {
+        return std::ranges::count_if(std::filesystem::directory_iterator(dir / "in"), [](const auto& entry) {
             return entry.path().filename().string().starts_with(".brantlewick-");
         });
     };
@@ -679,8 +678,8 @@ TEST(CommandLineTest, AReaderThatGoesAwayEndsTheRunCleanly) {
         ::dup2(ends[1], STDERR_FILENO);
         const rlimit files{64, 64};
         ::setrlimit(RLIMIT_NOFILE, &files);
-        ::execl(BRANTLEWICK_PROGRAM_DIR "/brantlewick-cli", "brantlewick-cli", "-v", "-j4", "-o",
-                (dir / "out").c_str(), (dir / "in").c_str(), nullptr);
+        ::execl(BRANTLEWICK_PROGRAM_DIR "/brantlewick-cli", "brantlewick-cli", "-v", "-j4",
+                (dir / "in").c_str(), nullptr);
         std::_Exit(127);
     }
     ::close(ends[1]);

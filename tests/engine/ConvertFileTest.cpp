@@ -255,6 +255,8 @@ TEST(ConvertFileTest, OnlyProvablyStaleTemporariesAreSwept) {
     const pid_t live = StartWaitingWriter(dir.Path());
     const std::map<std::string, mode_t> waiting = WriteOnceMore(dir.Path());
     ASSERT_GT(waiting.size(), 30u);
+    std::string reused = waiting.begin()->first; // its process's ID, as a process that started later has it
+    testing::WriteBytes(dir / reused.replace(49, 16, "0000000000000001"), "");
     const int folder = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     detail::RemoveStaleTemporaries(folder); // as through a view without the lock
     ::close(folder);
@@ -275,9 +277,9 @@ TEST(ConvertFileTest, OnlyProvablyStaleTemporariesAreSwept) {
     const timespec twoDaysAgo[2] = {{::time(nullptr) - 2 * 24 * 3600, 0},
                                     {::time(nullptr) - 2 * 24 * 3600, 0}};
     ::utimensat(AT_FDCWD, (dir / dayOld).c_str(), twoDaysAgo, 0);
+    ::utimensat(AT_FDCWD, (dir / otherUser).c_str(), twoDaysAgo, 0);
     leftAlone.erase(dayOld);
     if (::geteuid() != 0 || ::chown((dir / otherUser).c_str(), 65534, 65534) != 0) { // only root can
-        ::utimensat(AT_FDCWD, (dir / otherUser).c_str(), twoDaysAgo, 0);
         leftAlone.erase(otherUser);
     }
     ::kill(live, SIGKILL);
