@@ -457,7 +457,9 @@ std::string UsageText() {
         std::string line = row.letter != 0 ? std::string("  -") + row.letter + ", --" : "      --";
         line += row.name;
         line += row.valueName.empty() ? "" : " " + std::string(row.valueName);
-        line.resize(std::max(line.size() + 1, kHelpColumn), ' ');
+        // An option too long for the column has its help start on the next line, as GNU tools have it.
+        line += line.size() < kHelpColumn ? std::string(kHelpColumn - line.size(), ' ')
+                                          : "\n" + std::string(kHelpColumn, ' ');
         for (const char c : row.help) {
             line += c;
             line += c == '\n' ? std::string(kHelpColumn, ' ') : "";
