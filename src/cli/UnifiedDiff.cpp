@@ -262,7 +262,9 @@ std::string UnifiedDiff(std::string_view before, std::string_view after, std::st
         return {};
     }
     const std::string shown = DiffName(name);
-    if (before.find('\0') != std::string_view::npos || after.find('\0') != std::string_view::npos) {
+    // A conversion keeps NUL bytes where they were: UTF-16 and UTF-32 text, and bytes past the part of a
+    // file that was looked at for them.
+    if (before.find('\0') != std::string_view::npos) {
         return "Binary files " + shown + " and " + shown + " differ\n";
     }
     const Lines a = SplitLines(before);

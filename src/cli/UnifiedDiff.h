@@ -10,7 +10,7 @@ namespace brantlewick::cli {
 // The difference between `before` and `after`, the old and new bytes of the file `name`, as `diff -u`
 // prints it (without the times): "--- NAME" and "+++ NAME", then hunks with three lines of context.
 // Empty when they are the same. Lines end at LF; a last line without one is marked as diff marks it.
-// Bytes with NUL in them are no text: one line says that they differ.
+// Old bytes with NUL in them are no text: one line says that they differ.
 std::string UnifiedDiff(std::string_view before, std::string_view after, std::string_view name);
 
 // A file's name as diff's headers give it: as it is, or in double quotes with C escapes when it holds

@@ -21,6 +21,7 @@ printf 'One. Two.\n\nKeep.\n' >start.md
 printf 'Keep.\n\nOne. Two.' >end.md
 printf 'A1. B1.\nk\nk\nk\nk\nk\nk\nA2. B2.\nk\nk\nk\nk\nk\nk\nk\nA3. B3.\n' >hunks.md
 printf 'Rain. Sun\r\nrose. Wind.\r\n' >crlf.md
+printf 'One. Two.\n\nKeep.\n\nThree. Four.\n\nKeep.\n' >kept-between.md
 printf 'Same.\n' >same.md
 printf 'One. Two.\n' >'sp ace.md'
 printf 'One. Two.\n' >'quo"te.md'
@@ -54,9 +55,11 @@ for name in *.md; do
     grep -qxF -- "$header" "$work/diff" && grep -qxF -- "+++${header#---}" "$work/diff" ||
         fail "no headers like diff's: $header"
 done
-expected=$(diff -u start.md "$work/converted/start.md" | sed -e '1,2s/\t.*//' -e '2s|+++ .*|+++ start.md|' || true)
-got=$("$program" -q --sentences --check --diff start.md || true)
-[ "$got" = "$expected" ] || fail "the diff of start.md differs from diff -u's:"$'\n'"$got"$'\n'"---"$'\n'"$expected"
+for name in start.md end.md hunks.md crlf.md kept-between.md; do
+    expected=$(diff -u "$name" "$work/converted/$name" | sed -e '1,2s/\t.*//' -e "2s|+++ .*|+++ $name|" || true)
+    got=$("$program" -q --sentences --check --diff "$name" || true)
+    [ "$got" = "$expected" ] || fail "the diff of $name differs from diff -u's:"$'\n'"$got"$'\n'"---"$'\n'"$expected"
+done
 got=$("$program" -q --sentences --check --diff same.md) || fail "a file that stays the same: exit status $?"
 [ -z "$got" ] || fail "a file that stays the same has a diff: $got"
 
