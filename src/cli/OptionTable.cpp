@@ -17,7 +17,8 @@ namespace {
 constexpr std::array<std::string_view, 9> kLanguageCodes = {"en", "de", "fr", "es", "it",
                                                             "ru", "nl", "ja", "zh"};
 constexpr std::array<std::string_view, 3> kLineChoices = {"join", "keep", "reflow"};
-constexpr std::array<std::string_view, 3> kFormatChoices = {"auto", "plain", "markdown"};
+constexpr std::array<std::string_view, 6> kFormatChoices = {"auto",     "plain", "markdown",
+                                                            "asciidoc", "rst",   "latex"};
 
 // More than any machine this runs on uses; a slip of the keyboard cannot start thousands of threads.
 constexpr unsigned kMostJobs = 256;
@@ -104,12 +105,15 @@ constexpr std::array kOptions = {
               .value = Value::Choice,
               .valueName = "FORMAT",
               .choices = kFormatChoices,
-              .help = "how --sentences reads a file: auto (the default: markdown for\n"
-                      "*.md, *.markdown, *.mdown and *.mkd in any letter case, plain\n"
-                      "otherwise and for standard input), plain, or markdown (only\n"
+              .help = "how --sentences reads a file: auto (the default: by the name's\n"
+                      "extension in any letter case: markdown for *.md, *.markdown,\n"
+                      "*.mdown and *.mkd, asciidoc for *.adoc, *.asciidoc and *.asc, rst\n"
+                      "for *.rst and *.rest, latex for *.tex and *.ltx; plain otherwise\n"
+                      "and for standard input), plain, or one of those formats (only\n"
                       "paragraph prose is re-broken, one sentence a line, with the file's\n"
-                      "own line end; code, tables, headings, links and the rest stay as\n"
-                      "they are); without --sentences the format changes nothing",
+                      "own line end; code, math, tables, headings, links, comments and\n"
+                      "the rest stay as they are); without --sentences the format changes\n"
+                      "nothing",
               .take = [](Options& options, std::string_view choice) -> Refusal {
                   options.format = TextFormatFromName(choice); // "auto" is none of them
                   return std::nullopt;

@@ -5,8 +5,11 @@
 #include "EntryRunStage.h"
 #include "LineStages.h"
 #include "SingleByteStage.h"
+#include "asciidoc/AsciiDocStage.h"
 #include "brantlewick/engine/AsciiCase.h"
+#include "latex/LatexStage.h"
 #include "markdown/MarkdownStage.h"
+#include "rst/RstStage.h"
 #include "sentences/SentenceStage.h"
 
 #include <algorithm>
@@ -59,15 +62,31 @@ std::unique_ptr<Stage> SentencesStage(const ConversionOptions& options, bool joi
         SentenceOptions{options.entries, options.enterCount, options.language, !join, join, lineEnd});
 }
 
+// The stage of a document format: it finds the ends itself and writes the file's own line ends, so it only
+// needs to know where sentences end, not how the plain mode breaks them.
+std::unique_ptr<Stage> DocumentStage(const ConversionOptions& options) {
+    SentenceOptions sentences{options.entries, 1, options.language, true, false};
+    const prose::BreakChoices choices{options.lines != LineBreaks::Keep, options.enterCount > 0};
+    switch (options.format) {
+    case TextFormat::Markdown:
+        return std::make_unique<markdown::MarkdownStage>(std::move(sentences), choices);
+    case TextFormat::AsciiDoc:
+        return std::make_unique<asciidoc::AsciiDocStage>(std::move(sentences), choices);
+    case TextFormat::ReStructuredText:
+        return std::make_unique<rst::RstStage>(std::move(sentences), choices);
+    case TextFormat::LaTeX:
+        return std::make_unique<latex::LatexStage>(std::move(sentences), choices);
+    case TextFormat::Plain:
+        break;
+    }
+    return nullptr;
+}
+
 std::vector<std::unique_ptr<Stage>> SentencePipeline(const ConversionOptions& options,
                                                      std::string_view lineEnd) {
     std::vector<std::unique_ptr<Stage>> stages;
-    if (options.format == TextFormat::Markdown) {
-        // The stage finds the ends itself and writes the file's own line ends: it only needs to know
-        // where sentences end, not how the plain mode breaks them.
-        stages.push_back(std::make_unique<markdown::MarkdownStage>(
-            SentenceOptions{options.entries, 1, options.language, true, false},
-            prose::BreakChoices{options.lines != LineBreaks::Keep, options.enterCount > 0}));
+    if (auto document = DocumentStage(options)) {
+        stages.push_back(std::move(document));
         return stages;
     }
     if (options.lines == LineBreaks::Reflow) {

@@ -100,7 +100,7 @@ const std::pair<std::vector<std::string>, std::string> kRows[] = {
     {{"--jobs=2x", "a"}, "refused: the number of jobs (-j) must be a whole number from 1 to 256"},
     {{"--format=Markdown", "--check", "a"}, "format=markdown check paths=[a]"},
     {{"--format", "plain", "--format=auto", "--in-place", "a"}, "in-place paths=[a]"},
-    {{"--format", "md", "a"}, "refused, naming the choices: --format md: not one of auto, plain, markdown"},
+    {{"--format", "md", "a"}, "refused, naming the choices: --format md: not one of auto, plain, markdown, asciidoc, rst, latex"},
     {{"--check", "--in-place", "a"}, "refused: --check and --in-place exclude each other"},
     {{"--check", "-o/x", "a"}, "refused: --output-dir and --check exclude each other"},
     {{"--beside", "--check", "a"}, "refused: --beside and --check exclude each other"},

@@ -207,6 +207,7 @@ void ProseStage::TakeLine(std::string_view line, std::size_t terminator, OutputS
     }
     const std::string_view text = line.substr(0, line.size() - terminator);
     const LineReading reading = ReadLine(text);
+    paragraph_.keep = paragraph_.keep || reading.keepBefore;
     switch (reading.role) {
     case LineRole::ParagraphStart:
         EndParagraph(out);

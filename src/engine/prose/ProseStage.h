@@ -40,6 +40,8 @@ struct LineReading {
     std::string continuation;
     // The paragraph this line belongs to must stay as it is.
     bool keep = false;
+    // The paragraph open before this line must stay as it is: this line made it something else.
+    bool keepBefore = false;
 };
 
 class ProseStage : public Stage {

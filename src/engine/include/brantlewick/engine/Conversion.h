@@ -51,12 +51,20 @@ enum class TextFormat {
     // One line break per sentence end whatever the Enter count (an empty line would split the
     // paragraph), none with 0; Join and Reflow join a paragraph's lines first, Keep keeps them.
     Markdown,
+    // The same for AsciiDoc (Asciidoctor's reading), reStructuredText (docutils') and the body of a LaTeX
+    // document: prose is re-broken, markup, code, math and comments stay as they are.
+    AsciiDoc,
+    ReStructuredText,
+    LaTeX,
 };
 
-// The names the front ends use: "plain", "markdown" (any ASCII letter case when read).
+// The names the front ends use: "plain", "markdown", "asciidoc", "rst", "latex" (any ASCII letter case
+// when read).
 std::optional<TextFormat> TextFormatFromName(std::string_view name);
 std::string_view TextFormatName(TextFormat format);
-// Markdown for a file named *.md, *.markdown, *.mdown or *.mkd (any ASCII letter case), plain otherwise.
+// By the name's extension, in any ASCII letter case: Markdown for *.md, *.markdown, *.mdown and *.mkd,
+// AsciiDoc for *.adoc, *.asciidoc and *.asc, reStructuredText for *.rst and *.rest, LaTeX for *.tex and
+// *.ltx (never a style, class or bibliography file), plain otherwise.
 TextFormat TextFormatOfFile(std::string_view path);
 
 struct ConversionOptions {

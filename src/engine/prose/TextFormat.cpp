@@ -11,7 +11,27 @@ namespace brantlewick {
 
 namespace {
 
-constexpr std::array<std::string_view, 2> kFormatNames = {"plain", "markdown"};
+constexpr std::array<std::string_view, 5> kFormatNames = {"plain", "markdown", "asciidoc", "rst", "latex"};
+
+struct Extension {
+    std::string_view name;
+    TextFormat format;
+};
+
+// A LaTeX style or class file (.sty, .cls) is code, and a bibliography (.bib) is data: none is here.
+constexpr std::array<Extension, 11> kExtensions = {{
+    {"md", TextFormat::Markdown},
+    {"markdown", TextFormat::Markdown},
+    {"mdown", TextFormat::Markdown},
+    {"mkd", TextFormat::Markdown},
+    {"adoc", TextFormat::AsciiDoc},
+    {"asciidoc", TextFormat::AsciiDoc},
+    {"asc", TextFormat::AsciiDoc},
+    {"rst", TextFormat::ReStructuredText},
+    {"rest", TextFormat::ReStructuredText},
+    {"tex", TextFormat::LaTeX},
+    {"ltx", TextFormat::LaTeX},
+}};
 
 bool EqualsFolded(std::string_view text, std::string_view lower) {
     return std::equal(text.begin(), text.end(), lower.begin(), lower.end(),
@@ -43,9 +63,9 @@ TextFormat TextFormatOfFile(std::string_view path) {
         return TextFormat::Plain;
     }
     const std::string_view extension = name.substr(dot + 1);
-    for (const std::string_view markdown : {"md", "markdown", "mdown", "mkd"}) {
-        if (EqualsFolded(extension, markdown)) {
-            return TextFormat::Markdown;
+    for (const Extension& known : kExtensions) {
+        if (EqualsFolded(extension, known.name)) {
+            return known.format;
         }
     }
     return TextFormat::Plain;

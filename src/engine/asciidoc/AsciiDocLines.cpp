@@ -1,0 +1,180 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// AsciiDoc's line starts: list markers, titles, block macros and what a new line must not begin with.
+#include "asciidoc/AsciiDocLines.h"
+
+#include "prose/ProseSyntax.h"
+
+#include <algorithm>
+
+namespace brantlewick::asciidoc {
+
+namespace {
+
+using prose::IsAsciiDigit;
+using prose::IsAsciiLetter;
+using prose::IsBlank;
+
+std::size_t RunOf(std::string_view text, std::size_t at, char c) {
+    std::size_t n = 0;
+    while (at + n < text.size() && text[at + n] == c) {
+        ++n;
+    }
+    return n;
+}
+
+// Past the blanks after a marker that ends at `at`, when at least one follows and text after them.
+std::size_t TextAfterMarker(std::string_view line, std::size_t at) {
+    if (at >= line.size() || !IsBlank(line[at])) {
+        return 0;
+    }
+    while (at < line.size() && IsBlank(line[at])) {
+        ++at;
+    }
+    return at < line.size() ? at : 0;
+}
+
+// The end of an ordered or unordered list's marker at `at`, or 0.
+std::size_t ListMarkerEnd(std::string_view line, std::size_t at) {
+    const char c = line[at];
+    if (c == '*' || c == '.') {
+        const std::size_t n = RunOf(line, at, c);
+        return n <= 5 ? at + n : 0;
+    }
+    if (c == '-') {
+        return at + 1;
+    }
+    if (c == '<') {
+        const std::size_t close = line.find('>', at);
+        const std::string_view inside =
+            close == std::string_view::npos ? "" : line.substr(at + 1, close - at - 1);
+        const bool callout =
+            inside == "." || (!inside.empty() && std::all_of(inside.begin(), inside.end(), IsAsciiDigit));
+        return callout ? close + 1 : 0;
+    }
+    std::size_t end = at;
+    while (end < line.size() && IsAsciiDigit(line[end])) {
+        ++end;
+    }
+    if (end == at && end < line.size() && IsAsciiLetter(line[end])) {
+        ++end;
+        if (end < line.size() && line[end] == '.') {
+            return end + 1; // "a."
+        }
+        while (end < line.size() && std::string_view("ivxIVX").find(line[end]) != std::string_view::npos) {
+            ++end;
+        }
+        return end < line.size() && line[end] == ')' &&
+                       std::string_view("ivxIVX").find(line[at]) != std::string_view::npos
+                   ? end + 1
+                   : 0;
+    }
+    return end > at && end < line.size() && line[end] == '.' ? end + 1 : 0;
+}
+
+// Where a description list's marker ("::", ":::", "::::", ";;") after a term ends, or 0.
+std::size_t DescriptionMarkerEnd(std::string_view line) {
+    if (line.starts_with("//")) {
+        return 0;
+    }
+    for (std::size_t at = line.find_first_of(":;"); at != std::string_view::npos;
+         at = line.find_first_of(":;", at + 1)) {
+        const std::size_t colons = RunOf(line, at, ':');
+        const bool marker = (colons >= 2 && colons <= 4) || (colons == 0 && RunOf(line, at, ';') == 2);
+        const std::size_t end = at + (colons == 0 ? 2 : colons);
+        if (marker && at > 0 && !IsBlank(line[at - 1]) && (end == line.size() || IsBlank(line[end]))) {
+            return end;
+        }
+        at += colons == 0 ? 0 : colons - 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+std::size_t ListItemText(std::string_view line) {
+    const std::size_t at = std::min(line.find_first_not_of(" \t"), line.size());
+    if (at == line.size()) {
+        return 0;
+    }
+    if (const std::size_t marker = ListMarkerEnd(line, at)) {
+        if (const std::size_t text = TextAfterMarker(line, marker)) {
+            return text;
+        }
+    }
+    const std::size_t term = DescriptionMarkerEnd(line);
+    if (term == 0) {
+        return 0;
+    }
+    const std::size_t text = TextAfterMarker(line, term);
+    return text == 0 ? line.size() : text;
+}
+
+bool IsSectionTitle(std::string_view line) {
+    const char c = line.empty() ? '\0' : line[0];
+    const std::size_t n = RunOf(line, 0, c);
+    return (c == '=' || c == '#') && n <= 6 && n + 1 < line.size() && IsBlank(line[n]) &&
+           !IsBlank(line[n + 1]);
+}
+
+bool IsBlockTitle(std::string_view line) {
+    return line.size() > 1 && line[0] == '.' && !IsBlank(line[1]) && line[1] != '.';
+}
+
+bool IsBlockMacro(std::string_view line) {
+    if (!StartsWithMacroName(line) || !line.ends_with(']')) {
+        return false;
+    }
+    const std::size_t at = line.find("::");
+    const std::size_t open = line.find('[', at);
+    return open != std::string_view::npos &&
+           line.substr(at, open - at).find_first_of(" \t") == std::string_view::npos;
+}
+
+bool MayStartProseLine(std::string_view next) {
+    if (next.empty() || ListItemText(next) > 0) {
+        return false;
+    }
+    const char c = next[0];
+    const char d = next.size() > 1 ? next[1] : '\n';
+    switch (c) {
+    case '*':
+    case '-':
+    case '+':
+    case '=':
+    case '_':
+    case '~':
+    case '^':
+    case '\'':
+    case '`':
+        // List markers, block delimiters, underlines, thematic breaks, fences.
+        return d != c && !IsBlank(d) && d != '\n';
+    case '/':
+        return d != '/';
+    case '|':
+    case ',':
+    case '!':
+        return d != '=';
+    case '<':
+        return d != '<' && d != '.' && !IsAsciiDigit(d);
+    case '.':
+    case ':':
+    case '[':
+    case '>':
+    case '\\':
+        return false;
+    default:
+        // Preprocessor lines and block macros are read by their first word.
+        return !StartsWithMacroName(next);
+    }
+}
+
+bool StartsWithMacroName(std::string_view line) {
+    std::size_t at = 0;
+    while (at < line.size() && (IsAsciiLetter(line[at]) || IsAsciiDigit(line[at]) || line[at] == '_' ||
+                                (at > 0 && line[at] == '-'))) {
+        ++at;
+    }
+    return at > 0 && line.substr(at, 2) == "::";
+}
+
+} // namespace brantlewick::asciidoc

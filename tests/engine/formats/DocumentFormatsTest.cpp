@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The sentence mode for AsciiDoc, reStructuredText and LaTeX on literal documents: what is re-broken, and
+// what stays as it is because a reader would read it differently once cut or joined.
+#include "brantlewick/engine/Conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace brantlewick {
+namespace {
+
+std::string Convert(std::string_view text, TextFormat format, LineBreaks lines) {
+    ConversionOptions options;
+    options.sentences = true;
+    options.format = format;
+    options.lines = lines;
+    // A heap block of exactly the text's size: a read past it trips the address sanitizer.
+    const auto copy = std::make_unique_for_overwrite<char[]>(text.size());
+    std::copy(text.begin(), text.end(), copy.get());
+    return ConvertText(std::string_view(copy.get(), text.size()), options);
+}
+
+struct Case {
+    const char* what;
+    std::string_view in;
+    std::string_view out;
+    LineBreaks lines = LineBreaks::Join;
+};
+
+void Check(TextFormat format, std::initializer_list<Case> cases) {
+    for (const Case& c : cases) {
+        const std::string once = Convert(c.in, format, c.lines);
+        EXPECT_EQ(once, c.out) << c.what;
+        EXPECT_EQ(Convert(once, format, c.lines), once) << c.what << ": a second run changed it";
+    }
+}
+
+TEST(DocumentFormats, AsciiDoc) {
+    Check(TextFormat::AsciiDoc,
+          {
+              {"prose, the file's line end", "Rain fell. Sun\r\nrose.\r\n", "Rain fell.\r\nSun rose.\r\n"},
+              {"list item", "* Rain fell. Sun rose.\n", "* Rain fell.\nSun rose.\n"},
+              {"admonition label kept", "NOTE: Rain fell. Sun rose.\n", "NOTE: Rain fell.\nSun rose.\n"},
+              {"formatting, monospace, macro", "Rain *fell. Sun* rose. See `a. B` and link:u[x. Y]. End.\n",
+               "Rain *fell. Sun* rose.\nSee `a. B` and link:u[x. Y].\nEnd.\n"},
+              {"hard break", "Rain fell +\nSun rose. Wind blew.\n", "Rain fell +\nSun rose.\nWind blew.\n"},
+              {"comment line inside", "Rain fell. Sun\n// note. here\nrose. Wind blew.\n",
+               "Rain fell.\nSun\n// note. here\nrose.\nWind blew.\n"},
+              {"no list item made", "It ends. * Not a list. Then. - No. Or. 1. No.\n",
+               "It ends. * Not a list.\nThen. - No.\nOr. 1. No.\n"},
+              {"no comment, title, attribute line or block made", "A. // b. .C d. [e] f. ---- g.\n",
+               "A. // b. .C d. [e] f. ---- g.\n"},
+              {"a one-line paragraph over a delimiter may be a title",
+               "Rain fell. Sun rose\n-----\nx\n-----\n", "Rain fell. Sun rose\n-----\nx\n-----\n"},
+              {"listing block", "[source]\n----\nRain fell. Sun rose.\n----\n",
+               "[source]\n----\nRain fell. Sun rose.\n----\n"},
+              {"a verse paragraph", "[verse]\nRain fell. Sun rose.\n", "[verse]\nRain fell. Sun rose.\n"},
+              {"sidebar content is prose", "****\nRain fell. Sun rose.\n****\n",
+               "****\nRain fell.\nSun rose.\n****\n"},
+              {"a sidebar styled as source", "[source]\n****\nRain fell. Sun rose.\n****\n",
+               "[source]\n****\nRain fell. Sun rose.\n****\n"},
+              {"header lines", "= T\nAnn Lee. Bob Ray.\n\nRain fell. Sun rose.\n",
+               "= T\nAnn Lee. Bob Ray.\n\nRain fell.\nSun rose.\n"},
+              {"hard breaks for the whole document", ":hardbreaks-option:\n\nRain fell. Sun rose.\n",
+               ":hardbreaks-option:\n\nRain fell. Sun rose.\n"},
+              {"a paragraph a directive cuts", "ifdef::x[]\nRain fell. Sun rose.\nendif::[]\n",
+               "ifdef::x[]\nRain fell. Sun rose.\nendif::[]\n"},
+              {"literal paragraph", " Rain fell. Sun rose.\n", " Rain fell. Sun rose.\n"},
+              {"table", "|===\n|Rain fell. Sun rose.\n|===\n", "|===\n|Rain fell. Sun rose.\n|===\n"},
+              {"kept lines", "Rain fell. Sun\nrose.\n", "Rain fell.\nSun\nrose.\n", LineBreaks::Keep},
+          });
+}
+
+TEST(DocumentFormats, ReStructuredText) {
+    Check(
+        TextFormat::ReStructuredText,
+        {
+            {"prose", "Rain fell. Sun rose.\n", "Rain fell.\nSun rose.\n"},
+            {"list items, indented", "- Rain fell. Sun rose.\n- Wind blew. Snow fell.\n",
+             "- Rain fell.\n  Sun rose.\n- Wind blew.\n  Snow fell.\n"},
+            {"definition body", "Term\n   Rain fell. Sun rose.\n", "Term\n   Rain fell.\n   Sun rose.\n"},
+            {"admonition body", ".. note::\n\n   Rain fell. Sun rose.\n",
+             ".. note::\n\n   Rain fell.\n   Sun rose.\n"},
+            {"code directive", ".. code-block:: c\n\n   Rain fell. Sun rose.\n",
+             ".. code-block:: c\n\n   Rain fell. Sun rose.\n"},
+            {"directive options", ".. note::\n   :class: Rain. Sun.\n\n   Wind blew. Snow fell.\n",
+             ".. note::\n   :class: Rain. Sun.\n\n   Wind blew.\n   Snow fell.\n"},
+            {"literal block after \"::\"", "Rain fell. Sun rose::\n\n   Wind blew. Snow fell.\n",
+             "Rain fell.\nSun rose::\n\n   Wind blew. Snow fell.\n"},
+            {"section title", "Rain fell. Sun rose\n===================\n",
+             "Rain fell. Sun rose\n===================\n"},
+            {"inline markup", "Rain *fell. Sun* rose. Use ``ls. Now`` here. See :ref:`one. Two` now. Wind.\n",
+             "Rain *fell. Sun* rose.\nUse ``ls. Now`` here.\nSee :ref:`one. Two` now.\nWind.\n"},
+            {"no list item, field or underline made",
+             "It ends. - Not this. Or this. 1. No way. Nor :this: one. Nor. ===\n",
+             "It ends. - Not this.\nOr this. 1. No way.\nNor :this: one.\nNor. ===\n"},
+            {"a term's definition", "Rain fell. Sun\n  rose. Wind blew.\n",
+             "Rain fell. Sun\n  rose.\n  Wind blew.\n"},
+            {"a line less indented right after", "  Rain fell. Sun\nrose. Wind blew.\n",
+             "  Rain fell. Sun\nrose. Wind blew.\n"},
+            {"comment", ".. Rain fell. Sun rose.\n   Wind blew. Snow fell.\n",
+             ".. Rain fell. Sun rose.\n   Wind blew. Snow fell.\n"},
+            {"field list", ":a: Rain fell. Sun rose.\n", ":a: Rain fell. Sun rose.\n"},
+            {"line block", "| Rain fell. Sun rose.\n", "| Rain fell. Sun rose.\n"},
+            {"simple table", "=====  =====\nRain.  Sun.\n\nA. B.  C.\n=====  =====\n\nWind. Snow.\n",
+             "=====  =====\nRain.  Sun.\n\nA. B.  C.\n=====  =====\n\nWind.\nSnow.\n"},
+        });
+}
+
+TEST(DocumentFormats, LaTeX) {
+    Check(TextFormat::LaTeX,
+          {
+              {"prose", "Rain fell. Sun\nrose.\n", "Rain fell.\nSun rose.\n"},
+              {"preamble",
+               "\\documentclass{article}\n\\title{Rain. Sun.}\n\\begin{document}\nRain fell. Sun rose.\n",
+               "\\documentclass{article}\n\\title{Rain. Sun.}\n\\begin{document}\nRain fell.\nSun rose.\n"},
+              {"math, arguments, verbatim",
+               "Rain $x. Y$ fell. See \\ref{sec. Two} now. Use \\verb|ls. Now| here. End.\n",
+               "Rain $x. Y$ fell.\nSee \\ref{sec. Two} now.\nUse \\verb|ls. Now| here.\nEnd.\n"},
+              {"prose argument", "Rain\\footnote{Sun rose. Wind blew.} fell. Snow fell.\n",
+               "Rain\\footnote{Sun rose.\nWind blew.} fell.\nSnow fell.\n"},
+              {"abbreviations with a tie or a control space", "See Fig.~3 and e.g.\\ this. End.\n",
+               "See Fig.~3 and e.g.\\ this.\nEnd.\n"},
+              {"a comment keeps its line end", "Rain fell. % note. here\nSun rose. Wind blew.\n",
+               "Rain fell. % note. here\nSun rose.\nWind blew.\n"},
+              {"a line ending in %", "Rain fell%\nSun rose. Wind blew.\n",
+               "Rain fell%\nSun rose.\nWind blew.\n"},
+              {"\\\\ keeps its line end", "Rain fell.\\\\\nSun rose. Wind blew.\n",
+               "Rain fell.\\\\\nSun rose.\nWind blew.\n"},
+              {"item text lines up", "\\begin{itemize}\n  \\item Rain fell. Sun rose.\n\\end{itemize}\n",
+               "\\begin{itemize}\n  \\item Rain fell.\n        Sun rose.\n\\end{itemize}\n"},
+              {"math environment", "\\begin{align}\na. B &= c. D\n\\end{align}\n",
+               "\\begin{align}\na. B &= c. D\n\\end{align}\n"},
+              {"an environment it does not know", "\\begin{tikzpicture}\nRain. Sun.\n\\end{tikzpicture}\n",
+               "\\begin{tikzpicture}\nRain. Sun.\n\\end{tikzpicture}\n"},
+              {"display math", "\\[\na. B\n\\]\nRain fell. Sun rose.\n",
+               "\\[\na. B\n\\]\nRain fell.\nSun rose.\n"},
+              {"no structure made", "It ends. \\section{Two} here. Then % more. Now\n",
+               "It ends. \\section{Two} here.\nThen % more. Now\n"},
+              {"after the document", "\\end{document}\nRain fell. Sun rose.\n",
+               "\\end{document}\nRain fell. Sun rose.\n"},
+          });
+}
+
+TEST(DocumentFormats, FormatOfFile) {
+    const std::pair<std::string_view, TextFormat> cases[] = {
+        {"a.adoc", TextFormat::AsciiDoc},
+        {"a.ASCIIDOC", TextFormat::AsciiDoc},
+        {"a.Asc", TextFormat::AsciiDoc},
+        {"a.rst", TextFormat::ReStructuredText},
+        {"a.REST", TextFormat::ReStructuredText},
+        {"a.tex", TextFormat::LaTeX},
+        {"a.LTX", TextFormat::LaTeX},
+        {"a.sty", TextFormat::Plain},
+        {"a.cls", TextFormat::Plain},
+        {"a.bib", TextFormat::Plain},
+        {"a.texi", TextFormat::Plain},
+        {"a.rst.txt", TextFormat::Plain},
+    };
+    for (const auto& [path, format] : cases) {
+        EXPECT_EQ(TextFormatOfFile(path), format) << path;
+    }
+    EXPECT_EQ(TextFormatFromName("AsciiDoc"), TextFormat::AsciiDoc);
+    EXPECT_EQ(TextFormatFromName("RST"), TextFormat::ReStructuredText);
+    EXPECT_EQ(TextFormatName(TextFormat::LaTeX), "latex");
+}
+
+} // namespace
+} // namespace brantlewick
