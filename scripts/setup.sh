@@ -7,6 +7,8 @@ packages=(
     g++ cmake ninja-build pkg-config file
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev libcmark-gfm-dev libcmark-gfm-extensions-dev
+    # the readers that judge the AsciiDoc, reStructuredText and LaTeX modes (tests only)
+    ruby-asciidoctor python3-docutils pandoc
     clang libclang-rt-14-dev clang-format clang-tidy clazy
     xvfb xauth xdotool x11-utils imagemagick fonts-liberation
     # a dark palette for the pictures of scripts/screenshot.sh

@@ -33,6 +33,27 @@ std::size_t TextAfterMarker(std::string_view line, std::size_t at) {
     return at < line.size() ? at : 0;
 }
 
+// The end of an ordered list's explicit marker at `at` ("10.", "b.", "iv)"), or 0.
+std::size_t OrderedMarkerEnd(std::string_view line, std::size_t at) {
+    std::size_t end = at;
+    while (end < line.size() && IsAsciiDigit(line[end])) {
+        ++end;
+    }
+    if (end > at || end == line.size() || !IsAsciiLetter(line[end])) {
+        return end > at && end < line.size() && line[end] == '.' ? end + 1 : 0;
+    }
+    ++end;
+    if (end < line.size() && line[end] == '.') {
+        return end + 1; // "a."
+    }
+    constexpr std::string_view kRoman = "ivxIVX";
+    while (end < line.size() && kRoman.find(line[end]) != std::string_view::npos) {
+        ++end;
+    }
+    const bool roman = kRoman.find(line[at]) != std::string_view::npos;
+    return roman && end < line.size() && line[end] == ')' ? end + 1 : 0;
+}
+
 // The end of an ordered or unordered list's marker at `at`, or 0.
 std::size_t ListMarkerEnd(std::string_view line, std::size_t at) {
     const char c = line[at];
@@ -51,24 +72,7 @@ std::size_t ListMarkerEnd(std::string_view line, std::size_t at) {
             inside == "." || (!inside.empty() && std::all_of(inside.begin(), inside.end(), IsAsciiDigit));
         return callout ? close + 1 : 0;
     }
-    std::size_t end = at;
-    while (end < line.size() && IsAsciiDigit(line[end])) {
-        ++end;
-    }
-    if (end == at && end < line.size() && IsAsciiLetter(line[end])) {
-        ++end;
-        if (end < line.size() && line[end] == '.') {
-            return end + 1; // "a."
-        }
-        while (end < line.size() && std::string_view("ivxIVX").find(line[end]) != std::string_view::npos) {
-            ++end;
-        }
-        return end < line.size() && line[end] == ')' &&
-                       std::string_view("ivxIVX").find(line[at]) != std::string_view::npos
-                   ? end + 1
-                   : 0;
-    }
-    return end > at && end < line.size() && line[end] == '.' ? end + 1 : 0;
+    return OrderedMarkerEnd(line, at);
 }
 
 // Where a description list's marker ("::", ":::", "::::", ";;") after a term ends, or 0.
@@ -109,6 +113,33 @@ std::size_t ListItemText(std::string_view line) {
     return text == 0 ? line.size() : text;
 }
 
+std::size_t AdmonitionLabel(std::string_view line) {
+    for (const std::string_view label : {"NOTE: ", "TIP: ", "IMPORTANT: ", "WARNING: ", "CAUTION: "}) {
+        if (line.starts_with(label)) {
+            return label.size();
+        }
+    }
+    return 0;
+}
+
+bool HasTermMarker(std::string_view text) {
+    for (std::size_t at = text.find_first_of(":;"); at != std::string_view::npos;
+         at = text.find_first_of(":;", at + 1)) {
+        const char c = text[at];
+        std::size_t n = 1;
+        while (at + n < text.size() && text[at + n] == c) {
+            ++n;
+        }
+        const bool marker = c == ':' ? n >= 2 && n <= 4 : n == 2;
+        if (marker && at > 0 && !IsBlank(text[at - 1]) && text[at - 1] != '\n' &&
+            (at + n == text.size() || IsBlank(text[at + n]) || text[at + n] == '\n')) {
+            return true;
+        }
+        at += n - 1;
+    }
+    return false;
+}
+
 bool IsSectionTitle(std::string_view line) {
     const char c = line.empty() ? '\0' : line[0];
     const std::size_t n = RunOf(line, 0, c);
@@ -131,7 +162,8 @@ bool IsBlockMacro(std::string_view line) {
 }
 
 bool MayStartProseLine(std::string_view next) {
-    if (next.empty() || ListItemText(next) > 0) {
+    // A list item's text reads an admonition's label at a line's start as a block of its own.
+    if (next.empty() || ListItemText(next) > 0 || AdmonitionLabel(next) > 0) {
         return false;
     }
     const char c = next[0];

@@ -69,16 +69,6 @@ bool IsProseStyle(std::string_view style) {
     });
 }
 
-// "NOTE: ", the label of an admonition paragraph: where its text starts, or 0.
-std::size_t AdmonitionLabel(std::string_view line) {
-    for (const std::string_view label : {"NOTE: ", "TIP: ", "IMPORTANT: ", "WARNING: ", "CAUTION: "}) {
-        if (line.starts_with(label)) {
-            return label.size();
-        }
-    }
-    return 0;
-}
-
 // A delimited block's opening or closing line, or empty.
 std::string_view Delimiter(std::string_view line) {
     if (line == "--" || (line.size() >= 3 && line.starts_with("```"))) {
@@ -119,7 +109,7 @@ LineReading AsciiDocScanner::Read(std::string_view line) {
     const bool afterDirective = afterDirective_;
     afterDirective_ = false;
     if (trimmed.find_first_not_of(" \t") == std::string_view::npos) {
-        paragraph_ = listParagraph_ = literal_ = header_ = afterTerm_ = false;
+        paragraph_ = literal_ = header_ = afterTerm_ = false;
         return {};
     }
     if (literal_ || header_) {
@@ -153,8 +143,10 @@ LineReading AsciiDocScanner::ReadText(std::string_view line, std::string_view tr
         paragraph_ = false; // a list continuation
         return {};
     }
+    // A list marker ends a paragraph in a list item (and may be text in one outside lists, which a
+    // paragraph attached to an item by "+" is not always): it always starts a paragraph of its own.
     const bool listItem = ListItemText(trimmed) > 0;
-    if (paragraphOpen && !(listParagraph_ && listItem)) {
+    if (paragraphOpen && !listItem) {
         return {LineRole::Continuation, 0, {}, false};
     }
     if (trimmed.starts_with("= ") || trimmed.starts_with("# ")) {
@@ -177,7 +169,9 @@ LineReading AsciiDocScanner::ReadText(std::string_view line, std::string_view tr
             afterTerm_ = true; // a term alone, its definition on the lines after
             return {};
         }
-        return StartParagraph(text, std::string(line.substr(0, indent)), true);
+        // A term's text is read with its term, whose line stays as it is.
+        const bool term = HasTermMarker(trimmed.substr(0, text));
+        return StartParagraph(term ? indent : text, std::string(line.substr(0, indent)));
     }
     if (indent > 0 && !afterTerm_) {
         literal_ = true;
@@ -185,8 +179,8 @@ LineReading AsciiDocScanner::ReadText(std::string_view line, std::string_view tr
     }
     // A quoted paragraph's shape, and a first line that joined to the next could end as a block macro.
     const bool quoted = trimmed.starts_with('"') || trimmed.starts_with("> ") || StartsWithMacroName(trimmed);
-    LineReading reading = StartParagraph(std::max(indent, AdmonitionLabel(trimmed)),
-                                         std::string(line.substr(0, indent)), afterTerm_);
+    LineReading reading =
+        StartParagraph(std::max(indent, AdmonitionLabel(trimmed)), std::string(line.substr(0, indent)));
     reading.keep = reading.keep || quoted;
     return reading;
 }
@@ -220,13 +214,12 @@ void AsciiDocScanner::ReadAttributeLine(std::string_view line) {
     styleKeeps_ = line.find("hardbreaks") != std::string_view::npos;
 }
 
-LineReading AsciiDocScanner::StartParagraph(std::size_t textStart, std::string continuation, bool listItem) {
+LineReading AsciiDocScanner::StartParagraph(std::size_t textStart, std::string continuation) {
     LineReading reading{LineRole::ParagraphStart, textStart, std::move(continuation), false};
     reading.keep = styleKeeps_ || (!style_.empty() && !IsProseStyle(style_));
     style_.clear();
     styleKeeps_ = false;
     paragraph_ = true;
-    listParagraph_ = listItem;
     afterTerm_ = false;
     return reading;
 }

@@ -26,13 +26,12 @@ private:
     prose::LineReading ReadText(std::string_view line, std::string_view trimmed);
     // A delimiter line: opens or closes a block. `paragraphOpen`: a paragraph came right before it.
     prose::LineReading ReadDelimiter(std::string_view delimiter, bool paragraphOpen);
-    prose::LineReading StartParagraph(std::size_t textStart, std::string continuation, bool listItem);
+    prose::LineReading StartParagraph(std::size_t textStart, std::string continuation);
     void ReadAttributeLine(std::string_view line);
 
     std::string verbatimEnd_;           // inside a verbatim block: the line that closes it
     std::vector<std::string> compound_; // the delimiters of the open blocks whose content is read
     bool paragraph_ = false;            // a paragraph is open
-    bool listParagraph_ = false;        // ... in a list item: a list marker ends it
     bool literal_ = false;              // an indented, literal paragraph, up to a blank line
     bool header_ = false;               // the document header, up to a blank line
     bool attributeGoesOn_ = false;      // the attribute entry read last goes on on this line

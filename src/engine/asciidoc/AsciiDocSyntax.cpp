@@ -210,21 +210,29 @@ prose::Marks& AsciiDocSyntax::Read(std::string_view text) {
     marks_.Clear();
     InlineReader(text, marks_).Read();
     // A first line that starts with a bracket may be a checklist's box ("[x]"), which the next line joined
-    // to it could make one: the line stays whole and alone.
-    if (text.starts_with('[')) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
+    // to it could make one; and the lines after a description list's term and its text are read as a
+    // block of their own, the first of them as a block's first line: either line stays whole and alone.
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    const bool term = HasTermMarker(text.substr(0, end));
+    if (text.starts_with('[') || term) {
         marks_.shielded.push_back({0, end});
         marks_.verbatim.push_back({end, std::min(end + 1, text.size())});
     }
+    // After a term, the next line may be a block title or any block's first line: such a list item stays
+    // as it is.
+    marks_.unsure = term && end < text.size() && !MayStartProseLine(text.substr(end + 1));
     prose::Normalize(marks_.shielded);
     prose::Normalize(marks_.verbatim);
     prose::Normalize(marks_.hidden);
     return marks_;
 }
 
-bool AsciiDocSyntax::KeepsLineEnd(std::string_view before, std::string_view /*after*/, bool /*alone*/) const {
-    // " +" at a line end is a hard break.
-    return before == "+" || before.ends_with(" +") || before.ends_with("\t+");
+bool AsciiDocSyntax::KeepsLineEnd(std::string_view before, std::string_view after, bool /*alone*/) const {
+    // " +" at a line end is a hard break. A line that no break may start is joined to none before it
+    // either, as a reader may have read it as a block of its own; and Asciidoctor reads a block's first
+    // line as a description list's term wherever a "::" or ";;" stands in it.
+    return before == "+" || before.ends_with(" +") || before.ends_with("\t+") || !MayStartProseLine(after) ||
+           HasTermMarker(after);
 }
 
 bool AsciiDocSyntax::MayCut(std::string_view /*line*/) const {

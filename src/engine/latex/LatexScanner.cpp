@@ -90,15 +90,8 @@ bool LatexScanner::ReadStructure(std::string_view code) {
     for (std::size_t at = code.find_first_of("\\$"); at != std::string_view::npos && skipUntil_.empty();
          at = code.find_first_of("\\$", at + 1)) {
         if (code.substr(at, 2) == "$$" || code.substr(at, 2) == "\\[") {
-            const std::string_view close = code[at] == '$' ? "$$" : "\\]";
-            const std::size_t end = code.find(close, at + 2);
-            if (end == std::string_view::npos) {
-                skipUntil_ = close;
-                skipName_.clear();
-                skipDepth_ = 1;
-            }
+            at = SkipDisplayMath(code, at);
             prose = false;
-            at = end == std::string_view::npos ? at + 1 : end + 1;
             continue;
         }
         const std::string_view command = CommandNameAt(code, at);
@@ -114,24 +107,38 @@ bool LatexScanner::ReadStructure(std::string_view code) {
         } else if (IsProseEnvironment(name) && depth_ < kDeepest) {
             ++depth_;
         } else {
-            // An environment kept as it is: verbatim ones may end on this very line, others count
-            // their own kind inside.
-            skipName_ = name;
-            skipUntil_ = "\\end{" + std::string(name) + "}";
-            const std::string_view rest = code.substr(at + command.size() + name.size() + 3);
-            const bool verbatim = IsVerbatimEnvironment(name);
-            const std::size_t opened = verbatim ? 1 : 1 + Count(rest, "\\begin{" + std::string(name) + "}");
-            const std::size_t closed =
-                verbatim ? std::min<std::size_t>(Count(rest, skipUntil_), 1) : Count(rest, skipUntil_);
-            if (closed >= opened) {
-                skipUntil_.clear();
-            } else {
-                skipDepth_ = opened - closed;
-            }
+            SkipEnvironment(name, code.substr(at + command.size() + name.size() + 3));
             return false;
         }
     }
     return prose;
+}
+
+std::size_t LatexScanner::SkipDisplayMath(std::string_view code, std::size_t at) {
+    const std::string_view close = code[at] == '$' ? "$$" : "\\]";
+    const std::size_t end = code.find(close, at + 2);
+    if (end != std::string_view::npos) {
+        return end + 1;
+    }
+    skipUntil_ = close;
+    skipName_.clear();
+    skipDepth_ = 1;
+    return at + 1;
+}
+
+void LatexScanner::SkipEnvironment(std::string_view name, std::string_view rest) {
+    // Verbatim ones may end on their first line, others count their own kind inside.
+    skipName_ = name;
+    skipUntil_ = "\\end{" + std::string(name) + "}";
+    const bool verbatim = IsVerbatimEnvironment(name);
+    const std::size_t opened = verbatim ? 1 : 1 + Count(rest, "\\begin{" + std::string(name) + "}");
+    const std::size_t closed =
+        verbatim ? std::min<std::size_t>(Count(rest, skipUntil_), 1) : Count(rest, skipUntil_);
+    if (closed >= opened) {
+        skipUntil_.clear();
+    } else {
+        skipDepth_ = opened - closed;
+    }
 }
 
 LineReading LatexScanner::ReadProse(std::string_view line, std::string_view code) {

@@ -23,6 +23,10 @@ public:
 private:
     // Follows the environments that begin and end on a line of the body; false when the line is prose.
     bool ReadStructure(std::string_view code);
+    // Display math opens at `at`; returns where the line goes on (past its end on the same line).
+    std::size_t SkipDisplayMath(std::string_view code, std::size_t at);
+    // An environment kept as it is begins: `rest` is its first line after "\begin{name}".
+    void SkipEnvironment(std::string_view name, std::string_view rest);
     prose::LineReading ReadProse(std::string_view line, std::string_view code);
 
     static constexpr std::size_t kDeepest = 64;

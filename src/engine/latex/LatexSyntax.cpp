@@ -83,18 +83,33 @@ prose::Marks& LatexSyntax::Read(std::string_view text) {
     return marks_;
 }
 
+std::size_t LatexSyntax::Closing(std::size_t open) const {
+    const auto found = std::lower_bound(pairs_.begin(), pairs_.end(), std::make_pair(open, std::size_t{0}));
+    return found != pairs_.end() && found->first == open ? found->second : kNone;
+}
+
+std::size_t LatexSyntax::ArgumentsEnd(std::string_view text, std::size_t end, bool& noBracketEnd) const {
+    // Braced and bracketed arguments one after another; one that does not close takes the rest.
+    while (end < text.size() && (text[end] == '{' || text[end] == '[')) {
+        std::size_t close = kNone;
+        if (text[end] == '{') {
+            close = Closing(end);
+        } else if (!noBracketEnd) {
+            close = text.find(']', end);
+            noBracketEnd = close == std::string_view::npos;
+        }
+        end = close == kNone ? text.size() : close + 1;
+    }
+    return end;
+}
+
 void LatexSyntax::ReadArguments(std::string_view text) {
     std::sort(pairs_.begin(), pairs_.end());
-    const auto closing = [this](std::size_t open) {
-        const auto found =
-            std::lower_bound(pairs_.begin(), pairs_.end(), std::make_pair(open, std::size_t{0}));
-        return found != pairs_.end() && found->first == open ? found->second : kNone;
-    };
     bool noBracketEnd = false;
     for (const Command& command : commands_) {
         std::size_t end = command.nameEnd;
         if (command.prose) {
-            const std::size_t close = end < text.size() && text[end] == '{' ? closing(end) : kNone;
+            const std::size_t close = end < text.size() && text[end] == '{' ? Closing(end) : kNone;
             if (close != kNone) {
                 marks_.shielded.push_back({command.at, end + 1});
                 marks_.hidden.push_back({command.at, end + 1});
@@ -102,17 +117,7 @@ void LatexSyntax::ReadArguments(std::string_view text) {
             }
             continue;
         }
-        end += end < text.size() && text[end] == '*' ? 1 : 0;
-        while (end < text.size() && (text[end] == '{' || text[end] == '[')) {
-            std::size_t close = kNone;
-            if (text[end] == '{') {
-                close = closing(end);
-            } else if (!noBracketEnd) {
-                close = text.find(']', end);
-                noBracketEnd = close == std::string_view::npos;
-            }
-            end = close == kNone ? text.size() : close + 1;
-        }
+        end = ArgumentsEnd(text, end + (end < text.size() && text[end] == '*' ? 1 : 0), noBracketEnd);
         if (end > command.nameEnd) {
             marks_.shielded.push_back({command.at, end});
             marks_.verbatim.push_back({command.at, end});
@@ -153,14 +158,28 @@ std::size_t LatexSyntax::ReadCommand(std::string_view text, std::size_t at) {
     return nameEnd;
 }
 
-bool LatexSyntax::KeepsLineEnd(std::string_view before, std::string_view /*after*/, bool /*alone*/) const {
+bool LatexSyntax::KeepsLineEnd(std::string_view before, std::string_view after, bool /*alone*/) const {
+    // A line that no break may start is joined to none before it either.
+    if (!MayStartLine(after)) {
+        return true;
+    }
     std::string_view end = before.substr(0, before.find_last_not_of(" \t") + 1);
     if (end.ends_with(']') && end.rfind('[') != std::string_view::npos) {
         end = end.substr(0, end.rfind('[')); // "\\[2pt]"
     }
     end = end.ends_with('*') ? end.substr(0, end.size() - 1) : end;
-    return (end.ends_with("\\\\") && !Escaped(end, end.size() - 2)) || end.ends_with("\\newline") ||
-           end.ends_with("\\linebreak") || end.ends_with("\\par");
+    if ((end.ends_with("\\\\") && !Escaped(end, end.size() - 2)) || end.ends_with("\\newline") ||
+        end.ends_with("\\linebreak")) {
+        return true;
+    }
+    // TeX skips the line end after a command's name as it does a space, but pandoc's reader keeps it
+    // there ("{\bf" and "word}" on two lines): such a line end stays.
+    std::size_t letters = 0;
+    while (letters < end.size() && prose::IsAsciiLetter(end[end.size() - 1 - letters])) {
+        ++letters;
+    }
+    return letters > 0 && letters < end.size() && end[end.size() - 1 - letters] == '\\' &&
+           !Escaped(end, end.size() - 1 - letters);
 }
 
 bool LatexSyntax::MayStartLine(std::string_view next) const {

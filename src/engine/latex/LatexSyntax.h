@@ -31,6 +31,10 @@ private:
     // Reads the command at `at`: verbatim, inline math and "\" are shielded at once, the others kept for
     // their arguments. Returns where reading goes on.
     std::size_t ReadCommand(std::string_view text, std::size_t at);
+    // Where the "}" of the "{" at `open` is, or npos.
+    std::size_t Closing(std::size_t open) const;
+    // Past the arguments starting at `end`; `noBracketEnd`: no "]" is left to find.
+    std::size_t ArgumentsEnd(std::string_view text, std::size_t end, bool& noBracketEnd) const;
     // Shields each command's arguments that are not prose, and hides the marks around those that are.
     void ReadArguments(std::string_view text);
 

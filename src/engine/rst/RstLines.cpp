@@ -76,6 +76,12 @@ std::size_t ListMarkerEnd(std::string_view text) {
     return AfterMarker(text, end + 1);
 }
 
+bool StartsBodyElement(std::string_view text) {
+    return text.starts_with("..") || text.starts_with("::") || text.starts_with("+-") ||
+           text.starts_with("+=") || text.starts_with(">>>") || text.starts_with('|') || IsAdornment(text) ||
+           IsFieldOrOption(text) || ListMarkerEnd(text) > 0;
+}
+
 bool MayStartProseLine(std::string_view next) {
     // A line of punctuation alone would underline the line before as a section title; the others could
     // start a block where docutils looks for one, and are kept out whatever the line's place.
@@ -85,8 +91,7 @@ bool MayStartProseLine(std::string_view next) {
             std::string_view::npos) {
         return false;
     }
-    return ListMarkerEnd(next) == 0 && !next.starts_with("..") && !next.starts_with("::") &&
-           !next.starts_with(">>>") && !next.starts_with('|') && !IsFieldOrOption(next);
+    return !StartsBodyElement(next);
 }
 
 } // namespace brantlewick::rst

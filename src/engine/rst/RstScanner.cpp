@@ -43,8 +43,8 @@ std::string_view TrimEnd(std::string_view line) {
 
 } // namespace
 
-LineReading RstScanner::Read(std::string_view raw) {
-    const std::string_view line = TrimEnd(raw);
+LineReading RstScanner::Read(std::string_view whole) {
+    const std::string_view line = TrimEnd(whole);
     const std::size_t indent = std::min(line.find_first_not_of(' '), line.size());
     const bool blank = indent == line.size();
     if (!blank && line[indent] == '\t') {
@@ -155,6 +155,9 @@ LineReading RstScanner::ReadBlockStart(std::string_view line, std::size_t indent
     if (marker > 0) {
         if (marker >= text.size()) {
             return {}; // an item whose body starts on the next line
+        }
+        if (StartsBodyElement(text.substr(marker))) {
+            return SkipTo(indent); // an item that starts with a comment, a field, a line block...
         }
         LineReading reading = StartParagraph(line, indent + marker);
         listItem_ = true;

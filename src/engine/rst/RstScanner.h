@@ -20,7 +20,7 @@ namespace brantlewick::rst {
 
 class RstScanner {
 public:
-    prose::LineReading Read(std::string_view line);
+    prose::LineReading Read(std::string_view whole);
 
 private:
     prose::LineReading ReadInParagraph(std::string_view line, std::size_t indent);

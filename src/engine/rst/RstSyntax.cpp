@@ -149,9 +149,9 @@ prose::Marks& RstSyntax::Read(std::string_view text) {
 }
 
 bool RstSyntax::KeepsLineEnd(std::string_view before, std::string_view after, bool /*alone*/) const {
-    // An escaped line end is taken out with its backslash; a "::" alone on the last line is a literal
-    // block's marker, whose reading depends on what stands before it.
-    return before.ends_with('\\') || after.starts_with("::");
+    // An escaped line end is taken out with its backslash. A line that no break may start is joined to
+    // none before it either ("::" alone is a literal block's marker, read by what stands before it).
+    return before.ends_with('\\') || !MayStartProseLine(after);
 }
 
 bool RstSyntax::MayStartLine(std::string_view next) const {

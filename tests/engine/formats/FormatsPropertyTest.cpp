@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The sentence mode for AsciiDoc, reStructuredText and LaTeX never changes what a document means and is
+// its own fixed point, judged by each format's reader: Asciidoctor's HTML, docutils' HTML (what Sphinx
+// reads with), pandoc's LaTeX reader's AST. The corpus and a fixed number of random documents from fixed
+// seeds, each in one of the nine languages, converted in random pieces; the readers render every document
+// of a format in one process. BRANTLEWICK_FORMAT_DOCUMENTS and BRANTLEWICK_FORMAT_SEED ask for more
+// documents and other seeds (outside the gate, to hunt for faults).
+#include "FormatDocuments.h"
+#include "TempDir.h"
+#include "brantlewick/engine/Conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+
+namespace brantlewick {
+namespace {
+
+constexpr std::uint32_t kDocuments = 1500; // per format, in the gate
+
+constexpr std::array kLanguages = {Language::English, Language::German,   Language::French,
+                                   Language::Spanish, Language::Italian,  Language::Russian,
+                                   Language::Dutch,   Language::Japanese, Language::Chinese};
+
+std::uint32_t FromEnvironment(const char* name, std::uint32_t otherwise) {
+    const char* value = std::getenv(name);
+    return value == nullptr ? otherwise : static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10));
+}
+
+// In pieces of random sizes, each in a heap buffer of exactly its size.
+std::string ConvertInPieces(std::string_view text, const ConversionOptions& options, std::mt19937& random) {
+    Converter converter(options);
+    std::string out;
+    StringSink sink(out);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t size = std::min<std::size_t>(1 + random() % 97, text.size() - at);
+        const auto piece = std::make_unique_for_overwrite<char[]>(size);
+        std::copy_n(text.data() + at, size, piece.get());
+        converter.Feed(std::string_view(piece.get(), size), sink);
+        at += size;
+    }
+    converter.Finish(sink);
+    sink.Close();
+    return out;
+}
+
+// What the format's reader makes of each document, white space collapsed, one process for all.
+std::vector<std::string> Render(TextFormat format, const std::vector<std::string>& documents) {
+    const testing::TempDir dir;
+    const std::string batch = dir / "batch";
+    const std::string output = dir / "output";
+    {
+        std::ofstream out(batch, std::ios::binary);
+        for (const std::string& document : documents) {
+            out << document.size() << '\n' << document;
+        }
+    }
+    const std::string readers = BRANTLEWICK_SOURCE_DIR "/tests/support/readers/";
+    std::string command;
+    switch (format) {
+    case TextFormat::AsciiDoc:
+        command = "ruby " + readers + "render_adoc.rb " + batch + " > " + output;
+        break;
+    case TextFormat::ReStructuredText:
+        command = "/usr/bin/python3 " + readers + "render_rst.py " + batch + " > " + output;
+        break;
+    default:
+        command = "BATCH=" + batch + " OUTPUT=" + output + " pandoc --lua-filter " + readers +
+                  "render_latex.lua -t plain < /dev/null > /dev/null";
+        break;
+    }
+    EXPECT_EQ(std::system(command.c_str()), 0) << command << " (scripts/setup.sh installs the readers)";
+    std::ifstream in(output, std::ios::binary);
+    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::string> rendered;
+    for (std::size_t at = 0; at < all.size();) {
+        const std::size_t end = all.find('\n', at);
+        const std::size_t size = std::stoul(all.substr(at, end - at));
+        rendered.push_back(all.substr(end + 1, size));
+        at = end + 1 + size;
+    }
+    EXPECT_EQ(rendered.size(), documents.size()) << "the reader stopped early";
+    rendered.resize(documents.size());
+    return rendered;
+}
+
+// Where two renderings part, with some context.
+std::string Difference(const std::string& a, const std::string& b) {
+    const auto at =
+        static_cast<std::size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
+    const std::size_t from = at > 80 ? at - 80 : 0;
+    return "\n--- rendered before\n" + a.substr(from, 240) + "\n--- rendered after\n" + b.substr(from, 240);
+}
+
+struct Sample {
+    std::string name;
+    std::string text;
+    Language language;
+    LineBreaks lines;
+};
+
+void CheckFormat(TextFormat format, const std::string& extension) {
+    std::vector<Sample> samples;
+    const std::filesystem::path corpus = BRANTLEWICK_SOURCE_DIR "/tests/engine/formats/corpus";
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        if (entry.path().extension() == extension) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::stringstream text;
+            text << in.rdbuf();
+            for (const Language language : {Language::English, Language::German, Language::Japanese}) {
+                samples.push_back({entry.path().filename().string(), text.str(), language, LineBreaks::Join});
+            }
+            samples.push_back(
+                {entry.path().filename().string(), text.str(), Language::English, LineBreaks::Keep});
+        }
+    }
+    const std::uint32_t first = FromEnvironment("BRANTLEWICK_FORMAT_SEED", 0);
+    const std::uint32_t count = FromEnvironment("BRANTLEWICK_FORMAT_DOCUMENTS", kDocuments);
+    for (std::uint32_t seed = first; seed < first + count; ++seed) {
+        samples.push_back({"seed " + std::to_string(seed), testing::RandomDocument(format, seed),
+                           kLanguages.at(seed % kLanguages.size()),
+                           seed % 4 == 0 ? LineBreaks::Keep : LineBreaks::Join});
+    }
+    std::mt19937 random(7);
+    std::vector<std::string> documents;
+    std::vector<std::size_t> changed;
+    int failures = 0;
+    for (std::size_t i = 0; i < samples.size() && failures < 3; ++i) {
+        ConversionOptions options;
+        options.sentences = true;
+        options.format = format;
+        options.language = samples[i].language;
+        options.lines = samples[i].lines;
+        const std::string once = ConvertInPieces(samples[i].text, options, random);
+        const std::string twice = ConvertInPieces(once, options, random);
+        if (twice != once) {
+            ++failures;
+            ADD_FAILURE() << samples[i].name << " in " << LanguageCode(samples[i].language)
+                          << " changes again\n--- document\n"
+                          << samples[i].text << "\n--- converted\n"
+                          << once << "\n--- converted again\n"
+                          << twice;
+        }
+        if (once != samples[i].text) {
+            changed.push_back(i);
+            documents.push_back(samples[i].text);
+            documents.push_back(once);
+        }
+    }
+    const std::vector<std::string> rendered = Render(format, documents);
+    for (std::size_t k = 0; k < changed.size() && failures < 6; ++k) {
+        if (rendered[2 * k] != rendered[2 * k + 1]) {
+            ++failures;
+            const Sample& sample = samples[changed[k]];
+            ADD_FAILURE() << sample.name << " in " << LanguageCode(sample.language)
+                          << " renders differently\n--- document\n"
+                          << sample.text << "\n--- converted\n"
+                          << documents[2 * k + 1] << Difference(rendered[2 * k], rendered[2 * k + 1]);
+        }
+    }
+    EXPECT_GT(changed.size(), samples.size() / 2) << "hardly anything was re-broken";
+}
+
+TEST(FormatsProperty, AsciiDocRendersTheSameUnderAsciidoctorAndStaysFixed) {
+    CheckFormat(TextFormat::AsciiDoc, ".adoc");
+}
+
+TEST(FormatsProperty, ReStructuredTextRendersTheSameUnderDocutilsAndStaysFixed) {
+    CheckFormat(TextFormat::ReStructuredText, ".rst");
+}
+
+TEST(FormatsProperty, LaTeXReadsTheSameUnderPandocAndStaysFixed) {
+    CheckFormat(TextFormat::LaTeX, ".tex");
+}
+
+} // namespace
+} // namespace brantlewick
