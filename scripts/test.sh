@@ -44,7 +44,7 @@ echo "== Fuzz targets (replayed)"
 # exactly the same inputs, so the gate fails only on faults that are there. Each count takes about a
 # minute on one core of a quiet machine; the targets run side by side, one a core. Hunting with fresh
 # seeds and time limits is a separate command (README, Development).
-declare -A fuzz_runs=([convert]=110000 [sentence]=100000 [encoding]=65000 [markdown]=55000)
+declare -A fuzz_runs=([convert]=110000 [sentence]=100000 [encoding]=65000 [markdown]=55000 [formats]=80000)
 replay_fuzzer() {
     local fuzzer=$1 name=${1##*/fuzz_} work log status=0
     work=$(mktemp -d)
