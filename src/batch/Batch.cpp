@@ -3,7 +3,8 @@
 #include "brantlewick/batch/Batch.h"
 
 #include "ConversionPool.h"
-#include "brantlewick/batch/ScopeExit.h"
+#include "OutputNamer.h"
+#include "brantlewick/base/ScopeExit.h"
 #include "brantlewick/engine/EngineError.h"
 #include "brantlewick/engine/InPlace.h"
 #include "brantlewick/engine/LineFile.h"
@@ -155,7 +156,7 @@ ConversionOptions ConversionFor(std::string_view input, const FileSettings& sett
     return conversion;
 }
 
-Batch::Batch(BatchOptions options) : options_(options) {
+Batch::Batch(BatchOptions options) : options_(options), namer_(std::make_unique<OutputNamer>()) {
     options_.jobs = std::max(options_.jobs, 1u);
 }
 
@@ -170,7 +171,7 @@ void Batch::Protect(const std::vector<std::string>& inputs, unsigned threads) {
     files.reserve(inputs.size());
     std::copy_if(inputs.begin(), inputs.end(), std::back_inserter(files),
                  [this](const std::string& input) { return !IsStandardStreams(input); });
-    namer_.Protect(files, IdsOf(files, threads));
+    namer_->Protect(files, IdsOf(files, threads));
 }
 
 void Batch::LookAhead(std::size_t position, std::size_t count) {
@@ -337,7 +338,7 @@ Batch::Next Batch::DeleteTheOldResult(FileInHand& file) {
             return true;
         }
         if (options_.dryRun) {
-            namer_.WouldDelete(file.output);
+            namer_->WouldDelete(file.output);
         } else if (!file.ahead) { // a file converted ahead replaces the old one as it is renamed
             DeleteOldOutput(file.output);
         }
@@ -387,12 +388,12 @@ void Batch::NameTheResult(FileInHand& file) {
         return;
     }
     const std::optional<std::string>& folder = file.settings.outputFolder;
-    std::string chosen = file.ahead ? namer_.OutputPathFor(file.input, folder, file.inputId)
-                                    : namer_.OutputPathFor(file.input, folder);
+    std::string chosen = file.ahead ? namer_->OutputPathFor(file.input, folder, file.inputId)
+                                    : namer_->OutputPathFor(file.input, folder);
     // Whether a file was there is asked before the old result is deleted, and again only for a new name.
     if (chosen != file.output) {
         file.output = std::move(chosen);
-        file.replaces = options_.dryRun ? namer_.WouldExist(file.output) : PathExists(file.output);
+        file.replaces = options_.dryRun ? namer_->WouldExist(file.output) : PathExists(file.output);
         replacedAny_ = replacedAny_ || file.replaces;
     }
 }
@@ -419,7 +420,7 @@ bool Batch::ConvertWithoutWriting(FileInHand& file) {
             return TryConvertFile(file.input, file.output, file.settings.conversion, bytesRead);
         });
     }
-    namer_.WouldWrite(file.input, file.output);
+    namer_->WouldWrite(file.input, file.output);
     return true;
 }
 
@@ -445,7 +446,7 @@ bool Batch::WriteTheResult(FileInHand& file) {
     if (!sink_->FileWriting(file.Result())) {
         return false;
     }
-    if (const auto aheadCounts = ReplaceWithAheadResult(namer_, file.ahead, file.output, file.inputId)) {
+    if (const auto aheadCounts = ReplaceWithAheadResult(*namer_, file.ahead, file.output, file.inputId)) {
         file.counts = *aheadCounts;
     } else {
         ConvertInTurn(file);
@@ -454,7 +455,7 @@ bool Batch::WriteTheResult(FileInHand& file) {
 }
 
 bool Batch::CommitUnderAFreeName(FileInHand& file) {
-    file.output = namer_.OutputPathIfFree(file.input, file.settings.outputFolder);
+    file.output = namer_->OutputPathIfFree(file.input, file.settings.outputFolder);
     if (file.ahead->result->output->CommitIfFree(file.output)) {
         return true;
     }
@@ -477,7 +478,7 @@ bool Batch::TellWrittenAfterTheFact(FileInHand& file) {
         ::unlink(file.output.c_str());
         return false;
     }
-    namer_.Written(file.inputId, file.ahead->result->outputId);
+    namer_->Written(file.inputId, file.ahead->result->outputId);
     file.counts = file.ahead->result->counts;
     return true;
 }
@@ -502,7 +503,7 @@ void Batch::ConvertInTurn(FileInHand& file) {
         }
         file.counts = convert();
     }
-    namer_.Written(IdOf(file.input), written);
+    namer_->Written(IdOf(file.input), written);
 }
 
 ConversionCounts Batch::ConvertStandardStreams(FileInHand& file) {

@@ -5,7 +5,7 @@
 // a file, so a run with workers leaves exactly what a run without them does.
 #pragma once
 
-#include "brantlewick/batch/Batch.h"
+#include "brantlewick/batch/FileSettings.h"
 #include "brantlewick/engine/Conversion.h"
 #include "brantlewick/engine/LineFile.h"
 #include "brantlewick/filesystem/FileSystem.h"

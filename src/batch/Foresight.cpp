@@ -3,6 +3,7 @@
 // rule that could disagree with it.
 #include "brantlewick/batch/Batch.h"
 
+#include "OutputNamer.h"
 #include "brantlewick/filesystem/PathHelpers.h"
 
 #include <unordered_set>

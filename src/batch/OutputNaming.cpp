@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Output path choice: never an input, never a result of another input of the same batch.
-#include "brantlewick/batch/OutputNaming.h"
+#include "OutputNamer.h"
 
 #include "brantlewick/filesystem/PathHelpers.h"
 

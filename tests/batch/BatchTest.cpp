@@ -2,6 +2,7 @@
 // The batch run on real files through a scripted front end: output names, protection of inputs and
 // results at every pause, failures by step, and stopping by the front end's answer.
 #include "brantlewick/batch/Batch.h"
+#include "OutputNamer.h"
 #include "Rows.h"
 #include "TempDir.h"
 #include "Unprivileged.h"

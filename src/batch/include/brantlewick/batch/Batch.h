@@ -7,7 +7,7 @@
 // the run's pauses.
 #pragma once
 
-#include "brantlewick/batch/OutputNaming.h"
+#include "brantlewick/batch/FileSettings.h"
 #include "brantlewick/engine/Conversion.h"
 
 #include <atomic>
@@ -24,6 +24,7 @@
 namespace brantlewick {
 
 class ConversionPool;
+class OutputNamer;
 
 // Where in the handling of one file a failure arose; a front end maps it onto its own report.
 enum class BatchStep {
@@ -35,20 +36,6 @@ enum class BatchStep {
     ClearOutput,  // the pause before an old result is deleted, and the delete
     Convert,      // the conversion, and telling that it is done
 };
-
-// How one file is converted, as the front end's choices stand when the file comes up. The Enter count
-// travels here and nowhere else.
-struct FileSettings {
-    std::optional<std::string> outputFolder; // nothing: beside the input
-    ConversionOptions conversion;
-    // The sentence mode reads each input as its name says (TextFormatOfFile: Markdown for *.md and its
-    // kin, plain otherwise, standard input plain) rather than as `conversion.format` says.
-    bool formatByName = true;
-    friend bool operator==(const FileSettings&, const FileSettings&) = default;
-};
-
-// How `input` is converted under `settings`: the one answer for the run, the dry run and the preview.
-ConversionOptions ConversionFor(std::string_view input, const FileSettings& settings);
 
 // A file whose result's place is chosen: about to be written, or written.
 struct FileResult {
@@ -214,7 +201,7 @@ private:
     void LookAhead(std::size_t position, std::size_t count);
 
     BatchOptions options_;
-    OutputNamer namer_;
+    std::unique_ptr<OutputNamer> namer_;
     // The list changed and its inputs are not protected yet.
     bool listChangeUnprotected_ = false;
     // While a run goes on: its front end.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The one way the run's code says "when this ends, whichever way": an action run as its scope is left.
+// The one way the code says "when this ends, whichever way": an action run as its scope is left.
 #pragma once
 
 #include <utility>
