@@ -31,10 +31,11 @@ struct Batch::FileInHand {
     // The file as a worker converted it, and its input's identity.
     std::optional<AheadConversion> ahead;
     std::optional<FileId> inputId;
+    // Chosen once the file's settings are known.
+    const Writer* writer = nullptr;
     ConversionCounts counts;
     bool failed = false;
     bool converted = false;
-
     bool changes = false;
 
     FileResult Result() const { return {position, input, output, replaces, counts, changes}; }
@@ -316,11 +317,8 @@ Batch::Next Batch::ChooseTheOutput(FileInHand& file) {
             file.ahead = StillValidAheadConversion(*pool_, file.position, file.input, file.settings,
                                                    replacedAny_, file.inputId);
         }
-        // A file converted ahead is named as it is written, where most often a rename that only succeeds
-        // when nothing is found under the name makes looking first unnecessary. A dry run names it now.
-        if (!file.ahead || options_.dryRun) {
-            NameTheResult(file);
-        }
+        file.writer = &WriterFor(file);
+        (this->*file.writer->name)(file);
         return true;
     });
 }
@@ -334,14 +332,7 @@ Batch::Next Batch::PauseBeforeTheDelete(FileInHand& file) {
 Batch::Next Batch::DeleteTheOldResult(FileInHand& file) {
     return Attempt(file, BatchStep::ClearOutput, Next::Step, [&] {
         RenameIfTheListChanged(file);
-        if (IsStandardStreams(file.input) || options_.inputs != InputUse::Keep) {
-            return true;
-        }
-        if (options_.dryRun) {
-            namer_->WouldDelete(file.output);
-        } else if (!file.ahead) { // a file converted ahead replaces the old one as it is renamed
-            DeleteOldOutput(file.output);
-        }
+        (this->*file.writer->clear)(file);
         return true;
     });
 }
@@ -354,10 +345,7 @@ Batch::Next Batch::ConvertTheFile(FileInHand& file) {
                 file.settings.conversion.entries = std::move(*entries);
             }
         }
-        if (options_.inputs != InputUse::Keep) {
-            return ConvertOntoItself(file);
-        }
-        return options_.dryRun ? ConvertWithoutWriting(file) : WriteTheResult(file);
+        return (this->*file.writer->write)(file);
     });
 }
 
@@ -374,73 +362,102 @@ FileSettings Batch::SettingsOf(const std::string& input) {
     return settings;
 }
 
-void Batch::NameTheResult(FileInHand& file) {
-    if (options_.inputs != InputUse::Keep) {
+void Batch::RenameIfTheListChanged(FileInHand& file) {
+    if (ProtectListChanges()) {
+        (this->*file.writer->name)(file);
+    }
+}
+
+const Batch::Writer& Batch::WriterFor(const FileInHand& file) const {
+    // A new file named by the run, its old result deleted first.
+    static constexpr Writer kNewResult{&Batch::NameNewResult, &Batch::DeleteOldResult,
+                                       &Batch::WriteNewResult};
+    // The same converted ahead: it replaces the old result as it is renamed.
+    static constexpr Writer kResultConvertedAhead{&Batch::NameWhenCommitted, &Batch::LeaveWhatIsThere,
+                                                  &Batch::CommitAheadResult};
+    // Named, deleted and written in the batch's account only.
+    static constexpr Writer kDryRun{&Batch::NameDryRunResult, &Batch::NoteOldResultDeleted,
+                                    &Batch::ConvertWithoutWriting};
+    static constexpr Writer kInPlace{&Batch::NameTheInput, &Batch::LeaveWhatIsThere, &Batch::ReplaceTheInput};
+    static constexpr Writer kCheck{&Batch::NameTheInput, &Batch::LeaveWhatIsThere, &Batch::CheckTheInput};
+    static constexpr Writer kStandardOutput{&Batch::NameStandardOutput, &Batch::LeaveWhatIsThere,
+                                            &Batch::WriteStandardOutput};
+    static constexpr Writer kStandardInputRead{&Batch::NameStandardOutput, &Batch::LeaveWhatIsThere,
+                                               &Batch::ReadStandardInput};
+    if (IsStandardStreams(file.input)) {
         // Standard input has no file to replace or compare with.
-        if (IsStandardStreams(file.input)) {
+        if (options_.inputs != InputUse::Keep) {
             throw EngineError({}, "standard input cannot be converted in place or checked");
         }
-        file.output = file.input;
-        return;
+        return options_.dryRun ? kStandardInputRead : kStandardOutput;
     }
-    if (IsStandardStreams(file.input)) {
-        file.output = kStandardStreams;
-        return;
+    if (options_.inputs != InputUse::Keep) {
+        return options_.inputs == InputUse::Replace && !options_.dryRun ? kInPlace : kCheck;
     }
+    if (options_.dryRun) {
+        return kDryRun;
+    }
+    return file.ahead ? kResultConvertedAhead : kNewResult;
+}
+
+bool Batch::NameInTheBatch(FileInHand& file) const {
     const std::optional<std::string>& folder = file.settings.outputFolder;
     std::string chosen = file.ahead ? namer_->OutputPathFor(file.input, folder, file.inputId)
                                     : namer_->OutputPathFor(file.input, folder);
-    // Whether a file was there is asked before the old result is deleted, and again only for a new name.
-    if (chosen != file.output) {
-        file.output = std::move(chosen);
-        file.replaces = options_.dryRun ? namer_->WouldExist(file.output) : PathExists(file.output);
+    if (chosen == file.output) {
+        return false;
+    }
+    file.output = std::move(chosen);
+    return true;
+}
+
+// Whether a file was there is asked before the old result is deleted, and again only for a new name.
+void Batch::NameNewResult(FileInHand& file) {
+    if (NameInTheBatch(file)) {
+        file.replaces = PathExists(file.output);
         replacedAny_ = replacedAny_ || file.replaces;
     }
 }
 
-void Batch::RenameIfTheListChanged(FileInHand& file) {
-    if (ProtectListChanges() && !file.ahead) {
-        NameTheResult(file);
+void Batch::NameDryRunResult(FileInHand& file) {
+    if (NameInTheBatch(file)) {
+        file.replaces = namer_->WouldExist(file.output);
+        replacedAny_ = replacedAny_ || file.replaces;
     }
 }
 
-bool Batch::ConvertWithoutWriting(FileInHand& file) {
+// A file converted ahead is named as it is written, where most often a rename that only succeeds when
+// nothing is found under the name makes looking first unnecessary.
+void Batch::NameWhenCommitted(FileInHand& /*file*/) {}
+
+void Batch::NameTheInput(FileInHand& file) {
+    file.output = file.input;
+}
+
+void Batch::NameStandardOutput(FileInHand& file) {
+    file.output = kStandardStreams;
+}
+
+void Batch::DeleteOldResult(FileInHand& file) {
+    DeleteOldOutput(file.output);
+}
+
+void Batch::NoteOldResultDeleted(FileInHand& file) {
+    namer_->WouldDelete(file.output);
+}
+
+void Batch::LeaveWhatIsThere(FileInHand& /*file*/) {}
+
+bool Batch::WriteNewResult(FileInHand& file) {
     if (!sink_->FileWriting(file.Result())) {
         return false;
     }
-    if (IsStandardStreams(file.input)) {
-        file.counts = ConvertStandardStreams(file);
-        return true;
-    }
-    if (file.ahead) {
-        CheckOutputPlace(file.output);
-        file.counts = file.ahead->result->counts;
-    } else {
-        file.counts = ConvertHere(*scheduler_, file.input, [&](std::atomic<std::uint64_t>* bytesRead) {
-            return TryConvertFile(file.input, file.output, file.settings.conversion, bytesRead);
-        });
-    }
-    namer_->WouldWrite(file.input, file.output);
+    ConvertInTurn(file);
     return true;
 }
 
-bool Batch::ConvertOntoItself(FileInHand& file) {
-    if (!sink_->FileWriting(file.Result())) {
-        return false;
-    }
-    const bool replace = options_.inputs == InputUse::Replace && !options_.dryRun;
-    SameFileResult result;
-    file.counts = ConvertHere(*scheduler_, file.input, [&](std::atomic<std::uint64_t>* bytesRead) {
-        result = replace ? ConvertInPlace(file.input, file.settings.conversion, bytesRead)
-                         : CheckFile(file.input, file.settings.conversion, bytesRead);
-        return result.counts;
-    });
-    file.changes = result.changes;
-    return true;
-}
-
-bool Batch::WriteTheResult(FileInHand& file) {
-    if (file.ahead && CommitUnderAFreeName(file)) {
+bool Batch::CommitAheadResult(FileInHand& file) {
+    if (CommitUnderAFreeName(file)) {
         return TellWrittenAfterTheFact(file);
     }
     if (!sink_->FileWriting(file.Result())) {
@@ -454,13 +471,59 @@ bool Batch::WriteTheResult(FileInHand& file) {
     return true;
 }
 
+bool Batch::ConvertWithoutWriting(FileInHand& file) {
+    if (!sink_->FileWriting(file.Result())) {
+        return false;
+    }
+    if (file.ahead) {
+        CheckOutputPlace(file.output);
+        file.counts = file.ahead->result->counts;
+    } else {
+        file.counts = ConvertHere(*scheduler_, file.input, [&](std::atomic<std::uint64_t>* bytesRead) {
+            return TryConvertFile(file.input, file.output, file.settings.conversion, bytesRead);
+        });
+    }
+    namer_->WouldWrite(file.input, file.output);
+    return true;
+}
+
+bool Batch::ReplaceTheInput(FileInHand& file) {
+    return ConvertOntoItself(file, true);
+}
+
+bool Batch::CheckTheInput(FileInHand& file) {
+    return ConvertOntoItself(file, false);
+}
+
+bool Batch::WriteStandardOutput(FileInHand& file) {
+    return ConvertStandardStreams(file, true);
+}
+
+bool Batch::ReadStandardInput(FileInHand& file) {
+    return ConvertStandardStreams(file, false);
+}
+
+bool Batch::ConvertOntoItself(FileInHand& file, bool replace) {
+    if (!sink_->FileWriting(file.Result())) {
+        return false;
+    }
+    SameFileResult result;
+    file.counts = ConvertHere(*scheduler_, file.input, [&](std::atomic<std::uint64_t>* bytesRead) {
+        result = replace ? ConvertInPlace(file.input, file.settings.conversion, bytesRead)
+                         : CheckFile(file.input, file.settings.conversion, bytesRead);
+        return result.counts;
+    });
+    file.changes = result.changes;
+    return true;
+}
+
 bool Batch::CommitUnderAFreeName(FileInHand& file) {
     file.output = namer_->OutputPathIfFree(file.input, file.settings.outputFolder);
     if (file.ahead->result->output->CommitIfFree(file.output)) {
         return true;
     }
     file.output.clear();
-    NameTheResult(file); // something is there: to be replaced, or to be kept under a name of its own
+    NameNewResult(file); // something is there: to be replaced, or to be kept under a name of its own
     return false;
 }
 
@@ -484,10 +547,6 @@ bool Batch::TellWrittenAfterTheFact(FileInHand& file) {
 }
 
 void Batch::ConvertInTurn(FileInHand& file) {
-    if (IsStandardStreams(file.input)) {
-        file.counts = ConvertStandardStreams(file);
-        return;
-    }
     FileStamp written;
     const auto convert = [&] {
         return ConvertHere(*scheduler_, file.input, [&](std::atomic<std::uint64_t>* bytesRead) {
@@ -506,11 +565,13 @@ void Batch::ConvertInTurn(FileInHand& file) {
     namer_->Written(IdOf(file.input), written);
 }
 
-ConversionCounts Batch::ConvertStandardStreams(FileInHand& file) {
+bool Batch::ConvertStandardStreams(FileInHand& file, bool write) {
+    if (!sink_->FileWriting(file.Result())) {
+        return false;
+    }
     InputFile input(options_.streams->input, "standard input");
     const int output = options_.streams->output;
-    const bool write = !options_.dryRun;
-    return ConvertHere(*scheduler_, file.input, [&](std::atomic<std::uint64_t>* bytesRead) {
+    file.counts = ConvertHere(*scheduler_, file.input, [&](std::atomic<std::uint64_t>* bytesRead) {
         return ConvertStream(
             input, file.settings.conversion,
             [&](std::string_view bytes) {
@@ -520,6 +581,7 @@ ConversionCounts Batch::ConvertStandardStreams(FileInHand& file) {
             },
             bytesRead);
     });
+    return true;
 }
 
 } // namespace brantlewick

@@ -184,19 +184,43 @@ private:
 
     // The source's settings for `input`, with the conversion the file gets.
     FileSettings SettingsOf(const std::string& input);
-    void NameTheResult(FileInHand& file);
     // Protects what the list holds now if it changed since the last look, and names the file in hand anew.
     void RenameIfTheListChanged(FileInHand& file);
     bool ProtectListChanges();
     void Protect(const std::vector<std::string>& inputs, unsigned threads);
+    bool IsStandardStreams(std::string_view input) const;
+
+    // How the file in hand is named, what is at its result's place cleared and its result written, chosen
+    // once when its settings are known: no step after that asks again what kind of input or run it is.
+    struct Writer {
+        void (Batch::*name)(FileInHand&);  // sets the result's path, and whether a file is there
+        void (Batch::*clear)(FileInHand&); // before the conversion
+        bool (Batch::*write)(FileInHand&); // tells the sink, converts and writes; answers whether to go on
+    };
+    const Writer& WriterFor(const FileInHand& file) const;
+    // What the writers do.
+    void NameNewResult(FileInHand& file);
+    void NameDryRunResult(FileInHand& file);
+    bool NameInTheBatch(FileInHand& file) const;
+    void NameWhenCommitted(FileInHand& file);
+    void NameTheInput(FileInHand& file);
+    void NameStandardOutput(FileInHand& file);
+    void DeleteOldResult(FileInHand& file);
+    void NoteOldResultDeleted(FileInHand& file);
+    void LeaveWhatIsThere(FileInHand& file);
+    bool WriteNewResult(FileInHand& file);
+    bool CommitAheadResult(FileInHand& file);
     bool ConvertWithoutWriting(FileInHand& file);
-    bool WriteTheResult(FileInHand& file);
-    bool ConvertOntoItself(FileInHand& file);
+    bool ReplaceTheInput(FileInHand& file);
+    bool CheckTheInput(FileInHand& file);
+    bool WriteStandardOutput(FileInHand& file);
+    bool ReadStandardInput(FileInHand& file);
+    // Their shared parts.
+    bool ConvertOntoItself(FileInHand& file, bool replace);
     bool CommitUnderAFreeName(FileInHand& file);
     bool TellWrittenAfterTheFact(FileInHand& file);
     void ConvertInTurn(FileInHand& file);
-    ConversionCounts ConvertStandardStreams(FileInHand& file);
-    bool IsStandardStreams(std::string_view input) const;
+    bool ConvertStandardStreams(FileInHand& file, bool write);
     // Hands the workers the files up to a few beyond `position`.
     void LookAhead(std::size_t position, std::size_t count);
 
