@@ -19,6 +19,10 @@ packages=(
     desktop-file-utils appstream dpkg-dev librsvg2-bin debootstrap lintian
     # the shells in which the tests load brantlewick-cli's completions
     bash-completion zsh fish
+    # the readers the Markdown mode's flavours are written for, which judge it in the tests: md4c in the
+    # test programs, the others in processes of their own
+    libmd4c-html0-dev pandoc ruby-kramdown ruby-kramdown-parser-gfm python3-markdown python3-pymdownx
+    python3-myst-parser python3-markdown-it python3-mdit-py-plugins python3-docutils
 )
 
 as_root() {

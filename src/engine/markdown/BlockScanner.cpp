@@ -1,8 +1,36 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The block structure: container matching, block starts, and the leaf blocks that hide paragraphs.
 //
-// Columns follow CommonMark: a tab moves to the next multiple of four and may be used up in part, so
-// that "-\tx" and ">\tx" read as they do in every CommonMark reader.
+// Which reader it follows. CommonMark 0.30 as cmark-gfm, GitHub's reader, implements it, with the
+// extensions of GitHub's that change the blocks: tables, task list items, footnote definitions (which cut
+// a paragraph short there); and front matter ("---" or "+++" on the first line) as static site
+// generators read it. Columns follow CommonMark: a tab moves to the next multiple of four and may be
+// used up in part, so that "-\tx" and ">\tx" read as they do in every CommonMark reader. A test checks
+// its paragraphs, line by line, against cmark-gfm's source positions.
+//
+// Why a scanner of our own. cmark-gfm builds the whole document as a tree before anything is written;
+// the sentence mode promises memory that does not grow with the file (a paragraph and one entry per
+// open block quote or list item), so it reads one line at a time and forgets it. And it needs what a
+// tree drops: for each line of a paragraph, where its text starts after its quote markers and list
+// indentation, and how a new line must start to go on in the same containers. The engine depends on
+// no Markdown library; cmark-gfm is only a test's judge.
+//
+// Where readers disagree, and which way the mode goes: it follows cmark-gfm's structure, and where
+// another reader a document is written for would read the same lines otherwise, it keeps them as they
+// are (a long line is a small cost; a wrong join breaks a document).
+// - Lazy lines, deep nesting, blocks that cannot cut a paragraph short in CommonMark (a list that does
+//   not start at 1, an empty item) or can in other readers, and tables kramdown finds wherever a line
+//   holds a "|": such a line stays whole on a line of its own (MarkdownStage), whatever reads it.
+// - A block quote right after a paragraph's line is text to pandoc and Python-Markdown, which want a
+//   blank line before it: its new lines go without ">", lazily, which CommonMark reads the same.
+// - A further line of a paragraph keeps its own markers (a lazy line its lack of them) on the new
+//   lines cut from it; every new line keeps the line's leading blanks, which definition lists and
+//   admonitions count.
+// - HTML blocks: the seven kinds of CommonMark 0.30; "<!x" and "<search>", blocks only for newer
+//   readers, leave their paragraph as it is.
+// - The lines that the flavours read as structure and CommonMark as text (FlavourLines.h) stay whole.
+// - markdown-it, md4c and pandoc's CommonMark reader part from cmark-gfm on some finer points of deep
+//   nesting, lazy lines and tabs; the mode goes with cmark-gfm there.
 #include "markdown/BlockScanner.h"
 
 #include "markdown/Syntax.h"
@@ -557,14 +585,15 @@ std::size_t ListMarker(std::string_view rest, bool& one) {
 }
 
 void BlockScanner::OpenQuote(Cursor& cursor, std::size_t& matched) {
-    cursor.Advance(cursor.Indent(4));
+    const int before = cursor.Indent(4);
+    cursor.Advance(before);
     cursor.SkipBytes(1);
     const bool spaced = cursor.at < cursor.line.size() && IsBlank(cursor.line[cursor.at]);
     if (spaced) {
         cursor.Advance(1);
     }
     Truncate(matched);
-    Push({true, 0, false, spaced, ++containersOpened_});
+    Push({true, 0, false, spaced, before, leaf_ == Leaf::Paragraph, ++containersOpened_});
     matched = containers_.size();
 }
 
@@ -584,7 +613,7 @@ bool BlockScanner::OpenItem(Cursor& cursor, std::size_t& matched, bool interrupt
     const int padding = empty || spaces >= 5 ? 1 : spaces;
     cursor.Advance(padding);
     Truncate(matched);
-    Push({false, indent + static_cast<int>(marker) + padding, !empty, true, ++containersOpened_});
+    Push({false, indent + static_cast<int>(marker) + padding, !empty, true, 0, false, ++containersOpened_});
     matched = containers_.size();
     return true;
 }
@@ -781,7 +810,15 @@ void BlockScanner::StartParagraph(std::string_view line, const Cursor& cursor, s
     for (std::size_t i = 0; i < containers_.size(); ++i) {
         if (!containers_[i].quote) {
             reading.continuation.append(static_cast<std::size_t>(containers_[i].indent), ' ');
+        } else if (containers_[i].lazy && containers_.size() == 1) {
+            // A block quote right after a paragraph's line is that paragraph's text to pandoc and
+            // Python-Markdown, which want a blank line before one: a ">" put on a new line would show
+            // there, and a lazy line goes on in CommonMark's block quote as well (where it is the only
+            // container: inside others, a lazy line may be read as theirs).
+            reading.lazy = true;
         } else {
+            // The blanks before a ">" too: a definition list's reader may count them.
+            reading.continuation.append(static_cast<std::size_t>(containers_[i].before), ' ');
             reading.continuation += containers_[i].spaced || i + 1 < containers_.size() ? "> " : ">";
         }
     }

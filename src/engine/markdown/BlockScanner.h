@@ -35,6 +35,8 @@ private:
         int indent = 0; // a list item: the columns its content is indented by, from its container's
         bool hasContent = false;
         bool spaced = true; // a block quote: its ">" had a blank after it on the line read last
+        int before = 0;     // a block quote: the columns before its ">" where it opened
+        bool lazy = false;  // a block quote that cut a paragraph short (see StartParagraph)
         std::uint64_t id = 0;
     };
     struct Cursor;

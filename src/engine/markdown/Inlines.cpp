@@ -377,8 +377,10 @@ private:
             Shield(open, i + 1, false);
             return i + 1;
         }
+        // An image's description keeps its line ends: docutils, reading MyST, drops one there, where a
+        // space would show.
         Shield(open, end, false);
-        marks_.verbatim.push_back({i, end});
+        marks_.verbatim.push_back({image ? open : i, end});
         marks_.hidden.push_back({open, textStart});
         marks_.hidden.push_back({i, end});
         return end;

@@ -2,6 +2,7 @@
 // Markdown's paragraphs as CommonMark and GitHub's reader have them, for the re-breaking of their prose.
 #include "markdown/MarkdownSyntax.h"
 
+#include "markdown/FlavourLines.h"
 #include "markdown/Syntax.h"
 
 #include <algorithm>
@@ -98,6 +99,7 @@ bool HasDelimiterRow(std::string_view text) {
 } // namespace
 
 prose::Marks& MarkdownSyntax::Read(std::string_view text) {
+    text_ = text;
     if (MayDefineLinks(text) || HasDelimiterRow(text)) {
         marks_.Clear();
         marks_.unsure = true;
@@ -132,9 +134,38 @@ bool MarkdownSyntax::KeepsLineEnd(std::string_view before, std::string_view afte
     // with list markers and a task box stays as it is, neither joined to the line before nor given the
     // next: whatever its line holds may tick the box. A bare marker is one only on a line of its own:
     // lines joined to a line with anything else in it make none.
+    // Nor may a join make a line that MyST reads as a target, "(" at its start and ")=" at its end.
+    const std::string_view last = after.substr(0, after.find_last_not_of(" \t") + 1);
     return before.ends_with("  ") || before.ends_with("\t ") || before.ends_with(" \t") ||
            before.ends_with("\\") || StartsWithMarkedBox(after) || StartsWithMarkedBox(before) ||
-           (alone && IsBareMarker(before));
+           (alone && IsBareMarker(before)) || last.ends_with(")=") ||
+           !MayEndLineAt(static_cast<std::size_t>(before.data() + before.size() - text_.data()));
+}
+
+bool MarkdownSyntax::MayEndLineAt(std::size_t at) const {
+    if (at == 0 || (text_[at - 1] != '*' && text_[at - 1] != '_')) {
+        return true;
+    }
+    const auto after =
+        std::lower_bound(marks_.shielded.begin(), marks_.shielded.end(), at,
+                         [](const prose::Span& s, std::size_t place) { return s.from < place; });
+    return after != marks_.shielded.begin() && std::prev(after)->to == at;
+}
+
+bool MarkdownSyntax::MayBreak(std::size_t from, std::size_t /*to*/) const {
+    return MayEndLineAt(from);
+}
+
+std::string MarkdownSyntax::Hang(std::string_view line) const {
+    // A definition's text goes on under itself, past its ": " marker, as every definition list's reader
+    // keeps it.
+    std::string hang = ProseSyntax::Hang(line);
+    if (ReadFlavourLine(line).kind == FlavourLine::Kind::Definition) {
+        hang += ' ';
+        const std::string_view after = line.substr(hang.size());
+        hang.append(after.substr(0, std::min(after.find_first_not_of(" \t"), after.size())));
+    }
+    return hang;
 }
 
 bool MarkdownSyntax::MayCut(std::string_view line) const {
@@ -147,7 +178,7 @@ bool MarkdownSyntax::MayCut(std::string_view line) const {
 }
 
 bool MarkdownSyntax::MayStartLine(std::string_view next) const {
-    return !MayStartBlock(next);
+    return !MayStartBlock(next) && ReadFlavourLine(next).kind == FlavourLine::Kind::Prose;
 }
 
 bool MayStartBlock(std::string_view line) {

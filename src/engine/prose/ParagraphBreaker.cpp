@@ -127,6 +127,10 @@ std::size_t CountWhite(std::string_view text) {
     return white;
 }
 
+// Longest prefix a new line may take (quote markers, indentation): past it, the line is not cut, so that
+// a result never outgrows its input by more than short prefixes and line ends.
+constexpr std::size_t kLongestLead = 64;
+
 bool Overlaps(const std::vector<Span>& spans, std::size_t from, std::size_t to) {
     // The spans are in order and apart: the last one starting before `to` is the only candidate.
     const auto after = std::lower_bound(spans.begin(), spans.end(), to,
@@ -201,6 +205,7 @@ void ParagraphBreaker::Take(Paragraph& paragraph, std::string_view otherEnd) {
         return;
     }
     marks_ = &syntax_->Read(text_);
+    HideFixedLines();
     asIs_ = marks_->unsure;
     joinable_.assign(lineStart_.size(), false);
     runStart_.assign(lineStart_.size(), 0);
@@ -211,6 +216,10 @@ void ParagraphBreaker::Take(Paragraph& paragraph, std::string_view otherEnd) {
 }
 
 bool ParagraphBreaker::Joinable(std::size_t line) const {
+    const Paragraph::Line& next = paragraph_.lines[line + 1];
+    if (paragraph_.lines[line].fixed || next.fixed || next.apart) {
+        return false;
+    }
     const std::size_t end = lineStart_[line + 1] - 1;
     const std::string_view before(text_.data() + lineStart_[line], end - lineStart_[line]);
     const std::size_t nextEnd = line + 2 < lineStart_.size() ? lineStart_[line + 2] - 1 : text_.size();
@@ -223,6 +232,37 @@ bool ParagraphBreaker::Joinable(std::size_t line) const {
         return false;
     }
     return !Overlaps(marks_->verbatim, end, end + 1);
+}
+
+std::string_view ParagraphBreaker::LineText(std::size_t line) const {
+    const std::size_t end = line + 1 < lineStart_.size() ? lineStart_[line + 1] - 1 : text_.size();
+    return std::string_view(text_).substr(lineStart_[line], end - lineStart_[line]);
+}
+
+std::string ParagraphBreaker::LeadOf(std::size_t line) const {
+    // A further line's markers are what it continues its containers with, in its own way: a lazy line
+    // (without its block quote's ">") stays one, since not every reader takes a ">" back up where one
+    // was left out.
+    if (line == 0 || paragraph_.lazy) {
+        return paragraph_.continuation + syntax_->Hang(LineText(line));
+    }
+    const Paragraph::Line& before = paragraph_.lines[line - 1];
+    const std::size_t start = before.end + before.terminator;
+    return paragraph_.raw.substr(start, paragraph_.lines[line].text - start) + syntax_->Hang(LineText(line));
+}
+
+void ParagraphBreaker::HideFixedLines() {
+    bool any = false;
+    for (std::size_t line = 0; line < lineStart_.size(); ++line) {
+        if (paragraph_.lines[line].fixed && !paragraph_.lines[line].shown) {
+            const std::string_view text = LineText(line);
+            marks_->hidden.push_back({lineStart_[line], lineStart_[line] + text.size()});
+            any = true;
+        }
+    }
+    if (any) {
+        Normalize(marks_->hidden); // a fixed line may hold markup of its own, or lie inside a span
+    }
 }
 
 void ParagraphBreaker::AppendView(std::string& view) {
@@ -327,7 +367,15 @@ bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size
     if (text_[from - 1] == '\\' || text_[from - 1] == '\n' || text_[to] == '\n') {
         return false;
     }
-    if (Overlaps(marks_->shielded, from, to)) {
+    if (Overlaps(marks_->shielded, from, to) || !syntax_->MayBreak(from, to)) {
+        return false;
+    }
+    // Never inside a fixed line, nor in a line's indentation or what a format adds to it (a definition's
+    // marker); nor where the new line would start with more than a short prefix.
+    const std::size_t line = LineOf(from);
+    if (paragraph_.lines[line].fixed || paragraph_.lines[LineOf(to)].fixed ||
+        from < lineStart_[line] + syntax_->Hang(LineText(line)).size() ||
+        LeadOf(runStart_[line]).size() > kLongestLead) {
         return false;
     }
     // The line is the one written: it starts after the last break or the last line end that stays. Each
@@ -475,7 +523,7 @@ void ParagraphBreaker::Write(OutputSink& out, Stage::Counts& counts) {
                 out.Mark(Edit::Kind::Breaks, out.Written(), 1);
             }
             out.Append(LineEndOf(LineOf(change.from)));
-            out.Append(paragraph.continuation);
+            out.Append(LeadOf(runStart_[LineOf(change.from)]));
             // Marked after the continuation, where the preview finds the sentence again.
             if (out.Marking() && blanks > 0) {
                 out.Mark(Edit::Kind::Blanks, out.Written(), blanks);

@@ -19,17 +19,21 @@ struct Paragraph {
         std::size_t text;       // where its text starts in `raw`, after its containers' markers
         std::size_t end;        // where its line end starts
         std::size_t terminator; // the line end's length: 2 for CR LF, 1 for LF or CR, 0 at the very end
+        bool fixed = false;     // kept whole on a line of its own (see LineReading)
+        bool shown = false;     // ... and still read by the sentence rules
+        bool apart = false;     // never joined to the line before
     };
     std::string raw; // every byte of its lines, line ends included
     std::vector<Line> lines;
     std::string continuation; // what starts a line the paragraph goes on on
+    bool lazy = false;        // ... on each line, whatever that line itself starts with
     bool keep = false;        // written as it is, whatever it holds
 
     void Clear() {
         raw.clear();
         lines.clear();
         continuation.clear();
-        keep = false;
+        lazy = keep = false;
     }
 };
 
@@ -69,6 +73,13 @@ private:
     };
 
     void ReadText();
+    // Hides the fixed lines that are not prose from the sentence rules.
+    void HideFixedLines();
+    // The text of `line`, without its line end.
+    std::string_view LineText(std::size_t line) const;
+    // What a new line cut from the line written from `line` on starts with: the containers' markers (a
+    // further line's own, as it wrote them) and what the line's start holds (see ProseSyntax::Hang).
+    std::string LeadOf(std::size_t line) const;
     bool Joinable(std::size_t line) const;
     // Appends text_ from `from` to `to` to the view; `blank`: the view ends in white space.
     void AppendRun(std::size_t from, std::size_t to, bool& blank, std::string& view);

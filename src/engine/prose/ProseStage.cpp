@@ -140,6 +140,7 @@ void ProseStage::Feed(std::string_view chunk, OutputSink& out) {
                 // A line this long is no document anybody reads as such; what follows may be anything.
                 const std::string line = std::move(line_);
                 line_.clear();
+                Drain(out);
                 GiveUp(line, out);
             }
             return;
@@ -193,7 +194,7 @@ void ProseStage::GiveUp(std::string_view line, OutputSink& out) {
     givenUp_ = true;
 }
 
-void ProseStage::TakeLine(std::string_view line, std::size_t terminator, OutputSink& out) {
+void ProseStage::TakeNow(std::string_view line, std::size_t terminator, OutputSink& out) {
     if (line.size() - terminator > kLongestParagraph || !IsUtf8(line)) {
         // A line this long is no document anybody reads as such. And readers reject a code fence, a tag
         // or a link whose text is no UTF-8 where they take it with the same bytes in UTF-8. Past either,
@@ -212,6 +213,7 @@ void ProseStage::TakeLine(std::string_view line, std::size_t terminator, OutputS
     case LineRole::ParagraphStart:
         EndParagraph(out);
         paragraph_.continuation = reading.continuation;
+        paragraph_.lazy = reading.lazy;
         break;
     case LineRole::Continuation:
         if (paragraphTooLong_) {
@@ -229,9 +231,17 @@ void ProseStage::TakeLine(std::string_view line, std::size_t terminator, OutputS
         counts_.terminatorsOut += terminator > 0 ? 1 : 0;
         return;
     }
+    for (auto before = paragraph_.lines.rbegin();
+         before != paragraph_.lines.rend() &&
+         before - paragraph_.lines.rbegin() < static_cast<std::ptrdiff_t>(reading.fixesBefore);
+         ++before) {
+        before->fixed = true;
+        before->shown = false;
+    }
     const std::size_t start = paragraph_.raw.size();
     paragraph_.raw.append(line);
-    paragraph_.lines.push_back({start + reading.textStart, start + text.size(), terminator});
+    paragraph_.lines.push_back({start + reading.textStart, start + text.size(), terminator, reading.fixed,
+                                reading.fixed && reading.shown, reading.apart});
     paragraph_.keep = paragraph_.keep || reading.keep;
     if (paragraph_.raw.size() > kLongestParagraph) {
         paragraph_.keep = true;
@@ -327,11 +337,19 @@ void ProseStage::Flush(OutputSink& out) {
     heldSubstance_ = heldBytes_ = 0;
 }
 
+void ProseStage::PassAsIs(std::string_view line, OutputSink& out) {
+    CountAsIs(line);
+    out.Append(line);
+}
+
 void ProseStage::Finish(OutputSink& out) {
     if (!givenUp_ && (afterCarriageReturn_ || !line_.empty())) {
         const std::string line = std::move(line_);
-        TakeLine(line, afterCarriageReturn_ ? 1 : 0, out);
+        const std::size_t terminator = afterCarriageReturn_ ? 1 : 0;
+        afterCarriageReturn_ = false; // a line held ahead may be counted as it is
+        TakeLine(line, terminator, out);
     }
+    Drain(out);
     EndParagraph(out);
     Flush(out);
     line_.clear();

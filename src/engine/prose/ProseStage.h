@@ -42,6 +42,17 @@ struct LineReading {
     bool keep = false;
     // The paragraph open before this line must stay as it is: this line made it something else.
     bool keepBefore = false;
+    // For a ParagraphStart: the continuation starts every new line, whatever the line cut starts with.
+    bool lazy = false;
+    // A line of paragraph text that is a format's own structure (a definition list's term, a directive's
+    // fence) stays whole on a line of its own, out of the sentence rules' sight; `shown`: it is prose all
+    // the same, which only some readers take for structure, and the sentence rules read it.
+    bool fixed = false;
+    bool shown = false;
+    // Never joined to the line before (a definition after its term); the lines before it in the
+    // paragraph, up to `fixesBefore` of them, become fixed.
+    bool apart = false;
+    std::size_t fixesBefore = 0;
 };
 
 class ProseStage : public Stage {
@@ -57,6 +68,17 @@ public:
 protected:
     // Reads the next line of the document, without its line end.
     virtual LineReading ReadLine(std::string_view line) = 0;
+    // Takes a whole line, its line end (`terminator` bytes, none at the text's end) after it. A format
+    // that reads ahead holds lines here and passes each on to TakeNow() once it knows what it is.
+    virtual void TakeLine(std::string_view line, std::size_t terminator, OutputSink& out) {
+        TakeNow(line, terminator, out);
+    }
+    // Passes on every line held; called before the text ends or the rest goes through as it is.
+    virtual void Drain(OutputSink& /*out*/) {}
+    void TakeNow(std::string_view line, std::size_t terminator, OutputSink& out);
+    // Whether the rest of the text goes through as it is; a line held goes through PassAsIs() then.
+    bool GivenUp() const { return givenUp_; }
+    void PassAsIs(std::string_view line, OutputSink& out);
     // The rules of the format's paragraphs, for one paragraph.
     virtual std::unique_ptr<ProseSyntax> NewSyntax() const = 0;
     // The text ended: the next line read is the first of a new one.
@@ -70,8 +92,6 @@ private:
         std::size_t to;
     };
 
-    // A whole line, its line end (`terminator` bytes, none at the text's end) after it.
-    void TakeLine(std::string_view line, std::size_t terminator, OutputSink& out);
     void EndParagraph(OutputSink& out);
     void WriteAsIs(std::string_view bytes, OutputSink& out);
     // Finds the sentence ends of every paragraph held, at once, and writes everything held.

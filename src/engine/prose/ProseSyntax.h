@@ -3,7 +3,9 @@
 // ends stay, what the sentence rules should not read, and which lines a break may start.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -73,6 +75,13 @@ public:
     virtual bool MayCut(std::string_view line) const = 0;
     // Whether a break may put `next` (the text after it, up to its line end) at the start of a line.
     virtual bool MayStartLine(std::string_view next) const = 0;
+    // Whether the blanks from `from` to `to`, places in the text read last, may become a line break.
+    virtual bool MayBreak(std::size_t /*from*/, std::size_t /*to*/) const { return true; }
+    // What a new line cut from `line` (its text, up to its line end) repeats of that line's start so
+    // that every reader keeps it where the line was: its leading blanks, and what the format adds.
+    virtual std::string Hang(std::string_view line) const {
+        return std::string(line.substr(0, std::min(line.find_first_not_of(" \t"), line.size())));
+    }
     // Gives back the room a long paragraph took.
     virtual void Trim() = 0;
 };

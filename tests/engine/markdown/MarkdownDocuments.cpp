@@ -35,11 +35,93 @@ constexpr std::array<std::string_view, 30> kStarts = {"The",         "Then",
                                                       "<b>bold</b>", "$x$ is",
                                                       "\\* x",       "«Quoted»"};
 
+// ... and what starts a flavour's line.
+constexpr std::array<std::string_view, 14> kFlavourStarts = {
+    "{: .x}", ":::",     ":::{note}", "$$",  "!!! note", "=== \"Tab\"", "% x", "import {a} from 'b'",
+    "<Tab>",  "[!NOTE]", "~ x",       "///", "{% x %}",  "(x)="};
+
+// Blocks of the flavours' structure, with prose inside where the flavour reads it as prose.
+const std::vector<std::vector<std::string_view>> kFlavourBlocks = {
+    {"> [!NOTE]", "> Back up first. Then update."},
+    {"[!tip]- Title. Here", "Open the menu. Pick a file."},
+    {"Term. One", ": Definition one. More text.", "  Continued. Here."},
+    {"Term", "~ Def. Two.", ": Another. One."},
+    {":::{note}", "Inside. A note.", ":::"},
+    {"::: {.callout-tip}", "Tip. Text.", ":::"},
+    {"::::{figure} x.png", ":width: 50%", ":name: fig-x", "Caption. Text.", "::::"},
+    {"(target-x)=", "% A comment. Here"},
+    {"{% highlight ruby %}", "x = 1. y", "", "  y = 2. Then", "{% endhighlight %}"},
+    {"{% raw %}", "{{ x }}. Y", "{% endraw %}"},
+    {"{% include x.html", "   title=\"A. B\" %}"},
+    {"{{< note >}}", "Note. Body.", "{{< /note >}}"},
+    {"{{< figure src=\"x.png\" >}}"},
+    {"{{% details %}}", "More. Text.", "{{% /details %}}"},
+    {"{: .lead}"},
+    {"{:toc}"},
+    {"{ #id .class }"},
+    {"!!! note \"Title. Here\"", "    Body. Two. Three."},
+    {"???+ tip", "    Body. Two."},
+    {"=== \"Tab A\"", "    Tab. Content. Here."},
+    {"/// note | Title", "Body. Two.", "///"},
+    {"$$", "x = 1. Y", "$$"},
+    {"\\[", "a. B", "\\]"},
+    {"\\begin{align}", "a &= b. C\\\\", "\\end{align}"},
+    {"import A from './a'"},
+    {"export const x = 1. Y"},
+    {"<Tabs>", "<TabItem value=\"a\">", "Tab. Text.", "</TabItem>", "</Tabs>"},
+    {"[[toc]]"},
+    {"[TOC]"},
+    {"[^n]: Note. Text.", "    More note. Text."},
+    {"*[HTML]: Hyper. Text"},
+    {"+++"},
+};
+
 constexpr std::array<std::string_view, 8> kEnds = {".", "!", "?", "...", ".)", ".\"", "?!", ".*"};
 
 class Maker {
 public:
-    explicit Maker(std::uint32_t seed) : random_(seed) {}
+    Maker(std::uint32_t seed, bool flavoured) : random_(seed), flavoured_(flavoured) {}
+
+    std::string PlainDocument() {
+        Lines lines;
+        const int blocks = 2 + Pick(8);
+        for (int i = 0; i < blocks; ++i) {
+            switch (Pick(8)) {
+            case 0:
+                lines.emplace_back("## Heading. Two");
+                break;
+            case 1: // a list, each item a paragraph
+                for (int item = 1 + Pick(3); item > 0; --item) {
+                    const Lines inner = PlainParagraph();
+                    for (std::size_t l = 0; l < inner.size(); ++l) {
+                        lines.push_back((l == 0 ? "- " : "  ") + inner[l]);
+                    }
+                }
+                break;
+            case 2:
+                for (const std::string& line : PlainParagraph()) {
+                    lines.push_back("> " + line);
+                }
+                break;
+            case 3:
+                Append(lines, {"```", "code. Code.", "```"});
+                break;
+            case 4:
+            case 5:
+                Append(lines, Flavour(true));
+                break;
+            default:
+                Append(lines, PlainParagraph());
+                break;
+            }
+            lines.emplace_back();
+        }
+        std::string text;
+        for (const std::string& line : lines) {
+            text += line + "\n";
+        }
+        return text;
+    }
 
     std::string Document() {
         Lines lines;
@@ -122,7 +204,9 @@ private:
     }
 
     std::string Sentence() {
-        std::string s(Pick(3) == 0 ? From(kStarts) : std::string_view("The"));
+        std::string s(Pick(3) != 0                 ? std::string_view("The")
+                      : flavoured_ && Pick(2) == 0 ? From(kFlavourStarts)
+                                                   : From(kStarts));
         const int words = 1 + Pick(7);
         for (int i = 0; i < words; ++i) {
             s += ' ';
@@ -132,8 +216,25 @@ private:
         return s;
     }
 
+    // No line starts with what could start a block in some reader: such a line goes on the one before.
+    Lines PlainParagraph() {
+        Lines lines;
+        for (std::string& line : Paragraph(false)) {
+            line.erase(0, line.find_first_not_of(' '));
+            const bool blockLike =
+                std::string_view("<#>|-+*=`~[:$!?{%(/\\").find(line.front()) != std::string_view::npos ||
+                (line.front() >= '0' && line.front() <= '9');
+            if (blockLike && !lines.empty()) {
+                lines.back() += " " + line;
+            } else {
+                lines.push_back(line);
+            }
+        }
+        return lines;
+    }
+
     // A paragraph's lines, wrapped at a random width, with hard breaks now and then.
-    Lines Paragraph() {
+    Lines Paragraph(bool hardBreaks = true) {
         std::string text = Sentence();
         for (int i = Pick(5); i > 0; --i) {
             text += Pick(10) == 0 ? "  " : " ";
@@ -149,7 +250,7 @@ private:
             line += text.substr(start, space - start);
             start = space + 1;
             if (line.size() >= width && start < text.size()) {
-                if (Pick(12) == 0) {
+                if (hardBreaks && Pick(12) == 0) {
                     line += Pick(2) == 0 ? "  " : "\\";
                 }
                 lines.push_back(line);
@@ -167,7 +268,19 @@ private:
         return lines;
     }
 
+    // A flavour's block, right after a paragraph or on its own.
+    Lines Flavour(bool plain = false) {
+        const auto& block =
+            kFlavourBlocks[static_cast<std::size_t>(Pick(static_cast<int>(kFlavourBlocks.size())))];
+        Lines lines = Pick(2) != 0 ? Lines{} : plain ? PlainParagraph() : Paragraph();
+        lines.insert(lines.end(), block.begin(), block.end());
+        return lines;
+    }
+
     Lines Leaf() {
+        if (flavoured_ && Pick(3) == 0) {
+            return Flavour();
+        }
         switch (Pick(14)) {
         case 0:
             return {"# Heading. With two sentences. Here"};
@@ -258,12 +371,21 @@ private:
     }
 
     std::mt19937 random_;
+    bool flavoured_;
 };
 
 } // namespace
 
 std::string RandomMarkdown(std::uint32_t seed) {
-    return Maker(seed).Document();
+    return Maker(seed, false).Document();
+}
+
+std::string RandomFlavouredMarkdown(std::uint32_t seed) {
+    return Maker(seed, true).Document();
+}
+
+std::string RandomPlainFlavouredMarkdown(std::uint32_t seed) {
+    return Maker(seed, true).PlainDocument();
 }
 
 } // namespace brantlewick::testing

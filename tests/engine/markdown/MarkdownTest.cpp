@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Markdown mode on literal documents: what is re-broken, how, and what stays as it is.
+#include "Rows.h"
 #include "brantlewick/engine/Conversion.h"
 #include "markdown/MarkdownSyntax.h"
 
@@ -27,7 +28,7 @@ std::string Convert(std::string_view text, LineBreaks lines = kJoin, int enterCo
 }
 
 struct Case {
-    const char* what;
+    const char* name;
     std::string_view in;
     std::string_view out;
     LineBreaks lines = kJoin;
@@ -48,8 +49,9 @@ TEST(Markdown, Documents) {
         {"code span over a line end", "Use `it.\nNow` here. Then stop.\n",
          "Use `it.\nNow` here.\nThen stop.\n"},
         {"link text", "See [the end. Then](u) now. Next one.\n", "See [the end. Then](u) now.\nNext one.\n"},
-        {"link title", "See [x](/u \"The end. Then\n more\"). Next one.\n",
-         "See [x](/u \"The end. Then\n more\").\nNext one.\n"},
+        {"link title, a new line indented as the line it was cut from",
+         "See [x](/u \"The end. Then\n more\"). Next one.\n",
+         "See [x](/u \"The end. Then\n more\").\n Next one.\n"},
         // A line end inside emphasis reads as the space it replaces, for every reader.
         {"sentences inside emphasis", "*Rain fell. Sun rose.* Wind blew.\n",
          "*Rain fell.\nSun rose.*\nWind blew.\n"},
@@ -113,7 +115,7 @@ TEST(Markdown, Documents) {
         {"a task box alone ends its item", "- [x] \nRain fell. Sun rose.\n     > Wind blew. Snow fell.\n",
          "- [x] \nRain fell.\nSun rose. > Wind blew.\nSnow fell.\n"},
         {"a box alone on its line is not joined into a task box", "- [X]\nRain fell. Sun rose.\n",
-         "- [X]\nRain fell.\n  Sun rose.\n"},
+         "- [X]\nRain fell.\nSun rose.\n"},
         {"a task box keeps its line whole", "- [ ] Rain fell. Sun [x] rose.\n  Wind. Blew.\n",
          "- [ ] Rain fell. Sun [x] rose.\n  Wind.\n  Blew.\n"},
         // Joined to the next line, a lone "**" would make a thematic break, a lone "1." a list item.
@@ -214,7 +216,77 @@ TEST(Markdown, Documents) {
          "Rain fell.\nSun rose.\n\n\n\nWind.\n", LineBreaks::Reflow},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Convert(c.in, c.lines, c.enterCount), c.out) << c.what;
+        EXPECT_EQ(Convert(c.in, c.lines, c.enterCount), c.out) << c.name;
+    }
+}
+
+// Lines that a flavour reads as structure stay whole on lines of their own (and the lines between a
+// body's opening and end as they are); the prose around them is still one sentence a line, and a new
+// line keeps the leading blanks of the line it was cut from.
+TEST(Markdown, FlavourLines) {
+    const Case cases[] = {
+        {"GitHub alert", "> [!NOTE]\n> Back up first. Then update.\n",
+         "> [!NOTE]\n> Back up first.\n> Then update.\n"},
+        {"Obsidian callout", "> [!tip] Quick start\n> Open the menu. Pick a file.",
+         "> [!tip] Quick start\n> Open the menu.\n> Pick a file."},
+        {"definition", "Colour\n: The hue of a thing. It can change.\n",
+         "Colour\n: The hue of a thing.\n  It can change.\n"},
+        {"definition with a tilde, lines joined", "Colour\n~   The hue. It\n    can change.\n",
+         "Colour\n~   The hue.\n    It can change.\n"},
+        {"colon fence with options",
+         ":::{figure} cat.png\n:width: 50%\n:name: fig-cat\nA cat. It sleeps.\n:::\n",
+         ":::{figure} cat.png\n:width: 50%\n:name: fig-cat\nA cat.\nIt sleeps.\n:::\n"},
+        {"colon fences", ":::tip\nSave often. It helps.\n:::\n\n::: {.callout-note}\nOne. Two.\n::::\n",
+         ":::tip\nSave often.\nIt helps.\n:::\n\n::: {.callout-note}\nOne.\nTwo.\n::::\n"},
+        {"Hugo shortcode with its inner text",
+         "{{< code-toggle file=hugo >}}\n[params]\ncolor = 'red'\n{{< /code-toggle >}}\nRain. Sun.\n",
+         "{{< code-toggle file=hugo >}}\n[params]\ncolor = 'red'\n{{< /code-toggle >}}\nRain.\nSun.\n"},
+        {"Hugo shortcodes without inner text, and with Markdown",
+         "{{< figure src=\"x\" >}}\nA cat. It sleeps.\n{{% note %}}\nRain. Sun.\n{{% /note %}}\n",
+         "{{< figure src=\"x\" >}}\nA cat.\nIt sleeps.\n{{% note %}}\nRain.\nSun.\n{{% /note %}}\n"},
+        {"Liquid tags in a list item",
+         "1. Open the page.\n{% data reusables.open-settings %}\n{% data reusables.click-save %}\n1. Close "
+         "it.\n",
+         "1. Open the page.\n{% data reusables.open-settings %}\n{% data reusables.click-save %}\n1. Close "
+         "it.\n"},
+        {"Liquid code over a blank line",
+         "{% highlight ruby %}\nx = 1. y\n\n  y = 2. Then\n{%- endhighlight -%}\nRain. Sun.\n",
+         "{% highlight ruby %}\nx = 1. y\n\n  y = 2. Then\n{%- endhighlight -%}\nRain.\nSun.\n"},
+        {"Liquid tag over lines", "{% include x.html\n   title=\"A. B\" %}\nRain. Sun.\n",
+         "{% include x.html\n   title=\"A. B\" %}\nRain.\nSun.\n"},
+        {"attribute lines", "{: .note}\nA note. A second.\n{ #id .wide }\n",
+         "{: .note}\nA note.\nA second.\n{ #id .wide }\n"},
+        {"a MyST role starts prose", "{ref}`x` is here. Then more.\n", "{ref}`x` is here.\nThen more.\n"},
+        {"a new line keeps the blanks before a quote", "Term\n: One.\n\n  > Quote one. Quote two.\n",
+         "Term\n: One.\n\n  > Quote one.\n  > Quote two.\n", kKeep},
+        {"content tab", "=== \"Tab A\"\n    First tab. Still first.\n===! \"Tab B\"\n    Second. Tab.\n",
+         "=== \"Tab A\"\n    First tab.\n    Still first.\n===! \"Tab B\"\n    Second.\n    Tab.\n"},
+        {"admonitions", "!!! note \"A. B\"\n    One. Two.\n???+ tip\n    Three.\n",
+         "!!! note \"A. B\"\n    One.\n    Two.\n???+ tip\n    Three.\n"},
+        {"pymdownx block with options", "/// note | Title\n    type: x. Y\nBody one. Body two.\n///\n",
+         "/// note | Title\n    type: x. Y\nBody one.\nBody two.\n///\n"},
+        {"MDX imports and components",
+         "import A from './a'\nimport {\n  B. C\n} from './b'\n\nIntro. Text.\n<Tabs>\nOne. Two.\n</Tabs>\n",
+         "import A from './a'\nimport {\n  B. C\n} from "
+         "'./b'\n\nIntro.\nText.\n<Tabs>\nOne.\nTwo.\n</Tabs>\n"},
+        {"MyST comment, target and block break",
+         "% editor. Note\nVisible. More.\n(my-target)=\n+++ x. Y\nText. Here.\n",
+         "% editor. Note\nVisible.\nMore.\n(my-target)=\n+++ x. Y\nText.\nHere.\n"},
+        {"display math", "The roots are\n$$\nx = 1. Y\n$$\nand\n\\[\na. B\n\\]\n",
+         "The roots are\n$$\nx = 1. Y\n$$\nand\n\\[\na. B\n\\]\n"},
+        {"math environment", "\\begin{align}\na &= b. C\\\\\nc &= d\n\\end{align}\n",
+         "\\begin{align}\na &= b. C\\\\\nc &= d\n\\end{align}\n"},
+        {"a body that never ends in reach is prose", "$$ x\nRain. Sun.\n", "$$ x\nRain.\nSun.\n"},
+        {"tables of contents", "[[toc]]\nRain. Sun.\n[TOC]\n", "[[toc]]\nRain.\nSun.\n[TOC]\n"},
+        {"footnote continuation", "[^1]: Rain. Sun.\n    Wind. Snow.\n",
+         "[^1]: Rain. Sun.\n    Wind. Snow.\n"},
+        {"no cut makes a flavour's line",
+         "Rain. {: .x} Sun. ::: x Snow. $$ x Wind. !!! x Fog. import {x} from 'y'\n",
+         "Rain. {: .x} Sun. ::: x Snow. $$ x Wind. !!! x Fog. import {x} from 'y'\n"},
+    };
+    FOR_EACH_ROW(c, cases) {
+        EXPECT_EQ(Convert(c.in, c.lines, c.enterCount), c.out);
+        EXPECT_EQ(Convert(c.out, c.lines, c.enterCount), c.out);
     }
 }
 
