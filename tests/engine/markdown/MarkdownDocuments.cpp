@@ -3,8 +3,11 @@
 // start with what would start a block at a line's start.
 #include "MarkdownDocuments.h"
 
+#include "TempDir.h"
+
 #include <array>
 #include <random>
+#include <sstream>
 #include <vector>
 
 namespace brantlewick::testing {
@@ -41,40 +44,23 @@ constexpr std::array<std::string_view, 14> kFlavourStarts = {
     "<Tab>",  "[!NOTE]", "~ x",       "///", "{% x %}",  "(x)="};
 
 // Blocks of the flavours' structure, with prose inside where the flavour reads it as prose.
-const std::vector<std::vector<std::string_view>> kFlavourBlocks = {
-    {"> [!NOTE]", "> Back up first. Then update."},
-    {"[!tip]- Title. Here", "Open the menu. Pick a file."},
-    {"Term. One", ": Definition one. More text.", "  Continued. Here."},
-    {"Term", "~ Def. Two.", ": Another. One."},
-    {":::{note}", "Inside. A note.", ":::"},
-    {"::: {.callout-tip}", "Tip. Text.", ":::"},
-    {"::::{figure} x.png", ":width: 50%", ":name: fig-x", "Caption. Text.", "::::"},
-    {"(target-x)=", "% A comment. Here"},
-    {"{% highlight ruby %}", "x = 1. y", "", "  y = 2. Then", "{% endhighlight %}"},
-    {"{% raw %}", "{{ x }}. Y", "{% endraw %}"},
-    {"{% include x.html", "   title=\"A. B\" %}"},
-    {"{{< note >}}", "Note. Body.", "{{< /note >}}"},
-    {"{{< figure src=\"x.png\" >}}"},
-    {"{{% details %}}", "More. Text.", "{{% /details %}}"},
-    {"{: .lead}"},
-    {"{:toc}"},
-    {"{ #id .class }"},
-    {"!!! note \"Title. Here\"", "    Body. Two. Three."},
-    {"???+ tip", "    Body. Two."},
-    {"=== \"Tab A\"", "    Tab. Content. Here."},
-    {"/// note | Title", "Body. Two.", "///"},
-    {"$$", "x = 1. Y", "$$"},
-    {"\\[", "a. B", "\\]"},
-    {"\\begin{align}", "a &= b. C\\\\", "\\end{align}"},
-    {"import A from './a'"},
-    {"export const x = 1. Y"},
-    {"<Tabs>", "<TabItem value=\"a\">", "Tab. Text.", "</TabItem>", "</Tabs>"},
-    {"[[toc]]"},
-    {"[TOC]"},
-    {"[^n]: Note. Text.", "    More note. Text."},
-    {"*[HTML]: Hyper. Text"},
-    {"+++"},
-};
+const std::vector<Lines>& FlavourBlocks() {
+    static const std::vector<Lines> blocks = [] {
+        std::vector<Lines> read(1);
+        std::istringstream file(
+            ReadBytes(BRANTLEWICK_SOURCE_DIR "/tests/engine/markdown/flavour-blocks.txt"));
+        for (std::string line; std::getline(file, line);) {
+            if (line == "@@") {
+                read.emplace_back();
+            } else if (!line.starts_with('#')) {
+                read.back().push_back(line);
+            }
+        }
+        read.pop_back();
+        return read;
+    }();
+    return blocks;
+}
 
 constexpr std::array<std::string_view, 8> kEnds = {".", "!", "?", "...", ".)", ".\"", "?!", ".*"};
 
@@ -270,8 +256,8 @@ private:
 
     // A flavour's block, right after a paragraph or on its own.
     Lines Flavour(bool plain = false) {
-        const auto& block =
-            kFlavourBlocks[static_cast<std::size_t>(Pick(static_cast<int>(kFlavourBlocks.size())))];
+        const Lines& block =
+            FlavourBlocks()[static_cast<std::size_t>(Pick(static_cast<int>(FlavourBlocks().size())))];
         Lines lines = Pick(2) != 0 ? Lines{} : plain ? PlainParagraph() : Paragraph();
         lines.insert(lines.end(), block.begin(), block.end());
         return lines;
