@@ -92,6 +92,7 @@ public:
         brackets_.clear();
         lineEnds_.clear();
         backtickRuns_.clear();
+        marks_.emphasisEnds.clear();
     }
 
     void Read() {
@@ -415,6 +416,17 @@ private:
         if (left || right) {
             marks_.hidden.push_back({i, i + n});
         }
+        // Which runs close emphasis, counted as delimiters open and closed; "_" within a word neither
+        // opens nor closes.
+        std::size_t& open = c == '*' ? openStars_ : openUnderscores_;
+        const bool opens = left && (c == '*' || !right || IsPunct(before));
+        const bool closes = right && (c == '*' || !left || IsPunct(after));
+        if (closes && open > 0) {
+            marks_.emphasisEnds.push_back(i + n);
+            open -= std::min(open, n);
+        } else if (opens) {
+            open += n;
+        }
         return i + n;
     }
 
@@ -475,6 +487,8 @@ private:
     std::array<std::size_t, kClosers.size()> noneFrom_ = {npos, npos, npos, npos};
     bool noDisplayCloser_ = false;
     bool noInlineCloser_ = false;
+    std::size_t openStars_ = 0;
+    std::size_t openUnderscores_ = 0;
 };
 
 } // namespace

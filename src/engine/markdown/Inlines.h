@@ -20,6 +20,8 @@ using prose::Span;
 // a footnote marker over a line end, which GitHub's reader renders differently depending on the bytes
 // before it (and finds even where math hides its end).
 struct InlineMarks : prose::Marks {
+    // Where each run of "*" or "_" ends that closes emphasis opened before it, in order.
+    std::vector<std::size_t> emphasisEnds;
     // Room the reading reuses from one paragraph to the next.
     std::vector<std::size_t> brackets;
     std::vector<std::size_t> lineEnds;

@@ -102,6 +102,7 @@ prose::Marks& MarkdownSyntax::Read(std::string_view text) {
     text_ = text;
     if (MayDefineLinks(text) || HasDelimiterRow(text)) {
         marks_.Clear();
+        marks_.emphasisEnds.clear();
         marks_.unsure = true;
         return marks_;
     }
@@ -146,10 +147,7 @@ bool MarkdownSyntax::MayEndLineAt(std::size_t at) const {
     if (at == 0 || (text_[at - 1] != '*' && text_[at - 1] != '_')) {
         return true;
     }
-    const auto after =
-        std::lower_bound(marks_.shielded.begin(), marks_.shielded.end(), at,
-                         [](const prose::Span& s, std::size_t place) { return s.from < place; });
-    return after != marks_.shielded.begin() && std::prev(after)->to == at;
+    return std::binary_search(marks_.emphasisEnds.begin(), marks_.emphasisEnds.end(), at);
 }
 
 bool MarkdownSyntax::MayBreak(std::size_t from, std::size_t /*to*/) const {

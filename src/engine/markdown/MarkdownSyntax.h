@@ -23,7 +23,7 @@ public:
 
 private:
     // Whether a line may end right before `at`: pandoc reads a "*" or "_" before a line end as one that
-    // may open emphasis, so none may end a line where it closes no emphasis in CommonMark.
+    // may open emphasis, so none may end a line but where it closes emphasis.
     bool MayEndLineAt(std::size_t at) const;
 
     InlineMarks marks_;
