@@ -1,11 +1,11 @@
 -- SPDX-License-Identifier: GPL-3.0-or-later
 -- Renders many Markdown documents to HTML in one pandoc process, as a filter that ignores its own input:
---   BATCH=FILE READERS="markdown gfm" OUTPUT=FILE pandoc --lua-filter render.lua </dev/null
--- The batch and the output are as render.py has them: each document as its length, a line end and its
--- bytes; for each document and each reader in turn its HTML (or "error: " and the reason).
+--   BATCH=FILE READERS="markdown gfm" pandoc --lua-filter render.lua -o /dev/null </dev/null
+-- The batch is as render.py has it: each document as its length, a line end and its bytes; for each
+-- document and each reader in turn its HTML (or "error: " and the reason) goes to standard output the
+-- same way, as soon as it is made.
 function Pandoc(doc)
   local batch = assert(io.open(os.getenv("BATCH"), "rb")):read("a")
-  local output = assert(io.open(os.getenv("OUTPUT"), "wb"))
   local readers = {}
   for name in os.getenv("READERS"):gmatch("%S+") do
     readers[#readers + 1] = name
@@ -18,14 +18,14 @@ function Pandoc(doc)
     at = line_end + size + 1
     for _, reader in ipairs(readers) do
       local ok, html = pcall(function()
-        return pandoc.write(pandoc.read(text, reader), "html", {wrap_text = "none"})
+        return pandoc.write(pandoc.read(text, reader), "html", {wrap_text = "wrap-preserve"})
       end)
       if not ok then
         html = "error: " .. tostring(html):sub(1, 80)
       end
-      output:write(#html, "\n", html)
+      io.stdout:write(#html, "\n", html)
     end
+    io.stdout:flush()
   end
-  output:close()
   return doc
 end

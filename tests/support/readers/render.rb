@@ -1,7 +1,8 @@
 #!/usr/bin/ruby
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Renders many Markdown documents to HTML in one process with kramdown, as render.py does with the
-# Python readers: render.rb BATCH INPUT... (INPUT: "kramdown", or "GFM", the input GitHub Pages uses).
+# Python readers, each as soon as it is made: render.rb BATCH INPUT... (INPUT: "kramdown", or "GFM", the
+# input GitHub Pages uses).
 require "kramdown"
 require "kramdown-parser-gfm"
 
@@ -24,5 +25,5 @@ while at < batch.bytesize
     html = html.b
     out.write("#{html.bytesize}\n", html)
   end
+  out.flush # the test tells a reader that stalls by its output
 end
-out.flush
