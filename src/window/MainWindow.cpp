@@ -96,7 +96,9 @@ struct MainWindow::Parts {
         : shell(window, settings, desktop, std::move(programFolder)), files(window, shell),
           status(window, shell), addFiles(window, shell, files, status), characters(window, shell),
           options(window, shell), startAdding(window, shell, files, characters, options, status),
-          preview(window, shell, files, characters, options, startAdding) {}
+          preview(window, shell, files, characters, options) {
+        QObject::connect(&startAdding, &StartAddingPart::runEnded, &preview, &PreviewPart::RunEnded);
+    }
 
     WindowShell shell;
     FileListPart files;

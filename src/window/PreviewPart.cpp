@@ -7,7 +7,7 @@
 #include "EngineText.h"
 #include "FileListPart.h"
 #include "OptionsPart.h"
-#include "StartAddingPart.h"
+#include "RunSettings.h"
 #include "WindowShell.h"
 #include "brantlewick/settings/SettingsStore.h"
 #include "brantlewick/window/ListView.h"
@@ -23,11 +23,10 @@
 namespace brantlewick {
 
 PreviewPart::PreviewPart(QWidget& window, WindowShell& shell, FileListPart& files,
-                         CharacterListPart& characters, OptionsPart& options, StartAddingPart& startAdding)
+                         CharacterListPart& characters, OptionsPart& options)
     : window_(window), shell_(shell), files_(files), characters_(characters), options_(options) {
     connect(&making_, &QFutureWatcher<PreviewPage>::finished, this, [this] { WithoutTrap([&] { Made(); }); });
-    // What a run wrote is shown once it is over; a file changed meanwhile, too.
-    connect(&startAdding, &StartAddingPart::runEnded, this, [this] { Changed(); });
+    // A file changed on disk is shown anew, but not while a run writes: RunEnded shows it once.
     const auto changedOnDisk = [this] {
         if (!shell_.RunInProgress()) {
             Changed();
@@ -81,6 +80,10 @@ void PreviewPart::Open() {
     }
     entry_ = QPersistentModelIndex(list.model()->index(selected - 1, 0));
     Show(true);
+}
+
+void PreviewPart::RunEnded() {
+    Changed();
 }
 
 void PreviewPart::Changed() {

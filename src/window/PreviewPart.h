@@ -23,7 +23,6 @@ namespace brantlewick {
 class CharacterListPart;
 class FileListPart;
 class OptionsPart;
-class StartAddingPart;
 class WindowShell;
 
 // The page is made on a thread of its own, so that a large file or a huge number of Enters never keeps the
@@ -34,7 +33,7 @@ class PreviewPart final : public QObject, public PreviewPlaces {
 public:
     // Built after the other parts: it watches every control of `window` that holds a choice.
     PreviewPart(QWidget& window, WindowShell& shell, FileListPart& files, CharacterListPart& characters,
-                OptionsPart& options, StartAddingPart& startAdding);
+                OptionsPart& options);
 
     std::optional<QRect> Remembered(const QString& screens) override;
     void Remember(const QString& screens, const QRect& frame) override;
@@ -42,6 +41,8 @@ public:
     // Opens the preview of the selected entry (of the first without a selection), or brings it to the
     // front; nothing with an empty list.
     void Open();
+    // What a run wrote is shown once it is over.
+    void RunEnded();
 
 private:
     // Shows the entry anew once the events in hand are done, when the preview is open.

@@ -10,6 +10,7 @@
 #include "PaintingWait.h"
 #include "PlainWords.h"
 #include "ProgressBar.h"
+#include "RunSettings.h"
 #include "StatusPart.h"
 #include "TrapLocations.h"
 #include "WindowShell.h"
@@ -293,19 +294,6 @@ private:
 };
 
 } // namespace
-
-int EnterCountOf(const OptionsPart& options) {
-    return EnterCountFromText(ToEngine(options.EnterCountText()));
-}
-
-ConversionOptions ConversionFromControls(const CharacterListPart& characters, const OptionsPart& options,
-                                         int enterCount) {
-    ConversionOptions conversion;
-    conversion.entries = ToEngine(characters.Entries());
-    options.ChooseSentenceOptions(conversion);
-    conversion.enterCount = enterCount;
-    return conversion;
-}
 
 StartAddingPart::StartAddingPart(QWidget& window, WindowShell& shell, FileListPart& files,
                                  CharacterListPart& characters, OptionsPart& options, StatusPart& status)

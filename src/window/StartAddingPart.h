@@ -2,8 +2,6 @@
 // "Start Adding" and its progress bar: the window's front end of the batch run.
 #pragma once
 
-#include "brantlewick/engine/Conversion.h"
-
 #include <QObject>
 
 class QWidget;
@@ -16,13 +14,6 @@ class OptionsPart;
 class ProgressBar;
 class StatusPart;
 class WindowShell;
-
-// The Enter count as "Start Adding" reads it from its box, once for a run; throws EnterCountOverflow for one
-// it refuses (the run then inserts no breaks).
-int EnterCountOf(const OptionsPart& options);
-// The conversion as the other controls stand now, as "Start Adding" would apply it to a file coming up.
-ConversionOptions ConversionFromControls(const CharacterListPart& characters, const OptionsPart& options,
-                                         int enterCount);
 
 class StartAddingPart final : public QObject {
     Q_OBJECT
