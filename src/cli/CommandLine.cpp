@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file loop of brantlewick-cli; its options are read in OptionTable.cpp.
-#include "CommandLine.h"
+#include "brantlewick/cli/CommandLine.h"
 
 #include "UnifiedDiff.h"
 #include "brantlewick/batch/Batch.h"

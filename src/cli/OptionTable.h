@@ -2,7 +2,7 @@
 // The command line's options, one row each: the parser, --help and the shell completions are made from it.
 #pragma once
 
-#include "CommandLine.h"
+#include "brantlewick/cli/CommandLine.h"
 
 #include <optional>
 #include <span>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // brantlewick-cli: the sentence-break conversion for scripts and servers.
-#include "CommandLine.h"
+#include "brantlewick/cli/CommandLine.h"
 #include "brantlewick/engine/TemporaryFiles.h"
 #include "brantlewick/engine/Version.h"
 

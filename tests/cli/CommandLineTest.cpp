@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // brantlewick-cli: argument parsing, and whole runs on real files through the library and the executable.
-#include "CommandLine.h"
+#include "brantlewick/cli/CommandLine.h"
 #include "Rows.h"
 #include "TempDir.h"
 #include "Unprivileged.h"

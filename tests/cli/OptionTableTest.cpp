@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // brantlewick-cli's options: every form users type, and every refusal word for word.
-#include "CommandLine.h"
+#include "brantlewick/cli/CommandLine.h"
 
 #include <gtest/gtest.h>
 
