@@ -155,6 +155,8 @@ TEST(SettingsStoreTest, EverythingButTheKeysOwnEntryComesThroughASaveByteForByte
         {"[Brantlewick]\nText1=3\\\n [Other]\nx=1\n",
          {{"x", "2"}},
          "[Brantlewick]\nText1=3\\\nx=2\n [Other]\nx=1\n"},
+        // A key above every group header is QSettings' general group, not ours: it is left as it is.
+        {"Text1=9\n[Brantlewick]\nA=1\n", {{"Text1", "2"}}, "Text1=9\n[Brantlewick]\nA=1\nText1=2\n"},
     };
     FOR_EACH_ROW(row, rows) {
         TempDir dir;
