@@ -27,7 +27,9 @@
 //   lines cut from it; every new line keeps the line's leading blanks, which definition lists and
 //   admonitions count.
 // - HTML blocks: the seven kinds of CommonMark 0.30; "<!x" and "<search>", blocks only for newer
-//   readers, leave their paragraph as it is.
+//   readers, leave their paragraph as it is. Readers of 0.29 (Debian's cmark-gfm among them) read a
+//   "<textarea>" line as inline HTML inside the paragraph; the mode ends the paragraph there and keeps
+//   that line and the ones after it as they are, which both readings render the same.
 // - The lines that the flavours read as structure and CommonMark as text (FlavourLines.h) stay whole.
 // - markdown-it, md4c and pandoc's CommonMark reader part from cmark-gfm on some finer points of deep
 //   nesting, lazy lines and tabs; the mode goes with cmark-gfm there.
