@@ -8,10 +8,11 @@
 //   sentence_bench --one-line MB
 //       streams MB megabytes of prose without a single line end through the conversion in 64 KiB chunks
 //       and prints the peak resident memory, which must not grow with MB.
-//   sentence_bench --score FILE
+//   sentence_bench --score FILE [--lines join|keep|reflow]
 //       converts each case of FILE (see bench/sentences/quality.txt) with one Enter and counts, per
-//       language, the cases whose output lines are exactly the expected sentences, and the precision,
-//       recall and F1 of the boundaries between sentences; last the mean F1 of the languages.
+//       language, the cases whose output lines (empty ones left out) are exactly the expected
+//       sentences, and the precision, recall and F1 of the boundaries between sentences; last the mean F1
+//       of the languages.
 #include "brantlewick/engine/Conversion.h"
 
 #include <sys/resource.h>
@@ -116,15 +117,18 @@ struct Tally {
     }
 };
 
+// The output's lines without the empty ones that part paragraphs; a line end of the input that stays
+// (with --lines keep) parts two lines as an inserted break does.
 std::vector<std::string> OutputSentences(const std::string& out) {
     std::vector<std::string> got;
     std::string current;
-    for (char c : out) {
-        if (c == '\n' && !current.empty() && current.back() == '\r') {
-            current.pop_back();
-            got.push_back(current);
+    for (const char c : out) {
+        if (c == '\r' || c == '\n') {
+            if (!current.empty()) {
+                got.push_back(current);
+            }
             current.clear();
-        } else if (c != '\n') {
+        } else {
             current += c;
         }
     }
@@ -134,7 +138,7 @@ std::vector<std::string> OutputSentences(const std::string& out) {
     return got;
 }
 
-int Score(const char* path) {
+int Score(const char* path, brantlewick::LineBreaks lines) {
     std::ifstream in(path);
     std::string line;
     std::vector<Tally> totals{{"en"}};
@@ -168,8 +172,8 @@ int Score(const char* path) {
         expected.push_back(rest);
 
         Tally& total = totals[current];
-        const std::string out = brantlewick::ConvertText(
-            input, Options(brantlewick::LineBreaks::Join, *brantlewick::LanguageFromCode(total.language)));
+        const std::string out =
+            brantlewick::ConvertText(input, Options(lines, *brantlewick::LanguageFromCode(total.language)));
         const std::vector<std::string> got = OutputSentences(out);
         const std::vector<std::size_t> made = Boundaries(got), marked = Boundaries(expected);
         std::vector<std::size_t> right;
@@ -267,15 +271,15 @@ int main(int argc, char** argv) {
     std::size_t mebibytes = 64;
     auto lines = brantlewick::LineBreaks::Join;
     std::vector<std::filesystem::path> files;
+    const char* score = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--score" && i + 1 < argc) {
-            return Score(argv[++i]);
-        }
         if (arg == "--one-line" && i + 1 < argc) {
             return OneLine(std::atol(argv[++i]));
         }
-        if (arg == "--runs" && i + 1 < argc) {
+        if (arg == "--score" && i + 1 < argc) {
+            score = argv[++i];
+        } else if (arg == "--runs" && i + 1 < argc) {
             runs = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--size" && i + 1 < argc) {
             mebibytes = static_cast<std::size_t>(std::max(1, std::atoi(argv[++i])));
@@ -287,6 +291,9 @@ int main(int argc, char** argv) {
         } else {
             files.emplace_back(arg);
         }
+    }
+    if (score != nullptr) {
+        return Score(score, lines);
     }
     const std::string text = ReadText(std::move(files), mebibytes);
     if (text.empty()) {

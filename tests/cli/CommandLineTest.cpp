@@ -294,8 +294,8 @@ TEST(CommandLineTest, SeveralJobsDoWhatOneJobDoes) {
 TEST(CommandLineTest, SentenceModeLanguageAndLineChoice) {
     const std::string text = "Siehe Abb. Drei\nund so. Ja.";
     const std::string rows[][3] = {
-        {"LANG=de_DE.UTF-8", "--sentences", "Siehe Abb. Dreiund so.\r\nJa.\r\n"},
-        {"LANG=C", "--sentences", "Siehe Abb.\r\nDreiund so.\r\nJa.\r\n"},
+        {"LANG=de_DE.UTF-8", "--sentences", "Siehe Abb. Drei und so.\r\nJa.\r\n"},
+        {"LANG=C", "--sentences", "Siehe Abb.\r\nDrei und so.\r\nJa.\r\n"},
         // Kept and rejoined lines take the breaks in the text's own line end.
         {"LC_ALL=C LANG=de", "--sentences --language=DE --lines keep", "Siehe Abb. Drei\nund so.\nJa.\n"},
         {"LANG=C", "--lines reflow --sentences --language de", "Siehe Abb. Drei und so.\nJa.\n"},

@@ -162,8 +162,12 @@ TEST(ConversionTest, ConvertsTheWorkedExamplesByteForByte) {
 TEST(ConversionTest, SentenceModeWithEachLineChoice) {
     const std::string text = "Title\r\nDr. Who paid 3.14. Then\nleft.  \r\r\n- a\n  b\n2) c";
     const std::tuple<LineBreaks, std::string, std::string, std::vector<std::uint64_t>> cases[] = {
-        // An empty line parts paragraphs with an empty line, which a second run finds again.
-        {kJoin, text, "Title\r\nDr. Who paid 3.14.\r\nThenleft.\r\n\r\n- a  b\r\n2) c", {5, 3, 7, 6, 53, 52}},
+        // A line end between two words becomes a space, and an empty line parts paragraphs with an
+        // empty line: a second run finds both again.
+        {kJoin,
+         text,
+         "Title\r\nDr. Who paid 3.14.\r\nThen left.\r\n\r\n- a  b\r\n2) c",
+         {5, 3, 7, 6, 53, 53}},
         {kKeep, text, "Title\r\nDr. Who paid 3.14.\r\nThen\nleft.\r\r\n- a\n  b\n2) c", {1, 3, 7, 8, 53, 52}},
         {kReflow,
          text,

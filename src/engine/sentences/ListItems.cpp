@@ -140,32 +140,46 @@ bool SentenceRules::OpensItemText(const Window& w, const char* at) const {
     return marker && marker->text == at;
 }
 
-const char* SentenceRules::SkipJoinedLineEnd(const Window& w, const char* p) const {
+bool SentenceRules::JoinedAt(const Window& w, const char* p) const {
     if (!joinLines_ || p >= w.end || !IsLineEnd(DecodeAt(p, w.end).code)) {
-        return p;
+        return false;
     }
     // Whether the line end goes may depend on the line ends after it, never on itself: one that is
     // being decided (a heading's marker may look across it) and a chain beyond a few stay.
     if (std::find(predicting_.begin(), predicting_.begin() + depth_, p) != predicting_.begin() + depth_ ||
         depth_ == predicting_.size()) {
-        return p;
+        return false;
     }
     predicting_.at(depth_++) = p;
     const bool stays = LineEndAt(w, p).has_value();
     --depth_;
-    return stays ? p : p + (*p == '\r' && p + 1 < w.end && p[1] == '\n' ? 2 : 1);
+    return !stays;
+}
+
+const char* SentenceRules::SkipJoinedLineEnd(const Window& w, const char* p) const {
+    const char* const next = p + (p + 1 < w.end && p[0] == '\r' && p[1] == '\n' ? 2 : 1);
+    return p < w.end && IsWide(DecodeBefore(w.begin, p).code) && IsWide(DecodeAt(next, w.end).code) &&
+                   JoinedAt(w, p)
+               ? next
+               : p;
+}
+
+const char* SentenceRules::SkipBlanksAndJoinedLineEnds(const Window& w, const char* p) const {
+    for (p = SkipBlanks(p, w.end); JoinedAt(w, p); p = SkipBlanks(p, w.end)) {
+        p += p + 1 < w.end && p[0] == '\r' && p[1] == '\n' ? 2 : 1;
+    }
+    return p;
 }
 
 bool SentenceRules::BulletOpensText(const Window& w, const char* p, bool bullet) const {
-    p = SkipJoinedLineEnd(w, p);
     const Char next = DecodeAt(p, w.end);
     if (bullet && IsWordChar(next.code)) {
         return true;
     }
-    if (!IsBlank(next.code)) {
+    if (!IsBlank(next.code) && !JoinedAt(w, p)) {
         return false;
     }
-    const char* const text = SkipBlanks(SkipJoinedLineEnd(w, SkipBlanks(p, w.end)), w.end);
+    const char* const text = SkipBlanksAndJoinedLineEnds(w, p);
     return text < w.end && !IsSpace(DecodeAt(text, w.end).code);
 }
 
@@ -186,11 +200,18 @@ std::optional<Marker> SentenceRules::ParseMarker(const Window& w, const char* st
     // "1.)" is one marker.
     p += *marker.punctuation == '.' && p < w.end && *p == ')' ? 1 : 0;
     marker.style = static_cast<int>(marker.label) * 3 + (paren ? 2 : *marker.punctuation == ')' ? 1 : 0);
-    p = SkipJoinedLineEnd(w, p);
-    if (p >= w.end || !IsBlank(DecodeAt(p, w.end).code)) {
+    // A line end that goes reads as the blank that takes its place, unless the number ends a sentence
+    // right there, which keeps the line end as its boundary ("How many?\n12.\nMaybe 13.").
+    const bool blank = IsBlank(DecodeAt(p, w.end).code);
+    if (p >= w.end || !(blank || JoinedAt(w, p))) {
         return std::nullopt;
     }
-    marker.text = SkipBlanks(SkipJoinedLineEnd(w, SkipBlanks(p, w.end)), w.end);
+    if (const std::optional<Boundary> end =
+            blank || *marker.punctuation != '.' ? std::nullopt : DecideRun(w, marker.punctuation, p);
+        end && end->at == p) {
+        return std::nullopt;
+    }
+    marker.text = SkipBlanksAndJoinedLineEnds(w, p);
     if (marker.text >= w.end || IsLineEnd(DecodeAt(marker.text, w.end).code)) {
         return std::nullopt;
     }

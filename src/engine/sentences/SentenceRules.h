@@ -131,8 +131,12 @@ private:
     // Whether what starts at `at` opens the text of an item whose bullet or marker starts the line: it
     // stays with them ("1. • one").
     bool OpensItemText(const Window& w, const char* at) const;
-    // Past the line end at `p` where the lines run together and it is no boundary; `p` otherwise.
+    // Whether `p` is a line end that goes: the lines run together and it is no boundary. It then reads
+    // as a blank, for one takes its place, unless it lies between two wide characters.
+    bool JoinedAt(const Window& w, const char* p) const;
+    // Past the line end at `p` when it goes and nothing takes its place; `p` otherwise.
     const char* SkipJoinedLineEnd(const Window& w, const char* p) const;
+    const char* SkipBlanksAndJoinedLineEnds(const Window& w, const char* p) const;
     // The boundary before something that starts at `start`, unless nothing but spaces comes before it.
     std::optional<Boundary> BoundaryBefore(const Window& w, const char* start) const;
     Boundary BoundaryAt(const Window& w, const char* at) const;

@@ -183,7 +183,7 @@ void SentenceStage::Scan(std::size_t limit, bool atEnd, OutputSink& out) {
         if (decision.joinsLines && options_.dropLineEnds) {
             // What no later decision reaches back to goes out first, so that few bytes move.
             Emit(i > reach_ ? i - reach_ : 0, false, out);
-            RemoveLineEnd(i, decision.length);
+            JoinLines(i, decision.length);
         }
         if (decision.boundary) {
             const std::uint64_t at = offset_ + static_cast<std::uint64_t>(decision.boundary->at - base);
@@ -205,19 +205,32 @@ void SentenceStage::Scan(std::size_t limit, bool atEnd, OutputSink& out) {
     scanned_ = std::max(i, limit);
 }
 
-void SentenceStage::RemoveLineEnd(std::size_t at, std::size_t length) {
+void SentenceStage::JoinLines(std::size_t at, std::size_t length) {
+    // One space takes the line end's place between two words, none next to a blank or between two wide
+    // characters (Chinese, Japanese), so that no two words are glued together.
+    const char* const lineEnd = text_.data() + at;
+    const sentences::Char before = sentences::DecodeBefore(text_.data() + valid_, lineEnd);
+    const sentences::Char after = sentences::DecodeAt(lineEnd + length, text_.data() + text_.size());
+    const bool space = before.size != 0 && after.size != 0 && !sentences::IsSpace(before.code) &&
+                       !sentences::IsSpace(after.code) &&
+                       !(sentences::IsWide(before.code) && sentences::IsWide(after.code));
+    const std::size_t gone = space ? length - 1 : length;
+    text_[at + length - 1] = space ? ' ' : text_[at + length - 1];
+    if (gone == 0) {
+        return;
+    }
     // The bytes before it move up over it, as few as later decisions look back on and are not yet
     // written: what follows stays where it is, and the positions in the whole text count it out.
     const std::size_t from = std::max(valid_, std::min(emitted_, at > reach_ ? at - reach_ : 0));
-    std::memmove(text_.data() + from + length, text_.data() + from, at - from);
-    valid_ = from + length;
-    emitted_ += length;
-    offset_ -= length;
-    const std::uint64_t position = offset_ + at + length; // where it was, in the whole text as it is now
+    std::memmove(text_.data() + from + gone, text_.data() + from, at - from);
+    valid_ = from + gone;
+    emitted_ += gone;
+    offset_ -= gone;
+    const std::uint64_t position = offset_ + at + gone; // where it was, in the whole text as it is now
     for (Pending& boundary : pending_) {
-        boundary.at -= boundary.at > position ? length : 0;
+        boundary.at -= boundary.at > position ? gone : 0;
     }
-    rules_->Removed(position, length);
+    rules_->Removed(position, gone);
 }
 
 void SentenceStage::WriteBreaks(const Pending& boundary, OutputSink& out) {

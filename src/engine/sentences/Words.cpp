@@ -94,7 +94,7 @@ std::pair<SentenceRules::Opener, const char*> SentenceRules::OpenerAt(const Wind
     // A dash before a reply in dialogue: "— Да! — сказал он.", and Spanish "—Llegas tarde —dijo—." A line
     // end after it reads as a blank, as a break put there does.
     if (IsDash(c.code)) {
-        const Char after = DecodeAt(SkipJoinedLineEnd(w, p + c.size), w.end);
+        const Char after = DecodeAt(p + c.size, w.end);
         if (IsSpace(after.code)) {
             int lineEnds = 0;
             return {Opener::Dash, SkipSpaces(p + c.size, w.end, lineEnds)};
@@ -103,11 +103,11 @@ std::pair<SentenceRules::Opener, const char*> SentenceRules::OpenerAt(const Wind
         if (c.code != '-' &&
             ((IsWordChar(after.code) && !IsDigit(after.code)) || after.code == kInvertedQuestionMark ||
              after.code == kInvertedExclamationMark)) {
-            return {Opener::Dash, SkipJoinedLineEnd(w, p + c.size)};
+            return {Opener::Dash, p + c.size};
         }
     }
     // Quotes typed as two characters: ``Wir kommen.'' and ,,Kom je?''
-    const char* const secondAt = SkipJoinedLineEnd(w, p + c.size);
+    const char* const secondAt = p + c.size;
     const Char second = DecodeAt(secondAt, w.end);
     if ((c.code == '`' || c.code == ',') && second.code == c.code) {
         int lineEnds = 0;
@@ -216,12 +216,6 @@ Next SentenceRules::ReadNext(const Window& w, const char* p, bool readWord) cons
         next.dash = next.dash || opener == Opener::Dash;
         p = after;
     }
-    // Where the lines run together, a line end that is no boundary goes: "—\nと" is "—と".
-    if (const char* joined = SkipJoinedLineEnd(w, p); joined != p) {
-        Next rest = ReadNext(w, joined, readWord);
-        rest.dash = rest.dash || next.dash;
-        return rest;
-    }
     const Char first = DecodeAt(p, w.end);
     next.kind = KindOfFirst(first);
     if (next.kind != Next::Upper || !readWord) {
@@ -239,12 +233,6 @@ Next SentenceRules::ReadNext(const Window& w, const char* p, bool readWord) cons
         next.starter = language_.Lists(WordList::Starters, FoldedKey(head)) ||
                        language_.Lists(WordList::Starters,
                                        FoldedKey({p, head.size() + static_cast<std::size_t>(mark.size)}));
-    }
-    // A line end that goes joins the word to the next one, and a word so made is nobody's first word.
-    if (const char* joined = SkipJoinedLineEnd(w, end);
-        joined != end && IsWordChar(DecodeAt(joined, w.end).code)) {
-        next.starter = false;
-        next.initial = false;
     }
     return next;
 }
@@ -461,9 +449,9 @@ bool SentenceRules::MissingSpaceEnds(const Window& w, const char* runStart, cons
     }
     // The word stands apart after it too, also where a line end that goes follows it.
     const Next next = ReadNext(w, after);
-    const char* wordEnd = SkipJoinedLineEnd(w, next.word.data() + next.word.size());
+    const char* wordEnd = next.word.data() + next.word.size();
     return next.kind == Next::Upper && next.starter && wordEnd < w.end &&
-           IsBlank(DecodeAt(wordEnd, w.end).code);
+           (IsBlank(DecodeAt(wordEnd, w.end).code) || JoinedAt(w, wordEnd));
 }
 
 bool SentenceRules::SpeakerFollows(const Window& w, const Next& next) const {
