@@ -188,6 +188,34 @@ TEST(ConversionTest, SentenceModeWithEachLineChoice) {
     }
 }
 
+// Hard-wrapped text decided by its own measure: a short line whose next word would not have fitted on
+// it within the width the wrapped lines before show is no heading, and a line that wrapping started with
+// "-" or "(713)" no list item; where the word would have fitted, or no wrapping shows, they still are.
+TEST(ConversionTest, HardWrappedTextByItsOwnMeasure) {
+    const std::tuple<LineBreaks, std::string, std::string> cases[] = {
+        {kJoin,
+         "I spoke to the people at the council about the plans for the\nnew library, and they said the work "
+         "would start in April.\nThe main contractor is a large firm from the town of\nNorthampton, which "
+         "built it.",
+         "I spoke to the people at the council about the plans for the new library, and they said the work "
+         "would start in April.\r\nThe main contractor is a large firm from the town of Northampton, which "
+         "built it.\r\n"},
+        {kJoin, "It ended.\nChapter 2\nThe river was low.",
+         "It ended.\r\nChapter 2\r\nThe river was low.\r\n"},
+        {kReflow,
+         "Call us at our main office in Houston about the order number or the\ndelivery date that we gave "
+         "you on the phone last week, please, at\n(713) 555-0100 during office hours. Thanks.\n\nBring:\n- "
+         "eggs\n- milk",
+         "Call us at our main office in Houston about the order number or the delivery date that we gave you "
+         "on the phone last week, please, at (713) 555-0100 during office hours.\nThanks.\n\n"
+         "Bring:\n- eggs\n- milk\n"},
+    };
+    FOR_EACH_ROW(row, cases) {
+        const auto& [lines, input, expected] = row;
+        EXPECT_EQ(ConvertWhole(input, {kDefault, 1, lines, true}), expected);
+    }
+}
+
 // An ending and its space at every place near the end of a piece. The single pass once read one byte past
 // the piece when the ending was a window's last byte and the space came just after it.
 TEST(ConversionTest, EndingsNearTheEndOfAPieceAreReadInsideIt) {

@@ -175,6 +175,7 @@ void LanguageData::Add(std::string_view section, std::string_view line) {
         ordinalNumbers_ = ordinalNumbers_ || line == "ordinal-numbers";
         quotesStandAlone_ = quotesStandAlone_ || line == "quotes-stand-alone";
         capitalizedNouns_ = capitalizedNouns_ || line == "capitalized-nouns";
+        lowerCaseStarts_ = lowerCaseStarts_ || line == "lower-case-starts";
     }
 }
 

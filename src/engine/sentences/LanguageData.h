@@ -59,6 +59,9 @@ public:
     bool QuotesStandAlone() const { return quotesStandAlone_; }
     // Whether nouns are written with a capital, so that a sentence may end in one ("Version.Wenn").
     bool CapitalizedNouns() const { return capitalizedNouns_; }
+    // Whether sentences start with a capital, so that web text that starts one with a small letter after
+    // an ordinary word's period can be told ("it works now. thanks").
+    bool LowerCaseStarts() const { return lowerCaseStarts_; }
 
 private:
     void Add(std::string_view section, std::string_view line);
@@ -71,6 +74,7 @@ private:
     bool ordinalNumbers_ = false;
     bool quotesStandAlone_ = false;
     bool capitalizedNouns_ = false;
+    bool lowerCaseStarts_ = false;
 };
 
 } // namespace brantlewick::sentences

@@ -277,12 +277,15 @@ bool SentenceRules::StartsRunningItem(const Window& w, const Marker& marker, std
     if (marker.value != 1) {
         return false;
     }
-    // Not a list where the item would start like a sentence ("1. Then"), or where an ordinal stands
-    // ("am 1. Mai").
+    // Not a list where an ordinal stands ("am 1. Mai"). Unless a colon introduces it, its first item
+    // starts in small letters or with a number ("Bring 1. tents 2. food"), as neither a heading
+    // ("Capitolo 1. Introduzione 2. La storia") nor a sentence would; and a number in brackets after a
+    // word refers to something ("il comma (1) e il (2)").
     const Next item = ReadNext(w, marker.text);
     const Successor successor = FindSuccessor(w, marker);
     return successor != Successor::Joined && !language_.Lists(WordList::OrdinalNouns, FoldedKey(item.word)) &&
-           (introduced || (successor != Successor::None && !item.starter));
+           (introduced || (successor != Successor::None && *marker.start != '(' &&
+                           (item.kind == Next::Lower || item.kind == Next::Digit || item.kind == Next::Cjk)));
 }
 
 bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optional<Boundary>& boundary) {

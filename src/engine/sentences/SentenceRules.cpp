@@ -220,6 +220,37 @@ const char* SetApartGuillemetEnd(const Window& w, const char* p) {
     return IsWordChar(DecodeAt(q + mark.size, w.end).code) ? nullptr : q + mark.size;
 }
 
+bool IsEyes(char c) {
+    return c == ':' || c == ';' || c == '=';
+}
+
+// Where an emoticon that starts at `p` (":)", ";-)", ":'(", ":D") ends, when a space or the text's end
+// follows it; null otherwise.
+const char* EmoticonAt(const Window& w, const char* p) {
+    if (w.end - p < 2 || !IsEyes(*p)) {
+        return nullptr;
+    }
+    const char* mouth = p + 1 + (p[1] == '-' || p[1] == '\'' ? 1 : 0);
+    if (mouth >= w.end || std::string_view(")(DPp").find(*mouth) == std::string_view::npos) {
+        return nullptr;
+    }
+    const char* const end = mouth + 1;
+    return end == w.end                         ? (w.endIsTextEnd ? end : nullptr)
+           : IsSpace(DecodeAt(end, w.end).code) ? end
+                                                : nullptr;
+}
+
+// Whether the ")" or "(" at `mouth` ends an emoticon that stands apart: after a space or an end.
+bool EndsEmoticon(const Window& w, const char* mouth) {
+    const char* p = mouth - (mouth - w.begin >= 2 && (mouth[-1] == '-' || mouth[-1] == '\'') ? 1 : 0);
+    if (p == w.begin || !IsEyes(p[-1])) {
+        return false;
+    }
+    --p;
+    const Char before = DecodeBefore(w.begin, p);
+    return before.size == 0 ? w.beginIsTextStart : IsSpace(before.code) || IsEndMark(before.code);
+}
+
 // Closing quotes and brackets belong to the sentence they close.
 Closers SkipClosers(const Window& w, const char* p) {
     Closers closers;
@@ -283,6 +314,7 @@ SentenceRules::SentenceRules(const std::vector<std::string>& entries, const Lang
         triggers_[lead] = true;
     }
     triggers_[static_cast<unsigned char>(')')] = true;
+    triggers_[static_cast<unsigned char>('(')] = period_ || question_ || exclamation_; // ":-(" ends one
     if (!lineEndsStay_) {
         triggers_[static_cast<unsigned char>('\r')] = triggers_[static_cast<unsigned char>('\n')] = true;
     }
@@ -353,6 +385,9 @@ Decision SentenceRules::DecideHere(const Window& w, const char* at) {
     }
     if (const std::size_t length = CandidateLength(w, at)) {
         return {length, EndAt(w, at, length)};
+    }
+    if ((*at == ')' || *at == '(') && EndsEmoticon(w, at) && (period_ || question_ || exclamation_)) {
+        return {1, EndAfterEmoticon(w, at + 1)};
     }
     const Char c = DecodeAt(at, w.end);
     if (IsLineEnd(c.code) && !lineEndsStay_) {
@@ -515,8 +550,22 @@ std::optional<Boundary> SentenceRules::DecideRunBefore(const Window& w, const ch
     if (lineEnds >= 2 || shape.wide) {
         return BoundaryAt(w, after);
     }
+    // "Really?? :-) See you.", "Great. :D Thanks": an emoticon after the end goes with it.
+    if (const char* face = EmoticonAt(w, start); face != nullptr && !shape.other) {
+        return EndAfterEmoticon(w, face);
+    }
     const bool ends = EndsBeforeSpace(w, runStart, runEnd, shape, closers, ReadNext(w, start));
     return ends ? std::optional(BoundaryAt(w, after)) : std::nullopt;
+}
+
+std::optional<Boundary> SentenceRules::EndAfterEmoticon(const Window& w, const char* end) const {
+    // A capital must follow: "Great :) the staff" goes on.
+    int lineEnds = 0;
+    const char* const next = SkipSpaces(end, w.end, lineEnds);
+    if (next == end || next >= w.end || ReadNext(w, next, false).kind != Next::Upper) {
+        return std::nullopt;
+    }
+    return BoundaryAt(w, end);
 }
 
 bool SentenceRules::EndsBeforeWord(const Window& w, const char* runStart, const char* runEnd,
@@ -595,7 +644,7 @@ bool SentenceRules::EndsBeforeSpace(const Window& w, const char* runStart, const
         return before.code != '[' && before.code != '(' &&
                (next.kind == Next::Upper || next.kind == Next::Opening || next.kind == Next::Cjk);
     }
-    return PeriodEnds(w, runStart, next);
+    return PeriodEnds(w, runStart, next, closers.closed);
 }
 
 } // namespace brantlewick::sentences

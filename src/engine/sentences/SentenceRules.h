@@ -80,6 +80,8 @@ private:
     // The run's end, with the closers that follow it.
     std::optional<Boundary> DecideRunBefore(const Window& w, const char* runStart, const char* runEnd,
                                             const Closers& closers) const;
+    // "Great :) The staff": an emoticon that ends before `end` ends its sentence where a capital follows.
+    std::optional<Boundary> EndAfterEmoticon(const Window& w, const char* end) const;
     // What follows the run and its closers right away is a letter, a digit or a character of a script
     // without spaces.
     bool EndsBeforeWord(const Window& w, const char* runStart, const char* runEnd, const RunShape& shape,
@@ -89,7 +91,13 @@ private:
                        const Closers& closers) const;
     bool EndsBeforeSpace(const Window& w, const char* runStart, const char* runEnd, const RunShape& shape,
                          const Closers& closers, const Next& next) const;
-    bool PeriodEnds(const Window& w, const char* runStart, const Next& next) const;
+    // `closed`: quotes or brackets close what the period ends.
+    bool PeriodEnds(const Window& w, const char* runStart, const Next& next, bool closed) const;
+    // Whether the sentence since the last boundary opened with a short word and a number, as a date
+    // does that goes on after its abbreviation: "В 1147 г. Москва".
+    bool OpensWithDate(const Window& w) const;
+    // "i went home. it was late": a lower-case word starts a sentence after an ordinary word.
+    bool LowerCaseStarts(const Window& w, const char* runStart, const Next& next) const;
     WordKind KindOfWordBefore(const Window& w, const char* runStart, const Next& next) const;
     std::optional<WordKind> ListedKind(const Window& w, std::string_view token, const Next& next) const;
     bool NumberEnds(const Window& w, std::string_view number, const Next& next) const;

@@ -61,7 +61,9 @@ bool AfterNumber(const Window& w, std::string_view token) {
     if (!IsBlank(blank.code)) {
         return false;
     }
-    const std::string_view before = TokenBefore(w, token.data() - blank.size);
+    // "1990-х гг.", "5-го": a number with an ending joined by a hyphen counts too.
+    std::string_view before = TokenBefore(w, token.data() - blank.size);
+    before = before.substr(0, before.find('-'));
     return !before.empty() && IsAsciiDigit(before.back()) && IsAsciiDigit(before.front());
 }
 
@@ -116,6 +118,16 @@ std::pair<SentenceRules::Opener, const char*> SentenceRules::OpenerAt(const Wind
     // A note or emphasis in web text: "*Edit:", "**Update:**".
     if (c.code == '*' && (second.code == '*' || IsWordChar(second.code))) {
         return {Opener::Mark, secondAt};
+    }
+    // Web text opens sentences with these too, where a capital follows: "~Anna", "<Laughs>", "-- Then".
+    if ((c.code == '~' || c.code == '<') && CaseOf(second.code) == Case::Upper) {
+        return {Opener::Mark, secondAt};
+    }
+    if (c.code == '-' && second.code == '-') {
+        const char* const text = SkipBlanks(secondAt + 1, w.end);
+        if (CaseOf(DecodeAt(text, w.end).code) == Case::Upper) {
+            return {Opener::Dash, text};
+        }
     }
     return {Opener::None, p};
 }
@@ -218,11 +230,14 @@ Next SentenceRules::ReadNext(const Window& w, const char* p, bool readWord) cons
     }
     const Char first = DecodeAt(p, w.end);
     next.kind = KindOfFirst(first);
-    if (next.kind != Next::Upper || !readWord) {
+    if ((next.kind != Next::Upper && next.kind != Next::Lower) || !readWord) {
         return next;
     }
     const char* apostrophe = nullptr;
     next.word = WordAt(w, p, apostrophe);
+    if (next.kind == Next::Lower) {
+        return next;
+    }
     const char* const end = next.word.data() + next.word.size();
     next.initial = next.word.size() == static_cast<std::size_t>(first.size) && end < w.end && *end == '.';
     next.starter = language_.Lists(WordList::Starters, FoldedKey(next.word));
@@ -339,8 +354,69 @@ WordKind SentenceRules::KindOfWordBefore(const Window& w, const char* runStart, 
     return WordKind::Word;
 }
 
-bool SentenceRules::PeriodEnds(const Window& w, const char* runStart, const Next& next) const {
-    if (next.kind == Next::Lower || next.kind == Next::Other) {
+bool SentenceRules::OpensWithDate(const Window& w) const {
+    // "В 1147 г.", "Im 19. Jh.": a preposition and a number open the sentence (not "Цена 99,90 руб.").
+    constexpr std::ptrdiff_t kShortWord = 3;
+    const char* const horizon = Horizon(w);
+    if (horizon == w.begin && !(w.beginIsTextStart && lastBoundary_ == 0)) {
+        return false; // where the sentence starts is out of sight
+    }
+    int lineEnds = 0;
+    const char* p = SkipSpaces(horizon, w.end, lineEnds);
+    std::ptrdiff_t letters = 0;
+    for (Char c = DecodeAt(p, w.end); IsWordChar(c.code) && !IsDigit(c.code); c = DecodeAt(p, w.end)) {
+        p += c.size;
+        ++letters;
+    }
+    const char* const number = SkipBlanks(p, w.end);
+    return letters > 0 && letters <= kShortWord && number != p && number < w.end && IsAsciiDigit(*number);
+}
+
+bool SentenceRules::LowerCaseStarts(const Window& w, const char* runStart, const Next& next) const {
+    // The next word is a word ("that's" too), not an abbreviation or a name with a period ("e.g.",
+    // "file.txt", "т. д.").
+    std::string_view word = next.word;
+    if (const std::size_t apostrophe = word.find_first_of('\''); apostrophe != std::string_view::npos) {
+        word = word.substr(0, apostrophe);
+    }
+    if (!language_.LowerCaseStarts() || !IsPlainWord(word, false)) {
+        return false;
+    }
+    const char* const after = next.word.data() + next.word.size();
+    const Char mark = DecodeAt(after, w.end);
+    const bool letter = DecodeAt(next.word.data(), after).size == static_cast<int>(next.word.size());
+    const bool wordEnds = mark.code == '.'
+                              ? !letter && (after + 1 >= w.end || IsSpace(DecodeAt(after + 1, w.end).code))
+                              : mark.size == 0 || IsSpace(mark.code) || IsContinuation(mark.code) ||
+                                    IsQuestionOrExclamation(mark.code);
+    // The word before is an ordinary word in small letters (or a noun, in a language that capitalises
+    // them) that stands apart: no single letter or abbreviation (listed, or written like one), no unit
+    // after a number ("3 in. tall"), no part of a name, path or address, and not the only word since the
+    // last end ("I. am. done."). An elided article goes with it: "l'info".
+    std::string_view token = TokenBefore(w, runStart);
+    if (const std::size_t elided = token.find_last_of('\''); elided != std::string_view::npos) {
+        token = token.substr(elided + 1);
+    }
+    if (!wordEnds || token.size() < 2 ||
+        !(IsPlainWord(token, false) || (language_.CapitalizedNouns() && IsPlainWord(token, true))) ||
+        AfterNumber(w, token)) {
+        return false;
+    }
+    const Char before = DecodeBefore(w.begin, token.data());
+    if (token.data() == w.begin ? !w.beginIsTextStart
+                                : !(IsSpace(before.code) || IsOpener(before.code) || before.code == '\'')) {
+        return false;
+    }
+    const char* const gap = SpaceStartBefore(w, token.data());
+    return !IsEndMark(DecodeBefore(w.begin, gap).code) &&
+           KindOfWordBefore(w, runStart, next) == WordKind::Word;
+}
+
+bool SentenceRules::PeriodEnds(const Window& w, const char* runStart, const Next& next, bool closed) const {
+    if (next.kind == Next::Lower) {
+        return !closed && LowerCaseStarts(w, runStart, next);
+    }
+    if (next.kind == Next::Other) {
         return false;
     }
     const bool opens = next.kind == Next::Opening || next.kind == Next::Cjk;
@@ -350,15 +426,17 @@ bool SentenceRules::PeriodEnds(const Window& w, const char* runStart, const Next
     case WordKind::Never:
         return false;
     case WordKind::Numeric:
-    case WordKind::Final:
         return next.kind != Next::Digit;
+    case WordKind::Final:
+        return next.kind != Next::Digit && (starts || !OpensWithDate(w));
     case WordKind::Unlisted:
     case WordKind::Unit:
-        // A unit after a number ("1,5 кг.", "40 min.") closes its sentence as often as not; an unlisted
-        // word counts as one when it looks like one.
+        // A unit after a number ("1,5 кг.", "40 min.", "в 1936 г.") closes its sentence as often as not,
+        // unless the sentence opened with it ("В 1147 г. Москва ..."); an unlisted word counts as one when
+        // it looks like one.
         if (const std::string_view token = TokenBefore(w, runStart);
             next.kind == Next::Upper && AfterNumber(w, token) &&
-            (kind == WordKind::Unit || LooksAbbreviated(token))) {
+            (kind == WordKind::Unit || LooksAbbreviated(token)) && (starts || !OpensWithDate(w))) {
             return true;
         }
         return opens || starts;
