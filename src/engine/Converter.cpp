@@ -65,7 +65,7 @@ std::unique_ptr<Stage> SentencesStage(const ConversionOptions& options, bool joi
 // The stage of a document format: it finds the ends itself and writes the file's own line ends, so it only
 // needs to know where sentences end, not how the plain mode breaks them.
 std::unique_ptr<Stage> DocumentStage(const ConversionOptions& options) {
-    SentenceOptions sentences{options.entries, 1, options.language, true, false};
+    SentenceOptions sentences{options.entries, 1, options.language, true, false, "\r\n", true};
     const prose::BreakChoices choices{options.lines != LineBreaks::Keep, options.enterCount > 0};
     switch (options.format) {
     case TextFormat::Markdown:

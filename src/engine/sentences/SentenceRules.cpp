@@ -285,8 +285,9 @@ Closers SkipClosers(const Window& w, const char* p) {
 } // namespace
 
 SentenceRules::SentenceRules(const std::vector<std::string>& entries, const LanguageData& language,
-                             bool lineEndsStay, bool joinLines)
-    : language_(language), lineEndsStay_(lineEndsStay), joinLines_(joinLines && !lineEndsStay) {
+                             bool lineEndsStay, bool joinLines, bool markupHidden)
+    : language_(language), lineEndsStay_(lineEndsStay), joinLines_(joinLines && !lineEndsStay),
+      lowerCaseStarts_(language.LowerCaseStarts() && !markupHidden) {
     std::size_t longest = 0;
     for (const std::string& entry : entries) {
         if (entry.empty() || entry.find_first_of("\r\n") != std::string::npos) {

@@ -54,8 +54,9 @@ public:
     // `lineEndsStay`: the input's line ends are written back after this stage (they separate lines on
     // their own) rather than dropped (a sentence or list item that starts a new line needs a break).
     // `joinLines`: dropped, a line end that is no boundary joins its lines, and the rules read them so.
+    // `markupHidden`: markup the rules do not see may stand between a period and the next word.
     SentenceRules(const std::vector<std::string>& entries, const LanguageData& language, bool lineEndsStay,
-                  bool joinLines);
+                  bool joinLines, bool markupHidden);
 
     // How far either side of a place a decision reads.
     std::size_t Reach() const { return reach_; }
@@ -155,6 +156,9 @@ private:
     const LanguageData& language_;
     bool lineEndsStay_;
     bool joinLines_;
+    // "It is *done.* and then": a small letter after a period starts no sentence when hidden markup
+    // may close what the period ends.
+    bool lowerCaseStarts_;
     // The line ends whose fate SkipJoinedLineEnd is working out, innermost last.
     mutable std::array<const char*, 8> predicting_{};
     mutable std::size_t depth_ = 0;

@@ -90,9 +90,9 @@ private:
 
 SentenceStage::SentenceStage(SentenceOptions options)
     : options_(std::move(options)),
-      rules_(std::make_unique<sentences::SentenceRules>(options_.entries,
-                                                        sentences::LanguageData::For(options_.language),
-                                                        options_.terminatorsSurvive, options_.dropLineEnds)),
+      rules_(std::make_unique<sentences::SentenceRules>(
+          options_.entries, sentences::LanguageData::For(options_.language), options_.terminatorsSurvive,
+          options_.dropLineEnds, options_.markupHidden)),
       reach_(rules_->Reach()), scan_(std::make_unique<TriggerScan>(rules_->Triggers())) {
     for (int i = 0; i < options_.enterCount; ++i) {
         breaks_ += options_.lineEnd;
@@ -149,9 +149,9 @@ void SentenceStage::Finish(OutputSink& out) {
     scanned_ = emitted_ = valid_ = 0;
     pending_.clear();
     dropping_ = keepBlanks_ = afterCarriageReturn_ = false;
-    rules_ = std::make_unique<sentences::SentenceRules>(options_.entries,
-                                                        sentences::LanguageData::For(options_.language),
-                                                        options_.terminatorsSurvive, options_.dropLineEnds);
+    rules_ = std::make_unique<sentences::SentenceRules>(
+        options_.entries, sentences::LanguageData::For(options_.language), options_.terminatorsSurvive,
+        options_.dropLineEnds, options_.markupHidden);
     scan_ = std::make_unique<TriggerScan>(rules_->Triggers());
 }
 

@@ -31,6 +31,8 @@ struct SentenceOptions {
     bool dropLineEnds = false;
     // What each break is: CR LF, or the text's own line end where its lines are kept.
     std::string_view lineEnd = "\r\n";
+    // The text is a document's with its markup taken out, as the document formats hand it over.
+    bool markupHidden = false;
 };
 
 // Takes UTF-8 text in chunks of any size, line ends (CR LF, LF, lone CR) still in it and written through

@@ -379,7 +379,7 @@ bool SentenceRules::LowerCaseStarts(const Window& w, const char* runStart, const
     if (const std::size_t apostrophe = word.find_first_of('\''); apostrophe != std::string_view::npos) {
         word = word.substr(0, apostrophe);
     }
-    if (!language_.LowerCaseStarts() || !IsPlainWord(word, false)) {
+    if (!lowerCaseStarts_ || !IsPlainWord(word, false)) {
         return false;
     }
     const char* const after = next.word.data() + next.word.size();

@@ -68,6 +68,8 @@ TEST(Markdown, Documents) {
         {"an autolink ending in a full stop", "Go to <https://x.y/end.> Next one.\n",
          "Go to <https://x.y/end.>\nNext one.\n"},
         {"emphasis that ends with the sentence", "It is *done.* Next one.\n", "It is *done.*\nNext one.\n"},
+        {"hidden markup after a period, small letters after it", "It is *done.* and [the page.](x) so.\n",
+         "It is *done.* and [the page.](x) so.\n"},
         {"list item", "- Rain fell. Sun rose.\n", "- Rain fell.\n  Sun rose.\n"},
         {"ordered list item", "10. Rain fell. Sun rose.\n", "10. Rain fell.\n    Sun rose.\n"},
         {"ordered list item that starts empty", "1.\n   Rain fell. Sun rose.\n",
