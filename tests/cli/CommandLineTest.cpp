@@ -197,7 +197,7 @@ TEST(CommandLineTest, FolderArgumentsAreReplacedByTheirFilesAndFailuresAreOneLin
 // result's name too long for the file system is foreseen, and told alike by the run ("File name too long").
 TEST(CommandLineTest, OneFileNamedTwiceIsOneInputAndTooLongNamesAreForeseen) {
     TempDir dir;
-    const std::string d = dir.Path();
+    const std::string& d = dir.Path();
     const std::pair<Texts, std::string> rows[] = {
         {{"--in-place", "--lines", "keep"}, "1 file converted in place (1 changed), 0 failed, 5 bytes in, 8"},
         {{"--check"}, "check, nothing written: 1 of 1 file would change, 0 failed"},
