@@ -194,7 +194,8 @@ TEST(CommandLineTest, FolderArgumentsAreReplacedByTheirFilesAndFailuresAreOneLin
 }
 
 // One file named twice, however spelled, is one input in every mode (in place its breaks were doubled). A
-// result's name too long for the file system is foreseen, and told alike by the run ("File name too long").
+// result's name or path too long for the file system is foreseen, and told alike by the run ("File name too
+// long").
 TEST(CommandLineTest, OneFileNamedTwiceIsOneInputAndTooLongNamesAreForeseen) {
     TempDir dir;
     const std::string& d = dir.Path();
@@ -211,14 +212,21 @@ TEST(CommandLineTest, OneFileNamedTwiceIsOneInputAndTooLongNamesAreForeseen) {
         EXPECT_TRUE(RunWith(arguments).summary.starts_with("brantlewick-cli: " + row.second));
     }
     const std::string name = std::string(247, 'a') + ".txt"; // 251 bytes, and its result's 259
-    WriteBytes(dir / name, "A. B.");
-    const std::string failure = "brantlewick-cli: " + (dir / name) +
-                                ": the result's name would be longer than the file system allows\n";
-    for (const char* mode : {"--dry-run", "-j1", "-j2"}) {
-        const RunResult result = RunWith({mode, dir / name, dir / name});
-        EXPECT_EQ(std::to_string(result.status) + " " + result.errors, "1 " + failure) << mode;
+    std::string deep = d; // for a path of 4,090 bytes: its result's name is short enough, but not its path
+    while (deep.size() < 3700) {
+        std::filesystem::create_directory(deep += "/" + std::string(150, 'd'));
     }
-    EXPECT_EQ(testing::ListNames(dir.Path()), "a-Pellnor.md|a.md|" + name);
+    std::filesystem::create_directory(deep += "/" + std::string(3900 - deep.size() - 1, 'e'));
+    for (const std::string& input : {dir / name, deep + "/" + std::string(185, 'b') + ".txt"}) {
+        WriteBytes(input, "A. B.");
+        const std::string failure =
+            "brantlewick-cli: " + input + ": the result's name would be longer than the file system allows\n";
+        for (const char* mode : {"--dry-run", "-j1", "-j2"}) {
+            const RunResult result = RunWith({mode, input, input});
+            EXPECT_EQ(std::to_string(result.status) + " " + result.errors, "1 " + failure) << mode;
+        }
+    }
+    EXPECT_EQ(testing::ListNames(dir.Path()), "a-Pellnor.md|a.md|" + name + "|" + std::string(150, 'd'));
 }
 
 // Usage problems stop before anything is written; the real executable filters standard input.
