@@ -6,16 +6,19 @@
 // of a format in one process. BRANTLEWICK_FORMAT_DOCUMENTS and BRANTLEWICK_FORMAT_SEED ask for more
 // documents and other seeds (outside the gate, to hunt for faults).
 #include "FormatDocuments.h"
+#include "ReaderProcess.h"
 #include "TempDir.h"
 #include "brantlewick/engine/Conversion.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
 #include <sstream>
 
@@ -50,44 +53,34 @@ std::string ConvertInPieces(std::string_view text, const ConversionOptions& opti
     return out;
 }
 
-// What the format's reader makes of each document, white space collapsed, one process for all.
-std::vector<std::string> Render(TextFormat format, const std::vector<std::string>& documents) {
-    const testing::TempDir dir;
-    const std::string batch = dir / "batch";
-    const std::string output = dir / "output";
-    {
-        std::ofstream out(batch, std::ios::binary);
-        for (const std::string& document : documents) {
-            out << document.size() << '\n' << document;
-        }
-    }
+// What the format's reader makes of each document, white space collapsed, one process for all, held to
+// limits of memory and time: a document the reader cannot render within them is left unjudged.
+std::vector<std::optional<std::string>> Render(TextFormat format, const std::vector<std::string>& documents) {
     const std::string readers = BRANTLEWICK_SOURCE_DIR "/tests/support/readers/";
-    std::string command;
+    testing::ReaderCommand reader;
     switch (format) {
     case TextFormat::AsciiDoc:
-        command = "ruby " + readers + "render_adoc.rb " + batch + " > " + output;
+        reader = {"Asciidoctor", {"/usr/bin/ruby", readers + "render_adoc.rb", "{batch}"}, {}};
         break;
     case TextFormat::ReStructuredText:
-        command = "/usr/bin/python3 " + readers + "render_rst.py " + batch + " > " + output;
+        reader = {"docutils", {"/usr/bin/python3", readers + "render_rst.py", "{batch}"}, {}};
         break;
     default:
-        command = "BATCH=" + batch + " OUTPUT=" + output + " pandoc --lua-filter " + readers +
-                  "render_latex.lua -t plain < /dev/null > /dev/null";
+        reader = {"pandoc",
+                  {"/usr/bin/pandoc", "--lua-filter", readers + "render_latex.lua", "-t", "plain", "-o",
+                   "/dev/null"},
+                  {"BATCH={batch}"}};
         break;
     }
-    EXPECT_EQ(std::system(command.c_str()), 0) << command << " (scripts/setup.sh installs the readers)";
-    std::ifstream in(output, std::ios::binary);
-    const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<std::string> rendered;
-    for (std::size_t at = 0; at < all.size();) {
-        const std::size_t end = all.find('\n', at);
-        const std::size_t size = std::stoul(all.substr(at, end - at));
-        rendered.push_back(all.substr(end + 1, size));
-        at = end + 1 + size;
+    const testing::TempDir dir;
+    testing::ReaderResults results =
+        RenderEach(reader, std::vector<std::string_view>(documents.begin(), documents.end()), dir.Path());
+    EXPECT_EQ(results.failure, "");
+    if (results.skipped > 0) {
+        std::printf("%s: %zu of %zu documents skipped, past the limits of memory or time\n",
+                    reader.name.c_str(), results.skipped, documents.size());
     }
-    EXPECT_EQ(rendered.size(), documents.size()) << "the reader stopped early";
-    rendered.resize(documents.size());
-    return rendered;
+    return std::move(results.texts);
 }
 
 // Where two renderings part, with some context.
@@ -153,15 +146,17 @@ void CheckFormat(TextFormat format, const std::string& extension) {
             documents.push_back(once);
         }
     }
-    const std::vector<std::string> rendered = Render(format, documents);
+    const std::vector<std::optional<std::string>> rendered = Render(format, documents);
     for (std::size_t k = 0; k < changed.size() && failures < 6; ++k) {
-        if (rendered[2 * k] != rendered[2 * k + 1]) {
+        const auto& before = rendered[2 * k];
+        const auto& after = rendered[2 * k + 1];
+        if (before && after && *before != *after) {
             ++failures;
             const Sample& sample = samples[changed[k]];
             ADD_FAILURE() << sample.name << " in " << LanguageCode(sample.language)
                           << " renders differently\n--- document\n"
                           << sample.text << "\n--- converted\n"
-                          << documents[2 * k + 1] << Difference(rendered[2 * k], rendered[2 * k + 1]);
+                          << documents[2 * k + 1] << Difference(*before, *after);
         }
     }
     EXPECT_GT(changed.size(), samples.size() / 2) << "hardly anything was re-broken";

@@ -1,7 +1,7 @@
 #!/usr/bin/ruby
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Renders many AsciiDoc documents to HTML in one process with Asciidoctor, as render_rst.py does with
-# docutils: render_adoc.rb BATCH. Includes are not read (the secure mode); warnings go nowhere.
+# docutils: render_adoc.rb BATCH, each as soon as it is made. Includes are not read (the secure mode); warnings go nowhere.
 require "asciidoctor"
 require "logger"
 
@@ -22,5 +22,5 @@ while at < batch.bytesize
   end
   html = html.split.join(" ").b
   out.write("#{html.bytesize}\n", html)
+  out.flush # the test tells a reader that stalls by its output
 end
-out.flush

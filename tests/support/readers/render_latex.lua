@@ -1,8 +1,9 @@
 -- SPDX-License-Identifier: GPL-3.0-or-later
 -- Reads many LaTeX documents with pandoc's LaTeX reader in one pandoc process, as a filter that ignores
 -- its own input:
---   BATCH=FILE OUTPUT=FILE pandoc --lua-filter render_latex.lua -t plain </dev/null
--- The batch and the output are as render_rst.py has them; each document gives its AST in pandoc's native
+--   BATCH=FILE pandoc --lua-filter render_latex.lua -t plain -o /dev/null </dev/null
+-- The batch is as render_rst.py has it, and so is standard output, each document's as soon as it is made;
+-- each document gives its AST in pandoc's native
 -- form, a line end read as a space and every run of white space in text, code and math made one space.
 local function collapse(text)
   return (text:gsub("%s+", " "))
@@ -20,7 +21,6 @@ local same_space = {
 
 function Pandoc(doc)
   local batch = assert(io.open(os.getenv("BATCH"), "rb")):read("a")
-  local output = assert(io.open(os.getenv("OUTPUT"), "wb"))
   local at = 1
   while at <= #batch do
     local line_end = batch:find("\n", at, true)
@@ -33,8 +33,8 @@ function Pandoc(doc)
     if not ok then
       native = "error" -- its message quotes the document
     end
-    output:write(#native, "\n", native)
+    io.stdout:write(#native, "\n", native)
+    io.stdout:flush()
   end
-  output:close()
   return doc
 end

@@ -4,7 +4,7 @@
 #   render_rst.py BATCH
 # BATCH holds the documents, each as its length in bytes, a line end and its bytes; each one's HTML body
 # (warnings and errors docutils puts into it included, their line numbers left out), every run of white space made one space, goes to
-# standard output the same way.
+# standard output the same way, as soon as it is made.
 import io
 import re
 import sys
@@ -31,6 +31,8 @@ def main():
     for text in documents(sys.argv[1]):
         try:
             html = publish_parts(text, writer_name="html5", settings_overrides=dict(SETTINGS))["body"]
+        except MemoryError:
+            raise  # past the test's limit: the document is skipped, not judged
         except Exception as error:  # a reader's fault is a result of its own, compared as any other
             html = "error: %s" % type(error).__name__
         # A warning names the line it was found on, which a new line before it moves.
@@ -38,7 +40,7 @@ def main():
         data = html.encode("utf-8", "replace")
         out.write(b"%d\n" % len(data))
         out.write(data)
-    out.flush()
+        out.flush()  # the test tells a reader that stalls by its output
 
 
 main()

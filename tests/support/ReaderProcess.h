@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A Markdown reader run in a process of its own over many texts, held to a memory and a time limit: a
-// reader that grows without bound or stalls on a text (pandoc's GFM reader took 23 GB on one random
-// document of 522 bytes) loses that text, which is skipped, and goes on with the next in a new process.
+// A document reader (pandoc, docutils, Asciidoctor, ...) run in a process of its own over many texts,
+// held to a memory and a time limit: a reader that grows without bound or stalls on a text (pandoc's GFM
+// reader took 23 GB on one random document of 522 bytes) loses that text, which is skipped, and goes on
+// with the next in a new process.
 #pragma once
 
 #include <optional>
