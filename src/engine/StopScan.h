@@ -2,6 +2,7 @@
 // Finding the few bytes a pass must stop at, 64 at a time: one bit mask per window of text.
 #pragma once
 
+#include "Sse2.h"
 #include "brantlewick/engine/OutputSink.h"
 
 #include <array>
@@ -10,10 +11,6 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace brantlewick {
 
@@ -36,7 +33,7 @@ private:
     const std::array<bool, 256>& isStop_;
 };
 
-#if defined(__SSE2__)
+#if BRANTLEWICK_SSE2
 // The same mask with SSE2 (every x86-64 processor has it): one compare per stop byte for 16 bytes at once.
 // Lists with more stop bytes than `Count` take TableStops.
 template <std::size_t Count> class VectorStops {
@@ -68,8 +65,9 @@ private:
 
 // Calls `scan` with the fastest mask that covers `stopBytes` (which `isStop` marks too).
 template <typename Scan>
-void WithStopMask(std::string_view stopBytes, const std::array<bool, 256>& isStop, Scan scan) {
-#if defined(__SSE2__)
+void WithStopMask([[maybe_unused]] std::string_view stopBytes, const std::array<bool, 256>& isStop,
+                  Scan scan) {
+#if BRANTLEWICK_SSE2
     if (stopBytes.size() <= 5) {
         scan(VectorStops<5>(stopBytes));
         return;
@@ -105,7 +103,7 @@ inline const char* FindLineEnd(const char* p, const char* end) {
         lineEnds['\r'] = lineEnds['\n'] = true;
         return lineEnds;
     }();
-#if defined(__SSE2__)
+#if BRANTLEWICK_SSE2
     return FindStop(p, end, VectorStops<2>("\r\n"), kLineEnds);
 #else
     return FindStop(p, end, TableStops(kLineEnds), kLineEnds);

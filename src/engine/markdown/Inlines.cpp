@@ -6,14 +6,11 @@
 // the wrong place could change the document.
 #include "markdown/Inlines.h"
 
+#include "Sse2.h"
 #include "StopScan.h"
 #include "markdown/Syntax.h"
 
 #include <bit>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include <algorithm>
 #include <array>
@@ -96,7 +93,7 @@ public:
     }
 
     void Read() {
-#if defined(__SSE2__)
+#if BRANTLEWICK_SSE2
         const VectorStops<kSpecialBytes.size()> stops(kSpecialBytes);
 #else
         const TableStops stops(kSpecial);
@@ -433,7 +430,7 @@ private:
     // The next `needle` (up to four bytes) from `from` on: 16 places at a time, one compare per byte of
     // the needle, where a search for its first byte would stop at every "w" of a text.
     std::size_t Search(std::string_view needle, std::size_t from) const {
-#if defined(__SSE2__)
+#if BRANTLEWICK_SSE2
         for (; from + 16 + needle.size() <= text_.size(); from += 16) {
             __m128i hits = _mm_set1_epi8(-1);
             for (std::size_t k = 0; k < needle.size(); ++k) {

@@ -4,12 +4,10 @@
 // line cannot be read as the start of another block.
 #include "prose/ParagraphBreaker.h"
 
+#include "Sse2.h"
+
 #include <algorithm>
 #include <bit>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace brantlewick::prose {
 
@@ -70,7 +68,7 @@ bool ShowsAsNothing(char32_t c) {
 // The first tab, line end, or space followed by white space, from `p` on: where white space is more
 // than one space. Sixteen bytes at a time.
 const char* FindWhiteRun(const char* p, const char* end) {
-#if defined(__SSE2__)
+#if BRANTLEWICK_SSE2
     const __m128i space = _mm_set1_epi8(' ');
     const __m128i tab = _mm_set1_epi8('\t');
     const __m128i lineEnd = _mm_set1_epi8('\n');
@@ -109,7 +107,7 @@ bool StartsWithItemNumber(std::string_view text) {
 std::size_t CountWhite(std::string_view text) {
     std::size_t white = 0;
     std::size_t at = 0;
-#if defined(__SSE2__)
+#if BRANTLEWICK_SSE2
     const __m128i space = _mm_set1_epi8(' ');
     const __m128i tab = _mm_set1_epi8('\t');
     const __m128i lineEnd = _mm_set1_epi8('\n');

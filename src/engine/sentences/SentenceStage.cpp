@@ -6,6 +6,7 @@
 // the reach before the first undecided place. So the buffer holds at most two reaches and one piece.
 #include "sentences/SentenceStage.h"
 
+#include "Sse2.h"
 #include "StopScan.h"
 
 #include "sentences/Characters.h"
@@ -14,10 +15,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace brantlewick {
 
@@ -41,7 +38,7 @@ public:
                 bytes_[count_++] = static_cast<char>(b);
             }
         }
-#if defined(__SSE2__)
+#if BRANTLEWICK_SSE2
         for (int k = 0; k < kMaxCompares; ++k) {
             // Unused compares repeat the first trigger, which changes nothing.
             compares_[k] = _mm_set1_epi8(bytes_[k < count_ ? k : 0]);
@@ -50,7 +47,7 @@ public:
     }
 
     const char* Next(const char* p, const char* end) const {
-#if defined(__SSE2__)
+#if BRANTLEWICK_SSE2
         if (vector_) {
             const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
             const __m128i highest = _mm_set1_epi8(static_cast<char>(0xE1 ^ 0x80));
@@ -83,7 +80,7 @@ private:
     char bytes_[kMaxCompares] = {};
     int count_ = 0;
     bool vector_ = true;
-#if defined(__SSE2__)
+#if BRANTLEWICK_SSE2
     __m128i compares_[kMaxCompares];
 #endif
 };
