@@ -320,7 +320,8 @@ void OptionsPart::PickOutputFolder() {
     });
     // The root already ends in the separator.
     trap.Line(106, [&] {
-        folder_->setText(picked.endsWith(QChar(kPathSeparator)) ? picked : picked + QChar(kPathSeparator));
+        folder_->setText(picked.endsWith(QLatin1Char(kPathSeparator)) ? picked
+                                                                      : picked + QLatin1Char(kPathSeparator));
     });
 }
 

@@ -12,7 +12,10 @@ namespace brantlewick {
 namespace {
 
 QString Counted(std::size_t count, const char* thing) {
-    return QStringLiteral("%1 %2%3").arg(count).arg(QLatin1StringView(thing)).arg(count == 1 ? "" : "s");
+    return QStringLiteral("%1 %2%3")
+        .arg(count)
+        .arg(QLatin1StringView(thing))
+        .arg(count == 1 ? QLatin1StringView() : QLatin1StringView("s"));
 }
 
 } // namespace
