@@ -161,7 +161,12 @@ TEST(ConversionTest, ConvertsTheWorkedExamplesByteForByte) {
 
 TEST(ConversionTest, SentenceModeWithEachLineChoice) {
     const std::string text = "Title\r\nDr. Who paid 3.14. Then\nleft.  \r\r\n- a\n  b\n2) c";
-    const std::tuple<LineBreaks, std::string, std::string, std::vector<std::uint64_t>> cases[] = {
+    const struct {
+        LineBreaks lines;
+        std::string input;
+        std::string expected;
+        std::vector<std::uint64_t> counts; // breaks, spaces dropped, lines in and out, bytes in and out
+    } cases[] = {
         // A line end between two words becomes a space, and an empty line parts paragraphs with an
         // empty line: a second run finds both again.
         {kJoin,
@@ -181,10 +186,9 @@ TEST(ConversionTest, SentenceModeWithEachLineChoice) {
         {kKeep, "Hi. Bye!\nOk", "Hi.\nBye!\nOk", {1, 1, 2, 3, 11, 11}},
     };
     FOR_EACH_ROW(row, cases) {
-        const auto& [lines, input, expected, counts] = row;
         ConversionCounts got;
-        EXPECT_EQ(ConvertWhole(input, {kDefault, 1, lines, true}, &got), expected);
-        EXPECT_EQ(Fields(got), counts);
+        EXPECT_EQ(ConvertWhole(row.input, {kDefault, 1, row.lines, true}, &got), row.expected);
+        EXPECT_EQ(Fields(got), row.counts);
     }
 }
 

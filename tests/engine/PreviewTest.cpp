@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Previews of real files: the part read, where it is cut, and the edits marked in the result.
 #include "brantlewick/engine/Preview.h"
+#include "ExactError.h"
 #include "Rows.h"
 #include "TempDir.h"
 #include "brantlewick/engine/EngineError.h"
@@ -63,9 +64,12 @@ TEST(PreviewTest, ConvertsTheStartOfTheFileAndMarksItsEdits) {
         EXPECT_EQ(preview.cut, c.cut);
         EXPECT_EQ(preview.fileSize, c.file.size());
     }
-    EXPECT_THROW(PreviewFile(dir / "missing.txt", {}), EngineError);
+    EXPECT_ENGINE_ERROR(PreviewFile(dir / "missing.txt", {}), dir / "missing.txt",
+                        "cannot open: No such file or directory");
     testing::WriteBytes(dir / "in.txt", "\x89PNG\0\0"s);
-    EXPECT_THROW(PreviewFile(dir / "in.txt", {}), EngineError);
+    EXPECT_ENGINE_ERROR(PreviewFile(dir / "in.txt", {}), dir / "in.txt",
+                        "not a text file: it holds NUL bytes (a UTF-16 or UTF-32 text needs its byte-order "
+                        "mark); not converted");
 }
 
 // 32,767 Enters made a preview's result of 256 KiB of short sentences gigabytes long (the window froze, or

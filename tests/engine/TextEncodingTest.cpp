@@ -2,6 +2,7 @@
 // Text with a UTF-16 or UTF-32 mark is converted in its own encoding. What has no exact form, and a file
 // that is plainly not text, is refused with one error and leaves no output.
 #include "TextEncoding.h"
+#include "ExactError.h"
 #include "Rows.h"
 #include "TempDir.h"
 #include "brantlewick/engine/Conversion.h"
@@ -27,7 +28,7 @@ using namespace std::string_literals;
 const struct {
     const char* name;
     std::string in;
-    std::string out; // the result, or a part of the error when `refused`
+    std::string out; // the result, or the error's reason when `refused`
     bool refused = false;
     std::size_t piece = 1; // read from a descriptor, each read gives so many bytes
 } kRows[] = {
@@ -39,18 +40,23 @@ const struct {
     {"a mark alone", "\xFF\xFE", "\xFF\xFE"},
     {"UTF-8 with its mark, as bytes", "\xEF\xBB\xBFHi. \xC3\xA9", "\xEF\xBB\xBFHi.\r\n\xC3\r\n\xA9"},
     {"an odd last byte", "\xFF\xFE\x41\0.\0X"s,
-     "not valid UTF-16 text (a last character cut short at byte 6)", true},
+     "not valid UTF-16 text (a last character cut short at byte 6); not converted", true},
     {"a lone surrogate at the end", "\xFE\xFF\0\x41\xD8\0"s,
-     "not valid UTF-16 text (a lone surrogate at byte 4)", true},
-    {"an ending inside a character", "\xFF\xFE\xC0\0"s, "cannot be written back as UTF-16", true},
+     "not valid UTF-16 text (a lone surrogate at byte 4); not converted", true},
+    {"an ending inside a character", "\xFF\xFE\xC0\0"s,
+     "the result is not UTF-8 text and cannot be written back as UTF-16 (is a sentence ending not valid "
+     "UTF-8?); not converted",
+     true},
     // FF FE 00 00 was once read as UTF-16 LE when a unit in the first read was no character: garbage.
     {"the UTF-32 LE mark decides", "\xFF\xFE\0\0A\0\0\0\0\0\x11\0"s,
-     "not valid UTF-32 text (a value that is no character at byte 8)", true},
+     "not valid UTF-32 text (a value that is no character at byte 8); not converted", true},
     // A NUL after a short first read from a pipe was once let through.
-    {"a NUL after a short read", "abcdxxxx\0yy. zz"s, "not a text file: it holds NUL bytes", true, 4},
+    {"a NUL after a short read", "abcdxxxx\0yy. zz"s,
+     "not a text file: it holds NUL bytes (a UTF-16 or UTF-32 text needs its byte-order mark); not converted",
+     true, 4},
     // Read from a pipe, the result of the part before a late invalid unit was once written out.
     {"a lone surrogate after much text", "\xFF\xFE"s + std::string(400000, '.') + "\0\xDC"s, // U+2E2E
-     "not valid UTF-16 text (a lone surrogate at byte 400002)", true, std::size_t{32} * 1024},
+     "not valid UTF-16 text (a lone surrogate at byte 400002); not converted", true, std::size_t{32} * 1024},
 };
 
 // From a file, and from a descriptor read a few bytes at a time: one result, or one refusal writing nothing.
@@ -66,16 +72,18 @@ TEST(TextEncodingTest, MarkedUnicodeIsConvertedInItsOwnEncodingOrRefusedWhole) {
         std::string piped;
         const auto pipeOut = [&piped](std::string_view bytes) { piped += bytes; };
         for (const bool fromFile : {true, false}) {
-            try {
-                const ConversionCounts counts = fromFile ? ConvertFile(dir / "in", dir / "out", options)
-                                                         : ConvertStream(input, options, pipeOut);
-                EXPECT_EQ(fromFile ? testing::ReadBytes(dir / "out") : piped, row.out);
-                EXPECT_EQ(counts.bytesIn, row.in.size());
-                EXPECT_EQ(counts.bytesOut, row.out.size());
-            } catch (const EngineError& error) {
-                EXPECT_TRUE(row.refused) << error.what();
-                EXPECT_NE(error.Reason().find(row.out), std::string::npos) << error.Reason();
+            const auto convert = [&] {
+                return fromFile ? ConvertFile(dir / "in", dir / "out", options)
+                                : ConvertStream(input, options, pipeOut);
+            };
+            if (row.refused) {
+                EXPECT_ENGINE_ERROR(convert(), fromFile ? dir / "in" : "-", row.out);
+                continue;
             }
+            const ConversionCounts counts = convert();
+            EXPECT_EQ(fromFile ? testing::ReadBytes(dir / "out") : piped, row.out);
+            EXPECT_EQ(counts.bytesIn, row.in.size());
+            EXPECT_EQ(counts.bytesOut, row.out.size());
         }
         EXPECT_EQ(testing::ListNames(dir.Path()), "in|out"); // no temporary file left
         EXPECT_TRUE(!row.refused || (piped.empty() && testing::ReadBytes(dir / "out") == row.name));
@@ -89,11 +97,8 @@ TEST(TextEncodingTest, AnEncodedStreamWaitsInTheTemporaryFolder) {
     ::setenv("TMPDIR", tmp.c_str(), 1);
     const testing::PiecesDescriptor pipe("\xFF\xFEH\0"s, 4);
     InputFile input(pipe.Descriptor(), "-");
-    try {
-        ConvertStream(input, {}, [](std::string_view) { ADD_FAILURE() << "written"; });
-    } catch (const EngineError& error) {
-        EXPECT_EQ(error.Reason(), "cannot create a temporary file in " + tmp + ": No such file or directory");
-    }
+    EXPECT_ENGINE_ERROR(ConvertStream(input, {}, [](std::string_view) { ADD_FAILURE() << "written"; }), "-",
+                        "cannot create a temporary file in " + tmp + ": No such file or directory");
     ::unsetenv("TMPDIR"); // each test runs in a process of its own
 }
 

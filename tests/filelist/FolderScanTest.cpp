@@ -261,14 +261,20 @@ TEST(FolderScanTest, FoldersThatVanishOrDenyAccessAreLeftOutAndTheRestFinishes) 
 // A failing statement outside the enumeration is reported with its line under the scan's own location,
 // and the scan goes on; a failure inside it (at finding A) silently leaves out what that folder had left.
 TEST(FolderScanTest, TheTrapReportsFailuresOutsideTheEnumerationAndResumes) {
-    const std::tuple<int, std::string, Paths, std::string> cases[] = {
-        {1, "", {"/", "/A/", "/B/", "/A/A1/"}, "106 "},
-        {2, "", {"/"}, ""},
-        {11, "", {"/", "/A/", "/B/", "/A/A1/"}, "118 "},
-        {0, "/B/", {"/", "/A/", "/A/A1/"}, "104 120 "}, // the attributes of B cannot be read
+    const struct {
+        const char* name;
+        int failingYield; // 0: none fails
+        std::string failingAttributesOf;
+        Paths folders;
+        std::string lines; // reported
+    } cases[] = {
+        {"the first yield", 1, "", {"/", "/A/", "/B/", "/A/A1/"}, "106 "},
+        {"a yield inside the enumeration", 2, "", {"/"}, ""},
+        {"the last yield", 11, "", {"/", "/A/", "/B/", "/A/A1/"}, "118 "},
+        {"the attributes of B", 0, "/B/", {"/", "/A/", "/A/A1/"}, "104 120 "},
     };
     FOR_EACH_ROW(row, cases) {
-        const auto& [failingYield, failingAttributesOf, folders, lines] = row;
+        const auto& [name, failingYield, failingAttributesOf, folders, lines] = row;
         TempDir dir;
         MakeTree(dir.Path(), {"A/", "A/A1/", "B/"});
         int calls = 0;

@@ -12,9 +12,10 @@
 
 namespace brantlewick::testing {
 
+// An error of no file (an empty `path`) is its reason alone. Any other exception passes through.
 inline ::testing::AssertionResult ThrowsEngineError(const std::function<void()>& statement,
                                                     const std::string& path, const std::string& reason) {
-    const std::string expected = "\"" + path + "\": " + reason;
+    const std::string expected = path.empty() ? reason : "\"" + path + "\": " + reason;
     try {
         statement();
     } catch (const EngineError& error) {
@@ -27,6 +28,6 @@ inline ::testing::AssertionResult ThrowsEngineError(const std::function<void()>&
 
 } // namespace brantlewick::testing
 
-// Expects `statement` to throw an EngineError whose text is "\"PATH\": REASON".
+// Expects `statement` to throw an EngineError whose text is "\"PATH\": REASON" (REASON when PATH is empty).
 #define EXPECT_ENGINE_ERROR(statement, path, reason)                                                         \
     EXPECT_TRUE(::brantlewick::testing::ThrowsEngineError([&] { statement; }, path, reason))

@@ -43,20 +43,25 @@ protected:
 // (a release that never reached the list ends the gesture too), outside the entries, with the picked
 // entry removed or the list cleared, nothing moves; nor does any key.
 TEST_F(FileListTest, EachMoveStepExchangesThePickedEntryWithTheOneUnderThePointer) {
-    const std::tuple<int, int, std::vector<int>, const char*, int> rows[] = {
-        // clicked before, pressed (0: beside the entries), moved over, the list after, selected
-        {0, 1, {4}, "dbcae", 4},
-        {0, 1, {2, 3, 4}, "bcdae", 4},
-        {0, 2, {3, 2}, "abcde", 2},
-        {2, 0, {5}, "aecdb", 5}};
+    const struct {
+        const char* name;
+        int clicked; // before the gesture; 0: none
+        int pressed; // 0: beside the entries
+        std::vector<int> path;
+        const char* after;
+        int selected;
+    } rows[] = {{"one step", 0, 1, {4}, "dbcae", 4},
+                {"steps over each entry", 0, 1, {2, 3, 4}, "bcdae", 4},
+                {"there and back", 0, 2, {3, 2}, "abcde", 2},
+                {"pressed beside the entries", 2, 0, {5}, "aecdb", 5}};
     FOR_EACH_ROW(row, rows) {
-        const auto& [clicked, pressed, path, after, selected] = row;
         Fill();
-        if (clicked > 0) {
-            QTest::mouseClick(Files().viewport(), Qt::LeftButton, {}, At(clicked));
+        if (row.clicked > 0) {
+            QTest::mouseClick(Files().viewport(), Qt::LeftButton, {}, At(row.clicked));
         }
-        Gesture(pressed, path);
-        EXPECT_EQ(Texts() + QString::number(Files().SelectedIndex()), after + QString::number(selected));
+        Gesture(row.pressed, row.path);
+        EXPECT_EQ(Texts(), row.after);
+        EXPECT_EQ(Files().SelectedIndex(), row.selected);
     }
     Fill();
     Files().Append("a");

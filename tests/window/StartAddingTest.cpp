@@ -142,15 +142,21 @@ TEST(StartAddingTest, TheSentenceChoicesAreStoredAsMadeAndReachTheRun) {
 
 TEST(StartAddingTest, RefusesInOrderBeforeTouchingAnyFile) {
     const QString noFolder = "Folder does not exist. Please select another folder.";
-    const std::tuple<bool, bool, int, const char*, QString> cases[] = {
-        {false, false, 1, "Missing", "No files added."},
-        {true, false, 2, "Out", "No Characters added."},
-        {true, true, 1, "Missing", noFolder},
-        {true, true, 1, "Docs/a.txt", noFolder},
-        {true, true, 1, "", noFolder},
-        {true, true, 0, "Missing", noFolder}};
+    const struct {
+        const char* name;
+        bool files;
+        bool characters;
+        int option; // the output choice saved
+        const char* folder;
+        QString message;
+    } cases[] = {{"no file and no character", false, false, 1, "Missing", "No files added."},
+                 {"no character", true, false, 2, "Out", "No Characters added."},
+                 {"a missing folder", true, true, 1, "Missing", noFolder},
+                 {"a file for a folder", true, true, 1, "Docs/a.txt", noFolder},
+                 {"no folder", true, true, 1, "", noFolder},
+                 {"no output choice", true, true, 0, "Missing", noFolder}};
     FOR_EACH_ROW(row, cases) {
-        const auto& [files, characters, option, folder, message] = row;
+        const auto& [name, files, characters, option, folder, message] = row;
         RunWindow window;
         WriteBytes(window / "Docs/a-Pellnor.txt", "old");
         window.Inputs(files ? std::initializer_list<std::string>{"a.txt"}
