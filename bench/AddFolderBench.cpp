@@ -147,7 +147,8 @@ int main(int argc, char** argv) {
     double bestScan = 1e300;
     for (int run = 0; run < runs; ++run) {
         const Clock::time_point start = Clock::now();
-        collected = brantlewick::CollectFolderFiles(QFile::encodeName(folder).toStdString(), "*.*", hooks);
+        collected =
+            brantlewick::CollectFolderFiles(QFile::encodeName(folder).toStdString(), "*.*", hooks).files;
         bestScan = std::min(bestScan, MillisecondsSince(start));
     }
     QStringList texts;

@@ -64,7 +64,7 @@ int Collect(const std::string& root, int runs) {
         yields = 0;
         const brantlewick::ScanHooks hooks{[&] { ++yields; }, {}};
         const auto start = std::chrono::steady_clock::now();
-        count = brantlewick::CollectFolderFiles(root, "*.*", hooks).size();
+        count = brantlewick::CollectFolderFiles(root, "*.*", hooks).files.size();
         const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
         best = std::min(best, took.count());
     }

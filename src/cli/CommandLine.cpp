@@ -171,6 +171,34 @@ void ReportFailure(std::ostream& errors, std::string_view path, const std::excep
            << (engineError ? engineError->Reason() : failure.what()) << '\n';
 }
 
+// Tells what the scan of the folder `path` passed over; returns how many sub-folders that a check could not
+// read failed.
+std::size_t TellPassedOver(const std::string& path, const FolderFiles& found, bool checking,
+                           std::ostream& errors) {
+    for (const std::string& folder : found.tooDeep) {
+        errors << kProgram << ": " << ShownName(folder)
+               << ": left out, with everything in it: its path is 260 characters or longer\n";
+    }
+    std::size_t unread = 0;
+    if (checking) {
+        for (const auto& [folder, reason] : found.unreadable) {
+            errors << kProgram << ": " << ShownName(folder) << ": " << reason
+                   << "; its files are not checked\n";
+            ++unread;
+        }
+    }
+    const std::vector<std::string>& leftOut = found.resultsLeftOut;
+    if (!leftOut.empty()) {
+        errors << kProgram << ": " << ShownName(path) << ": left out " << Counted(leftOut.size(), "file")
+               << " named as the result of a file beside it (such as " << ShownName(leftOut.front())
+               << "); --include-results takes them too\n";
+    } else if (found.files.empty()) {
+        CheckFolderListable(path);
+        errors << kProgram << ": " << ShownName(path) << ": no files in this folder\n";
+    }
+    return unread;
+}
+
 // The inputs the arguments stand for, in order: a folder is replaced by its files, collected as a folder
 // dropped on the window is. The scan passes over unreadable folders without a word; a folder the user
 // named that gives nothing is explained here, and so is every folder left out for its depth, which the
@@ -182,45 +210,22 @@ std::size_t ExpandFolders(const std::vector<std::string>& paths, bool includeRes
     std::size_t unread = 0;
     ScanHooks hooks;
     hooks.keepResults = includeResults;
-    std::size_t resultsLeftOut = 0;
-    std::string firstLeftOut;
-    hooks.leftOutResult = [&](const std::string& file) {
-        firstLeftOut = resultsLeftOut++ == 0 ? file : firstLeftOut;
-    };
-    hooks.leftOutTooDeep = [&errors](const std::string& folder) {
-        errors << kProgram << ": " << ShownName(folder)
-               << ": left out, with everything in it: its path is 260 characters or longer\n";
-    };
-    if (checking) {
-        hooks.unreadable = [&](const std::string& folder, const std::string& reason) {
-            errors << kProgram << ": " << ShownName(folder) << ": " << reason
-                   << "; its files are not checked\n";
-            ++unread;
-        };
-    }
+    hooks.listTooDeep = true;
     for (const std::string& path : paths) {
         if (path == kStandardStreams) {
             inputs.push_back(path);
             continue;
         }
         try {
-            resultsLeftOut = 0;
-            std::optional<std::vector<std::string>> files = FilesOfFolder(path, hooks);
-            if (!files) {
+            std::optional<FolderFiles> found = FilesOfFolder(path, hooks);
+            if (!found) {
                 inputs.push_back(path);
                 continue;
             }
-            if (resultsLeftOut > 0) {
-                errors << kProgram << ": " << ShownName(path) << ": left out "
-                       << Counted(resultsLeftOut, "file")
-                       << " named as the result of a file beside it (such as " << ShownName(firstLeftOut)
-                       << "); --include-results takes them too\n";
-            } else if (files->empty()) {
-                CheckFolderListable(path);
-                errors << kProgram << ": " << ShownName(path) << ": no files in this folder\n";
-            }
-            inputs.insert(inputs.end(), std::make_move_iterator(files->begin()),
-                          std::make_move_iterator(files->end()));
+            unread += TellPassedOver(path, *found, checking, errors);
+            std::vector<std::string>& files = found->files;
+            inputs.insert(inputs.end(), std::make_move_iterator(files.begin()),
+                          std::make_move_iterator(files.end()));
         } catch (const std::exception& failure) {
             ReportFailure(errors, path, failure);
             ++unread;

@@ -37,6 +37,7 @@ public:
 struct ScanState {
     const ScanHooks& hooks;
     const detail::AttributeReader& readAttributes;
+    FolderFiles* passedOver;
     // Every folder found so far: a folder reached again through a link is neither listed nor entered,
     // which ends link loops and lists each file once.
     std::unordered_set<FileId, FileIdHash> reached;
@@ -81,8 +82,8 @@ bool ForEachNewSubFolder(const std::string& folder, ScanState& state, const Foun
             }
         }
     } catch (const FolderListError& error) {
-        if (error.AccessDeniedOrMissing() && state.belowGiven && state.hooks.unreadable) {
-            state.hooks.unreadable(folder, error.Reason());
+        if (error.AccessDeniedOrMissing() && state.belowGiven && state.passedOver != nullptr) {
+            state.passedOver->unreadable.emplace_back(folder, error.Reason());
         }
         return !error.AccessDeniedOrMissing();
     } catch (...) {
@@ -139,8 +140,10 @@ std::size_t ScanLevel(std::vector<std::string>& folderList, bool recurse, ScanSt
                    utf8::CharacterCount(folder) < kPathLimit;
         });
         if (!listable.value_or(false)) {
-            if (hooks.leftOutTooDeep && IsTooDeep(folder, attributes)) {
-                ForEachNewSubFolder(folder, state, hooks.leftOutTooDeep);
+            if (hooks.listTooDeep && state.passedOver != nullptr && IsTooDeep(folder, attributes)) {
+                ForEachNewSubFolder(folder, state, [&](std::string path) {
+                    state.passedOver->tooDeep.push_back(std::move(path));
+                });
             }
             continue;
         }
@@ -208,8 +211,8 @@ bool IsResultOfAFileBeside(const std::string& folder, const std::string& name) {
 namespace detail {
 
 void AppendSubFolders(std::vector<std::string>& folderList, bool recurse, const ScanHooks& hooks,
-                      const AttributeReader& readAttributes) {
-    ScanState state{hooks, readAttributes, {}};
+                      const AttributeReader& readAttributes, FolderFiles* passedOver) {
+    ScanState state{hooks, readAttributes, passedOver, {}};
     for (const std::string& folder : folderList) {
         if (const auto id = IdOf(folder)) {
             state.reached.insert(*id);
@@ -220,18 +223,19 @@ void AppendSubFolders(std::vector<std::string>& folderList, bool recurse, const 
 
 } // namespace detail
 
-void AppendSubFolders(std::vector<std::string>& folderList, bool recurse, const ScanHooks& hooks) {
-    detail::AppendSubFolders(folderList, recurse, hooks, &FileAttributes);
+void AppendSubFolders(std::vector<std::string>& folderList, bool recurse, const ScanHooks& hooks,
+                      FolderFiles* passedOver) {
+    detail::AppendSubFolders(folderList, recurse, hooks, &FileAttributes, passedOver);
 }
 
-std::vector<std::string> CollectFolderFiles(const std::string& folder, const std::string& pattern,
-                                            const ScanHooks& hooks) {
-    std::vector<std::string> files;
+FolderFiles CollectFolderFiles(const std::string& folder, const std::string& pattern,
+                               const ScanHooks& hooks) {
+    FolderFiles found;
     if (folder.empty()) {
-        return files; // not the root: an empty answer from a picker must not scan the whole disk
+        return found; // not the root: an empty answer from a picker must not scan the whole disk
     }
     std::vector<std::string> folders{folder + kSeparator};
-    AppendSubFolders(folders, true, hooks);
+    AppendSubFolders(folders, true, hooks, &found);
     const WildcardPattern wildcard(pattern);
     for (const std::string& listed : folders) {
         // Listing a large tree takes as long as scanning it; the window keeps painting meanwhile too.
@@ -246,18 +250,16 @@ std::vector<std::string> CollectFolderFiles(const std::string& folder, const std
                 continue;
             }
             if (!hooks.keepResults && IsResultOfAFileBeside(listed, name)) {
-                if (hooks.leftOutResult) {
-                    hooks.leftOutResult(CleanPath(path));
-                }
+                found.resultsLeftOut.push_back(CleanPath(path));
                 continue;
             }
-            files.push_back(CleanPath(path));
+            found.files.push_back(CleanPath(path));
         }
     }
-    return files;
+    return found;
 }
 
-std::optional<std::vector<std::string>> FilesOfFolder(const std::string& path, const ScanHooks& hooks) {
+std::optional<FolderFiles> FilesOfFolder(const std::string& path, const ScanHooks& hooks) {
     if (!IsFolder(path)) {
         return std::nullopt;
     }

@@ -24,7 +24,9 @@ inline constexpr std::string_view kSubFolderScanLocation =
 // listed because access is denied or they are gone are removed, silently. Sub-folders with unsafe names,
 // 22- or 1046-valued ones and those reached a second time (through links) are neither listed nor entered;
 // items given at 260 characters or more are kept but not entered.
-void AppendSubFolders(std::vector<std::string>& folderList, bool recurse, const ScanHooks& hooks = {});
+// What it passes over goes to `passedOver` when one is given.
+void AppendSubFolders(std::vector<std::string>& folderList, bool recurse, const ScanHooks& hooks = {},
+                      FolderFiles* passedOver = nullptr);
 
 // True when `path` names a regular file (links followed) whose path is well-formed UTF-8; folders, FIFOs,
 // sockets and devices are never existing files, and nothing is opened.
@@ -39,7 +41,7 @@ namespace detail {
 using AttributeReader = std::function<std::optional<std::uint32_t>(const std::string& path)>;
 
 void AppendSubFolders(std::vector<std::string>& folderList, bool recurse, const ScanHooks& hooks,
-                      const AttributeReader& readAttributes);
+                      const AttributeReader& readAttributes, FolderFiles* passedOver = nullptr);
 
 } // namespace detail
 

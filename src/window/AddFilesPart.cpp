@@ -111,13 +111,15 @@ bool AddFilesPart::eventFilter(QObject* /*watched*/, QEvent* event) {
 }
 
 ScanHooks AddFilesPart::FolderScanHooks() {
-    ScanHooks hooks{[this] { shell_.Desktop().ProcessEvents(); }, &shell_};
-    hooks.leftOutResult = [this](const std::string& file) {
-        if (resultsLeftOut_++ == 0) {
-            firstLeftOut_ = FromEngine(file);
-        }
-    };
-    return hooks;
+    return ScanHooks{[this] { shell_.Desktop().ProcessEvents(); }, &shell_};
+}
+
+std::vector<std::string> AddFilesPart::TakeFiles(FolderFiles found) {
+    if (resultsLeftOut_ == 0 && !found.resultsLeftOut.empty()) {
+        firstLeftOut_ = FromEngine(found.resultsLeftOut.front());
+    }
+    resultsLeftOut_ += static_cast<int>(found.resultsLeftOut.size());
+    return std::move(found.files);
 }
 
 void AddFilesPart::TellResultsLeftOut() {
@@ -194,8 +196,8 @@ void AddFilesPart::AddFolder() {
     std::vector<std::string> found;
     resultsLeftOut_ = 0;
     trap.Line(116, [&] {
-        found = CollectFolderFiles(ToEngine(folder), ToEngine(QStringLiteral("*.") + extension),
-                                   FolderScanHooks());
+        found = TakeFiles(CollectFolderFiles(ToEngine(folder), ToEngine(QStringLiteral("*.") + extension),
+                                             FolderScanHooks()));
     });
     trap.Line(118, [&] { files_.List().AppendAll(FromEngine(found)); });
     TellResultsLeftOut();
@@ -233,8 +235,8 @@ void AddFilesPart::Drop(const QMimeData* data) {
     resultsLeftOut_ = 0;
     for (const QString& path : paths) {
         WithoutTrap([&] {
-            if (auto files = FilesOfFolder(ToEngine(path), FolderScanHooks())) {
-                files_.List().AppendAll(FromEngine(*files));
+            if (auto found = FilesOfFolder(ToEngine(path), FolderScanHooks())) {
+                files_.List().AppendAll(FromEngine(TakeFiles(std::move(*found))));
             } else {
                 files_.List().Append(path);
             }

@@ -6,6 +6,9 @@
 #include <QObject>
 #include <QString>
 
+#include <string>
+#include <vector>
+
 class QMimeData;
 class QWidget;
 
@@ -14,6 +17,7 @@ namespace brantlewick {
 class FileListPart;
 class StatusPart;
 class WindowShell;
+struct FolderFiles;
 struct ScanHooks;
 
 class AddFilesPart final : public QObject {
@@ -34,6 +38,8 @@ private:
     // Each dropped path on its own: one that fails is left out silently, the others still arrive.
     void Drop(const QMimeData* data);
     ScanHooks FolderScanHooks();
+    // The files a scan found; the results it left out are counted for TellResultsLeftOut.
+    std::vector<std::string> TakeFiles(FolderFiles found);
     // Says on the status line how many results of earlier runs the last folder add left out, if any.
     void TellResultsLeftOut();
 

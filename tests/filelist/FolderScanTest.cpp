@@ -67,7 +67,7 @@ Paths Folders(const std::string& root, const Paths& given, bool recurse = true, 
 }
 
 Paths Collect(const std::string& root, const std::string& pattern = "*.*", const ScanHooks& hooks = {}) {
-    return Relative(CollectFolderFiles(root, pattern, hooks), root);
+    return Relative(CollectFolderFiles(root, pattern, hooks).files, root);
 }
 
 // A second "Add All File(s) In Folder" after a run took the results too, and the next run wrote
@@ -79,17 +79,17 @@ TEST(FolderScanTest, ResultsBesideTheirInputsAreLeftOutAndTold) {
     MakeTree(dir.Path(), Split("sub/ x.txt/ a.txt a-Pellnor.txt a-Pellnor-Pellnor.txt b-Pellnor.txt README "
                                "README-Pellnor. c.tar.gz c.tar-Pellnor.gz x-Pellnor.txt A-pellnor.txt "
                                "sub/a-Pellnor.txt d.-Pellnor.txt"));
-    Paths told;
     ScanHooks hooks;
-    hooks.leftOutResult = [&](const std::string& file) { told.push_back(file); };
-    EXPECT_EQ(Collect(dir.Path(), "*", hooks),
+    const FolderFiles found = CollectFolderFiles(dir.Path(), "*", hooks);
+    EXPECT_EQ(Relative(found.files, dir.Path()),
               (Paths{"/A-pellnor.txt", "/a.txt", "/b-Pellnor.txt", "/c.tar.gz", "/d.-Pellnor.txt", "/README",
                      "/x-Pellnor.txt", "/sub/a-Pellnor.txt"}));
-    EXPECT_EQ(Relative(told, dir.Path()),
+    EXPECT_EQ(Relative(found.resultsLeftOut, dir.Path()),
               (Paths{"/a-Pellnor-Pellnor.txt", "/a-Pellnor.txt", "/c.tar-Pellnor.gz", "/README-Pellnor."}));
     hooks.keepResults = true;
-    EXPECT_EQ(Collect(dir.Path(), "*.txt", hooks).size(), 8u);
-    EXPECT_EQ(told.size(), 4u);
+    const FolderFiles kept = CollectFolderFiles(dir.Path(), "*.txt", hooks);
+    EXPECT_EQ(kept.files.size(), 8u);
+    EXPECT_EQ(kept.resultsLeftOut.size(), 0u);
 }
 
 // Folders come level by level, grouped by parent, by name ignoring case; a missing item stays. Files are
@@ -107,14 +107,14 @@ TEST(FolderScanTest, FoldersAndTheirFilesComeLevelByLevel) {
               (Paths{"/", "/a/", "/b/", "/C/", "/a/1/", "/a/2/", "/C/x/", "/a/1/deep/"}));
     EXPECT_EQ(Folders(root, {"/C/", "/missing/", "/a/"}, false),
               (Paths{"/C/", "/missing/", "/a/", "/C/x/", "/a/1/", "/a/2/", "/a/up/"}));
-    EXPECT_EQ(Relative(CollectFolderFiles(root + "/", "*.*"), root),
+    EXPECT_EQ(Relative(CollectFolderFiles(root + "/", "*.*").files, root),
               (Paths{"/.linked", "/.readonly", "/a~b.txt", "/x.txt", "/a/a.txt", "/a/same.txt", "/C/x/cx.txt",
                      "/a/1/deep/d.txt"}));
     TempDir early;
     MakeTree(early.Path(), {"real/", "real/r.txt", "0link->real"});
     EXPECT_EQ(Collect(early.Path()), (Paths{"/0link/r.txt"}));
     // Not the root: an empty answer from a picker must not scan the whole disk.
-    EXPECT_EQ(CollectFolderFiles("", "*.*", {[] { FAIL(); }, nullptr}), Paths{});
+    EXPECT_EQ(CollectFolderFiles("", "*.*", {[] { FAIL(); }, nullptr}).files, Paths{});
 }
 
 TEST(FolderScanTest, ListingMatchesThePatternInAnyCaseAndSortsTheNames) {
@@ -199,7 +199,7 @@ TEST(FolderScanTest, FoldersOf260CharactersOrMoreAreListedButNotEntered) {
             }
             MakeTree(folder.substr(0, folder.size() - 1), {"own.txt", "s/", "s/f.txt"});
             const Paths entered = {folder + "own.txt", folder + "s/f.txt"};
-            EXPECT_EQ(CollectFolderFiles(dir.Path(), "*.*"), length < 260 ? entered : Paths{entered[0]})
+            EXPECT_EQ(CollectFolderFiles(dir.Path(), "*.*").files, length < 260 ? entered : Paths{entered[0]})
                 << length;
         }
     }
@@ -274,7 +274,6 @@ TEST(FolderScanTest, TheTrapReportsFailuresOutsideTheEnumerationAndResumes) {
         {"the attributes of B", 0, "/B/", {"/", "/A/", "/A/A1/"}, "104 120 "},
     };
     FOR_EACH_ROW(row, cases) {
-        const auto& [name, failingYield, failingAttributesOf, folders, lines] = row;
         TempDir dir;
         MakeTree(dir.Path(), {"A/", "A/A1/", "B/"});
         int calls = 0;
@@ -289,14 +288,15 @@ TEST(FolderScanTest, TheTrapReportsFailuresOutsideTheEnumerationAndResumes) {
             }
         } reporter;
         const ScanHooks hooks{
-            [&] { ++calls == failingYield ? throw std::runtime_error("window gone") : void(); }, &reporter};
+            [&] { ++calls == row.failingYield ? throw std::runtime_error("window gone") : void(); },
+            &reporter};
         Paths scanned{dir.Path() + "/"};
         detail::AppendSubFolders(scanned, true, hooks, [&](const std::string& path) {
-            return path == dir.Path() + failingAttributesOf ? throw std::runtime_error("unreadable")
-                                                            : FileAttributes(path);
+            return path == dir.Path() + row.failingAttributesOf ? throw std::runtime_error("unreadable")
+                                                                : FileAttributes(path);
         });
-        EXPECT_EQ(Relative(scanned, dir.Path()), folders);
-        EXPECT_EQ(reporter.lines, lines);
+        EXPECT_EQ(Relative(scanned, dir.Path()), row.folders);
+        EXPECT_EQ(reporter.lines, row.lines);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace brantlewick {
@@ -22,29 +23,36 @@ struct ScanHooks {
     // Where the trap of the sub-folder scan reports a failing statement outside the sub-folder
     // enumeration, before the scan goes on with the next one. None: such failures pass silently.
     ErrorReporter* reporter = nullptr;
-    // Told each sub-folder (its path, ending in a separator) that is left out with everything in it
-    // because the folder above it has a path of 260 characters or more. None: they are left out silently.
-    std::function<void(const std::string& folder)> leftOutTooDeep = {};
-    // A file that is this program's result for another file of its folder ("a-Pellnor.txt" beside "a.txt",
-    // "a-Pellnor-Pellnor.txt" beside either) is left out, so that adding a folder again after a run does
-    // not convert the results once more; each is told here (its path). With `keepResults` they are
-    // collected like any other file.
-    std::function<void(const std::string& file)> leftOutResult = {};
+    // Results beside their inputs are collected like any other file (see FolderFiles::resultsLeftOut).
     bool keepResults = false;
-    // Told each sub-folder (its path, ending in a separator; never a folder the scan was given) that is
-    // passed over because it cannot be listed (access denied, or gone), with the reason. None: they are
-    // passed over silently.
-    std::function<void(const std::string& folder, const std::string& reason)> unreadable = {};
+    // The sub-folders left out for their depth are listed in FolderFiles::tooDeep: each costs a listing of
+    // the folder above, and a folder listed there is not entered again through a link.
+    bool listTooDeep = false;
+};
+
+// What a scan found, and what it passed over that a front end may want to explain.
+struct FolderFiles {
+    std::vector<std::string> files;
+    // Files that are this program's result for another file of their folder ("a-Pellnor.txt" beside
+    // "a.txt", "a-Pellnor-Pellnor.txt" beside either), left out so that adding a folder again after a run
+    // does not convert the results once more; none with ScanHooks::keepResults.
+    std::vector<std::string> resultsLeftOut;
+    // Sub-folders (paths ending in a separator) left out with everything in them because the folder above
+    // has a path of 260 characters or more; only with ScanHooks::listTooDeep.
+    std::vector<std::string> tooDeep;
+    // Sub-folders (ending in a separator; never a folder the scan was given) passed over because they
+    // cannot be listed (access denied, or gone), each with the reason.
+    std::vector<std::pair<std::string, std::string>> unreadable;
 };
 
 // Every file in `folder` (given without a trailing separator; "/" for the root) and in all its
 // sub-folders whose name matches `pattern`, as cleaned paths: the folder's own files first, then those of
 // the sub-folders in level order, each folder's files by name. Names beginning with "~", writable
-// dot-files (attribute value 34) and results beside their inputs (see ScanHooks) are left out, as is
-// every folder the sub-folder scan leaves out. An
-// empty `folder` gives nothing. Anything thrown besides what the scan's trap handles reaches the caller.
-std::vector<std::string> CollectFolderFiles(const std::string& folder, const std::string& pattern,
-                                            const ScanHooks& hooks = {});
+// dot-files (attribute value 34) and results beside their inputs (see FolderFiles) are left out, as is
+// every folder the sub-folder scan leaves out. An empty `folder` gives nothing. Anything thrown besides
+// what the scan's trap handles reaches the caller.
+FolderFiles CollectFolderFiles(const std::string& folder, const std::string& pattern,
+                               const ScanHooks& hooks = {});
 
 // The names of the regular files in `folder` (a trailing separator or none) that match `pattern` (see
 // WildcardPattern), hidden ones included, by name ignoring ASCII case; empty when none match or the
@@ -55,7 +63,7 @@ std::vector<std::string> ListFilesInFolder(const std::string& folder, const std:
 // line: for a folder (a link to one, or with separators at its end), its files and those of its
 // sub-folders as CollectFolderFiles finds them for "*.*"; nothing when `path` names no folder, so that it
 // stands for itself.
-std::optional<std::vector<std::string>> FilesOfFolder(const std::string& path, const ScanHooks& hooks = {});
+std::optional<FolderFiles> FilesOfFolder(const std::string& path, const ScanHooks& hooks = {});
 
 // Throws an EngineError that says why `folder` cannot be listed; returns when it can. The scan passes over
 // such a folder in silence, which a front end may want to explain.
