@@ -92,10 +92,10 @@ QString PreviewSummary(const PreviewPage& page) {
     if (page.cut) {
         summary +=
             QStringLiteral(" (showing the first %1 KiB of %2%3)")
-                .arg((page.shownBytes + 1023) / 1024)
-                .arg(QLocale::c().formattedDataSize(static_cast<qint64>(page.fileSize), 1,
-                                                    QLocale::DataSizeIecFormat))
-                .arg(page.resultTooLong ? QStringLiteral(": the result of more is too long to show here")
+                .arg(QString::number((page.shownBytes + 1023) / 1024),
+                     QLocale::c().formattedDataSize(static_cast<qint64>(page.fileSize), 1,
+                                                    QLocale::DataSizeIecFormat),
+                     page.resultTooLong ? QStringLiteral(": the result of more is too long to show here")
                                         : QString());
     }
     return summary;
