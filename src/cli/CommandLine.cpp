@@ -3,12 +3,12 @@
 #include "brantlewick/cli/CommandLine.h"
 
 #include "UnifiedDiff.h"
+#include "brantlewick/base/Utf8.h"
 #include "brantlewick/batch/Batch.h"
 #include "brantlewick/engine/EngineError.h"
 #include "brantlewick/engine/EnterCount.h"
 #include "brantlewick/engine/LineFile.h"
 #include "brantlewick/filelist/FolderScan.h"
-#include "brantlewick/filelist/Utf8.h"
 #include "brantlewick/filesystem/FileSystem.h"
 #include "brantlewick/filesystem/PathHelpers.h"
 

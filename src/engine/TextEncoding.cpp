@@ -2,6 +2,7 @@
 // Decoding UTF-16/32 into UTF-8 for the conversion and encoding its result back, exactly or not at all.
 #include "TextEncoding.h"
 
+#include "brantlewick/base/Utf8.h"
 #include "brantlewick/engine/EngineError.h"
 #include "brantlewick/engine/LineFile.h"
 
@@ -55,24 +56,6 @@ void AppendUnit(std::uint32_t unit, TextEncoding encoding, std::string& out) {
     for (std::size_t i = 0; i < size; ++i) {
         const std::size_t shift = 8 * (IsLittleEndian(encoding) ? i : size - 1 - i);
         out.push_back(static_cast<char>(unit >> shift & 0xFF));
-    }
-}
-
-void AppendUtf8(std::uint32_t c, std::string& out) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | c >> 6));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | c >> 12));
-        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | c >> 18));
-        out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
     }
 }
 
@@ -208,7 +191,7 @@ void TextDecoder::DecodeUnits(std::string_view data, std::string& out) {
             c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
             used = 4;
         }
-        AppendUtf8(c, out);
+        utf8::Append(out, c);
         at += used;
     }
     offset_ += at;

@@ -6,8 +6,8 @@
 
 #include "FolderListing.h"
 #include "Wildcard.h"
+#include "brantlewick/base/Utf8.h"
 #include "brantlewick/batch/OutputNaming.h"
-#include "brantlewick/filelist/Utf8.h"
 #include "brantlewick/filesystem/FileSystem.h"
 #include "brantlewick/filesystem/PathHelpers.h"
 

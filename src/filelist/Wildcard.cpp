@@ -4,8 +4,8 @@
 // result runs as a small automaton over the name's code points.
 #include "Wildcard.h"
 
+#include "brantlewick/base/Utf8.h"
 #include "brantlewick/engine/AsciiCase.h"
-#include "brantlewick/filelist/Utf8.h"
 
 #include <algorithm>
 

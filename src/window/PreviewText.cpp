@@ -3,7 +3,7 @@
 // so that every change shows where it is.
 #include "brantlewick/window/PreviewText.h"
 
-#include "brantlewick/filelist/Utf8.h"
+#include "brantlewick/base/Utf8.h"
 
 #include <algorithm>
 

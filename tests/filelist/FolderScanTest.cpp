@@ -7,7 +7,7 @@
 #include "TempDir.h"
 #include "Unprivileged.h"
 #include "Wildcard.h"
-#include "brantlewick/filelist/Utf8.h"
+#include "brantlewick/base/Utf8.h"
 #include "brantlewick/filesystem/FileSystem.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 // Character classes for the sentence rules, written out by range for the scripts the languages use.
 #include "sentences/Characters.h"
 
+#include "brantlewick/base/Utf8.h"
 #include "sentences/CodePoints.h"
 
 #include <algorithm>
@@ -361,20 +362,8 @@ bool IsCurrency(char32_t c) {
 void AppendUtf8(std::string& out, char32_t c) {
     if (c >= kMalformed) {
         out += static_cast<char>(c - kMalformed);
-    } else if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        utf8::Append(out, c);
     }
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Strict UTF-8 decoding after RFC 3629: no overlong forms, no surrogates, nothing past U+10FFFF.
-#include "brantlewick/filelist/Utf8.h"
+#include "brantlewick/base/Utf8.h"
 
 namespace brantlewick::utf8 {
 
