@@ -2,7 +2,7 @@
 // Sentence mode throughput on English prose, and its memory on one very long line, through the whole
 // conversion. Not a test: it prints figures.
 //
-//   sentence_bench [--runs N] [--size MIB] [--lines join|keep|reflow] [FILE...]
+//   sentence_bench [--runs N] [--size MIB] [--lines join|keep|reflow] [--language auto] [FILE...]
 //       converts FILEs (default: the licence texts in /usr/share/common-licenses) repeated to MIB
 //       (default 64) in memory, N times (default 5), and prints each run's MB/s and the median.
 //   sentence_bench --one-line MB
@@ -12,7 +12,11 @@
 //       converts each case of FILE (see bench/sentences/quality.txt) with one Enter and counts, per
 //       language, the cases whose output lines (empty ones left out) are exactly the expected
 //       sentences, and the precision, recall and F1 of the boundaries between sentences; last the mean F1
-//       of the languages.
+//       of the languages. With --language auto (here and above), each text's language is found from it,
+//       English where it does not tell.
+//   sentence_bench --detect FILE
+//       joins the cases of each language of FILE into paragraphs of 20 words and more, and counts per
+//       language those whose language --language auto finds.
 #include "brantlewick/engine/Conversion.h"
 
 #include <sys/resource.h>
@@ -52,9 +56,12 @@ private:
     std::vector<char> buffer_ = std::vector<char>(kChunk);
 };
 
+bool findLanguage = false;
+
 brantlewick::ConversionOptions Options(brantlewick::LineBreaks lines,
                                        brantlewick::Language language = brantlewick::Language::English) {
-    return {{".", "!", "?"}, 1, lines, true, language};
+    return {{".", "!", "?"}, 1, lines, true, findLanguage ? brantlewick::Language::English : language,
+            findLanguage};
 }
 
 long PeakResidentKiB() {
@@ -212,6 +219,64 @@ int Score(const char* path, brantlewick::LineBreaks lines) {
     return 0;
 }
 
+// Cases joined into paragraphs of 20 words and more, each judged by the language found in it.
+struct Paragraphs {
+    std::string code, text;
+    int words = 0;
+    std::vector<std::pair<std::string, std::pair<int, int>>> totals; // language, found of paragraphs
+
+    void Add(const std::string& input) {
+        text += input + " ";
+        // Chinese and Japanese: a character or two a word.
+        words += static_cast<int>(std::count(input.begin(), input.end(), ' ') + 1 +
+                                  (code == "ja" || code == "zh" ? input.size() / 6 : 0));
+        if (words >= 20) {
+            Judge();
+        }
+    }
+
+    void Judge() {
+        if (words >= 20) {
+            const auto found = brantlewick::LanguageOfText(text);
+            const std::string got = found ? std::string(brantlewick::LanguageCode(*found)) : "none";
+            auto& [right, all] = totals.back().second;
+            right += got == code ? 1 : 0;
+            ++all;
+            if (got != code) {
+                std::printf("[%s] %s -> %s\n", code.c_str(), text.c_str(), got.c_str());
+            }
+        }
+        text.clear();
+        words = 0;
+    }
+};
+
+int Detect(const char* path) {
+    std::ifstream in(path);
+    Paragraphs paragraphs;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        if (line.front() == '[') {
+            paragraphs.Judge();
+            paragraphs.code = line.substr(1, line.find(']') - 1);
+            paragraphs.totals.push_back({paragraphs.code, {0, 0}});
+        } else {
+            paragraphs.Add(line.substr(0, line.find('\t')));
+        }
+    }
+    paragraphs.Judge();
+    int right = 0, all = 0;
+    for (const auto& [language, found] : paragraphs.totals) {
+        std::printf("%s %d/%d\n", language.c_str(), found.first, found.second);
+        right += found.first;
+        all += found.second;
+    }
+    std::printf("all %d/%d paragraphs\n", right, all);
+    return 0;
+}
+
 // The files' text, repeated to at least `mebibytes`; the licence texts when no file is named.
 std::string ReadText(std::vector<std::filesystem::path> files, std::size_t mebibytes) {
     if (files.empty()) {
@@ -272,22 +337,24 @@ int main(int argc, char** argv) {
     auto lines = brantlewick::LineBreaks::Join;
     std::vector<std::filesystem::path> files;
     const char* score = nullptr;
+    if (argc == 3 && std::string_view(argv[1]) == "--detect") {
+        return Detect(argv[2]);
+    }
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--one-line" && i + 1 < argc) {
             return OneLine(std::atol(argv[++i]));
         }
-        if (arg == "--score" && i + 1 < argc) {
+        if (arg == "--language" && i + 1 < argc) {
+            findLanguage = std::string_view(argv[++i]) == "auto";
+        } else if (arg == "--score" && i + 1 < argc) {
             score = argv[++i];
         } else if (arg == "--runs" && i + 1 < argc) {
             runs = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--size" && i + 1 < argc) {
             mebibytes = static_cast<std::size_t>(std::max(1, std::atoi(argv[++i])));
         } else if (arg == "--lines" && i + 1 < argc) {
-            const std::string choice = argv[++i];
-            lines = choice == "keep"     ? brantlewick::LineBreaks::Keep
-                    : choice == "reflow" ? brantlewick::LineBreaks::Reflow
-                                         : brantlewick::LineBreaks::Join;
+            lines = brantlewick::LineBreaksFromName(argv[++i]).value_or(brantlewick::LineBreaks::Join);
         } else {
             files.emplace_back(arg);
         }

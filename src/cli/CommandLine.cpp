@@ -349,7 +349,7 @@ int Run(const Options& options, const Streams& streams) {
     const auto started = std::chrono::steady_clock::now();
     const FileSettings settings{options.outputFolder,
                                 {options.entries, enterCount, options.lines, options.sentences,
-                                 options.language.value_or(UserLanguage()),
+                                 options.language.value_or(UserLanguage()), options.findLanguage,
                                  options.format.value_or(TextFormat::Plain)},
                                 !options.format.has_value()};
     std::vector<std::string> inputs;

@@ -14,8 +14,8 @@ namespace brantlewick::cli {
 
 namespace {
 
-constexpr std::array<std::string_view, 9> kLanguageCodes = {"en", "de", "fr", "es", "it",
-                                                            "ru", "nl", "ja", "zh"};
+constexpr std::array<std::string_view, 10> kLanguageCodes = {"auto", "en", "de", "fr", "es",
+                                                             "it",   "ru", "nl", "ja", "zh"};
 constexpr std::array<std::string_view, 3> kLineChoices = {"join", "keep", "reflow"};
 constexpr std::array<std::string_view, 6> kFormatChoices = {"auto",     "plain", "markdown",
                                                             "asciidoc", "rst",   "latex"};
@@ -84,9 +84,11 @@ constexpr std::array kOptions = {
               .valueName = "CODE",
               .choices = kLanguageCodes,
               .help = "whose abbreviations and punctuation --sentences knows: en, de, fr,\n"
-                      "es, it, ru, nl, ja or zh (default: the locale's language, else en)",
+                      "es, it, ru, nl, ja or zh (default: the locale's language, else en);\n"
+                      "auto finds each file's from its start, else takes the locale's",
               .take = [](Options& options, std::string_view code) -> Refusal {
                   options.language = LanguageFromCode(code);
+                  options.findLanguage = !options.language.has_value();
                   return std::nullopt;
               }},
     OptionRow{.name = "lines",

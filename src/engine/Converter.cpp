@@ -47,6 +47,23 @@ std::optional<std::string_view> BreakLineEnd(const ConversionOptions& options, s
     return text[at] == '\n' ? "\n" : "\r\n";
 }
 
+// How much of a text's start the sentence mode reads to find its language; a preview converts more, so
+// that it finds the language a run finds.
+constexpr std::size_t kLanguageSample = std::size_t{16} * 1024;
+
+// The language the sentence mode is to take, once enough of the text's start (`end`: all of it) is here.
+std::optional<Language> ChosenLanguage(const ConversionOptions& options, std::string_view text, bool end) {
+    if (!options.sentences || !options.findLanguage) {
+        return options.language;
+    }
+    if (!end && text.size() < kLanguageSample) {
+        return std::nullopt;
+    }
+    text = text.substr(0, kLanguageSample);
+    const auto named = options.format == TextFormat::Markdown ? FrontMatterLanguage(text) : std::nullopt;
+    return named ? named : LanguageOfText(text).value_or(options.language);
+}
+
 std::unique_ptr<Stage> EntriesStage(const ConversionOptions& options, std::string_view lineEnd,
                                     bool dropTerminators) {
     // Only the classic rule, which drops the line ends, lets an entry holding CR or LF match.
@@ -208,16 +225,21 @@ private:
 
 Converter::Converter(const ConversionOptions& options)
     : options_(options), lookingForMark_(options.sentences || options.lines != LineBreaks::Join) {
-    if (const auto lineEnd = BreakLineEnd(options, {}, false)) {
-        Build(*lineEnd);
-    }
+    TryBuild({}, false);
 }
 
-void Converter::Build(std::string_view lineEnd) {
-    stages_ = Pipeline(options_, lineEnd);
+bool Converter::TryBuild(std::string_view start, bool end) {
+    const auto lineEnd = BreakLineEnd(options_, start, end);
+    const auto language = ChosenLanguage(options_, start, end);
+    if (!lineEnd || !language) {
+        return false;
+    }
+    options_.language = *language;
+    stages_ = Pipeline(options_, *lineEnd);
     for (std::size_t i = 1; i < stages_.size(); ++i) {
         links_.push_back(std::make_unique<Link>(*stages_[i]));
     }
+    return true;
 }
 
 Converter::~Converter() = default;
@@ -238,11 +260,9 @@ void Converter::Feed(std::string_view chunk, OutputSink& out) {
 void Converter::FeedStages(std::string_view chunk, OutputSink& out) {
     if (stages_.empty()) {
         held_.append(chunk);
-        const auto lineEnd = BreakLineEnd(options_, held_, false);
-        if (!lineEnd) {
+        if (!TryBuild(held_, false)) {
             return;
         }
-        Build(*lineEnd);
         Connect(out);
         chunk = held_;
     }
@@ -286,7 +306,7 @@ void Converter::Finish(OutputSink& out) {
         SetMarkAside({}, out, true);
     }
     if (stages_.empty()) {
-        Build(*BreakLineEnd(options_, held_, true));
+        TryBuild(held_, true);
         Connect(out);
         stages_.front()->Feed(held_, links_.empty() ? out : *links_.front());
         held_.clear();

@@ -65,7 +65,9 @@ void SetOption(QRadioButton& option, bool selected) {
     option.setAutoExclusive(exclusive);
 }
 
-// The languages in the order the list shows them, by their English names.
+constexpr const char* kFindLanguage = "auto";
+
+// The languages in the order the list shows them after Automatic, by their English names.
 constexpr std::pair<Language, const char*> kLanguageNames[] = {
     {Language::English, "English"}, {Language::German, "German"},     {Language::French, "French"},
     {Language::Spanish, "Spanish"}, {Language::Italian, "Italian"},   {Language::Russian, "Russian"},
@@ -154,6 +156,8 @@ void OptionsPart::MakeSentenceControls(QWidget& window) {
     languageLabel_ =
         MakeControl<QLabel>(*frame, "Label2", {4680, 360, 1200, 225}, QStringLiteral("&Language:"));
     language_ = MakeControl<QComboBox>(*frame, "Combo1", {5880, 300, 2400, 345});
+    // Automatic finds each file's language from its start; it is stored as a code of its own.
+    language_->addItem(QStringLiteral("Automatic"), QString::fromLatin1(kFindLanguage));
     for (const auto& [language, name] : kLanguageNames) {
         language_->addItem(QString::fromLatin1(name), FromEngine(std::string(LanguageCode(language))));
     }
@@ -244,7 +248,9 @@ void OptionsPart::RestoreSentenceChoices(ErrorTrap& trap) {
 
 void OptionsPart::ChooseSentenceOptions(ConversionOptions& conversion) const {
     conversion.sentences = sentences_->isChecked();
-    conversion.language = kLanguageNames[language_->currentIndex()].first;
+    const std::string code = ToEngine(language_->currentData().toString());
+    conversion.findLanguage = code == kFindLanguage;
+    conversion.language = LanguageFromCode(code).value_or(UserLanguage());
     conversion.lines = kLineBreaksCaptions[lines_->currentIndex()].first;
 }
 

@@ -307,9 +307,13 @@ TEST(CommandLineTest, SentenceModeLanguageAndLineChoice) {
         // Kept and rejoined lines take the breaks in the text's own line end.
         {"LC_ALL=C LANG=de", "--sentences --language=DE --lines keep", "Siehe Abb. Drei\nund so.\nJa.\n"},
         {"LANG=C", "--lines reflow --sentences --language de", "Siehe Abb. Drei und so.\nJa.\n"},
+        // Too short for its language to be found: the locale's; a later --language wins, as a hook's
+        // arguments follow its own.
+        {"LANG=de_DE.UTF-8", "--sentences --language auto", "Siehe Abb. Drei und so.\r\nJa.\r\n"},
+        {"LANG=C", "--sentences --language auto --language de", "Siehe Abb. Drei und so.\r\nJa.\r\n"},
         {"LANG=C", "--lines wrap", "brantlewick-cli: --lines wrap: not one of join, keep, reflow\n"},
         {"LANG=C", "--language pt",
-         "brantlewick-cli: --language pt: not one of en, de, fr, es, it, ru, nl, ja, zh\n"},
+         "brantlewick-cli: --language pt: not one of auto, en, de, fr, es, it, ru, nl, ja, zh\n"},
     };
     for (const auto& [environment, arguments, expected] : rows) {
         TempDir dir;

@@ -66,7 +66,7 @@ offers_fish() {
 # The typed line, then what every shell offers after it, sorted; a value after "=" is offered without
 # the option (fish repeats it, the others do not), a folder without its trailing "/".
 rows=(
-    "brantlewick-cli --language |de|en|es|fr|it|ja|nl|ru|zh"
+    "brantlewick-cli --language |auto|de|en|es|fr|it|ja|nl|ru|zh"
     "brantlewick-cli -q --language=d|de"
     "brantlewick-cli --lines r|reflow"
     "brantlewick-cli -qj2 -c . a.txt --cha|--char"

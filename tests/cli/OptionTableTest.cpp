@@ -80,7 +80,7 @@ const std::pair<std::vector<std::string>, std::string> kRows[] = {
     {{"--language=JA", "a"}, "language=ja paths=[a]"},
     {{"--lines", "wrap", "a"}, "refused, naming the choices: --lines wrap: not one of join, keep, reflow"},
     {{"--language=pt", "a"},
-     "refused, naming the choices: --language pt: not one of en, de, fr, es, it, ru, nl, ja, zh"},
+     "refused, naming the choices: --language pt: not one of auto, en, de, fr, es, it, ru, nl, ja, zh"},
     // Refusals.
     {{}, "refused: no file given"},
     {{"a", "-qn"}, "refused: option -n needs a value"},

@@ -138,6 +138,9 @@ TEST(StartAddingTest, TheSentenceChoicesAreStoredAsMadeAndReachTheRun) {
               "Truedekeep");
     window.Click("PushButton2");
     EXPECT_EQ(ReadBytes(window / "Docs/a-Pellnor.txt"), "Dr. Who\nsaw Abb. Drei.\nOk"); // the file's line end
+    // "Automatic", first in the list, is stored as a value of its own.
+    QTest::keyClick(&window.Get("Combo1"), Qt::Key_Home);
+    EXPECT_EQ(window.Stored(setting::kLanguage), "auto");
 }
 
 TEST(StartAddingTest, RefusesInOrderBeforeTouchingAnyFile) {

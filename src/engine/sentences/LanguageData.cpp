@@ -100,6 +100,7 @@ constexpr std::pair<std::string_view, WordList> kWordSections[] = {
     {"starters", WordList::Starters},         {"ordinal-nouns", WordList::OrdinalNouns},
     {"conjunctions", WordList::Conjunctions}, {"marked-names", WordList::MarkedNames},
     {"speech-verbs", WordList::SpeechVerbs},  {"name-particles", WordList::NameParticles},
+    {"common-words", WordList::CommonWords},
 };
 
 void SortLongestFirst(std::vector<std::string>& list) {

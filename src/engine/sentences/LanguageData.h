@@ -36,8 +36,9 @@ enum class WordList : unsigned char {
     MarkedNames,   // names with a "!" or "?" in them, the mark included: "Yahoo!"
     SpeechVerbs,   // verbs that say who spoke after a quote: "Why?" Jenny asked.
     NameParticles, // particles of surnames after an initial: "G. Di Maio"
+    CommonWords,   // the most frequent short words, by which a text is told to be in the language
 };
-inline constexpr std::size_t kWordLists = 6;
+inline constexpr std::size_t kWordLists = 7;
 
 class LanguageData {
 public:
@@ -49,6 +50,10 @@ public:
     const Abbreviation* FindAbbreviation(std::string_view key, bool capitalized) const;
     // Whether `list` holds `key`, as FoldedKey makes it.
     bool Lists(WordList list, std::string_view key) const;
+    // The whole of `list`, folded and sorted.
+    const std::vector<std::string>& Words(WordList list) const {
+        return words_[static_cast<std::size_t>(list)];
+    }
     // The length of a listed particle that `text` begins with, 0 when none does; `quotingOnly` asks only
     // for the particles that quote what came before.
     std::size_t ParticleLength(std::string_view text, bool quotingOnly = false) const;

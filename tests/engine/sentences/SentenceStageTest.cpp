@@ -182,8 +182,12 @@ TEST(SentenceStageTest, KeepsEveryCharacterButBlanksInAnyChunking) {
                                     t % 2 == 0};
         ExpectPromisesKept(stage, text, "text " + std::to_string(t));
         const ConversionOptions options{
-            stage.entries, stage.enterCount,
-            std::array{LineBreaks::Join, LineBreaks::Keep, LineBreaks::Reflow}[t % 3], true, stage.language};
+            stage.entries,
+            stage.enterCount,
+            std::array{LineBreaks::Join, LineBreaks::Keep, LineBreaks::Reflow}[t % 3],
+            true,
+            stage.language,
+            t % 5 == 0};
         ConversionCounts whole, inPieces;
         const std::string out = ConvertAll(options, text, text.size() + 1, random, whole);
         ASSERT_EQ(ConvertAll(options, text, 1 + random() % 64, random, inPieces), out) << t;
@@ -263,6 +267,56 @@ TEST(SentenceStageTest, NamesLanguagesByCodeAndLocale) {
     for (const auto& [name, code] : locales) {
         EXPECT_EQ(LanguageCode(LanguageFromLocale(name)), code) << name;
     }
+}
+
+// languages.txt: paragraphs of twenty words and more in each language, and starts that tell nothing.
+TEST(SentenceStageTest, FindsATextsLanguageFromItsStart) {
+    std::ifstream file(BRANTLEWICK_SOURCE_DIR "/tests/engine/sentences/languages.txt");
+    int rows = 0;
+    for (std::string line; std::getline(file, line); rows += line.empty() || line[0] == '#' ? 0 : 1) {
+        const std::size_t tab = line.find('\t');
+        const std::optional<Language> found = LanguageOfText(line.substr(tab + 1));
+        EXPECT_TRUE(line.empty() || line[0] == '#' ||
+                    line.substr(0, tab) == (found ? LanguageCode(*found) : ""))
+            << line;
+    }
+    EXPECT_GT(rows, 12);
+    const std::pair<const char*, const char*> frontMatters[] = {
+        {"---\ntitle: Notes\nlang: de-CH\n---\nThe text.", "de"},
+        {"---\r\nlanguage: \"fr\"\r\n---\r\n", "fr"},
+        {"---\nlang: pt\n---\n", ""},           // none of ours
+        {"---\ntitle: x\n---\nlang: de\n", ""}, // after the front matter
+        {"Text\n---\nlang: de\n---\n", ""},     // no front matter
+        {"---\nmeta:\n  lang: de\n---\n", ""},  // not a top-level key
+    };
+    for (const auto& [text, code] : frontMatters) {
+        const std::optional<Language> named = FrontMatterLanguage(text);
+        EXPECT_EQ(named ? LanguageCode(*named) : "", code) << text;
+    }
+}
+
+// The language found is the sentence mode's, however the text comes in pieces; a start that tells
+// nothing takes the language given, and a Markdown file's front matter wins over its text.
+TEST(SentenceStageTest, AFoundLanguageDecidesTheBreaks) {
+    std::string german;
+    while (german.size() < 40000) {
+        german += "Der Rat hat beschlossen, dass die Gebühren nicht steigen, siehe Abb. Drei und die Liste. ";
+    }
+    const std::string english = "See Abb. Drei and the list. Then more.\n";
+    ConversionOptions options;
+    options.sentences = true;
+    options.findLanguage = true;
+    options.language = Language::English;
+    std::mt19937 random(4711);
+    ConversionCounts counts;
+    const std::string out = ConvertAll(options, german, 1 + random() % 9000, random, counts);
+    EXPECT_EQ(out, ConvertText(german, options));
+    EXPECT_EQ(std::pair(out.find("Abb.\r\n"), out.find("Liste.\r\nDer") != std::string::npos),
+              std::pair(std::string::npos, true));
+    EXPECT_EQ(ConvertText(english, options), "See Abb.\r\nDrei and the list.\r\nThen more.\r\n");
+    options.format = TextFormat::Markdown;
+    EXPECT_EQ(ConvertText("---\nlang: de\n---\n" + english, options),
+              "---\nlang: de\n---\nSee Abb. Drei and the list.\nThen more.\n");
 }
 
 } // namespace

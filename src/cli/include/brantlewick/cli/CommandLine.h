@@ -21,6 +21,7 @@ struct Options {
     unsigned jobs = 0; // files converted at once; 0: one per processor
     bool sentences = false;
     std::optional<Language> language; // nothing: the user's
+    bool findLanguage = false;        // each file's from its start, else `language`
     LineBreaks lines = LineBreaks::Join;
     bool quiet = false;
     bool verbose = false;

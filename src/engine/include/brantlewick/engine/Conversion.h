@@ -80,6 +80,9 @@ struct ConversionOptions {
     bool sentences = false;
     // Whose abbreviations and punctuation the sentence mode knows.
     Language language = Language::English;
+    // The sentence mode finds the language from the text's start (a Markdown file's front matter first,
+    // LanguageOfText then) and takes `language` only where that start does not tell.
+    bool findLanguage = false;
     // How the sentence mode reads the text; the classic conversion reads every text as plain.
     TextFormat format = TextFormat::Plain;
 
@@ -134,15 +137,17 @@ public:
 
 private:
     class Link;
-    // Makes the stages once the breaks' line end is known.
-    void Build(std::string_view lineEnd);
+    // Makes the stages once the text's `start` (`end`: all of the text) tells the breaks' line end and the
+    // sentence mode's language; false while it does not.
+    bool TryBuild(std::string_view start, bool end);
     void Connect(OutputSink& out);
     // What the stages are to see of `chunk` while the start may still be a mark; `end` when none follows.
     std::string_view SetMarkAside(std::string_view chunk, OutputSink& out, bool end);
     void FeedStages(std::string_view chunk, OutputSink& out);
 
     ConversionOptions options_;
-    // The text's start, held while the line end the breaks take is not known yet: then no stage exists.
+    // The text's start, held while the line end the breaks take or the language is not known yet: then no
+    // stage exists.
     std::string held_;
     std::vector<std::unique_ptr<Stage>> stages_;
     std::vector<std::unique_ptr<Link>> links_; // links_[i] carries the output of stages_[i] on

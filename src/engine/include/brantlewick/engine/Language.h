@@ -17,5 +17,12 @@ Language LanguageFromLocale(std::string_view localeName);
 // LANG, the first one set); English when none of ours.
 Language UserLanguage();
 std::string_view LanguageCode(Language language);
+// The language the start of a UTF-8 text is written in: Russian, Japanese or Chinese by the script most
+// of its letters are in; for Latin letters, the language whose most frequent short words it uses most,
+// by a clear lead. Nothing when too few letters or words tell.
+std::optional<Language> LanguageOfText(std::string_view text);
+// The language a front matter at the text's start names by a top-level "lang:" or "language:" key
+// ("de", "fr-CA"); nothing when there is none or it names none of ours.
+std::optional<Language> FrontMatterLanguage(std::string_view text);
 
 } // namespace brantlewick

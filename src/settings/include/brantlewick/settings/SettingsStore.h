@@ -27,9 +27,9 @@ inline const QString kOption2 = QStringLiteral("Option2");
 inline const QString kExtension = QStringLiteral("Extension");
 inline const QString kLastFolder = QStringLiteral("LastFolder");
 inline const QString kLastFolderDot = QStringLiteral("LastFolderDot");
-// The sentence mode ("True" / "False"), its language ("en", "de", ...) and what becomes of the input's
-// line breaks ("join", "keep", "reflow"). Written only when the user changes them, so that a settings file
-// of the classic choices reads the same as before.
+// The sentence mode ("True" / "False"), its language ("en", "de", ..., "auto") and what becomes of the
+// input's line breaks ("join", "keep", "reflow"). Written only when the user changes them, so that a settings
+// file of the classic choices reads the same as before.
 inline const QString kSentenceMode = QStringLiteral("SentenceMode");
 inline const QString kLanguage = QStringLiteral("Language");
 inline const QString kLineBreaks = QStringLiteral("LineBreaks");
