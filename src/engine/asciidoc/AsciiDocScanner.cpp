@@ -160,7 +160,11 @@ LineReading AsciiDocScanner::ReadText(std::string_view line, std::string_view tr
     }
     if (IsSectionTitle(trimmed) || IsBlockTitle(trimmed) || IsBlockMacro(trimmed) || trimmed == "'''" ||
         trimmed == "<<<") {
-        return {};
+        // Under a list item's text, Asciidoctor reads ".Title x:: y" as a nested term on the item's second
+        // line and as a block title further down: the text above keeps its lines.
+        LineReading reading;
+        reading.keepBefore = paragraphOpen && IsBlockTitle(trimmed);
+        return reading;
     }
     const std::size_t indent = std::min(line.find_first_not_of(" \t"), line.size());
     if (listItem) {

@@ -68,6 +68,8 @@ TEST(DocumentFormats, AsciiDoc) {
                "ifdef::x[]\nRain fell. Sun rose.\nendif::[]\n"},
               {"literal paragraph", " Rain fell. Sun rose.\n", " Rain fell. Sun rose.\n"},
               {"table", "|===\n|Rain fell. Sun rose.\n|===\n", "|===\n|Rain fell. Sun rose.\n|===\n"},
+              {"a title-like term under an item's text", "* Rain fell. Sun rose.\n.Wind blew:: Snow.\n",
+               "* Rain fell. Sun rose.\n.Wind blew:: Snow.\n"},
               {"kept lines", "Rain fell. Sun\nrose.\n", "Rain fell.\nSun\nrose.\n", LineBreaks::Keep},
           });
 }
