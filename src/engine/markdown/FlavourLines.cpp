@@ -183,7 +183,7 @@ FlavourLine ReadBracketLine(std::string_view t) {
     return {};
 }
 
-FlavourLine ReadColonLine(std::string_view t, std::size_t blanks) {
+FlavourLine ReadColonLine(std::string_view t) {
     std::size_t colons = 0;
     while (colons < t.size() && t[colons] == ':') {
         ++colons;
@@ -191,19 +191,20 @@ FlavourLine ReadColonLine(std::string_view t, std::size_t blanks) {
     if (colons >= 3) {
         return Fixed(); // a colon fence, opening or closing
     }
-    if (colons == 1 && t.size() > 1 && IsBlank(t[1]) && blanks <= 3) {
+    // However far it is indented: markdown-it's and MyST's definition lists take it at any depth.
+    if (colons == 1 && t.size() > 1 && IsBlank(t[1])) {
         return {Kind::Definition, false, false, {}};
     }
     return IsOption(t) ? Fixed() : FlavourLine{};
 }
 
-FlavourLine ReadMarkLine(std::string_view t, std::size_t blanks) {
+FlavourLine ReadMarkLine(std::string_view t) {
     switch (t[0]) {
     case ':':
-        return ReadColonLine(t, blanks);
+        return ReadColonLine(t);
     case '~':
-        return t.size() > 1 && IsBlank(t[1]) && blanks <= 3 ? FlavourLine{Kind::Definition, false, false, {}}
-                                                            : FlavourLine{};
+        return t.size() > 1 && IsBlank(t[1]) ? FlavourLine{Kind::Definition, false, false, {}}
+                                             : FlavourLine{};
     case '$':
         return t.starts_with("$$") ? Fixed(TextBody(t, 2, "$$")) : FlavourLine{};
     case '\\':
@@ -267,7 +268,6 @@ FlavourLine ReadFlavourLine(std::string_view text) {
     if (t.empty()) {
         return {};
     }
-    const std::size_t blanks = text.size() - t.size();
     switch (t[0]) {
     case '{':
         // Liquid, Hugo, kramdown's and attr_list's attributes, MDX expressions; not a MyST role.
@@ -286,7 +286,7 @@ FlavourLine ReadFlavourLine(std::string_view text) {
     case '/':
         return ReadRunLine(t);
     default:
-        return ReadMarkLine(t, blanks);
+        return ReadMarkLine(t);
     }
 }
 
