@@ -24,8 +24,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <sstream>
 
 namespace brantlewick {
 namespace {
@@ -255,6 +257,10 @@ TEST(ConvertFileTest, OnlyProvablyStaleTemporariesAreSwept) {
     const pid_t live = StartWaitingWriter(dir.Path());
     const std::map<std::string, mode_t> waiting = WriteOnceMore(dir.Path());
     ASSERT_GT(waiting.size(), 30u);
+    // The names carry the writer's start as the kernel counts it (the 22nd field of its /proc/PID/stat).
+    std::istringstream stat(testing::ReadBytes("/proc/" + std::to_string(live) + "/stat"));
+    const std::vector<std::string> fields{std::istream_iterator<std::string>(stat), {}};
+    EXPECT_EQ(std::stoull(waiting.begin()->first.substr(49, 16), nullptr, 16), std::stoull(fields.at(21)));
     std::string reused = waiting.begin()->first; // its process's ID, as a process that started later has it
     testing::WriteBytes(dir / reused.replace(49, 16, "0000000000000001"), "");
     const int folder = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
