@@ -150,6 +150,14 @@ TEST(ConvertFileTest, InPlaceNeverReplacesASaveMadeMeanwhile) {
         {[&] { testing::WriteBytes(dir / "new", "Saved."), std::filesystem::rename(dir / "new", file); },
          "Saved."},
         {[&] { std::ofstream(file, std::ios::app) << "Saved."; }, "Hi. Bye.\nSaved."},
+        {[&] { // as long as before, and its time stamp put back, as a restore of a backup does
+             struct stat was {};
+             ::stat(file.c_str(), &was);
+             testing::WriteBytes(file, "Hi. Bye!\n");
+             const timespec times[2] = {was.st_atim, was.st_mtim};
+             ::utimensat(AT_FDCWD, file.c_str(), times, 0);
+         },
+         "Hi. Bye!\n"},
     };
     FOR_EACH_ROW(save, saves) {
         testing::WriteBytes(file, "Hi. Bye.\n");
