@@ -352,7 +352,8 @@ TEST(CommandLineTest, NamesAreShownOneToALine) {
         // second name showed as the line of the first.
         {"'new'$'\\n''line.txt'", "'" + d + "/'\\''new'\\''$'\\''\\n'\\'''\\''line.txt'\\''' -> '" + d +
                                       "/'\\''new'\\''$'\\''\\n'\\'''\\''line-Pellnor.txt'\\'''"},
-        {"it's.txt", "\"" + d + "/it's.txt\" -> \"" + d + "/it's-Pellnor.txt\""},
+        {"it's A-Z a-z 0-9.txt",
+         "\"" + d + "/it's A-Z a-z 0-9.txt\" -> \"" + d + "/it's A-Z a-z 0-9-Pellnor.txt\""},
         {"a$b.txt", "'" + d + "/a$b.txt' -> '" + d + "/a$b-Pellnor.txt'"},
     };
     std::vector<std::string> arguments = {"--dry-run"};
