@@ -32,6 +32,8 @@ using testing::TempDir;
 using testing::WriteBytes;
 using Texts = std::vector<std::string>;
 
+const std::string kProgram = BRANTLEWICK_PROGRAM_DIR "/brantlewick-cli";
+
 struct RunResult {
     int status;
     std::string errors;  // without the summary
@@ -236,12 +238,11 @@ TEST(CommandLineTest, UsageProblemsStopBeforeAnythingIsWrittenAndStandardInputIs
     EXPECT_EQ(RunWith({"-n", "40000", dir / "a.txt"}).status, kUsageProblem);
     EXPECT_EQ(RunWith({"-o", dir / "missing", dir / "a.txt"}).status, kUsageProblem);
     EXPECT_EQ(testing::ListNames(dir.Path()), "a.txt");
-    const std::string program = std::string(BRANTLEWICK_PROGRAM_DIR) + "/brantlewick-cli";
-    const std::string command = "printf 'Hi. Bye! Ok?' | '" + program + "' -n 2 - > '" + (dir / "out") + "'";
+    const std::string command = "printf 'Hi. Bye! Ok?' | '" + kProgram + "' -n 2 - > '" + (dir / "out") + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(ReadBytes(dir / "out"), "Hi.\r\n\r\nBye!\r\n\r\nOk?\r\n\r\n");
     // A dry run goes on past standard input to the files after it.
-    ASSERT_EQ(std::system(("printf 'X. y' | '" + program + "' -q --dry-run - '" + (dir / "a.txt") + "' > '" +
+    ASSERT_EQ(std::system(("printf 'X. y' | '" + kProgram + "' -q --dry-run - '" + (dir / "a.txt") + "' > '" +
                            (dir / "out") + "'")
                               .c_str()),
               0);
@@ -250,10 +251,10 @@ TEST(CommandLineTest, UsageProblemsStopBeforeAnythingIsWrittenAndStandardInputIs
     // UTF-16 on standard input comes out in UTF-16.
     ASSERT_EQ(
         std::system(
-            ("printf '\\377\\376H\\0.\\0 \\0B\\0' | '" + program + "' - > '" + (dir / "out") + "'").c_str()),
+            ("printf '\\377\\376H\\0.\\0 \\0B\\0' | '" + kProgram + "' - > '" + (dir / "out") + "'").c_str()),
         0);
     EXPECT_EQ(ReadBytes(dir / "out"), std::string("\xFF\xFEH\0.\0\r\0\n\0B\0", 12));
-    EXPECT_EQ(WEXITSTATUS(std::system(("'" + program + "' --bogus 2>/dev/null").c_str())), kUsageProblem);
+    EXPECT_EQ(WEXITSTATUS(std::system(("'" + kProgram + "' --bogus 2>/dev/null").c_str())), kUsageProblem);
 }
 
 // Several jobs write, name and say what one job does, in list order: names colliding beside each other and
@@ -473,9 +474,8 @@ TEST(CommandLineTest, TheFormatIsChosenForEachFile) {
         }
         std::filesystem::remove_all(dir / "out");
     }
-    const std::string program = std::string(BRANTLEWICK_PROGRAM_DIR) + "/brantlewick-cli";
     for (const auto& [format, expected] : {std::pair{"", plain}, std::pair{"--format=markdown", markdown}}) {
-        const std::string command = "printf '> Hi. Bye.\\n' | '" + program + "' -q --sentences " + format +
+        const std::string command = "printf '> Hi. Bye.\\n' | '" + kProgram + "' -q --sentences " + format +
                                     " - > '" + (dir / "stdout") + "'";
         ASSERT_EQ(std::system(command.c_str()), 0);
         EXPECT_EQ(ReadBytes(dir / "stdout"), expected) << format;
@@ -631,7 +631,6 @@ TEST(CommandLineTest, AnInterruptedRunLeavesNothingOfItsOwn) {
     for (int i = 0; i < kFiles; ++i) {
         WriteBytes(dir / ("in/" + std::to_string(i)), "One. Two " + std::to_string(i) + ".");
     }
-    const std::string program = std::string(BRANTLEWICK_PROGRAM_DIR) + "/brantlewick-cli";
     std::mt19937 random(18);
     int interrupted = 0;
     for (int round = 0; round < 14; ++round) {
@@ -647,7 +646,7 @@ TEST(CommandLineTest, AnInterruptedRunLeavesNothingOfItsOwn) {
             const rlim_t files = round % 2 == 1 ? 64 : 1024; // with 64, finished results wait under names
             const rlimit limit{files, files};
             ::setrlimit(RLIMIT_NOFILE, &limit);
-            ::execl(program.c_str(), program.c_str(), "-q", "-j", "4", "-o", out.c_str(),
+            ::execl(kProgram.c_str(), kProgram.c_str(), "-q", "-j", "4", "-o", out.c_str(),
                     (dir / "in").c_str(), nullptr);
             std::_Exit(127);
         }
@@ -716,7 +715,6 @@ TEST(CommandLineTest, AnInterruptedRunInPlaceLeavesEveryInputWhole) {
     namespace fs = std::filesystem;
     TempDir dir;
     constexpr int kFiles = 1000;
-    const std::string program = std::string(BRANTLEWICK_PROGRAM_DIR) + "/brantlewick-cli";
     std::mt19937 random(7);
     int interrupted = 0;
     for (int round = 0; round < 6; ++round) {
@@ -728,7 +726,8 @@ TEST(CommandLineTest, AnInterruptedRunInPlaceLeavesEveryInputWhole) {
         const int signal = round % 2 == 0 ? SIGINT : SIGTERM;
         const pid_t child = ::fork();
         if (child == 0) {
-            ::execl(program.c_str(), program.c_str(), "-q", "--sentences", "--in-place", in.c_str(), nullptr);
+            ::execl(kProgram.c_str(), kProgram.c_str(), "-q", "--sentences", "--in-place", in.c_str(),
+                    nullptr);
             std::_Exit(127);
         }
         // Once the run has begun: a signal before the program handles them would only show the shell's way.

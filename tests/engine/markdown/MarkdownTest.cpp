@@ -356,12 +356,6 @@ TEST(Markdown, Counts) {
     EXPECT_EQ(counts.linesOut, 4U);
 }
 
-TEST(Markdown, ClassicConversionIgnoresTheFormat) {
-    ConversionOptions options;
-    options.format = TextFormat::Markdown;
-    EXPECT_EQ(ConvertText("- Rain fell. Sun rose.\n", options), "- Rain fell.\r\nSun rose.\r\n");
-}
-
 TEST(Markdown, FormatOfFile) {
     const std::pair<std::string_view, TextFormat> cases[] = {
         {"README.md", TextFormat::Markdown},
@@ -381,10 +375,6 @@ TEST(Markdown, FormatOfFile) {
     for (const auto& [path, format] : cases) {
         EXPECT_EQ(TextFormatOfFile(path), format) << path;
     }
-    EXPECT_EQ(TextFormatFromName("MarkDown"), TextFormat::Markdown);
-    EXPECT_EQ(TextFormatFromName("plain"), TextFormat::Plain);
-    EXPECT_EQ(TextFormatFromName("md"), std::nullopt);
-    EXPECT_EQ(TextFormatName(TextFormat::Markdown), "markdown");
 }
 
 } // namespace
