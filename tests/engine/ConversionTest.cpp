@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion on literal texts, and the streaming engine against the plain reference on random input.
 #include "brantlewick/engine/Conversion.h"
+#include "Converting.h"
 #include "ReferenceConversion.h"
 #include "Rows.h"
 #include "Stage.h"
@@ -22,14 +23,7 @@ constexpr LineBreaks kKeep = LineBreaks::Keep;
 constexpr LineBreaks kReflow = LineBreaks::Reflow;
 const std::string kMark = "\xEF\xBB\xBF"; // UTF-8's
 
-// Every test hands the engine heap buffers of exactly the text's size: a string's terminator would hide a
-// read one byte past the end from the sanitizer.
-std::string ConvertWhole(std::string_view text, const ConversionOptions& options,
-                         ConversionCounts* counts = nullptr, std::vector<Edit>* edits = nullptr) {
-    const auto copy = std::make_unique_for_overwrite<char[]>(text.size());
-    std::copy(text.begin(), text.end(), copy.get());
-    return ConvertText(std::string_view(copy.get(), text.size()), options, counts, edits);
-}
+using testing::ConvertExact;
 
 // In pieces of random sizes up to `largest`, through a draining sink of random capacity flushed now and then.
 std::string ConvertInPieces(std::string_view text, const ConversionOptions& options, std::mt19937& random,
@@ -152,7 +146,7 @@ TEST(ConversionTest, ConvertsTheWorkedExamplesByteForByte) {
     };
     for (const auto& c : cases) {
         ConversionCounts counts;
-        EXPECT_EQ(ConvertWhole(c.input, {c.entries, c.enters, c.lines}, &counts), c.expected)
+        EXPECT_EQ(ConvertExact(c.input, {c.entries, c.enters, c.lines}, &counts), c.expected)
             << ::testing::PrintToString(c.input);
         EXPECT_TRUE(c.counts.empty() || Fields(counts) == c.counts)
             << ::testing::PrintToString(Fields(counts));
@@ -187,7 +181,7 @@ TEST(ConversionTest, SentenceModeWithEachLineChoice) {
     };
     FOR_EACH_ROW(row, cases) {
         ConversionCounts got;
-        EXPECT_EQ(ConvertWhole(row.input, {kDefault, 1, row.lines, true}, &got), row.expected);
+        EXPECT_EQ(ConvertExact(row.input, {kDefault, 1, row.lines, true}, &got), row.expected);
         EXPECT_EQ(Fields(got), row.counts);
     }
 }
@@ -216,7 +210,7 @@ TEST(ConversionTest, HardWrappedTextByItsOwnMeasure) {
     };
     FOR_EACH_ROW(row, cases) {
         const auto& [lines, input, expected] = row;
-        EXPECT_EQ(ConvertWhole(input, {kDefault, 1, lines, true}), expected);
+        EXPECT_EQ(ConvertExact(input, {kDefault, 1, lines, true}), expected);
     }
 }
 
@@ -228,7 +222,7 @@ TEST(ConversionTest, EndingsNearTheEndOfAPieceAreReadInsideIt) {
             std::string text(size, 'x');
             text.replace(at, 2, ". ");
             const std::string expected = text.substr(0, at + 1) + "\r\n" + text.substr(at + 2);
-            ASSERT_EQ(ConvertWhole(text, {}), expected) << "size " << size << " at " << at;
+            ASSERT_EQ(ConvertExact(text, {}), expected) << "size " << size << " at " << at;
         }
     }
 }
@@ -306,7 +300,7 @@ TEST(ConversionTest, StreamingEngineMatchesTheReferenceOnRandomInput) {
         std::vector<Edit> edits;
         std::vector<Edit> editsInPieces;
         const bool marking = round % 2 == 1; // the fast passes are only taken when nobody marks
-        ASSERT_EQ(ConvertWhole(text, {entries, enters, lines}, &whole, &edits), expected) << trace();
+        ASSERT_EQ(ConvertExact(text, {entries, enters, lines}, &whole, &edits), expected) << trace();
         ASSERT_EQ(ConvertInPieces(text, {entries, enters, lines}, random, round % 3 == 0 ? 8 : 200, pieces,
                                   marking ? &editsInPieces : nullptr),
                   expected)

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The sentence mode for AsciiDoc, reStructuredText and LaTeX on literal documents: what is re-broken, and
 // what stays as it is because a reader would read it differently once cut or joined.
-#include "brantlewick/engine/Conversion.h"
+#include "Converting.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace brantlewick {
 namespace {
@@ -15,10 +13,7 @@ std::string Convert(std::string_view text, TextFormat format, LineBreaks lines) 
     options.sentences = true;
     options.format = format;
     options.lines = lines;
-    // A heap block of exactly the text's size: a read past it trips the address sanitizer.
-    const auto copy = std::make_unique_for_overwrite<char[]>(text.size());
-    std::copy(text.begin(), text.end(), copy.get());
-    return ConvertText(std::string_view(copy.get(), text.size()), options);
+    return testing::ConvertExact(text, options);
 }
 
 struct Case {

@@ -5,6 +5,7 @@
 // seeds, each in one of the nine languages, converted in random pieces; the readers render every document
 // of a format in one process. BRANTLEWICK_FORMAT_DOCUMENTS and BRANTLEWICK_FORMAT_SEED ask for more
 // documents and other seeds (outside the gate, to hunt for faults).
+#include "Converting.h"
 #include "FormatDocuments.h"
 #include "ReaderProcess.h"
 #include "TempDir.h"
@@ -25,32 +26,15 @@
 namespace brantlewick {
 namespace {
 
-constexpr std::uint32_t kDocuments = 1500; // per format, in the gate
+using testing::ConvertInPieces;
+using testing::Difference;
+using testing::kLanguages;
 
-constexpr std::array kLanguages = {Language::English, Language::German,   Language::French,
-                                   Language::Spanish, Language::Italian,  Language::Russian,
-                                   Language::Dutch,   Language::Japanese, Language::Chinese};
+constexpr std::uint32_t kDocuments = 1500; // per format, in the gate
 
 std::uint32_t FromEnvironment(const char* name, std::uint32_t otherwise) {
     const char* value = std::getenv(name);
     return value == nullptr ? otherwise : static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10));
-}
-
-// In pieces of random sizes, each in a heap buffer of exactly its size.
-std::string ConvertInPieces(std::string_view text, const ConversionOptions& options, std::mt19937& random) {
-    Converter converter(options);
-    std::string out;
-    StringSink sink(out);
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t size = std::min<std::size_t>(1 + random() % 97, text.size() - at);
-        const auto piece = std::make_unique_for_overwrite<char[]>(size);
-        std::copy_n(text.data() + at, size, piece.get());
-        converter.Feed(std::string_view(piece.get(), size), sink);
-        at += size;
-    }
-    converter.Finish(sink);
-    sink.Close();
-    return out;
 }
 
 // What the format's reader makes of each document, white space collapsed, one process for all, held to
@@ -81,14 +65,6 @@ std::vector<std::optional<std::string>> Render(TextFormat format, const std::vec
                     reader.name.c_str(), results.skipped, documents.size());
     }
     return std::move(results.texts);
-}
-
-// Where two renderings part, with some context.
-std::string Difference(const std::string& a, const std::string& b) {
-    const auto at =
-        static_cast<std::size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
-    const std::size_t from = at > 80 ? at - 80 : 0;
-    return "\n--- rendered before\n" + a.substr(from, 240) + "\n--- rendered after\n" + b.substr(from, 240);
 }
 
 struct Sample {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Markdown mode never changes what a document means and is its own fixed point: on the documents
 // of the corpus (through files, UTF-16 included) and on 10,000 random ones (in memory, in random pieces).
+#include "Converting.h"
 #include "MarkdownDocuments.h"
 #include "MarkdownRender.h"
 #include "PathologicalMarkdown.h"
@@ -17,11 +18,11 @@
 namespace brantlewick {
 namespace {
 
-constexpr std::uint32_t kCorpusFiles = 6;
+using testing::ConvertInPieces;
+using testing::Difference;
+using testing::kLanguages;
 
-constexpr std::array kLanguages = {Language::English, Language::German,   Language::French,
-                                   Language::Spanish, Language::Italian,  Language::Russian,
-                                   Language::Dutch,   Language::Japanese, Language::Chinese};
+constexpr std::uint32_t kCorpusFiles = 6;
 
 ConversionOptions Markdown(LineBreaks lines = LineBreaks::Join, Language language = Language::English) {
     ConversionOptions options;
@@ -30,31 +31,6 @@ ConversionOptions Markdown(LineBreaks lines = LineBreaks::Join, Language languag
     options.lines = lines;
     options.language = language;
     return options;
-}
-
-// In pieces of random sizes, each in a heap buffer of exactly its size.
-std::string ConvertInPieces(std::string_view text, const ConversionOptions& options, std::mt19937& random) {
-    Converter converter(options);
-    std::string out;
-    StringSink sink(out);
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t size = std::min<std::size_t>(1 + random() % 97, text.size() - at);
-        const auto piece = std::make_unique_for_overwrite<char[]>(size);
-        std::copy_n(text.data() + at, size, piece.get());
-        converter.Feed(std::string_view(piece.get(), size), sink);
-        at += size;
-    }
-    converter.Finish(sink);
-    sink.Close();
-    return out;
-}
-
-// Where two renderings part, with some context.
-std::string Difference(const std::string& a, const std::string& b) {
-    const auto at =
-        static_cast<std::size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
-    const std::size_t from = at > 80 ? at - 80 : 0;
-    return "\n--- rendered before\n" + a.substr(from, 200) + "\n--- rendered after\n" + b.substr(from, 200);
 }
 
 // Each seed in a language of its own, all nine in turn. Beyond them, seeds that once failed: in Russian,

@@ -5,6 +5,7 @@
 // white space collapsed, and a second run changes nothing. Each reader outside this process gets every
 // document it judges at once, in a process of its own held to limits of memory and time; a document it
 // cannot render within them is skipped for it, and counted.
+#include "Converting.h"
 #include "MarkdownDocuments.h"
 #include "MarkdownRender.h"
 #include "ReaderProcess.h"
@@ -215,13 +216,6 @@ void RenderOutside(const std::vector<Document>& documents, Renderings& rendering
     }
 }
 
-std::string Excerpt(const std::string& a, const std::string& b) {
-    const auto at =
-        static_cast<std::size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
-    const std::size_t from = at > 100 ? at - 100 : 0;
-    return "\n--- rendered before\n" + a.substr(from, 240) + "\n--- rendered after\n" + b.substr(from, 240);
-}
-
 TEST(MarkdownReaders, FlavoursRenderTheSameUnderTheirReaders) {
     const std::vector<Document> documents = Documents();
     Renderings renderings;
@@ -249,7 +243,7 @@ TEST(MarkdownReaders, FlavoursRenderTheSameUnderTheirReaders) {
             if (document.readers.test(reader) && before && after && *before != *after &&
                 failures.at(reader)++ < 3) {
                 ADD_FAILURE() << document.name << " under " << kReaderNames.at(reader)
-                              << Excerpt(*before, *after) << "\n--- document\n"
+                              << testing::Difference(*before, *after, 100) << "\n--- document\n"
                               << document.before << "\n--- converted\n"
                               << document.after;
             }

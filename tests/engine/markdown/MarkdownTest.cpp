@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Markdown mode on literal documents: what is re-broken, how, and what stays as it is.
+#include "Converting.h"
 #include "Rows.h"
-#include "brantlewick/engine/Conversion.h"
 #include "markdown/MarkdownSyntax.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace brantlewick {
 namespace {
@@ -21,10 +19,7 @@ std::string Convert(std::string_view text, LineBreaks lines = kJoin, int enterCo
     options.format = TextFormat::Markdown;
     options.lines = lines;
     options.enterCount = enterCount;
-    // A heap block of exactly the text's size: a read past it trips the address sanitizer.
-    const auto copy = std::make_unique_for_overwrite<char[]>(text.size());
-    std::copy(text.begin(), text.end(), copy.get());
-    return ConvertText(std::string_view(copy.get(), text.size()), options, counts);
+    return testing::ConvertExact(text, options, counts);
 }
 
 struct Case {
