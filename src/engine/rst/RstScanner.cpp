@@ -113,7 +113,18 @@ LineReading RstScanner::ReadInParagraph(std::string_view line, std::size_t inden
     }
     paragraph_ = false;
     if (listItem_ && indent < indent_ && ListMarkerEnd(line.substr(indent)) > 0) {
-        return ReadBlockStart(line, indent); // the list's next item
+        // Only a bullet list's next item, with the same bullet at the same place, is sure to belong to the
+        // list: docutils reads an item that another list's item follows at once as a paragraph, that item
+        // its next line. Either way both lines stay as they are.
+        if (!itemMarker_.empty() && line.substr(0, indent + 1) == itemMarker_) {
+            return ReadBlockStart(line, indent);
+        }
+        paragraph_ = true;
+        listItem_ = false;
+        indent_ = indent;
+        ++lines_;
+        endsLiteral_ = line.ends_with("::");
+        return {LineRole::Continuation, indent, {}, true, true};
     }
     if (indent > indent_ && lines_ == 1 && !listItem_) {
         // The paragraph was a definition's term; its body starts here.
@@ -161,6 +172,9 @@ LineReading RstScanner::ReadBlockStart(std::string_view line, std::size_t indent
         }
         LineReading reading = StartParagraph(line, indent + marker);
         listItem_ = true;
+        if (text[0] == '-' || text[0] == '*' || text[0] == '+') {
+            itemMarker_.assign(line.substr(0, indent + 1));
+        }
         return reading;
     }
     return StartParagraph(line, indent);
@@ -183,6 +197,7 @@ LineReading RstScanner::ReadExplicitMarkup(std::string_view text, std::size_t in
 LineReading RstScanner::StartParagraph(std::string_view line, std::size_t indent) {
     paragraph_ = true;
     listItem_ = false;
+    itemMarker_.clear();
     indent_ = indent;
     lines_ = 1;
     endsLiteral_ = line.ends_with("::");

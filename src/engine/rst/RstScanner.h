@@ -14,6 +14,7 @@
 #include "prose/ProseStage.h"
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace brantlewick::rst {
@@ -41,6 +42,7 @@ private:
     int borders_ = 0;
     bool paragraph_ = false;
     bool listItem_ = false;    // the paragraph is a list item's first
+    std::string itemMarker_;   // ... the item's indentation and bullet ("  -"), or empty for any other marker
     std::size_t indent_ = 0;   // the open paragraph's text's indentation
     std::size_t lines_ = 0;    // ... and its lines
     bool endsLiteral_ = false; // ... whose last line ends with "::"

@@ -99,6 +99,8 @@ TEST(DocumentFormats, ReStructuredText) {
             {"comment", ".. Rain fell. Sun rose.\n   Wind blew. Snow fell.\n",
              ".. Rain fell. Sun rose.\n   Wind blew. Snow fell.\n"},
             {"field list", ":a: Rain fell. Sun rose.\n", ":a: Rain fell. Sun rose.\n"},
+            {"an item another list's item follows is a paragraph",
+             "1. Rain fell. Sun rose.\n(a) Wind. Snow.\n", "1. Rain fell. Sun rose.\n(a) Wind. Snow.\n"},
             {"line block", "| Rain fell. Sun rose.\n", "| Rain fell. Sun rose.\n"},
             {"simple table", "=====  =====\nRain.  Sun.\n\nA. B.  C.\n=====  =====\n\nWind. Snow.\n",
              "=====  =====\nRain.  Sun.\n\nA. B.  C.\n=====  =====\n\nWind.\nSnow.\n"},
