@@ -107,7 +107,7 @@ bool LatexScanner::ReadStructure(std::string_view code) {
         } else if (IsProseEnvironment(name) && depth_ < kDeepest) {
             ++depth_;
         } else {
-            SkipEnvironment(name, code.substr(at + command.size() + name.size() + 3));
+            SkipEnvironment(name, code.substr(std::min(code.size(), at + command.size() + name.size() + 3)));
             return false;
         }
     }

@@ -135,11 +135,13 @@ bool MarkdownSyntax::KeepsLineEnd(std::string_view before, std::string_view afte
     // with list markers and a task box stays as it is, neither joined to the line before nor given the
     // next: whatever its line holds may tick the box. A bare marker is one only on a line of its own:
     // lines joined to a line with anything else in it make none.
-    // Nor may a join make a line that MyST reads as a target, "(" at its start and ")=" at its end.
+    // Nor may a join make a line that MyST reads as a target, "(" at its start and ")=" at its end; a line
+    // ending so keeps both its line ends, so that a second run finds it as the first did.
     const std::string_view last = after.substr(0, after.find_last_not_of(" \t") + 1);
+    const std::string_view previous = before.substr(0, before.find_last_not_of(" \t") + 1);
     return before.ends_with("  ") || before.ends_with("\t ") || before.ends_with(" \t") ||
            before.ends_with("\\") || StartsWithMarkedBox(after) || StartsWithMarkedBox(before) ||
-           (alone && IsBareMarker(before)) || last.ends_with(")=") ||
+           (alone && IsBareMarker(before)) || last.ends_with(")=") || previous.ends_with(")=") ||
            !MayEndLineAt(static_cast<std::size_t>(before.data() + before.size() - text_.data()));
 }
 

@@ -107,6 +107,15 @@ LineReading RstScanner::ReadInParagraph(std::string_view line, std::size_t inden
             paragraph_ = false; // a section title's underline
             return {LineRole::Closes, 0, {}, false, false};
         }
+        if (IsTableBorder(line.substr(indent)) || IsAdornment(line.substr(indent))) {
+            // A simple table's border or an adornment under text that is no title: docutils reports it, and
+            // its output depends on these lines.
+            LineReading reading = SkipTo(kNone);
+            reading.keepBefore = true;
+            paragraph_ = false;
+            skipToBlank_ = true;
+            return reading;
+        }
         ++lines_;
         endsLiteral_ = line.ends_with("::");
         return {LineRole::Continuation, indent, {}, false, false};

@@ -279,6 +279,8 @@ TEST(Markdown, FlavourLines) {
         {"MyST comment, target and block break",
          "% editor. Note\nVisible. More.\n(my-target)=\n+++ x. Y\nText. Here.\n",
          "% editor. Note\nVisible.\nMore.\n(my-target)=\n+++ x. Y\nText.\nHere.\n"},
+        {"a line that only ends like a target keeps both its line ends", "n\nx)=\nRain fell. Sun rose.\n",
+         "n\nx)=\nRain fell.\nSun rose.\n"},
         {"display math", "The roots are\n$$\nx = 1. Y\n$$\nand\n\\[\na. B\n\\]\n",
          "The roots are\n$$\nx = 1. Y\n$$\nand\n\\[\na. B\n\\]\n"},
         {"math environment", "\\begin{align}\na &= b. C\\\\\nc &= d\n\\end{align}\n",
