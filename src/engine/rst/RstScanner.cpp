@@ -107,9 +107,9 @@ LineReading RstScanner::ReadInParagraph(std::string_view line, std::size_t inden
             paragraph_ = false; // a section title's underline
             return {LineRole::Closes, 0, {}, false, false};
         }
-        if (IsTableBorder(line.substr(indent)) || IsAdornment(line.substr(indent))) {
-            // A simple table's border or an adornment under text that is no title: docutils reports it, and
-            // its output depends on these lines.
+        if (IsTableBorder(line.substr(indent)) || !MayStartProseLine(line.substr(indent))) {
+            // A simple table's border, an adornment or a line of marks under text that is no title: docutils
+            // may report it or read it as a block, and its output then depends on these lines.
             LineReading reading = SkipTo(kNone);
             reading.keepBefore = true;
             paragraph_ = false;
