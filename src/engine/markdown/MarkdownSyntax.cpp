@@ -172,9 +172,11 @@ bool MarkdownSyntax::MayCut(std::string_view line) const {
     // A line of three backticks and more is text only because a backtick follows later on it: cut
     // before that, it would open a code block. GitHub's reader looks for a task box after list markers
     // on every line of an item: such a line stays whole, since cut anywhere it would lose a box the item
-    // showed, or show one a run over the cut lines would take away again.
+    // showed, or show one a run over the cut lines would take away again. A line ending like a MyST
+    // target keeps its line ends; cut, its first part would not, and a second run would join it.
     const std::size_t first = std::min(line.find_first_not_of(" \t"), line.size());
-    return line.substr(first, 3) != "```" && !StartsWithMarkedBox(line);
+    const std::string_view last = line.substr(0, line.find_last_not_of(" \t\r\n") + 1);
+    return line.substr(first, 3) != "```" && !StartsWithMarkedBox(line) && !last.ends_with(")=");
 }
 
 bool MarkdownSyntax::MayStartLine(std::string_view next) const {

@@ -281,6 +281,7 @@ TEST(Markdown, FlavourLines) {
          "% editor. Note\nVisible.\nMore.\n(my-target)=\n+++ x. Y\nText.\nHere.\n"},
         {"a line that only ends like a target keeps both its line ends", "n\nx)=\nRain fell. Sun rose.\n",
          "n\nx)=\nRain fell.\nSun rose.\n"},
+        {"nor is it cut, or a second run would join its first part", "n\n. Rain x)=\n", "n\n. Rain x)=\n"},
         {"display math", "The roots are\n$$\nx = 1. Y\n$$\nand\n\\[\na. B\n\\]\n",
          "The roots are\n$$\nx = 1. Y\n$$\nand\n\\[\na. B\n\\]\n"},
         {"math environment", "\\begin{align}\na &= b. C\\\\\nc &= d\n\\end{align}\n",
