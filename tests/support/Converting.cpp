@@ -6,6 +6,15 @@
 
 namespace brantlewick::testing {
 
+ConversionOptions SentenceModeOptions(TextFormat format, LineBreaks lines, Language language) {
+    ConversionOptions options;
+    options.sentences = true;
+    options.format = format;
+    options.lines = lines;
+    options.language = language;
+    return options;
+}
+
 std::string ConvertExact(std::string_view text, const ConversionOptions& options, ConversionCounts* counts,
                          std::vector<Edit>* edits) {
     const auto copy = std::make_unique_for_overwrite<char[]>(text.size());
@@ -13,13 +22,13 @@ std::string ConvertExact(std::string_view text, const ConversionOptions& options
     return ConvertText(std::string_view(copy.get(), text.size()), options, counts, edits);
 }
 
-std::string ConvertInPieces(std::string_view text, const ConversionOptions& options, std::mt19937& random,
-                            std::size_t largest) {
+std::string ConvertInPieces(std::string_view text, const ConversionOptions& options,
+                            const std::function<std::size_t()>& nextSize) {
     Converter converter(options);
     std::string out;
     StringSink sink(out);
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t size = std::min<std::size_t>(1 + random() % largest, text.size() - at);
+        const std::size_t size = std::min(nextSize(), text.size() - at);
         const auto piece = std::make_unique_for_overwrite<char[]>(size);
         std::copy_n(text.data() + at, size, piece.get());
         converter.Feed(std::string_view(piece.get(), size), sink);
@@ -28,6 +37,11 @@ std::string ConvertInPieces(std::string_view text, const ConversionOptions& opti
     converter.Finish(sink);
     sink.Close();
     return out;
+}
+
+std::string ConvertInPieces(std::string_view text, const ConversionOptions& options, std::mt19937& random,
+                            std::size_t largest) {
+    return ConvertInPieces(text, options, [&] { return static_cast<std::size_t>(1 + random() % largest); });
 }
 
 std::string Difference(const std::string& a, const std::string& b, std::size_t context) {

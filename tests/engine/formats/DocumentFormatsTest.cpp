@@ -9,11 +9,7 @@ namespace brantlewick {
 namespace {
 
 std::string Convert(std::string_view text, TextFormat format, LineBreaks lines) {
-    ConversionOptions options;
-    options.sentences = true;
-    options.format = format;
-    options.lines = lines;
-    return testing::ConvertExact(text, options);
+    return testing::ConvertExact(text, testing::SentenceModeOptions(format, lines));
 }
 
 struct Case {

@@ -3,15 +3,14 @@
 // at random widths, and sentences that start with what would start a block at a line's start.
 #include "FormatDocuments.h"
 
+#include "RandomLines.h"
+
 #include <array>
-#include <random>
 #include <vector>
 
 namespace brantlewick::testing {
 
 namespace {
-
-using Lines = std::vector<std::string>;
 
 constexpr std::array<std::string_view, 20> kWords = {"the",  "file", "keeps", "every", "line", "Dr.",  "e.g.",
                                                      "U.S.", "3.14", "v2.0",  "mind",  "one",  "more", "café",
@@ -94,9 +93,9 @@ constexpr std::array<std::string_view, 24> kLatexPieces = {"$x. y$",
                                                            "[opt]",
                                                            "*star"};
 
-class Maker {
+class Maker : RandomLines {
 public:
-    Maker(TextFormat format, std::uint32_t seed) : format_(format), random_(seed) {}
+    Maker(TextFormat format, std::uint32_t seed) : RandomLines(seed), format_(format) {}
 
     std::string Document() {
         Lines lines;
@@ -111,27 +110,18 @@ public:
             lines.emplace_back("\\end{document}");
         }
         const std::string_view end = Pick(5) == 0 ? "\r\n" : "\n";
-        std::string text;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            text += lines[i];
-            if (i + 1 < lines.size() || Pick(3) != 0) {
-                text += end;
-            }
-        }
-        return text;
+        return Joined(lines, end);
     }
 
 private:
-    int Pick(int n) { return static_cast<int>(random_() % static_cast<std::uint32_t>(n)); }
-
     std::string_view Piece() {
         switch (format_) {
         case TextFormat::AsciiDoc:
-            return kAsciiDocPieces.at(static_cast<std::size_t>(Pick(kAsciiDocPieces.size())));
+            return From(kAsciiDocPieces);
         case TextFormat::ReStructuredText:
-            return kRstPieces.at(static_cast<std::size_t>(Pick(kRstPieces.size())));
+            return From(kRstPieces);
         default:
-            return kLatexPieces.at(static_cast<std::size_t>(Pick(kLatexPieces.size())));
+            return From(kLatexPieces);
         }
     }
 
@@ -140,9 +130,9 @@ private:
         const int words = 1 + Pick(7);
         for (int i = 0; i < words; ++i) {
             s += ' ';
-            s += Pick(5) == 0 ? Piece() : kWords.at(static_cast<std::size_t>(Pick(kWords.size())));
+            s += Pick(5) == 0 ? Piece() : From(kWords);
         }
-        return s + std::string(kEnds.at(static_cast<std::size_t>(Pick(kEnds.size()))));
+        return s + std::string(From(kEnds));
     }
 
     // Sentences wrapped at a random width, each line after `lead` on the first line and `hang` on the rest.
@@ -169,10 +159,6 @@ private:
         }
         lines.push_back(line);
         return lines;
-    }
-
-    static void Append(Lines& lines, const Lines& more) {
-        lines.insert(lines.end(), more.begin(), more.end());
     }
 
     Lines Block() {
@@ -294,7 +280,6 @@ private:
     }
 
     TextFormat format_;
-    std::mt19937 random_;
 };
 
 } // namespace

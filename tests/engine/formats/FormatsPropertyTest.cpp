@@ -44,16 +44,16 @@ std::vector<std::optional<std::string>> Render(TextFormat format, const std::vec
     testing::ReaderCommand reader;
     switch (format) {
     case TextFormat::AsciiDoc:
-        reader = {"Asciidoctor", {"/usr/bin/ruby", readers + "render_adoc.rb", "{batch}"}, {}};
+        reader = {"Asciidoctor", {"/usr/bin/ruby", readers + "render.rb", "{batch}", "asciidoctor"}, {}};
         break;
     case TextFormat::ReStructuredText:
-        reader = {"docutils", {"/usr/bin/python3", readers + "render_rst.py", "{batch}"}, {}};
+        reader = {"docutils", {"/usr/bin/python3", readers + "render.py", "{batch}", "docutils"}, {}};
         break;
     default:
-        reader = {"pandoc",
-                  {"/usr/bin/pandoc", "--lua-filter", readers + "render_latex.lua", "-t", "plain", "-o",
-                   "/dev/null"},
-                  {"BATCH={batch}"}};
+        reader = {
+            "pandoc",
+            {"/usr/bin/pandoc", "--lua-filter", readers + "render.lua", "-t", "plain", "-o", "/dev/null"},
+            {"BATCH={batch}", "READERS=latex"}};
         break;
     }
     const testing::TempDir dir;
@@ -101,11 +101,8 @@ void CheckFormat(TextFormat format, const std::string& extension) {
     std::vector<std::size_t> changed;
     int failures = 0;
     for (std::size_t i = 0; i < samples.size() && failures < 3; ++i) {
-        ConversionOptions options;
-        options.sentences = true;
-        options.format = format;
-        options.language = samples[i].language;
-        options.lines = samples[i].lines;
+        const ConversionOptions options =
+            testing::SentenceModeOptions(format, samples[i].lines, samples[i].language);
         const std::string once = ConvertInPieces(samples[i].text, options, random);
         const std::string twice = ConvertInPieces(once, options, random);
         if (twice != once) {

@@ -3,18 +3,16 @@
 // start with what would start a block at a line's start.
 #include "MarkdownDocuments.h"
 
+#include "RandomLines.h"
 #include "TempDir.h"
 
 #include <array>
-#include <random>
 #include <sstream>
 #include <vector>
 
 namespace brantlewick::testing {
 
 namespace {
-
-using Lines = std::vector<std::string>;
 
 constexpr std::array<std::string_view, 24> kWords = {
     "the",   "file", "keeps", "every", "line",    "Brantlewick", "reads", "Dr.",
@@ -64,9 +62,9 @@ const std::vector<Lines>& FlavourBlocks() {
 
 constexpr std::array<std::string_view, 8> kEnds = {".", "!", "?", "...", ".)", ".\"", "?!", ".*"};
 
-class Maker {
+class Maker : RandomLines {
 public:
-    Maker(std::uint32_t seed, bool flavoured) : random_(seed), flavoured_(flavoured) {}
+    Maker(std::uint32_t seed, bool flavoured) : RandomLines(seed), flavoured_(flavoured) {}
 
     std::string PlainDocument() {
         Lines lines;
@@ -122,24 +120,10 @@ public:
             }
         }
         const std::string_view end = Pick(4) == 0 ? "\r\n" : Pick(8) == 0 ? "\r" : "\n";
-        std::string text;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            text += lines[i];
-            if (i + 1 < lines.size() || Pick(3) != 0) {
-                text += end;
-            }
-        }
-        return text;
+        return Joined(lines, end);
     }
 
 private:
-    int Pick(int n) { return static_cast<int>(random_() % static_cast<std::uint32_t>(n)); }
-    template <std::size_t N> std::string_view From(const std::array<std::string_view, N>& list) {
-        return list[static_cast<std::size_t>(Pick(static_cast<int>(N)))];
-    }
-
-    static void Append(Lines& to, const Lines& from) { to.insert(to.end(), from.begin(), from.end()); }
-
     std::string Inline() {
         switch (Pick(22)) {
         case 0:
@@ -356,7 +340,6 @@ private:
         return Nest(inner, marker, marker);
     }
 
-    std::mt19937 random_;
     bool flavoured_;
 };
 

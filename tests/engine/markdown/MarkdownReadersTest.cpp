@@ -85,12 +85,7 @@ struct Document {
 };
 
 ConversionOptions Markdown(LineBreaks lines, Language language) {
-    ConversionOptions options;
-    options.sentences = true;
-    options.format = TextFormat::Markdown;
-    options.lines = lines;
-    options.language = language;
-    return options;
+    return testing::SentenceModeOptions(TextFormat::Markdown, lines, language);
 }
 
 // Converts `text` and checks that a second run changes nothing.

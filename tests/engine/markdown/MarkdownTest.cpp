@@ -14,10 +14,7 @@ constexpr LineBreaks kKeep = LineBreaks::Keep;
 
 std::string Convert(std::string_view text, LineBreaks lines = kJoin, int enterCount = 1,
                     ConversionCounts* counts = nullptr) {
-    ConversionOptions options;
-    options.sentences = true;
-    options.format = TextFormat::Markdown;
-    options.lines = lines;
+    ConversionOptions options = testing::SentenceModeOptions(TextFormat::Markdown, lines);
     options.enterCount = enterCount;
     return testing::ConvertExact(text, options, counts);
 }
@@ -307,10 +304,7 @@ TEST(Markdown, LongLine) {
     const std::string text = "Rain fell. Sun rose.\n\n" + line + "\n\nWind blew. Snow fell.\n";
     const std::string expected = "Rain fell.\nSun rose.\n\n" + line + "\n\nWind blew. Snow fell.\n";
     EXPECT_TRUE(Convert(text) == expected); // not EXPECT_EQ: it would print a megabyte
-    ConversionOptions options;
-    options.sentences = true;
-    options.format = TextFormat::Markdown;
-    Converter converter(options);
+    Converter converter(testing::SentenceModeOptions(TextFormat::Markdown));
     std::string out;
     StringSink sink(out);
     for (std::size_t at = 0; at < text.size(); at += 4096) {
