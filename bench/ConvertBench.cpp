@@ -35,7 +35,7 @@ const std::string& Corpus() {
             throw std::runtime_error("no sample texts in " BRANTLEWICK_SAMPLES_DIR);
         }
         std::string text;
-        while (text.size() < 8 * 1024 * 1024) {
+        while (text.size() < std::size_t{8} * 1024 * 1024) {
             text += samples;
         }
         return text;
@@ -57,7 +57,7 @@ public:
     CountingSink() : buffer_(kCapacity) { SetRoom(buffer_.data(), buffer_.data() + buffer_.size()); }
 
 private:
-    static constexpr std::size_t kCapacity = 128 * 1024;
+    static constexpr std::size_t kCapacity = std::size_t{128} * 1024;
     void MakeRoom(std::size_t size) override {
         CloseRoom();
         buffer_.resize(std::max(buffer_.size(), size));
@@ -69,7 +69,7 @@ private:
 // The loop files go through: 64 KiB pieces in, a bounded buffer out.
 void ConvertStreamed(benchmark::State& state, const Entries& entries, brantlewick::LineBreaks lines) {
     const std::string_view text = Corpus();
-    constexpr std::size_t kPiece = 64 * 1024;
+    constexpr std::size_t kPiece = std::size_t{64} * 1024;
     for (auto _ : state) {
         brantlewick::Converter converter({entries, 1, lines});
         CountingSink sink;

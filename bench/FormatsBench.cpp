@@ -13,13 +13,11 @@
 //       converts each format's pathological inputs (deep nesting, unclosed delimiters, long lines) at three
 //       sizes, each twice the one before, and prints the best of three times per byte: on a linear reading
 //       the figures stay level, where a quadratic one would double them at each size.
+#include "BenchKit.h"
 #include "brantlewick/engine/Conversion.h"
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -31,46 +29,17 @@
 
 namespace {
 
-using brantlewick::OutputSink;
+using namespace brantlewick::bench;
 using brantlewick::TextFormat;
-
-constexpr std::size_t kPiece = std::size_t{64} * 1024;
-constexpr std::size_t kMiB = std::size_t{1024} * 1024;
 
 constexpr std::array<TextFormat, 3> kFormats = {TextFormat::AsciiDoc, TextFormat::ReStructuredText,
                                                 TextFormat::LaTeX};
-
-// Counts what it is given and keeps none of it, so that only the conversion is measured.
-class CountingSink final : public OutputSink {
-public:
-    CountingSink() { SetRoom(buffer_.data(), buffer_.data() + buffer_.size()); }
-
-private:
-    void MakeRoom(std::size_t size) override {
-        CloseRoom();
-        buffer_.resize(std::max(size, buffer_.size()));
-        SetRoom(buffer_.data(), buffer_.data() + buffer_.size());
-    }
-    std::vector<char> buffer_ = std::vector<char>(kPiece);
-};
 
 brantlewick::ConversionOptions Options(TextFormat format) {
     brantlewick::ConversionOptions options;
     options.sentences = true;
     options.format = format;
     return options;
-}
-
-double Convert(const std::string& text, TextFormat format) {
-    brantlewick::Converter converter(Options(format));
-    CountingSink sink;
-    const auto start = std::chrono::steady_clock::now();
-    for (std::size_t at = 0; at < text.size(); at += kPiece) {
-        converter.Feed(std::string_view(text).substr(at, kPiece), sink);
-    }
-    converter.Finish(sink);
-    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-    return seconds.count();
 }
 
 int Prose(int runs, std::size_t mebibytes) {
@@ -86,8 +55,9 @@ int Prose(int runs, std::size_t mebibytes) {
     }
     for (const TextFormat format : kFormats) {
         std::vector<double> rates;
+        rates.reserve(static_cast<std::size_t>(runs));
         for (int run = 0; run < runs; ++run) {
-            rates.push_back(static_cast<double>(text.size()) / Convert(text, format) / 1e6);
+            rates.push_back(static_cast<double>(text.size()) / SecondsToConvert(Options(format), text) / 1e6);
         }
         std::sort(rates.begin(), rates.end());
         std::printf("%-8s %.1f MB of prose: median %.0f MB/s (best %.0f)\n",
@@ -117,41 +87,16 @@ std::string_view Blocks(TextFormat format) {
     }
 }
 
-long PeakResidentKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 int Memory(long megabytes) {
-    std::string longParagraph;
-    while (longParagraph.size() < 4 * kMiB) {
-        longParagraph += "A long paragraph. It never ends.\n";
-    }
-    const std::string longLine(4 * kMiB, 'x');
     for (const TextFormat format : kFormats) {
         std::string chunk;
         while (chunk.size() < kPiece) {
             chunk += Blocks(format);
         }
-        brantlewick::Converter converter(Options(format));
-        CountingSink sink;
-        const std::uint64_t total = static_cast<std::uint64_t>(megabytes) * 1000 * 1000;
-        std::uint64_t fed = 0;
-        for (int round = 0; fed < total; ++round) {
-            const std::string& piece = round % 500 == 250 ? longParagraph : chunk;
-            for (std::size_t at = 0; at < piece.size(); at += kPiece) {
-                converter.Feed(std::string_view(piece).substr(at, kPiece), sink);
-            }
-            fed += piece.size();
-        }
-        for (std::size_t at = 0; at < longLine.size(); at += kPiece) {
-            converter.Feed(std::string_view(longLine).substr(at, kPiece), sink);
-        }
-        converter.Finish(sink);
+        const auto [fed, breaks] = StreamLongText(Options(format), chunk, megabytes);
         std::printf("%-8s %.0f MB: %llu breaks, peak resident memory so far %ld KiB\n",
                     std::string(brantlewick::TextFormatName(format)).c_str(), static_cast<double>(fed) / 1e6,
-                    static_cast<unsigned long long>(converter.Counts().breaksInserted), PeakResidentKiB());
+                    static_cast<unsigned long long>(breaks), PeakResidentKiB());
     }
     return 0;
 }
@@ -237,14 +182,14 @@ const std::vector<Case>& Cases() {
 
 int Pathological() {
     std::printf("%-8s %-34s %9s %9s %9s\n", "format", "input", "ns/byte", "at 2n", "at 4n");
-    constexpr std::size_t kBytes = 256 * 1024;
+    constexpr std::size_t kBytes = std::size_t{256} * 1024;
     for (const Case& c : Cases()) {
         std::printf("%-8s %-34s", std::string(brantlewick::TextFormatName(c.format)).c_str(), c.name);
         for (const std::size_t factor : {1U, 2U, 4U}) {
             const std::string text = c.make(kBytes * factor);
             double best = 1e9;
             for (int run = 0; run < 3; ++run) {
-                best = std::min(best, Convert(text, c.format));
+                best = std::min(best, SecondsToConvert(Options(c.format), text));
             }
             std::printf(" %9.1f", best * 1e9 / static_cast<double>(text.size()));
             std::fflush(stdout);

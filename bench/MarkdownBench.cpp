@@ -14,17 +14,15 @@
 //       twice the one before, and prints the best of three times per byte: on a linear reading the
 //       figures stay level, where a quadratic one would double them at each size. Also the bytes a
 //       result has beyond its input and its line ends, which must stay small.
+#include "BenchKit.h"
 #include "PathologicalMarkdown.h"
 #include "brantlewick/engine/Conversion.h"
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -33,24 +31,7 @@
 
 namespace {
 
-using brantlewick::OutputSink;
-
-constexpr std::size_t kPiece = std::size_t{64} * 1024;
-constexpr std::size_t kMiB = std::size_t{1024} * 1024;
-
-// Counts what it is given and keeps none of it, so that only the conversion is measured.
-class CountingSink final : public OutputSink {
-public:
-    CountingSink() { SetRoom(buffer_.data(), buffer_.data() + buffer_.size()); }
-
-private:
-    void MakeRoom(std::size_t size) override {
-        CloseRoom();
-        buffer_.resize(std::max(size, buffer_.size()));
-        SetRoom(buffer_.data(), buffer_.data() + buffer_.size());
-    }
-    std::vector<char> buffer_ = std::vector<char>(kPiece);
-};
+using namespace brantlewick::bench;
 
 brantlewick::ConversionOptions Options(brantlewick::LineBreaks lines) {
     brantlewick::ConversionOptions options;
@@ -58,12 +39,6 @@ brantlewick::ConversionOptions Options(brantlewick::LineBreaks lines) {
     options.format = brantlewick::TextFormat::Markdown;
     options.lines = lines;
     return options;
-}
-
-long PeakResidentKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 int Memory(long megabytes) {
@@ -75,31 +50,9 @@ int Memory(long megabytes) {
     while (chunk.size() < kPiece) {
         chunk += document;
     }
-    // A paragraph of 4 MiB without a blank line, and a line of 4 MiB without a line end.
-    std::string longParagraph;
-    while (longParagraph.size() < 4 * kMiB) {
-        longParagraph += "A long paragraph. It never ends.\n";
-    }
-    const std::string longLine(4 * kMiB, 'x');
-    brantlewick::Converter converter(Options(brantlewick::LineBreaks::Join));
-    CountingSink sink;
-    const std::uint64_t total = static_cast<std::uint64_t>(megabytes) * 1000 * 1000;
-    std::uint64_t fed = 0;
-    for (int round = 0; fed < total; ++round) {
-        const std::string& piece = round % 500 == 250 ? longParagraph : chunk;
-        for (std::size_t at = 0; at < piece.size(); at += kPiece) {
-            converter.Feed(std::string_view(piece).substr(at, kPiece), sink);
-        }
-        fed += piece.size();
-    }
-    // The long line comes last: after it the rest of a text goes through as it is.
-    for (std::size_t at = 0; at < longLine.size(); at += kPiece) {
-        converter.Feed(std::string_view(longLine).substr(at, kPiece), sink);
-    }
-    converter.Finish(sink);
+    const auto [fed, breaks] = StreamLongText(Options(brantlewick::LineBreaks::Join), chunk, megabytes);
     std::printf("%.0f MB of Markdown: %llu breaks, peak resident memory %ld KiB\n",
-                static_cast<double>(fed) / 1e6,
-                static_cast<unsigned long long>(converter.Counts().breaksInserted), PeakResidentKiB());
+                static_cast<double>(fed) / 1e6, static_cast<unsigned long long>(breaks), PeakResidentKiB());
     return 0;
 }
 
@@ -206,31 +159,10 @@ int main(int argc, char** argv) {
         text += once;
     }
 
-    // Per second of wall time, and per second of this process's processor time, which other work on a
-    // busy machine disturbs far less.
-    std::vector<double> rates, cpuRates;
-    for (int run = 0; run < runs; ++run) {
-        brantlewick::Converter converter(Options(lines));
-        CountingSink sink;
-        const auto start = std::chrono::steady_clock::now();
-        const std::clock_t cpuStart = std::clock();
-        for (std::size_t at = 0; at < text.size(); at += kPiece) {
-            converter.Feed(std::string_view(text).substr(at, kPiece), sink);
-        }
-        converter.Finish(sink);
-        const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-        rates.push_back(static_cast<double>(text.size()) / 1e6 / seconds.count());
-        cpuRates.push_back(static_cast<double>(text.size()) / 1e6 / cpuSeconds);
-        std::printf("run %d: %.0f MB/s, %.0f MB per processor second (%llu breaks)\n", run + 1, rates.back(),
-                    cpuRates.back(), static_cast<unsigned long long>(converter.Counts().breaksInserted));
-    }
-    std::sort(rates.begin(), rates.end());
-    std::sort(cpuRates.begin(), cpuRates.end());
+    const Rates rates = Throughput(Options(lines), text, runs);
     std::printf("median %.0f MB/s (%.0f MB per processor second) over %d runs, %.1f MB of Markdown from %zu "
                 "files, lines %s\n",
-                rates[rates.size() / 2], cpuRates[cpuRates.size() / 2], runs,
-                static_cast<double>(text.size()) / 1e6, files.size(),
+                rates.wall, rates.cpu, runs, static_cast<double>(text.size()) / 1e6, files.size(),
                 lines == brantlewick::LineBreaks::Keep ? "keep" : "join");
     return 0;
 }

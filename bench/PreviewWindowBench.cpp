@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
     const std::string base = std::string(folder != nullptr ? folder : "/tmp") + "/brantlewick-preview-bench-";
     const std::vector<std::pair<std::string, std::string>> texts = {
         {"prose, 2 MiB", Prose()},
-        {"one word of 256 KiB and more", std::string(300 * 1024, 'a')},
+        {"one word of 256 KiB and more", std::string(std::size_t{300} * 1024, 'a')},
         {"a word of 200 000 letters", std::string(200000, 'a') + ". Next. Last."},
     };
     for (const auto& [name, text] : texts) {

@@ -30,6 +30,7 @@ int Make(const std::string& root, int folders, int files) {
         return 1;
     }
     std::vector<std::string> made;
+    made.reserve(static_cast<std::size_t>(std::max(folders, 0)));
     const int top = std::max(1, folders / 100);
     const int middle = std::max(1, folders / 10 - top);
     for (int i = 0; i < top; ++i) {
@@ -39,7 +40,8 @@ int Make(const std::string& root, int folders, int files) {
         made.push_back(made[static_cast<std::size_t>(i % top)] + "/mid" + std::to_string(i));
     }
     for (int i = 0; static_cast<int>(made.size()) < folders; ++i) {
-        made.push_back(made[static_cast<std::size_t>(top + i % middle)] + "/leaf" + std::to_string(i));
+        made.push_back(made[static_cast<std::size_t>(top) + static_cast<std::size_t>(i % middle)] + "/leaf" +
+                       std::to_string(i));
     }
     for (const std::string& folder : made) {
         if (::mkdir(folder.c_str(), 0755) != 0) {

@@ -17,15 +17,12 @@
 //   sentence_bench --detect FILE
 //       joins the cases of each language of FILE into paragraphs of 20 words and more, and counts per
 //       language those whose language --language auto finds.
+#include "BenchKit.h"
 #include "brantlewick/engine/Conversion.h"
 
-#include <sys/resource.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -34,27 +31,9 @@
 
 namespace {
 
-using brantlewick::OutputSink;
-
-// The piece of text handed to the conversion at a time, as the batch run reads files.
-constexpr std::size_t kChunk = std::size_t{64} * 1024;
-
-// Counts what it is given and keeps none of it, so that only the conversion is measured.
-class CountingSink final : public OutputSink {
-public:
-    std::uint64_t written = 0;
-
-private:
-    void MakeRoom(std::size_t size) override {
-        if (cursor_ != nullptr) {
-            written += static_cast<std::uint64_t>(cursor_ - buffer_.data());
-        }
-        buffer_.resize(std::max(size, buffer_.size()));
-        cursor_ = buffer_.data();
-        limit_ = cursor_ + buffer_.size();
-    }
-    std::vector<char> buffer_ = std::vector<char>(kChunk);
-};
+using brantlewick::bench::CountingSink;
+using brantlewick::bench::kPiece;
+using brantlewick::bench::PeakResidentKiB;
 
 bool findLanguage = false;
 
@@ -64,17 +43,11 @@ brantlewick::ConversionOptions Options(brantlewick::LineBreaks lines,
             findLanguage};
 }
 
-long PeakResidentKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 int OneLine(long megabytes) {
     const std::string prose = "Dr. Smith paid $1.50 for 3.14 kg of apples, i.e. the red ones, on Jan. 5 at "
                               "10.30 a.m. \"Why?\" he asked. See p. 55 of the U.S. report... It rained. ";
     std::string chunk;
-    while (chunk.size() < kChunk) {
+    while (chunk.size() < kPiece) {
         chunk += prose;
     }
     brantlewick::Converter converter(Options(brantlewick::LineBreaks::Join));
@@ -300,30 +273,9 @@ std::string ReadText(std::vector<std::filesystem::path> files, std::size_t mebib
 }
 
 void Throughput(const std::string& text, brantlewick::LineBreaks lines, int runs) {
-    // Per second of wall time, and per second of this process's processor time, which other work on a
-    // busy machine disturbs far less.
-    std::vector<double> rates, cpuRates;
-    for (int run = 0; run < runs; ++run) {
-        brantlewick::Converter converter(Options(lines));
-        CountingSink sink;
-        const auto start = std::chrono::steady_clock::now();
-        const std::clock_t cpuStart = std::clock();
-        for (std::size_t at = 0; at < text.size(); at += kChunk) {
-            converter.Feed(std::string_view(text).substr(at, kChunk), sink);
-        }
-        converter.Finish(sink);
-        const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-        rates.push_back(static_cast<double>(text.size()) / 1e6 / seconds.count());
-        cpuRates.push_back(static_cast<double>(text.size()) / 1e6 / cpuSeconds);
-        std::printf("run %d: %.0f MB/s, %.0f MB per processor second (%llu breaks)\n", run + 1, rates.back(),
-                    cpuRates.back(), static_cast<unsigned long long>(converter.Counts().breaksInserted));
-    }
-    std::sort(rates.begin(), rates.end());
-    std::sort(cpuRates.begin(), cpuRates.end());
+    const brantlewick::bench::Rates rates = brantlewick::bench::Throughput(Options(lines), text, runs);
     std::printf("median %.0f MB/s (%.0f MB per processor second) over %d runs, %.1f MB of text, lines %s\n",
-                rates[rates.size() / 2], cpuRates[cpuRates.size() / 2], runs,
-                static_cast<double>(text.size()) / 1e6,
+                rates.wall, rates.cpu, runs, static_cast<double>(text.size()) / 1e6,
                 lines == brantlewick::LineBreaks::Keep     ? "keep"
                 : lines == brantlewick::LineBreaks::Reflow ? "reflow"
                                                            : "join");

@@ -84,7 +84,9 @@ double Seconds(std::chrono::steady_clock::duration duration) {
 double CpuSeconds(int who) {
     rusage usage{};
     ::getrusage(who, &usage);
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
@@ -100,6 +102,14 @@ Timing Best(const std::vector<Timing>& timings) {
         best.cpu = std::min(best.cpu, t.cpu);
     }
     return best;
+}
+
+// A new folder under $TMPDIR (or /tmp); none when it cannot be made.
+std::string MakeScratchFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/brantlewick-bench-XXXXXX";
+    return ::mkdtemp(pattern.data()) == nullptr ? std::string() : pattern;
 }
 
 } // namespace
@@ -129,13 +139,12 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
 
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/brantlewick-bench-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
+    const std::string scratch = MakeScratchFolder();
+    if (scratch.empty()) {
         std::perror("mkdtemp");
         return 1;
     }
-    const std::filesystem::path root = pattern;
+    const std::filesystem::path root = scratch;
     const std::filesystem::path in = root / "in";
     std::filesystem::create_directories(in);
     const std::string text = SampleText(bytes);
