@@ -28,13 +28,15 @@ using Paths = std::vector<std::string>;
 void MakeTree(const std::string& root, const Paths& entries) {
     for (const std::string& entry : entries) {
         const auto arrow = entry.find("->");
+        std::string path = root;
+        path += '/';
+        path += entry.substr(0, arrow);
         if (arrow != std::string::npos) {
-            ASSERT_EQ(
-                ::symlink(entry.substr(arrow + 2).c_str(), (root + "/" + entry.substr(0, arrow)).c_str()), 0);
+            ASSERT_EQ(::symlink(entry.substr(arrow + 2).c_str(), path.c_str()), 0);
         } else if (entry.ends_with("/")) {
-            ASSERT_EQ(::mkdir((root + "/" + entry).c_str(), 0755), 0) << entry;
+            ASSERT_EQ(::mkdir(path.c_str(), 0755), 0) << entry;
         } else {
-            testing::WriteBytes(root + "/" + entry, "Text.");
+            testing::WriteBytes(path, "Text.");
         }
     }
 }

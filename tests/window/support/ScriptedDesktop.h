@@ -66,7 +66,7 @@ public:
     QStringList OpenFiles(QWidget*, const QString& title, const QString& filter,
                           const QString& start) override {
         dialogs.push_back({title, filter, start});
-        const QStringList answer = Take(fileAnswers, QStringList());
+        QStringList answer = Take(fileAnswers, QStringList());
         if (answer.value(0) == QStringLiteral("too many")) {
             throw TooManyFilesError();
         }
