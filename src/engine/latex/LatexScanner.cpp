@@ -3,6 +3,7 @@
 #include "latex/LatexScanner.h"
 
 #include "latex/LatexLines.h"
+#include "prose/ByteSet.h"
 
 #include <algorithm>
 
@@ -87,8 +88,9 @@ LineReading LatexScanner::Read(std::string_view line) {
 
 bool LatexScanner::ReadStructure(std::string_view code) {
     bool prose = true;
-    for (std::size_t at = code.find_first_of("\\$"); at != std::string_view::npos && skipUntil_.empty();
-         at = code.find_first_of("\\$", at + 1)) {
+    constexpr prose::ByteSet kMarks("\\$");
+    for (std::size_t at = kMarks.FindIn(code); at != std::string_view::npos && skipUntil_.empty();
+         at = kMarks.FindIn(code, at + 1)) {
         if (code.substr(at, 2) == "$$" || code.substr(at, 2) == "\\[") {
             at = SkipDisplayMath(code, at);
             prose = false;

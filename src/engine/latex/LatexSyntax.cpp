@@ -4,6 +4,7 @@
 #include "latex/LatexSyntax.h"
 
 #include "latex/LatexLines.h"
+#include "prose/ByteSet.h"
 
 #include <algorithm>
 #include <utility>
@@ -43,7 +44,8 @@ prose::Marks& LatexSyntax::Read(std::string_view text) {
     open_.clear();
     pairs_.clear();
     bool noMathEnd = false;
-    for (std::size_t i = 0; i < text.size();) {
+    constexpr prose::ByteSet kMarks("%${}\\");
+    for (std::size_t i = kMarks.FindIn(text); i < text.size(); i = kMarks.FindIn(text, i)) {
         const char c = text[i];
         if (c == '%') {
             // A comment hides the rest of its line and its line end: both stay, unread.

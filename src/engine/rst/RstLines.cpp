@@ -68,9 +68,13 @@ std::size_t ListMarkerEnd(std::string_view text) {
     }
     const bool parenthesised = text[0] == '(';
     const std::size_t start = parenthesised ? 1 : 0;
-    const std::size_t end = text.find_first_of(".)", start);
-    if (end == std::string_view::npos || end == start || (parenthesised && text[end] != ')') ||
-        !IsEnumerator(text.substr(start, end - start))) {
+    // An enumerator is letters, digits or "#": the search for its "." or ")" stops at anything else.
+    std::size_t end = start;
+    while (end < text.size() && (IsAsciiLetter(text[end]) || IsAsciiDigit(text[end]) || text[end] == '#')) {
+        ++end;
+    }
+    if (end == text.size() || (text[end] != '.' && text[end] != ')') || end == start ||
+        (parenthesised && text[end] != ')') || !IsEnumerator(text.substr(start, end - start))) {
         return 0;
     }
     return AfterMarker(text, end + 1);

@@ -4,6 +4,7 @@
 // after a non-blank and before white space or a closing mark. An end not found is not looked for again.
 #include "rst/RstSyntax.h"
 
+#include "prose/ByteSet.h"
 #include "rst/RstLines.h"
 
 #include <array>
@@ -31,7 +32,8 @@ public:
     InlineReader(std::string_view text, prose::Marks& marks) : text_(text), marks_(marks) {}
 
     void Read() {
-        for (std::size_t i = 0; i < text_.size();) {
+        constexpr prose::ByteSet kMarks("\\*`|_[:");
+        for (std::size_t i = kMarks.FindIn(text_); i < text_.size(); i = kMarks.FindIn(text_, i)) {
             i = ReadAt(i);
         }
     }
@@ -43,8 +45,8 @@ private:
             marks_.hidden.push_back({i, i + 1});
             return i + 2;
         }
-        if (std::string_view("*`|_[").find(c) == std::string_view::npos) {
-            return c == ':' ? Role(i) : BareLink(i);
+        if (c == ':') {
+            return Role(i);
         }
         if (i > 0 && !MayPrecedeStart(text_[i - 1])) {
             return i + 1;
@@ -80,23 +82,6 @@ private:
             marks_.shielded.push_back({i, end});
             marks_.hidden.push_back({i, at + 1});
         }
-        return end;
-    }
-
-    // "https://...", "mailto:...": up to white space.
-    std::size_t BareLink(std::size_t i) {
-        if (text_.substr(i, 3) != "://" || i == 0) {
-            return i + 1;
-        }
-        std::size_t start = i;
-        while (start > 0 && prose::IsAsciiLetter(text_[start - 1])) {
-            --start;
-        }
-        std::size_t end = i;
-        while (end < text_.size() && !IsWhite(text_[end])) {
-            ++end;
-        }
-        marks_.shielded.push_back({start, end});
         return end;
     }
 
