@@ -166,6 +166,12 @@ bool MayStartProseLine(std::string_view next) {
     if (next.empty() || ListItemText(next) > 0 || AdmonitionLabel(next) > 0) {
         return false;
     }
+    // Nor a list marker alone ("A."): joined, the next line's words follow it, and a second run would find
+    // an item where the first found none.
+    if (const std::size_t marker = ListMarkerEnd(next, 0);
+        marker > 0 && next.find_first_not_of(" \t\r", marker) == std::string_view::npos) {
+        return false;
+    }
     const char c = next[0];
     const char d = next.size() > 1 ? next[1] : '\n';
     switch (c) {

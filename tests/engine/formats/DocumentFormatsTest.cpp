@@ -40,6 +40,7 @@ TEST(DocumentFormats, AsciiDoc) {
                "Rain fell.\nSun\n// note. here\nrose.\nWind blew.\n"},
               {"no list item made", "It ends. * Not a list. Then. - No. Or. 1. No.\n",
                "It ends. * Not a list.\nThen. - No.\nOr. 1. No.\n"},
+              {"nor a marker alone, which a join makes an item", "It ends. A.\nB\n", "It ends. A. B\n"},
               {"no comment, title, attribute line or block made", "A. // b. .C d. [e] f. ---- g.\n",
                "A. // b. .C d. [e] f. ---- g.\n"},
               {"a one-line paragraph over a delimiter may be a title",
