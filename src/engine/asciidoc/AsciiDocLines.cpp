@@ -95,6 +95,12 @@ std::size_t DescriptionMarkerEnd(std::string_view line) {
 
 } // namespace
 
+bool IsMarkerAlone(std::string_view line) {
+    const std::size_t at = std::min(line.find_first_not_of(" \t"), line.size());
+    const std::size_t marker = at < line.size() ? ListMarkerEnd(line, at) : 0;
+    return marker > 0 && line.find_first_not_of(" \t\r", marker) == std::string_view::npos;
+}
+
 std::size_t ListItemText(std::string_view line) {
     const std::size_t at = std::min(line.find_first_not_of(" \t"), line.size());
     if (at == line.size()) {
@@ -168,8 +174,7 @@ bool MayStartProseLine(std::string_view next) {
     }
     // Nor a list marker alone ("A."): joined, the next line's words follow it, and a second run would find
     // an item where the first found none.
-    if (const std::size_t marker = ListMarkerEnd(next, 0);
-        marker > 0 && next.find_first_not_of(" \t\r", marker) == std::string_view::npos) {
+    if (IsMarkerAlone(next)) {
         return false;
     }
     const char c = next[0];

@@ -22,6 +22,8 @@ inline constexpr std::array<std::string_view, 13> kProseStyles = {
 // Where a list item's text starts ("* ", ". ", "1. ", "a. ", "ii) ", "<1> ", "term:: "): past the marker
 // and the blanks after it; the line's size for a description list's term alone; 0 for no list item.
 std::size_t ListItemText(std::string_view line);
+// A list's marker with nothing after it on its line ("**", "A."): no item yet, but one once a line joins it.
+bool IsMarkerAlone(std::string_view line);
 // A "::", ":::", "::::" or ";;" after something and before a blank or a line end, anywhere in `text`: a
 // description list's term, were a block to start with that line.
 bool HasTermMarker(std::string_view text);

@@ -227,12 +227,13 @@ prose::Marks& AsciiDocSyntax::Read(std::string_view text) {
     return marks_;
 }
 
-bool AsciiDocSyntax::KeepsLineEnd(std::string_view before, std::string_view after, bool /*alone*/) const {
+bool AsciiDocSyntax::KeepsLineEnd(std::string_view before, std::string_view after, bool alone) const {
     // " +" at a line end is a hard break. A line that no break may start is joined to none before it
     // either, as a reader may have read it as a block of its own; and Asciidoctor reads a block's first
-    // line as a description list's term wherever a "::" or ";;" stands in it.
+    // line as a description list's term wherever a "::" or ";;" stands in it. A list marker alone on its
+    // line is given no words: they would make it an item.
     return before == "+" || before.ends_with(" +") || before.ends_with("\t+") || !MayStartProseLine(after) ||
-           HasTermMarker(after);
+           HasTermMarker(after) || (alone && IsMarkerAlone(before));
 }
 
 bool AsciiDocSyntax::MayCut(std::string_view /*line*/) const {

@@ -46,8 +46,9 @@ bool MayDefineLinks(std::string_view text) {
     return false;
 }
 
-// A line that is text only because nothing follows it on its line: a list marker alone ("-", "1."), or
-// "*", "-" and "_" that are no thematic break yet ("**"). Joined to the next line, it could become one.
+// A line that is text only because nothing follows it on its line: a list marker alone ("-", "1."), a
+// definition's (":", "~"), or "*", "-" and "_" that are no thematic break yet ("**"). Joined to the next
+// line, it could become one.
 bool IsBareMarker(std::string_view line) {
     const std::size_t start = std::min(line.find_first_not_of(" \t\n"), line.size());
     const std::size_t end = line.find_last_not_of(" \t\n") + 1;
@@ -55,7 +56,8 @@ bool IsBareMarker(std::string_view line) {
         return false;
     }
     const std::string_view text = line.substr(start, end - start);
-    if (text.find_first_not_of("*-_ \t\n") == std::string_view::npos || text == "+") {
+    if (text.find_first_not_of("*-_ \t\n") == std::string_view::npos || text == "+" || text == ":" ||
+        text == "~") {
         return true;
     }
     const std::size_t digits = std::min(text.find_first_not_of("0123456789"), text.size());

@@ -41,6 +41,7 @@ TEST(DocumentFormats, AsciiDoc) {
               {"no list item made", "It ends. * Not a list. Then. - No. Or. 1. No.\n",
                "It ends. * Not a list.\nThen. - No.\nOr. 1. No.\n"},
               {"nor a marker alone, which a join makes an item", "It ends. A.\nB\n", "It ends. A. B\n"},
+              {"a marker alone on its line is given no words", "*=\ns\n**\nA\n", "*=\ns\n**\nA\n"},
               {"no comment, title, attribute line or block made", "A. // b. .C d. [e] f. ---- g.\n",
                "A. // b. .C d. [e] f. ---- g.\n"},
               {"a one-line paragraph over a delimiter may be a title",

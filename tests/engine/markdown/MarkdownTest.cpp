@@ -235,6 +235,7 @@ TEST(Markdown, FlavourLines) {
          "Hue\nColour\n\t: The hue.\n\t  It can change.\n"},
         {"a lone tilde is no definition", "Colour\n~\nThe hue. It can change.\n",
          "Colour ~ The hue.\nIt can change.\n"},
+        {"nor is a lone tilde that a join would make one", "~\n. T\n", "~\n.\nT\n"},
         {"option without a value", ":::{math}\n:nowrap:\nA cat. It sleeps.\n:::\n",
          ":::{math}\n:nowrap:\nA cat.\nIt sleeps.\n:::\n"},
         {"colon fence with options",
