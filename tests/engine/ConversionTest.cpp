@@ -200,6 +200,17 @@ TEST(ConversionTest, HardWrappedTextByItsOwnMeasure) {
          "built it.\r\n"},
         {kJoin, "It ended.\nChapter 2\nThe river was low.",
          "It ended.\r\nChapter 2\r\nThe river was low.\r\n"},
+        // The first lines of a paragraph, measured by the line after them; lines that ran together into
+        // a short one, however narrow.
+        {kJoin,
+         "Done.\n\nWe drove from Paris to London and then to\nBerlin, where Anna met Thomas and Peter "
+         "at\nthe station.\n\nIntroduction\nThis paper describes the method that we used\nto measure it.",
+         "Done.\r\n\r\nWe drove from Paris to London and then to Berlin, where Anna met Thomas and Peter at "
+         "the station.\r\n\r\nIntroduction\r\nThis paper describes the method that we used to measure "
+         "it.\r\n"},
+        {kJoin,
+         "It ended.\nLater Tom and Jerry\njoined them at the old\nHotel Miramar near the\nPlaza Mayor.",
+         "It ended.\r\nLater Tom and Jerry joined them at the old Hotel Miramar near the Plaza Mayor.\r\n"},
         {kReflow,
          "Call us at our main office in Houston about the order number or the\ndelivery date that we gave "
          "you on the phone last week, please, at\n(713) 555-0100 during office hours. Thanks.\n\nBring:\n- "

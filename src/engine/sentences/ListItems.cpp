@@ -65,6 +65,24 @@ std::ptrdiff_t Width(const char* from, const char* to) {
     return std::count_if(from, to, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
 }
 
+// Lines narrower than this are no sign of wrapping.
+constexpr std::ptrdiff_t kNarrowestWrap = 30;
+
+// The width of the line at `p` where it looks wrapped: it ends without a mark, as wide as wrapping
+// leaves a line, and another line of its paragraph follows. 0 otherwise, or when its end is out of sight.
+std::ptrdiff_t WrappedWidthAt(const Window& w, const char* p) {
+    const char* const lineEnd = std::find_if(p, w.end, [](char c) { return c == '\n' || c == '\r'; });
+    int lineEnds = 0;
+    const char* const after = SkipSpaces(lineEnd, w.end, lineEnds);
+    const char* const textEnd = SpaceStartBefore(w, lineEnd);
+    const Char last = DecodeBefore(p, textEnd);
+    if (after >= w.end || lineEnds != 1 || IsEndMark(last.code) || IsCloser(last.code) || last.code == ':') {
+        return 0;
+    }
+    const std::ptrdiff_t width = Width(p, textEnd);
+    return width >= kNarrowestWrap ? width : 0;
+}
+
 // A list item's label: a number of up to three digits, one letter, or a Roman numeral of up to six
 // letters. Where it ends, or null when there is none at `p`.
 const char* ParseLabel(const Window& w, const char* p, Marker& marker) {
@@ -106,8 +124,6 @@ const char* ParseLabel(const Window& w, const char* p, Marker& marker) {
 } // namespace
 
 void SentenceRules::NoteLineEnd(const Window& w, const char* at, bool joined, std::size_t length) {
-    // Lines narrower than this are no sign of wrapping.
-    constexpr std::ptrdiff_t kNarrowestWrap = 30;
     const std::uint64_t here = w.position + static_cast<std::uint64_t>(at - w.begin);
     if (joined) {
         const char* const start =
@@ -399,14 +415,20 @@ bool SentenceRules::EndsHeading(const Window& w, const char* lineEnd, const char
     if (line == lineEnd || lineEnd - line > kShortLine) {
         return false;
     }
+    // Lines that ran together into this one were wrapped, and so is their last.
+    if (w.position + static_cast<std::uint64_t>(lineStart - w.begin) < lineStart_) {
+        return false;
+    }
     // A list item that goes on over the next line is no heading.
     const Char first = DecodeAt(line, lineEnd);
     if (ParseMarker(w, line) || IsBullet(first.code) || IsDash(first.code)) {
         return false;
     }
     // In hard-wrapped text a line is short where the next word did not fit on it. A heading leaves room
-    // for that word within the width the wrapped lines before it show, or is clearly shorter than that.
-    if (wrapWidth_ == 0) {
+    // for that word within the width the paragraph's wrapped lines show, or is clearly shorter than that:
+    // the lines joined before it, or else the line after it.
+    const std::ptrdiff_t wrapWidth = wrapWidth_ != 0 ? wrapWidth_ : WrappedWidthAt(w, next);
+    if (wrapWidth == 0) {
         return true;
     }
     const char* const word = SkipBlanks(next, w.end);
@@ -415,7 +437,7 @@ bool SentenceRules::EndsHeading(const Window& w, const char* lineEnd, const char
         wordEnd += DecodeAt(wordEnd, w.end).size;
     }
     const std::ptrdiff_t width = Width(line, lineEnd);
-    return width + 1 + Width(word, wordEnd) <= wrapWidth_ || 2 * width <= wrapWidth_;
+    return width + 1 + Width(word, wordEnd) <= wrapWidth || 2 * width <= wrapWidth;
 }
 
 std::optional<Boundary> SentenceRules::BulletAt(const Window& w, const char* at, std::size_t length) const {
