@@ -17,6 +17,14 @@ constexpr std::size_t kMostBlankRuns = 4096;
 
 // Enough of a line's start to tell a list item's marker: "(123) ".
 constexpr std::size_t kMarkerHead = 6;
+// A line that may start an item waits this long for its end, whose width may show that wrapping put its
+// marker there; a longer line is no hard-wrapped one.
+constexpr std::size_t kMeasuredLine = 512;
+
+std::size_t Width(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -125,7 +133,8 @@ void ReflowStage::Feed(std::string_view chunk, OutputSink& out) {
             continue;
         }
         if (!lineHasText_ && IsBlank(*p)) {
-            ++p; // leading blanks go
+            ++indent_; // leading blanks go
+            ++p;
             continue;
         }
         // The rest of the line in this chunk: its text at once, the blanks after it held back.
@@ -150,13 +159,18 @@ void ReflowStage::WriteText(std::string_view text, OutputSink& out) {
         paragraphOpen_ = true;
         joinWaiting_ = joinPending_;
         joinPending_ = false;
+        // A paragraph's first line may start an item too, whose width shows a list's, not a measure.
+        startsItem_ = forSentences_ && !joinWaiting_ && StartsListItem(text.substr(0, kMarkerHead), false);
     }
     if (joinWaiting_) {
-        // The line's first few bytes decide; they may arrive in pieces.
-        const std::size_t taken = std::min(kMarkerHead - head_.size(), text.size());
-        head_.append(text.substr(0, taken));
-        text.remove_prefix(taken);
-        if (head_.size() < kMarkerHead) {
+        // The line's first few bytes decide, or the whole line; they may arrive in pieces.
+        for (std::size_t wanted = HeadWanted(); head_.size() < wanted && !text.empty();
+             wanted = HeadWanted()) {
+            const std::size_t taken = std::min(wanted - head_.size(), text.size());
+            head_.append(text.substr(0, taken));
+            text.remove_prefix(taken);
+        }
+        if (head_.size() < HeadWanted()) {
             return;
         }
         Join(out, false);
@@ -171,8 +185,7 @@ void ReflowStage::WriteText(std::string_view text, OutputSink& out) {
     }
     blanks_.clear();
     out.Append(text);
-    width_ += static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    width_ += Width(text);
     tail_.append(text.substr(text.size() > 4 ? text.size() - 4 : 0));
     tail_.erase(0, tail_.size() > 4 ? tail_.size() - 4 : 0);
 }
@@ -181,7 +194,7 @@ void ReflowStage::Join(OutputSink& out, bool lineEnded) {
     joinWaiting_ = false;
     std::string head;
     head.swap(head_);
-    startsItem_ = StartsListItem(head, forSentences_ && lineEnded) && !Wrapped(head);
+    startsItem_ = StartsListItem(head, forSentences_ && lineEnded) && !Wrapped(head, lineEnded);
     if (startsItem_) {
         out.Append("\r");
         ++counts_.terminatorsOut;
@@ -210,7 +223,7 @@ void ReflowStage::AddBlank(char blank, OutputSink& out) {
     }
     if (joinWaiting_) {
         head_ += blank;
-        if (head_.size() == kMarkerHead) {
+        if (head_.size() >= HeadWanted()) {
             Join(out, false);
         }
         return;
@@ -239,7 +252,7 @@ void ReflowStage::EndLine(OutputSink& out) {
         previousWide_ = EndsWide(tail_);
         const char32_t last = sentences::DecodeBefore(tail_.data(), tail_.data() + tail_.size()).code;
         const bool ended = sentences::IsEndMark(last) || sentences::IsCloser(last) || last == ':';
-        lastLines_ = {LineShape{width_, !ended && !startsItem_}, lastLines_[0]};
+        lastLines_ = {LineShape{width_, indent_, !ended && !startsItem_, startsItem_}, lastLines_[0]};
         ++lines_;
     } else if (paragraphOpen_) {
         out.Append("\n");
@@ -248,16 +261,37 @@ void ReflowStage::EndLine(OutputSink& out) {
     }
     width_ = 0;
     startsItem_ = false;
+    indent_ = 0;
 }
 
-bool ReflowStage::Wrapped(std::string_view head) const {
+std::size_t ReflowStage::HeadWanted() const {
+    return forSentences_ && head_.size() >= kMarkerHead && StartsListItem(head_, false) ? kMeasuredLine
+                                                                                        : kMarkerHead;
+}
+
+bool ReflowStage::Wrapped(std::string_view head, bool whole) const {
     // Lines narrower than this are no sign of wrapping.
     constexpr std::size_t kNarrowestWrap = 30;
     const LineShape& last = lastLines_[0];
-    const LineShape& before = lastLines_[1];
-    const std::size_t widest = std::max(last.width, before.width);
-    if (!forSentences_ || lines_ < 2 || !last.wrappable || !before.wrappable ||
-        std::min(last.width, before.width) < std::max(kNarrowestWrap, widest * 4 / 5)) {
+    if (!forSentences_ || lines_ < 2 || !last.wrappable) {
+        return false;
+    }
+    // Wrapping keeps the margin of the line before; an item of a list set with a hanging indent does not,
+    // and a line laid out with a run of blanks inside (a table's, a box's) was not wrapped.
+    if (indent_ != last.indent || head.find("   ") != std::string_view::npos) {
+        return false;
+    }
+    // The line before and one more around it come close to the widest: the paragraph shows a measure,
+    // and the line before was wrapped by it. This line itself shows it too, unless the line before that
+    // started an item: in a list, its items are as wide as its lines. The second line of a paragraph has
+    // only the first and itself, which are as often a list's introduction and its first item.
+    const LineShape& previous = lastLines_[1];
+    const std::size_t before = previous.wrappable ? previous.width : 0;
+    const std::size_t own =
+        whole && !previous.item ? Width(head.substr(0, head.find_last_not_of(" \t") + 1)) : 0;
+    const std::size_t widest = std::max({last.width, before, own});
+    const std::size_t close = std::max(kNarrowestWrap, widest * 4 / 5);
+    if (last.width < close || std::max(before, own) < close) {
         return false;
     }
     const std::size_t word = std::min(head.find_first_of(" \t"), head.size());

@@ -35,21 +35,29 @@ private:
     // is the whole line.
     void Join(OutputSink& out, bool lineEnded);
 
-    // Whether a line that starts with `head` is the wrapped rest of the line before: its first word did
-    // not fit within the width the two lines before show, and neither of them ended a sentence.
-    bool Wrapped(std::string_view head) const;
+    // How much of the waiting line's start decides how it joins: a few bytes, or for a line that may
+    // start an item, the whole line, whose width shows the paragraph's measure as well.
+    std::size_t HeadWanted() const;
+    // Whether a line that starts with `head` (`whole`: all of it) is the wrapped rest of the line before:
+    // its first word did not fit within the width that line and the one before or this one show, and
+    // neither the line before nor the one before that ended a sentence.
+    bool Wrapped(std::string_view head, bool whole) const;
 
-    // A line of the paragraph that has ended: its width in characters, and whether it ended without a
-    // sentence's mark and started no item, as a line that wrapping ended does.
+    // A line of the paragraph that has ended: its width in characters and its leading blanks, whether it
+    // ended without a sentence's mark and started no item, as a line that wrapping ended does, and
+    // whether it started an item.
     struct LineShape {
         std::size_t width = 0;
+        std::size_t indent = 0;
         bool wrappable = false;
+        bool item = false;
     };
 
     bool forSentences_;
     std::array<LineShape, 2> lastLines_{}; // the line that ended last first
     std::size_t lines_ = 0;                // lines of the paragraph that have ended
     std::size_t width_ = 0;                // of the line coming in, as far as it is written
+    std::size_t indent_ = 0;               // the leading blanks of the line coming in
     bool startsItem_ = false;              // the line coming in starts an item
     bool lineHasText_ = false;
     bool paragraphOpen_ = false; // text was written and its paragraph has not ended

@@ -218,6 +218,24 @@ TEST(ConversionTest, HardWrappedTextByItsOwnMeasure) {
          "Call us at our main office in Houston about the order number or the delivery date that we gave you "
          "on the phone last week, please, at (713) 555-0100 during office hours.\nThanks.\n\n"
          "Bring:\n- eggs\n- milk\n"},
+        // A line that ended a sentence shows no measure, but the line wrapping started with "-" does.
+        // No measure is shown by a line laid out with blanks, and a list's lines neither, whether its
+        // items hang or its first line starts the paragraph.
+        {kReflow,
+         "It was late.\nThe total came to about forty dollars, give or take a little\n- as said before, "
+         "nobody knew the exact figure. Call our\noffice.\n\nThe total came to about forty dollars, give or "
+         "take a\nlittle bit more than we had hoped for on the whole trip\n*   Total                         "
+         "               40   *\n\nYou may:\n  * give modified code away for free or sell it under\n    the "
+         "terms of the license or distribute the result,\n    but you need to acknowledge the use of the "
+         "software\n  * use it with the GPL.\n\n* give modified code away for free or sell it under "
+         "the\nterms of the license or distribute the result, but you\n* use it with the GPL.\n",
+         "It was late.\nThe total came to about forty dollars, give or take a little - as said before, "
+         "nobody knew the exact figure.\nCall our office.\n\nThe total came to about forty dollars, give or "
+         "take a little bit more than we had hoped for on the whole trip\n*   Total                          "
+         "              40   *\n\nYou may:\n* give modified code away for free or sell it under the terms of "
+         "the license or distribute the result, but you need to acknowledge the use of the software\n* use "
+         "it with the GPL.\n\n* give modified code away for free or sell it under the terms of the license "
+         "or distribute the result, but you\n* use it with the GPL.\n"},
     };
     FOR_EACH_ROW(row, cases) {
         const auto& [lines, input, expected] = row;
