@@ -304,6 +304,22 @@ bool SentenceRules::StartsRunningItem(const Window& w, const Marker& marker, std
                            (item.kind == Next::Lower || item.kind == Next::Digit || item.kind == Next::Cjk)));
 }
 
+bool SentenceRules::ItemAfterBoundary(const Window& w, const Marker& marker, const char* gap) const {
+    // After a boundary the marker starts a line on a second run: an item there, unless the number ends
+    // a sentence right after its punctuation ("How many? 12. Maybe 13."), which leaves it no text. A
+    // numeral or letter before a number ("II. 1.") is an item as it is at a line start, where a break
+    // that the document cannot take may have left it.
+    if (w.position + static_cast<std::uint64_t>(gap - w.begin) != lastBoundary_) {
+        return false;
+    }
+    if (marker.label != Marker::Number && IsAsciiDigit(*marker.text)) {
+        return true;
+    }
+    const char* const at = marker.punctuation;
+    const std::optional<Boundary> end = DecideRun(w, at, at + 1);
+    return !(end && end->at == at + 1);
+}
+
 bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optional<Boundary>& boundary) {
     // The label before the punctuation: a few digits or letters, perhaps opened by "(".
     const char* start = at;
@@ -335,16 +351,7 @@ bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optiona
     };
     const bool afterBullet =
         gap < start && (IsBullet(mark.code) || ((IsDash(mark.code) || mark.code == '*') && dashStartsLine()));
-    // After a boundary the marker starts a line on a second run: an item there, unless the number ends
-    // a sentence right after its punctuation ("How many? 12. Maybe 13."), which leaves it no text.
-    const auto afterBoundary = [&] {
-        if (w.position + static_cast<std::uint64_t>(gap - w.begin) != lastBoundary_) {
-            return false;
-        }
-        const std::optional<Boundary> end = DecideRun(w, at, at + 1);
-        return !(end && end->at == at + 1);
-    };
-    const bool lineStart = afterBullet || AtLineStart(w, start) || afterBoundary();
+    const bool lineStart = afterBullet || AtLineStart(w, start) || ItemAfterBoundary(w, *marker, gap);
     // In running text: "Steps: 1. open 2. close", "a) red b) blue"; not where the item opens the text of
     // one whose marker starts the line ("1. 1. Intro"), which a break would leave empty.
     if (lineStart ? !StartsLineItem(*marker)

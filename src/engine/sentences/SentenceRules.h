@@ -123,6 +123,9 @@ private:
     // Whether the next item of a list in running text follows within reach, and how.
     enum class Successor : unsigned char { None, Separate, Joined };
     Successor FindSuccessor(const Window& w, const Marker& marker) const;
+    // Whether a marker whose blanks before start at `gap` follows a boundary right there and is an item,
+    // as it is at the start of the line a second run finds it on.
+    bool ItemAfterBoundary(const Window& w, const Marker& marker, const char* gap) const;
     // Whether the "." or ")" at `at` closes a list item's marker; then its boundary, if it needs one.
     bool ListItemEndsAt(const Window& w, const char* at, std::optional<Boundary>& boundary);
     // Whether a marker in the middle of a line starts an item of a list in running text.

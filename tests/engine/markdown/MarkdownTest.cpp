@@ -198,6 +198,8 @@ TEST(Markdown, Documents) {
          "d\n2. .\nI. 3. A\n", kKeep},
         {"a number after a label that a break put at the line start is still an item number",
          "e\n.\nII. 3. A\n", "e\n.\nII. 3. A\n", kKeep},
+        {"... and after one that a boundary put there, with no break it could take", ". II. 1. A 2. A\n",
+         ".\nII. 1. A 2.\nA\n", kKeep},
         {"no cut before a number with a mark, which a second run would read as an item", ". 1.~ 0. T\n",
          ". 1.~ 0. T\n", kKeep},
         {"... nor before one behind markup the rules do not read", ". ~0. 2. X\n", ". ~0. 2. X\n", kKeep},
