@@ -138,7 +138,9 @@ std::size_t LatexSyntax::ReadCommand(std::string_view text, std::size_t at) {
         const std::size_t open = nameEnd + (nameEnd < text.size() && text[nameEnd] == '*' ? 1 : 0);
         const std::size_t close =
             open < text.size() ? text.find(text[open], open + 1) : std::string_view::npos;
-        const std::size_t end = close == std::string_view::npos ? LineEnd(text, at) : close + 1;
+        // Unclosed, it runs to its line's end, which stays: joined, the next line would run on inside it.
+        const std::size_t end =
+            close == std::string_view::npos ? std::min(LineEnd(text, at) + 1, text.size()) : close + 1;
         marks_.shielded.push_back({at, end});
         marks_.verbatim.push_back({at, end});
         return end;

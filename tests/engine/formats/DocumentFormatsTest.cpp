@@ -130,6 +130,8 @@ TEST(DocumentFormats, LaTeX) {
                "Rain fell. % note. here\nSun rose.\nWind blew.\n"},
               {"a line ending in %", "Rain fell%\nSun rose. Wind blew.\n",
                "Rain fell%\nSun rose.\nWind blew.\n"},
+              {"an unclosed \\verb keeps its line end", "See \\verb|ls\ng%\nSun.\n",
+               "See \\verb|ls\ng%\nSun.\n"},
               {"\\\\ keeps its line end", "Rain fell.\\\\\nSun rose. Wind blew.\n",
                "Rain fell.\\\\\nSun rose.\nWind blew.\n"},
               {"item text lines up", "\\begin{itemize}\n  \\item Rain fell. Sun rose.\n\\end{itemize}\n",
