@@ -7,8 +7,9 @@
 // Without FILE, a file of GiB gibibytes of prose (default 1) is written into $TMPDIR (or /tmp) and
 // removed afterwards.
 #include "brantlewick/engine/Conversion.h"
-#include "brantlewick/engine/LineFile.h"
-#include "brantlewick/engine/Preview.h"
+#include "brantlewick/files/ConvertFile.h"
+#include "brantlewick/files/LineFile.h"
+#include "brantlewick/files/Preview.h"
 
 #include <fcntl.h>
 #include <unistd.h>

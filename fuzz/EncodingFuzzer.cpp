@@ -5,8 +5,9 @@
 // it holds a NUL); the same bytes in one read must give the same answer.
 #include "TempDir.h"
 #include "brantlewick/engine/Conversion.h"
-#include "brantlewick/engine/EngineError.h"
-#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/files/ConvertFile.h"
+#include "brantlewick/files/EngineError.h"
+#include "brantlewick/files/LineFile.h"
 
 #include <iconv.h>
 

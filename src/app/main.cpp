@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // brantlewick: the window program. It loads the main window and runs until that window closes.
-#include "brantlewick/engine/TemporaryFiles.h"
+#include "brantlewick/files/TemporaryFiles.h"
 #include "brantlewick/settings/SettingsStore.h"
 #include "brantlewick/window/MainWindow.h"
 #include "brantlewick/window/QtDesktopServices.h"

@@ -5,9 +5,10 @@
 #include "ConversionPool.h"
 #include "OutputNamer.h"
 #include "brantlewick/base/ScopeExit.h"
-#include "brantlewick/engine/EngineError.h"
-#include "brantlewick/engine/InPlace.h"
-#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/files/ConvertFile.h"
+#include "brantlewick/files/EngineError.h"
+#include "brantlewick/files/InPlace.h"
+#include "brantlewick/files/LineFile.h"
 #include "brantlewick/filesystem/PathHelpers.h"
 
 #include <unistd.h>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The workers and the hand-over of their results.
 #include "ConversionPool.h"
+#include "brantlewick/files/ConvertFile.h"
 
 #include <algorithm>
 #include <system_error>

@@ -7,7 +7,7 @@
 
 #include "brantlewick/batch/FileSettings.h"
 #include "brantlewick/engine/Conversion.h"
-#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/files/LineFile.h"
 #include "brantlewick/filesystem/FileSystem.h"
 
 #include <condition_variable>

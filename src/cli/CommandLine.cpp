@@ -5,10 +5,11 @@
 #include "UnifiedDiff.h"
 #include "brantlewick/base/Utf8.h"
 #include "brantlewick/batch/Batch.h"
-#include "brantlewick/engine/EngineError.h"
 #include "brantlewick/engine/EnterCount.h"
-#include "brantlewick/engine/LineFile.h"
 #include "brantlewick/filelist/FolderScan.h"
+#include "brantlewick/files/ConvertFile.h"
+#include "brantlewick/files/EngineError.h"
+#include "brantlewick/files/LineFile.h"
 #include "brantlewick/filesystem/FileSystem.h"
 #include "brantlewick/filesystem/PathHelpers.h"
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // brantlewick-cli: the sentence-break conversion for scripts and servers.
 #include "brantlewick/cli/CommandLine.h"
-#include "brantlewick/engine/TemporaryFiles.h"
 #include "brantlewick/engine/Version.h"
+#include "brantlewick/files/TemporaryFiles.h"
 
 #include <malloc.h>
 #include <sys/resource.h>

@@ -2,7 +2,7 @@
 // The folder listing under the folder scan: sub-folders and regular files of one folder, in a stable order.
 #pragma once
 
-#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/files/EngineError.h"
 #include "brantlewick/filesystem/FileSystem.h"
 
 #include <functional>

@@ -3,7 +3,7 @@
 #include "PlainWords.h"
 
 #include "EngineText.h"
-#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/files/EngineError.h"
 #include "brantlewick/filesystem/PathHelpers.h"
 #include "brantlewick/settings/SettingsStore.h"
 

@@ -6,7 +6,7 @@
 #include "EngineText.h"
 #include "OptionsPart.h"
 #include "brantlewick/batch/Batch.h"
-#include "brantlewick/engine/Preview.h"
+#include "brantlewick/files/Preview.h"
 #include "brantlewick/filesystem/PathHelpers.h"
 
 #include <QLocale>

@@ -2,7 +2,7 @@
 // Real dialogs and desktop calls for the running program; tests use a scripted double instead.
 #include "brantlewick/window/QtDesktopServices.h"
 
-#include "brantlewick/engine/TemporaryFiles.h"
+#include "brantlewick/files/TemporaryFiles.h"
 #include "brantlewick/filesystem/PathHelpers.h"
 #include "brantlewick/window/PreviewWindow.h"
 

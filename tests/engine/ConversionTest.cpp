@@ -5,6 +5,7 @@
 #include "ReferenceConversion.h"
 #include "Rows.h"
 #include "Stage.h"
+#include "brantlewick/files/DrainingSink.h"
 
 #include <gtest/gtest.h>
 

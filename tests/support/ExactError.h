@@ -3,7 +3,7 @@
 // tests check a system error: a message that merely exists proves nothing.
 #pragma once
 
-#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/files/EngineError.h"
 
 #include <gtest/gtest.h>
 

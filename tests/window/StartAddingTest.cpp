@@ -5,8 +5,8 @@
 #include "ProgressBar.h"
 #include "Rows.h"
 #include "TestWindow.h"
-#include "brantlewick/engine/EngineError.h"
-#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/files/EngineError.h"
+#include "brantlewick/files/LineFile.h"
 #include "brantlewick/window/QtDesktopServices.h"
 
 #include <QLabel>

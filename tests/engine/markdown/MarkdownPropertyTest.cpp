@@ -7,6 +7,7 @@
 #include "PathologicalMarkdown.h"
 #include "TempDir.h"
 #include "brantlewick/engine/Conversion.h"
+#include "brantlewick/files/ConvertFile.h"
 
 #include <gtest/gtest.h>
 

@@ -2,16 +2,15 @@
 // The conversion: after every sentence-ending entry insert a number of CR LF pairs and drop the one space
 // that followed it (or, in the sentence mode, do so only where a sentence really ends), with a choice for
 // what becomes of the input's own line breaks. Text in, text out, in pieces of any size and with memory
-// that does not grow with the text; ConvertFile puts files around it.
+// that does not grow with the text. No file, thread or system call: the files library puts files
+// around it.
 #pragma once
 
 #include "brantlewick/engine/Language.h"
 #include "brantlewick/engine/OutputSink.h"
 
 #include <array>
-#include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,9 +18,6 @@
 #include <vector>
 
 namespace brantlewick {
-
-class InputFile;
-struct FileStamp;
 
 // The entries a new character list starts with, in this order.
 inline constexpr std::array<std::string_view, 3> kDefaultEntries = {".", "!", "?"};
@@ -162,28 +158,5 @@ private:
 // The whole text at once (previews, tests). With `edits`, they come back in order of position.
 std::string ConvertText(std::string_view text, const ConversionOptions& options,
                         ConversionCounts* counts = nullptr, std::vector<Edit>* edits = nullptr);
-
-// Converts everything `input` holds, handing the result to `write` in pieces of bounded size. With
-// `bytesRead`, the input's bytes read so far are kept there as the conversion goes, for another thread to
-// follow.
-ConversionCounts ConvertStream(InputFile& input, const ConversionOptions& options,
-                               const std::function<void(std::string_view)>& write,
-                               std::atomic<std::uint64_t>* bytesRead = nullptr);
-
-// Converts one input file into one output file. The output appears whole or not at all, with the input's
-// permissions less the umask; a failure (unreadable or non-regular input, missing or read-only output
-// folder, full disk) throws one EngineError naming the file. With `written`, the stamp of the file written
-// is kept there, whatever comes under its name afterwards.
-ConversionCounts ConvertFile(const std::string& inputPath, const std::string& outputPath,
-                             const ConversionOptions& options,
-                             std::atomic<std::uint64_t>* bytesRead = nullptr, FileStamp* written = nullptr);
-
-// ConvertFile without the writing, for a dry run: the input is read and converted, the result counted
-// and dropped. The failures ConvertFile would meet are met too, as far as they can be foreseen without
-// writing: the output's folder must exist and be writable, and the output must not be a folder (a full
-// disk cannot be foreseen). Nothing on disk changes.
-ConversionCounts TryConvertFile(const std::string& inputPath, const std::string& outputPath,
-                                const ConversionOptions& options,
-                                std::atomic<std::uint64_t>* bytesRead = nullptr);
 
 } // namespace brantlewick

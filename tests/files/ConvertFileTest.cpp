@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Converting real files: the output appears whole or not at all, and every failure is one named error.
+#include "brantlewick/files/ConvertFile.h"
 #include "ExactError.h"
 #include "InPlaceSeam.h"
 #include "Rows.h"
 #include "TempDir.h"
 #include "TemporaryFilesSeam.h"
 #include "brantlewick/engine/Conversion.h"
-#include "brantlewick/engine/EngineError.h"
-#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/files/EngineError.h"
+#include "brantlewick/files/LineFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The check and the in-place conversion: a second reading of the file follows the result as it is made.
-#include "brantlewick/engine/InPlace.h"
+#include "brantlewick/files/InPlace.h"
 #include "InPlaceSeam.h"
 
-#include "brantlewick/engine/EngineError.h"
-#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/files/ConvertFile.h"
+#include "brantlewick/files/EngineError.h"
+#include "brantlewick/files/LineFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -3,8 +3,8 @@
 #include "TextEncoding.h"
 
 #include "brantlewick/base/Utf8.h"
-#include "brantlewick/engine/EngineError.h"
-#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/files/EngineError.h"
+#include "brantlewick/files/LineFile.h"
 
 #include <fcntl.h>
 #include <stdlib.h>

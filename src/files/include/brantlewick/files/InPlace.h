@@ -3,7 +3,7 @@
 // program ever changes an input.
 #pragma once
 
-#include "Conversion.h"
+#include "brantlewick/engine/Conversion.h"
 
 #include <atomic>
 #include <cstdint>

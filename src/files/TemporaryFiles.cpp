@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The process's register of named temporary files, the folder locks that keep a sweep off them, the sweep,
 // and the signal handling that removes them.
-#include "brantlewick/engine/TemporaryFiles.h"
+#include "brantlewick/files/TemporaryFiles.h"
 #include "TemporaryFilesSeam.h"
 
 #include "brantlewick/filesystem/FileSystem.h"

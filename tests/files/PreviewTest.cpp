@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Previews of real files: the part read, where it is cut, and the edits marked in the result.
-#include "brantlewick/engine/Preview.h"
+#include "brantlewick/files/Preview.h"
 #include "ExactError.h"
 #include "Rows.h"
 #include "TempDir.h"
-#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/files/EngineError.h"
 
 #include <gtest/gtest.h>
 

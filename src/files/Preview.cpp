@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Previews: a bounded read, a cut at a line end, and the conversion with its edits marked.
-#include "brantlewick/engine/Preview.h"
+#include "brantlewick/files/Preview.h"
 
 #include "TextEncoding.h"
-#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/files/LineFile.h"
 
 #include <sys/stat.h>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Non-blocking input and temporary-file output on POSIX.
-#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/files/LineFile.h"
 
-#include "brantlewick/engine/EngineError.h"
-#include "brantlewick/engine/TemporaryFiles.h"
+#include "brantlewick/files/EngineError.h"
+#include "brantlewick/files/TemporaryFiles.h"
 #include "brantlewick/filesystem/PathHelpers.h"
 
 #include <fcntl.h>

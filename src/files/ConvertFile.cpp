@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion between files: bounded reads in, a draining buffer out, the output replaced whole.
+#include "brantlewick/files/ConvertFile.h"
+
 #include "TextEncoding.h"
-#include "brantlewick/engine/Conversion.h"
-#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/files/DrainingSink.h"
+#include "brantlewick/files/LineFile.h"
 #include "brantlewick/filesystem/FileSystem.h"
 
 #include <memory>

@@ -6,8 +6,9 @@
 #include "Rows.h"
 #include "TempDir.h"
 #include "brantlewick/engine/Conversion.h"
-#include "brantlewick/engine/EngineError.h"
-#include "brantlewick/engine/LineFile.h"
+#include "brantlewick/files/ConvertFile.h"
+#include "brantlewick/files/EngineError.h"
+#include "brantlewick/files/LineFile.h"
 
 #include <gtest/gtest.h>
 

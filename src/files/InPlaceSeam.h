@@ -3,7 +3,7 @@
 // file as a user's editor would while the run reads it.
 #pragma once
 
-#include "brantlewick/engine/InPlace.h"
+#include "brantlewick/files/InPlace.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Readable engine failures.
-#include "brantlewick/engine/EngineError.h"
+#include "brantlewick/files/EngineError.h"
 
 #include <string.h>
 
