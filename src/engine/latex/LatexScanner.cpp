@@ -145,7 +145,9 @@ void LatexScanner::SkipEnvironment(std::string_view name, std::string_view rest)
 
 LineReading LatexScanner::ReadProse(std::string_view line, std::string_view code) {
     const std::size_t indent = std::min(line.find_first_not_of(" \t"), line.size());
-    const std::string_view command = CommandNameAt(code, 0);
+    // A backslash alone is TeX's control space, named by the line end: joined to the next line it would
+    // start a line with "\ ", a command that starts no prose, so it is kept as one.
+    const std::string_view command = code == "\\" ? std::string_view(" ") : CommandNameAt(code, 0);
     if (code[0] == '}' || code[0] == '&' || (!command.empty() && !StartsProse(command)) ||
         code.ends_with('{')) {
         paragraph_ = false;

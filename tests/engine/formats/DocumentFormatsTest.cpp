@@ -146,6 +146,8 @@ TEST(DocumentFormats, LaTeX) {
                "It ends. \\section{Two} here.\nThen % more. Now\n"},
               {"after the document", "\\end{document}\nRain fell. Sun rose.\n",
                "\\end{document}\nRain fell. Sun rose.\n"},
+              {"a backslash alone on its line is a control space", "\\\n$\n:\n:", "\\\n$\n:\n:"},
+              {"the same before prose", "\\\nRain fell. Sun\nrose.\n", "\\\nRain fell.\nSun rose.\n"},
           });
 }
 
