@@ -1,56 +1,89 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Strict UTF-8 decoding after RFC 3629: no overlong forms, no surrogates, nothing past U+10FFFF.
 #include "brantlewick/base/Utf8.h"
+
+#include <cstdint>
+#include <cstring>
 
 namespace brantlewick::utf8 {
 
-char32_t Next(std::string_view text, std::size_t& pos) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(pos);
-    if (lead < 0x80) {
-        ++pos;
-        return lead;
+namespace {
+
+bool In(unsigned char c, unsigned char first, unsigned char last) {
+    return c >= first && c <= last;
+}
+
+} // namespace
+
+Char DecodeMultiByte(const char* p, const char* end) {
+    if (p >= end) {
+        return {};
     }
-    std::size_t length = 0;
+    const auto lead = static_cast<unsigned char>(*p);
+    int size = 0;
     char32_t code = 0;
-    char32_t smallest = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, code = lead & 0x1Fu, smallest = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, code = lead & 0x0Fu, smallest = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, code = lead & 0x07u, smallest = 0x10000;
+    // The second byte's range, narrowed against overlong forms, surrogates and values past U+10FFFF: a
+    // check on one byte where the decoded value would need three.
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (In(lead, 0xC2, 0xDF)) {
+        size = 2;
+        code = lead & 0x1F;
+    } else if (In(lead, 0xE0, 0xEF)) {
+        size = 3;
+        code = lead & 0x0F;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (In(lead, 0xF0, 0xF4)) {
+        size = 4;
+        code = lead & 0x07;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
     } else {
-        ++pos;
-        return kInvalid;
+        return {kMalformed + lead, 1};
     }
-    if (text.size() - pos < length) {
-        ++pos;
-        return kInvalid;
+    if (end - p < size) {
+        return {kMalformed + lead, 1};
     }
-    for (std::size_t i = 1; i < length; ++i) {
-        const unsigned char next = byte(pos + i);
-        if ((next & 0xC0u) != 0x80u) {
-            ++pos;
-            return kInvalid;
+    for (int i = 1; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(p[i]);
+        if (!IsContinuation(p[i]) || (i == 1 && (b < low || b > high))) {
+            return {kMalformed + lead, 1};
         }
-        code = (code << 6) | (next & 0x3Fu);
+        code = (code << 6) | (b & 0x3F);
     }
-    if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        ++pos;
-        return kInvalid;
+    return {code, size};
+}
+
+Char DecodeMultiByteBefore(const char* begin, const char* p) {
+    if (p <= begin) {
+        return {};
     }
-    pos += length;
-    return code;
+    const char* start = p - 1;
+    while (start > begin && p - start < 4 && IsContinuation(*start)) {
+        --start;
+    }
+    const Char c = DecodeAt(start, p);
+    if (c.size == p - start) {
+        return c;
+    }
+    return {kMalformed + static_cast<unsigned char>(p[-1]), 1};
 }
 
 bool IsValid(std::string_view text) {
-    for (std::size_t pos = 0; pos < text.size();) {
-        if (static_cast<unsigned char>(text[pos]) < 0x80) {
-            ++pos; // the common case stays cheap for long ASCII paths
-        } else if (Next(text, pos) == kInvalid) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p != end) {
+        // Long runs of ASCII go eight bytes at a time: whole settings files and paragraphs are checked.
+        std::uint64_t eight = 0;
+        if (end - p >= 8 && (std::memcpy(&eight, p, 8), (eight & 0x8080808080808080U) == 0)) {
+            p += 8;
+            continue;
+        }
+        const Char c = DecodeAt(p, end);
+        if (c.code >= kMalformed) {
             return false;
         }
+        p += c.size;
     }
     return true;
 }

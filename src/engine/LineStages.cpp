@@ -3,6 +3,7 @@
 #include "LineStages.h"
 
 #include "StopScan.h"
+#include "brantlewick/base/Utf8.h"
 #include "sentences/Characters.h"
 
 #include <algorithm>
@@ -22,8 +23,8 @@ constexpr std::size_t kMarkerHead = 6;
 constexpr std::size_t kMeasuredLine = 512;
 
 std::size_t Width(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return !utf8::IsContinuation(c); }));
 }
 
 bool IsBlank(char c) {
@@ -69,48 +70,10 @@ void WriteBlanks(char blank, std::uint64_t count, OutputSink& out) {
     }
 }
 
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        return 2;
-    }
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        return 3;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        return 4;
-    }
-    return 1;
-}
-
-// The code point of one whole UTF-8 character, or 0 for anything else (ASCII included: it is never wide).
-char32_t CodePoint(std::string_view bytes) {
-    if (bytes.empty() || SequenceLength(static_cast<unsigned char>(bytes[0])) != bytes.size() ||
-        bytes.size() < 2) {
-        return 0;
-    }
-    char32_t code = static_cast<unsigned char>(bytes[0]) & (0x7F >> bytes.size());
-    for (std::size_t i = 1; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if ((byte & 0xC0) != 0x80) {
-            return 0;
-        }
-        code = (code << 6) | (byte & 0x3F);
-    }
-    return code;
-}
-
-// The last character of `tail`, which holds up to its last four bytes.
+// Whether the last character of `tail`, which holds up to its last four bytes, is of a script written
+// without spaces.
 bool EndsWide(std::string_view tail) {
-    if (tail.empty() || static_cast<unsigned char>(tail.back()) < 0x80) {
-        return false;
-    }
-    for (std::size_t length = 2; length <= 4 && length <= tail.size(); ++length) {
-        const auto lead = static_cast<unsigned char>(tail[tail.size() - length]);
-        if ((lead & 0xC0) != 0x80) {
-            return sentences::IsWide(CodePoint(tail.substr(tail.size() - length)));
-        }
-    }
-    return false;
+    return sentences::IsWide(utf8::DecodeBefore(tail.data(), tail.data() + tail.size()).code);
 }
 
 } // namespace
@@ -200,8 +163,7 @@ void ReflowStage::Join(OutputSink& out, bool lineEnded) {
         ++counts_.terminatorsOut;
         tail_.clear();
     } else if (!(previousWide_ &&
-                 sentences::IsWide(CodePoint(std::string_view(head).substr(
-                     0, SequenceLength(static_cast<unsigned char>(head.empty() ? 0 : head[0]))))))) {
+                 sentences::IsWide(utf8::DecodeAt(head.data(), head.data() + head.size()).code))) {
         out.Append(" ");
         tail_.clear();
     }

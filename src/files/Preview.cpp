@@ -3,6 +3,7 @@
 #include "brantlewick/files/Preview.h"
 
 #include "TextEncoding.h"
+#include "brantlewick/base/Utf8.h"
 #include "brantlewick/files/LineFile.h"
 
 #include <sys/stat.h>
@@ -79,10 +80,10 @@ std::size_t PreviewCut(std::string_view text, std::size_t limit) {
     }
     // No line end: back over the continuation bytes of a character the limit cuts.
     std::size_t cut = limit;
-    while (cut > 0 && limit - cut < 3 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+    while (cut > 0 && limit - cut < 3 && utf8::IsContinuation(text[cut])) {
         --cut;
     }
-    return (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80 ? limit : cut;
+    return utf8::IsContinuation(text[cut]) ? limit : cut;
 }
 
 Preview PreviewFile(const std::string& path, const ConversionOptions& options, std::size_t limit) {

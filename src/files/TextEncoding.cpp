@@ -63,48 +63,6 @@ bool IsSurrogate(std::uint32_t c) {
     return c >= 0xD800 && c <= 0xDFFF;
 }
 
-struct Utf8Character {
-    std::uint32_t value = 0;
-    std::size_t length = 0; // 0 when the bytes end inside the character
-};
-
-// The character that `data` (not empty) starts with; nothing when its bytes are not UTF-8.
-std::optional<Utf8Character> ReadUtf8(std::string_view data) {
-    const auto lead = static_cast<unsigned char>(data[0]);
-    Utf8Character character;
-    // The smallest and largest second byte keep out overlong forms, surrogates and values past U+10FFFF.
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead < 0x80) {
-        return Utf8Character{lead, 1};
-    }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        character = {lead & 0x1Fu, 2};
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        character = {lead & 0x0Fu, 3};
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        character = {lead & 0x07u, 4};
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return std::nullopt;
-    }
-    const std::size_t available = std::min(character.length, data.size());
-    for (std::size_t i = 1; i < available; ++i) {
-        const auto next = static_cast<unsigned char>(data[i]);
-        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) {
-            return std::nullopt;
-        }
-        character.value = character.value << 6 | (next & 0x3F);
-    }
-    if (available < character.length) {
-        character.length = 0;
-    }
-    return character;
-}
-
 // A file without a name in the temporary folder, readable by nobody else: nothing of it outlives the
 // process, however the process ends.
 int OpenUnnamedTemporary(const std::string& name) {
@@ -226,22 +184,23 @@ void TextEncoder::Feed(std::string_view piece, std::string& out) {
 
 void TextEncoder::EncodeCharacters(std::string_view data, std::string& out) {
     std::size_t at = 0;
+    const char* const end = data.data() + data.size();
     while (at < data.size()) {
-        const std::optional<Utf8Character> character = ReadUtf8(data.substr(at));
-        if (!character) {
+        const utf8::Char character = utf8::DecodeAt(data.data() + at, end);
+        if (character.code >= utf8::kMalformed) {
+            if (data.size() - at < utf8::SequenceLength(static_cast<unsigned char>(data[at]))) {
+                break; // the rest of the character may come with the next piece; Finish() fails if not
+            }
             Fail();
         }
-        if (character->length == 0) {
-            break; // the rest of the character comes with the next piece
-        }
-        const std::uint32_t c = character->value;
+        const std::uint32_t c = character.code;
         if (IsUtf16(encoding_) && c >= 0x10000) {
             AppendUnit(0xD800 + ((c - 0x10000) >> 10), encoding_, out);
             AppendUnit(0xDC00 + ((c - 0x10000) & 0x3FF), encoding_, out);
         } else {
             AppendUnit(c, encoding_, out);
         }
-        at += character->length;
+        at += static_cast<std::size_t>(character.size);
     }
     carry_.assign(data.substr(at));
 }

@@ -3,6 +3,8 @@
 // one entry only.
 #include "IniText.h"
 
+#include "brantlewick/base/Utf8.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStringList>
@@ -67,56 +69,11 @@ QByteArrayView Trimmed(QByteArrayView text) {
     return text;
 }
 
-// The length of the well-formed UTF-8 sequence at `p` (overlong forms, surrogates and code points past
-// U+10FFFF are not), or 0.
-int Utf8SequenceLength(const unsigned char* p, const unsigned char* end) {
-    const unsigned lead = *p;
-    int length = 0;
-    std::uint32_t code = 0;
-    std::uint32_t least = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2, code = lead & 0x1F, least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, code = lead & 0x0F, least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, code = lead & 0x07, least = 0x10000;
-    } else {
-        return 0;
-    }
-    if (end - p < length) {
-        return 0;
-    }
-    for (int k = 1; k < length; ++k) {
-        if ((p[k] & 0xC0) != 0x80) {
-            return 0;
-        }
-        code = code << 6 | (p[k] & 0x3F);
-    }
-    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    return code < least || code > 0x10FFFF || surrogate ? 0 : length;
-}
-
-// Whether `bytes` is UTF-8 without NUL bytes. Runs of ASCII go eight bytes at a time: a settings file of
-// many megabytes is checked once at every start.
+// Whether `bytes` is UTF-8 without NUL bytes; a settings file of many megabytes is checked at every start,
+// so both checks run over whole blocks.
 bool IsUtf8WithoutNul(QByteArrayView bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* const end = p + bytes.size();
-    constexpr std::uint64_t kHighBits = 0x8080808080808080;
-    constexpr std::uint64_t kLowBits = 0x0101010101010101;
-    while (p != end) {
-        std::uint64_t word = 0;
-        if (end - p >= 8 && (std::memcpy(&word, p, 8), (word & kHighBits) == 0) &&
-            ((word - kLowBits) & ~word & kHighBits) == 0) {
-            p += 8;
-        } else if (*p != 0 && *p < 0x80) {
-            ++p;
-        } else if (const int length = *p == 0 ? 0 : Utf8SequenceLength(p, end); length != 0) {
-            p += length;
-        } else {
-            return false;
-        }
-    }
-    return true;
+    const std::string_view text(bytes.data(), static_cast<std::size_t>(bytes.size()));
+    return text.find('\0') == std::string_view::npos && utf8::IsValid(text);
 }
 
 // One entry of the text as QSettings reads it: a blank line, a comment, a group header, or a key and its

@@ -2,6 +2,8 @@
 // Rendering Markdown with cmark-gfm, the reader GitHub uses, with its extensions.
 #include "MarkdownRender.h"
 
+#include "brantlewick/base/Utf8.h"
+
 #include <cmark-gfm-core-extensions.h>
 #include <cmark-gfm.h>
 #include <md4c-html.h>
@@ -15,25 +17,12 @@ namespace brantlewick::testing {
 
 namespace {
 
-char32_t Decode(std::string_view bytes) {
-    const auto lead = static_cast<unsigned char>(bytes.empty() ? 0 : bytes[0]);
-    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    if (lead < 0x80 || bytes.size() < length) {
-        return lead;
-    }
-    char32_t c = lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        c = (c << 6) | (static_cast<unsigned char>(bytes[i]) & 0x3F);
-    }
-    return c;
+char32_t FirstCharacter(std::string_view text) {
+    return utf8::DecodeAt(text.data(), text.data() + text.size()).code;
 }
 
 char32_t LastCharacter(std::string_view text) {
-    std::size_t start = text.empty() ? 0 : text.size() - 1;
-    while (start > 0 && text.size() - start < 4 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) {
-        --start;
-    }
-    return Decode(text.substr(start));
+    return utf8::DecodeBefore(text.data(), text.data() + text.size()).code;
 }
 
 // Han, kana, CJK punctuation and full-width forms (Korean, written with spaces, aside).
@@ -125,7 +114,7 @@ std::string Collapsed(std::string_view html) {
         // A line end between two characters of the scripts written without spaces shows as nothing, as
         // browsers render it.
         if (at > white && !(lineEnd && ShowsAsNothing(LastCharacter(collapsed)) &&
-                            ShowsAsNothing(Decode(html.substr(std::min(at, html.size()), 4))))) {
+                            ShowsAsNothing(FirstCharacter(html.substr(std::min(at, html.size()), 4))))) {
             collapsed += ' ';
         }
         while (at < html.size() && whiteAt(at) == 0) {

@@ -2,6 +2,7 @@
 // Slow, obvious reference of the conversion.
 #include "ReferenceConversion.h"
 
+#include "brantlewick/base/Utf8.h"
 #include "sentences/Characters.h"
 
 // GCC 12 at -O2 with the sanitizers takes a member of its own regex compiler for uninitialised.
@@ -74,22 +75,15 @@ std::string Rewrite(std::string line, const std::vector<std::string>& entries, c
 // Whether text[at, at + length) is one whole UTF-8 character of Chinese or Japanese: CJK and kana blocks,
 // compatibility and full-width forms.
 bool WideAt(const std::string& text, std::size_t at, std::size_t length) {
-    const auto byte = [&](std::size_t k) {
-        return static_cast<unsigned long>(static_cast<unsigned char>(text[at + k]));
-    };
-    if (at + length > text.size() || (byte(0) & (length == 3 ? 0xF0 : 0xF8)) != (length == 3 ? 0xE0 : 0xF0)) {
+    if (at + length > text.size()) {
         return false;
     }
-    unsigned long code = byte(0) & (length == 3 ? 0x0F : 0x07);
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(k) & 0xC0) != 0x80) {
-            return false;
-        }
-        code = code << 6 | (byte(k) & 0x3F);
-    }
-    return (code >= 0x2E80 && code <= 0x9FFF) || (code >= 0xF900 && code <= 0xFAFF) ||
-           (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFFEF) ||
-           (code >= 0x20000 && code <= 0x3FFFF);
+    const utf8::Char c = utf8::DecodeAt(text.data() + at, text.data() + at + length);
+    const char32_t code = c.code;
+    return c.size == static_cast<int>(length) &&
+           ((code >= 0x2E80 && code <= 0x9FFF) || (code >= 0xF900 && code <= 0xFAFF) ||
+            (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFFEF) ||
+            (code >= 0x20000 && code <= 0x3FFFF));
 }
 
 // A bullet or dash, "1." "12)" "a." "A)" "(3)" "(b)", then a blank or nothing.

@@ -8,6 +8,7 @@
 
 #include "Sse2.h"
 #include "StopScan.h"
+#include "brantlewick/base/Utf8.h"
 #include "markdown/Syntax.h"
 
 #include <bit>
@@ -35,29 +36,6 @@ constexpr std::array<bool, 256> SpecialBytes() {
     return special;
 }
 constexpr std::array<bool, 256> kSpecial = SpecialBytes();
-
-// The code point starting at `at`, or at its lead byte for a broken sequence.
-char32_t DecodeAt(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    if (length == 1 || at + length > text.size()) {
-        return lead;
-    }
-    char32_t code = lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        code = (code << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
-    }
-    return code;
-}
-
-// The code point ending just before `at`.
-char32_t DecodeBefore(std::string_view text, std::size_t at) {
-    std::size_t start = at - 1;
-    while (start > 0 && at - start < 4 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) {
-        --start;
-    }
-    return DecodeAt(text, start);
-}
 
 bool IsWhite(char32_t c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == 0xA0 || c == 0x1680 ||
@@ -406,8 +384,9 @@ private:
     std::size_t DelimiterRun(std::size_t i) {
         const char c = text_[i];
         const std::size_t n = RunLength(i, c);
-        const char32_t before = i == 0 ? U'\n' : DecodeBefore(text_, i);
-        const char32_t after = i + n >= text_.size() ? U'\n' : DecodeAt(text_, i + n);
+        const char* const end = text_.data() + text_.size();
+        const char32_t before = i == 0 ? U'\n' : utf8::DecodeBefore(text_.data(), text_.data() + i).code;
+        const char32_t after = i + n >= text_.size() ? U'\n' : utf8::DecodeAt(text_.data() + i + n, end).code;
         const bool left = !IsWhite(after) && (!IsPunct(after) || IsWhite(before) || IsPunct(before));
         const bool right = !IsWhite(before) && (!IsPunct(before) || IsWhite(after) || IsPunct(after));
         if (left || right) {

@@ -5,6 +5,7 @@
 #include "prose/ParagraphBreaker.h"
 
 #include "Sse2.h"
+#include "brantlewick/base/Utf8.h"
 
 #include <algorithm>
 #include <bit>
@@ -13,40 +14,19 @@ namespace brantlewick::prose {
 
 namespace {
 
-// The last code point of `text` before `at` that is not blank, or 0.
+// The last code point of `text` that is not blank, or 0.
 char32_t LastLetter(std::string_view text) {
     while (!text.empty() && IsBlank(text.back())) {
         text.remove_suffix(1);
     }
-    if (text.empty()) {
-        return 0;
-    }
-    std::size_t start = text.size() - 1;
-    while (start > 0 && text.size() - start < 4 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) {
-        --start;
-    }
-    text.remove_prefix(start);
-    const auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0xC0 || text.size() < 2) {
-        return lead;
-    }
-    char32_t code = lead & (0x7F >> text.size());
-    for (std::size_t i = 1; i < text.size(); ++i) {
-        code = (code << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
-    }
-    return code;
+    return utf8::DecodeBefore(text.data(), text.data() + text.size()).code;
 }
 
 char32_t FirstLetter(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) {
         text.remove_prefix(1);
     }
-    if (text.empty()) {
-        return 0;
-    }
-    const auto lead = static_cast<unsigned char>(text[0]);
-    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    return LastLetter(text.substr(0, std::min(length, text.size())));
+    return utf8::DecodeAt(text.data(), text.data() + text.size()).code;
 }
 
 // Scripts written without spaces between words: a line end between two of their characters reads as

@@ -8,6 +8,7 @@
 #include "prose/ProseStage.h"
 
 #include "StopScan.h"
+#include "brantlewick/base/Utf8.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -40,60 +41,6 @@ std::size_t CommonPrefix(std::string_view a, std::string_view b) {
         ++at;
     }
     return at;
-}
-
-// The length of the well-formed UTF-8 sequence at `at` (one that is not ASCII), or 0: no stray
-// continuation byte, no overlong form, no surrogate, nothing past U+10FFFF.
-std::size_t SequenceAt(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-    }
-    if (length == 0 || at + length > text.size()) {
-        return 0;
-    }
-    const auto second = static_cast<unsigned char>(text[at + 1]);
-    const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-    const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-    if (second < low || second > high) {
-        return 0;
-    }
-    for (std::size_t i = 2; i < length; ++i) {
-        if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    return length;
-}
-
-// Whether `text` is well-formed UTF-8; ASCII goes eight bytes at a time.
-bool IsUtf8(std::string_view text) {
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::uint64_t eight = 0;
-        if (at + 8 <= text.size()) {
-            std::memcpy(&eight, text.data() + at, 8);
-            if ((eight & 0x8080808080808080U) == 0) {
-                at += 8;
-                continue;
-            }
-        }
-        if (static_cast<unsigned char>(text[at]) < 0x80) {
-            ++at;
-            continue;
-        }
-        const std::size_t length = SequenceAt(text, at);
-        if (length == 0) {
-            return false;
-        }
-        at += length;
-    }
-    return true;
 }
 
 } // namespace
@@ -195,7 +142,7 @@ void ProseStage::GiveUp(std::string_view line, OutputSink& out) {
 }
 
 void ProseStage::TakeNow(std::string_view line, std::size_t terminator, OutputSink& out) {
-    if (line.size() - terminator > kLongestParagraph || !IsUtf8(line)) {
+    if (line.size() - terminator > kLongestParagraph || !utf8::IsValid(line)) {
         // A line this long is no document anybody reads as such. And readers reject a code fence, a tag
         // or a link whose text is no UTF-8 where they take it with the same bytes in UTF-8. Past either,
         // the structure is no longer known for sure.
@@ -296,8 +243,7 @@ void ProseStage::FindSentenceEnds() {
             f = std::min(found_.find_first_not_of("\r\n", f), found_.size());
             continue;
         }
-        const auto lead = static_cast<unsigned char>(view_[v]);
-        v += lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        v += utf8::SequenceLength(static_cast<unsigned char>(view_[v]));
     }
 }
 
@@ -307,7 +253,7 @@ bool ProseStage::NextDifference(std::size_t& v, std::size_t& f) const {
     v += same;
     f += same;
     // Back to the start of the character the difference is in.
-    while (v > 0 && f > 0 && v < view_.size() && (static_cast<unsigned char>(view_[v]) & 0xC0) == 0x80) {
+    while (v > 0 && f > 0 && v < view_.size() && utf8::IsContinuation(view_[v])) {
         --v;
         --f;
     }

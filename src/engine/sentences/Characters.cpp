@@ -11,10 +11,6 @@ namespace brantlewick::sentences {
 
 namespace {
 
-bool IsContinuationByte(unsigned char b) {
-    return (b & 0xC0) == 0x80;
-}
-
 bool In(char32_t c, char32_t first, char32_t last) {
     return c >= first && c <= last;
 }
@@ -61,59 +57,6 @@ char32_t LowerPartner(char32_t c) {
 }
 
 } // namespace
-
-Char DecodeMultiByte(const char* p, const char* end) {
-    if (p >= end) {
-        return {};
-    }
-    const auto lead = static_cast<unsigned char>(*p);
-    int size = 0;
-    char32_t code = 0;
-    unsigned char low = 0x80; // the second byte's range, narrowed against overlong and surrogate forms
-    unsigned char high = 0xBF;
-    if (In(lead, 0xC2, 0xDF)) {
-        size = 2;
-        code = lead & 0x1F;
-    } else if (In(lead, 0xE0, 0xEF)) {
-        size = 3;
-        code = lead & 0x0F;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (In(lead, 0xF0, 0xF4)) {
-        size = 4;
-        code = lead & 0x07;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return {kMalformed + lead, 1};
-    }
-    if (end - p < size) {
-        return {kMalformed + lead, 1};
-    }
-    for (int i = 1; i < size; ++i) {
-        const auto b = static_cast<unsigned char>(p[i]);
-        if (!IsContinuationByte(b) || (i == 1 && (b < low || b > high))) {
-            return {kMalformed + lead, 1};
-        }
-        code = (code << 6) | (b & 0x3F);
-    }
-    return {code, size};
-}
-
-Char DecodeMultiByteBefore(const char* begin, const char* p) {
-    if (p <= begin) {
-        return {};
-    }
-    const char* start = p - 1;
-    while (start > begin && p - start < 4 && IsContinuationByte(static_cast<unsigned char>(*start))) {
-        --start;
-    }
-    const Char c = DecodeAt(start, p);
-    if (c.size == p - start) {
-        return c;
-    }
-    return {kMalformed + static_cast<unsigned char>(p[-1]), 1};
-}
 
 Case CaseOfNonAscii(char32_t c) {
     if (LowerPartner(c) != 0) {
@@ -359,14 +302,6 @@ bool IsCurrency(char32_t c) {
     return c == '$' || c == '#' || In(c, 0xA2, 0xA5) || In(c, 0x20A0, 0x20BF);
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c >= kMalformed) {
-        out += static_cast<char>(c - kMalformed);
-    } else {
-        utf8::Append(out, c);
-    }
-}
-
 std::string FoldedKey(std::string_view text) {
     std::string key;
     if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
@@ -383,7 +318,7 @@ std::string FoldedKey(std::string_view text) {
         const Char c = DecodeAt(p, end);
         p += c.size;
         if (!IsSpace(c.code)) {
-            AppendUtf8(key, Fold(c.code));
+            utf8::AppendChar(key, Fold(c.code));
         }
     }
     return key;

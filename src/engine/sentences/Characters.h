@@ -1,38 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the sentence rules ask about a character: UTF-8 decoding that never reads outside its bounds,
-// letter case in the scripts of the supported languages, and the roles punctuation plays around an end.
+// What the sentence rules ask about a character: letter case in the scripts of the supported languages,
+// and the roles punctuation plays around an end.
 #pragma once
+
+#include "brantlewick/base/Utf8.h"
 
 #include <string>
 #include <string_view>
 
 namespace brantlewick::sentences {
 
-// A malformed byte decodes to kMalformed plus the byte, alone: text that is not UTF-8 still moves
-// through unchanged, it only never looks like a letter or a mark.
-inline constexpr char32_t kMalformed = 0x110000;
-
-struct Char {
-    char32_t code = 0;
-    int size = 0; // bytes; 0 only where there is nothing left to decode
-};
-
-Char DecodeMultiByte(const char* p, const char* end);
-// The character starting at `p`, reading nothing at or after `end`.
-inline Char DecodeAt(const char* p, const char* end) {
-    if (p < end && static_cast<unsigned char>(*p) < 0x80) {
-        return {static_cast<unsigned char>(*p), 1};
-    }
-    return DecodeMultiByte(p, end);
-}
-Char DecodeMultiByteBefore(const char* begin, const char* p);
-// The character ending just before `p`, reading nothing before `begin`.
-inline Char DecodeBefore(const char* begin, const char* p) {
-    if (p > begin && static_cast<unsigned char>(p[-1]) < 0x80) {
-        return {static_cast<unsigned char>(p[-1]), 1};
-    }
-    return DecodeMultiByteBefore(begin, p);
-}
+// Text that is not UTF-8 still moves through unchanged: a malformed byte decodes alone, to kMalformed plus
+// the byte, and never looks like a letter or a mark.
+using utf8::Char;
+using utf8::DecodeAt;
+using utf8::DecodeBefore;
+using utf8::kMalformed;
 
 enum class Case : unsigned char { None, Upper, Lower, Uncased };
 
@@ -92,7 +75,6 @@ bool IsDash(char32_t c);
 bool IsBullet(char32_t c);
 bool IsCurrency(char32_t c);
 
-void AppendUtf8(std::string& out, char32_t c);
 // `text` folded character by character, blanks left out.
 std::string FoldedKey(std::string_view text);
 

@@ -136,7 +136,7 @@ Evidence Gather(std::string_view text) {
             ++evidence.latin;
             tooLong = tooLong || word.size() >= kLongestCommonWord;
             if (!tooLong) {
-                sentences::AppendUtf8(word, sentences::Fold(c.code));
+                utf8::AppendChar(word, sentences::Fold(c.code));
             }
             evidence.Letter(sentences::Fold(c.code));
             continue;

@@ -62,7 +62,7 @@ const char* LineStartBefore(const Window& w, const char* lineEnd) {
 
 // Characters, not bytes: a line's measure does not depend on its script.
 std::ptrdiff_t Width(const char* from, const char* to) {
-    return std::count_if(from, to, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    return std::count_if(from, to, [](char c) { return !utf8::IsContinuation(c); });
 }
 
 // Lines narrower than this are no sign of wrapping.
@@ -245,7 +245,7 @@ SentenceRules::Successor SentenceRules::FindSuccessor(const Window& w, const Mar
         label = std::to_string(marker.value + 1);
     } else {
         const Char c = DecodeAt(marker.start + (*marker.start == '(' ? 1 : 0), w.end);
-        AppendUtf8(label, c.code + 1);
+        utf8::AppendChar(label, c.code + 1);
     }
     std::string pattern = *marker.start == '(' ? "(" + label : label;
     pattern += *marker.punctuation;

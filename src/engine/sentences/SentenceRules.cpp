@@ -7,6 +7,7 @@
 // their own.
 #include "sentences/SentenceRules.h"
 
+#include "brantlewick/base/Utf8.h"
 #include "brantlewick/engine/AsciiCase.h"
 #include "sentences/RuleBasics.h"
 
@@ -42,7 +43,7 @@ bool CoversWholeCharacters(const Window& w, const char* first, const char* last)
     const auto inside = [&w](const char* p) {
         for (const char* lead = p; lead > w.begin && p - lead < 4;) {
             --lead;
-            if ((static_cast<unsigned char>(*lead) & 0xC0) != 0x80) {
+            if (!utf8::IsContinuation(*lead)) {
                 return lead + DecodeAt(lead, w.end).size > p;
             }
         }
