@@ -2,6 +2,8 @@
 // The options of brantlewick-cli, and the parser and --help made from them.
 #include "OptionTable.h"
 
+#include "brantlewick/engine/Language.h"
+
 #include <getopt.h>
 
 #include <algorithm>
@@ -14,8 +16,13 @@ namespace brantlewick::cli {
 
 namespace {
 
-constexpr std::array<std::string_view, 10> kLanguageCodes = {"auto", "en", "de", "fr", "es",
-                                                             "it",   "ru", "nl", "ja", "zh"};
+constexpr auto kLanguageCodes = [] {
+    std::array<std::string_view, kLanguages.size() + 1> codes{"auto"};
+    for (std::size_t i = 0; i < kLanguages.size(); ++i) {
+        codes[i + 1] = kLanguages[i].code;
+    }
+    return codes;
+}();
 constexpr std::array<std::string_view, 3> kLineChoices = {"join", "keep", "reflow"};
 constexpr std::array<std::string_view, 6> kFormatChoices = {"auto",     "plain", "markdown",
                                                             "asciidoc", "rst",   "latex"};

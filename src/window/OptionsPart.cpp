@@ -8,6 +8,7 @@
 #include "TrapLocations.h"
 #include "WindowShell.h"
 #include "brantlewick/engine/EnterCount.h"
+#include "brantlewick/engine/Language.h"
 #include "brantlewick/filesystem/PathHelpers.h"
 #include "brantlewick/settings/SettingsStore.h"
 
@@ -66,12 +67,6 @@ void SetOption(QRadioButton& option, bool selected) {
 }
 
 constexpr const char* kFindLanguage = "auto";
-
-// The languages in the order the list shows them after Automatic, by their English names.
-constexpr std::pair<Language, const char*> kLanguageNames[] = {
-    {Language::English, "English"}, {Language::German, "German"},     {Language::French, "French"},
-    {Language::Spanish, "Spanish"}, {Language::Italian, "Italian"},   {Language::Russian, "Russian"},
-    {Language::Dutch, "Dutch"},     {Language::Japanese, "Japanese"}, {Language::Chinese, "Chinese"}};
 
 // The line choices in the order the list shows them.
 constexpr std::pair<LineBreaks, const char*> kLineBreaksCaptions[] = {
@@ -158,8 +153,8 @@ void OptionsPart::MakeSentenceControls(QWidget& window) {
     language_ = MakeControl<QComboBox>(*frame, "Combo1", {5880, 300, 2400, 345});
     // Automatic finds each file's language from its start; it is stored as a code of its own.
     language_->addItem(QStringLiteral("Automatic"), QString::fromLatin1(kFindLanguage));
-    for (const auto& [language, name] : kLanguageNames) {
-        language_->addItem(QString::fromLatin1(name), FromEngine(std::string(LanguageCode(language))));
+    for (const LanguageRow& row : kLanguages) {
+        language_->addItem(FromEngine(std::string(row.name)), FromEngine(std::string(row.code)));
     }
     language_->setCurrentIndex(language_->findData(FromEngine(std::string(LanguageCode(UserLanguage())))));
     auto* linesLabel = MakeControl<QLabel>(*frame, "Label3", {8760, 360, 2640, 225},

@@ -14,11 +14,6 @@
 
 namespace brantlewick::testing {
 
-// The sentence mode's languages, for tests that take each in turn.
-inline constexpr std::array kLanguages = {Language::English, Language::German,   Language::French,
-                                          Language::Spanish, Language::Italian,  Language::Russian,
-                                          Language::Dutch,   Language::Japanese, Language::Chinese};
-
 // The sentence mode's options for a document of `format`.
 ConversionOptions SentenceModeOptions(TextFormat format, LineBreaks lines = LineBreaks::Join,
                                       Language language = Language::English);

@@ -1,13 +1,13 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the C++ file that carries the sentence lists' text, so that the program reads no data files at
-# run time. Called by the build with -DDATA_DIR=<folder> -DNAMES=<names, comma-separated> -DOUTPUT=<file>.
+# run time. Called by the build with -DDATA_DIR=<folder> -DNAMES=<file names, comma-separated> -DOUTPUT=<file>.
 string(REPLACE "," ";" NAMES "${NAMES}")
 set(entries "")
 foreach(name IN LISTS NAMES)
-    file(READ "${DATA_DIR}/${name}.txt" text)
+    file(READ "${DATA_DIR}/${name}" text)
     string(FIND "${text}" ")list\"" clash)
     if(NOT clash EQUAL -1)
-        message(FATAL_ERROR "${name}.txt holds the text )list\" which ends the literal it is written into")
+        message(FATAL_ERROR "${name} holds the text )list\" which ends the literal it is written into")
     endif()
     string(APPEND entries "    {\"${name}\", R\"list(${text})list\"},\n")
 endforeach()

@@ -12,30 +12,14 @@
 
 namespace brantlewick {
 
-namespace {
-
-constexpr std::array<std::pair<std::string_view, Language>, 9> kCodes = {{
-    {"en", Language::English},
-    {"de", Language::German},
-    {"fr", Language::French},
-    {"es", Language::Spanish},
-    {"it", Language::Italian},
-    {"ru", Language::Russian},
-    {"nl", Language::Dutch},
-    {"ja", Language::Japanese},
-    {"zh", Language::Chinese},
-}};
-
-} // namespace
-
 std::optional<Language> LanguageFromCode(std::string_view code) {
     if (code.size() != 2) {
         return std::nullopt;
     }
     const std::string folded{FoldAscii(code[0]), FoldAscii(code[1])};
-    for (const auto& [name, language] : kCodes) {
-        if (name == folded) {
-            return language;
+    for (const LanguageRow& row : kLanguages) {
+        if (row.code == folded) {
+            return row.language;
         }
     }
     return std::nullopt;
@@ -57,12 +41,8 @@ Language UserLanguage() {
 }
 
 std::string_view LanguageCode(Language language) {
-    for (const auto& [name, value] : kCodes) {
-        if (value == language) {
-            return name;
-        }
-    }
-    return "en";
+    const auto row = static_cast<std::size_t>(language);
+    return row < kLanguages.size() ? kLanguages[row].code : "en";
 }
 
 } // namespace brantlewick
@@ -111,12 +91,13 @@ void SortLongestFirst(std::vector<std::string>& list) {
 } // namespace
 
 const LanguageData& LanguageData::For(Language language) {
-    static const std::array<LanguageData, kCodes.size()> all = [] {
-        auto make = [](std::size_t i) {
-            return LanguageData({DataFile(kCodes[i].first), DataFile("common")});
-        };
-        return std::array<LanguageData, kCodes.size()>{make(0), make(1), make(2), make(3), make(4),
-                                                       make(5), make(6), make(7), make(8)};
+    static const std::vector<LanguageData> all = [] {
+        std::vector<LanguageData> data;
+        data.reserve(kLanguages.size());
+        for (const LanguageRow& row : kLanguages) {
+            data.push_back(LanguageData({DataFile(row.wordList), DataFile("common.txt")}));
+        }
+        return data;
     }();
     return all[static_cast<std::size_t>(language)];
 }

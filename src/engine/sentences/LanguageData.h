@@ -11,7 +11,7 @@
 
 namespace brantlewick::sentences {
 
-// The text of a list file compiled in from data/ ("common", "en", ...); empty when there is none.
+// The text of a list file compiled in from data/ ("common.txt", "en.txt", ...); empty when there is none.
 std::string_view DataFile(std::string_view name);
 
 enum class AbbreviationKind : unsigned char {

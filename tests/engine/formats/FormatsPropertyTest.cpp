@@ -28,7 +28,6 @@ namespace {
 
 using testing::ConvertInPieces;
 using testing::Difference;
-using testing::kLanguages;
 
 constexpr std::uint32_t kDocuments = 1500; // per format, in the gate
 
@@ -93,7 +92,7 @@ void CheckFormat(TextFormat format, const std::string& extension) {
     const std::uint32_t count = FromEnvironment("BRANTLEWICK_FORMAT_DOCUMENTS", kDocuments);
     for (std::uint32_t seed = first; seed < first + count; ++seed) {
         samples.push_back({"seed " + std::to_string(seed), testing::RandomDocument(format, seed),
-                           kLanguages.at(seed % kLanguages.size()),
+                           kLanguages.at(seed % kLanguages.size()).language,
                            seed % 4 == 0 ? LineBreaks::Keep : LineBreaks::Join});
     }
     std::mt19937 random(7);

@@ -22,7 +22,6 @@ namespace {
 
 using testing::ConvertInPieces;
 using testing::Difference;
-using testing::kLanguages;
 
 constexpr std::uint32_t kCorpusFiles = 6;
 
@@ -37,7 +36,7 @@ TEST(MarkdownProperty, RandomDocumentsRenderTheSameAndStayFixed) {
     int failures = 0;
     std::vector<std::pair<std::uint32_t, Language>> seeds;
     for (std::uint32_t seed = 0; seed < 10000 - 9 * kCorpusFiles; ++seed) {
-        seeds.emplace_back(seed, kLanguages.at(seed % kLanguages.size()));
+        seeds.emplace_back(seed, kLanguages.at(seed % kLanguages.size()).language);
     }
     seeds.insert(seeds.end(), {{16214, Language::Russian}, {31232, Language::Russian}});
     for (const auto& [seed, language] : seeds) {
@@ -108,7 +107,8 @@ TEST(MarkdownProperty, CorpusRendersTheSameAndStaysFixed) {
         ++files;
         const std::string once = dir / "once";
         const std::string twice = dir / "twice";
-        for (const Language language : kLanguages) {
+        for (const LanguageRow& row : kLanguages) {
+            const Language language = row.language;
             const ConversionOptions options = Markdown(
                 entry.path().filename().string().starts_with("keep") ? LineBreaks::Keep : LineBreaks::Join,
                 language);
