@@ -212,6 +212,27 @@ TEST(ConversionTest, HardWrappedTextByItsOwnMeasure) {
         {kJoin,
          "It ended.\nLater Tom and Jerry\njoined them at the old\nHotel Miramar near the\nPlaza Mayor.",
          "It ended.\r\nLater Tom and Jerry joined them at the old Hotel Miramar near the Plaza Mayor.\r\n"},
+        // At the edges: the next word would not have fitted by one character; the line after is exactly as
+        // wide as the narrowest wrapping judged.
+        {kJoin,
+         "Done.\n\nWe drove from Paris to London and then to\nBerlin, where Anna met Thomas and Peter at a "
+         "big\nstation.",
+         "Done.\r\n\r\nWe drove from Paris to London and then to Berlin, where Anna met Thomas and Peter at "
+         "a big station.\r\n"},
+        {kJoin,
+         "It ended.\nWe drove from Paris to London and then\nBerlin, where Anna met them at\nthe station.",
+         "It ended.\r\nWe drove from Paris to London and then Berlin, where Anna met them at the "
+         "station.\r\n"},
+        // A line as wide as the measure's lower edge, and lines around it that reach it exactly, show it.
+        {kReflow,
+         "It was late.\nCall our main office in Houston for\nthe order or the delivery date\n(713) 555-0100 "
+         "today.\n\n"
+         "It was late.\nthe order or the delivery date\nCall our main office in Houston for\n(713) 555-0100 "
+         "today.\n",
+         "It was late.\nCall our main office in Houston for the order or the delivery date (713) 555-0100 "
+         "today.\n\n"
+         "It was late.\nthe order or the delivery date Call our main office in Houston for (713) 555-0100 "
+         "today.\n"},
         {kReflow,
          "Call us at our main office in Houston about the order number or the\ndelivery date that we gave "
          "you on the phone last week, please, at\n(713) 555-0100 during office hours. Thanks.\n\nBring:\n- "
