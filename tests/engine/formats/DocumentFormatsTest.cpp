@@ -12,17 +12,18 @@ std::string Convert(std::string_view text, TextFormat format, LineBreaks lines) 
     return testing::ConvertExact(text, testing::SentenceModeOptions(format, lines));
 }
 
+// A row without an output leaves its input as it is.
 struct Case {
     const char* what;
     std::string_view in;
-    std::string_view out;
+    std::string_view out = {};
     LineBreaks lines = LineBreaks::Join;
 };
 
 void Check(TextFormat format, std::initializer_list<Case> cases) {
     for (const Case& c : cases) {
         const std::string once = Convert(c.in, format, c.lines);
-        EXPECT_EQ(once, c.out) << c.what;
+        EXPECT_EQ(once, c.out.data() == nullptr ? c.in : c.out) << c.what;
         EXPECT_EQ(Convert(once, format, c.lines), once) << c.what << ": a second run changed it";
     }
 }
@@ -41,28 +42,22 @@ TEST(DocumentFormats, AsciiDoc) {
               {"no list item made", "It ends. * Not a list. Then. - No. Or. 1. No.\n",
                "It ends. * Not a list.\nThen. - No.\nOr. 1. No.\n"},
               {"nor a marker alone, which a join makes an item", "It ends. A.\nB\n", "It ends. A. B\n"},
-              {"a marker alone on its line is given no words", "*=\ns\n**\nA\n", "*=\ns\n**\nA\n"},
-              {"no comment, title, attribute line or block made", "A. // b. .C d. [e] f. ---- g.\n",
-               "A. // b. .C d. [e] f. ---- g.\n"},
+              {"a marker alone on its line is given no words", "*=\ns\n**\nA\n"},
+              {"no comment, title, attribute line or block made", "A. // b. .C d. [e] f. ---- g.\n"},
               {"a one-line paragraph over a delimiter may be a title",
-               "Rain fell. Sun rose\n-----\nx\n-----\n", "Rain fell. Sun rose\n-----\nx\n-----\n"},
-              {"listing block", "[source]\n----\nRain fell. Sun rose.\n----\n",
-               "[source]\n----\nRain fell. Sun rose.\n----\n"},
-              {"a verse paragraph", "[verse]\nRain fell. Sun rose.\n", "[verse]\nRain fell. Sun rose.\n"},
+               "Rain fell. Sun rose\n-----\nx\n-----\n"},
+              {"listing block", "[source]\n----\nRain fell. Sun rose.\n----\n"},
+              {"a verse paragraph", "[verse]\nRain fell. Sun rose.\n"},
               {"sidebar content is prose", "****\nRain fell. Sun rose.\n****\n",
                "****\nRain fell.\nSun rose.\n****\n"},
-              {"a sidebar styled as source", "[source]\n****\nRain fell. Sun rose.\n****\n",
-               "[source]\n****\nRain fell. Sun rose.\n****\n"},
+              {"a sidebar styled as source", "[source]\n****\nRain fell. Sun rose.\n****\n"},
               {"header lines", "= T\nAnn Lee. Bob Ray.\n\nRain fell. Sun rose.\n",
                "= T\nAnn Lee. Bob Ray.\n\nRain fell.\nSun rose.\n"},
-              {"hard breaks for the whole document", ":hardbreaks-option:\n\nRain fell. Sun rose.\n",
-               ":hardbreaks-option:\n\nRain fell. Sun rose.\n"},
-              {"a paragraph a directive cuts", "ifdef::x[]\nRain fell. Sun rose.\nendif::[]\n",
-               "ifdef::x[]\nRain fell. Sun rose.\nendif::[]\n"},
-              {"literal paragraph", " Rain fell. Sun rose.\n", " Rain fell. Sun rose.\n"},
-              {"table", "|===\n|Rain fell. Sun rose.\n|===\n", "|===\n|Rain fell. Sun rose.\n|===\n"},
-              {"a title-like term under an item's text", "* Rain fell. Sun rose.\n.Wind blew:: Snow.\n",
-               "* Rain fell. Sun rose.\n.Wind blew:: Snow.\n"},
+              {"hard breaks for the whole document", ":hardbreaks-option:\n\nRain fell. Sun rose.\n"},
+              {"a paragraph a directive cuts", "ifdef::x[]\nRain fell. Sun rose.\nendif::[]\n"},
+              {"literal paragraph", " Rain fell. Sun rose.\n"},
+              {"table", "|===\n|Rain fell. Sun rose.\n|===\n"},
+              {"a title-like term under an item's text", "* Rain fell. Sun rose.\n.Wind blew:: Snow.\n"},
               {"kept lines", "Rain fell. Sun\nrose.\n", "Rain fell.\nSun\nrose.\n", LineBreaks::Keep},
           });
 }
@@ -77,14 +72,12 @@ TEST(DocumentFormats, ReStructuredText) {
             {"definition body", "Term\n   Rain fell. Sun rose.\n", "Term\n   Rain fell.\n   Sun rose.\n"},
             {"admonition body", ".. note::\n\n   Rain fell. Sun rose.\n",
              ".. note::\n\n   Rain fell.\n   Sun rose.\n"},
-            {"code directive", ".. code-block:: c\n\n   Rain fell. Sun rose.\n",
-             ".. code-block:: c\n\n   Rain fell. Sun rose.\n"},
+            {"code directive", ".. code-block:: c\n\n   Rain fell. Sun rose.\n"},
             {"directive options", ".. note::\n   :class: Rain. Sun.\n\n   Wind blew. Snow fell.\n",
              ".. note::\n   :class: Rain. Sun.\n\n   Wind blew.\n   Snow fell.\n"},
             {"literal block after \"::\"", "Rain fell. Sun rose::\n\n   Wind blew. Snow fell.\n",
              "Rain fell.\nSun rose::\n\n   Wind blew. Snow fell.\n"},
-            {"section title", "Rain fell. Sun rose\n===================\n",
-             "Rain fell. Sun rose\n===================\n"},
+            {"section title", "Rain fell. Sun rose\n===================\n"},
             {"inline markup", "Rain *fell. Sun* rose. Use ``ls. Now`` here. See :ref:`one. Two` now. Wind.\n",
              "Rain *fell. Sun* rose.\nUse ``ls. Now`` here.\nSee :ref:`one. Two` now.\nWind.\n"},
             {"no list item, field or underline made",
@@ -92,19 +85,15 @@ TEST(DocumentFormats, ReStructuredText) {
              "It ends. - Not this.\nOr this. 1. No way.\nNor :this: one.\nNor. ===\n"},
             {"a term's definition", "Rain fell. Sun\n  rose. Wind blew.\n",
              "Rain fell. Sun\n  rose.\n  Wind blew.\n"},
-            {"a line less indented right after", "  Rain fell. Sun\nrose. Wind blew.\n",
-             "  Rain fell. Sun\nrose. Wind blew.\n"},
-            {"comment", ".. Rain fell. Sun rose.\n   Wind blew. Snow fell.\n",
-             ".. Rain fell. Sun rose.\n   Wind blew. Snow fell.\n"},
-            {"field list", ":a: Rain fell. Sun rose.\n", ":a: Rain fell. Sun rose.\n"},
-            {"a table's border under text", "Rain fell. Sun rose.\n=====  =====\nWind. Snow.\n",
-             "Rain fell. Sun rose.\n=====  =====\nWind. Snow.\n"},
+            {"a line less indented right after", "  Rain fell. Sun\nrose. Wind blew.\n"},
+            {"comment", ".. Rain fell. Sun rose.\n   Wind blew. Snow fell.\n"},
+            {"field list", ":a: Rain fell. Sun rose.\n"},
+            {"a table's border under text", "Rain fell. Sun rose.\n=====  =====\nWind. Snow.\n"},
             {"an adornment or marks under two lines",
-             "Rain fell. Sun\nrose.\n-----\nWind. Snow.\n\nA b. C\nd.\n=/== ===\nE.\n",
              "Rain fell. Sun\nrose.\n-----\nWind. Snow.\n\nA b. C\nd.\n=/== ===\nE.\n"},
             {"an item another list's item follows is a paragraph",
-             "1. Rain fell. Sun rose.\n(a) Wind. Snow.\n", "1. Rain fell. Sun rose.\n(a) Wind. Snow.\n"},
-            {"line block", "| Rain fell. Sun rose.\n", "| Rain fell. Sun rose.\n"},
+             "1. Rain fell. Sun rose.\n(a) Wind. Snow.\n"},
+            {"line block", "| Rain fell. Sun rose.\n"},
             {"simple table", "=====  =====\nRain.  Sun.\n\nA. B.  C.\n=====  =====\n\nWind. Snow.\n",
              "=====  =====\nRain.  Sun.\n\nA. B.  C.\n=====  =====\n\nWind.\nSnow.\n"},
         });
@@ -114,8 +103,7 @@ TEST(DocumentFormats, LaTeX) {
     Check(TextFormat::LaTeX,
           {
               {"prose", "Rain fell. Sun\nrose.\n", "Rain fell.\nSun rose.\n"},
-              {"an environment's name cut short", "\\begin{\nRain fell. Sun rose.\n",
-               "\\begin{\nRain fell. Sun rose.\n"},
+              {"an environment's name cut short", "\\begin{\nRain fell. Sun rose.\n"},
               {"preamble",
                "\\documentclass{article}\n\\title{Rain. Sun.}\n\\begin{document}\nRain fell. Sun rose.\n",
                "\\documentclass{article}\n\\title{Rain. Sun.}\n\\begin{document}\nRain fell.\nSun rose.\n"},
@@ -130,23 +118,19 @@ TEST(DocumentFormats, LaTeX) {
                "Rain fell. % note. here\nSun rose.\nWind blew.\n"},
               {"a line ending in %", "Rain fell%\nSun rose. Wind blew.\n",
                "Rain fell%\nSun rose.\nWind blew.\n"},
-              {"an unclosed \\verb keeps its line end", "See \\verb|ls\ng%\nSun.\n",
-               "See \\verb|ls\ng%\nSun.\n"},
+              {"an unclosed \\verb keeps its line end", "See \\verb|ls\ng%\nSun.\n"},
               {"\\\\ keeps its line end", "Rain fell.\\\\\nSun rose. Wind blew.\n",
                "Rain fell.\\\\\nSun rose.\nWind blew.\n"},
               {"item text lines up", "\\begin{itemize}\n  \\item Rain fell. Sun rose.\n\\end{itemize}\n",
                "\\begin{itemize}\n  \\item Rain fell.\n        Sun rose.\n\\end{itemize}\n"},
-              {"math environment", "\\begin{align}\na. B &= c. D\n\\end{align}\n",
-               "\\begin{align}\na. B &= c. D\n\\end{align}\n"},
-              {"an environment it does not know", "\\begin{tikzpicture}\nRain. Sun.\n\\end{tikzpicture}\n",
-               "\\begin{tikzpicture}\nRain. Sun.\n\\end{tikzpicture}\n"},
+              {"math environment", "\\begin{align}\na. B &= c. D\n\\end{align}\n"},
+              {"an environment it does not know", "\\begin{tikzpicture}\nRain. Sun.\n\\end{tikzpicture}\n"},
               {"display math", "\\[\na. B\n\\]\nRain fell. Sun rose.\n",
                "\\[\na. B\n\\]\nRain fell.\nSun rose.\n"},
               {"no structure made", "It ends. \\section{Two} here. Then % more. Now\n",
                "It ends. \\section{Two} here.\nThen % more. Now\n"},
-              {"after the document", "\\end{document}\nRain fell. Sun rose.\n",
-               "\\end{document}\nRain fell. Sun rose.\n"},
-              {"a backslash alone on its line is a control space", "\\\n$\n:\n:", "\\\n$\n:\n:"},
+              {"after the document", "\\end{document}\nRain fell. Sun rose.\n"},
+              {"a backslash alone on its line is a control space", "\\\n$\n:\n:"},
               {"the same before prose", "\\\nRain fell. Sun\nrose.\n", "\\\nRain fell.\nSun rose.\n"},
           });
 }

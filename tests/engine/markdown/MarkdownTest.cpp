@@ -19,12 +19,15 @@ std::string Convert(std::string_view text, LineBreaks lines = kJoin, int enterCo
     return testing::ConvertExact(text, options, counts);
 }
 
+// A row without an output leaves its input as it is.
 struct Case {
     const char* name;
     std::string_view in;
-    std::string_view out;
+    std::string_view out = {};
     LineBreaks lines = kJoin;
     int enterCount = 1;
+
+    std::string_view Out() const { return out.data() == nullptr ? in : out; }
 };
 
 TEST(Markdown, Documents) {
@@ -53,15 +56,14 @@ TEST(Markdown, Documents) {
         // The sentence rules read a code span as a capitalised word.
         {"a sentence that starts with a code span", "`git` is fast. `ls` lists.\n",
          "`git` is fast.\n`ls` lists.\n"},
-        {"a code span after an abbreviation", "Use e.g. `foo` here.\n", "Use e.g. `foo` here.\n"},
+        {"a code span after an abbreviation", "Use e.g. `foo` here.\n"},
         {"a sentence end inside a link's destination in angle brackets",
          "See [the docs](<docs/the end. Next.html>) now. Then stop.\n",
          "See [the docs](<docs/the end. Next.html>) now.\nThen stop.\n"},
         {"an autolink ending in a full stop", "Go to <https://x.y/end.> Next one.\n",
          "Go to <https://x.y/end.>\nNext one.\n"},
         {"emphasis that ends with the sentence", "It is *done.* Next one.\n", "It is *done.*\nNext one.\n"},
-        {"hidden markup after a period, small letters after it", "It is *done.* and [the page.](x) so.\n",
-         "It is *done.* and [the page.](x) so.\n"},
+        {"hidden markup after a period, small letters after it", "It is *done.* and [the page.](x) so.\n"},
         {"list item", "- Rain fell. Sun rose.\n", "- Rain fell.\n  Sun rose.\n"},
         {"ordered list item", "10. Rain fell. Sun rose.\n", "10. Rain fell.\n    Sun rose.\n"},
         {"ordered list item that starts empty", "1.\n   Rain fell. Sun rose.\n",
@@ -78,32 +80,28 @@ TEST(Markdown, Documents) {
          "Rain fell.  \nSun rose.\nWind blew.\n"},
         {"backslash: a hard break", "Rain fell.\\\nSun rose. Wind blew.\n",
          "Rain fell.\\\nSun rose.\nWind blew.\n"},
-        {"no list item made", "It ends. - Not a list.\n", "It ends. - Not a list.\n"},
-        {"no numbered item made, and the number stays with its sentence", "It ends. 1. Not a list.\n",
-         "It ends. 1. Not a list.\n"},
-        {"no heading made", "It ends. # Not a heading.\n", "It ends. # Not a heading.\n"},
-        {"no quote made", "It ends. > Not a quote.\n", "It ends. > Not a quote.\n"},
-        {"no underline made", "It ends. === Not a line.\n", "It ends. === Not a line.\n"},
-        {"no fence made", "It ends. ``` Not code.\n", "It ends. ``` Not code.\n"},
-        {"no HTML made", "It ends. <div> Not HTML.\n", "It ends. <div> Not HTML.\n"},
-        {"no table row made", "It ends. | Not a row.\n", "It ends. | Not a row.\n"},
-        {"no footnote made", "It ends. [^1]: Not a note.\n", "It ends. [^1]: Not a note.\n"},
-        {"no fence made of a line's start", "``` `x` rain fell. Sun rose.\n",
-         "``` `x` rain fell. Sun rose.\n"},
+        {"no list item made", "It ends. - Not a list.\n"},
+        {"no numbered item made, and the number stays with its sentence", "It ends. 1. Not a list.\n"},
+        {"no heading made", "It ends. # Not a heading.\n"},
+        {"no quote made", "It ends. > Not a quote.\n"},
+        {"no underline made", "It ends. === Not a line.\n"},
+        {"no fence made", "It ends. ``` Not code.\n"},
+        {"no HTML made", "It ends. <div> Not HTML.\n"},
+        {"no table row made", "It ends. | Not a row.\n"},
+        {"no footnote made", "It ends. [^1]: Not a note.\n"},
+        {"no fence made of a line's start", "``` `x` rain fell. Sun rose.\n"},
         // A task box is one only with text after it on its line (the sentence rules put a break before a
         // numbered item in running text, here after the box), and it is ticked when an "[x]" follows
         // anywhere on its line.
-        {"a task box keeps its line", "* [ ] 1\\. **Go:**\n* [ ] 2\\. **Send:**\n",
-         "* [ ] 1\\. **Go:**\n* [ ] 2\\. **Send:**\n"},
+        {"a task box keeps its line", "* [ ] 1\\. **Go:**\n* [ ] 2\\. **Send:**\n"},
         {"a list in running text does not go on in the next paragraph",
          "Bring 1. tents [^. Food.\n\nWe met at gate 2. It was late.\n",
          "Bring 1. tents [^.\nFood.\n\nWe met at gate 2.\nIt was late.\n"},
-        {"a line of list markers and a box is not cut before the box", "Rain\n3. 2. [X] Sun rose.\n",
-         "Rain\n3. 2. [X] Sun rose.\n"},
+        {"a line of list markers and a box is not cut before the box", "Rain\n3. 2. [X] Sun rose.\n"},
         {"a lone bracket is not closed into a task box by the next line", "- [\n]\nRain fell.\n",
          "- [\n] Rain fell.\n"},
         {"the lines after a box with only blanks after it are a heading of their own",
-         "- [x] \nRain fell. Sun rose.\n===\n", "- [x] \nRain fell. Sun rose.\n===\n"},
+         "- [x] \nRain fell. Sun rose.\n===\n"},
         // GitHub's reader takes the box off and reads an item that starts with a blank line, so the next
         // line starts a paragraph of its own, in which "     >" is text, not a quote in the item; other
         // readers may take it for one, so that line stays whole.
@@ -114,35 +112,28 @@ TEST(Markdown, Documents) {
         {"a task box keeps its line whole", "- [ ] Rain fell. Sun [x] rose.\n  Wind. Blew.\n",
          "- [ ] Rain fell. Sun [x] rose.\n  Wind.\n  Blew.\n"},
         // Joined to the next line, a lone "**" would make a thematic break, a lone "1." a list item.
-        {"no thematic break made by a join", "**\n*\n", "**\n*\n"},
-        {"no list item made by a join", "Rain fell.  \n1.\nSun rose.\n", "Rain fell.  \n1.\nSun rose.\n"},
-        {"setext heading", "Rain fell. Sun rose\n===\n", "Rain fell. Sun rose\n===\n"},
-        {"setext heading over lines", "Rain fell. Sun\nrose. Wind blew\n---\n",
-         "Rain fell. Sun\nrose. Wind blew\n---\n"},
-        {"table of one column, its row of dashes with a form feed", "Rain fell. Sun\n-\f\nWind. Blew.\n",
-         "Rain fell. Sun\n-\f\nWind. Blew.\n"},
-        {"table", "| Rain fell. Sun rose | x |\n|---|---|\n| Wind blew. Snow fell | y |\n",
-         "| Rain fell. Sun rose | x |\n|---|---|\n| Wind blew. Snow fell | y |\n"},
+        {"no thematic break made by a join", "**\n*\n"},
+        {"no list item made by a join", "Rain fell.  \n1.\nSun rose.\n"},
+        {"setext heading", "Rain fell. Sun rose\n===\n"},
+        {"setext heading over lines", "Rain fell. Sun\nrose. Wind blew\n---\n"},
+        {"table of one column, its row of dashes with a form feed", "Rain fell. Sun\n-\f\nWind. Blew.\n"},
+        {"table", "| Rain fell. Sun rose | x |\n|---|---|\n| Wind blew. Snow fell | y |\n"},
         {"front matter", "---\ntitle: Rain fell. Sun rose\n---\n\nWind blew. Snow fell.\n",
          "---\ntitle: Rain fell. Sun rose\n---\n\nWind blew.\nSnow fell.\n"},
-        {"link definitions", "[a]: /u\nRain fell. Sun rose.\n", "[a]: /u\nRain fell. Sun rose.\n"},
-        {"link definitions after a task box", "- [x] [a]: /u \"Rain fell. Sun rose\"\n",
-         "- [x] [a]: /u \"Rain fell. Sun rose\"\n"},
-        {"fenced code", "```\nRain fell. Sun rose.\n```\n", "```\nRain fell. Sun rose.\n```\n"},
-        {"indented code", "    Rain fell. Sun rose.\n", "    Rain fell. Sun rose.\n"},
-        {"HTML block", "<div>\nRain fell. Sun rose.\n</div>\n", "<div>\nRain fell. Sun rose.\n</div>\n"},
+        {"link definitions", "[a]: /u\nRain fell. Sun rose.\n"},
+        {"link definitions after a task box", "- [x] [a]: /u \"Rain fell. Sun rose\"\n"},
+        {"fenced code", "```\nRain fell. Sun rose.\n```\n"},
+        {"indented code", "    Rain fell. Sun rose.\n"},
+        {"HTML block", "<div>\nRain fell. Sun rose.\n</div>\n"},
         {"HTML block whose tag name ends in a form feed",
          "Rain fell. Sun rose.\n<dt\f\nWind blew. Snow fell.\n",
          "Rain fell.\nSun rose.\n<dt\f\nWind blew. Snow fell.\n"},
         {"HTML block that a list's tag starts", "Rain fell. Sun rose.\n<ul\nWind blew. Snow fell.\n",
          "Rain fell.\nSun rose.\n<ul\nWind blew. Snow fell.\n"},
         // An HTML block for newer CommonMark readers, paragraph text for GitHub's.
-        {"the search tag", "Rain fell. Sun rose.\n</SEARCH>\nWind blew.\n",
-         "Rain fell. Sun rose.\n</SEARCH>\nWind blew.\n"},
-        {"a declaration in small letters", "Rain fell. Sun rose.\n<!d\nWind blew.\n",
-         "Rain fell. Sun rose.\n<!d\nWind blew.\n"},
-        {"... under a footnote marker over a line end", "Rain fell. Sun\n[^\n<!d] rose.\n",
-         "Rain fell. Sun\n[^\n<!d] rose.\n"},
+        {"the search tag", "Rain fell. Sun rose.\n</SEARCH>\nWind blew.\n"},
+        {"a declaration in small letters", "Rain fell. Sun rose.\n<!d\nWind blew.\n"},
+        {"... under a footnote marker over a line end", "Rain fell. Sun\n[^\n<!d] rose.\n"},
         {"a declaration in capitals", "Rain fell. Sun rose.\n<!D\nWind blew. Snow fell.\n",
          "Rain fell.\nSun rose.\n<!D\nWind blew. Snow fell.\n"},
         {"math", "Let $x. Then$ hold. Next one.\n", "Let $x. Then$ hold.\nNext one.\n"},
@@ -151,37 +142,31 @@ TEST(Markdown, Documents) {
         {"inline HTML", "A <b title=\"The end. Then\">b</b> here. Next one.\n",
          "A <b title=\"The end. Then\">b</b> here.\nNext one.\n"},
         // GitHub's reader loses text of such a marker, more or less depending on the bytes before it.
-        {"footnote marker over a line end", "Rain fell. Sun [^a\nb] rose.\n",
-         "Rain fell. Sun [^a\nb] rose.\n"},
+        {"footnote marker over a line end", "Rain fell. Sun [^a\nb] rose.\n"},
         // GitHub's reader finds such markers by their brackets alone, whatever our reading sees inside.
-        {"footnote marker over a line end, its end hidden in math", "Rain [^[]\n$]$ fell. Sun rose.\n",
-         "Rain [^[]\n$]$ fell. Sun rose.\n"},
+        {"footnote marker over a line end, its end hidden in math", "Rain [^[]\n$]$ fell. Sun rose.\n"},
         {"footnote marker over a line end, its end after brackets in a link's destination",
-         "Rain [^\n![]([\x01)] fell. Sun rose.\n", "Rain [^\n![]([\x01)] fell. Sun rose.\n"},
+         "Rain [^\n![]([\x01)] fell. Sun rose.\n"},
         {"footnote marker over a line end, a bracket in a link's destination before its end",
-         "Rain [^[]\n![]([\x01)] fell. Sun rose.\n", "Rain [^[]\n![]([\x01)] fell. Sun rose.\n"},
-        {"footnote marker after a \"!\", over a line end", "Rain ![^[]\n] fell. Sun rose.\n",
-         "Rain ![^[]\n] fell. Sun rose.\n"},
-        {"footnote marker with an escaped caret, over a line end", "Rain [\\^a\nb] fell. Sun rose.\n",
-         "Rain [\\^a\nb] fell. Sun rose.\n"},
-        {"... with a caret by number", "Rain [&#94;a\nb] fell. Sun rose.\n",
-         "Rain [&#94;a\nb] fell. Sun rose.\n"},
-        {"... with a caret by name", "Rain [&Hat;a\nb] fell. Sun rose.\n",
-         "Rain [&Hat;a\nb] fell. Sun rose.\n"},
+         "Rain [^[]\n![]([\x01)] fell. Sun rose.\n"},
+        {"footnote marker after a \"!\", over a line end", "Rain ![^[]\n] fell. Sun rose.\n"},
+        {"footnote marker with an escaped caret, over a line end", "Rain [\\^a\nb] fell. Sun rose.\n"},
+        {"... with a caret by number", "Rain [&#94;a\nb] fell. Sun rose.\n"},
+        {"... with a caret by name", "Rain [&Hat;a\nb] fell. Sun rose.\n"},
         {"no break inside a footnote marker that math hides", "Rain $[^$. Sun] rose. Wind blew.\n",
          "Rain $[^$. Sun] rose.\nWind blew.\n"},
         {"footnote marker", "It is true.[^1] Next one.\n", "It is true.[^1]\nNext one.\n"},
         {"footnote marker, then a link", "It is true.[^1] Next one. See [a](u).\n",
          "It is true.[^1]\nNext one.\nSee [a](u).\n"},
-        {"footnote marker, a code span before a \"]\"", "[^``w`]`. Then`]`\n", "[^``w`]`. Then`]`\n"},
+        {"footnote marker, a code span before a \"]\"", "[^``w`]`. Then`]`\n"},
         // Between two such characters readers show a line end as nothing.
         {"full-width ends without a space", "文です。次の文！本当？はい。\n",
          "文です。\n次の文！\n本当？\nはい。\n"},
         {"... and a closing quote after one", "「雨です。」次の文。\n", "「雨です。」\n次の文。\n"},
-        {"... but not before a Latin letter", "文です。Next one.\n", "文です。Next one.\n"},
-        {"... nor beside markup", "文です。**次**の文。\n", "文です。**次**の文。\n"},
-        {"... nor in Korean, written with spaces", "비가 온다。내일 갠다。\n", "비가 온다。내일 갠다。\n"},
-        {"no space put between wide characters", "雨が降る\n日が出る。\n", "雨が降る\n日が出る。\n"},
+        {"... but not before a Latin letter", "文です。Next one.\n"},
+        {"... nor beside markup", "文です。**次**の文。\n"},
+        {"... nor in Korean, written with spaces", "비가 온다。내일 갠다。\n"},
+        {"no space put between wide characters", "雨が降る\n日が出る。\n"},
         {"byte order mark",
          "\xEF\xBB\xBF"
          "Rain fell. Sun rose.\n",
@@ -213,7 +198,7 @@ TEST(Markdown, Documents) {
          "Rain fell.\nSun rose.\n\n\n\nWind.\n", LineBreaks::Reflow},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Convert(c.in, c.lines, c.enterCount), c.out) << c.name;
+        EXPECT_EQ(Convert(c.in, c.lines, c.enterCount), c.Out()) << c.name;
     }
 }
 
@@ -253,8 +238,6 @@ TEST(Markdown, FlavourLines) {
          "{{< figure src=\"x\" >}}\nA cat.\nIt sleeps.\n{{% note %}}\nRain.\nSun.\n{{% /note %}}\n"},
         {"Liquid tags in a list item",
          "1. Open the page.\n{% data reusables.open-settings %}\n{% data reusables.click-save %}\n1. Close "
-         "it.\n",
-         "1. Open the page.\n{% data reusables.open-settings %}\n{% data reusables.click-save %}\n1. Close "
          "it.\n"},
         {"Liquid code over a blank line",
          "{% highlight ruby %}\nx = 1. y\n\n  y = 2. Then\n{%- endhighlight -%}\nRain. Sun.\n",
@@ -281,22 +264,18 @@ TEST(Markdown, FlavourLines) {
          "% editor. Note\nVisible.\nMore.\n(my-target)=\n+++ x. Y\nText.\nHere.\n"},
         {"a line that only ends like a target keeps both its line ends", "n\nx)=\nRain fell. Sun rose.\n",
          "n\nx)=\nRain fell.\nSun rose.\n"},
-        {"nor is it cut, or a second run would join its first part", "n\n. Rain x)=\n", "n\n. Rain x)=\n"},
-        {"display math", "The roots are\n$$\nx = 1. Y\n$$\nand\n\\[\na. B\n\\]\n",
-         "The roots are\n$$\nx = 1. Y\n$$\nand\n\\[\na. B\n\\]\n"},
-        {"math environment", "\\begin{align}\na &= b. C\\\\\nc &= d\n\\end{align}\n",
-         "\\begin{align}\na &= b. C\\\\\nc &= d\n\\end{align}\n"},
+        {"nor is it cut, or a second run would join its first part", "n\n. Rain x)=\n"},
+        {"display math", "The roots are\n$$\nx = 1. Y\n$$\nand\n\\[\na. B\n\\]\n"},
+        {"math environment", "\\begin{align}\na &= b. C\\\\\nc &= d\n\\end{align}\n"},
         {"a body that never ends in reach is prose", "$$ x\nRain. Sun.\n", "$$ x\nRain.\nSun.\n"},
         {"tables of contents", "[[toc]]\nRain. Sun.\n[TOC]\n", "[[toc]]\nRain.\nSun.\n[TOC]\n"},
-        {"footnote continuation", "[^1]: Rain. Sun.\n    Wind. Snow.\n",
-         "[^1]: Rain. Sun.\n    Wind. Snow.\n"},
+        {"footnote continuation", "[^1]: Rain. Sun.\n    Wind. Snow.\n"},
         {"no cut makes a flavour's line",
-         "Rain. {: .x} Sun. ::: x Snow. $$ x Wind. !!! x Fog. import {x} from 'y'\n",
          "Rain. {: .x} Sun. ::: x Snow. $$ x Wind. !!! x Fog. import {x} from 'y'\n"},
     };
     FOR_EACH_ROW(c, cases) {
-        EXPECT_EQ(Convert(c.in, c.lines, c.enterCount), c.out);
-        EXPECT_EQ(Convert(c.out, c.lines, c.enterCount), c.out);
+        EXPECT_EQ(Convert(c.in, c.lines, c.enterCount), c.Out());
+        EXPECT_EQ(Convert(c.Out(), c.lines, c.enterCount), c.Out());
     }
 }
 
