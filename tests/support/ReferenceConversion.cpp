@@ -65,8 +65,12 @@ std::string Rewrite(std::string line, const std::vector<std::string>& entries, c
                     int enterCount, ConversionCounts& counts) {
     for (const std::string& entry : entries) {
         std::uint64_t matches = 0;
-        line = ReplaceAll(line, entry + " ", entry, counts.spacesDropped);
-        line = ReplaceAll(line, entry, entry + breaks, matches);
+        std::string spaced = entry;
+        spaced += ' ';
+        std::string broken = entry;
+        broken += breaks;
+        line = ReplaceAll(line, spaced, entry, counts.spacesDropped);
+        line = ReplaceAll(line, entry, broken, matches);
         counts.breaksInserted += matches * static_cast<std::uint64_t>(enterCount);
     }
     return line;
@@ -125,21 +129,50 @@ std::vector<std::string> Paragraphs(const std::vector<Line>& lines) {
     return paragraphs;
 }
 
+// Where the input's lines are kept or rejoined, a break is the first line end the text has, unless a
+// lone CR.
+std::string BreakLineEnd(const std::string& text, LineBreaks lineBreaks) {
+    for (const Line& line : SplitLines(text)) {
+        if (lineBreaks != LineBreaks::Join && !line.terminator.empty()) {
+            return line.terminator == "\n" ? "\n" : "\r\n";
+        }
+    }
+    return "\r\n";
+}
+
+// A list item starts on a line of its own, on the breaks inserted before it if there are any. Every
+// paragraph ends its line, and one empty line follows all but the last.
+std::string ReflowParagraph(const std::string& paragraph, bool last, const std::vector<std::string>& entries,
+                            const std::string& breaks, const std::string& lineEnd, int enterCount,
+                            ConversionCounts& tally) {
+    std::string converted;
+    for (std::size_t start = 0;;) {
+        const std::size_t mark = paragraph.find('\r', start);
+        converted += Rewrite(paragraph.substr(start, mark - start), entries, breaks, enterCount, tally);
+        if (mark == std::string::npos) {
+            break;
+        }
+        converted += converted.ends_with(lineEnd) ? "" : lineEnd;
+        start = mark + 1;
+    }
+    std::size_t pairs = 0;
+    while (converted.size() >= lineEnd.size() * (pairs + 1) &&
+           converted.compare(converted.size() - lineEnd.size() * (pairs + 1), lineEnd.size(), lineEnd) == 0) {
+        ++pairs;
+    }
+    for (; pairs < (last ? 1U : 2U); ++pairs) {
+        converted += lineEnd;
+    }
+    return converted;
+}
+
 } // namespace
 
 std::string ReferenceConvert(const std::string& text, const std::vector<std::string>& allEntries,
                              int enterCount, LineBreaks lineBreaks, ConversionCounts* counts) {
     ConversionCounts ignored;
     ConversionCounts& tally = counts != nullptr ? *counts : ignored;
-    // Where the input's lines are kept or rejoined, a break is the first line end the text has, unless a
-    // lone CR.
-    std::string lineEnd = "\r\n";
-    for (const Line& line : SplitLines(text)) {
-        if (lineBreaks != LineBreaks::Join && !line.terminator.empty()) {
-            lineEnd = line.terminator == "\n" ? "\n" : "\r\n";
-            break;
-        }
-    }
+    const std::string lineEnd = BreakLineEnd(text, lineBreaks);
     std::string breaks;
     for (int i = 0; i < enterCount; ++i) {
         breaks += lineEnd;
@@ -154,44 +187,24 @@ std::string ReferenceConvert(const std::string& text, const std::vector<std::str
     std::string out;
     if (lineBreaks != LineBreaks::Reflow) {
         for (const Line& line : SplitLines(text)) {
-            out += Rewrite(line.text, entries, breaks, enterCount, tally) +
-                   (lineBreaks == LineBreaks::Keep ? line.terminator : "");
+            out += Rewrite(line.text, entries, breaks, enterCount, tally);
+            out += lineBreaks == LineBreaks::Keep ? line.terminator : "";
         }
         return out;
     }
     const std::vector<std::string> paragraphs = Paragraphs(SplitLines(text));
     for (std::size_t i = 0; i < paragraphs.size(); ++i) {
-        // A list item starts on a line of its own, on the breaks inserted before it if there are any.
-        std::string converted;
-        for (std::size_t start = 0;;) {
-            const std::size_t mark = paragraphs[i].find('\r', start);
-            converted +=
-                Rewrite(paragraphs[i].substr(start, mark - start), entries, breaks, enterCount, tally);
-            if (mark == std::string::npos) {
-                break;
-            }
-            converted += converted.ends_with(lineEnd) ? "" : lineEnd;
-            start = mark + 1;
-        }
-        // Every paragraph ends its line, and one empty line follows all but the last.
-        std::size_t pairs = 0;
-        while (converted.size() >= lineEnd.size() * (pairs + 1) &&
-               converted.compare(converted.size() - lineEnd.size() * (pairs + 1), lineEnd.size(), lineEnd) ==
-                   0) {
-            ++pairs;
-        }
-        for (; pairs < (i + 1 < paragraphs.size() ? 2u : 1u); ++pairs) {
-            converted += lineEnd;
-        }
-        out += converted;
+        out += ReflowParagraph(paragraphs[i], i + 1 == paragraphs.size(), entries, breaks, lineEnd,
+                               enterCount, tally);
     }
     return out;
 }
 
 std::uint64_t EditorLines(std::string_view text) {
-    std::uint64_t lines = !text.empty() && text.back() != '\n' && text.back() != '\r';
+    std::uint64_t lines = !text.empty() && text.back() != '\n' && text.back() != '\r' ? 1 : 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        lines += text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
+        lines +=
+            text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) ? 1 : 0;
     }
     return lines;
 }

@@ -15,7 +15,7 @@ namespace brantlewick::testing {
 
 // Fills in the breaks inserted and the spaces dropped when `counts` is given.
 std::string ReferenceConvert(const std::string& text, const std::vector<std::string>& entries, int enterCount,
-                             LineBreaks lines = LineBreaks::Join, ConversionCounts* counts = nullptr);
+                             LineBreaks lineBreaks = LineBreaks::Join, ConversionCounts* counts = nullptr);
 
 // Lines as an editor counts them: terminators (CR LF once), and one more for a last line without one.
 std::uint64_t EditorLines(std::string_view text);
