@@ -1,18 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the code's form: clang-format over every C++ file, then clang-tidy (.clang-tidy) over every .cpp
-# under src/, bench/ and fuzz/ with the compile commands of a configured tree; any finding fails. The tests
-# would add about seven minutes of processor time to the seven src/ takes: `scripts/lint.sh --all-tests`
-# reads them too.
+# under src/, tests/, bench/ and fuzz/ with the compile commands of a configured tree; any finding fails.
 #
-#   scripts/lint.sh [--all-tests] [BUILD_DIR]     (default: build; configured when it has no compile commands)
+#   scripts/lint.sh [BUILD_DIR]     (default: build; configured when it has no compile commands)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-checked=(src bench fuzz)
-if [ "${1:-}" = "--all-tests" ]; then
-    checked=(src tests bench fuzz)
-    shift
-fi
+checked=(src tests bench fuzz)
 build=${1:-$root/build}
 jobs=$(nproc)
 

@@ -54,7 +54,7 @@ Paths Split(const std::string& spaced) {
 // The paths with `root` cut off the front, so that expectations read "/A/a.txt".
 Paths Relative(Paths paths, const std::string& root) {
     for (std::string& path : paths) {
-        path = path.starts_with(root) ? path.substr(root.size()) : "outside: " + path;
+        path.starts_with(root) ? path.erase(0, root.size()) : path.insert(0, "outside: ");
     }
     return paths;
 }

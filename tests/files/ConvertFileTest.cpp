@@ -289,8 +289,8 @@ TEST(ConvertFileTest, OnlyProvablyStaleTemporariesAreSwept) {
         testing::WriteBytes(dir / name, "left by an older version, on another host or by another user");
         leftAlone[name] = ModeOf(dir / name);
     }
-    const timespec twoDaysAgo[2] = {{::time(nullptr) - 2 * 24 * 3600, 0},
-                                    {::time(nullptr) - 2 * 24 * 3600, 0}};
+    const std::time_t twoDays = std::time_t{2} * 24 * 3600;
+    const timespec twoDaysAgo[2] = {{::time(nullptr) - twoDays, 0}, {::time(nullptr) - twoDays, 0}};
     ::utimensat(AT_FDCWD, (dir / dayOld).c_str(), twoDaysAgo, 0);
     ::utimensat(AT_FDCWD, (dir / otherUser).c_str(), twoDaysAgo, 0);
     leftAlone.erase(dayOld);

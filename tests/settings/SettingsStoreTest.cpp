@@ -82,9 +82,10 @@ TEST(SettingsStoreTest, ReadsBooleansInAnyCaseAndNumbers) {
         EXPECT_FALSE(SettingsStore::ParseBoolSetting(setting::kOption1, stored)) << stored;
     }
     const std::string neither = ", which is neither True, False nor a number.";
-    for (const std::string stored : {"maybe", "", "Yes", "nan", "1x"}) { // NOLINT(performance-for-range-copy)
-        EXPECT_EQ(Message([&] { SettingsStore::ParseBoolSetting(setting::kOption1, Q(stored)); }),
-                  "Type mismatch: the setting \"Option1\" holds \"" + stored + "\"" + neither);
+    for (const char* stored : {"maybe", "", "Yes", "nan", "1x"}) {
+        EXPECT_EQ(Message([&] { SettingsStore::ParseBoolSetting(setting::kOption1, stored); }),
+                  "Type mismatch: the setting \"Option1\" holds \"" +
+                      std::string(stored).append("\"" + neither));
     }
     // A huge value is cut in the message, so that the report stays readable.
     EXPECT_EQ(Message([&] { SettingsStore::ParseBoolSetting(setting::kOption1, QString(5000, u'y')); }),
@@ -231,9 +232,10 @@ TEST(SettingsStoreTest, ADamagedFileIsRefusedUntilItIsSetAsideAndWhatCouldBeRead
         WriteBytes(copy, "an earlier copy");
         WriteBytes(copy + "-2", "another earlier copy");
         EXPECT_EQ(store.Open(now),
-                  Q("The settings file " + path + " was damaged at line " + std::to_string(c.line) +
-                    " and could not be used as it was.\r\rA copy of it is kept as " + copy +
-                    "-3. Every setting that could be read is kept; " + c.leftOut + " left out."));
+                  QString("The settings file %1 was damaged at line %2 and could not be used as "
+                          "it was.\r\rA copy of it is kept as %3-3. Every setting that could "
+                          "be read is kept; %4 left out.")
+                      .arg(Q(path), QString::number(c.line), Q(copy), Q(c.leftOut)));
         EXPECT_EQ(ReadBytes(copy) + "|" + ReadBytes(copy + "-2"), "an earlier copy|another earlier copy");
         EXPECT_EQ(ReadBytes(copy + "-3"), c.content);
         EXPECT_EQ(ReadBytes(path), c.kept);

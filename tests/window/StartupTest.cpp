@@ -18,12 +18,12 @@ namespace brantlewick::testing {
 namespace {
 
 QString Shown(const TestWindow& test) {
+    const auto bit = [](bool on) { return QString(on ? "1" : "0"); };
     return test.Get<QLineEdit>("Text1").text() + "|" + test.Get<QLineEdit>("Text3").text() + "|" +
-           QString::number(test.Get<QRadioButton>("Option1").isChecked()) +
-           QString::number(test.Get<QRadioButton>("Option2").isChecked()) +
-           QString::number(test.Get("Frame2").isEnabled()) + "|" + test.Characters().Texts().join(' ') + "|" +
-           QString::number(test.Get<QCheckBox>("Check1").isChecked()) +
-           QString::number(test.Get("Combo1").isEnabled()) + " " +
+           bit(test.Get<QRadioButton>("Option1").isChecked()) +
+           bit(test.Get<QRadioButton>("Option2").isChecked()) + bit(test.Get("Frame2").isEnabled()) + "|" +
+           test.Characters().Texts().join(' ') + "|" + bit(test.Get<QCheckBox>("Check1").isChecked()) +
+           bit(test.Get("Combo1").isEnabled()) + " " +
            test.Get<QComboBox>("Combo1").currentData().toString() + " " +
            test.Get<QComboBox>("Combo2").currentData().toString();
 }
@@ -65,7 +65,7 @@ TEST(StartupTest, TheWindowShowsWhatIsStoredOrItsDefaults) {
     FOR_EACH_ROW(row, cases) {
         const auto& [stored, desktop, draw, shown, problems] = row;
         TestWindow test;
-        if (*stored) {
+        if (*stored != '\0') {
             test.WriteSettings(stored);
         }
         test.desktop.desktopLocation = desktop;
@@ -81,7 +81,7 @@ TEST(StartupTest, TheWindowShowsWhatIsStoredOrItsDefaults) {
         }
         EXPECT_EQ(test.desktop.opened,
                   draw == 7 ? QStringList{"https://brantlewick.example/"} : QStringList{});
-        if (!*stored) {
+        if (*stored == '\0') {
             EXPECT_EQ(ReadBytes(test.SettingsPath()),
                       "[Brantlewick]\nOutput%20Folder=" + Shown(test).section('|', 1, 1).toStdString() +
                           "\nText1=1\n");
