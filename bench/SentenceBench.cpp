@@ -16,7 +16,10 @@
 //       English where it does not tell.
 //   sentence_bench --detect FILE
 //       joins the cases of each language of FILE into paragraphs of 20 words and more, and counts per
-//       language those whose language --language auto finds.
+//       language those whose language --language auto finds at a text's start; names each language
+//       whose paragraphs, as a text of their own, convert otherwise with auto than with the language
+//       given; and shuffles all paragraphs into one text and counts those whose language is found there
+//       and those converted exactly as with their language given.
 #include "BenchKit.h"
 #include "brantlewick/engine/Conversion.h"
 
@@ -26,6 +29,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -197,6 +201,7 @@ struct Paragraphs {
     std::string code, text;
     int words = 0;
     std::vector<std::pair<std::string, std::pair<int, int>>> totals; // language, found of paragraphs
+    std::vector<std::pair<std::string, std::string>> all;            // language, paragraph
 
     void Add(const std::string& input) {
         text += input + " ";
@@ -212,17 +217,90 @@ struct Paragraphs {
         if (words >= 20) {
             const auto found = brantlewick::LanguageOfText(text);
             const std::string got = found ? std::string(brantlewick::LanguageCode(*found)) : "none";
-            auto& [right, all] = totals.back().second;
+            auto& [right, count] = totals.back().second;
             right += got == code ? 1 : 0;
-            ++all;
+            ++count;
             if (got != code) {
                 std::printf("[%s] %s -> %s\n", code.c_str(), text.c_str(), got.c_str());
             }
+            text.pop_back();
+            all.emplace_back(code, text);
         }
         text.clear();
         words = 0;
     }
 };
+
+std::string Convert(const std::string& text, brantlewick::LineBreaks lines, brantlewick::Language language,
+                    bool find) {
+    return brantlewick::ConvertText(text, {{".", "!", "?"}, 1, lines, true, language, find});
+}
+
+// The pieces of `text` between empty lines.
+std::vector<std::string> SplitParagraphs(const std::string& text) {
+    std::vector<std::string> pieces;
+    for (std::size_t from = 0;;) {
+        const std::size_t gap = text.find("\n\n", from);
+        pieces.push_back(text.substr(from, gap == std::string::npos ? gap : gap - from));
+        if (gap == std::string::npos) {
+            return pieces;
+        }
+        from = gap + 2;
+    }
+}
+
+// The paragraphs of all languages shuffled into one text: counts those whose language is found, and
+// those converted (lines kept) exactly as with their language given.
+void Mixed(std::vector<std::pair<std::string, std::string>> paragraphs) {
+    std::mt19937 random(2026);
+    std::shuffle(paragraphs.begin(), paragraphs.end(), random);
+    std::string text;
+    for (const auto& paragraph : paragraphs) {
+        text += (text.empty() ? "" : "\n\n") + paragraph.second;
+    }
+    const auto file =
+        brantlewick::LanguageOfText(text.substr(0, 16384)).value_or(brantlewick::Language::English);
+    std::vector<std::vector<std::string>> given;
+    for (const auto& row : brantlewick::kLanguages) {
+        given.push_back(SplitParagraphs(Convert(text, brantlewick::LineBreaks::Keep, row.language, false)));
+    }
+    const std::vector<std::string> found =
+        SplitParagraphs(Convert(text, brantlewick::LineBreaks::Keep, file, true));
+    int named = 0, same = 0;
+    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+        const brantlewick::Language language = *brantlewick::LanguageFromCode(paragraphs[i].first);
+        const bool right = brantlewick::LanguageOfParagraph(paragraphs[i].second, file) == language;
+        named += right ? 1 : 0;
+        same += found.at(i) == given[static_cast<std::size_t>(language)].at(i) ? 1 : 0;
+        if (!right) {
+            std::printf("mixed [%s] %s\n", paragraphs[i].first.c_str(), paragraphs[i].second.c_str());
+        }
+    }
+    std::printf("mixed, %s at its start: %d/%zu paragraphs found, %d/%zu converted as with their language\n",
+                std::string(brantlewick::LanguageCode(file)).c_str(), named, paragraphs.size(), same,
+                paragraphs.size());
+}
+
+// Each language's paragraphs as a text of its own, converted in each line choice with --language auto
+// and with the language given: the same bytes, or the paragraphs that differ.
+void SingleLanguage(const std::vector<std::pair<std::string, std::string>>& paragraphs) {
+    for (const auto& row : brantlewick::kLanguages) {
+        std::string text;
+        for (const auto& [code, paragraph] : paragraphs) {
+            text += code == row.code ? paragraph + "\n\n" : "";
+        }
+        for (const auto lines : {brantlewick::LineBreaks::Join, brantlewick::LineBreaks::Keep,
+                                 brantlewick::LineBreaks::Reflow}) {
+            const std::string given = Convert(text, lines, row.language, false);
+            const std::string found = Convert(text, lines, brantlewick::Language::English, true);
+            if (given != found) {
+                std::printf("%s, lines %s: auto differs from the language given\n",
+                            std::string(row.code).c_str(),
+                            std::string(brantlewick::LineBreaksName(lines)).c_str());
+            }
+        }
+    }
+}
 
 int Detect(const char* path) {
     std::ifstream in(path);
@@ -247,6 +325,8 @@ int Detect(const char* path) {
         all += found.second;
     }
     std::printf("all %d/%d paragraphs\n", right, all);
+    SingleLanguage(paragraphs.all);
+    Mixed(paragraphs.all);
     return 0;
 }
 

@@ -51,17 +51,28 @@ std::optional<std::string_view> BreakLineEnd(const ConversionOptions& options, s
 // that it finds the language a run finds.
 constexpr std::size_t kLanguageSample = std::size_t{16} * 1024;
 
+struct LanguageChoice {
+    Language language;
+    bool byParagraph; // each paragraph's own where its start tells it, `language` where not
+};
+
 // The language the sentence mode is to take, once enough of the text's start (`end`: all of it) is here.
-std::optional<Language> ChosenLanguage(const ConversionOptions& options, std::string_view text, bool end) {
+std::optional<LanguageChoice> ChosenLanguage(const ConversionOptions& options, std::string_view text,
+                                             bool end) {
     if (!options.sentences || !options.findLanguage) {
-        return options.language;
+        return LanguageChoice{options.language, false};
     }
     if (!end && text.size() < kLanguageSample) {
         return std::nullopt;
     }
     text = text.substr(0, kLanguageSample);
-    const auto named = options.format == TextFormat::Markdown ? FrontMatterLanguage(text) : std::nullopt;
-    return named ? named : LanguageOfText(text).value_or(options.language);
+    if (const auto named =
+            options.format == TextFormat::Markdown ? FrontMatterLanguage(text) : std::nullopt) {
+        return LanguageChoice{*named, false};
+    }
+    // The start's guess pools the evidence of several paragraphs: it is the text's own language for
+    // the paragraphs too short or too unclear to tell.
+    return LanguageChoice{LanguageOfText(text).value_or(options.language), true};
 }
 
 std::unique_ptr<Stage> EntriesStage(const ConversionOptions& options, std::string_view lineEnd,
@@ -74,15 +85,18 @@ std::unique_ptr<Stage> EntriesStage(const ConversionOptions& options, std::strin
     return std::make_unique<EntryRunStage>(entries, options.enterCount, lineEnd, dropTerminators);
 }
 
-std::unique_ptr<Stage> SentencesStage(const ConversionOptions& options, bool join, std::string_view lineEnd) {
-    return std::make_unique<SentenceStage>(
-        SentenceOptions{options.entries, options.enterCount, options.language, !join, join, lineEnd});
+std::unique_ptr<Stage> SentencesStage(const ConversionOptions& options, bool join, std::string_view lineEnd,
+                                      bool reflowed = false) {
+    return std::make_unique<SentenceStage>(SentenceOptions{options.entries, options.enterCount,
+                                                           options.language, !join, join, lineEnd, false,
+                                                           options.findLanguage, reflowed});
 }
 
 // The stage of a document format: it finds the ends itself and writes the file's own line ends, so it only
 // needs to know where sentences end, not how the plain mode breaks them.
 std::unique_ptr<Stage> DocumentStage(const ConversionOptions& options) {
-    SentenceOptions sentences{options.entries, 1, options.language, true, false, "\r\n", true};
+    SentenceOptions sentences{options.entries, 1,    options.language,    true, false,
+                              "\r\n",          true, options.findLanguage};
     const prose::BreakChoices choices{options.lines != LineBreaks::Keep, options.enterCount > 0};
     switch (options.format) {
     case TextFormat::Markdown:
@@ -108,7 +122,7 @@ std::vector<std::unique_ptr<Stage>> SentencePipeline(const ConversionOptions& op
     }
     if (options.lines == LineBreaks::Reflow) {
         stages.push_back(std::make_unique<ReflowStage>(true));
-        stages.push_back(SentencesStage(options, false, "\r\n"));
+        stages.push_back(SentencesStage(options, false, "\r\n", true));
         stages.push_back(std::make_unique<ParagraphStage>(lineEnd));
     } else {
         stages.push_back(SentencesStage(options, options.lines == LineBreaks::Join, lineEnd));
@@ -234,7 +248,8 @@ bool Converter::TryBuild(std::string_view start, bool end) {
     if (!lineEnd || !language) {
         return false;
     }
-    options_.language = *language;
+    options_.language = language->language;
+    options_.findLanguage = language->byParagraph;
     stages_ = Pipeline(options_, *lineEnd);
     for (std::size_t i = 1; i < stages_.size(); ++i) {
         links_.push_back(std::make_unique<Link>(*stages_[i]));

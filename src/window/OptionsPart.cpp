@@ -151,7 +151,7 @@ void OptionsPart::MakeSentenceControls(QWidget& window) {
     languageLabel_ =
         MakeControl<QLabel>(*frame, "Label2", {4680, 360, 1200, 225}, QStringLiteral("&Language:"));
     language_ = MakeControl<QComboBox>(*frame, "Combo1", {5880, 300, 2400, 345});
-    // Automatic finds each file's language from its start; it is stored as a code of its own.
+    // Automatic finds each paragraph's language from its start; it is stored as a code of its own.
     language_->addItem(QStringLiteral("Automatic"), QString::fromLatin1(kFindLanguage));
     for (const LanguageRow& row : kLanguages) {
         language_->addItem(FromEngine(std::string(row.name)), FromEngine(std::string(row.code)));

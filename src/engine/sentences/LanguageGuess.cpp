@@ -33,6 +33,12 @@ constexpr int kOwnWord = 6;
 // text in Latin letters undecided.
 constexpr int kLeastEvidence = 2 * kOwnWord;
 constexpr int kLeastLead = kOwnWord / 2;
+// A paragraph in Latin letters leaves its text's Latin language for another only by two words of the
+// other's own.
+constexpr int kParagraphLead = 2 * kOwnWord;
+// A lead of three words of one language's own over every other settles a paragraph's guess: what
+// follows is not read.
+constexpr int kSettledLead = 3 * kOwnWord;
 // Longer words are on no list; a word is cut here and not looked up.
 constexpr std::size_t kLongestCommonWord = 16;
 
@@ -45,34 +51,78 @@ constexpr std::pair<char32_t, Language> kOwnLetters[] = {
     {U'¡', Language::Spanish}, {U'ì', Language::Italian}, {U'ò', Language::Italian},
 };
 
-struct CommonWord {
-    std::string word;
-    std::uint8_t languages = 0; // a bit for each of kLatinLanguages that lists it
+// A folded word as the table keeps it: its bytes packed into three numbers, which hash and compare at
+// once. Longer words are cut off and not looked up.
+struct WordKey {
+    std::array<std::uint64_t, 3> parts{};
+    std::size_t size = 0;
+    bool tooLong = false;
+
+    void AppendByte(char byte) {
+        parts[size / 8] |= std::uint64_t{static_cast<unsigned char>(byte)} << (8 * (size % 8));
+        ++size;
+    }
+    void Add(char32_t folded) {
+        tooLong = tooLong || size >= kLongestCommonWord;
+        if (tooLong) {
+            return;
+        }
+        if (folded < 0x80) {
+            AppendByte(static_cast<char>(folded));
+            return;
+        }
+        std::string bytes;
+        utf8::AppendChar(bytes, folded);
+        for (const char byte : bytes) {
+            AppendByte(byte);
+        }
+    }
+    std::size_t Hash() const {
+        const std::uint64_t hash = (parts[0] * 0x9E3779B97F4A7C15U) ^ (parts[1] * 0xC2B2AE3D27D4EB4FU) ^
+                                   (parts[2] * 0x165667B19E3779F9U) ^ size;
+        return static_cast<std::size_t>(hash ^ (hash >> 29));
+    }
+    bool operator==(const WordKey&) const = default;
 };
 
-// All the languages' common words in one sorted table: one look-up a word.
+struct CommonWord {
+    WordKey key;
+    std::uint8_t languages = 0; // a bit for each of kLatinLanguages that lists it
+    int weight = 0;             // less, the more languages list it
+};
+
+// All the languages' common words in one hash table, a third full at most: a probe or two a word, since
+// every word of a paragraph's start is looked up.
 const std::vector<CommonWord>& CommonWords() {
     static const std::vector<CommonWord> table = [] {
-        std::vector<CommonWord> all;
+        std::vector<CommonWord> slots(std::size_t{1} << 11);
+        const std::size_t mask = slots.size() - 1;
         for (std::size_t i = 0; i < kLatinLanguages.size(); ++i) {
             for (const std::string& word :
                  LanguageData::For(kLatinLanguages[i]).Words(WordList::CommonWords)) {
-                all.push_back({word, static_cast<std::uint8_t>(1U << i)});
+                WordKey key;
+                for (const char byte : word) {
+                    key.tooLong = key.tooLong || key.size >= kLongestCommonWord + 4;
+                    if (!key.tooLong) {
+                        key.AppendByte(byte);
+                    }
+                }
+                std::size_t at = key.Hash() & mask;
+                while (slots[at].languages != 0 && !(slots[at].key == key)) {
+                    at = (at + 1) & mask;
+                }
+                slots[at].key = key;
+                slots[at].languages |= static_cast<std::uint8_t>(1U << i);
+                slots[at].weight = kOwnWord / std::popcount(slots[at].languages);
             }
         }
-        std::stable_sort(all.begin(), all.end(),
-                         [](const auto& a, const auto& b) { return a.word < b.word; });
-        std::vector<CommonWord> merged;
-        for (CommonWord& entry : all) {
-            if (!merged.empty() && merged.back().word == entry.word) {
-                merged.back().languages |= entry.languages;
-            } else {
-                merged.push_back(std::move(entry));
-            }
-        }
-        return merged;
+        return slots;
     }();
     return table;
+}
+
+bool IsAsciiLetter(char c) {
+    return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
 }
 
 bool IsKana(char32_t c) {
@@ -107,46 +157,77 @@ struct Evidence {
         }
     }
 
-    void Word(const std::string& word) {
+    // Whether a language lists `word`, which then counts.
+    bool Word(const WordKey& word) {
         const std::vector<CommonWord>& table = CommonWords();
-        const auto it =
-            std::lower_bound(table.begin(), table.end(), word,
-                             [](const CommonWord& a, const std::string& w) { return a.word < w; });
-        if (it == table.end() || it->word != word) {
-            return;
+        const std::size_t mask = table.size() - 1;
+        std::size_t at = word.Hash() & mask;
+        while (table[at].languages != 0 && !(table[at].key == word)) {
+            at = (at + 1) & mask;
         }
-        const int weight = kOwnWord / std::popcount(it->languages);
+        const unsigned languages = table[at].languages;
+        if (languages == 0) {
+            return false;
+        }
+        const int weight = table[at].weight;
         for (std::size_t i = 0; i < common.size(); ++i) {
-            common[i] += ((it->languages >> i) & 1U) != 0 ? weight : 0;
+            common[i] += ((languages >> i) & 1U) != 0 ? weight : 0;
         }
+        return true;
+    }
+
+    bool Settled() const {
+        if (latin < kFewestLetters) {
+            return false;
+        }
+        int best = 0;
+        int second = 0;
+        for (const int score : common) {
+            second = std::max(second, std::min(best, score));
+            best = std::max(best, score);
+        }
+        return best - second >= kSettledLead;
     }
 };
 
-Evidence Gather(std::string_view text) {
+// The evidence of `text`; with `untilSettled`, only up to the end of the word after which one language
+// in Latin letters leads every other by kSettledLead.
+Evidence Gather(std::string_view text, bool untilSettled = false) {
     Evidence evidence;
-    std::string word;
-    bool tooLong = false;
+    WordKey word;
+    // Whether the guess is settled after the word.
+    const auto endWord = [&] {
+        const bool counted = word.size != 0 && !word.tooLong && evidence.Word(word);
+        word = WordKey();
+        return counted && untilSettled && evidence.Settled();
+    };
     const char* p = text.data();
     const char* const end = p + text.size();
     while (p < end) {
+        // ASCII, most of any Latin text, without decoding: a letter goes into the word, anything else
+        // ends it and tells nothing more.
+        if (static_cast<unsigned char>(*p) < 0x80) {
+            if (IsAsciiLetter(*p)) {
+                ++evidence.latin;
+                word.Add(static_cast<char32_t>(*p | 0x20));
+            } else if (word.size != 0 && endWord()) {
+                break;
+            }
+            ++p;
+            continue;
+        }
         const sentences::Char c = DecodeAt(p, end);
         p += c.size;
-        const bool latin = c.code < 0x250 && sentences::IsWordChar(c.code) && !sentences::IsDigit(c.code);
-        if (latin) {
+        if (c.code < 0x250 && sentences::IsWordChar(c.code) && !sentences::IsDigit(c.code)) {
             ++evidence.latin;
-            tooLong = tooLong || word.size() >= kLongestCommonWord;
-            if (!tooLong) {
-                utf8::AppendChar(word, sentences::Fold(c.code));
-            }
+            word.Add(sentences::Fold(c.code));
             evidence.Letter(sentences::Fold(c.code));
             continue;
         }
-        if (!word.empty() && !tooLong) {
-            evidence.Word(word);
+        if (endWord()) {
+            break;
         }
         evidence.Letter(c.code);
-        word.clear();
-        tooLong = false;
         evidence.cyrillic += IsCyrillic(c.code) ? 1 : 0;
         evidence.kana += IsKana(c.code) ? 1 : 0;
         evidence.han += IsHan(c.code) ? 1 : 0;
@@ -155,10 +236,13 @@ Evidence Gather(std::string_view text) {
     return evidence;
 }
 
-} // namespace
+std::size_t LatinIndex(Language language) {
+    return static_cast<std::size_t>(std::find(kLatinLanguages.begin(), kLatinLanguages.end(), language) -
+                                    kLatinLanguages.begin());
+}
 
-std::optional<Language> LanguageOfText(std::string_view text) {
-    const Evidence e = Gather(text);
+// The language the evidence tells, nothing when it is too little or too even.
+std::optional<Language> Decide(const Evidence& e) {
     // A character of Chinese or Japanese says about as much as a word does elsewhere.
     const int wide = 3 * (e.kana + e.han);
     if (std::max({e.latin, e.cyrillic, wide}) < kFewestLetters) {
@@ -182,6 +266,28 @@ std::optional<Language> LanguageOfText(std::string_view text) {
         return std::nullopt;
     }
     return kLatinLanguages[order[0]];
+}
+
+} // namespace
+
+std::optional<Language> LanguageOfText(std::string_view text) {
+    return Decide(Gather(text));
+}
+
+Language LanguageOfParagraph(std::string_view start, Language textLanguage) {
+    const Evidence e = Gather(start, true);
+    const std::optional<Language> found = Decide(e);
+    if (!found || *found == textLanguage) {
+        return textLanguage;
+    }
+    const std::size_t paragraph = LatinIndex(*found);
+    const std::size_t text = LatinIndex(textLanguage);
+    if (paragraph < kLatinLanguages.size() && text < kLatinLanguages.size()) {
+        // Between two languages in Latin letters, a paragraph needs a lead over the text's own of
+        // kParagraphLead: a name, a quote or a shared word must not turn it.
+        return e.common[paragraph] - e.common[text] >= kParagraphLead ? *found : textLanguage;
+    }
+    return *found;
 }
 
 std::optional<Language> FrontMatterLanguage(std::string_view text) {

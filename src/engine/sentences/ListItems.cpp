@@ -264,7 +264,7 @@ SentenceRules::Successor SentenceRules::FindSuccessor(const Window& w, const Mar
             const char* gap = SpaceStartBefore(w, p);
             const Char before = DecodeBefore(w.begin, gap);
             const bool joined = before.code == ',' || before.code == ';' ||
-                                language_.Lists(WordList::Conjunctions, FoldedKey(TokenBefore(w, gap)));
+                                language_->Lists(WordList::Conjunctions, FoldedKey(TokenBefore(w, gap)));
             return joined ? Successor::Joined : Successor::Separate;
         }
     }
@@ -299,7 +299,8 @@ bool SentenceRules::StartsRunningItem(const Window& w, const Marker& marker, std
     // word refers to something ("il comma (1) e il (2)").
     const Next item = ReadNext(w, marker.text);
     const Successor successor = FindSuccessor(w, marker);
-    return successor != Successor::Joined && !language_.Lists(WordList::OrdinalNouns, FoldedKey(item.word)) &&
+    return successor != Successor::Joined &&
+           !language_->Lists(WordList::OrdinalNouns, FoldedKey(item.word)) &&
            (introduced || (successor != Successor::None && *marker.start != '(' &&
                            (item.kind == Next::Lower || item.kind == Next::Digit || item.kind == Next::Cjk)));
 }

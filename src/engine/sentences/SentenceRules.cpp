@@ -287,8 +287,8 @@ Closers SkipClosers(const Window& w, const char* p) {
 
 SentenceRules::SentenceRules(const std::vector<std::string>& entries, const LanguageData& language,
                              bool lineEndsStay, bool joinLines, bool markupHidden)
-    : language_(language), lineEndsStay_(lineEndsStay), joinLines_(joinLines && !lineEndsStay),
-      lowerCaseStarts_(language.LowerCaseStarts() && !markupHidden) {
+    : language_(&language), lineEndsStay_(lineEndsStay), joinLines_(joinLines && !lineEndsStay),
+      markupHidden_(markupHidden), lowerCaseStarts_(language.LowerCaseStarts() && !markupHidden) {
     std::size_t longest = 0;
     for (const std::string& entry : entries) {
         if (entry.empty() || entry.find_first_of("\r\n") != std::string::npos) {
@@ -320,6 +320,11 @@ SentenceRules::SentenceRules(const std::vector<std::string>& entries, const Lang
     if (!lineEndsStay_) {
         triggers_[static_cast<unsigned char>('\r')] = triggers_[static_cast<unsigned char>('\n')] = true;
     }
+}
+
+void SentenceRules::UseLanguage(const LanguageData& language) {
+    language_ = &language;
+    lowerCaseStarts_ = language.LowerCaseStarts() && !markupHidden_;
 }
 
 std::size_t SentenceRules::CandidateLength(const Window& w, const char* at) const {
@@ -595,11 +600,11 @@ bool SentenceRules::EndsBeforeCjk(const Window& w, const char* runStart, const R
     // 「はい。」と言った: a particle carries the sentence on past the quote. After a bare "？" only a
     // quoting one followed by a word that is not kana does (本当？と聞いた), since ですか？はい and
     // 本当？とても are new sentences.
-    if (closers.closed && language_.ParticleLength(rest) != 0) {
+    if (closers.closed && language_->ParticleLength(rest) != 0) {
         return false;
     }
     if (!closers.closed && shape.questionOrExclamation) {
-        const std::size_t particle = language_.ParticleLength(rest, true);
+        const std::size_t particle = language_->ParticleLength(rest, true);
         if (particle != 0 && (particle == rest.size() ||
                               !IsKana(DecodeAt(SkipJoinedLineEnd(w, after + particle), w.end).code))) {
             return false;
@@ -612,7 +617,7 @@ bool SentenceRules::EndsBeforeCjk(const Window& w, const char* runStart, const R
     // where such a quote stands alone: 「すごい！」彼は驚いた。
     if (closers.closed && !IsKana(DecodeAt(after, w.end).code)) {
         const OpeningQuote quote = QuoteOpensSentence(w, runStart);
-        if (quote.opens && !quote.kana && !language_.QuotesStandAlone()) {
+        if (quote.opens && !quote.kana && !language_->QuotesStandAlone()) {
             return false;
         }
     }

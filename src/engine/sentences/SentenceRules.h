@@ -67,6 +67,8 @@ public:
     // The `length` bytes at `position` (a line end that joined two lines) left the text: places after
     // them move back.
     void Removed(std::uint64_t position, std::size_t length);
+    // Decides by `language`'s words from here on; what the rules remember of the text so far stays.
+    void UseLanguage(const LanguageData& language);
 
 private:
     Decision DecideHere(const Window& w, const char* at);
@@ -156,9 +158,10 @@ private:
 
     std::vector<std::string> entries_; // longest first, ASCII letters folded
     bool period_ = false, question_ = false, exclamation_ = false;
-    const LanguageData& language_;
+    const LanguageData* language_;
     bool lineEndsStay_;
     bool joinLines_;
+    bool markupHidden_;
     // "It is *done.* and then": a small letter after a period starts no sentence when hidden markup
     // may close what the period ends.
     bool lowerCaseStarts_;

@@ -21,6 +21,9 @@ namespace brantlewick {
 namespace {
 
 constexpr std::size_t kPiece = std::size_t{64} * 1024;
+// How much of a paragraph's start tells its language: some forty words, enough for a clear guess, and
+// little next to what the rules read.
+constexpr std::size_t kParagraphSample = 256;
 
 } // namespace
 
@@ -94,6 +97,9 @@ SentenceStage::SentenceStage(SentenceOptions options)
     for (int i = 0; i < options_.enterCount; ++i) {
         breaks_ += options_.lineEnd;
     }
+    if (options_.findLanguage) {
+        paragraphs_.push_back({0, nullptr});
+    }
 }
 
 SentenceStage::~SentenceStage() = default;
@@ -128,6 +134,10 @@ void SentenceStage::Feed(std::string_view chunk, OutputSink& out) {
             scanned_ -= dead;
             emitted_ -= dead;
             valid_ -= std::min(valid_, dead);
+            looked_ -= dead;
+            for (Paragraph& paragraph : paragraphs_) {
+                paragraph.start -= dead;
+            }
         }
         const std::size_t piece = std::min(chunk.size(), kPiece);
         text_.insert(text_.end(), chunk.data(), chunk.data() + piece);
@@ -150,12 +160,98 @@ void SentenceStage::Finish(OutputSink& out) {
         options_.entries, sentences::LanguageData::For(options_.language), options_.terminatorsSurvive,
         options_.dropLineEnds, options_.markupHidden);
     scan_ = std::make_unique<TriggerScan>(rules_->Triggers());
+    paragraphs_.clear();
+    if (options_.findLanguage) {
+        paragraphs_.push_back({0, nullptr});
+    }
+    looked_ = 0;
+    lineState_ = LineState::LineStart;
+    lineEndedWithCarriageReturn_ = false;
+}
+
+void SentenceStage::EndSample(std::size_t end) {
+    if (paragraphs_.empty() || paragraphs_.back().language != nullptr) {
+        return;
+    }
+    Paragraph& paragraph = paragraphs_.back();
+    paragraph.language = &sentences::LanguageData::For(
+        LanguageOfParagraph({text_.data() + paragraph.start, end - paragraph.start}, options_.language));
+}
+
+void SentenceStage::FindParagraphs(bool atEnd) {
+    const std::size_t size = text_.size();
+    while (looked_ < size) {
+        const bool sampling = !paragraphs_.empty() && paragraphs_.back().language == nullptr;
+        const std::size_t sampleEnd = sampling ? paragraphs_.back().start + kParagraphSample : size;
+        if (looked_ >= sampleEnd) {
+            EndSample(sampleEnd);
+        } else if (lineState_ == LineState::Text) {
+            PassLine(std::min(size, sampleEnd));
+        } else {
+            PassSpace();
+        }
+    }
+    if (atEnd) {
+        EndSample(size);
+    }
+}
+
+void SentenceStage::PassLine(std::size_t stop) {
+    const char* const base = text_.data();
+    looked_ = static_cast<std::size_t>(FindLineEnd(base + looked_, base + stop) - base);
+    if (looked_ == stop) {
+        return;
+    }
+    const char lineEnd = base[looked_++];
+    lineEndedWithCarriageReturn_ = lineEnd == '\r';
+    if (lineEnd == '\n' && options_.linesAreParagraphs) {
+        EndSample(looked_);
+        lineState_ = LineState::Gap;
+    } else {
+        lineState_ = LineState::LineStart;
+    }
+}
+
+void SentenceStage::PassSpace() {
+    const char c = text_[looked_++];
+    const bool pairsWithCarriageReturn = c == '\n' && lineEndedWithCarriageReturn_;
+    lineEndedWithCarriageReturn_ = c == '\r';
+    if (pairsWithCarriageReturn || c == ' ' || c == '\t') {
+        return;
+    }
+    if (c == '\r' || c == '\n') {
+        if (lineState_ == LineState::LineStart) {
+            EndSample(looked_);
+            lineState_ = LineState::Gap;
+        }
+        return;
+    }
+    if (lineState_ == LineState::Gap) {
+        paragraphs_.push_back({looked_ - 1, nullptr});
+    }
+    lineState_ = LineState::Text;
+}
+
+std::size_t SentenceStage::LanguageKnown() const {
+    return paragraphs_.empty() || paragraphs_.back().language != nullptr ? looked_ : paragraphs_.back().start;
+}
+
+void SentenceStage::EnterParagraphs(std::size_t at) {
+    while (!paragraphs_.empty() && paragraphs_.front().start <= at &&
+           paragraphs_.front().language != nullptr) {
+        rules_->UseLanguage(*paragraphs_.front().language);
+        paragraphs_.pop_front();
+    }
 }
 
 void SentenceStage::Process(bool atEnd, OutputSink& out) {
     const std::size_t size = text_.size();
     // A place is decided once everything it may read after it is here.
-    const std::size_t limit = atEnd ? size : (size > reach_ ? size - reach_ : 0);
+    std::size_t limit = atEnd ? size : (size > reach_ ? size - reach_ : 0);
+    if (options_.findLanguage) {
+        FindParagraphs(atEnd);
+        limit = std::min(limit, LanguageKnown());
+    }
     if (limit > scanned_) {
         Scan(limit, atEnd, out);
     }
@@ -172,6 +268,7 @@ void SentenceStage::Scan(std::size_t limit, bool atEnd, OutputSink& out) {
         if (i >= limit) {
             break;
         }
+        EnterParagraphs(i);
         const std::size_t begin = std::max(valid_, i > reach_ ? i - reach_ : 0);
         const std::size_t end = std::min(size, i + reach_);
         const sentences::Window window{base + begin, base + end, offset_ + begin == 0, atEnd && end == size,
@@ -200,6 +297,7 @@ void SentenceStage::Scan(std::size_t limit, bool atEnd, OutputSink& out) {
         i += decision.length;
     }
     scanned_ = std::max(i, limit);
+    EnterParagraphs(scanned_);
 }
 
 void SentenceStage::JoinLines(std::size_t at, std::size_t length) {

@@ -7,6 +7,7 @@
 #include "brantlewick/engine/Language.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,7 +17,8 @@ namespace brantlewick {
 
 namespace sentences {
 class SentenceRules;
-}
+class LanguageData;
+} // namespace sentences
 
 struct SentenceOptions {
     // The candidates, ASCII case ignored; ".", "!" and "?" also stand for their full-width and
@@ -33,6 +35,11 @@ struct SentenceOptions {
     std::string_view lineEnd = "\r\n";
     // The text is a document's with its markup taken out, as the document formats hand it over.
     bool markupHidden = false;
+    // Each paragraph is read in the language its start tells clearly (LanguageOfParagraph), in
+    // `language` where it does not. A paragraph starts after an empty line, or with `linesAreParagraphs`
+    // (the reflowed text) after each LF.
+    bool findLanguage = false;
+    bool linesAreParagraphs = false;
 };
 
 // Takes UTF-8 text in chunks of any size, line ends (CR LF, LF, lone CR) still in it and written through
@@ -77,6 +84,19 @@ private:
     // Whether the blanks at `p`, after a CR, are written: they are unless something other than an LF
     // follows them within a fixed distance.
     bool KeepBlanksAfterCarriageReturn(const char* p, const char* end, bool atEnd) const;
+    // Finds the paragraphs that start in the text come in, and the language of each once its start is
+    // all here: up to kParagraphSample bytes, its end or the text's.
+    void FindParagraphs(bool atEnd);
+    // Passes the rest of a line, up to `stop` at most.
+    void PassLine(std::size_t stop);
+    // Passes a byte at a line's start or after an empty line: blanks and line ends until something
+    // else starts a line, and a paragraph after an empty line.
+    void PassSpace();
+    void EndSample(std::size_t end);
+    // Every place before this index has the language of its paragraph known.
+    std::size_t LanguageKnown() const;
+    // Decides by the language of the paragraph that `at` lies in, once paragraphs start up to it.
+    void EnterParagraphs(std::size_t at);
 
     SentenceOptions options_;
     std::unique_ptr<sentences::SentenceRules> rules_;
@@ -94,6 +114,17 @@ private:
     bool dropping_ = false;            // inside the blanks after a boundary
     bool keepBlanks_ = false;          // ... and inside blanks between a lone CR and an LF, which stay
     bool afterCarriageReturn_ = false; // the last byte fed was a CR
+
+    struct Paragraph {
+        std::size_t start;                       // index in text_
+        const sentences::LanguageData* language; // none while its start is not all here
+    };
+    // The paragraphs that start ahead of the scan, in order.
+    std::deque<Paragraph> paragraphs_;
+    enum class LineState : unsigned char { Text, LineStart, Gap };
+    std::size_t looked_ = 0; // every paragraph that starts before this index is found
+    LineState lineState_ = LineState::LineStart;
+    bool lineEndedWithCarriageReturn_ = false;
 };
 
 } // namespace brantlewick

@@ -240,14 +240,14 @@ Next SentenceRules::ReadNext(const Window& w, const char* p, bool readWord) cons
     }
     const char* const end = next.word.data() + next.word.size();
     next.initial = next.word.size() == static_cast<std::size_t>(first.size) && end < w.end && *end == '.';
-    next.starter = language_.Lists(WordList::Starters, FoldedKey(next.word));
+    next.starter = language_->Lists(WordList::Starters, FoldedKey(next.word));
     if (!next.starter && apostrophe != nullptr) {
         // "L'homme", "C'est", "I'm": the part before the apostrophe, with or without it.
         const std::string_view head(p, static_cast<std::size_t>(apostrophe - p));
         const Char mark = DecodeAt(apostrophe, w.end);
-        next.starter = language_.Lists(WordList::Starters, FoldedKey(head)) ||
-                       language_.Lists(WordList::Starters,
-                                       FoldedKey({p, head.size() + static_cast<std::size_t>(mark.size)}));
+        next.starter = language_->Lists(WordList::Starters, FoldedKey(head)) ||
+                       language_->Lists(WordList::Starters,
+                                        FoldedKey({p, head.size() + static_cast<std::size_t>(mark.size)}));
     }
     return next;
 }
@@ -263,7 +263,7 @@ bool SentenceRules::StartsWithElidedArticle(const Window& w, const char* p) cons
         q += DecodeAt(q, w.end).size;
     }
     return IsBlank(DecodeAt(q, w.end).code) &&
-           language_.Lists(WordList::Starters, FoldedKey({p, static_cast<std::size_t>(q - p)}));
+           language_->Lists(WordList::Starters, FoldedKey({p, static_cast<std::size_t>(q - p)}));
 }
 
 namespace {
@@ -299,13 +299,13 @@ std::optional<WordKind> SentenceRules::ListedKind(const Window& w, std::string_v
     // Abbreviations written in parts with blanks between: "z. B.", "и т. д.", "p. ej.", "EE. UU."
     if (const std::string_view part = PartBefore(w, token); !part.empty()) {
         if (const std::string_view earlier = PartBefore(w, part); !earlier.empty()) {
-            if (const Abbreviation* a = language_.FindAbbreviation(
+            if (const Abbreviation* a = language_->FindAbbreviation(
                     FoldedKey(earlier) + '.' + FoldedKey(part) + '.' + key, IsCapital(earlier))) {
                 return KindOf(*a);
             }
         }
         if (const Abbreviation* a =
-                language_.FindAbbreviation(FoldedKey(part) + '.' + key, IsCapital(part))) {
+                language_->FindAbbreviation(FoldedKey(part) + '.' + key, IsCapital(part))) {
             return KindOf(*a);
         }
     }
@@ -313,15 +313,15 @@ std::optional<WordKind> SentenceRules::ListedKind(const Window& w, std::string_v
     // The first part of one, seen from before the rest: "EE." before "UU.".
     if (!next.word.empty() && next.word.size() <= kShortWord && next.word.data() + next.word.size() < w.end &&
         next.word.data()[next.word.size()] == '.' &&
-        language_.FindAbbreviation(key + '.' + FoldedKey(next.word), capital) != nullptr) {
+        language_->FindAbbreviation(key + '.' + FoldedKey(next.word), capital) != nullptr) {
         return WordKind::Never;
     }
-    if (const Abbreviation* a = language_.FindAbbreviation(key, capital)) {
+    if (const Abbreviation* a = language_->FindAbbreviation(key, capital)) {
         return KindOf(*a);
     }
     // An elided article before it: "L'ing.", "l'av."
     if (const std::size_t apostrophe = key.rfind('\''); apostrophe != std::string::npos) {
-        if (const Abbreviation* a = language_.FindAbbreviation(key.substr(apostrophe + 1), true)) {
+        if (const Abbreviation* a = language_->FindAbbreviation(key.substr(apostrophe + 1), true)) {
             return KindOf(*a);
         }
     }
@@ -398,7 +398,7 @@ bool SentenceRules::LowerCaseStarts(const Window& w, const char* runStart, const
         token = token.substr(elided + 1);
     }
     if (!wordEnds || token.size() < 2 ||
-        !(IsPlainWord(token, false) || (language_.CapitalizedNouns() && IsPlainWord(token, true))) ||
+        !(IsPlainWord(token, false) || (language_->CapitalizedNouns() && IsPlainWord(token, true))) ||
         AfterNumber(w, token)) {
         return false;
     }
@@ -469,11 +469,11 @@ bool SentenceRules::NumberEnds(const Window& w, std::string_view number, const N
                              ? number.size() <= 3
                              : dot <= 2 && number.size() - dot - 1 <= 2 &&
                                    number.find_first_of(".,", dot + 1) == std::string_view::npos;
-    if (!language_.OrdinalNumbers() || !ordinal || number.find(',') != std::string_view::npos ||
+    if (!language_->OrdinalNumbers() || !ordinal || number.find(',') != std::string_view::npos ||
         next.starter) {
         return true;
     }
-    if (language_.Lists(WordList::OrdinalNouns, FoldedKey(next.word))) {
+    if (language_->Lists(WordList::OrdinalNouns, FoldedKey(next.word))) {
         return false; // "5. Mai", "19. Jahrhundert"
     }
     const char* gap = number.data();
@@ -481,7 +481,7 @@ bool SentenceRules::NumberEnds(const Window& w, std::string_view number, const N
     const std::string_view word = IsBlank(blank.code) ? TokenBefore(w, gap - blank.size) : std::string_view{};
     return word.empty() || word.back() == '.' ||
            (CaseOf(DecodeAt(word.data(), gap).code) != Case::Lower &&
-            !language_.Lists(WordList::Starters, FoldedKey(word)));
+            !language_->Lists(WordList::Starters, FoldedKey(word)));
 }
 
 bool SentenceRules::FollowsEnd(const Window& w, const char* p) const {
@@ -494,7 +494,7 @@ bool SentenceRules::FollowsEnd(const Window& w, const char* p) const {
 }
 
 bool SentenceRules::NameParticleFollows(const Window& w, const Next& next) const {
-    if (!language_.Lists(WordList::NameParticles, FoldedKey(next.word))) {
+    if (!language_->Lists(WordList::NameParticles, FoldedKey(next.word))) {
         return false;
     }
     const char* p = next.word.data() + next.word.size();
@@ -512,7 +512,7 @@ bool SentenceRules::MissingSpaceEnds(const Window& w, const char* runStart, cons
     }
     // A listed abbreviation before it reads as one, whatever follows: "vs.The" goes on as "vs. The" does.
     const std::string_view left = TokenBefore(w, runStart);
-    if ((!IsPlainWord(left, false) && !(language_.CapitalizedNouns() && IsPlainWord(left, true))) ||
+    if ((!IsPlainWord(left, false) && !(language_->CapitalizedNouns() && IsPlainWord(left, true))) ||
         ListedKind(w, left, Next{})) {
         return false;
     }
@@ -546,14 +546,14 @@ bool SentenceRules::SpeakerFollows(const Window& w, const Next& next) const {
             return false;
         }
         if (CaseOf(DecodeAt(p, w.end).code) != Case::Upper) {
-            return words > 0 && language_.Lists(WordList::SpeechVerbs, FoldedKey(word));
+            return words > 0 && language_->Lists(WordList::SpeechVerbs, FoldedKey(word));
         }
-        if (word != "I" && language_.Lists(WordList::Starters, FoldedKey(word))) {
+        if (word != "I" && language_->Lists(WordList::Starters, FoldedKey(word))) {
             return false;
         }
         // A title's period goes with the name; any other mark leaves no word to read next ("Jenny, asked").
         const char* end = word.data() + word.size();
-        const Abbreviation* title = language_.FindAbbreviation(FoldedKey(word), true);
+        const Abbreviation* title = language_->FindAbbreviation(FoldedKey(word), true);
         end += DecodeAt(end, w.end).code == '.' && title != nullptr && title->kind == AbbreviationKind::Never
                    ? 1
                    : 0;
@@ -565,8 +565,8 @@ bool SentenceRules::SpeakerFollows(const Window& w, const Next& next) const {
 bool SentenceRules::IsMarkedName(const Window& w, const char* runStart, const char* runEnd) const {
     const std::string_view name = TokenBefore(w, runStart);
     return !name.empty() && runEnd - runStart == 1 &&
-           language_.Lists(WordList::MarkedNames,
-                           FoldedKey({name.data(), static_cast<std::size_t>(runEnd - name.data())}));
+           language_->Lists(WordList::MarkedNames,
+                            FoldedKey({name.data(), static_cast<std::size_t>(runEnd - name.data())}));
 }
 
 } // namespace brantlewick::sentences

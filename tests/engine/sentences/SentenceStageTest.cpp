@@ -165,6 +165,13 @@ std::vector<std::string> RandomTexts(unsigned seed, int count) {
         longLine += next.find_first_of("\r\n") == std::string::npos ? next : " ";
     }
     texts.push_back(longLine);
+    // Paragraphs in every language, for the language found by paragraph.
+    std::ifstream languages(BRANTLEWICK_SOURCE_DIR "/tests/engine/sentences/languages.txt");
+    std::string mixed;
+    for (std::string line; std::getline(languages, line);) {
+        mixed += line.starts_with('#') ? "" : line.substr(line.find('\t') + 1) + "\n\n";
+    }
+    texts.push_back(mixed);
     return texts;
 }
 
@@ -172,7 +179,7 @@ std::vector<std::string> RandomTexts(unsigned seed, int count) {
 // through each line choice, keeps the text apart from spaces and line ends, and counts what it did.
 TEST(SentenceStageTest, KeepsEveryCharacterButBlanksInAnyChunking) {
     const std::vector<std::string> texts = RandomTexts(2024, 400);
-    ASSERT_GT(texts[texts.size() - 2].size(), 500u);
+    ASSERT_GT(texts[texts.size() - 3].size(), 500u);
     std::mt19937 random(2024);
     const std::vector<std::string> entries[] = {
         {".", "!", "?"}, {".", "?", "..."}, {"!", ";", "END", "\n", ""}, {"\xE3\x80\x82", "?"}};
@@ -187,7 +194,7 @@ TEST(SentenceStageTest, KeepsEveryCharacterButBlanksInAnyChunking) {
             std::array{LineBreaks::Join, LineBreaks::Keep, LineBreaks::Reflow}[t % 3],
             true,
             stage.language,
-            t % 5 == 0};
+            t % 5 == 0 || t + 1 == texts.size()};
         ConversionCounts whole, inPieces;
         const std::string out = ConvertAll(options, text, text.size() + 1, random, whole);
         ASSERT_EQ(ConvertAll(options, text, 1 + random() % 64, random, inPieces), out) << t;
@@ -243,7 +250,8 @@ TEST(SentenceStageTest, ASecondRunChangesNothing) {
                                             1 + static_cast<int>(t % 5 == 4),
                                             lines,
                                             true,
-                                            static_cast<Language>((t + static_cast<std::size_t>(lines)) % 9)};
+                                            static_cast<Language>((t + static_cast<std::size_t>(lines)) % 9),
+                                            t % 4 == 0 || t + 1 == texts.size()};
             ConversionCounts counts;
             const std::string once = ConvertAll(options, texts[t], 1 + random() % 64, random, counts);
             ASSERT_EQ(ConvertAll(options, once, 1 + random() % 64, random, counts), once)
@@ -314,6 +322,45 @@ TEST(SentenceStageTest, AFoundLanguageDecidesTheBreaks) {
     options.format = TextFormat::Markdown;
     EXPECT_EQ(ConvertText("---\nlang: de\n---\n" + english, options),
               "---\nlang: de\n---\nSee Abb. Drei and the list.\nThen more.\n");
+}
+
+// Each paragraph is read in the language its start tells clearly, in every line choice and in a
+// document, however the text comes in pieces; a paragraph too short to tell is read in the text's.
+TEST(SentenceStageTest, EachParagraphIsReadInTheLanguageItsStartTells) {
+    const std::string english =
+        "The council met on Monday and said that it would not raise the fees this year, but the "
+        "members of the board were not sure how long they could wait for the money.\n\n";
+    const std::string german =
+        "Der Rat hat am Montag beschlossen, dass die Gebühren in diesem Jahr nicht steigen, "
+        "siehe Abb. Drei, aber die Mitglieder wissen nicht, wie lange sie warten können.\n\n";
+    const std::string french =
+        "Le conseil a dit qu'il ne relèvera pas les tarifs cette année, mais les membres ne "
+        "sont pas sûrs de pouvoir attendre encore longtemps pour avoir l'argent.\n\n";
+    const std::string russian = "Совет заявил, что в этом году не будет повышать тарифы и т. д. Потом члены "
+                                "правления сказали, что не знают, сколько ещё они смогут ждать.\n";
+    const struct {
+        std::string text;
+        TextFormat format;
+        LineBreaks lines;
+        std::string_view expected;
+    } rows[] = {
+        {english + german + english, TextFormat::Plain, LineBreaks::Join, "Abb. Drei"},
+        {english + german, TextFormat::Plain, LineBreaks::Keep, "Abb. Drei"},
+        {english + german, TextFormat::Plain, LineBreaks::Reflow, "Abb. Drei"},
+        {english + german, TextFormat::Markdown, LineBreaks::Keep, "Abb. Drei"},
+        {french + russian, TextFormat::Plain, LineBreaks::Join, "т. д.\r\nПотом"},
+        {german + german + "See Abb. Drei, the list.\n", TextFormat::Plain, LineBreaks::Join, "Abb. Drei,"},
+        {english + "Siehe Abb. Drei und die Liste.", TextFormat::Plain, LineBreaks::Join, "Abb.\r\nDrei"},
+    };
+    std::mt19937 random(5);
+    for (const auto& row : rows) {
+        ConversionOptions options{{".", "!", "?"}, 1, row.lines, true, Language::Italian, true};
+        options.format = row.format;
+        ConversionCounts counts;
+        const std::string out = ConvertAll(options, row.text, 1 + random() % 300, random, counts);
+        EXPECT_NE(out.find(row.expected), std::string::npos) << out;
+        EXPECT_EQ(out, ConvertText(row.text, options));
+    }
 }
 
 } // namespace

@@ -56,6 +56,9 @@ std::string_view LanguageCode(Language language);
 // of its letters are in; for Latin letters, the language whose most frequent short words it uses most,
 // by a clear lead. Nothing when too few letters or words tell.
 std::optional<Language> LanguageOfText(std::string_view text);
+// The language of a paragraph, from its start, in a text in `textLanguage`: the one the start tells
+// clearly, or in Latin letters by a lead of two common words over the text's own; else the text's.
+Language LanguageOfParagraph(std::string_view start, Language textLanguage);
 // The language a front matter at the text's start names by a top-level "lang:" or "language:" key
 // ("de", "fr-CA"); nothing when there is none or it names none of ours.
 std::optional<Language> FrontMatterLanguage(std::string_view text);
