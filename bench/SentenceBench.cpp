@@ -261,6 +261,7 @@ void Mixed(std::vector<std::pair<std::string, std::string>> paragraphs) {
     const auto file =
         brantlewick::LanguageOfText(text.substr(0, 16384)).value_or(brantlewick::Language::English);
     std::vector<std::vector<std::string>> given;
+    given.reserve(brantlewick::kLanguages.size());
     for (const auto& row : brantlewick::kLanguages) {
         given.push_back(SplitParagraphs(Convert(text, brantlewick::LineBreaks::Keep, row.language, false)));
     }
