@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -91,11 +92,13 @@ struct CommonWord {
     int weight = 0;             // less, the more languages list it
 };
 
+constexpr std::size_t kCommonWordSlots = std::size_t{1} << 11;
+
 // All the languages' common words in one hash table, a third full at most: a probe or two a word, since
 // every word of a paragraph's start is looked up.
 const std::vector<CommonWord>& CommonWords() {
     static const std::vector<CommonWord> table = [] {
-        std::vector<CommonWord> slots(std::size_t{1} << 11);
+        std::vector<CommonWord> slots(kCommonWordSlots);
         const std::size_t mask = slots.size() - 1;
         for (std::size_t i = 0; i < kLatinLanguages.size(); ++i) {
             for (const std::string& word :
@@ -143,6 +146,10 @@ struct Evidence {
     int kana = 0;
     int han = 0;
     std::array<int, kLatinLanguages.size()> common{};
+    // With `onceEach`, a word counts once however often it comes: a name or a token repeated ("van",
+    // "rst2man") must not make a paragraph's language.
+    bool onceEach = false;
+    std::bitset<kCommonWordSlots> counted;
 
     void Letter(char32_t c) {
         if (c < 0x80) {
@@ -166,9 +173,10 @@ struct Evidence {
             at = (at + 1) & mask;
         }
         const unsigned languages = table[at].languages;
-        if (languages == 0) {
+        if (languages == 0 || (onceEach && counted[at])) {
             return false;
         }
+        counted[at] = true;
         const int weight = table[at].weight;
         for (std::size_t i = 0; i < common.size(); ++i) {
             common[i] += ((languages >> i) & 1U) != 0 ? weight : 0;
@@ -190,16 +198,17 @@ struct Evidence {
     }
 };
 
-// The evidence of `text`; with `untilSettled`, only up to the end of the word after which one language
-// in Latin letters leads every other by kSettledLead.
-Evidence Gather(std::string_view text, bool untilSettled = false) {
+// The evidence of `text`; for a paragraph's start (`paragraph`), each word once, and only up to the end
+// of the word after which one language in Latin letters leads every other by kSettledLead.
+Evidence Gather(std::string_view text, bool paragraph = false) {
     Evidence evidence;
+    evidence.onceEach = paragraph;
     WordKey word;
     // Whether the guess is settled after the word.
     const auto endWord = [&] {
         const bool counted = word.size != 0 && !word.tooLong && evidence.Word(word);
         word = WordKey();
-        return counted && untilSettled && evidence.Settled();
+        return counted && paragraph && evidence.Settled();
     };
     const char* p = text.data();
     const char* const end = p + text.size();
