@@ -361,6 +361,12 @@ TEST(SentenceStageTest, EachParagraphIsReadInTheLanguageItsStartTells) {
         EXPECT_NE(out.find(row.expected), std::string::npos) << out;
         EXPECT_EQ(out, ConvertText(row.text, options));
     }
+    // A line of names repeats a few words of one language: each counts once, and the text's stays.
+    EXPECT_EQ(
+        LanguageOfParagraph("Present: Van der Berg, van Dijk, de Jong, van den Bosch, de Vries, van der "
+                            "Meer, van Dam, van Leeuwen.",
+                            Language::English),
+        Language::English);
 }
 
 } // namespace
