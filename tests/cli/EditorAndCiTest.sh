@@ -30,6 +30,8 @@ printf 'One. Two.\n' >"$(printf 'tab\tname.md')"
 printf 'One. Two.\n' >'café.md'
 printf 'One. Two.\n' >"$(printf 'bad\377byte.md')"
 printf 'Rain fell. Sun rose.\n' | iconv -t UTF-16 >utf16.md
+# Too many changes to compare line by line: the diff is anchored on the lines that occur once.
+seq 2100 | awk '{ print "A" $1 ". B" $1 ".\nk" $1 }' >large.md
 cp -r "$work/files" "$work/patched"
 cp -r "$work/files" "$work/applied"
 cp -r "$work/files" "$work/converted"
