@@ -16,14 +16,22 @@ namespace brantlewick {
 
 inline constexpr std::size_t kWindow = 64;
 
+// A short text is looked at in pieces of this size, so that a line of 70 bytes does not fall back to a
+// byte at a time.
+inline constexpr std::size_t kVectorPiece = 16;
+
 // Bit i is set when byte i of the window at `p` is one of the stop bytes, found with byte table look-ups.
 class TableStops {
 public:
     explicit TableStops(const std::array<bool, 256>& isStop) : isStop_(isStop) {}
 
-    std::uint64_t Mask(const char* p) const {
+    std::uint64_t Mask(const char* p) const { return MaskOf<kWindow>(p); }
+    std::uint64_t PieceMask(const char* p) const { return MaskOf<kVectorPiece>(p); }
+
+private:
+    template <std::size_t Size> std::uint64_t MaskOf(const char* p) const {
         std::uint64_t mask = 0;
-        for (std::size_t i = 0; i < kWindow; ++i) {
+        for (std::size_t i = 0; i < Size; ++i) {
             mask |= static_cast<std::uint64_t>(isStop_[static_cast<unsigned char>(p[i])]) << i;
         }
         return mask;
@@ -47,15 +55,18 @@ public:
 
     std::uint64_t Mask(const char* p) const {
         std::uint64_t mask = 0;
-        for (std::size_t part = 0; part < kWindow / 16; ++part) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
-            __m128i hits = _mm_cmpeq_epi8(bytes, stops_[0]);
-            for (std::size_t k = 1; k < Count; ++k) {
-                hits = _mm_or_si128(hits, _mm_cmpeq_epi8(bytes, stops_[k]));
-            }
-            mask |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(hits))} << (16 * part);
+        for (std::size_t part = 0; part < kWindow / kVectorPiece; ++part) {
+            mask |= PieceMask(p + kVectorPiece * part) << (kVectorPiece * part);
         }
         return mask;
+    }
+    std::uint64_t PieceMask(const char* p) const {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i hits = _mm_cmpeq_epi8(bytes, stops_[0]);
+        for (std::size_t k = 1; k < Count; ++k) {
+            hits = _mm_or_si128(hits, _mm_cmpeq_epi8(bytes, stops_[k]));
+        }
+        return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(hits))};
     }
 
 private:
@@ -68,6 +79,10 @@ template <typename Scan>
 void WithStopMask([[maybe_unused]] std::string_view stopBytes, const std::array<bool, 256>& isStop,
                   Scan scan) {
 #if BRANTLEWICK_SSE2
+    if (stopBytes.size() <= 2) {
+        scan(VectorStops<2>(stopBytes));
+        return;
+    }
     if (stopBytes.size() <= 5) {
         scan(VectorStops<5>(stopBytes));
         return;
@@ -84,11 +99,23 @@ void WithStopMask([[maybe_unused]] std::string_view stopBytes, const std::array<
 template <typename StopMask>
 const char* FindStop(const char* p, const char* end, const StopMask& stops,
                      const std::array<bool, 256>& isStop) {
+    const char* const start = p;
     while (static_cast<std::size_t>(end - p) >= kWindow) {
         if (const std::uint64_t mask = stops.Mask(p)) {
             return p + std::countr_zero(mask);
         }
         p += kWindow;
+    }
+    while (static_cast<std::size_t>(end - p) >= kVectorPiece) {
+        if (const std::uint64_t mask = stops.PieceMask(p)) {
+            return p + std::countr_zero(mask);
+        }
+        p += kVectorPiece;
+    }
+    if (p != end && static_cast<std::size_t>(end - start) >= kVectorPiece) {
+        // The last piece ends at `end` and overlaps bytes already passed, whose bits are shifted out.
+        const std::uint64_t mask = stops.PieceMask(end - kVectorPiece) >> (kVectorPiece - (end - p));
+        return mask != 0 ? p + std::countr_zero(mask) : end;
     }
     while (p != end && !isStop[static_cast<unsigned char>(*p)]) {
         ++p;
@@ -109,6 +136,36 @@ inline const char* FindLineEnd(const char* p, const char* end) {
     return FindStop(p, end, TableStops(kLineEnds), kLineEnds);
 #endif
 }
+
+// A set of bytes a scanner stops at: a byte table for one look-up a byte, and the bytes themselves for
+// the 16-at-a-time search. std::string_view::find_first_of calls memchr once for each byte it passes.
+class StopBytes {
+public:
+    constexpr explicit StopBytes(std::string_view bytes) : bytes_(bytes) {
+        for (const char c : bytes) {
+            isStop_.at(static_cast<unsigned char>(c)) = true;
+        }
+    }
+
+    [[nodiscard]] constexpr bool Has(char c) const { return isStop_[static_cast<unsigned char>(c)]; }
+    [[nodiscard]] constexpr const std::array<bool, 256>& Table() const { return isStop_; }
+
+    // Where the first byte of the set lies in `text` from `from` on, or npos.
+    [[nodiscard]] std::size_t FindIn(std::string_view text, std::size_t from = 0) const {
+        if (from >= text.size()) {
+            return std::string_view::npos;
+        }
+        const char* const end = text.data() + text.size();
+        const char* found = end;
+        WithStopMask(bytes_, isStop_,
+                     [&](const auto& stops) { found = FindStop(text.data() + from, end, stops, isStop_); });
+        return found == end ? std::string_view::npos : static_cast<std::size_t>(found - text.data());
+    }
+
+private:
+    std::string_view bytes_;
+    std::array<bool, 256> isStop_{};
+};
 
 // Where a windowed pass writes: straight into the sink's room, topped up to a fixed number of free bytes
 // before each window and each stop, so that a whole window or replacement is copied without a check.

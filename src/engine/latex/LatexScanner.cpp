@@ -2,8 +2,8 @@
 // LaTeX's lines: the preamble, environments and display math, and the prose lines between.
 #include "latex/LatexScanner.h"
 
+#include "StopScan.h"
 #include "latex/LatexLines.h"
-#include "prose/ByteSet.h"
 
 #include <algorithm>
 
@@ -88,7 +88,7 @@ LineReading LatexScanner::Read(std::string_view line) {
 
 bool LatexScanner::ReadStructure(std::string_view code) {
     bool prose = true;
-    constexpr prose::ByteSet kMarks("\\$");
+    constexpr StopBytes kMarks("\\$");
     for (std::size_t at = kMarks.FindIn(code); at != std::string_view::npos && skipUntil_.empty();
          at = kMarks.FindIn(code, at + 1)) {
         if (code.substr(at, 2) == "$$" || code.substr(at, 2) == "\\[") {

@@ -3,8 +3,8 @@
 // the braces paired on the way; then each command's arguments by those pairs.
 #include "latex/LatexSyntax.h"
 
+#include "StopScan.h"
 #include "latex/LatexLines.h"
-#include "prose/ByteSet.h"
 
 #include <algorithm>
 #include <utility>
@@ -44,7 +44,7 @@ prose::Marks& LatexSyntax::Read(std::string_view text) {
     open_.clear();
     pairs_.clear();
     bool noMathEnd = false;
-    constexpr prose::ByteSet kMarks("%${}\\");
+    constexpr StopBytes kMarks("%${}\\");
     for (std::size_t i = kMarks.FindIn(text); i < text.size(); i = kMarks.FindIn(text, i)) {
         const char c = text[i];
         if (c == '%') {

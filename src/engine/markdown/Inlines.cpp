@@ -27,15 +27,7 @@ constexpr std::size_t kLongestDestination = 4096;
 
 // Where an inline construct may start.
 constexpr std::string_view kSpecialBytes = "\\`<$![]*_~";
-
-constexpr std::array<bool, 256> SpecialBytes() {
-    std::array<bool, 256> special{};
-    for (const unsigned char c : kSpecialBytes) {
-        special[c] = true;
-    }
-    return special;
-}
-constexpr std::array<bool, 256> kSpecial = SpecialBytes();
+constexpr StopBytes kSpecial(kSpecialBytes);
 
 bool IsWhite(char32_t c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == 0xA0 || c == 0x1680 ||
@@ -74,12 +66,12 @@ public:
 #if BRANTLEWICK_SSE2
         const VectorStops<kSpecialBytes.size()> stops(kSpecialBytes);
 #else
-        const TableStops stops(kSpecial);
+        const TableStops stops(kSpecial.Table());
 #endif
         const char* const begin = text_.data();
         const char* const end = begin + text_.size();
         for (std::size_t i = 0; i < text_.size();) {
-            i = static_cast<std::size_t>(FindStop(begin + i, end, stops, kSpecial) - begin);
+            i = static_cast<std::size_t>(FindStop(begin + i, end, stops, kSpecial.Table()) - begin);
             if (i < text_.size()) {
                 i = ReadAt(i);
             }

@@ -4,7 +4,7 @@
 // after a non-blank and before white space or a closing mark. An end not found is not looked for again.
 #include "rst/RstSyntax.h"
 
-#include "prose/ByteSet.h"
+#include "StopScan.h"
 #include "rst/RstLines.h"
 
 #include <array>
@@ -32,7 +32,7 @@ public:
     InlineReader(std::string_view text, prose::Marks& marks) : text_(text), marks_(marks) {}
 
     void Read() {
-        constexpr prose::ByteSet kMarks("\\*`|_[:");
+        constexpr StopBytes kMarks("\\*`|_[:");
         for (std::size_t i = kMarks.FindIn(text_); i < text_.size(); i = kMarks.FindIn(text_, i)) {
             i = ReadAt(i);
         }

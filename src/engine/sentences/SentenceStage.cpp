@@ -108,11 +108,27 @@ void SentenceStage::CountLineEnds(std::string_view chunk) {
     if (chunk.empty()) {
         return;
     }
-    // A CR LF pair is one line end, counted at its CR. Summed without branches, so that the compiler
-    // can count many bytes at a time.
+    // A CR LF pair is one line end, counted at its CR.
     const auto at = [&chunk](std::size_t i) { return static_cast<unsigned char>(chunk[i]); };
     std::uint64_t ends = (at(0) == '\r' ? 1U : 0U) + (at(0) == '\n' && !afterCarriageReturn_ ? 1U : 0U);
-    for (std::size_t i = 1; i < chunk.size(); ++i) {
+    std::size_t i = 1;
+#if BRANTLEWICK_SSE2
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i one = _mm_set1_epi8(1);
+    __m128i sums = _mm_setzero_si128();
+    for (; i + 16 <= chunk.size(); i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk.data() + i));
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk.data() + i - 1));
+        const __m128i ended = _mm_or_si128(
+            _mm_cmpeq_epi8(bytes, carriageReturn),
+            _mm_andnot_si128(_mm_cmpeq_epi8(before, carriageReturn), _mm_cmpeq_epi8(bytes, lineFeed)));
+        sums = _mm_add_epi64(sums, _mm_sad_epu8(_mm_and_si128(ended, one), _mm_setzero_si128()));
+    }
+    ends += static_cast<std::uint64_t>(_mm_cvtsi128_si64(sums)) +
+            static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+#endif
+    for (; i < chunk.size(); ++i) {
         ends += static_cast<std::uint64_t>(at(i) == '\r') +
                 static_cast<std::uint64_t>(static_cast<unsigned>(at(i) == '\n') &
                                            static_cast<unsigned>(at(i - 1) != '\r'));
