@@ -156,12 +156,7 @@ private:
                 ++i; // the escaped byte is no bracket
             } else if (text_[i] == '[') {
                 open.push_back(i);
-                const bool marker = OpensFootnoteMarker(i);
-                firstMarker = std::min(firstMarker, marker ? i : std::string_view::npos);
-                // Brackets in a link's destination do not count for that reader: a line end before the
-                // very next "]" may be inside a marker too.
-                marks_.unsure =
-                    marks_.unsure || (marker && NextAfter(LineEnds(), i) < NextAfter(closers_, i));
+                firstMarker = std::min(firstMarker, FootnoteMarkerOpening(i));
             } else if (!open.empty()) {
                 const std::size_t from = open.back();
                 open.pop_back();
@@ -180,6 +175,20 @@ private:
             marks_.unsure = marks_.unsure || stretch.find_first_of("`<") != std::string_view::npos ||
                             stretch.find("](") != std::string_view::npos;
         }
+    }
+
+    // Notes the "[" at `i` if it opens a footnote marker, and returns `i` then, else npos. Brackets in a
+    // link's destination do not count for that reader: a line end before the very next "]" may be inside
+    // a marker too. So no break goes there either, "]" or not, or a second run would find the paragraph
+    // unsure.
+    std::size_t FootnoteMarkerOpening(std::size_t i) {
+        if (!OpensFootnoteMarker(i)) {
+            return npos;
+        }
+        const std::size_t nextClose = NextAfter(closers_, i);
+        marks_.unsure = marks_.unsure || NextAfter(LineEnds(), i) < nextClose;
+        Shield(i, nextClose == npos ? text_.size() : nextClose + 1, false);
+        return i;
     }
 
     // Where each line end is, found once a footnote marker needs them.

@@ -98,7 +98,7 @@ TEST(Markdown, Documents) {
         {"a task box keeps its line", "* [ ] 1\\. **Go:**\n* [ ] 2\\. **Send:**\n"},
         {"a list in running text does not go on in the next paragraph",
          "Bring 1. tents [^. Food.\n\nWe met at gate 2. It was late.\n",
-         "Bring 1. tents [^.\nFood.\n\nWe met at gate 2.\nIt was late.\n"},
+         "Bring 1. tents [^. Food.\n\nWe met at gate 2.\nIt was late.\n"},
         {"a line of list markers and a box is not cut before the box", "Rain\n3. 2. [X] Sun rose.\n"},
         {"a lone bracket is not closed into a task box by the next line", "- [\n]\nRain fell.\n",
          "- [\n] Rain fell.\n"},
@@ -271,6 +271,9 @@ TEST(Markdown, FlavourLines) {
         {"a line that only ends like a target keeps both its line ends", "n\nx)=\nRain fell. Sun rose.\n",
          "n\nx)=\nRain fell.\nSun rose.\n"},
         {"nor is it cut, or a second run would join its first part", "n\n. Rain x)=\n"},
+        {"a footnote marker left open takes no break: a line end in it would make a second run keep its "
+         "paragraph as it is, and read the one before it differently",
+         ". [\n\nA[^. A\n", ".\n[\n\nA[^. A\n", kJoin, 2},
         {"display math", "The roots are\n$$\nx = 1. Y\n$$\nand\n\\[\na. B\n\\]\n"},
         {"math environment", "\\begin{align}\na &= b. C\\\\\nc &= d\n\\end{align}\n"},
         {"a body that never ends in reach is prose", "$$ x\nRain. Sun.\n", "$$ x\nRain.\nSun.\n"},
