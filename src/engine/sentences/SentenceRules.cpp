@@ -641,7 +641,13 @@ bool SentenceRules::EndsBeforeSpace(const Window& w, const char* runStart, const
         if (IsMarkedName(w, runStart, runEnd)) { // "Yahoo! Mail", but "I used Yahoo! Then"
             return next.kind == Next::Opening || (next.kind == Next::Upper && next.starter);
         }
-        return next.kind != Next::Lower && next.kind != Next::Other;
+        // Web text starts a sentence in small letters after a question too ("tried it yet? i did"),
+        // by the same signs as after a period; a dash before it brings the speaker in ("— Ты готов? — спросил
+        // он").
+        if (next.kind == Next::Lower) {
+            return !closers.closed && !next.dash && LowerCaseStarts(w, runStart, next);
+        }
+        return next.kind != Next::Other;
     }
     // What is left is one period of some form.
     const char* const spaced = SpacedEllipsisStart(Horizon(w), runStart);

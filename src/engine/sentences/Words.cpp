@@ -372,6 +372,10 @@ bool SentenceRules::OpensWithDate(const Window& w) const {
     return letters > 0 && letters <= kShortWord && number != p && number < w.end && IsAsciiDigit(*number);
 }
 
+// Units written short after a number ("3 in.", "10 min.", "2 hrs.") have at most this many letters;
+// "40,000 homes." is a plain word.
+constexpr std::size_t kLongestUnit = 4;
+
 bool SentenceRules::LowerCaseStarts(const Window& w, const char* runStart, const Next& next) const {
     // The next word is a word ("that's" too), not an abbreviation or a name with a period ("e.g.",
     // "file.txt", "т. д.").
@@ -399,7 +403,7 @@ bool SentenceRules::LowerCaseStarts(const Window& w, const char* runStart, const
     }
     if (!wordEnds || token.size() < 2 ||
         !(IsPlainWord(token, false) || (language_->CapitalizedNouns() && IsPlainWord(token, true))) ||
-        AfterNumber(w, token)) {
+        (token.size() <= kLongestUnit && AfterNumber(w, token))) {
         return false;
     }
     const Char before = DecodeBefore(w.begin, token.data());
