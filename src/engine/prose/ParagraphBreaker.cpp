@@ -370,7 +370,7 @@ bool ParagraphBreaker::Accept(std::size_t lineStart, std::size_t from, std::size
         writtenLineFixed_ =
             !syntax_->MayCut(std::string_view(text_).substr(written, LineEndAfter(written) - written));
     }
-    if (writtenLineFixed_) {
+    if (writtenLineFixed_ || !syntax_->MayEndLine(std::string_view(text_).substr(written, from - written))) {
         return false;
     }
     const std::size_t lineEnd = LineEndAfter(to);

@@ -75,6 +75,9 @@ public:
     virtual bool MayCut(std::string_view line) const = 0;
     // Whether a break may put `next` (the text after it, up to its line end) at the start of a line.
     virtual bool MayStartLine(std::string_view next) const = 0;
+    // Whether a break may end a line after `head` (the text before it, from the line's start): a line
+    // left with less must still read as the line it was.
+    virtual bool MayEndLine(std::string_view /*head*/) const { return true; }
     // Whether the blanks from `from` to `to`, places in the text read last, may become a line break.
     virtual bool MayBreak(std::size_t /*from*/, std::size_t /*to*/) const { return true; }
     // What a new line cut from `line` (its text, up to its line end) repeats of that line's start so

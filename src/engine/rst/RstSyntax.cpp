@@ -143,4 +143,8 @@ bool RstSyntax::MayStartLine(std::string_view next) const {
     return MayStartProseLine(next);
 }
 
+bool RstSyntax::MayEndLine(std::string_view head) const {
+    return MayStartProseLine(head);
+}
+
 } // namespace brantlewick::rst

@@ -16,6 +16,8 @@ public:
     bool KeepsLineEnd(std::string_view before, std::string_view after, bool alone) const override;
     bool MayCut(std::string_view /*line*/) const override { return true; }
     bool MayStartLine(std::string_view next) const override;
+    // Marks alone on a line ("=." of "=. And so") would read as a section's underline or a table's border.
+    bool MayEndLine(std::string_view head) const override;
     void Trim() override { marks_ = prose::Marks(); }
 
 private:

@@ -93,6 +93,11 @@ TEST(DocumentFormats, ReStructuredText) {
              "Rain fell. Sun\nrose.\n-----\nWind. Snow.\n\nA b. C\nd.\n=/== ===\nE.\n"},
             {"an item another list's item follows is a paragraph",
              "1. Rain fell. Sun rose.\n(a) Wind. Snow.\n"},
+            {"no cut leaves marks alone on a line, which would not end with \"::\" before a quoted literal "
+             "block",
+             "x\n=. A::\n\n. D\n",
+             {},
+             LineBreaks::Keep},
             {"line block", "| Rain fell. Sun rose.\n"},
             {"simple table", "=====  =====\nRain.  Sun.\n\nA. B.  C.\n=====  =====\n\nWind. Snow.\n",
              "=====  =====\nRain.  Sun.\n\nA. B.  C.\n=====  =====\n\nWind.\nSnow.\n"},
