@@ -80,7 +80,7 @@ constexpr std::pair<std::string_view, WordList> kWordSections[] = {
     {"starters", WordList::Starters},         {"ordinal-nouns", WordList::OrdinalNouns},
     {"conjunctions", WordList::Conjunctions}, {"marked-names", WordList::MarkedNames},
     {"speech-verbs", WordList::SpeechVerbs},  {"name-particles", WordList::NameParticles},
-    {"common-words", WordList::CommonWords},
+    {"common-words", WordList::CommonWords},  {"file-endings", WordList::FileEndings},
 };
 
 void SortLongestFirst(std::vector<std::string>& list) {

@@ -37,8 +37,9 @@ enum class WordList : unsigned char {
     SpeechVerbs,   // verbs that say who spoke after a quote: "Why?" Jenny asked.
     NameParticles, // particles of surnames after an initial: "G. Di Maio"
     CommonWords,   // the most frequent short words, by which a text is told to be in the language
+    FileEndings,   // what follows the last period of a file or host name: "setup.Exe", "example.Com"
 };
-inline constexpr std::size_t kWordLists = 7;
+inline constexpr std::size_t kWordLists = 8;
 
 class LanguageData {
 public:

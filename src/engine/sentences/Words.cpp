@@ -529,11 +529,34 @@ bool SentenceRules::MissingSpaceEnds(const Window& w, const char* runStart, cons
                           : !(IsSpace(c.code) || IsOpener(c.code) || afterBoundary)) {
         return false;
     }
-    // The word stands apart after it too, also where a line end that goes follows it.
+    // The word stands apart after it too, also where a line end that goes follows it. It is a word that
+    // starts sentences, or a plain capitalised word after a plain word of two letters or more, as reviews
+    // write them ("Great phone.Battery lasts"): not a name in code ("obj.getName", "web.DE").
     const Next next = ReadNext(w, after);
     const char* wordEnd = next.word.data() + next.word.size();
-    return next.kind == Next::Upper && next.starter && wordEnd < w.end &&
-           (IsBlank(DecodeAt(wordEnd, w.end).code) || JoinedAt(w, wordEnd));
+    const auto twoLetters = [](std::string_view word) {
+        return !word.empty() &&
+               static_cast<std::size_t>(DecodeAt(word.data(), word.data() + word.size()).size) < word.size();
+    };
+    const bool capitalised = twoLetters(left) && twoLetters(next.word) && IsPlainWord(next.word, true) &&
+                             !language_->Lists(WordList::FileEndings, FoldedKey(next.word));
+    // A capitalised word that starts no sentence by itself ends one only after a word the spaced text
+    // would end on too, so that a second run, which reads the break as a space, decides alike.
+    if (next.kind != Next::Upper || wordEnd >= w.end ||
+        !(next.starter || (capitalised && KindOfWordBefore(w, runStart, next) == WordKind::Word))) {
+        return false;
+    }
+    // A capitalised word may be a sentence of its own ("Goed product.Aanrader."), but not a name's part
+    // ("www.Example.org"): no small letter follows its mark. Blanks between do not count, since a break
+    // may come there.
+    const Char mark = DecodeAt(wordEnd, w.end);
+    if (IsBlank(mark.code) || JoinedAt(w, wordEnd)) {
+        return true;
+    }
+    int lineEnds = 0;
+    const char* const following = SkipSpaces(wordEnd + mark.size, w.end, lineEnds);
+    const char32_t beyond = following < w.end ? DecodeAt(following, w.end).code : U' ';
+    return capitalised && IsEndMark(mark.code) && (!IsWordChar(beyond) || CaseOf(beyond) == Case::Upper);
 }
 
 bool SentenceRules::SpeakerFollows(const Window& w, const Next& next) const {
