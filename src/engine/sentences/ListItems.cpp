@@ -322,12 +322,12 @@ bool SentenceRules::StartsRunningItem(const Window& w, const Marker& marker, std
 bool SentenceRules::ItemAfterBoundary(const Window& w, const Marker& marker, const char* gap) const {
     // After a boundary the marker starts a line on a second run: an item there, unless the number ends
     // a sentence right after its punctuation ("How many? 12. Maybe 13."), which leaves it no text. A
-    // numeral or letter before a number ("II. 1.") is an item as it is at a line start, where a break
-    // that the document cannot take may have left it.
+    // numeral or letter ("II. 1.", "II. I") is an item as it is at a line start, where a break that the
+    // document cannot take may have left it.
     if (w.position + static_cast<std::uint64_t>(gap - w.begin) != lastBoundary_) {
         return false;
     }
-    if (marker.label != Marker::Number && IsAsciiDigit(*marker.text)) {
+    if (marker.label != Marker::Number) {
         return true;
     }
     const char* const at = marker.punctuation;
