@@ -7,6 +7,7 @@
 #include "StopScan.h"
 #include "rst/RstLines.h"
 
+#include <algorithm>
 #include <array>
 
 namespace brantlewick::rst {
@@ -144,7 +145,10 @@ bool RstSyntax::MayStartLine(std::string_view next) const {
 }
 
 bool RstSyntax::MayEndLine(std::string_view head) const {
-    return MayStartProseLine(head);
+    // The head may hold lines joined to it, which are written apart by a space.
+    std::string written(head);
+    std::replace(written.begin(), written.end(), '\n', ' ');
+    return MayStartProseLine(written);
 }
 
 } // namespace brantlewick::rst

@@ -98,6 +98,7 @@ TEST(DocumentFormats, ReStructuredText) {
              "x\n=. A::\n\n. D\n",
              {},
              LineBreaks::Keep},
+            {"nor marks alone before it, with a joined line", ":*\n. Dog\n", ":* . Dog\n"},
             {"line block", "| Rain fell. Sun rose.\n"},
             {"simple table", "=====  =====\nRain.  Sun.\n\nA. B.  C.\n=====  =====\n\nWind. Snow.\n",
              "=====  =====\nRain.  Sun.\n\nA. B.  C.\n=====  =====\n\nWind.\nSnow.\n"},
