@@ -14,7 +14,6 @@ namespace {
 
 using prose::IsAsciiDigit;
 using prose::IsAsciiLetter;
-using prose::IsAsciiPunctuation;
 using prose::IsBlank;
 using prose::Span;
 
@@ -44,11 +43,7 @@ private:
         }
         switch (c) {
         case '\\':
-            if (i + 1 < text_.size() && IsAsciiPunctuation(text_[i + 1])) {
-                marks_.hidden.push_back({i, i + 1});
-                return i + 2;
-            }
-            return i + 1;
+            return prose::ReadEscape(text_, i, marks_);
         case '`':
         case '+':
         case '*':

@@ -86,11 +86,7 @@ private:
     std::size_t ReadAt(std::size_t i) {
         switch (text_[i]) {
         case '\\':
-            if (i + 1 < text_.size() && IsAsciiPunctuation(text_[i + 1])) {
-                marks_.hidden.push_back({i, i + 1});
-                return i + 2;
-            }
-            return i + 1;
+            return prose::ReadEscape(text_, i, marks_);
         case '`':
             return CodeSpan(i);
         case '<':

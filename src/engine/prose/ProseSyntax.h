@@ -59,6 +59,16 @@ struct Marks {
 // In order of start, those that overlap or touch made one.
 void Normalize(std::vector<Span>& spans);
 
+// Reads the backslash at `at`: before an ASCII mark it makes the mark plain text and is itself hidden
+// from the sentence rules. Returns where reading goes on.
+inline std::size_t ReadEscape(std::string_view text, std::size_t at, Marks& marks) {
+    if (at + 1 < text.size() && IsAsciiPunctuation(text[at + 1])) {
+        marks.hidden.push_back({at, at + 1});
+        return at + 2;
+    }
+    return at + 1;
+}
+
 // One format's rules for its paragraphs. Each paragraph held has one of its own, so that it may keep what
 // it read until the paragraph is written.
 class ProseSyntax {
