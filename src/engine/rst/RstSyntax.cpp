@@ -141,7 +141,10 @@ bool RstSyntax::KeepsLineEnd(std::string_view before, std::string_view after, bo
 }
 
 bool RstSyntax::MayStartLine(std::string_view next) const {
-    return MayStartProseLine(next);
+    // Nor a word of marks alone ("$" over "Sun"): joined with the next line it starts one that a second
+    // run would cut, and alone it would be a line of marks.
+    const std::string_view word = next.substr(0, next.find_first_of(" \t"));
+    return MayStartProseLine(next) && MayStartProseLine(word);
 }
 
 bool RstSyntax::MayEndLine(std::string_view head) const {

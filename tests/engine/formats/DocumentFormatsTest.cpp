@@ -99,6 +99,8 @@ TEST(DocumentFormats, ReStructuredText) {
              {},
              LineBreaks::Keep},
             {"nor marks alone before it, with a joined line", ":*\n. Dog\n", ":* . Dog\n"},
+            {"nor a word of marks alone, which a join gives words that a second run would cut before",
+             "Rain. $\nSun\n", "Rain. $ Sun\n"},
             {"line block", "| Rain fell. Sun rose.\n"},
             {"simple table", "=====  =====\nRain.  Sun.\n\nA. B.  C.\n=====  =====\n\nWind. Snow.\n",
              "=====  =====\nRain.  Sun.\n\nA. B.  C.\n=====  =====\n\nWind.\nSnow.\n"},
