@@ -147,7 +147,6 @@ public:
         }
     }
 
-    [[nodiscard]] constexpr bool Has(char c) const { return isStop_[static_cast<unsigned char>(c)]; }
     [[nodiscard]] constexpr const std::array<bool, 256>& Table() const { return isStop_; }
 
     // Where the first byte of the set lies in `text` from `from` on, or npos.

@@ -534,11 +534,8 @@ bool SentenceRules::MissingSpaceEnds(const Window& w, const char* runStart, cons
     // write them ("Great phone.Battery lasts"): not a name in code ("obj.getName", "web.DE").
     const Next next = ReadNext(w, after);
     const char* wordEnd = next.word.data() + next.word.size();
-    const auto twoLetters = [](std::string_view word) {
-        return !word.empty() &&
-               static_cast<std::size_t>(DecodeAt(word.data(), word.data() + word.size()).size) < word.size();
-    };
-    const bool capitalised = twoLetters(left) && twoLetters(next.word) && IsPlainWord(next.word, true) &&
+    const bool capitalised = utf8::CharacterCount(left) >= 2 && utf8::CharacterCount(next.word) >= 2 &&
+                             IsPlainWord(next.word, true) &&
                              !language_->Lists(WordList::FileEndings, FoldedKey(next.word));
     // A capitalised word that starts no sentence by itself ends one only after a word the spaced text
     // would end on too, so that a second run, which reads the break as a space, decides alike.
