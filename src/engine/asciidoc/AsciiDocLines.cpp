@@ -191,6 +191,11 @@ bool MayStartProseLine(std::string_view next) {
     case '`':
         // List markers, block delimiters, underlines, thematic breaks, fences.
         return d != c && !IsBlank(d) && d != '\n';
+    case '#': {
+        // A run of "#" before a blank or the line's end opens a section title.
+        const std::size_t run = std::min(next.find_first_not_of('#'), next.size());
+        return run < next.size() && !IsBlank(next[run]) && next[run] != '\n';
+    }
     case '/':
         return d != '/';
     case '|':

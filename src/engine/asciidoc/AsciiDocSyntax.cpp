@@ -226,9 +226,13 @@ bool AsciiDocSyntax::KeepsLineEnd(std::string_view before, std::string_view afte
     // " +" at a line end is a hard break. A line that no break may start is joined to none before it
     // either, as a reader may have read it as a block of its own; and Asciidoctor reads a block's first
     // line as a description list's term wherever a "::" or ";;" stands in it. A list marker alone on its
-    // line is given no words: they would make it an item.
+    // line is given no words: they would make it an item; nor is a section title's marker ("=", "##"),
+    // whose words would make a title.
+    const std::string_view marks = before.substr(0, before.find_last_not_of(" \t\r") + 1);
+    const bool titleMarker = !marks.empty() && marks.size() <= 6 && (marks[0] == '=' || marks[0] == '#') &&
+                             marks.find_first_not_of(marks[0]) == std::string_view::npos;
     return before == "+" || before.ends_with(" +") || before.ends_with("\t+") || !MayStartProseLine(after) ||
-           HasTermMarker(after) || (alone && IsMarkerAlone(before));
+           HasTermMarker(after) || titleMarker || (alone && IsMarkerAlone(before));
 }
 
 bool AsciiDocSyntax::MayCut(std::string_view /*line*/) const {

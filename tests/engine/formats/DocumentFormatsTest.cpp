@@ -37,6 +37,8 @@ TEST(DocumentFormats, AsciiDoc) {
               {"formatting, monospace, macro", "Rain *fell. Sun* rose. See `a. B` and link:u[x. Y]. End.\n",
                "Rain *fell. Sun* rose.\nSee `a. B` and link:u[x. Y].\nEnd.\n"},
               {"hard break", "Rain fell +\nSun rose. Wind blew.\n", "Rain fell +\nSun rose.\nWind blew.\n"},
+              {"a section title's marker alone is joined to no words", "=\nRain. Sun.\n##\nWind\n#\nAir.\n",
+               "=\nRain.\nSun.\n##\nWind\n#\nAir.\n"},
               {"comment line inside", "Rain fell. Sun\n// note. here\nrose. Wind blew.\n",
                "Rain fell.\nSun\n// note. here\nrose.\nWind blew.\n"},
               {"no list item made", "It ends. * Not a list. Then. - No. Or. 1. No.\n",
