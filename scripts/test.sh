@@ -63,7 +63,7 @@ replay_fuzzer() {
     work=$(mktemp -d)
     log="$work.log"
     "${fuzz_pinned[@]}" "$fuzzer" -seed="${BRANTLEWICK_FUZZ_SEED:-1}" -runs="${fuzz_runs[$name]:-50000}" \
-        -use_cmp=0 -print_final_stats=0 "$work" "$root/fuzz/corpus/$name" >"$log" 2>&1 || status=$?
+        -use_cmp=0 -reload=0 -print_final_stats=0 "$work" "$root/fuzz/corpus/$name" >"$log" 2>&1 || status=$?
     if [ "$status" -ne 0 ]; then
         cat "$log" >&2
         echo "test: fuzz target $name failed (seed ${BRANTLEWICK_FUZZ_SEED:-1}, ${fuzz_runs[$name]:-50000} runs)" >&2
