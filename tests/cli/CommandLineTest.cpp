@@ -60,6 +60,15 @@ RunResult RunWith(const std::vector<std::string>& arguments, bool showProgress =
     return result;
 }
 
+// What the real executable writes to standard output, run by the shell with `arguments` and `input` (printf's
+// format) on standard input; its exit status instead when that is not 0.
+std::string Piped(const std::string& input, const std::string& arguments) {
+    const TempDir dir;
+    const int status = std::system(
+        ("printf '" + input + "' | '" + kProgram + "' " + arguments + " >'" + (dir / "out") + "'").c_str());
+    return status == 0 ? ReadBytes(dir / "out") : "exit status " + std::to_string(WEXITSTATUS(status));
+}
+
 // The command prefix that runs a command in a mount namespace of the test's own, where a small file system
 // can be mounted; empty where there is none.
 std::string MountNamespace() {
@@ -238,23 +247,14 @@ TEST(CommandLineTest, UsageProblemsStopBeforeAnythingIsWrittenAndStandardInputIs
     EXPECT_EQ(RunWith({"-n", "40000", dir / "a.txt"}).status, kUsageProblem);
     EXPECT_EQ(RunWith({"-o", dir / "missing", dir / "a.txt"}).status, kUsageProblem);
     EXPECT_EQ(testing::ListNames(dir.Path()), "a.txt");
-    const std::string command = "printf 'Hi. Bye! Ok?' | '" + kProgram + "' -n 2 - > '" + (dir / "out") + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(ReadBytes(dir / "out"), "Hi.\r\n\r\nBye!\r\n\r\nOk?\r\n\r\n");
+    EXPECT_EQ(Piped("Hi. Bye! Ok?", "-n 2 -"), "Hi.\r\n\r\nBye!\r\n\r\nOk?\r\n\r\n");
     // A dry run goes on past standard input to the files after it.
-    ASSERT_EQ(std::system(("printf 'X. y' | '" + kProgram + "' -q --dry-run - '" + (dir / "a.txt") + "' > '" +
-                           (dir / "out") + "'")
-                              .c_str()),
-              0);
-    EXPECT_EQ(ReadBytes(dir / "out"), "- -> - (1 breaks, 1 spaces dropped)\n" + (dir / "a.txt") + " -> " +
-                                          (dir / "a-Pellnor.txt") + " (1 breaks, 1 spaces dropped)\n");
+    EXPECT_EQ(Piped("X. y", "-q --dry-run - '" + (dir / "a.txt") + "'"),
+              "- -> - (1 breaks, 1 spaces dropped)\n" + (dir / "a.txt") + " -> " + (dir / "a-Pellnor.txt") +
+                  " (1 breaks, 1 spaces dropped)\n");
     // UTF-16 on standard input comes out in UTF-16.
-    ASSERT_EQ(
-        std::system(
-            ("printf '\\377\\376H\\0.\\0 \\0B\\0' | '" + kProgram + "' - > '" + (dir / "out") + "'").c_str()),
-        0);
-    EXPECT_EQ(ReadBytes(dir / "out"), std::string("\xFF\xFEH\0.\0\r\0\n\0B\0", 12));
-    EXPECT_EQ(WEXITSTATUS(std::system(("'" + kProgram + "' --bogus 2>/dev/null").c_str())), kUsageProblem);
+    EXPECT_EQ(Piped("\\377\\376H\\0.\\0 \\0B\\0", "-"), std::string("\xFF\xFEH\0.\0\r\0\n\0B\0", 12));
+    EXPECT_EQ(Piped("", "--bogus 2>/dev/null"), "exit status " + std::to_string(kUsageProblem));
 }
 
 // Several jobs write, name and say what one job does, in list order: names colliding beside each other and
@@ -475,10 +475,7 @@ TEST(CommandLineTest, TheFormatIsChosenForEachFile) {
         std::filesystem::remove_all(dir / "out");
     }
     for (const auto& [format, expected] : {std::pair{"", plain}, std::pair{"--format=markdown", markdown}}) {
-        const std::string command = "printf '> Hi. Bye.\\n' | '" + kProgram + "' -q --sentences " + format +
-                                    " - > '" + (dir / "stdout") + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-        EXPECT_EQ(ReadBytes(dir / "stdout"), expected) << format;
+        EXPECT_EQ(Piped("> Hi. Bye.\\n", "-q --sentences " + std::string(format) + " -"), expected) << format;
     }
 }
 

@@ -33,8 +33,7 @@ TEST(PreviewTest, ConvertsTheStartOfTheFileAndMarksItsEdits) {
         std::string file;
         ConversionOptions options;
         std::size_t limit;
-        std::string original;
-        std::string marked;
+        std::string original, marked;
         std::vector<std::uint64_t> counts; // breaks, spaces, lines in and out
         bool cut = false;
     } cases[] = {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace brantlewick {
 namespace {
 
@@ -146,26 +148,24 @@ TEST(DocumentFormats, LaTeX) {
 }
 
 TEST(DocumentFormats, FormatOfFile) {
-    const std::pair<std::string_view, TextFormat> cases[] = {
-        {"a.adoc", TextFormat::AsciiDoc},
-        {"a.ASCIIDOC", TextFormat::AsciiDoc},
-        {"a.Asc", TextFormat::AsciiDoc},
-        {"a.rst", TextFormat::ReStructuredText},
-        {"a.REST", TextFormat::ReStructuredText},
-        {"a.tex", TextFormat::LaTeX},
-        {"a.LTX", TextFormat::LaTeX},
-        {"a.sty", TextFormat::Plain},
-        {"a.cls", TextFormat::Plain},
-        {"a.bib", TextFormat::Plain},
-        {"a.texi", TextFormat::Plain},
-        {"a.rst.txt", TextFormat::Plain},
+    using enum TextFormat;
+    const std::pair<TextFormat, const char*> cases[] = {
+        {Markdown, "README.md notes.MD a/b.markdown x.Mdown x.mkd"},
+        {AsciiDoc, "a.adoc a.ASCIIDOC a.Asc"},
+        {ReStructuredText, "a.rst a.REST"},
+        {LaTeX, "a.tex a.LTX"},
+        {Plain, "x.txt x.md.txt x.mdx dir.md/notes .md docs/.md md a.sty a.cls a.bib a.texi a.rst.txt"},
     };
-    for (const auto& [path, format] : cases) {
-        EXPECT_EQ(TextFormatOfFile(path), format) << path;
+    for (const auto& [format, paths] : cases) {
+        std::istringstream names(paths);
+        for (std::string path; names >> path;) {
+            EXPECT_EQ(TextFormatOfFile(path), format) << path;
+        }
     }
-    EXPECT_EQ(TextFormatFromName("AsciiDoc"), TextFormat::AsciiDoc);
-    EXPECT_EQ(TextFormatFromName("RST"), TextFormat::ReStructuredText);
-    EXPECT_EQ(TextFormatName(TextFormat::LaTeX), "latex");
+    EXPECT_EQ(TextFormatOfFile(""), Plain);
+    EXPECT_EQ(TextFormatFromName("AsciiDoc"), AsciiDoc);
+    EXPECT_EQ(TextFormatFromName("RST"), ReStructuredText);
+    EXPECT_EQ(TextFormatName(LaTeX), "latex");
 }
 
 } // namespace

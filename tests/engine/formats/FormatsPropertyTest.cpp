@@ -67,8 +67,7 @@ std::vector<std::optional<std::string>> Render(TextFormat format, const std::vec
 }
 
 struct Sample {
-    std::string name;
-    std::string text;
+    std::string name, text;
     Language language;
     LineBreaks lines;
 };

@@ -22,8 +22,7 @@ using Lines = std::vector<std::pair<int, int>>;
 
 // The scanner's paragraphs, and the ones it reads as such where cmark-gfm sees none or other ones.
 struct Paragraphs {
-    Lines compared;
-    Lines skipped;
+    Lines compared, skipped;
     int lines = 0;
 };
 

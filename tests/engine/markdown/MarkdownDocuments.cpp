@@ -124,53 +124,32 @@ public:
     }
 
 private:
+    // Inline markup, and a plain word one time in 22.
     std::string Inline() {
-        switch (Pick(22)) {
-        case 0:
-            return "`code. Span`";
-        case 1:
-            return "[link text. More](https://example.com/a.b \"Title. Here\")";
-        case 2:
-            return "![alt. Text](img.png)";
-        case 3:
-            return "*emphasis. Goes on*";
-        case 4:
-            return "**strong. Text**";
-        case 5:
-            return "~~gone. Text~~";
-        case 6:
-            return "<https://example.com/x.y>";
-        case 7:
-            return "<span class=\"a. B\">inline. Html</span>";
-        case 8:
-            return "$a. B$";
-        case 9:
-            return "[^1]";
-        case 10:
-            return "www.example.com/a. b";
-        case 11:
-            return "\\*not emphasis\\*";
-        case 12:
-            return "&amp; x";
-        case 13:
-            return "日本語の文です。次の文";
-        case 14:
-            return "[ref. Link][a]";
-        case 15:
-            return "``tick ` tick. X``";
-        case 16:
-            return "<!-- a comment. Here -->";
-        case 17:
-            return "_under. Score_";
-        case 18:
-            return "snake_case_name";
-        case 19:
-            return "2 * 3";
-        case 20:
-            return "(see [1]. Also)";
-        default:
-            return std::string(From(kWords));
-        }
+        static constexpr std::array<std::string_view, 21> kInlines = {
+            "`code. Span`",
+            "[link text. More](https://example.com/a.b \"Title. Here\")",
+            "![alt. Text](img.png)",
+            "*emphasis. Goes on*",
+            "**strong. Text**",
+            "~~gone. Text~~",
+            "<https://example.com/x.y>",
+            "<span class=\"a. B\">inline. Html</span>",
+            "$a. B$",
+            "[^1]",
+            "www.example.com/a. b",
+            "\\*not emphasis\\*",
+            "&amp; x",
+            "日本語の文です。次の文",
+            "[ref. Link][a]",
+            "``tick ` tick. X``",
+            "<!-- a comment. Here -->",
+            "_under. Score_",
+            "snake_case_name",
+            "2 * 3",
+            "(see [1]. Also)"};
+        const auto pick = static_cast<std::size_t>(Pick(22));
+        return std::string(pick < kInlines.size() ? kInlines[pick] : From(kWords));
     }
 
     std::string Sentence() {

@@ -80,8 +80,7 @@ const Readers kCommonMarkReaders = Of({CmarkGfm});
 struct Document {
     std::string name;
     Readers readers;
-    std::string before;
-    std::string after;
+    std::string before, after;
 };
 
 ConversionOptions Markdown(LineBreaks lines, Language language) {

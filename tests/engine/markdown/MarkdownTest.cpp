@@ -339,26 +339,5 @@ TEST(Markdown, Counts) {
     EXPECT_EQ(counts.linesOut, 4U);
 }
 
-TEST(Markdown, FormatOfFile) {
-    const std::pair<std::string_view, TextFormat> cases[] = {
-        {"README.md", TextFormat::Markdown},
-        {"notes.MD", TextFormat::Markdown},
-        {"a/b.markdown", TextFormat::Markdown},
-        {"x.Mdown", TextFormat::Markdown},
-        {"x.mkd", TextFormat::Markdown},
-        {"x.txt", TextFormat::Plain},
-        {"x.md.txt", TextFormat::Plain},
-        {"x.mdx", TextFormat::Plain},
-        {"dir.md/notes", TextFormat::Plain},
-        {".md", TextFormat::Plain},
-        {"docs/.md", TextFormat::Plain},
-        {"md", TextFormat::Plain},
-        {"", TextFormat::Plain},
-    };
-    for (const auto& [path, format] : cases) {
-        EXPECT_EQ(TextFormatOfFile(path), format) << path;
-    }
-}
-
 } // namespace
 } // namespace brantlewick

@@ -22,8 +22,7 @@ namespace {
 
 struct Result {
     std::string text;
-    std::uint64_t breaks = 0;
-    std::uint64_t blanks = 0;
+    std::uint64_t breaks = 0, blanks = 0;
 };
 
 // Feeds pieces of 1 to maxChunk bytes, each in a heap buffer of exactly its size, so that reading past
