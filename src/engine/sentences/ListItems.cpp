@@ -61,6 +61,22 @@ const char* LineStartBefore(const Window& w, const char* lineEnd) {
     return last + 1;
 }
 
+// Whether a "." or ")" lies among the 14 bytes from p, eight bytes at a time: a byte equal to one of them
+// leaves a zero byte in the word XORed with it, which the borrow of the subtraction finds.
+bool HasMarkerPunctuation(const char* p) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101U;
+    constexpr std::uint64_t kTopBits = 0x8080808080808080U;
+    const auto hasByte = [](std::uint64_t word, char c) {
+        const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
+        return ((x - kOnes) & ~x & kTopBits) != 0;
+    };
+    std::uint64_t first = 0;
+    std::uint64_t last = 0;
+    std::memcpy(&first, p, 8);
+    std::memcpy(&last, p + 6, 8);
+    return hasByte(first, '.') || hasByte(first, ')') || hasByte(last, '.') || hasByte(last, ')');
+}
+
 // Characters, not bytes: a line's measure does not depend on its script.
 std::ptrdiff_t Width(const char* from, const char* to) {
     // Every line end of joined text is measured: eight bytes at a time, a continuation byte (10xxxxxx)
@@ -143,8 +159,12 @@ void SentenceRules::NoteLineEnd(const Window& w, const char* at, bool joined, st
         const char* const start =
             lineStart_ > w.position ? std::min(at, w.begin + (lineStart_ - w.position)) : w.begin;
         const char* const text = SkipBlanks(start, at);
-        const std::ptrdiff_t width = Width(text, std::max(text, SpaceStartBefore(w, at)));
-        wrapWidth_ = width >= kNarrowestWrap ? std::max(wrapWidth_, width) : wrapWidth_;
+        const char* const textEnd = std::max(text, SpaceStartBefore(w, at));
+        // A line no longer in bytes than the widest so far is no wider in characters either.
+        if (textEnd - text > wrapWidth_) {
+            const std::ptrdiff_t width = Width(text, textEnd);
+            wrapWidth_ = width >= kNarrowestWrap ? std::max(wrapWidth_, width) : wrapWidth_;
+        }
     } else {
         int lineEnds = 0;
         SkipSpaces(at, w.end, lineEnds);
@@ -215,8 +235,10 @@ bool SentenceRules::BulletOpensText(const Window& w, const char* p, bool bullet)
 
 std::optional<Marker> SentenceRules::ParseMarker(const Window& w, const char* start) const {
     // Most lines start with a word: no "." or ")" among the first bytes rules them out cheaply.
-    const std::size_t head = std::min<std::size_t>(static_cast<std::size_t>(w.end - start), 14);
-    if (std::none_of(start, start + head, [](char c) { return c == '.' || c == ')'; })) {
+    constexpr std::size_t kHead = 14;
+    const std::size_t head = std::min<std::size_t>(static_cast<std::size_t>(w.end - start), kHead);
+    if (head == kHead ? !HasMarkerPunctuation(start)
+                      : std::none_of(start, start + head, [](char c) { return c == '.' || c == ')'; })) {
         return std::nullopt;
     }
     const bool paren = *start == '(';
@@ -413,10 +435,6 @@ bool SentenceRules::EndsHeading(const Window& w, const char* lineEnd, const char
     if (!(IsWordChar(last.code) && !IsCjk(last.code)) && !IsCloser(last.code) && last.code != ':') {
         return false;
     }
-    const Next following = ReadNext(w, next, false);
-    if (following.kind != Next::Upper && following.kind != Next::Opening) {
-        return false;
-    }
     // The line stands on its own after the text's start, a blank line or a line that ends a sentence,
     // and holds no boundary (a second run would see only its end, which may not stand so).
     const char* const lineStart = LineStartBefore(w, lineEnd);
@@ -439,6 +457,11 @@ bool SentenceRules::EndsHeading(const Window& w, const char* lineEnd, const char
     }
     // Lines that ran together into this one were wrapped, and so is their last.
     if (w.position + static_cast<std::uint64_t>(lineStart - w.begin) < lineStart_) {
+        return false;
+    }
+    // Read last, as it costs most: the next line starts with a capital.
+    const Next following = ReadNext(w, next, false);
+    if (following.kind != Next::Upper && following.kind != Next::Opening) {
         return false;
     }
     // A list item that goes on over the next line is no heading.

@@ -302,9 +302,10 @@ SentenceRules::SentenceRules(const std::vector<std::string>& entries, const Lang
         question_ = question_ || folded == "?";
         exclamation_ = exclamation_ || folded == "!";
         const char first = folded.front();
-        triggers_[static_cast<unsigned char>(first)] = true;
-        triggers_[static_cast<unsigned char>(first >= 'a' && first <= 'z' ? first - ('a' - 'A') : first)] =
-            true;
+        for (const char c :
+             {first, first >= 'a' && first <= 'z' ? static_cast<char>(first - ('a' - 'A')) : first}) {
+            triggers_[static_cast<unsigned char>(c)] = endStarts_[static_cast<unsigned char>(c)] = true;
+        }
         longest = std::max(longest, folded.size());
         entries_.push_back(std::move(folded));
     }
@@ -313,7 +314,7 @@ SentenceRules::SentenceRules(const std::vector<std::string>& entries, const Lang
     reach_ = kReach + longest;
     // Wide forms, bullets and dashes all begin with one of these bytes in UTF-8.
     for (const unsigned char lead : {0xE2, 0xE3, 0xEF}) {
-        triggers_[lead] = true;
+        triggers_[lead] = endStarts_[lead] = true;
     }
     triggers_[static_cast<unsigned char>(')')] = true;
     triggers_[static_cast<unsigned char>('(')] = period_ || question_ || exclamation_; // ":-(" ends one
@@ -329,7 +330,8 @@ void SentenceRules::UseLanguage(const LanguageData& language) {
 
 std::size_t SentenceRules::CandidateLength(const Window& w, const char* at) const {
     const char* const end = w.end;
-    if (at >= end || !triggers_[static_cast<unsigned char>(*at)]) {
+    // Most triggers are line ends and brackets, which neither an entry nor a wide form begins with.
+    if (at >= end || !endStarts_[static_cast<unsigned char>(*at)]) {
         return 0;
     }
     for (const std::string& entry : entries_) {

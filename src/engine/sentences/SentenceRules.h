@@ -170,6 +170,7 @@ private:
     mutable std::size_t depth_ = 0;
     std::size_t reach_;
     std::array<bool, 256> triggers_{};
+    std::array<bool, 256> endStarts_{}; // the bytes an entry or a wide end form may begin with
     // The item seen last of each list style ("1.", "a)", "(i)", ...), so that "2." continues "1." in the
     // middle of a line, also after an item of another style: "1. a) x b) y 2. z", or an "I." that a
     // break put at a line start.
