@@ -127,8 +127,12 @@ LanguageData::LanguageData(const std::vector<std::string_view>& files) {
         std::unique(abbreviations_.begin(), abbreviations_.end(),
                     [](const Abbreviation& a, const Abbreviation& b) { return a.key == b.key; }),
         abbreviations_.end());
-    for (std::vector<std::string>& list : words_) {
-        std::sort(list.begin(), list.end());
+    for (std::size_t i = 0; i < abbreviations_.size(); ++i) {
+        abbreviationAt_.emplace(abbreviations_[i].key, i);
+    }
+    for (std::size_t list = 0; list < kWordLists; ++list) {
+        std::sort(words_[list].begin(), words_[list].end());
+        wordSets_[list].insert(words_[list].begin(), words_[list].end());
     }
     SortLongestFirst(particles_);
     SortLongestFirst(quoting_);
@@ -162,10 +166,11 @@ void LanguageData::Add(std::string_view section, std::string_view line) {
 }
 
 const Abbreviation* LanguageData::FindAbbreviation(std::string_view key, bool capitalized) const {
-    const auto it = std::lower_bound(abbreviations_.begin(), abbreviations_.end(), key,
-                                     [](const Abbreviation& a, std::string_view k) { return a.key < k; });
-    if (it != abbreviations_.end() && it->key == key && (capitalized || !it->capital)) {
-        return &*it;
+    if (const auto it = abbreviationAt_.find(key); it != abbreviationAt_.end()) {
+        const Abbreviation& listed = abbreviations_[it->second];
+        if (capitalized || !listed.capital) {
+            return &listed;
+        }
     }
     for (const Abbreviation& ending : endings_) {
         if (key.size() > ending.key.size() && key.ends_with(ending.key)) {
@@ -176,9 +181,8 @@ const Abbreviation* LanguageData::FindAbbreviation(std::string_view key, bool ca
 }
 
 bool LanguageData::Lists(WordList list, std::string_view key) const {
-    const std::vector<std::string>& words = words_[static_cast<std::size_t>(list)];
-    return std::binary_search(words.begin(), words.end(), key,
-                              [](std::string_view a, std::string_view b) { return a < b; });
+    const KeySet& words = wordSets_[static_cast<std::size_t>(list)];
+    return words.find(key) != words.end();
 }
 
 std::size_t LanguageData::ParticleLength(std::string_view text, bool quotingOnly) const {

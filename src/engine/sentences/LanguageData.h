@@ -5,8 +5,12 @@
 #include "brantlewick/engine/Language.h"
 
 #include <array>
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace brantlewick::sentences {
@@ -70,11 +74,20 @@ public:
     bool LowerCaseStarts() const { return lowerCaseStarts_; }
 
 private:
+    // Looked up by a word in the text at every end: hashed, where the sorted lists took a dozen compares.
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+    };
+    using KeySet = std::unordered_set<std::string, KeyHash, std::equal_to<>>;
+
     void Add(std::string_view section, std::string_view line);
 
-    std::vector<Abbreviation> abbreviations_;                // sorted by key
-    std::vector<Abbreviation> endings_;                      // the last parts of compounds: "Hauptstr."
+    std::vector<Abbreviation> abbreviations_; // sorted by key
+    std::vector<Abbreviation> endings_;       // the last parts of compounds: "Hauptstr."
+    std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> abbreviationAt_; // by key
     std::array<std::vector<std::string>, kWordLists> words_; // by WordList, folded, sorted
+    std::array<KeySet, kWordLists> wordSets_;                // the same, hashed
     std::vector<std::string> particles_;                     // longest first
     std::vector<std::string> quoting_;                       // longest first
     bool ordinalNumbers_ = false;

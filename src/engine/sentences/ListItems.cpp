@@ -135,6 +135,9 @@ const char* ParseLabel(const Window& w, const char* p, Marker& marker) {
         }
         roman = roman && IsRomanDigit(c.code);
         ++letters;
+        if (letters > 1 && !roman) {
+            return nullptr; // a word, the commonest case: no need to read it to its end
+        }
         p += c.size;
     }
     const Char first = DecodeAt(labelStart, w.end);
