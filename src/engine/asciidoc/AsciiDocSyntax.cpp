@@ -204,14 +204,19 @@ private:
 prose::Marks& AsciiDocSyntax::Read(std::string_view text) {
     marks_.Clear();
     InlineReader(text, marks_).Read();
-    // A first line that starts with a bracket may be a checklist's box ("[x]"), which the next line joined
-    // to it could make one; and the lines after a description list's term and its text are read as a
-    // block of their own, the first of them as a block's first line: either line stays whole and alone.
+    // A line that starts with a bracket may be a checklist's box ("[x]") or a block's attribute list,
+    // which the next line joined to it could make one ("[" and "]" make "[ ]"); and the lines after a
+    // description list's term and its text are read as a block of their own, the first of them as a
+    // block's first line: such a line stays whole and alone.
     const std::size_t end = std::min(text.find('\n'), text.size());
     const bool term = HasTermMarker(text.substr(0, end));
-    if (text.starts_with('[') || term) {
-        marks_.shielded.push_back({0, end});
-        marks_.verbatim.push_back({end, std::min(end + 1, text.size())});
+    for (std::size_t start = 0; start < text.size();
+         start = std::min(text.find('\n', start), text.size()) + 1) {
+        if (text[start] == '[' || (start == 0 && term)) {
+            const std::size_t lineEnd = std::min(text.find('\n', start), text.size());
+            marks_.shielded.push_back({start, lineEnd});
+            marks_.verbatim.push_back({lineEnd, std::min(lineEnd + 1, text.size())});
+        }
     }
     // After a term, the next line may be a block title or any block's first line: such a list item stays
     // as it is.

@@ -41,6 +41,8 @@ TEST(DocumentFormats, AsciiDoc) {
               {"hard break", "Rain fell +\nSun rose. Wind blew.\n", "Rain fell +\nSun rose.\nWind blew.\n"},
               {"a section title's marker alone is joined to no words", "=\nRain. Sun.\n##\nWind\n#\nAir.\n",
                "=\nRain.\nSun.\n##\nWind\n#\nAir.\n"},
+              {"nor a bracket, whose words could make an attribute list", "=\n[\nx]\nRain. Sun.\n",
+               "=\n[\nx] Rain.\nSun.\n"},
               {"comment line inside", "Rain fell. Sun\n// note. here\nrose. Wind blew.\n",
                "Rain fell.\nSun\n// note. here\nrose.\nWind blew.\n"},
               {"no list item made", "It ends. * Not a list. Then. - No. Or. 1. No.\n",
