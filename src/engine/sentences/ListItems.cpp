@@ -51,10 +51,13 @@ bool IsRomanDigit(char32_t c) {
 // The first byte of the line that ends at `lineEnd`, or null when it starts before the window does
 // (and so is long, or out of sight).
 const char* LineStartBefore(const Window& w, const char* lineEnd) {
-    const auto length = static_cast<std::size_t>(lineEnd - w.begin);
-    const auto* lf = static_cast<const char*>(memrchr(w.begin, '\n', length));
-    const auto* cr = static_cast<const char*>(memrchr(w.begin, '\r', length));
-    const char* const last = lf == nullptr || (cr != nullptr && cr > lf) ? cr : lf;
+    const auto* lf =
+        static_cast<const char*>(memrchr(w.begin, '\n', static_cast<std::size_t>(lineEnd - w.begin)));
+    // Only a CR after the last LF matters (an old Mac's line end): most texts have none to look for.
+    const char* const crFrom = lf != nullptr ? lf + 1 : w.begin;
+    const auto* cr =
+        static_cast<const char*>(memrchr(crFrom, '\r', static_cast<std::size_t>(lineEnd - crFrom)));
+    const char* const last = cr != nullptr ? cr : lf;
     if (last == nullptr) {
         return w.beginIsTextStart ? w.begin : nullptr;
     }

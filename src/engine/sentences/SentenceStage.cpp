@@ -291,9 +291,7 @@ void SentenceStage::Scan(std::size_t limit, bool atEnd, OutputSink& out) {
                                        offset_ + begin};
         const sentences::Decision decision = rules_->Decide(window, base + i);
         if (decision.joinsLines && options_.dropLineEnds) {
-            // What no later decision reaches back to goes out first, so that few bytes move.
-            Emit(i > reach_ ? i - reach_ : 0, false, out);
-            JoinLines(i, decision.length);
+            JoinLines(i, decision.length, out);
         }
         if (decision.boundary) {
             const std::uint64_t at = offset_ + static_cast<std::uint64_t>(decision.boundary->at - base);
@@ -316,7 +314,7 @@ void SentenceStage::Scan(std::size_t limit, bool atEnd, OutputSink& out) {
     EnterParagraphs(scanned_);
 }
 
-void SentenceStage::JoinLines(std::size_t at, std::size_t length) {
+void SentenceStage::JoinLines(std::size_t at, std::size_t length, OutputSink& out) {
     // One space takes the line end's place between two words, none next to a blank or between two wide
     // characters (Chinese, Japanese), so that no two words are glued together.
     const char* const lineEnd = text_.data() + at;
@@ -331,7 +329,9 @@ void SentenceStage::JoinLines(std::size_t at, std::size_t length) {
         return;
     }
     // The bytes before it move up over it, as few as later decisions look back on and are not yet
-    // written: what follows stays where it is, and the positions in the whole text count it out.
+    // written (what no decision reaches back to goes out first): what follows stays where it is, and the
+    // positions in the whole text count it out.
+    Emit(at > reach_ ? at - reach_ : 0, false, out);
     const std::size_t from = std::max(valid_, std::min(emitted_, at > reach_ ? at - reach_ : 0));
     std::memmove(text_.data() + from + gone, text_.data() + from, at - from);
     valid_ = from + gone;

@@ -73,7 +73,7 @@ private:
     void Process(bool atEnd, OutputSink& out);
     void Scan(std::size_t limit, bool atEnd, OutputSink& out);
     // Joins the lines that the line end of `length` bytes at index `at` parts, in the text itself.
-    void JoinLines(std::size_t at, std::size_t length);
+    void JoinLines(std::size_t at, std::size_t length, OutputSink& out);
     void Emit(std::size_t upTo, bool atEnd, OutputSink& out);
     void WriteBreaks(const Pending& boundary, OutputSink& out);
     void WriteText(const char* from, const char* to, OutputSink& out) const;
