@@ -96,6 +96,25 @@ bool IsValid(std::string_view text) {
     return true;
 }
 
+std::size_t Width(std::string_view text) {
+    // Every line of a reflowed or joined text is measured: eight bytes at a time, a continuation byte
+    // (10xxxxxx) being one whose top bit is set and whose next bit is not.
+    constexpr std::uint64_t kTopBits = 0x8080808080808080U;
+    constexpr std::uint64_t kOnes = 0x0101010101010101U;
+    std::size_t continuations = 0;
+    std::size_t at = 0;
+    for (; text.size() - at >= 8; at += 8) {
+        std::uint64_t eight = 0;
+        std::memcpy(&eight, text.data() + at, 8);
+        const std::uint64_t tails = eight & ~(eight << 1) & kTopBits;
+        continuations += static_cast<std::size_t>(((tails >> 7) * kOnes) >> 56);
+    }
+    for (; at < text.size(); ++at) {
+        continuations += IsContinuation(text[at]) ? 1 : 0;
+    }
+    return text.size() - continuations;
+}
+
 std::size_t CharacterCount(std::string_view text) {
     std::size_t count = 0;
     for (std::size_t pos = 0; pos < text.size(); ++count) {

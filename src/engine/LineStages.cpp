@@ -22,11 +22,6 @@ constexpr std::size_t kMarkerHead = 6;
 // marker there; a longer line is no hard-wrapped one.
 constexpr std::size_t kMeasuredLine = 512;
 
-std::size_t Width(std::string_view text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return !utf8::IsContinuation(c); }));
-}
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -148,7 +143,7 @@ void ReflowStage::WriteText(std::string_view text, OutputSink& out) {
     }
     blanks_.clear();
     out.Append(text);
-    width_ += Width(text);
+    width_ += utf8::Width(text);
     tail_.append(text.substr(text.size() > 4 ? text.size() - 4 : 0));
     tail_.erase(0, tail_.size() > 4 ? tail_.size() - 4 : 0);
 }
@@ -250,7 +245,7 @@ bool ReflowStage::Wrapped(std::string_view head, bool whole) const {
     const LineShape& previous = lastLines_[1];
     const std::size_t before = previous.wrappable ? previous.width : 0;
     const std::size_t own =
-        whole && !previous.item ? Width(head.substr(0, head.find_last_not_of(" \t") + 1)) : 0;
+        whole && !previous.item ? utf8::Width(head.substr(0, head.find_last_not_of(" \t") + 1)) : 0;
     const std::size_t widest = std::max({last.width, before, own});
     const std::size_t close = std::max(kNarrowestWrap, widest * 4 / 5);
     if (last.width < close || std::max(before, own) < close) {

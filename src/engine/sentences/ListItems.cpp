@@ -82,20 +82,7 @@ bool HasMarkerPunctuation(const char* p) {
 
 // Characters, not bytes: a line's measure does not depend on its script.
 std::ptrdiff_t Width(const char* from, const char* to) {
-    // Every line end of joined text is measured: eight bytes at a time, a continuation byte (10xxxxxx)
-    // being one whose top bit is set and whose next bit is not.
-    constexpr std::uint64_t kTopBits = 0x8080808080808080U;
-    constexpr std::uint64_t kOnes = 0x0101010101010101U;
-    std::ptrdiff_t continuations = 0;
-    const char* p = from;
-    for (; to - p >= 8; p += 8) {
-        std::uint64_t eight = 0;
-        std::memcpy(&eight, p, 8);
-        const std::uint64_t tails = eight & ~(eight << 1) & kTopBits;
-        continuations += static_cast<std::ptrdiff_t>(((tails >> 7) * kOnes) >> 56);
-    }
-    continuations += std::count_if(p, to, [](char c) { return utf8::IsContinuation(c); });
-    return (to - from) - continuations;
+    return static_cast<std::ptrdiff_t>(utf8::Width({from, static_cast<std::size_t>(to - from)}));
 }
 
 // Lines narrower than this are no sign of wrapping.

@@ -64,6 +64,9 @@ bool IsValid(std::string_view text);
 // Characters as the length limits count them: code points, each ill-formed byte one.
 std::size_t CharacterCount(std::string_view text);
 
+// A line's width as its measure counts it: the bytes that start a character, continuation bytes left out.
+std::size_t Width(std::string_view text);
+
 // Appends the UTF-8 form of `c`, a code point up to U+10FFFF; inline, as a decoded text calls it for each
 // character.
 inline void Append(std::string& out, char32_t c) {
