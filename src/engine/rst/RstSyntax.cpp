@@ -134,17 +134,25 @@ prose::Marks& RstSyntax::Read(std::string_view text) {
     return marks_;
 }
 
-bool RstSyntax::KeepsLineEnd(std::string_view before, std::string_view after, bool /*alone*/) const {
+bool RstSyntax::KeepsLineEnd(std::string_view before, std::string_view after, bool alone) const {
     // An escaped line end is taken out with its backslash. A line that no break may start is joined to
-    // none before it either ("::" alone is a literal block's marker, read by what stands before it).
-    return before.ends_with('\\') || !MayStartProseLine(after);
+    // none before it either ("::" alone is a literal block's marker, read by what stands before it). A
+    // line of its own that starts with a colon is joined to nothing: the next line's words could close
+    // a field's name (":." and "s: x" make ":. s: x").
+    return before.ends_with('\\') || !MayStartProseLine(after) || (alone && before.starts_with(':'));
+}
+
+bool RstSyntax::MayCut(std::string_view line) const {
+    // Nor is it cut, which would leave a line of its own, joined on a second run, without the colon.
+    return !line.starts_with(':');
 }
 
 bool RstSyntax::MayStartLine(std::string_view next) const {
     // Nor a word of marks alone ("$" over "Sun"): joined with the next line it starts one that a second
     // run would cut, and alone it would be a line of marks.
+    // Nor a colon, which the words after it could make a field's marker.
     const std::string_view word = next.substr(0, next.find_first_of(" \t"));
-    return MayStartProseLine(next) && MayStartProseLine(word);
+    return !next.starts_with(':') && MayStartProseLine(next) && MayStartProseLine(word);
 }
 
 bool RstSyntax::MayEndLine(std::string_view head) const {

@@ -14,7 +14,7 @@ class RstSyntax final : public prose::ProseSyntax {
 public:
     prose::Marks& Read(std::string_view text) override;
     bool KeepsLineEnd(std::string_view before, std::string_view after, bool alone) const override;
-    bool MayCut(std::string_view /*line*/) const override { return true; }
+    bool MayCut(std::string_view line) const override;
     bool MayStartLine(std::string_view next) const override;
     // Marks alone on a line ("=." of "=. And so") would read as a section's underline or a table's border.
     bool MayEndLine(std::string_view head) const override;

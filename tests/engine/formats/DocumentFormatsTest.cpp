@@ -104,7 +104,11 @@ TEST(DocumentFormats, ReStructuredText) {
              "x\n=. A::\n\n. D\n",
              {},
              LineBreaks::Keep},
-            {"nor marks alone before it, with a joined line", ":*\n. Dog\n", ":* . Dog\n"},
+            {"nor marks alone before it, with a joined line", "=*\n. Dog\n", "=* . Dog\n"},
+            {"a line of its own that starts with a colon is neither joined, which could close a field's "
+             "name, "
+             "nor cut",
+             ":.\ns: x. Sun.\n\n:a. Rain. Sun\nwind\n"},
             {"nor a word of marks alone, which a join gives words that a second run would cut before",
              "Rain. $\nSun\n", "Rain. $ Sun\n"},
             {"line block", "| Rain fell. Sun rose.\n"},
