@@ -48,9 +48,10 @@ echo "== Fuzz targets (replayed)"
 # exactly the same inputs, so the gate fails only on faults that are there. Each count takes about a
 # minute on one core of a quiet machine; the targets run side by side, one a core. Hunting with fresh
 # seeds and time limits is a separate command (README, Development).
-# libFuzzer's path also depends on where the program lies in memory and on the operands its comparison
-# tracing records (addresses among them): with address randomization off and mutations not guided by
-# those operands, the same binary replays the same inputs on every run. A machine that does not let a
+# libFuzzer's path also depends on where the program lies in memory, on the operands its comparison
+# tracing records (addresses among them) and on a clock (it rereads its output folder every second):
+# with address randomization off, mutations not guided by those operands and no rereading, the fuzz tree
+# (built without stack-depth coverage) replays the same inputs on every run and every machine. A machine that does not let a
 # process turn address randomization off (some containers) replays as well as it can, and says so.
 declare -A fuzz_runs=([convert]=110000 [sentence]=100000 [encoding]=65000 [markdown]=55000 [formats]=80000)
 fuzz_pinned=(setarch -R)

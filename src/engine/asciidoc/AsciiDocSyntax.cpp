@@ -210,10 +210,9 @@ prose::Marks& AsciiDocSyntax::Read(std::string_view text) {
     // block's first line: such a line stays whole and alone.
     const std::size_t end = std::min(text.find('\n'), text.size());
     const bool term = HasTermMarker(text.substr(0, end));
-    for (std::size_t start = 0; start < text.size();
-         start = std::min(text.find('\n', start), text.size()) + 1) {
+    for (std::size_t start = 0, lineEnd = end; start < text.size();
+         start = lineEnd + 1, lineEnd = std::min(text.find('\n', start), text.size())) {
         if (text[start] == '[' || (start == 0 && term)) {
-            const std::size_t lineEnd = std::min(text.find('\n', start), text.size());
             marks_.shielded.push_back({start, lineEnd});
             marks_.verbatim.push_back({lineEnd, std::min(lineEnd + 1, text.size())});
         }

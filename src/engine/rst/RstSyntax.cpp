@@ -149,8 +149,8 @@ bool RstSyntax::MayCut(std::string_view line) const {
 
 bool RstSyntax::MayStartLine(std::string_view next) const {
     // Nor a word of marks alone ("$" over "Sun"): joined with the next line it starts one that a second
-    // run would cut, and alone it would be a line of marks.
-    // Nor a colon, which the words after it could make a field's marker.
+    // run would cut, and alone it would be a line of marks. Nor a colon, which the words after it could
+    // make a field's marker.
     const std::string_view word = next.substr(0, next.find_first_of(" \t"));
     return !next.starts_with(':') && MayStartProseLine(next) && MayStartProseLine(word);
 }
