@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // List items and headings: the markers that start an item, items in running text, and the line ends
 // that separate items or a heading from the text after it when the lines are joined.
+#include "StopScan.h"
 #include "sentences/RuleBasics.h"
 
 #include <algorithm>
@@ -144,6 +145,19 @@ const char* ParseLabel(const Window& w, const char* p, Marker& marker) {
     return letters > 1 && roman ? p : nullptr;
 }
 
+// Whether `token`, the word characters before a "." or ")", may be a label as ParseLabel reads one. Only
+// tokens of ASCII letters and digits are ruled out here; the rest is for ParseLabel to judge.
+bool MayBeLabel(std::string_view token) {
+    if (std::all_of(token.begin(), token.end(), [](char c) { return IsAsciiDigit(c); })) {
+        return token.size() <= 3;
+    }
+    const bool ascii = std::all_of(token.begin(), token.end(), [](char c) { return c > 0; });
+    const auto isRoman = [](char c) { return std::string_view("ivxIVX").find(c) != std::string_view::npos; };
+    return !ascii || token.size() == 1 ||
+           (token.size() <= 6 && std::none_of(token.begin(), token.end(), IsAsciiDigit) &&
+            std::all_of(token.begin(), token.end(), isRoman));
+}
+
 } // namespace
 
 void SentenceRules::NoteLineEnd(const Window& w, const char* at, bool joined, std::size_t length) {
@@ -226,14 +240,19 @@ bool SentenceRules::BulletOpensText(const Window& w, const char* p, bool bullet)
     return text < w.end && !IsSpace(DecodeAt(text, w.end).code);
 }
 
-std::optional<Marker> SentenceRules::ParseMarker(const Window& w, const char* start) const {
-    // Most lines start with a word: no "." or ")" among the first bytes rules them out cheaply.
+inline std::optional<Marker> SentenceRules::ParseMarker(const Window& w, const char* start) const {
+    // Most lines start with a word: no "." or ")" among the first bytes rules them out cheaply, here
+    // where the callers see it rather than behind a call.
     constexpr std::size_t kHead = 14;
     const std::size_t head = std::min<std::size_t>(static_cast<std::size_t>(w.end - start), kHead);
     if (head == kHead ? !HasMarkerPunctuation(start)
                       : std::none_of(start, start + head, [](char c) { return c == '.' || c == ')'; })) {
         return std::nullopt;
     }
+    return ReadMarker(w, start);
+}
+
+std::optional<Marker> SentenceRules::ReadMarker(const Window& w, const char* start) const {
     const bool paren = *start == '(';
     Marker marker{Marker::Number, 0, 0, false, start, nullptr, nullptr};
     const char* p = start + (paren ? 1 : 0);
@@ -357,7 +376,7 @@ bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optiona
          c = DecodeBefore(w.begin, start)) {
         start -= c.size;
     }
-    if (start == at) {
+    if (start == at || !MayBeLabel({start, static_cast<std::size_t>(at - start)})) {
         return false;
     }
     if (*at == ')' && start > w.begin && start[-1] == '(') {
@@ -427,6 +446,18 @@ bool SentenceRules::EndsHeading(const Window& w, const char* lineEnd, const char
     const Char last = DecodeBefore(w.begin, lineEnd);
     if (!(IsWordChar(last.code) && !IsCjk(last.code)) && !IsCloser(last.code) && last.code != ':') {
         return false;
+    }
+    // The checks are cheapest first; all of them must pass. Wrapped text mostly goes on in small letters
+    // or digits, and its lines are longer than a heading: a line whose last kShortLine + 1 bytes hold no
+    // line end and start in its text is.
+    if ((*next >= 'a' && *next <= 'z') || IsAsciiDigit(*next)) {
+        return false;
+    }
+    if (lineEnd - w.begin > kShortLine) {
+        const char* const from = lineEnd - kShortLine - 1;
+        if (*from > ' ' && *from < 0x7F && FindLineEnd(from, lineEnd) == lineEnd) {
+            return false;
+        }
     }
     // The line stands on its own after the text's start, a blank line or a line that ends a sentence,
     // and holds no boundary (a second run would see only its end, which may not stand so).

@@ -121,6 +121,8 @@ private:
     std::pair<Opener, const char*> OpenerAt(const Window& w, const char* p) const;
     bool StartsWithElidedArticle(const Window& w, const char* p) const;
     std::optional<Marker> ParseMarker(const Window& w, const char* start) const;
+    // ... once a "." or ")" lies close enough after `start`.
+    std::optional<Marker> ReadMarker(const Window& w, const char* start) const;
     static bool StartsLineItem(const Marker& marker);
     // Whether the next item of a list in running text follows within reach, and how.
     enum class Successor : unsigned char { None, Separate, Joined };
