@@ -17,8 +17,8 @@ bool In(char32_t c, char32_t first, char32_t last) {
 
 // The lower-case partner of an upper-case letter, or 0 when `c` is not one.
 char32_t LowerPartner(char32_t c) {
-    if (In(c, 'A', 'Z') || (In(c, 0xC0, 0xDE) && c != 0xD7) || In(c, 0x0391, 0x03A9) ||
-        In(c, 0x0410, 0x042F) || In(c, 0xFF21, 0xFF3A)) {
+    if ((In(c, 0xC0, 0xDE) && c != 0xD7) || In(c, 0x0391, 0x03A9) || In(c, 0x0410, 0x042F) ||
+        In(c, 0xFF21, 0xFF3A)) {
         return c == 0x03A2 ? 0 : c + 0x20;
     }
     const bool even = c % 2 == 0;
@@ -70,7 +70,7 @@ Case CaseOfNonAscii(char32_t c) {
     return IsWordChar(c) && !IsDigit(c) && !In(c, 0x0300, 0x036F) ? Case::Uncased : Case::None;
 }
 
-char32_t Fold(char32_t c) {
+char32_t FoldNonAscii(char32_t c) {
     if (c == kRightSingleQuote || c == kModifierLetterApostrophe) {
         return '\'';
     }
@@ -121,13 +121,13 @@ bool IsVowel(char32_t c) {
     }
 }
 
-bool IsCjk(char32_t c) {
+bool IsNonAsciiCjk(char32_t c) {
     return In(c, 0x3005, 0x3007) || (In(c, 0x3040, 0x30FF) && c != 0x30FB) || In(c, 0x31F0, 0x31FF) ||
            In(c, 0x3400, 0x4DBF) || In(c, 0x4E00, 0x9FFF) || In(c, 0xF900, 0xFAFF) || In(c, 0xFF66, 0xFF9F) ||
            In(c, 0x20000, 0x2FA1F);
 }
 
-bool IsWide(char32_t c) {
+bool IsNonAsciiWide(char32_t c) {
     return In(c, 0x2E80, 0x9FFF) || In(c, 0xF900, 0xFAFF) || In(c, 0xFE30, 0xFE4F) || In(c, 0xFF00, 0xFFEF) ||
            In(c, 0x20000, 0x3FFFF);
 }
@@ -137,13 +137,8 @@ bool IsNonAsciiBlank(char32_t c) {
            c == kNarrowNoBreakSpace || c == kMediumMathematicalSpace || c == kIdeographicSpace;
 }
 
-bool IsCloser(char32_t c) {
+bool IsNonAsciiCloser(char32_t c) {
     switch (c) {
-    case ')':
-    case ']':
-    case '}':
-    case '"':
-    case '\'':
     case kLeftGuillemet:
     case kRightGuillemet:
     case kLeftSingleQuote:
@@ -176,13 +171,8 @@ bool IsCloser(char32_t c) {
     }
 }
 
-bool IsOpener(char32_t c) {
+bool IsNonAsciiOpener(char32_t c) {
     switch (c) {
-    case '(':
-    case '[':
-    case '{':
-    case '"':
-    case '\'':
     case kInvertedExclamationMark:
     case kLeftGuillemet:
     case kRightGuillemet:
@@ -246,8 +236,8 @@ bool IsWideEnd(char32_t c) {
            c == kFullwidthQuestionMark || c == kHalfwidthIdeographicFullStop;
 }
 
-bool IsEndMark(char32_t c) {
-    return c == '.' || c == kSmallFullStop || IsQuestionOrExclamation(c) || IsEllipsis(c) || IsWideEnd(c);
+bool IsNonAsciiEndMark(char32_t c) {
+    return c == kSmallFullStop || IsQuestionOrExclamation(c) || IsEllipsis(c) || IsWideEnd(c);
 }
 
 bool IsContinuation(char32_t c) {
@@ -270,11 +260,11 @@ bool IsContinuation(char32_t c) {
     }
 }
 
-bool IsDash(char32_t c) {
-    return c == '-' || In(c, kEnDash, kHorizontalBar);
+bool IsNonAsciiDash(char32_t c) {
+    return In(c, kEnDash, kHorizontalBar);
 }
 
-bool IsBullet(char32_t c) {
+bool IsNonAsciiBullet(char32_t c) {
     switch (c) {
     case 0x2022: // •
     case 0x2023: // ‣
