@@ -14,24 +14,45 @@ inline bool IsAsciiDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// The blanks and line ends the rules step over are nearly always ASCII: these read a byte at a time
+// and decode only what is not.
+inline bool IsAsciiBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
 inline const char* SkipBlanks(const char* p, const char* end) {
-    for (Char c = DecodeAt(p, end); IsBlank(c.code); c = DecodeAt(p, end)) {
+    for (;;) {
+        while (p < end && IsAsciiBlank(*p)) {
+            ++p;
+        }
+        if (p == end || static_cast<unsigned char>(*p) < 0x80) {
+            return p;
+        }
+        const Char c = DecodeAt(p, end);
+        if (!IsBlank(c.code)) {
+            return p;
+        }
         p += c.size;
     }
-    return p;
 }
 
 // The first character after the spaces (blanks and line ends) at `p`, and how many line ends they hold.
 inline const char* SkipSpaces(const char* p, const char* end, int& lineEnds) {
     lineEnds = 0;
     while (p < end) {
-        const Char c = DecodeAt(p, end);
-        if (!IsSpace(c.code)) {
-            break;
+        if (IsAsciiBlank(*p)) {
+            ++p;
+            continue;
         }
         // A CR LF pair is one line end.
-        if (c.code == '\n' || (c.code == '\r' && !(p + 1 < end && p[1] == '\n'))) {
-            ++lineEnds;
+        if (*p == '\n' || *p == '\r') {
+            lineEnds += *p == '\r' && p + 1 < end && p[1] == '\n' ? 0 : 1;
+            ++p;
+            continue;
+        }
+        const Char c = static_cast<unsigned char>(*p) < 0x80 ? Char{} : DecodeAt(p, end);
+        if (!IsBlank(c.code)) {
+            break;
         }
         p += c.size;
     }
@@ -39,10 +60,19 @@ inline const char* SkipSpaces(const char* p, const char* end, int& lineEnds) {
 }
 
 inline const char* SpaceStartBefore(const Window& w, const char* p) {
-    for (Char c = DecodeBefore(w.begin, p); p > w.begin && IsSpace(c.code); c = DecodeBefore(w.begin, p)) {
+    for (;;) {
+        while (p > w.begin && (IsAsciiBlank(p[-1]) || p[-1] == '\n' || p[-1] == '\r')) {
+            --p;
+        }
+        if (p == w.begin || static_cast<unsigned char>(p[-1]) < 0x80) {
+            return p;
+        }
+        const Char c = DecodeBefore(w.begin, p);
+        if (!IsBlank(c.code)) {
+            return p;
+        }
         p -= c.size;
     }
-    return p;
 }
 
 // The word or number that ends right before `end`: letters, digits and the marks inside abbreviations

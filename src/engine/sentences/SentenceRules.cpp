@@ -386,20 +386,8 @@ Decision SentenceRules::Decide(const Window& w, const char* at) {
 }
 
 Decision SentenceRules::DecideHere(const Window& w, const char* at) {
-    if (*at == '.' || *at == ')') {
-        std::optional<Boundary> boundary;
-        if (ListItemEndsAt(w, at, boundary)) {
-            return {1, boundary};
-        }
-    }
-    if (const std::size_t length = CandidateLength(w, at)) {
-        return {length, EndAt(w, at, length)};
-    }
-    if ((*at == ')' || *at == '(') && EndsEmoticon(w, at) && (period_ || question_ || exclamation_)) {
-        return {1, EndAfterEmoticon(w, at + 1)};
-    }
-    const Char c = DecodeAt(at, w.end);
-    if (IsLineEnd(c.code) && !lineEndsStay_) {
+    // Line ends are most of the places decided, and no entry, list marker or emoticon starts with one.
+    if ((*at == '\n' || *at == '\r') && !lineEndsStay_) {
         Decision decision{1, LineEndAt(w, at)};
         // A line end that is no boundary and lies in the gap of none goes, CR LF at once.
         const bool pair = *at == '\r' && at + 1 < w.end && at[1] == '\n';
@@ -413,6 +401,19 @@ Decision SentenceRules::DecideHere(const Window& w, const char* at) {
         }
         return decision;
     }
+    if (*at == '.' || *at == ')') {
+        std::optional<Boundary> boundary;
+        if (ListItemEndsAt(w, at, boundary)) {
+            return {1, boundary};
+        }
+    }
+    if (const std::size_t length = CandidateLength(w, at)) {
+        return {length, EndAt(w, at, length)};
+    }
+    if ((*at == ')' || *at == '(') && EndsEmoticon(w, at) && (period_ || question_ || exclamation_)) {
+        return {1, EndAfterEmoticon(w, at + 1)};
+    }
+    const Char c = DecodeAt(at, w.end);
     if (IsTitleOpener(c.code)) {
         lastTitleOpener_ = w.position + static_cast<std::uint64_t>(at - w.begin);
     }
