@@ -122,13 +122,14 @@ void ReflowStage::WriteText(std::string_view text, OutputSink& out) {
     }
     if (joinWaiting_) {
         // The line's first few bytes decide, or the whole line; they may arrive in pieces.
-        for (std::size_t wanted = HeadWanted(); head_.size() < wanted && !text.empty();
-             wanted = HeadWanted()) {
+        std::size_t wanted = HeadWanted();
+        while (head_.size() < wanted && !text.empty()) {
             const std::size_t taken = std::min(wanted - head_.size(), text.size());
             head_.append(text.substr(0, taken));
             text.remove_prefix(taken);
+            wanted = HeadWanted();
         }
-        if (head_.size() < HeadWanted()) {
+        if (head_.size() < wanted) {
             return;
         }
         Join(out, false);
@@ -168,7 +169,8 @@ void ReflowStage::Join(OutputSink& out, bool lineEnded) {
             AddBlank(head[at++], out);
             continue;
         }
-        const std::size_t text = std::min(head.find_first_of(" \t", at), head.size());
+        const auto text = static_cast<std::size_t>(
+            std::find_if(head.begin() + static_cast<std::ptrdiff_t>(at), head.end(), IsBlank) - head.begin());
         WriteText(std::string_view(head).substr(at, text - at), out);
         at = text;
     }
