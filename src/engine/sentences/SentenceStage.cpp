@@ -24,6 +24,8 @@ constexpr std::size_t kPiece = std::size_t{64} * 1024;
 // How much of a paragraph's start tells its language: some forty words, enough for a clear guess, and
 // little next to what the rules read.
 constexpr std::size_t kParagraphSample = 256;
+// How much of what no decision reaches back to a joined line end may move rather than write out first.
+constexpr std::size_t kJoinSlack = 512;
 
 } // namespace
 
@@ -328,11 +330,15 @@ void SentenceStage::JoinLines(std::size_t at, std::size_t length, OutputSink& ou
     if (gone == 0) {
         return;
     }
-    // The bytes before it move up over it, as few as later decisions look back on and are not yet
-    // written (what no decision reaches back to goes out first): what follows stays where it is, and the
-    // positions in the whole text count it out.
-    Emit(at > reach_ ? at - reach_ : 0, false, out);
-    const std::size_t from = std::max(valid_, std::min(emitted_, at > reach_ ? at - reach_ : 0));
+    // The bytes before it move up over it, those later decisions look back on and those not yet written:
+    // what follows stays where it is, and the positions in the whole text count it out. What no decision
+    // reaches back to goes out first once there is more of it than kJoinSlack, so that a join moves
+    // little, and the writing is not cut into a piece a line.
+    const std::size_t behind = at > reach_ ? at - reach_ : 0;
+    if (behind > emitted_ + kJoinSlack) {
+        Emit(behind, false, out);
+    }
+    const std::size_t from = std::max(valid_, std::min(emitted_, behind));
     std::memmove(text_.data() + from + gone, text_.data() + from, at - from);
     valid_ = from + gone;
     emitted_ += gone;
@@ -387,7 +393,7 @@ bool SentenceStage::KeepBlanksAfterCarriageReturn(const char* p, const char* end
     return !atEnd;
 }
 
-bool SentenceStage::PassBlank(bool atEnd, OutputSink& out) {
+bool SentenceStage::PassBlank(std::size_t upTo, bool atEnd, OutputSink& out) {
     const char* const here = text_.data() + emitted_;
     const char* const end = text_.data() + text_.size();
     const sentences::Char c = sentences::DecodeAt(here, end);
@@ -396,6 +402,11 @@ bool SentenceStage::PassBlank(bool atEnd, OutputSink& out) {
         ++counts_.spacesDropped;
         if (out.Marking()) {
             out.Mark(Edit::Kind::Blanks, out.Written(), 1);
+            return true;
+        }
+        // The ASCII blanks after it go the same way, in one step.
+        for (; emitted_ < upTo && (text_[emitted_] == ' ' || text_[emitted_] == '\t'); ++emitted_) {
+            ++counts_.spacesDropped;
         }
         return true;
     }
@@ -427,7 +438,7 @@ void SentenceStage::Emit(std::size_t upTo, bool atEnd, OutputSink& out) {
             }
             break;
         }
-        if (dropping_ && PassBlank(atEnd, out)) {
+        if (dropping_ && PassBlank(upTo, atEnd, out)) {
             continue;
         }
         if (boundaryHere) {

@@ -77,9 +77,10 @@ private:
     void Emit(std::size_t upTo, bool atEnd, OutputSink& out);
     void WriteBreaks(const Pending& boundary, OutputSink& out);
     void WriteText(const char* from, const char* to, OutputSink& out) const;
-    // Inside the blanks after a boundary: drops the blank at the write position, or writes the line end
-    // there (and keeps the blanks after a lone CR). False once something that is no space ends them.
-    bool PassBlank(bool atEnd, OutputSink& out);
+    // Inside the blanks after a boundary: drops the blank at the write position (and the ASCII blanks
+    // after it before `upTo`), or writes the line end there (and keeps the blanks after a lone CR). False
+    // once something that is no space ends them.
+    bool PassBlank(std::size_t upTo, bool atEnd, OutputSink& out);
     void CountLineEnds(std::string_view chunk);
     // Whether the blanks at `p`, after a CR, are written: they are unless something other than an LF
     // follows them within a fixed distance.
