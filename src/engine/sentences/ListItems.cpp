@@ -145,6 +145,20 @@ const char* ParseLabel(const Window& w, const char* p, Marker& marker) {
     return letters > 1 && roman ? p : nullptr;
 }
 
+// Whether the line that ends at `lineEnd` shows at a glance what hard-wrapped text shows and a heading
+// does not: the next line goes on in small letters or digits, or the line is longer than `shortLine`
+// (its last shortLine + 1 bytes hold no line end and start in its text).
+bool GoesOnWrapped(const Window& w, const char* lineEnd, const char* next, std::ptrdiff_t shortLine) {
+    if ((*next >= 'a' && *next <= 'z') || IsAsciiDigit(*next)) {
+        return true;
+    }
+    if (lineEnd - w.begin <= shortLine) {
+        return false;
+    }
+    const char* const from = lineEnd - shortLine - 1;
+    return *from > ' ' && *from < 0x7F && FindLineEnd(from, lineEnd) == lineEnd;
+}
+
 // Whether `token`, the word characters before a "." or ")", may be a label as ParseLabel reads one. Only
 // tokens of ASCII letters and digits are ruled out here; the rest is for ParseLabel to judge.
 bool MayBeLabel(std::string_view token) {
@@ -370,10 +384,16 @@ bool SentenceRules::ItemAfterBoundary(const Window& w, const Marker& marker, con
 }
 
 bool SentenceRules::ListItemEndsAt(const Window& w, const char* at, std::optional<Boundary>& boundary) {
-    // The label before the punctuation: a few digits or letters, perhaps opened by "(".
+    // The label before the punctuation: a few digits or letters, perhaps opened by "(". No label is
+    // longer than six characters, which ends the look back at most words.
+    constexpr int kLongestLabel = 6;
     const char* start = at;
+    int characters = 0;
     for (Char c = DecodeBefore(w.begin, start); start > w.begin && IsWordChar(c.code) && at - start < 12;
          c = DecodeBefore(w.begin, start)) {
+        if (++characters > kLongestLabel) {
+            return false;
+        }
         start -= c.size;
     }
     if (start == at || !MayBeLabel({start, static_cast<std::size_t>(at - start)})) {
@@ -447,17 +467,9 @@ bool SentenceRules::EndsHeading(const Window& w, const char* lineEnd, const char
     if (!(IsWordChar(last.code) && !IsCjk(last.code)) && !IsCloser(last.code) && last.code != ':') {
         return false;
     }
-    // The checks are cheapest first; all of them must pass. Wrapped text mostly goes on in small letters
-    // or digits, and its lines are longer than a heading: a line whose last kShortLine + 1 bytes hold no
-    // line end and start in its text is.
-    if ((*next >= 'a' && *next <= 'z') || IsAsciiDigit(*next)) {
+    // The checks are cheapest first; all of them must pass.
+    if (GoesOnWrapped(w, lineEnd, next, kShortLine)) {
         return false;
-    }
-    if (lineEnd - w.begin > kShortLine) {
-        const char* const from = lineEnd - kShortLine - 1;
-        if (*from > ' ' && *from < 0x7F && FindLineEnd(from, lineEnd) == lineEnd) {
-            return false;
-        }
     }
     // The line stands on its own after the text's start, a blank line or a line that ends a sentence,
     // and holds no boundary (a second run would see only its end, which may not stand so).

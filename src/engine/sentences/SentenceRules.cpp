@@ -365,7 +365,7 @@ const char* SentenceRules::Horizon(const Window& w) const {
                : w.begin;
 }
 
-bool SentenceRules::InsideTitle(const Window& w, const char* at) const {
+inline bool SentenceRules::InsideTitle(const Window& w, const char* at) const {
     return lastTitleOpener_ != UINT64_MAX && lastTitleOpener_ >= lastBoundary_ &&
            InsideTitleMarks(w, Horizon(w), at);
 }
@@ -385,21 +385,25 @@ Decision SentenceRules::Decide(const Window& w, const char* at) {
     return decision;
 }
 
+Decision SentenceRules::DecideLineEnd(const Window& w, const char* at) {
+    Decision decision{1, LineEndAt(w, at)};
+    // A line end that is no boundary and lies in the gap of none goes, CR LF at once.
+    const bool pair = *at == '\r' && at + 1 < w.end && at[1] == '\n';
+    const bool decidedAtCarriageReturn = *at == '\n' && at > w.begin && at[-1] == '\r';
+    decision.joinsLines =
+        joinLines_ && !decision.boundary && !decidedAtCarriageReturn &&
+        w.position + static_cast<std::uint64_t>(SpaceStartBefore(w, at) - w.begin) != lastBoundary_;
+    decision.length = decision.joinsLines && pair ? 2 : 1;
+    if (!decidedAtCarriageReturn) {
+        NoteLineEnd(w, at, decision.joinsLines, pair ? 2 : 1);
+    }
+    return decision;
+}
+
 Decision SentenceRules::DecideHere(const Window& w, const char* at) {
     // Line ends are most of the places decided, and no entry, list marker or emoticon starts with one.
     if ((*at == '\n' || *at == '\r') && !lineEndsStay_) {
-        Decision decision{1, LineEndAt(w, at)};
-        // A line end that is no boundary and lies in the gap of none goes, CR LF at once.
-        const bool pair = *at == '\r' && at + 1 < w.end && at[1] == '\n';
-        const bool decidedAtCarriageReturn = *at == '\n' && at > w.begin && at[-1] == '\r';
-        decision.joinsLines =
-            joinLines_ && !decision.boundary && !decidedAtCarriageReturn &&
-            w.position + static_cast<std::uint64_t>(SpaceStartBefore(w, at) - w.begin) != lastBoundary_;
-        decision.length = decision.joinsLines && pair ? 2 : 1;
-        if (!decidedAtCarriageReturn) {
-            NoteLineEnd(w, at, decision.joinsLines, pair ? 2 : 1);
-        }
-        return decision;
+        return DecideLineEnd(w, at);
     }
     if (*at == '.' || *at == ')') {
         std::optional<Boundary> boundary;
@@ -426,6 +430,10 @@ Decision SentenceRules::DecideHere(const Window& w, const char* at) {
 Boundary SentenceRules::BoundaryAt(const Window& w, const char* at) const {
     int lineEnds = 0;
     SkipSpaces(at, w.end, lineEnds);
+    return BoundaryAt(at, lineEnds);
+}
+
+Boundary SentenceRules::BoundaryAt(const char* at, int lineEnds) const {
     return {at, !(lineEndsStay_ && lineEnds > 0), lineEnds >= 2};
 }
 
@@ -558,14 +566,14 @@ std::optional<Boundary> SentenceRules::DecideRunBefore(const Window& w, const ch
                                                : BoundaryAtTextEnd(w, after);
     }
     if (lineEnds >= 2 || shape.wide) {
-        return BoundaryAt(w, after);
+        return BoundaryAt(after, lineEnds);
     }
     // "Really?? :-) See you.", "Great. :D Thanks": an emoticon after the end goes with it.
     if (const char* face = EmoticonAt(w, start); face != nullptr && !shape.other) {
         return EndAfterEmoticon(w, face);
     }
     const bool ends = EndsBeforeSpace(w, runStart, runEnd, shape, closers, ReadNext(w, start));
-    return ends ? std::optional(BoundaryAt(w, after)) : std::nullopt;
+    return ends ? std::optional(BoundaryAt(after, lineEnds)) : std::nullopt;
 }
 
 std::optional<Boundary> SentenceRules::EndAfterEmoticon(const Window& w, const char* end) const {

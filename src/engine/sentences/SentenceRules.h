@@ -72,6 +72,7 @@ public:
 
 private:
     Decision DecideHere(const Window& w, const char* at);
+    Decision DecideLineEnd(const Window& w, const char* at);
     std::size_t CandidateLength(const Window& w, const char* at) const;
     std::optional<Boundary> EndAt(const Window& w, const char* at, std::size_t length);
     std::optional<Boundary> DecideRun(const Window& w, const char* runStart, const char* runEnd) const;
@@ -156,6 +157,8 @@ private:
     // The boundary before something that starts at `start`, unless nothing but spaces comes before it.
     std::optional<Boundary> BoundaryBefore(const Window& w, const char* start) const;
     Boundary BoundaryAt(const Window& w, const char* at) const;
+    // ... where the spaces at `at` hold `lineEnds` line ends.
+    Boundary BoundaryAt(const char* at, int lineEnds) const;
     std::optional<Boundary> BoundaryAtTextEnd(const Window& w, const char* at) const;
 
     std::vector<std::string> entries_; // longest first, ASCII letters folded
