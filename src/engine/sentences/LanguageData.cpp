@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
 
@@ -129,7 +130,9 @@ LanguageData::LanguageData(const std::vector<std::string_view>& files) {
         abbreviations_.end());
     for (std::size_t i = 0; i < abbreviations_.size(); ++i) {
         abbreviationAt_.emplace(abbreviations_[i].key, i);
+        longestAbbreviation_ = std::max(longestAbbreviation_, abbreviations_[i].key.size());
     }
+    longestAbbreviation_ = endings_.empty() ? longestAbbreviation_ : SIZE_MAX;
     for (std::size_t list = 0; list < kWordLists; ++list) {
         std::sort(words_[list].begin(), words_[list].end());
         wordSets_[list].insert(words_[list].begin(), words_[list].end());

@@ -53,6 +53,9 @@ public:
 
     // `key` as FoldedKey makes it, without the final period.
     const Abbreviation* FindAbbreviation(std::string_view key, bool capitalized) const;
+    // No key that FindAbbreviation finds is longer than this, unless the last parts of compounds are
+    // listed, which any word may end in: then there is no such length.
+    std::size_t LongestAbbreviation() const { return longestAbbreviation_; }
     // Whether `list` holds `key`, as FoldedKey makes it.
     bool Lists(WordList list, std::string_view key) const;
     // The whole of `list`, folded and sorted.
@@ -90,6 +93,7 @@ private:
     std::array<KeySet, kWordLists> wordSets_;                // the same, hashed
     std::vector<std::string> particles_;                     // longest first
     std::vector<std::string> quoting_;                       // longest first
+    std::size_t longestAbbreviation_ = 0;
     bool ordinalNumbers_ = false;
     bool quotesStandAlone_ = false;
     bool capitalizedNouns_ = false;

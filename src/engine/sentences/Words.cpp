@@ -3,6 +3,8 @@
 // word before it (an abbreviation, an initial, an ordinal number), and whether a period ends there.
 #include "sentences/RuleBasics.h"
 
+#include <algorithm>
+
 namespace brantlewick::sentences {
 
 namespace {
@@ -295,6 +297,12 @@ bool AfterNumeroSign(const Window& w, const char* runStart) {
 
 std::optional<WordKind> SentenceRules::ListedKind(const Window& w, std::string_view token,
                                                   const Next& next) const {
+    // A word of ASCII letters longer than every abbreviation is none, nor the last part of one written in
+    // parts, which is longer still: folding leaves it as long as it is.
+    if (token.size() > language_->LongestAbbreviation() &&
+        std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 0x7F && c != '\''; })) {
+        return std::nullopt;
+    }
     const std::string key = FoldedKey(token);
     // Abbreviations written in parts with blanks between: "z. B.", "и т. д.", "p. ej.", "EE. UU."
     if (const std::string_view part = PartBefore(w, token); !part.empty()) {
