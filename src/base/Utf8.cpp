@@ -106,6 +106,9 @@ std::size_t Width(std::string_view text) {
     for (; text.size() - at >= 8; at += 8) {
         std::uint64_t eight = 0;
         std::memcpy(&eight, text.data() + at, 8);
+        if ((eight & kTopBits) == 0) {
+            continue; // ASCII, as most of it is
+        }
         const std::uint64_t tails = eight & ~(eight << 1) & kTopBits;
         continuations += static_cast<std::size_t>(((tails >> 7) * kOnes) >> 56);
     }
