@@ -7,6 +7,7 @@
 #include "sentences/Characters.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace brantlewick {
 
@@ -140,13 +141,25 @@ void ReflowStage::WriteText(std::string_view text, OutputSink& out) {
     for (const auto& [blank, count] : blanks_) {
         WriteBlanks(blank, count, out);
         width_ += static_cast<std::size_t>(count);
-        tail_.clear(); // a blank is no part of the last character
+        tail_.Clear(); // a blank is no part of the last character
     }
     blanks_.clear();
     out.Append(text);
     width_ += utf8::Width(text);
-    tail_.append(text.substr(text.size() > 4 ? text.size() - 4 : 0));
-    tail_.erase(0, tail_.size() > 4 ? tail_.size() - 4 : 0);
+    tail_.Append(text);
+}
+
+void ReflowStage::Tail::Append(std::string_view text) {
+    if (text.size() >= bytes_.size()) {
+        std::memcpy(bytes_.data(), text.data() + text.size() - bytes_.size(), bytes_.size());
+        size_ = bytes_.size();
+        return;
+    }
+    // The last of what is there moves up to make room.
+    const std::size_t kept = std::min(size_, bytes_.size() - text.size());
+    std::memmove(bytes_.data(), bytes_.data() + size_ - kept, kept);
+    std::copy(text.begin(), text.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(kept));
+    size_ = kept + text.size();
 }
 
 void ReflowStage::Join(OutputSink& out, bool lineEnded) {
@@ -157,11 +170,11 @@ void ReflowStage::Join(OutputSink& out, bool lineEnded) {
     if (startsItem_) {
         out.Append("\r");
         ++counts_.terminatorsOut;
-        tail_.clear();
+        tail_.Clear();
     } else if (!(previousWide_ &&
                  sentences::IsWide(utf8::DecodeAt(head.data(), head.data() + head.size()).code))) {
         out.Append(" ");
-        tail_.clear();
+        tail_.Clear();
     }
     // The line's start again, now that it is joined.
     for (std::size_t at = 0; at < head.size();) {
@@ -194,7 +207,7 @@ void ReflowStage::AddBlank(char blank, OutputSink& out) {
     if (blanks_.size() == kMostBlankRuns) {
         WriteBlanks(blanks_.front().first, blanks_.front().second, out);
         blanks_.erase(blanks_.begin());
-        tail_.clear();
+        tail_.Clear();
     }
     blanks_.emplace_back(blank, 1);
 }
@@ -208,8 +221,9 @@ void ReflowStage::EndLine(OutputSink& out) {
     if (lineHasText_) {
         lineHasText_ = false;
         joinPending_ = true;
-        previousWide_ = EndsWide(tail_);
-        const char32_t last = sentences::DecodeBefore(tail_.data(), tail_.data() + tail_.size()).code;
+        const std::string_view tail = tail_.View();
+        previousWide_ = EndsWide(tail);
+        const char32_t last = sentences::DecodeBefore(tail.data(), tail.data() + tail.size()).code;
         const bool ended = sentences::IsEndMark(last) || sentences::IsCloser(last) || last == ':';
         lastLines_ = {LineShape{width_, indent_, !ended && !startsItem_, startsItem_}, lastLines_[0]};
         ++lines_;

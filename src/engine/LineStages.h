@@ -5,6 +5,8 @@
 #include "Stage.h"
 
 #include <array>
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace brantlewick {
@@ -66,7 +68,18 @@ private:
     bool previousWide_ = false;  // whether the joined line ended in a character of such a script
     bool afterCarriageReturn_ = false;
     std::string head_; // the start of the line waiting to be joined, blanks included
-    std::string tail_; // the last bytes of text written, for the last character of a line
+    // The last bytes of text written, up to four: enough for the last character of a line.
+    class Tail {
+    public:
+        void Append(std::string_view text);
+        void Clear() { size_ = 0; }
+        std::string_view View() const { return {bytes_.data(), size_}; }
+
+    private:
+        std::array<char, 4> bytes_{};
+        std::size_t size_ = 0;
+    };
+    Tail tail_;
     // Blanks inside a line, as runs of one kind: written only if more text follows on the line.
     std::vector<std::pair<char, std::uint64_t>> blanks_;
 };
