@@ -41,7 +41,6 @@ public:
                     break;
                 }
                 bytes_[count_++] = static_cast<char>(b);
-                punctuationOnly_ = punctuationOnly_ && b < 0x40 && b != ' ';
             }
         }
 #if BRANTLEWICK_SSE2
@@ -57,18 +56,8 @@ public:
         if (vector_) {
             const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
             const __m128i highest = _mm_set1_epi8(static_cast<char>(0xE1 ^ 0x80));
-            const __m128i belowLetters = _mm_set1_epi8(0x40);
-            const __m128i space = _mm_set1_epi8(' ');
             for (; end - p >= 16; p += 16) {
                 const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-                // Prose is mostly letters and spaces: where every trigger is a mark, digit or control
-                // below 0x40, a block without such a byte (or one from 0x80 up, which compares as
-                // negative) holds none.
-                if (punctuationOnly_ &&
-                    _mm_movemask_epi8(_mm_andnot_si128(_mm_cmpeq_epi8(bytes, space),
-                                                       _mm_cmplt_epi8(bytes, belowLetters))) == 0) {
-                    continue;
-                }
                 __m128i hits = _mm_cmpgt_epi8(_mm_xor_si128(bytes, flip), highest);
                 for (int k = 0; k < kMaxCompares; ++k) {
                     hits = _mm_or_si128(hits, _mm_cmpeq_epi8(bytes, compares_[k]));
@@ -96,7 +85,6 @@ private:
     char bytes_[kMaxCompares] = {};
     int count_ = 0;
     bool vector_ = true;
-    bool punctuationOnly_ = true; // every ASCII trigger lies below 0x40 and is no space
 #if BRANTLEWICK_SSE2
     __m128i compares_[kMaxCompares];
 #endif
