@@ -60,12 +60,12 @@ inline bool IsWide(char32_t c) {
     return c >= 0x80 && IsNonAsciiWide(c);
 }
 // Spaces and tabs of any width; not the line ends.
+inline bool IsAsciiBlank(char32_t c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
 bool IsNonAsciiBlank(char32_t c);
 inline bool IsBlank(char32_t c) {
-    if (c < 0x80) {
-        return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-    }
-    return IsNonAsciiBlank(c);
+    return c < 0x80 ? IsAsciiBlank(c) : IsNonAsciiBlank(c);
 }
 inline bool IsLineEnd(char32_t c) {
     return c == '\n' || c == '\r';

@@ -16,13 +16,9 @@ inline bool IsAsciiDigit(char c) {
 
 // The blanks and line ends the rules step over are nearly always ASCII: these read a byte at a time
 // and decode only what is not.
-inline bool IsAsciiBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
-
 inline const char* SkipBlanks(const char* p, const char* end) {
     for (;;) {
-        while (p < end && IsAsciiBlank(*p)) {
+        while (p < end && IsAsciiBlank(static_cast<unsigned char>(*p))) {
             ++p;
         }
         if (p == end || static_cast<unsigned char>(*p) < 0x80) {
@@ -40,7 +36,7 @@ inline const char* SkipBlanks(const char* p, const char* end) {
 inline const char* SkipSpaces(const char* p, const char* end, int& lineEnds) {
     lineEnds = 0;
     while (p < end) {
-        if (IsAsciiBlank(*p)) {
+        if (IsAsciiBlank(static_cast<unsigned char>(*p))) {
             ++p;
             continue;
         }
@@ -50,6 +46,7 @@ inline const char* SkipSpaces(const char* p, const char* end, int& lineEnds) {
             ++p;
             continue;
         }
+        // Any other ASCII byte ends the spaces: it stands for no character, which is no blank.
         const Char c = static_cast<unsigned char>(*p) < 0x80 ? Char{} : DecodeAt(p, end);
         if (!IsBlank(c.code)) {
             break;
@@ -61,7 +58,8 @@ inline const char* SkipSpaces(const char* p, const char* end, int& lineEnds) {
 
 inline const char* SpaceStartBefore(const Window& w, const char* p) {
     for (;;) {
-        while (p > w.begin && (IsAsciiBlank(p[-1]) || p[-1] == '\n' || p[-1] == '\r')) {
+        while (p > w.begin &&
+               (IsAsciiBlank(static_cast<unsigned char>(p[-1])) || p[-1] == '\n' || p[-1] == '\r')) {
             --p;
         }
         if (p == w.begin || static_cast<unsigned char>(p[-1]) < 0x80) {

@@ -405,7 +405,8 @@ bool SentenceStage::PassBlank(std::size_t upTo, bool atEnd, OutputSink& out) {
             return true;
         }
         // The ASCII blanks after it go the same way, in one step.
-        for (; emitted_ < upTo && (text_[emitted_] == ' ' || text_[emitted_] == '\t'); ++emitted_) {
+        for (; emitted_ < upTo && sentences::IsAsciiBlank(static_cast<unsigned char>(text_[emitted_]));
+             ++emitted_) {
             ++counts_.spacesDropped;
         }
         return true;
